@@ -1,0 +1,29 @@
+# kv_library(name SOURCES... [DEPS targets...]): one library per source folder.
+# Sources are every .cpp/.h of the folder, so adding a unit needs no edit here.
+function(kv_library name)
+  cmake_parse_arguments(KV "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${KV_DEPS})
+endfunction()
+
+# kv_test(name [DEPS targets...]): one test program per library, run by ctest,
+# with the shared main that brings up an offscreen QApplication.
+function(kv_test name)
+  cmake_parse_arguments(KV "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE kv_test_support ${KV_DEPS} GTest::gtest GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+endfunction()
+
+# kv_bench(name sources... [DEPS targets...]): a Google Benchmark program, run by hand.
+function(kv_bench name)
+  cmake_parse_arguments(KV "" "" "DEPS" ${ARGN})
+  add_executable(${name} ${KV_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${KV_DEPS} benchmark::benchmark)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+endfunction()

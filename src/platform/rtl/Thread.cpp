@@ -1,0 +1,202 @@
+#include "platform/rtl/Thread.h"
+
+#include <deque>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "platform/rtl/Exception.h"
+
+namespace rtl {
+
+namespace {
+
+struct PendingCall {
+    std::function<void()> call;
+    // Set for Synchronize: the caller waits on done and takes error.
+    struct Waiter {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false;
+        std::exception_ptr error;
+    }* waiter = nullptr;
+};
+
+struct Queue {
+    std::mutex m;
+    std::condition_variable cv; // signalled when a call arrives
+    std::deque<PendingCall> calls;
+    std::function<void()> wakeHook;
+    std::thread::id mainId = std::this_thread::get_id();
+};
+
+Queue& queue()
+{
+    static Queue q;
+    return q;
+}
+
+void wakeMain()
+{
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(queue().m);
+        hook = queue().wakeHook;
+    }
+    if (hook) {
+        hook();
+    } else if (auto* app = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(app, [] { MainThread::CheckSynchronize(); }, Qt::QueuedConnection);
+    }
+}
+
+void push(PendingCall pc)
+{
+    {
+        std::lock_guard lock(queue().m);
+        queue().calls.push_back(std::move(pc));
+    }
+    queue().cv.notify_all();
+    wakeMain();
+}
+
+} // namespace
+
+namespace MainThread {
+
+void Init() { std::lock_guard lock(queue().m); queue().mainId = std::this_thread::get_id(); }
+
+bool IsCurrent() { return std::this_thread::get_id() == queue().mainId; }
+
+void SetWakeHook(std::function<void()> hook)
+{
+    std::lock_guard lock(queue().m);
+    queue().wakeHook = std::move(hook);
+}
+
+void Queue(std::function<void()> call) { push({std::move(call), nullptr}); }
+
+void Synchronize(std::function<void()> call)
+{
+    if (IsCurrent()) {
+        call();
+        return;
+    }
+    PendingCall::Waiter waiter;
+    push({std::move(call), &waiter});
+    std::unique_lock lock(waiter.m);
+    waiter.cv.wait(lock, [&] { return waiter.done; });
+    if (waiter.error) std::rethrow_exception(waiter.error);
+}
+
+bool CheckSynchronize(std::chrono::milliseconds timeout)
+{
+    std::deque<PendingCall> batch;
+    {
+        std::unique_lock lock(queue().m);
+        if (queue().calls.empty() && timeout.count() > 0)
+            queue().cv.wait_for(lock, timeout, [] { return !queue().calls.empty(); });
+        batch.swap(queue().calls);
+    }
+    std::exception_ptr firstUnhandled; // of a Queue call: raised once the batch has run
+    for (auto& pc : batch) {
+        std::exception_ptr error;
+        try {
+            pc.call();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        if (pc.waiter) {
+            {
+                std::lock_guard lock(pc.waiter->m);
+                pc.waiter->error = error;
+                pc.waiter->done = true;
+            }
+            pc.waiter->cv.notify_all();
+        } else if (error && !firstUnhandled) {
+            firstUnhandled = error;
+        }
+    }
+    if (firstUnhandled) std::rethrow_exception(firstUnhandled);
+    return !batch.empty();
+}
+
+} // namespace MainThread
+
+void TEvent::SetEvent()
+{
+    {
+        std::lock_guard lock(m_);
+        set_ = true;
+    }
+    cv_.notify_all();
+}
+
+void TEvent::ResetEvent()
+{
+    std::lock_guard lock(m_);
+    set_ = false;
+}
+
+bool TEvent::WaitFor(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_);
+    const bool ok = cv_.wait_for(lock, timeout, [this] { return set_; });
+    if (ok && !manual_) set_ = false;
+    return ok;
+}
+
+TThread::TThread() = default;
+
+TThread::~TThread()
+{
+    if (started_ && !joined_) {
+        Terminate();
+        WaitFor();
+    }
+}
+
+void TThread::Start()
+{
+    if (started_) throw EThreadError("Thread already started");
+    started_ = true;
+    thread_ = std::thread([this] { run(); });
+}
+
+void TThread::Terminate()
+{
+    terminated_ = true;
+    TerminatedSet();
+}
+
+void TThread::run()
+{
+    try {
+        Execute();
+    } catch (...) {
+        FatalException = std::current_exception();
+    }
+    finished_ = true;
+    // Wake a main thread that waits in WaitFor.
+    MainThread::Queue([] {});
+}
+
+int TThread::WaitFor()
+{
+    if (!started_ || joined_) return ReturnValue;
+    if (std::this_thread::get_id() == thread_.get_id())
+        throw EThreadError("Thread cannot wait for itself");
+    if (MainThread::IsCurrent()) {
+        while (!finished_.load())
+            MainThread::CheckSynchronize(std::chrono::milliseconds(20));
+    }
+    thread_.join();
+    joined_ = true;
+    if (OnTerminate) {
+        if (MainThread::IsCurrent()) OnTerminate(this);
+        else MainThread::Synchronize([this] { OnTerminate(this); });
+    }
+    return ReturnValue;
+}
+
+} // namespace rtl
