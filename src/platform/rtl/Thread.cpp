@@ -107,11 +107,11 @@ bool CheckSynchronize(std::chrono::milliseconds timeout)
             error = std::current_exception();
         }
         if (pc.waiter) {
-            {
-                std::lock_guard lock(pc.waiter->m);
-                pc.waiter->error = error;
-                pc.waiter->done = true;
-            }
+            // Notify under the lock: the waiter lives on its thread's stack and may
+            // return (and be gone) as soon as the lock is free.
+            std::lock_guard lock(pc.waiter->m);
+            pc.waiter->error = error;
+            pc.waiter->done = true;
             pc.waiter->cv.notify_all();
         } else if (error && !firstUnhandled) {
             firstUnhandled = error;

@@ -1,0 +1,450 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/rtl/SysUtils.h"
+
+using namespace rtl;
+
+namespace {
+
+// German-style settings: decimal comma, dot grouping, euro after the amount.
+TFormatSettings CommaSettings()
+{
+    TFormatSettings fs = TFormatSettings::Invariant();
+    fs.DecimalSeparator = ',';
+    fs.ThousandSeparator = '.';
+    fs.CurrencyString = "\x80";  // the euro sign in Windows-1252
+    fs.CurrencyFormat = 3;
+    fs.NegCurrFormat = 8;
+    fs.DateSeparator = '.';
+    fs.ShortDateFormat = "dd/mm/yyyy";
+    fs.LongTimeFormat = "hh:nn:ss";
+    return fs;
+}
+
+std::string ConvertMessage(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const EConvertError& e) {
+        return e.Message;
+    }
+    return "no EConvertError";
+}
+
+} // namespace
+
+TEST(Format, IntegersWidthsAndIndexes)
+{
+    TScopedFormatSettings fs('.', ',');
+    EXPECT_EQ(Format("%d|%5d|%-5d|%02d|%.3d", 42, 42, 42, 8, 7), "42|   42|42   |08|007");
+    EXPECT_EQ(Format("%d", -42), "-42");
+    EXPECT_EQ(Format("%05d", -42), "-0042");
+    EXPECT_EQ(Format("%x %4x %.4x", 255, 10, 10), "FF    A 000A");
+    EXPECT_EQ(Format("%x", -1), "FFFFFFFF");  // a 32-bit argument stays 32 bits
+    EXPECT_EQ(Format("%x", -1LL), "FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(Format("%d.%d.%d.%d", 192, 168, 0, 1), "192.168.0.1");
+    EXPECT_EQ(Format("%1:s %0:s %s", "a", "b"), "b a b");
+    EXPECT_EQ(Format("%*d|%-*s|", 4, 7, 3, "x"), "   7|x  |");
+    EXPECT_EQ(Format("%.3s|%5s", "abcdef", "ab"), "abc|   ab");
+    EXPECT_EQ(Format("100%%"), "100%");
+    EXPECT_EQ(Format("%3d%3d%3d", 255, 0, 12), "255  0 12");
+    // The clock-time text of the unit frames, with its trailing blank.
+    EXPECT_EQ(Format("%02d %s %04d, %s, week %02d, %-2u:%-2u %s%2d:%-2d", 25, "Feb", 2023, "Sat", 8,
+                     14u, 5u, "+", 2, 0),
+              "25 Feb 2023, Sat, week 08, 14:5  + 2:0 ");
+    EXPECT_EQ(Format("%02d %s %04d, %s, week %02d, %-2u:%-2u %s%2d:%-2d", 1, "Jan", 2021, "Fri", 53,
+                     9u, 30u, "-", 1, 30),
+              "01 Jan 2021, Fri, week 53, 9 :30 - 1:30");
+}
+
+TEST(Format, FloatsFollowTheDecimalSeparator)
+{
+    {
+        TScopedFormatSettings fs('.', ',');
+        EXPECT_EQ(Format("%3.1f", 87.5), "87.5");
+        EXPECT_EQ(Format("%3.1f MHz, %3.1f dB\xB5V ", 105.0, 7.25), "105.0 MHz, 7.2 dB\xB5V ");
+        EXPECT_EQ(Format("%6.2f|%-7.1f|%f", 3.14159, 2.0, 1.0), "  3.14|2.0    |1.00");
+        EXPECT_EQ(Format("%n", 1234567.891), "1,234,567.89");
+        EXPECT_EQ(Format("%.0n", -1234567.5), "-1,234,568");
+        EXPECT_EQ(Format("%e", 1234.5), "1.23450000000000E+003");
+        EXPECT_EQ(Format("%.3e", -0.000123456), "-1.23E-004");
+        EXPECT_EQ(Format("%g|%g|%g", 0.1, 1e20, 100.0), "0.1|1E20|100");
+        EXPECT_EQ(Format("%m", -1234.5), "($1,234.50)");
+        EXPECT_EQ(Format("%.2f", Currency::FromScaled(12345)), "1.23");
+    }
+    {
+        TScopedFormatSettings fs(CommaSettings());
+        EXPECT_EQ(Format("%3.1f", 87.5), "87,5");
+        EXPECT_EQ(Format("%n", 1234567.891), "1.234.567,89");
+        EXPECT_EQ(Format("%m", -1234.5), "-1.234,50 \x80");
+        EXPECT_EQ(Format("%.2e", 1.5), "1,5E+000");
+    }
+}
+
+TEST(Format, HalvesGoToTheEvenDigit)
+{
+    TScopedFormatSettings fs('.', ',');
+    // The decimal value as written decides, not its binary approximation.
+    EXPECT_EQ(Format("%.2f", 2.675), "2.68");
+    EXPECT_EQ(Format("%.2f", 2.665), "2.66");
+    EXPECT_EQ(Format("%.0f|%.0f|%.0f|%.0f", 0.5, 1.5, 2.5, -2.5), "0|2|2|-2");
+    EXPECT_EQ(Format("%.1f", 0.25), "0.2");
+    EXPECT_EQ(Format("%.1f", 0.35), "0.4");
+    EXPECT_EQ(Format("%.2f", 2.6751), "2.68");
+    // A negative value that rounds to zero shows no sign.
+    EXPECT_EQ(Format("%.1f", -0.04), "0.0");
+    EXPECT_EQ(Format("%.2f", 9.995), "10.00");
+}
+
+TEST(Format, MismatchedOrMissingArgumentsRaise)
+{
+    EXPECT_EQ(ConvertMessage([] { Format("%d", 1.5); }), "Format '%d' invalid or incompatible with argument");
+    EXPECT_EQ(ConvertMessage([] { Format("%s", 5); }), "Format '%s' invalid or incompatible with argument");
+    EXPECT_EQ(ConvertMessage([] { Format("%f", 5); }), "Format '%f' invalid or incompatible with argument");
+    EXPECT_EQ(ConvertMessage([] { Format("%d %d", 1); }), "No argument for format '%d %d'");
+    EXPECT_EQ(ConvertMessage([] { Format("%q", 1); }), "Format '%q' invalid or incompatible with argument");
+    EXPECT_EQ(ConvertMessage([] { Format("abc %"); }), "Format 'abc %' invalid or incompatible with argument");
+}
+
+TEST(FormatFloat, PicturesUnderBothSeparators)
+{
+    {
+        TScopedFormatSettings fs('.', ',');
+        EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891), "1,234,567.89");
+        EXPECT_EQ(FormatFloat("#,##0.00", -1234.5), "-1,234.50");
+        EXPECT_EQ(FormatFloat("#,##0", 999.5), "1,000");
+        EXPECT_EQ(FormatFloat("#.0", 0.5), ".5");
+        EXPECT_EQ(FormatFloat("#0.0", 0.5), "0.5");
+        EXPECT_EQ(FormatFloat("#0.00", 12.3), "12.30");
+        EXPECT_EQ(FormatFloat("00", 7), "07");
+        EXPECT_EQ(FormatFloat("00", 123), "123");
+        EXPECT_EQ(FormatFloat("#.##", 0), "");
+        EXPECT_EQ(FormatFloat("0.###", 1.5), "1.5");
+        EXPECT_EQ(FormatFloat("0.###", 2), "2");
+        EXPECT_EQ(FormatFloat("0.0##", 2), "2.0");
+        EXPECT_EQ(FormatFloat("\"Freq: \"0.0' MHz'", 87.5), "Freq: 87.5 MHz");
+        EXPECT_EQ(FormatFloat("#,##0", 1e17), "100,000,000,000,000,000");
+        EXPECT_EQ(FormatFloat("0", 1e20), "1E20");  // too long for a picture
+        EXPECT_EQ(FormatFloat("", 0.1), "0.1");
+        EXPECT_EQ(FormatFloat("0.00", std::numeric_limits<double>::quiet_NaN()), "NAN");
+    }
+    {
+        TScopedFormatSettings fs(CommaSettings());
+        EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891), "1.234.567,89");
+        EXPECT_EQ(FormatFloat("#.0", 0.5), ",5");
+        EXPECT_EQ(FormatFloat("0.00", 2.675), "2,68");
+        EXPECT_EQ(FormatFloat("", 0.1), "0,1");
+    }
+}
+
+TEST(FormatFloat, HalvesGoToTheEvenDigit)
+{
+    TScopedFormatSettings fs('.', ',');
+    EXPECT_EQ(FormatFloat("0.00", 2.675), "2.68");
+    EXPECT_EQ(FormatFloat("0.00", 2.665), "2.66");
+    EXPECT_EQ(FormatFloat("0", 2.5), "2");
+    EXPECT_EQ(FormatFloat("0", 3.5), "4");
+    EXPECT_EQ(FormatFloat("0", -2.5), "-2");
+    EXPECT_EQ(FormatFloat("0.0", 0.05), "0.0");
+    EXPECT_EQ(FormatFloat("0.0", 0.15), "0.2");
+    EXPECT_EQ(FormatCurr("0.00", Currency::FromScaled(10050)), "1.00");
+    EXPECT_EQ(FormatCurr("0.00", Currency::FromScaled(10150)), "1.02");
+}
+
+TEST(FormatFloat, SectionsForPositiveNegativeAndZero)
+{
+    TScopedFormatSettings fs('.', ',');
+    const char* f = "0.00;(0.00);'zero'";
+    EXPECT_EQ(FormatFloat(f, 1.5), "1.50");
+    EXPECT_EQ(FormatFloat(f, -1.5), "(1.50)");
+    EXPECT_EQ(FormatFloat(f, 0), "zero");
+    EXPECT_EQ(FormatFloat(f, 0.001), "zero");   // rounds to zero
+    EXPECT_EQ(FormatFloat(f, -0.001), "zero");
+    // An empty negative section takes the positive one, with the sign.
+    EXPECT_EQ(FormatFloat("0.00;;'zero'", -1.5), "-1.50");
+    EXPECT_EQ(FormatFloat("0.00;'minus'", -3), "minus");
+    EXPECT_EQ(FormatFloat("0.00;'minus'", 0), "0.00");
+    // A semicolon inside quotes does not split.
+    EXPECT_EQ(FormatFloat("0' a;b'", 2), "2 a;b");
+}
+
+TEST(FormatFloat, Exponents)
+{
+    TScopedFormatSettings fs('.', ',');
+    EXPECT_EQ(FormatFloat("0.00E+00", 12345), "1.23E+04");
+    EXPECT_EQ(FormatFloat("0.00E+00", 12355), "1.24E+04");
+    EXPECT_EQ(FormatFloat("0.00E-00", 12345), "1.23E04");
+    EXPECT_EQ(FormatFloat("0.00E-00", 0.000123), "1.23E-04");
+    EXPECT_EQ(FormatFloat("0.0e+0", 1e10), "1.0e+10");
+    EXPECT_EQ(FormatFloat("0.##E+000", 1.5), "1.5E+000");
+    EXPECT_EQ(FormatFloat("0.00E+00", 0), "0.00E+00");
+    EXPECT_EQ(FormatFloat("0.00E+00", -9.999), "-1.00E+01");
+}
+
+TEST(FloatToStr, FifteenSignificantDigits)
+{
+    TScopedFormatSettings fs('.', ',');
+    EXPECT_EQ(FloatToStr(0.1), "0.1");
+    EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
+    EXPECT_EQ(FloatToStr(2.0 / 3), "0.666666666666667");
+    EXPECT_EQ(FloatToStr(0.1 + 0.2), "0.3");
+    EXPECT_EQ(FloatToStr(2.675), "2.675");
+    EXPECT_EQ(FloatToStr(100), "100");
+    EXPECT_EQ(FloatToStr(1e14), "100000000000000");
+    EXPECT_EQ(FloatToStr(1e15), "1E15");
+    EXPECT_EQ(FloatToStr(0.0001), "0.0001");
+    EXPECT_EQ(FloatToStr(0.00001), "1E-5");
+    EXPECT_EQ(FloatToStr(-1.5e-7), "-1.5E-7");
+    EXPECT_EQ(FloatToStr(0), "0");
+    EXPECT_EQ(FloatToStr(-0.0), "0");
+    EXPECT_EQ(FloatToStr(std::numeric_limits<double>::infinity()), "INF");
+    EXPECT_EQ(FloatToStrF(1.0 / 3, ffGeneral, 15, 0), "0.333333333333333");
+    EXPECT_EQ(FloatToStrF(1234.5678, ffFixed, 15, 2), "1234.57");
+    EXPECT_EQ(FloatToStrF(1234.5678, ffNumber, 15, 1), "1,234.6");
+    EXPECT_EQ(FloatToStrF(1234.5, ffExponent, 4, 2), "1.234E+03");
+    EXPECT_EQ(FloatToStrF(-1234.5, ffCurrency, 15, 2), "($1,234.50)");
+    EXPECT_EQ(FloatToStrF(1e20, ffFixed, 15, 2), "1.00000000000000E+20");
+
+    TScopedFormatSettings comma(CommaSettings());
+    EXPECT_EQ(FloatToStr(123.456), "123,456");
+    EXPECT_EQ(FloatToStr(-1.5e-7), "-1,5E-7");
+}
+
+TEST(CurrToStr, ExactAmounts)
+{
+    TScopedFormatSettings fs('.', ',');
+    EXPECT_EQ(CurrToStr(Currency::FromScaled(125)), "0.0125");
+    EXPECT_EQ(CurrToStr(Currency::FromScaled(-123450000)), "-12345");
+    EXPECT_EQ(CurrToStr(Currency::FromScaled(std::numeric_limits<std::int64_t>::max())), "922337203685477.5807");
+    EXPECT_EQ(CurrToStrF(Currency::FromScaled(12345000), ffCurrency, 2), "$1,234.50");
+    EXPECT_EQ(CurrToStrF(Currency::FromScaled(-12345000), ffCurrency, 2), "($1,234.50)");
+    EXPECT_EQ(CurrToStrF(Currency::FromScaled(10050), ffFixed, 2), "1.00");
+    EXPECT_EQ(CurrToStrF(Currency::FromScaled(10150), ffFixed, 2), "1.02");
+    {
+        TScopedFormatSettings comma(CommaSettings());
+        EXPECT_EQ(CurrToStrF(Currency::FromScaled(12345000), ffCurrency, 2), "1.234,50 \x80");
+        EXPECT_EQ(CurrToStrF(Currency::FromScaled(-12345000), ffCurrency, 2), "-1.234,50 \x80");
+    }
+    EXPECT_EQ(Currency::FromDouble(1.23456).Scaled, 12346);
+    EXPECT_EQ(Currency::FromDouble(-0.00005).Scaled, 0);
+    EXPECT_THROW(Currency::FromDouble(1e300), EOverflow);
+}
+
+TEST(StrToNumbers, TrimmedAndWithTheRuntimeMessages)
+{
+    TScopedFormatSettings fs('.', ',');
+    EXPECT_EQ(StrToFloat(" 1.5 "), 1.5);
+    EXPECT_EQ(StrToFloat("-.5"), -0.5);
+    EXPECT_EQ(StrToFloat("1e3"), 1000);
+    EXPECT_EQ(StrToFloat("+2.5E-1"), 0.25);
+    EXPECT_EQ(ConvertMessage([] { StrToFloat("1,5"); }), "'1,5' is not a valid floating point value");
+    EXPECT_EQ(ConvertMessage([] { StrToFloat("abc"); }), "'abc' is not a valid floating point value");
+    EXPECT_EQ(ConvertMessage([] { StrToFloat(""); }), "'' is not a valid floating point value");
+    EXPECT_EQ(ConvertMessage([] { StrToFloat("."); }), "'.' is not a valid floating point value");
+    EXPECT_EQ(ConvertMessage([] { StrToFloat("1e"); }), "'1e' is not a valid floating point value");
+    EXPECT_EQ(ConvertMessage([] { StrToFloat("1e999"); }), "'1e999' is not a valid floating point value");
+    EXPECT_EQ(StrToFloat("5e-999"), 0);
+    EXPECT_EQ(ConvertMessage([] { StrToFloat("0.001e400"); }), "'0.001e400' is not a valid floating point value");
+    EXPECT_EQ(StrToFloatDef("x", 7.5), 7.5);
+    {
+        TScopedFormatSettings comma(CommaSettings());
+        EXPECT_EQ(StrToFloat("1,5"), 1.5);
+        EXPECT_EQ(ConvertMessage([] { StrToFloat("1.5"); }), "'1.5' is not a valid floating point value");
+        EXPECT_EQ(StrToCurr("12,34567").Scaled, 123457);
+    }
+
+    EXPECT_EQ(StrToInt(" 42 "), 42);
+    EXPECT_EQ(StrToInt("-2147483648"), std::numeric_limits<int>::min());
+    EXPECT_EQ(StrToInt("$FF"), 255);
+    EXPECT_EQ(StrToInt("0x10"), 16);
+    EXPECT_EQ(StrToInt64("9223372036854775807"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(ConvertMessage([] { StrToInt("2147483648"); }), "'2147483648' is not a valid integer value");
+    EXPECT_EQ(ConvertMessage([] { StrToInt("12a"); }), "'12a' is not a valid integer value");
+    EXPECT_EQ(ConvertMessage([] { StrToInt("1.5"); }), "'1.5' is not a valid integer value");
+    EXPECT_EQ(ConvertMessage([] { StrToInt64("9223372036854775808"); }),
+              "'9223372036854775808' is not a valid integer value");
+    EXPECT_EQ(StrToIntDef("", 7), 7);
+    int v = 0;
+    EXPECT_FALSE(TryStrToInt("-", v));
+    EXPECT_EQ(StrToCurr("-0.00005").Scaled, 0);
+    EXPECT_EQ(StrToCurr("1e2").Scaled, 1000000);
+    EXPECT_EQ(StrToCurr("5e-99999").Scaled, 0);
+    Currency cur;
+    EXPECT_FALSE(TryStrToCurr("1e16", cur));
+    EXPECT_FALSE(TryStrToCurr("1e99999", cur));
+    EXPECT_EQ(IntToStr(-9), "-9");
+    EXPECT_EQ(IntToHex(255, 4), "00FF");
+    EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFFFFFFFFFF");
+}
+
+TEST(Arithmetic, RoundTruncAndMulDiv)
+{
+    EXPECT_EQ(Round(2.5), 2);
+    EXPECT_EQ(Round(3.5), 4);
+    EXPECT_EQ(Round(-2.5), -2);
+    EXPECT_EQ(Round(-3.5), -4);
+    EXPECT_EQ(Round(0.5), 0);
+    EXPECT_EQ(Round(2.4999999), 2);
+    EXPECT_EQ(Round(-2.5000001), -3);
+    EXPECT_EQ(Round(1e15 + 0.5), 1000000000000000);  // 1e15 is even
+    EXPECT_THROW(Round(std::nan("")), EInvalidOp);
+    EXPECT_THROW(Round(1e19), EInvalidOp);
+    EXPECT_EQ(Trunc(-2.7), -2);
+    EXPECT_EQ(Trunc(2.7), 2);
+
+    EXPECT_EQ(MulDiv(10, 3, 4), 8);    // 7.5 away from zero
+    EXPECT_EQ(MulDiv(-10, 3, 4), -8);
+    EXPECT_EQ(MulDiv(10, -3, 4), -8);
+    EXPECT_EQ(MulDiv(10, 3, -4), -8);
+    EXPECT_EQ(MulDiv(7, 3, 4), 5);     // 5.25
+    EXPECT_EQ(MulDiv(100, 120, 96), 125);
+    EXPECT_EQ(MulDiv(100000, 100000, 100000), 100000);  // no 32-bit overflow inside
+    EXPECT_EQ(MulDiv(5, 1, 0), -1);
+    EXPECT_EQ(MulDiv(std::numeric_limits<int>::max(), 2, 1), -1);
+}
+
+TEST(DateTime, EncodeDecodeAndWeekday)
+{
+    EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
+    EXPECT_EQ(EncodeDate(2023, 2, 25), 44982);
+    EXPECT_EQ(EncodeDate(1, 1, 1), -693593);
+    EXPECT_EQ(DayOfWeek(EncodeDate(2023, 2, 25)), 7);  // Saturday
+    EXPECT_EQ(DayOfWeek(EncodeDate(1899, 12, 24)), 1); // Sunday, before day 0
+    EXPECT_EQ(ConvertMessage([] { EncodeDate(2023, 2, 29); }), "Invalid argument to date encode");
+    EXPECT_EQ(EncodeDate(2024, 2, 29), EncodeDate(2024, 3, 1) - 1);
+    EXPECT_EQ(ConvertMessage([] { EncodeTime(24, 0, 0, 0); }), "Invalid argument to time encode");
+
+    const TDateTime t = EncodeDate(2023, 2, 25) + EncodeTime(13, 45, 30, 250);
+    int y, m, d, h, n, s, ms;
+    DecodeDate(t, y, m, d);
+    DecodeTime(t, h, n, s, ms);
+    EXPECT_EQ((std::vector<int>{y, m, d, h, n, s, ms}), (std::vector<int>{2023, 2, 25, 13, 45, 30, 250}));
+
+    // A negative value counts its fraction forward from its day.
+    DecodeDate(-1.25, y, m, d);
+    DecodeTime(-1.25, h, n, s, ms);
+    EXPECT_EQ((std::vector<int>{y, m, d, h}), (std::vector<int>{1899, 12, 29, 6}));
+
+    // A time a hair before midnight rounds into the next day, not to 24:00.
+    DecodeDate(EncodeDate(2023, 2, 25) + 0.9999999999, y, m, d);
+    DecodeTime(EncodeDate(2023, 2, 25) + 0.9999999999, h, n, s, ms);
+    EXPECT_EQ((std::vector<int>{d, h, n, s}), (std::vector<int>{26, 0, 0, 0}));
+
+    const TDateTime now = Now();
+    EXPECT_GT(now, EncodeDate(2020, 1, 1));
+    EXPECT_EQ(Date(), std::floor(Date()));
+}
+
+TEST(DateTime, FormatPatterns)
+{
+    const TDateTime t = EncodeDate(2023, 2, 25) + EncodeTime(14, 5, 9, 7);
+    {
+        TScopedFormatSettings fs(TFormatSettings::Invariant());
+        EXPECT_EQ(FormatDateTime("ddddd tt", t), "2/25/2023 2:05:09 PM");
+        EXPECT_EQ(DateTimeToStr(t), "2/25/2023 2:05:09 PM");
+        EXPECT_EQ(DateTimeToStr(EncodeDate(2023, 2, 25)), "2/25/2023");  // no time at midnight
+        EXPECT_EQ(DateToStr(t), "2/25/2023");
+        EXPECT_EQ(TimeToStr(t), "2:05:09 PM");
+        EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", t), "2023-02-25 14:05:09.007");
+        EXPECT_EQ(FormatDateTime("hh:mm", t), "14:05");  // m after h is minutes
+        EXPECT_EQ(FormatDateTime("d mmm yy, dddd (ddd) mmmm", t), "25 Feb 23, Saturday (Sat) February");
+        EXPECT_EQ(FormatDateTime("h:nn am/pm|AM/PM|a/p|ampm", t), "2:05 pm|PM|p|PM");
+        EXPECT_EQ(FormatDateTime("h AMPM", EncodeTime(0, 30, 0, 0)), "12 AM");
+        EXPECT_EQ(FormatDateTime("yyyy \"year\" 'd'", t), "2023 year d");
+        EXPECT_EQ(FormatDateTime("c", t), "2/25/2023 2:05:09 PM");
+    }
+    {
+        TScopedFormatSettings fs(CommaSettings());
+        EXPECT_EQ(FormatDateTime("ddddd tt", t), "25.02.2023 14:05:09");
+        EXPECT_EQ(FormatDateTime("dd/mm/yyyy hh:nn", t), "25.02.2023 14:05");
+    }
+}
+
+TEST(DateTime, TextToDates)
+{
+    {
+        TScopedFormatSettings fs(TFormatSettings::Invariant());
+        EXPECT_EQ(StrToDate("2/25/2023"), EncodeDate(2023, 2, 25));
+        EXPECT_EQ(StrToDate(" 2/25/23 "), EncodeDate(2023, 2, 25));
+        EXPECT_EQ(StrToDateTime("2/25/2023 2:05:09 PM"), EncodeDate(2023, 2, 25) + EncodeTime(14, 5, 9, 0));
+        EXPECT_EQ(StrToDateTime("2/25/2023"), EncodeDate(2023, 2, 25));
+        EXPECT_EQ(StrToTime("14:05"), EncodeTime(14, 5, 0, 0));
+        EXPECT_EQ(StrToTime("12:00 AM"), 0);
+        EXPECT_EQ(ConvertMessage([] { StrToDate("2/30/2023"); }), "'2/30/2023' is not a valid date");
+        EXPECT_EQ(ConvertMessage([] { StrToTime("25:00"); }), "'25:00' is not a valid time");
+        EXPECT_EQ(ConvertMessage([] { StrToDateTime("2/25/2023 x"); }), "'2/25/2023 x' is not a valid date and time");
+    }
+    TScopedFormatSettings fs(CommaSettings());
+    EXPECT_EQ(StrToDate("25.02.2023"), EncodeDate(2023, 2, 25));
+    EXPECT_EQ(StrToDateTime("25.02.2023 14:05:09"), EncodeDate(2023, 2, 25) + EncodeTime(14, 5, 9, 0));
+}
+
+TEST(Strings, TrimCaseCompareAndReplace)
+{
+    EXPECT_EQ(Trim("  a b \t\r\n"), "a b");
+    EXPECT_EQ(TrimLeft("  a "), "a ");
+    EXPECT_EQ(TrimRight("  a "), "  a");
+    EXPECT_EQ(UpperCase("abc\xE4"), "ABC\xE4");   // ASCII only
+    EXPECT_EQ(AnsiUpperCase("abc\xE4\xFF\x9A\xDF\xB5"), "ABC\xC4\x9F\x8A\xDF\xB5");
+    EXPECT_EQ(AnsiLowerCase("ABC\xC4\x9F\x8A\xD7"), "abc\xE4\xFF\x9A\xD7");
+    EXPECT_TRUE(SameText("ABC", "abc"));
+    EXPECT_FALSE(SameText("ABC", "abcd"));
+    EXPECT_LT(CompareText("a", "B"), 0);
+    EXPECT_GT(CompareStr("a", "B"), 0);
+    EXPECT_EQ(CompareText("abc", "ABC"), 0);
+
+    // Locale collation: base letter, then accent, then case.
+    EXPECT_LT(AnsiCompareStr("a", "B"), 0);
+    EXPECT_LT(AnsiCompareStr("a", "A"), 0);
+    EXPECT_LT(AnsiCompareStr("e", "\xE9"), 0);
+    EXPECT_LT(AnsiCompareStr("\xE9", "f"), 0);
+    EXPECT_LT(AnsiCompareStr("9", "a"), 0);
+    EXPECT_LT(AnsiCompareStr("ab", "abc"), 0);
+    EXPECT_EQ(AnsiCompareText("\xC9T\xC9", "\xE9t\xE9"), 0);
+    EXPECT_NE(AnsiCompareText("ete", "\xE9t\xE9"), 0);
+    EXPECT_TRUE(AnsiSameText("\x8A" "A", "\x9A" "a"));
+
+    EXPECT_EQ(Pos("lo", "hello"), 4u);
+    EXPECT_EQ(Pos("x", "hello"), 0u);
+    EXPECT_EQ(Pos("l", "hello", 4), 4u);
+    EXPECT_EQ(Pos("", "hello"), 0u);
+    EXPECT_EQ(Copy("hello", 2, 3), "ell");
+    EXPECT_EQ(Copy("hello", 4, 10), "lo");
+    EXPECT_EQ(Copy("hello", 9), "");
+    EXPECT_EQ(StringReplace("aAa", "a", "b", rfReplaceAll | rfIgnoreCase), "bbb");
+    EXPECT_EQ(StringReplace("aAa", "a", "b", 0), "bAa");
+    EXPECT_EQ(StringReplace("aAa", "a", "xa", rfReplaceAll), "xaAxa");
+    EXPECT_EQ(QuotedStr("it's"), "'it''s'");
+    EXPECT_EQ(AnsiQuotedStr("a\"b;c", '"'), "\"a\"\"b;c\"");
+    EXPECT_EQ(AnsiDequotedStr("\"a\"\"b;c\"", '"'), "a\"b;c");
+    EXPECT_EQ(AnsiDequotedStr("plain", '"'), "plain");
+    EXPECT_EQ(AnsiDequotedStr("\"open", '"'), "open");
+}
+
+TEST(FormatSettingsFromLocale, SeparatorsAndPatterns)
+{
+    const TFormatSettings de = TFormatSettings::FromLocale("de_DE");
+    EXPECT_EQ(de.DecimalSeparator, ',');
+    EXPECT_EQ(de.ThousandSeparator, '.');
+    EXPECT_EQ(de.CurrencyString, "\x80");
+    EXPECT_EQ(de.CurrencyDecimals, 2);
+    EXPECT_EQ(de.DateSeparator, '.');
+    EXPECT_EQ(de.TimeSeparator, ':');
+    EXPECT_EQ(FormatDateTime("ddddd tt", EncodeDate(2023, 2, 5) + EncodeTime(4, 5, 6, 0), de), "05.02.23 04:05:06");
+    EXPECT_EQ(CurrToStrF(Currency::FromInt(-1234), ffCurrency, 2, de), "-1.234,00 \x80");
+    EXPECT_EQ(de.LongMonthNames[2], "M\xE4rz");
+    EXPECT_EQ(FormatDateTime("dddddd", EncodeDate(2023, 2, 25), de), "Samstag, 25. Februar 2023");
+
+    const TFormatSettings us = TFormatSettings::FromLocale("en_US");
+    EXPECT_EQ(us.DecimalSeparator, '.');
+    EXPECT_EQ(us.CurrencyString, "$");
+    EXPECT_EQ(FormatDateTime("tt", EncodeTime(14, 5, 6, 0), us), "2:05:06 PM");
+    EXPECT_EQ(StrToDate("2/25/2023", us) , EncodeDate(2023, 2, 25));
+
+    const TFormatSettings c = TFormatSettings::FromLocale("C");
+    EXPECT_EQ(c.DecimalSeparator, '.');
+    EXPECT_EQ(c.ShortDateFormat, TFormatSettings::Invariant().ShortDateFormat);
+}
