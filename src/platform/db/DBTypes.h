@@ -1,0 +1,61 @@
+#pragma once
+// Enumerations and small types shared by fields, data sets, data sources and links.
+#include <cstdint>
+#include <string>
+
+#include "platform/rtl/Delegate.h"
+
+namespace db {
+
+class TField;
+class TDataSet;
+class TDataSource;
+class TDataLink;
+
+enum TFieldType {
+    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
+    ftDate, ftTime, ftDateTime, ftAutoInc, ftBlob, ftMemo, ftFmtMemo, ftFixedChar, ftWideString,
+    ftLargeint, ftGuid, ftTimeStamp, ftFMTBcd
+};
+
+// Stored data, calculated in OnCalcFields (fkInternalCalc is kept with the record),
+// or looked up in another data set.
+enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
+
+enum TDataSetState {
+    dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter
+};
+
+inline bool IsEditState(TDataSetState s) { return s == dsEdit || s == dsInsert || s == dsSetKey; }
+
+// Same members and order as the windowing layer's alignment.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// Notices a data set sends through its data sources to their links.
+enum TDataEvent {
+    deFieldChange,         // Info: the changed TField*
+    deRecordChange,        // Info: 0 (the whole record)
+    deDataSetChange,       // the buffered records changed
+    deDataSetScroll,       // Info: how far the record window moved (records, + forwards)
+    deLayoutChange,        // fields were added, removed, reordered or shown/hidden
+    deUpdateRecord,        // controls are asked to write pending values
+    deUpdateState,         // the data set's state changed
+    deCheckBrowseMode,     // the record is about to be posted or left
+    deFocusControl,        // Info: TField** whose control should take the focus
+    deDisabledStateChange  // Info: 0 when controls were disabled, 1 when enabled again
+};
+
+// Options of Locate: ored together.
+using TLocateOptions = unsigned;
+inline constexpr TLocateOptions loCaseInsensitive = 1u << 0;
+inline constexpr TLocateOptions loPartialKey = 1u << 1;
+
+// Bookmarks are strings; the empty string is no bookmark.
+using TBookmark = std::string;
+
+using TDataSetNotifyEvent = rtl::Delegate<void(TDataSet*)>;
+using TFilterRecordEvent = rtl::Delegate<void(TDataSet*, bool& Accept)>;
+using TFieldGetTextEvent = rtl::Delegate<void(TField*, std::string& Text, bool DisplayText)>;
+using TFieldSetTextEvent = rtl::Delegate<void(TField*, const std::string& Text)>;
+
+} // namespace db

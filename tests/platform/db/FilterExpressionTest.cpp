@@ -1,0 +1,74 @@
+// The Filter text: syntax, Null handling and comparisons by field type.
+#include <gtest/gtest.h>
+
+#include "DbTestSupport.h"
+
+using namespace dbtest;
+
+namespace {
+
+int countWith(db::TDataSet& ds, const std::string& filter)
+{
+    ds.SetFilter(filter);
+    ds.SetFiltered(true);
+    int n = ds.RecordCount();
+    ds.SetFiltered(false);
+    return n;
+}
+
+} // namespace
+
+TEST(FilterExpression, ComparisonsAndLogic)
+{
+    auto ds = MakeRows(10);
+    ds->Edit();
+    ds->FieldByName("AMOUNT")->Clear();   // record 1 has no amount
+    ds->Post();
+    EXPECT_EQ(countWith(*ds, "ID = 3"), 1);
+    EXPECT_EQ(countWith(*ds, "ID <> 3"), 9);
+    EXPECT_EQ(countWith(*ds, "ID != 3"), 9);
+    EXPECT_EQ(countWith(*ds, "id < 3 or ID > 8"), 4);
+    EXPECT_EQ(countWith(*ds, "NOT (ID <= 5) AND [NAME] >= 'Row 8'"), 2);   // "Row 10" sorts before
+    EXPECT_EQ(countWith(*ds, "AMOUNT > 7.4"), 6);
+    EXPECT_EQ(countWith(*ds, "AMOUNT IS NULL"), 1);
+    EXPECT_EQ(countWith(*ds, "AMOUNT = NULL"), 1);
+    EXPECT_EQ(countWith(*ds, "AMOUNT IS NOT NULL"), 9);
+    EXPECT_EQ(countWith(*ds, "AMOUNT < 100"), 9);   // Null compares false
+    EXPECT_EQ(countWith(*ds, "NAME = 'row 1'"), 0);  // texts compare exactly
+}
+
+TEST(FilterExpression, SyntaxErrorsNameTheProblem)
+{
+    auto ds = MakeRows(1);
+    auto error = [&](const std::string& text) {
+        try {
+            ds->SetFilter(text);
+        } catch (const rtl::EDatabaseError& e) {
+            return e.Message;
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(error("NAME = 'abc"), "Invalid filter expression 'NAME = 'abc': quote is absent");
+    EXPECT_EQ(error("(ID = 1"), "Invalid filter expression '(ID = 1': ')' expected");
+    EXPECT_EQ(error("ID 1"), "Invalid filter expression 'ID 1': comparison expected");
+    EXPECT_EQ(error("ID = 1 2"), "Invalid filter expression 'ID = 1 2': unexpected '2'");
+    EXPECT_EQ(error("ID IS 5"), "Invalid filter expression 'ID IS 5': NULL expected");
+    ds->SetFilter("MISSING = 1");   // names are checked once filtering starts
+    EXPECT_THROW(ds->SetFiltered(true), rtl::EDatabaseError);
+    EXPECT_FALSE(ds->GetFiltered());
+}
+
+TEST(FilterExpression, DatesCompareWithQuotedDates)
+{
+    rtl::TScopedFormatSettings fmt(rtl::TFormatSettings::Invariant());
+    db::TMemDataSet ds;
+    ds.AddField<db::TDateField>("DAY");
+    ds.Open();
+    for (int d = 1; d <= 5; ++d) {
+        ds.Append();
+        ds.FieldByName("DAY")->SetAsDateTime(rtl::EncodeDate(2024, 1, d));
+        ds.Post();
+    }
+    EXPECT_EQ(countWith(ds, "DAY >= '1/3/2024'"), 3);
+    EXPECT_EQ(countWith(ds, "DAY = '1/2/2024' OR DAY = '1/5/2024'"), 2);
+}
