@@ -1,0 +1,53 @@
+#include "platform/ui/Application.h"
+
+#include <cstdio>
+
+#include <QCoreApplication>
+
+#include "platform/rtl/Thread.h"
+#include "platform/ui/Dialogs.h"
+
+namespace ui {
+
+namespace {
+TExceptionHandler& handler()
+{
+    static TExceptionHandler h;
+    return h;
+}
+} // namespace
+
+void SetExceptionHandler(TExceptionHandler h) { handler() = std::move(h); }
+
+std::string ExceptionMessage(std::exception_ptr e)
+{
+    try {
+        if (e) std::rethrow_exception(e);
+    } catch (const std::exception& ex) {
+        return ex.what();
+    } catch (...) {
+    }
+    return "Unknown exception";
+}
+
+void HandleException(std::exception_ptr e) noexcept
+{
+    try {
+        if (handler())
+            handler()(e);
+        else
+            MessageDlg(ExceptionMessage(e), mtError, mbOK);
+    } catch (...) {
+        // The handler itself failed: nothing is left to report to but the console.
+        std::fprintf(stderr, "exception in the exception handler: %s\n",
+                     ExceptionMessage(std::current_exception()).c_str());
+    }
+}
+
+void ProcessMessages()
+{
+    if (rtl::MainThread::IsCurrent()) rtl::MainThread::CheckSynchronize();
+    QCoreApplication::processEvents();
+}
+
+} // namespace ui

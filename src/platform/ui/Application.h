@@ -1,0 +1,39 @@
+#pragma once
+// The application's exception handler and the event-boundary guard.
+//
+// No exception may leave a Qt event handler: every handler of the windowing layer
+// runs its work through Guarded, which hands a failure to the exception handler.
+// The default handler shows the message in an error box captioned "Error"; the
+// program or a test may install its own.
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace ui {
+
+using TExceptionHandler = std::function<void(std::exception_ptr)>;
+
+// Installs the handler; an empty one restores the default.
+void SetExceptionHandler(TExceptionHandler handler);
+// Passes a caught exception to the handler. Never throws.
+void HandleException(std::exception_ptr e) noexcept;
+// The message of an exception ("Unknown exception" for one that is not std::exception).
+std::string ExceptionMessage(std::exception_ptr e);
+
+// Runs work; a failure goes to HandleException. Returns false when work threw.
+template <typename F>
+bool Guarded(F&& work) noexcept
+{
+    try {
+        work();
+        return true;
+    } catch (...) {
+        HandleException(std::current_exception());
+        return false;
+    }
+}
+
+// Runs the pending window events (and queued main-thread calls) once.
+void ProcessMessages();
+
+} // namespace ui

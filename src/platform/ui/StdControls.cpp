@@ -1,0 +1,429 @@
+#include "platform/ui/StdControls.h"
+
+#include <QScrollBar>
+
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Themes.h"
+
+namespace ui {
+
+// ---- TSpeedButton ----
+
+TSpeedButton::TSpeedButton(TControl* parent) : TControl(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    ClickOnRelease = false;
+    SetBounds(Left(), Top(), 23, 22);
+}
+
+void TSpeedButton::SetState(TButtonState s)
+{
+    if (state_ == s) return;
+    state_ = s;
+    Invalidate();
+}
+
+void TSpeedButton::SetDown(bool v)
+{
+    if (groupIndex_ == 0) v = false;
+    if (v == down_) return;
+    if (down_ && !allowAllUp_) return;
+    down_ = v;
+    state_ = v ? bsExclusive : bsUp;
+    Invalidate();
+    if (v) releaseGroup();
+}
+
+void TSpeedButton::releaseGroup()
+{
+    TControl* p = Parent();
+    if (!p || groupIndex_ == 0) return;
+    for (int i = 0; i < p->ControlCount(); ++i) {
+        auto* other = dynamic_cast<TSpeedButton*>(p->Controls(i));
+        if (other && other != this && other->groupIndex_ == groupIndex_ && other->down_) {
+            other->down_ = false;
+            other->state_ = bsUp;
+            other->Invalidate();
+        }
+    }
+}
+
+void TSpeedButton::SetGroupIndex(int v)
+{
+    if (groupIndex_ == v) return;
+    groupIndex_ = v;
+    if (v == 0 && down_) {
+        down_ = false;
+        state_ = bsUp;
+        Invalidate();
+    } else if (down_) {
+        releaseGroup();
+    }
+}
+
+void TSpeedButton::SetFlat(bool v)
+{
+    if (flat_ == v) return;
+    flat_ = v;
+    Invalidate();
+}
+
+void TSpeedButton::SetTransparent(bool v)
+{
+    transparent_ = v;
+    EraseBackground = !v;
+    Invalidate();
+}
+
+void TSpeedButton::SetGlyph(const TBitmap& b)
+{
+    glyph_.Assign(b);
+    rebuildGlyphs();
+    Invalidate();
+}
+
+void TSpeedButton::SetNumGlyphs(int v)
+{
+    v = std::clamp(v, 1, 4);
+    if (numGlyphs_ == v) return;
+    numGlyphs_ = v;
+    rebuildGlyphs();
+    Invalidate();
+}
+
+void TSpeedButton::rebuildGlyphs()
+{
+    if (glyph_.Empty()) {
+        glyphs_.reset();
+        return;
+    }
+    glyphs_ = std::make_unique<TCustomImageList>(std::max(1, glyph_.Width() / numGlyphs_), glyph_.Height());
+    glyphs_->AddMasked(glyph_, glyph_.TransparentColor());
+}
+
+void TSpeedButton::Click() { TControl::Click(); }
+
+void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TControl::MouseDown(button, shift, x, y);
+    if (button != mbLeft || !Enabled()) return;
+    if (!down_) SetState(bsDown);
+    dragging_ = true;
+}
+
+void TSpeedButton::MouseMove(TShiftState shift, int x, int y)
+{
+    TControl::MouseMove(shift, x, y);
+    if (!dragging_) return;
+    const bool inside = ClientRect().Contains({x, y});
+    TButtonState s = down_ ? bsExclusive : (inside ? bsDown : bsUp);
+    SetState(s);
+}
+
+void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TControl::MouseUp(button, shift, x, y);
+    if (button != mbLeft || !dragging_) return;
+    dragging_ = false;
+    const bool inside = ClientRect().Contains({x, y});
+    if (groupIndex_ == 0) {
+        SetState(bsUp);
+    } else if (inside) {
+        SetDown(!down_);
+        SetState(down_ ? bsExclusive : bsUp);
+    } else {
+        SetState(down_ ? bsExclusive : bsUp);
+    }
+    if (inside) Click();
+}
+
+void TSpeedButton::MouseEnter()
+{
+    TControl::MouseEnter();
+    mouseInControl_ = true;
+    if (flat_) Invalidate();
+}
+
+void TSpeedButton::MouseLeave()
+{
+    TControl::MouseLeave();
+    mouseInControl_ = false;
+    if (flat_) Invalidate();
+}
+
+void TSpeedButton::CaptureCancelled()
+{
+    TControl::CaptureCancelled();
+    if (!dragging_) return;
+    dragging_ = false;
+    SetState(down_ ? bsExclusive : bsUp);
+}
+
+void TSpeedButton::EnabledChanged()
+{
+    if (!Enabled()) dragging_ = false;
+    Invalidate();
+}
+
+void TSpeedButton::DrawGlyph(const TRect& r, TButtonState state)
+{
+    if (!glyphs_) return;
+    int index = 0;
+    bool etched = false;
+    switch (state) {
+    case bsUp: index = 0; break;
+    case bsDisabled: index = numGlyphs_ >= 2 ? 1 : 0; etched = numGlyphs_ < 2; break;
+    case bsDown: index = numGlyphs_ >= 3 ? 2 : 0; break;
+    case bsExclusive: index = numGlyphs_ >= 4 ? 3 : numGlyphs_ >= 3 ? 2 : 0; break;
+    }
+    int x = r.Left + (r.Width() - glyphs_->Width()) / 2;
+    int y = r.Top + (r.Height() - glyphs_->Height()) / 2;
+    glyphs_->Draw(Canvas(), x, y, index, !etched);
+}
+
+void TSpeedButton::Paint()
+{
+    TCanvas& c = Canvas();
+    const TRect r = ClientRect();
+    const TButtonState s = Enabled() ? state_ : bsDisabled;
+    const bool pressed = s == bsDown || s == bsExclusive;
+    unsigned themeState = pressed ? tsPressed : tsNormal;
+    if (mouseInControl_ && Enabled()) themeState |= tsHot;
+    if (!Enabled()) themeState |= tsDisabled;
+    if (!flat_)
+        ThemeServices().DrawPart(c, tpPushButton, r, themeState);
+    else if (pressed || (mouseInControl_ && Enabled()))
+        ThemeServices().DrawPart(c, tpToolButton, r, themeState);
+
+    TRect content = r.Inflated(-2, -2);
+    if (pressed) content.Offset(1, 1);
+    if (!Caption().empty()) {
+        TRect textRect = content;
+        if (glyphs_) {
+            TRect g{content.Left, content.Top, content.Left + glyphs_->Width() + 4, content.Bottom};
+            DrawGlyph(g, s);
+            textRect.Left = g.Right;
+        }
+        c.Font().Assign(Font());
+        c.Font().SetColor(Enabled() ? clBtnText : clGrayText);
+        c.Brush().SetStyle(bsClear);
+        c.DrawText(Caption(), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    } else {
+        DrawGlyph(content, s);
+    }
+}
+
+// ---- TScrollBar ----
+
+TScrollBar::TScrollBar(TControl* parent, TScrollBarKind kind)
+    : TControl(parent), bar_(new QScrollBar(this)), kind_(kind)
+{
+    EraseBackground = false;
+    bar_->setFocusPolicy(Qt::NoFocus);
+    bar_->setOrientation(kind == sbHorizontal ? Qt::Horizontal : Qt::Vertical);
+    QObject::connect(bar_, &QAbstractSlider::actionTriggered, this,
+                     [this](int action) { Guarded([&] { barAction(action); }); });
+    QObject::connect(bar_, &QAbstractSlider::sliderReleased, this, [this] {
+        Guarded([&] {
+            scrollTo(scPosition, bar_->sliderPosition());
+            scrollTo(scEndScroll, position_);
+        });
+    });
+    if (kind == sbHorizontal)
+        SetBounds(Left(), Top(), 121, 17);
+    else
+        SetBounds(Left(), Top(), 17, 121);
+    syncBar();
+}
+
+void TScrollBar::SetKind(TScrollBarKind k)
+{
+    if (kind_ == k) return;
+    kind_ = k;
+    bar_->setOrientation(k == sbHorizontal ? Qt::Horizontal : Qt::Vertical);
+    SetBounds(Left(), Top(), Height(), Width());
+}
+
+int TScrollBar::MaxPosition() const
+{
+    return pageSize_ > 0 ? std::max(min_, max_ - pageSize_ + 1) : max_;
+}
+
+void TScrollBar::SetParams(int position, int min, int max)
+{
+    if (max < min) throw rtl::EInvalidOperation("Scroll bar property out of range");
+    min_ = min;
+    max_ = max;
+    pageSize_ = std::min(pageSize_, max_ - min_ + 1);
+    position = std::clamp(position, min_, MaxPosition());
+    const bool changed = position != position_;
+    position_ = position;
+    syncBar();
+    if (changed) Change();
+}
+
+void TScrollBar::SetPageSize(int v)
+{
+    v = std::clamp(v, 0, max_ - min_ + 1);
+    if (v == pageSize_) return;
+    pageSize_ = v;
+    SetParams(position_, min_, max_);
+    syncBar();
+}
+
+void TScrollBar::SetSmallChange(int v)
+{
+    smallChange_ = v;
+    syncBar();
+}
+
+void TScrollBar::syncBar()
+{
+    syncing_ = true;
+    bar_->setRange(min_, MaxPosition());
+    bar_->setPageStep(pageSize_ > 0 ? pageSize_ : std::max(1, largeChange_));
+    bar_->setSingleStep(std::max(1, smallChange_));
+    bar_->setSliderPosition(position_);
+    bar_->setValue(position_);
+    syncing_ = false;
+}
+
+void TScrollBar::barAction(int action)
+{
+    if (syncing_) return;
+    int pos = position_;
+    TScrollCode code;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; pos += smallChange_; break;
+    case QAbstractSlider::SliderSingleStepSub: code = scLineUp; pos -= smallChange_; break;
+    case QAbstractSlider::SliderPageStepAdd: code = scPageDown; pos += largeChange_; break;
+    case QAbstractSlider::SliderPageStepSub: code = scPageUp; pos -= largeChange_; break;
+    case QAbstractSlider::SliderToMinimum: code = scTop; pos = min_; break;
+    case QAbstractSlider::SliderToMaximum: code = scBottom; pos = MaxPosition(); break;
+    case QAbstractSlider::SliderMove: code = scTrack; pos = bar_->sliderPosition(); break;
+    default: return;
+    }
+    scrollTo(code, pos);
+    if (code != scTrack) scrollTo(scEndScroll, position_);
+    // The bar moves where the scroll ended, not where its own step would have put it.
+    syncBar();
+}
+
+void TScrollBar::scrollTo(TScrollCode code, int pos)
+{
+    pos = std::clamp(pos, min_, MaxPosition());
+    Scroll(code, pos);
+    SetParams(pos, min_, max_);
+}
+
+void TScrollBar::Scroll(TScrollCode code, int& scrollPos)
+{
+    if (OnScroll) OnScroll(this, code, scrollPos);
+}
+
+void TScrollBar::Change()
+{
+    if (OnChange) OnChange(this);
+}
+
+void TScrollBar::Resize()
+{
+    TControl::Resize();
+    const TPoint off = ClientOffset();
+    bar_->setGeometry(off.X, off.Y, ClientWidth(), ClientHeight());
+}
+
+// ---- TGauge ----
+
+TGauge::TGauge(TControl* parent) : TControl(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    EraseBackground = false;
+    SetBounds(Left(), Top(), 100, 16);
+}
+
+void TGauge::SetMinValue(int v)
+{
+    if (v == minValue_) return;
+    minValue_ = std::min(v, maxValue_);
+    progress_ = std::clamp(progress_, minValue_, maxValue_);
+    Invalidate();
+}
+
+void TGauge::SetMaxValue(int v)
+{
+    if (v == maxValue_) return;
+    maxValue_ = std::max(v, minValue_);
+    progress_ = std::clamp(progress_, minValue_, maxValue_);
+    Invalidate();
+}
+
+void TGauge::SetProgress(int v)
+{
+    v = std::clamp(v, minValue_, maxValue_);
+    if (v == progress_) return;
+    progress_ = v;
+    Invalidate();
+}
+
+int TGauge::PercentDone() const
+{
+    const int range = maxValue_ - minValue_;
+    return range > 0 ? rtl::MulDiv(progress_ - minValue_, 100, range) : 0;
+}
+
+void TGauge::SetForeColor(TColor c) { if (foreColor_ != c) { foreColor_ = c; Invalidate(); } }
+void TGauge::SetBackColor(TColor c) { if (backColor_ != c) { backColor_ = c; Invalidate(); } }
+void TGauge::SetAlarmColor(TColor c) { if (alarmColor_ != c) { alarmColor_ = c; Invalidate(); } }
+void TGauge::SetAlarmLevel(int v) { if (alarmLevel_ != v) { alarmLevel_ = v; Invalidate(); } }
+void TGauge::SetShowText(bool v) { if (showText_ != v) { showText_ = v; Invalidate(); } }
+void TGauge::SetKind(TGaugeKind k) { if (kind_ != k) { kind_ = k; Invalidate(); } }
+
+void TGauge::PaintTo(TCanvas& c, const TRect& r)
+{
+    if (r.IsEmpty()) return;
+    c.Brush().SetColor(backColor_);
+    c.FillRect(r);
+    const int range = maxValue_ - minValue_;
+    const int done = progress_ - minValue_;
+    TRect bar = r;
+    if (range > 0 && done > 0) {
+        if (kind_ == gkHorizontalBar)
+            bar.Right = r.Left + rtl::MulDiv(done, r.Width(), range);
+        else
+            bar.Top = r.Bottom - rtl::MulDiv(done, r.Height(), range);
+        c.Brush().SetColor(BarColor());
+        c.FillRect(bar);
+    }
+    if (showText_) {
+        c.Font().Assign(Font());
+        c.Brush().SetStyle(bsClear);
+        TRect t = r;
+        c.DrawText(std::to_string(PercentDone()) + "%", t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+}
+
+void TGauge::Paint() { PaintTo(Canvas(), ClientRect()); }
+
+// ---- TShape ----
+
+TShape::TShape(TControl* parent) : TControl(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    EraseBackground = false;
+    auto repaint = TNotifyEvent::FromFunction([this](TObject*) { Invalidate(); });
+    pen_.OnChange = repaint;
+    brush_.OnChange = repaint;
+    SetBounds(Left(), Top(), 65, 65);
+}
+
+void TShape::Paint()
+{
+    Canvas().Pen().Assign(pen_);
+    Canvas().Brush().Assign(brush_);
+    Canvas().Rectangle(ClientRect());
+}
+
+} // namespace ui

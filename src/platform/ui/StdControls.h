@@ -1,0 +1,195 @@
+#pragma once
+// Small controls: speed button, scroll bar, gauge and shape.
+#include <memory>
+#include <string>
+
+#include "platform/ui/Bitmap.h"
+#include "platform/ui/Control.h"
+
+class QScrollBar;
+
+namespace ui {
+
+// ---- speed button ----
+
+enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
+
+// A button without focus. Pressed while the left button is held over it; clicks on
+// release only when released over itself. With a GroupIndex it stays down after a
+// click, releasing the other buttons of its group; a down button of a group comes up
+// again by a click only with AllowAllUp. Flat buttons show their face only while hot
+// or down. The glyph holds NumGlyphs images side by side: up, disabled, pressed, down.
+class TSpeedButton : public TControl {
+public:
+    explicit TSpeedButton(TControl* parent = nullptr);
+
+    bool Down() const { return down_; }
+    void SetDown(bool v);
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int v);
+    bool AllowAllUp() const { return allowAllUp_; }
+    void SetAllowAllUp(bool v) { allowAllUp_ = v; }
+    bool Flat() const { return flat_; }
+    void SetFlat(bool v);
+    const TBitmap& Glyph() const { return glyph_; }
+    void SetGlyph(const TBitmap& b);
+    int NumGlyphs() const { return numGlyphs_; }
+    // 1 to 4; other values are brought into that range.
+    void SetNumGlyphs(int v);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool v);
+    TButtonState State() const { return state_; }
+    bool MouseInControl() const { return mouseInControl_; }
+
+    void Click() override;
+
+protected:
+    void SetState(TButtonState s);
+    void Paint() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void CaptureCancelled() override;
+    void EnabledChanged() override;
+    // Draws the glyph part for the state centred in r.
+    void DrawGlyph(const TRect& r, TButtonState state);
+
+private:
+    void releaseGroup();
+    void rebuildGlyphs();
+
+    bool down_ = false;
+    int groupIndex_ = 0;
+    bool allowAllUp_ = false;
+    bool flat_ = false;
+    bool transparent_ = false;
+    TBitmap glyph_;
+    int numGlyphs_ = 1;
+    std::unique_ptr<TCustomImageList> glyphs_;
+    TButtonState state_ = bsUp;
+    bool dragging_ = false;
+    bool mouseInControl_ = false;
+};
+
+// ---- scroll bar ----
+
+enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+
+using TScrollEvent = rtl::Delegate<void(TObject* Sender, TScrollCode Code, int& ScrollPos)>;
+
+// A scroll bar with the original platform's page semantics: with a page size P the
+// thumb covers P positions and the largest position is Max - P + 1.
+class TScrollBar : public TControl {
+public:
+    explicit TScrollBar(TControl* parent = nullptr, TScrollBarKind kind = sbHorizontal);
+
+    TScrollBarKind Kind() const { return kind_; }
+    void SetKind(TScrollBarKind k);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Position() const { return position_; }
+    int PageSize() const { return pageSize_; }
+    int SmallChange() const { return smallChange_; }
+    int LargeChange() const { return largeChange_; }
+    void SetMin(int v) { SetParams(position_, v, max_); }
+    void SetMax(int v) { SetParams(position_, min_, v); }
+    // Positions are kept between Min and MaxPosition().
+    void SetPosition(int v) { SetParams(v, min_, max_); }
+    void SetPageSize(int v);
+    void SetSmallChange(int v);
+    void SetLargeChange(int v) { largeChange_ = v; }
+    // Throws rtl::EInvalidOperation when max < min.
+    void SetParams(int position, int min, int max);
+    // The largest position the thumb can reach: Max - PageSize + 1 (Max without a page).
+    int MaxPosition() const;
+
+    // The Qt bar inside (tests drive it).
+    QScrollBar* Bar() const { return bar_; }
+
+    TNotifyEvent OnChange;
+    TScrollEvent OnScroll;
+
+protected:
+    virtual void Scroll(TScrollCode code, int& scrollPos);
+    virtual void Change();
+    void Resize() override;
+
+private:
+    void syncBar();
+    void barAction(int action);
+    void scrollTo(TScrollCode code, int pos);
+
+    QScrollBar* bar_;
+    TScrollBarKind kind_;
+    int min_ = 0, max_ = 100, position_ = 0, pageSize_ = 0, smallChange_ = 1, largeChange_ = 1;
+    bool syncing_ = false;
+};
+
+// ---- gauge ----
+
+enum TGaugeKind { gkHorizontalBar, gkVerticalBar };
+
+// A bar gauge. Defaults: range 0 to 500, white background, no text, the bar lime up
+// to AlarmLevel (100) and AlarmColor (red) above it: the backlog gauge of a unit.
+class TGauge : public TControl {
+public:
+    explicit TGauge(TControl* parent = nullptr);
+
+    int MinValue() const { return minValue_; }
+    int MaxValue() const { return maxValue_; }
+    void SetMinValue(int v);
+    void SetMaxValue(int v);
+    int Progress() const { return progress_; }
+    // Kept between MinValue and MaxValue.
+    void SetProgress(int v);
+    void AddProgress(int v) { SetProgress(progress_ + v); }
+    int PercentDone() const;
+    TColor ForeColor() const { return foreColor_; }
+    void SetForeColor(TColor c);
+    TColor BackColor() const { return backColor_; }
+    void SetBackColor(TColor c);
+    TColor AlarmColor() const { return alarmColor_; }
+    void SetAlarmColor(TColor c);
+    int AlarmLevel() const { return alarmLevel_; }
+    void SetAlarmLevel(int v);
+    bool ShowText() const { return showText_; }
+    void SetShowText(bool v);
+    TGaugeKind Kind() const { return kind_; }
+    void SetKind(TGaugeKind k);
+    // The bar's colour now: AlarmColor above AlarmLevel, else ForeColor.
+    TColor BarColor() const { return progress_ > alarmLevel_ ? alarmColor_ : foreColor_; }
+
+    // Draws the gauge into r of any canvas (a list cell may show it).
+    void PaintTo(TCanvas& canvas, const TRect& r);
+
+protected:
+    void Paint() override;
+
+private:
+    int minValue_ = 0, maxValue_ = 500, progress_ = 0;
+    TColor foreColor_ = clLime, backColor_ = clWhite, alarmColor_ = clRed;
+    int alarmLevel_ = 100;
+    bool showText_ = false;
+    TGaugeKind kind_ = gkHorizontalBar;
+};
+
+// ---- shape ----
+
+// A rectangle in the pen and brush (the separators beside edit buttons).
+class TShape : public TControl {
+public:
+    explicit TShape(TControl* parent = nullptr);
+    TPen& Pen() { return pen_; }
+    TBrush& Brush() { return brush_; }
+
+protected:
+    void Paint() override;
+
+private:
+    TPen pen_;
+    TBrush brush_;
+};
+
+} // namespace ui
