@@ -1,0 +1,125 @@
+#include <algorithm>
+#include <chrono>
+
+#include "device_link/SerialPortDriver.h"
+#include "device_link/communication.h"
+
+namespace device_link {
+
+namespace {
+
+constexpr std::uint32_t kMaxRead = 64;
+// A write to the unit that stalls this long is abandoned.
+constexpr std::uint32_t kSendTimeoutMs = 500;
+
+std::int64_t NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+TComCom::TComCom() : port_(std::make_unique<TSerialPortDriver>())
+{
+    port_->PausePolling();
+    StartReader();
+}
+
+TComCom::~TComCom()
+{
+    StopThreads();
+    port_->Disconnect();
+}
+
+void TComCom::SetPortName(const std::string& name) { portName_ = name; }
+
+bool TComCom::Open()
+{
+    if (portName_.empty() || connected_.load()) return false;
+    port_->SetPortName(io::SerialDevicePath(portName_));
+    port_->SetBaudRate(br57600);
+    port_->SetDataBits(db8BITS);
+    port_->SetParity(ptNONE);
+    port_->SetStopBits(sb1BITS);
+    port_->SetHwFlow(hfNONE);
+    port_->SetSwFlow(sfNONE);
+    port_->PausePolling();
+    if (port_->Connect()) {
+        // Set before the flag, so the reader never measures silence from an old time.
+        lastReceiveMs_ = NowMs();
+        PostStatus(stConnected);
+        connected_ = 1;
+    } else {
+        connected_ = 0;
+        PostStatus(stUnableToConnect);
+    }
+    return connected_.load() != 0;
+}
+
+bool TComCom::Send(const TArray& data)
+{
+    if (!connected_.load() || data.empty()) return false;
+    return port_->SendData(data.data(), static_cast<std::uint32_t>(data.size()), kSendTimeoutMs) > 0;
+}
+
+void TComCom::Close(TStatus code)
+{
+    ReportClose(code);
+    TCom::Close(code);
+}
+
+void TComCom::Execute()
+{
+    TArray accumulation;
+    bool ready = false;
+    ResetInterval();
+    std::uint8_t chunk[kMaxRead];
+    while (!Terminated()) {
+        if (!connected_.load()) {
+            Pause();
+            continue;
+        }
+        if (ready && MayPost()) {
+            PostReceived(std::move(accumulation));
+            accumulation.clear();
+            ready = false;
+        } else {
+            if (!ready) Pause();
+            if (!accumulation.empty()) ready = true;
+        }
+
+        const std::uint32_t waiting = port_->CountRX();
+        if (waiting == 0) {
+            Pause();
+            if (!accumulation.empty()) ready = true;
+            else if (NowMs() - lastReceiveMs_.load() > SilenceLimitMs.load()) {
+                // Flags first: a listener told of the state sees it already.
+                port_->Disconnect();
+                posted_ = 0;
+                connected_ = 0;
+                PostStatus(stConnectTimeout);
+            }
+        } else {
+            const std::uint32_t got = port_->ReadData(chunk, std::min(waiting, kMaxRead));
+            if (got > 0) {
+                accumulation.insert(accumulation.end(), chunk, chunk + got);
+                ready = true;
+                lastReceiveMs_ = NowMs();
+            }
+        }
+
+        if (closeRequest_.load()) {
+            port_->Disconnect();
+            closeRequest_ = 0;
+            posted_ = 0;
+            connected_ = 0;
+            PostStatus(stDisconnected);
+            // Bytes of a closed link must not reach the next one.
+            accumulation.clear();
+            ready = false;
+        }
+    }
+}
+
+} // namespace device_link

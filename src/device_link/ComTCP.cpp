@@ -1,0 +1,146 @@
+#include "device_link/communication.h"
+#include "platform/io/TcpClient.h"
+
+namespace device_link {
+
+namespace {
+
+constexpr int kReadTimeoutMs = 10000;
+
+} // namespace
+
+TComTCP::TComTCP() : client_(std::make_unique<io::TIdTCPClient>())
+{
+    client_->ReadTimeout = kReadTimeoutMs;
+    StartReader();
+}
+
+TComTCP::~TComTCP()
+{
+    StopThreads();
+    client_->Disconnect();
+}
+
+void TComTCP::SetHost(const std::string& host) { host_ = host; }
+
+bool TComTCP::Open()
+{
+    if (host_.empty() || Port.load() == 0 || connected_.load()) return false;
+    client_->SetHost(host_);
+    client_->SetPort(Port.load());
+    // Posted before the request, so that the outcome always follows it.
+    PostStatus(stConnecting);
+    connectRequest_ = 1;
+    return connected_.load() != 0;
+}
+
+bool TComTCP::Send(const TArray& data)
+{
+    if (!connected_.load() || data.empty()) return false;
+    try {
+        client_->OpenWriteBuffer();
+        client_->Write(data.data(), data.size());
+        client_->CloseWriteBuffer();
+        return true;
+    } catch (const io::ETcpError&) {
+        return false; // the reader notices a broken connection
+    }
+}
+
+void TComTCP::Close(TStatus code)
+{
+    ReportClose(code);
+    TCom::Close(code);
+}
+
+void TComTCP::TerminatedSet()
+{
+    client_->Cancel(); // a read or connect in progress returns at once
+    TCom::TerminatedSet();
+}
+
+void TComTCP::TryConnect()
+{
+    try {
+        client_->Connect(ConnectTimeoutMs.load());
+        connected_ = 1;
+        PostStatus(stConnected);
+        connectRequest_ = 0;
+    } catch (const io::ETcpConnectTimeout&) {
+        connected_ = 0;
+        if (attempts_ >= ConnectRetryCount.load()) {
+            PostStatus(stConnectTimeout);
+            connectRequest_ = 0;
+        } else {
+            ++attempts_;
+        }
+    } catch (const io::ETcpConnectFailed&) {
+        connected_ = 0;
+        PostStatus(stConnectionRefused);
+        connectRequest_ = 0;
+    } catch (const io::ETcpSocketError&) {
+        connected_ = 0;
+        PostStatus(stSocketError);
+        connectRequest_ = 0;
+    } catch (...) {
+        connected_ = 0;
+        PostStatus(stUnknown);
+        connectRequest_ = 0;
+    }
+}
+
+void TComTCP::ReadOnce()
+{
+    const auto fail = [this](TStatus code) {
+        connected_ = 0;
+        client_->Disconnect();
+        PostStatus(code);
+    };
+    try {
+        client_->ReadFromStack();
+        const std::size_t n = client_->InputBufferSize();
+        if (n == 0) {
+            Pause();
+            return;
+        }
+        TArray bytes = client_->ExtractInput(n);
+        if (MayPost()) PostReceived(std::move(bytes));
+        else Pause(); // back-pressure: these bytes are dropped
+    } catch (const io::ETcpReadTimeout&) {
+        fail(stConnectTimeout);
+    } catch (const io::ETcpClosedGracefully&) {
+        fail(stDisconnectedFromDevice);
+    } catch (const io::ETcpSocketError&) {
+        fail(stSocketError);
+    } catch (...) {
+        // Any other failure leaves the link as it is.
+    }
+}
+
+void TComTCP::Execute()
+{
+    ResetInterval();
+    attempts_ = 0;
+    while (!Terminated()) {
+        if (connectRequest_.load()) {
+            TryConnect();
+            Pause();
+        }
+        if (!connectRequest_.load()) attempts_ = 0;
+        if (!connected_.load()) {
+            Pause();
+            continue;
+        }
+        ReadOnce();
+        if (closeRequest_.load()) {
+            client_->Disconnect();
+            closeRequest_ = 0;
+            posted_ = 0;
+            connected_ = 0;
+            connectRequest_ = 0;
+            PostStatus(stDisconnected);
+        }
+    }
+}
+
+} // namespace device_link

@@ -1,0 +1,159 @@
+// The TCP transport against the unit simulator and other peers on 127.0.0.1.
+#include <chrono>
+
+#include <gtest/gtest.h>
+
+#include "LinkRecorder.h"
+#include "device_link/communication.h"
+#include "platform/io/TcpClient.h"
+#include "simulator/UnitSimulator.h"
+
+using namespace device_link;
+using linktest::LinkRecorder;
+using testsupport::WaitUntil;
+
+namespace {
+
+struct TcpLink {
+    LinkRecorder rec; // before the transport: its destruction may still deliver
+    std::unique_ptr<TComTCP> com = std::make_unique<TComTCP>();
+
+    explicit TcpLink(int port)
+    {
+        com->Muted = 0;
+        com->PollIntervalMs = 10;
+        com->ConnectTimeoutMs = 100;
+        com->GetClient().ReadTimeout = 300;
+        com->Port = port;
+        com->SetHost("127.0.0.1");
+        rec.Attach(*com);
+    }
+};
+
+} // namespace
+
+TEST(TComTCPTest, DefaultsAndOpenPreconditions)
+{
+    LinkRecorder rec;
+    TComTCP com;
+    com.Muted = 0;
+    rec.Attach(com);
+    EXPECT_EQ(com.Port.load(), 843);
+    EXPECT_EQ(com.ConnectTimeoutMs.load(), 1000);
+    EXPECT_EQ(com.ConnectRetryCount.load(), 5);
+    EXPECT_EQ(com.GetClient().ReadTimeout.load(), 10000);
+    EXPECT_FALSE(com.Open()); // no host
+    com.SetHost("127.0.0.1");
+    com.Port = 0;
+    EXPECT_FALSE(com.Open()); // no port
+    EXPECT_EQ(linktest::StatesUpToMarker(com, rec), std::vector<int>{});
+}
+
+TEST(TComTCPTest, RefusedConnectGivesConnectingThenRefusedOncePerOpen)
+{
+    TcpLink link(sim::UnusedLoopbackPort());
+    EXPECT_FALSE(link.com->Open()); // the outcome comes later
+    ASSERT_TRUE(link.rec.WaitForState(stConnectionRefused));
+    EXPECT_FALSE(link.com->Open());
+    ASSERT_TRUE(WaitUntil([&] { return link.rec.CountState(stConnectionRefused) == 2; }));
+    WaitUntil([] { return false; }, 100);
+    EXPECT_EQ(link.rec.States(),
+              (std::vector<int>{stConnecting, stConnectionRefused, stConnecting, stConnectionRefused}));
+}
+
+TEST(TComTCPTest, PeerThatNeverAcceptsTimesOutAfterSixAttempts)
+{
+    sim::StalledListener peer;
+    TcpLink link(peer.Port());
+    link.com->ConnectTimeoutMs = 60;
+    const auto start = std::chrono::steady_clock::now();
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForState(stConnectTimeout, 10000));
+    // Six attempts of 60 ms each at the least: the first and five retries.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(6 * 60));
+    WaitUntil([] { return false; }, 100);
+    EXPECT_EQ(link.rec.States(), (std::vector<int>{stConnecting, stConnectTimeout}));
+
+    // No retries: one attempt.
+    link.com->ConnectRetryCount = 0;
+    const auto again = std::chrono::steady_clock::now();
+    link.com->Open();
+    ASSERT_TRUE(WaitUntil([&] { return link.rec.CountState(stConnectTimeout) == 2; }, 5000));
+    EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::milliseconds(6 * 60));
+}
+
+TEST(TComTCPTest, ReceivesSendsAndRefusesASecondOpen)
+{
+    sim::UnitSimulator unit;
+    TcpLink link(unit.StartTcp(0));
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForState(stConnected));
+    EXPECT_TRUE(link.com->IsConnected());
+    EXPECT_FALSE(link.com->Open()); // connected: nothing posted
+    EXPECT_EQ(linktest::StatesUpToMarker(*link.com, link.rec), (std::vector<int>{stConnecting, stConnected}));
+
+    sim::Bytes sent;
+    for (std::uint32_t i = 1; i <= 50; ++i) {
+        const auto frame = sim::BuildUnitFrame(i, {{3, sim::Bytes(100, static_cast<std::uint8_t>(i))}});
+        sent.insert(sent.end(), frame.begin(), frame.end());
+    }
+    ASSERT_TRUE(unit.WaitForClient(2000)); // the connect may complete before the unit has accepted
+    ASSERT_TRUE(unit.Send(sent));
+    ASSERT_TRUE(link.rec.WaitForBytes(sent.size()));
+    EXPECT_EQ(link.rec.DataBytes(), sent);
+
+    EXPECT_TRUE(link.com->Send({0x24, 0x21, 0x01, 0x18, 0x19, 0x24, 0x2E}));
+    ASSERT_TRUE(unit.WaitForFrames(1, 2000));
+    EXPECT_EQ(unit.ReceivedFrames()[0], sim::Bytes{0x18});
+}
+
+TEST(TComTCPTest, SilentPeerTimesOutAndClosingPeerDisconnects)
+{
+    sim::UnitSimulator unit;
+    TcpLink link(unit.StartTcp(0));
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForState(stConnectTimeout, 5000));
+    EXPECT_EQ(link.rec.States(), (std::vector<int>{stConnecting, stConnected, stConnectTimeout}));
+    EXPECT_FALSE(link.com->IsConnected());
+    EXPECT_FALSE(link.com->GetClient().Connected());
+
+    // Reconnect; the unit then closes its end.
+    link.com->GetClient().ReadTimeout = 5000;
+    link.com->Open();
+    ASSERT_TRUE(WaitUntil([&] { return link.rec.CountState(stConnected) == 2; }));
+    ASSERT_TRUE(unit.WaitForClient(2000));
+    unit.Send(sim::BuildUnitFrame(7, {{1, {}}}));
+    unit.CloseClient();
+    ASSERT_TRUE(link.rec.WaitForState(stDisconnectedFromDevice));
+    EXPECT_EQ(link.rec.DataBytes(), sim::BuildUnitFrame(7, {{1, {}}})); // what came before the close
+    EXPECT_FALSE(link.com->IsConnected());
+}
+
+TEST(TComTCPTest, CloseOnAConnectedLinkDeliversDisconnectedTwice)
+{
+    sim::UnitSimulator unit;
+    TcpLink link(unit.StartTcp(0));
+    link.com->GetClient().ReadTimeout = 5000;
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForState(stConnected));
+    unit.Play({sim::ScenarioStep::MakeFrames(0, 100, {{1, {0, 0}}})}); // a unit that keeps sending
+    ASSERT_TRUE(link.rec.WaitForBytes(1));
+    link.com->Close(stDisconnected);
+    ASSERT_TRUE(WaitUntil([&] { return link.rec.CountState(stDisconnected) == 2; }));
+    EXPECT_EQ(link.rec.States(), (std::vector<int>{stConnecting, stConnected, stDisconnected, stDisconnected}));
+    EXPECT_EQ(link.com->GetPosted(), 0u);
+    EXPECT_FALSE(link.com->IsConnected());
+}
+
+TEST(TComTCPTest, DestroyingAConnectedSilentLinkDoesNotWaitForTheReadTimeOut)
+{
+    sim::UnitSimulator unit;
+    TcpLink link(unit.StartTcp(0));
+    link.com->GetClient().ReadTimeout = 10000;
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForState(stConnected));
+    WaitUntil([] { return false; }, 50); // the reader is now waiting in its read
+    const auto start = std::chrono::steady_clock::now();
+    link.com.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
