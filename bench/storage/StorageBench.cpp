@@ -1,0 +1,273 @@
+// The data module on the embedded engine:
+//  - UpdateDevice, one commit each (rows per second);
+//  - opening the log query on a 1,000,000-record log until its first 100 rows are read,
+//    with the calculated texts, beside a bare select of the same rows (ratio);
+//  - AddToLog for unit items through the real filters beside executing the prepared
+//    ADD_TO_LOG directly with the same records (records per second of each, ratio);
+//  - GET_OUTDATED_LOG and CLEAR_OUTDATED_LOG on a 1,000,000-record log, half outdated.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+
+#include "device_link/Device.h"
+#include "device_link/DeviceManager.h"
+#include "platform/fb/IBSQL.h"
+#include "platform/io/UsbBridge.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Thread.h"
+#include "storage/DModule.h"
+#include "storage/StorageTestEngine.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr int kLogRecords = 1'000'000;
+constexpr int kLogDays = 60;  // records spread over the last 60 days; 30 days expire half
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+class BenchMainForm : public storage::IMainFormServices {
+public:
+    std::string GetProgramFilePath() const override { return ProgramFile; }
+    storage::TCommonSettings& GetCommonSettings() override { return Common; }
+    device_link::TDeviceManager* GetDeviceManager() override { return Manager.get(); }
+
+    std::string ProgramFile;
+    storage::TCommonSettings Common;
+    std::unique_ptr<device_link::TDeviceManager> Manager;
+};
+
+// A copy of the built database in a folder of its own, and a data module on it.
+struct Bench {
+    explicit Bench(const std::string& source = KV7200_FDB)
+    {
+        storagetest::EngineFolder();
+        std::filesystem::copy_file(source, Dir.Path() / storage::kDatabaseFileName);
+        Main.ProgramFile = Dir.File("kv7200");
+        Main.Common.LogEnabled = 1;
+        Main.Common.LogSystemEvents = 1;
+        Main.Common.LogExpireDays = kLogDays / 2;
+        // Units only from the stored rows: nothing of this machine is detected.
+        io::SetUsbBridgeRoots(Dir.Str(), Dir.Str());
+        device_link::SetSerialPortRoots(Dir.Str(), Dir.Str());
+        Main.Manager = std::make_unique<device_link::TDeviceManager>(&Owner);
+        Dm = std::make_unique<storage::TDM>(nullptr, Main);
+    }
+    ~Bench()
+    {
+        Dm.reset();
+        Main.Manager.reset();
+    }
+    std::string DbPath() const { return Dir.File(storage::kDatabaseFileName); }
+
+    testsupport::TempDir Dir;
+    rtl::TComponent Owner{nullptr};
+    BenchMainForm Main;
+    std::unique_ptr<storage::TDM> Dm;
+};
+
+// The built database with a million log records of three units and system events,
+// made once per run.
+const std::string& MillionRecordDatabase()
+{
+    static testsupport::TempDir dir;
+    static const std::string path = [] {
+        Bench b;
+        fb::TIBSQL q(&b.Dm->IBDatabase, &b.Dm->IBTransaction);
+        q.SetSQL("insert into DEVICES (ID, ALIAS, DEVICETYPE) values (1, 'Roof', 3)");
+        q.ExecQuery();
+        q.SetSQL("insert into DEVICES (ID, ALIAS, DEVICETYPE) values (2, 'Mast', 3)");
+        q.ExecQuery();
+        q.SetSQL("insert into DEVICES (ID, ALIAS, DEVICETYPE) values (3, 'Cellar', 3)");
+        q.ExecQuery();
+        const double oldest = rtl::Now() - kLogDays;
+        q.SetParamCheck(false);
+        q.SetSQL(rtl::Format(rtl::TFormatSettings::Invariant(),
+                             "execute block as\n"
+                             "declare i integer = 0;\n"
+                             "begin\n"
+                             "  while (i < %d) do begin\n"
+                             "    insert into EVENT_LOG (ID, DT, DEVICEID, DATACODE, DATA)\n"
+                             "    values (gen_id(GEN_EVENT_LOG_ID, 1), %.10f + :i * %.12e, mod(:i, 4), 39, x'3304');\n"
+                             "    i = i + 1;\n"
+                             "  end\n"
+                             "end",
+                             kLogRecords, oldest, static_cast<double>(kLogDays) / kLogRecords));
+        q.ExecQuery();
+        b.Dm->IBTransaction.CommitRetaining();
+        b.Dm.reset();
+        const std::string target = dir.File("million.FDB");
+        std::filesystem::copy_file(b.DbPath(), target);
+        return target;
+    }();
+    return path;
+}
+
+// ---------------------------------------------------------------- unit rows
+
+void BM_UpdateDevice(benchmark::State& state)
+{
+    Bench b;
+    device_link::TDevice unit(device_link::dkTCP, nullptr);
+    unit.SetIPText("127.0.0.1");
+    unit.Alias = "Roof";
+    b.Dm->AddDevice(unit);
+    int k = 0;
+    for (auto _ : state) {
+        unit.MapX = ++k;
+        b.Dm->UpdateDevice(unit);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_UpdateDevice)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+// ---------------------------------------------------------------- log query
+
+void BM_LogQueryFirst100Rows(benchmark::State& state)
+{
+    Bench b(MillionRecordDatabase());
+    double query = 0, bare = 0;
+    std::size_t checksum = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        db::TDataSet& log = b.Dm->IBQ_LOG_;
+        log.Open();
+        for (int row = 0; row < 100 && !log.Eof(); ++row, log.Next())
+            checksum += log.FieldByName("CODES")->GetAsString().size() + log.FieldByName("DATAS")->GetAsString().size()
+                + log.FieldByName("DTS")->GetAsString().size() + log.FieldByName("ALIAS")->GetAsString().size();
+        log.Close();
+        auto t1 = Clock::now();
+        {
+            fb::TIBSQL q(&b.Dm->IBDatabase, &b.Dm->IBTransaction);
+            q.SetSQL("select * from get_log");
+            q.ExecQuery();
+            for (int row = 0; row < 100 && q.Next(); ++row) checksum += q.Fields(0).GetAsString().size();
+        }
+        auto t2 = Clock::now();
+        query += Seconds(t1 - t0);
+        bare += Seconds(t2 - t1);
+        state.SetIterationTime(Seconds(t1 - t0));
+    }
+    benchmark::DoNotOptimize(checksum);
+    const double n = static_cast<double>(state.iterations());
+    state.counters["query_ms"] = query / n * 1e3;
+    state.counters["bare_select_ms"] = bare / n * 1e3;
+    state.counters["ratio"] = bare / query;
+}
+BENCHMARK(BM_LogQueryFirst100Rows)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// ---------------------------------------------------------------- log writer
+
+void BM_AddToLogVsDirectProcedure(benchmark::State& state)
+{
+    Bench b;
+    device_link::TDeviceInfo row;
+    row.DeviceType = device_link::dkTCP;
+    row.IP = "127.0.0.1";
+    row.Id = 5;
+    device_link::TDevice* unit = b.Main.Manager->AddDevice(row);
+    device_link::TDeviceSettings settings;  // a new unit's filter: groups 1, 3 and 5 to 15 off
+    unit->SetSettings(settings);
+
+    // Unit items as a frame of a tuned unit brings them: all pass the filter.
+    struct Item {
+        int Code;
+        std::string Data;
+    };
+    const std::vector<Item> items = {
+        {39, "\x33\x04"}, {36, "C201"}, {37, "0"}, {38, "10"}, {54, "RADIO 1 "}, {55, "1"}, {56, "1"},
+        {59, "7"}, {64, "87.6"}, {78, "Hello world, this is the radio text"}, {88, "2024-03-09"}, {35, "0"},
+        {40, "\x01"},
+    };
+    constexpr int kBatch = 5000;
+    double writer = 0, direct = 0;
+    fb::TIBStoredProc& proc = b.Dm->addToLog;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        for (int k = 0; k < kBatch; ++k) {
+            const Item& item = items[static_cast<std::size_t>(k) % items.size()];
+            b.Dm->AddToLogStr(5, item.Code, item.Data);
+        }
+        // Each loop pays for making its own records durable.
+        b.Dm->CommitPendingLog();
+        auto t1 = Clock::now();
+        for (int k = 0; k < kBatch; ++k) {
+            const Item& item = items[static_cast<std::size_t>(k) % items.size()];
+            proc.ParamByName("DEVICEID").SetAsInteger(5);
+            proc.ParamByName("DATACODE").SetAsInteger(item.Code);
+            proc.ParamByName("DATA").SetAsString(item.Data);
+            proc.ParamByName("DT").SetAsDouble(rtl::Now());
+            proc.ExecProc();
+        }
+        b.Dm->IBTransaction.CommitRetaining();
+        auto t2 = Clock::now();
+        writer += Seconds(t1 - t0);
+        direct += Seconds(t2 - t1);
+        state.SetIterationTime(Seconds(t1 - t0));
+    }
+    const double n = static_cast<double>(state.iterations()) * kBatch;
+    state.counters["writer_records_per_s"] = n / writer;
+    state.counters["direct_records_per_s"] = n / direct;
+    state.counters["ratio"] = direct / writer;
+    state.SetItemsProcessed(static_cast<std::int64_t>(n));
+}
+BENCHMARK(BM_AddToLogVsDirectProcedure)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// ---------------------------------------------------------------- maintenance
+
+void BM_GetOutdatedLog(benchmark::State& state)
+{
+    Bench b(MillionRecordDatabase());
+    int count = 0;
+    for (auto _ : state) {
+        double date = 0;
+        count = b.Dm->GetOutdatedLog(date);
+    }
+    state.counters["outdated"] = count;
+}
+BENCHMARK(BM_GetOutdatedLog)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_ClearOutdatedLog(benchmark::State& state)
+{
+    double date = 0;
+    int before = 0, after = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto b = std::make_unique<Bench>(MillionRecordDatabase());
+        before = b->Dm->GetOutdatedLog(date);
+        state.ResumeTiming();
+        b->Dm->ClearOutdatedLog();
+        b->Dm->IBTransaction.CommitRetaining();
+        state.PauseTiming();
+        after = b->Dm->GetOutdatedLog(date);
+        b.reset();
+        state.ResumeTiming();
+    }
+    state.counters["removed"] = before - after;
+}
+BENCHMARK(BM_ClearOutdatedLog)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    rtl::MainThread::Init();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(storagetest::EnginePath(), ignored);
+    if (const char* lock = std::getenv("FIREBIRD_LOCK")) std::filesystem::remove_all(lock, ignored);
+    return 0;
+}

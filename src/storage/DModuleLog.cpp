@@ -1,0 +1,172 @@
+// The event log writer with its filters and the commit bound of its records, and the
+// texts of the log view.
+#include "storage/DModule.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+#include "device_link/Device.h"
+#include "device_link/DeviceManager.h"
+#include "platform/db/Field.h"
+#include "platform/rtl/SysUtils.h"
+#include "storage/LogTexts.h"
+
+namespace storage {
+
+namespace {
+
+// Code sets of the unit filter bytes.
+constexpr std::int32_t kNegotiation[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 24, 27, 32, 53};
+constexpr std::int32_t kPI[] = {36};
+constexpr std::int32_t kTP[] = {37};
+constexpr std::int32_t kPTY[] = {38};
+constexpr std::int32_t kGroup0[] = {54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+constexpr std::int32_t kGroup1[] = {67, 68, 69, 70, 71, 72, 73, 74, 75};
+constexpr std::int32_t kGroup2[] = {78, 79, 80};
+constexpr std::int32_t kGroup3[] = {83, 84, 85};
+constexpr std::int32_t kGroup4[] = {88, 89, 90};
+constexpr std::int32_t kGroup5[] = {92, 93, 94};
+constexpr std::int32_t kGroup6[] = {97, 98, 99};
+constexpr std::int32_t kGroup7[] = {102, 103, 104, 105};
+constexpr std::int32_t kGroup8[] = {108, 109, 110, 111, 112, 113, 114, 115};
+constexpr std::int32_t kGroup9[] = {118, 119, 120};
+constexpr std::int32_t kGroup10[] = {123, 124};
+constexpr std::int32_t kGroup11[] = {127, 128, 129};
+constexpr std::int32_t kGroup12[] = {132, 133, 134};
+constexpr std::int32_t kGroup13[] = {137, 138, 139, 140, 141};
+constexpr std::int32_t kGroup14[] = {144, 145, 146, 147, 148, 149, 150, 151, 152,
+                                     153, 154, 155, 156, 157, 158, 159, 160, 161};
+constexpr std::int32_t kGroup15[] = {164, 165, 166, 167, 168, 169, 170};
+constexpr std::int32_t kFreq[] = {39};
+constexpr std::int32_t kSource[] = {40};
+constexpr std::int32_t kRDSMode[] = {35};
+constexpr std::int32_t kStereo[] = {43};
+constexpr std::int32_t kRDSLock[] = {30};
+constexpr std::int32_t kRFLevel[] = {42};
+constexpr std::int32_t kMPXLevel[] = {41};
+constexpr std::int32_t kBandScan[] = {20, 21, 22};
+constexpr std::int32_t kNeverLogged[] = {0};
+
+constexpr TLogFilterRow kFilterTable[] = {
+    {6, {}, true},
+    {7, kNegotiation, false}, {8, kPI, false}, {9, kTP, false}, {10, kPTY, false},
+    {11, kGroup0, false}, {12, kGroup1, false}, {13, kGroup2, false}, {14, kGroup3, false},
+    {15, kGroup4, false}, {16, kGroup5, false}, {17, kGroup6, false}, {18, kGroup7, false},
+    {19, kGroup8, false}, {20, kGroup9, false}, {21, kGroup10, false}, {22, kGroup11, false},
+    {23, kGroup12, false}, {24, kGroup13, false}, {25, kGroup14, false}, {26, kGroup15, false},
+    {27, kFreq, false}, {28, kSource, false}, {29, kRDSMode, false}, {30, kStereo, false},
+    {31, kRDSLock, false}, {32, kRFLevel, false}, {33, kMPXLevel, false}, {34, kBandScan, false},
+};
+
+constexpr std::int32_t kFirstSystemEvent = 1000;
+
+} // namespace
+
+std::span<const TLogFilterRow> LogFilterTable() { return kFilterTable; }
+std::span<const std::int32_t> NeverLoggedCodes() { return kNeverLogged; }
+
+bool InList(std::int32_t value, std::span<const std::int32_t> table)
+{
+    return std::find(table.begin(), table.end(), value) != table.end();
+}
+
+bool TDM::PassesUnitFilter(std::int32_t id, std::int32_t code)
+{
+    device_link::TDeviceManager* manager = mainForm_.GetDeviceManager();
+    device_link::TDevice* device = manager ? manager->FindById(id) : nullptr;
+    if (!device)
+        return false;
+    device_link::TDeviceSettings settings;
+    device->GetSettings(settings);
+    const device_link::TDeviceSettings::TBytes bytes = settings.ToBytes();
+    for (const TLogFilterRow& row : kFilterTable)
+        if (bytes[static_cast<std::size_t>(row.Byte)] == 0 && (row.AllCodes || InList(code, row.Codes)))
+            return false;
+    return true;
+}
+
+void TDM::AddToLog(std::int32_t id, std::int32_t code, rtl::TStream& data)
+{
+    const TCommonSettings& common = mainForm_.GetCommonSettings();
+    if (common.LogEnabled == 0)
+        return;
+    if (common.LogSystemEvents == 0 && code >= kFirstSystemEvent)
+        return;
+    if (id == 0 && code < kFirstSystemEvent)
+        return;
+    if (InList(code, kNeverLogged))
+        return;
+    if (id != 0 && !PassesUnitFilter(id, code))
+        return;
+
+    std::string payload(static_cast<std::size_t>(std::max<std::int64_t>(data.GetSize(), 0)), '\0');
+    data.SetPosition(0);
+    payload.resize(static_cast<std::size_t>(data.Read(payload.data(), static_cast<std::int64_t>(payload.size()))));
+    if (payload.size() == 1 && payload[0] == ' ')
+        return;
+
+    addToLog.ParamByName("DEVICEID").SetAsInteger(id);
+    addToLog.ParamByName("DATACODE").SetAsInteger(code);
+    addToLog.ParamByName("DATA").SetAsString(std::move(payload));
+    addToLog.ParamByName("DT").SetAsDouble(rtl::Now());
+    addToLog.ExecProc();
+    LogWritten();
+}
+
+void TDM::AddToLogBytes(std::int32_t id, std::int32_t code, const std::uint8_t* bytes, int high)
+{
+    rtl::TMemoryStream stream;
+    if (bytes && high >= 0)
+        stream.WriteBuffer(bytes, static_cast<std::int64_t>(high) + 1);
+    AddToLog(id, code, stream);
+}
+
+void TDM::AddToLogStr(std::int32_t id, std::int32_t code, const std::string& text)
+{
+    rtl::TMemoryStream stream;
+    stream.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+    AddToLog(id, code, stream);
+}
+
+// ---------------------------------------------------------------- commit bound
+//
+// Log records share the transaction of the unit rows and settings, whose posts
+// commit it. Between such posts, records would stay uncommitted for hours and a crash
+// would lose them; so a record is committed at the latest LogCommitDelayMs after it
+// was written: a write finds older waiting records and commits, and a timer armed by
+// the first waiting record commits when nothing else comes.
+
+void TDM::LogWritten()
+{
+    const std::int64_t now = NowMs();
+    if (pendingSinceMs_ < 0) {
+        pendingSinceMs_ = now;
+        logCommitTimer_->start(std::max(LogCommitDelayMs, 0));
+    } else if (now - pendingSinceMs_ >= LogCommitDelayMs) {
+        CommitPendingLog();
+    }
+}
+
+void TDM::CommitPendingLog()
+{
+    if (pendingSinceMs_ < 0)
+        return;
+    if (IBTransaction.GetInTransaction())
+        IBTransaction.CommitRetaining();
+    pendingSinceMs_ = -1;
+    logCommitTimer_->stop();
+}
+
+// ---------------------------------------------------------------- log view texts
+
+void TDM::IBQ_LOG_CalcFields(db::TDataSet* dataSet)
+{
+    const std::string payload = dataSet->FieldByName("DATA")->GetAsString();
+    const int code = dataSet->FieldByName("DATACODE")->GetAsInteger();
+    dataSet->FieldByName("DTS")->SetAsString(LogDateText(dataSet->FieldByName("DT")->GetAsFloat()));
+    dataSet->FieldByName("CODES")->SetAsString(LogCodeText(code, payload));
+    dataSet->FieldByName("DATAS")->SetAsString(LogDataText(code, payload));
+}
+
+} // namespace storage
