@@ -1,5 +1,6 @@
 #include "platform/rtl/Thread.h"
 
+#include <cstdio>
 #include <deque>
 
 #include <QCoreApplication>
@@ -27,6 +28,7 @@ struct Queue {
     std::condition_variable cv; // signalled when a call arrives
     std::deque<PendingCall> calls;
     std::function<void()> wakeHook;
+    std::function<void(std::exception_ptr)> unhandled;
     std::thread::id mainId = std::this_thread::get_id();
 };
 
@@ -46,7 +48,20 @@ void wakeMain()
     if (hook) {
         hook();
     } else if (auto* app = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(app, [] { MainThread::CheckSynchronize(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(app, [] {
+            // Nothing may be thrown through the event loop.
+            try {
+                MainThread::CheckSynchronize();
+            } catch (...) {
+                std::function<void(std::exception_ptr)> handler;
+                {
+                    std::lock_guard lock(queue().m);
+                    handler = queue().unhandled;
+                }
+                if (handler) handler(std::current_exception());
+                else std::fprintf(stderr, "unhandled exception in a queued main-thread call\n");
+            }
+        }, Qt::QueuedConnection);
     }
 }
 
@@ -91,15 +106,26 @@ void Synchronize(std::function<void()> call)
 
 bool CheckSynchronize(std::chrono::milliseconds timeout)
 {
-    std::deque<PendingCall> batch;
+    std::size_t count = 0;
     {
         std::unique_lock lock(queue().m);
         if (queue().calls.empty() && timeout.count() > 0)
             queue().cv.wait_for(lock, timeout, [] { return !queue().calls.empty(); });
-        batch.swap(queue().calls);
+        count = queue().calls.size();
     }
-    std::exception_ptr firstUnhandled; // of a Queue call: raised once the batch has run
-    for (auto& pc : batch) {
+    // One call at a time off the shared queue, never a private batch: a call that
+    // waits for a thread (a transport being freed) runs the queue again, and the
+    // call that thread waits on must still be there to be found.
+    std::exception_ptr firstUnhandled; // of a Queue call: raised once the calls have run
+    std::size_t ran = 0;
+    for (; ran < count; ++ran) {
+        PendingCall pc;
+        {
+            std::lock_guard lock(queue().m);
+            if (queue().calls.empty()) break;
+            pc = std::move(queue().calls.front());
+            queue().calls.pop_front();
+        }
         std::exception_ptr error;
         try {
             pc.call();
@@ -118,7 +144,13 @@ bool CheckSynchronize(std::chrono::milliseconds timeout)
         }
     }
     if (firstUnhandled) std::rethrow_exception(firstUnhandled);
-    return !batch.empty();
+    return ran > 0;
+}
+
+void SetUnhandledExceptionHandler(std::function<void(std::exception_ptr)> handler)
+{
+    std::lock_guard lock(queue().m);
+    queue().unhandled = std::move(handler);
 }
 
 } // namespace MainThread

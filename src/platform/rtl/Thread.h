@@ -7,6 +7,7 @@
 // TThread::WaitFor, so stopping a thread that is synchronizing never deadlocks.
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -31,6 +32,9 @@ bool CheckSynchronize(std::chrono::milliseconds timeout = std::chrono::milliseco
 // Called (from any thread) whenever a call is queued; the ui layer points it at the event loop.
 // By default, when a QCoreApplication exists, a queued invocation on it runs CheckSynchronize.
 void SetWakeHook(std::function<void()> hook);
+// Receives what a queued call threw when the event loop ran it (nothing may be thrown
+// through the loop). The ui layer points it at the application's exception handler.
+void SetUnhandledExceptionHandler(std::function<void(std::exception_ptr)> handler);
 } // namespace MainThread
 
 // A mutex that the same thread may enter again.

@@ -102,3 +102,21 @@ TEST(TEvent, AutoResetReleasesOneWait)
     EXPECT_TRUE(e.WaitFor(std::chrono::milliseconds(1)));
     EXPECT_FALSE(e.WaitFor(std::chrono::milliseconds(1)));
 }
+
+TEST(MainThreadQueue, QueuedCallMayWaitForAThreadWhoseCallIsQueuedBehindIt)
+{
+    struct SyncOnce : TThread {
+        bool ran = false;
+        void Execute() override { Synchronize([this] { ran = true; }); }
+    } t;
+    std::atomic<int> pushes{0};
+    MainThread::SetWakeHook([&] { ++pushes; });
+    // First in the queue: a call that waits for the thread (as freeing a transport does).
+    MainThread::Queue([&] { t.WaitFor(); });
+    t.Start(); // its Synchronize call queues behind the waiting call
+    while (pushes.load() < 2) std::this_thread::yield();
+    MainThread::SetWakeHook(nullptr);
+    MainThread::CheckSynchronize(); // hangs if the waiting call cannot reach the one behind it
+    EXPECT_TRUE(t.ran);
+    EXPECT_TRUE(t.Finished());
+}
