@@ -61,31 +61,37 @@ void TComTCP::TerminatedSet()
 
 void TComTCP::TryConnect()
 {
+    // The request ends before its outcome goes out: an Open that answers the outcome
+    // sets a new request, with a fresh attempt count, which must stay.
+    const auto endRequest = [this] {
+        connectRequest_ = 0;
+        attempts_ = 0;
+    };
     try {
         client_->Connect(ConnectTimeoutMs.load());
         connected_ = 1;
+        endRequest();
         PostStatus(stConnected);
-        connectRequest_ = 0;
     } catch (const io::ETcpConnectTimeout&) {
         connected_ = 0;
         if (attempts_ >= ConnectRetryCount.load()) {
+            endRequest();
             PostStatus(stConnectTimeout);
-            connectRequest_ = 0;
         } else {
             ++attempts_;
         }
     } catch (const io::ETcpConnectFailed&) {
         connected_ = 0;
+        endRequest();
         PostStatus(stConnectionRefused);
-        connectRequest_ = 0;
     } catch (const io::ETcpSocketError&) {
         connected_ = 0;
+        endRequest();
         PostStatus(stSocketError);
-        connectRequest_ = 0;
     } catch (...) {
         connected_ = 0;
+        endRequest();
         PostStatus(stUnknown);
-        connectRequest_ = 0;
     }
 }
 

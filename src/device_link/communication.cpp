@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 
 namespace device_link {
 
@@ -108,13 +109,10 @@ void TBuffer::Execute()
 
 void TBuffer::RunOnMainThread(void (TBuffer::*delivery)())
 {
-    try {
-        Synchronize([this, delivery] { (this->*delivery)(); });
-    } catch (...) {
-        // The listener's failure belongs to the main thread; delivery goes on.
-        auto error = std::current_exception();
-        rtl::MainThread::Queue([error] { std::rethrow_exception(error); });
-    }
+    // A listener's failure goes to the application's handler there and then: raised
+    // again later it could surface inside any wait for a thread, such as the one of a
+    // transport being destroyed. Delivery goes on.
+    Synchronize([this, delivery] { ui::Guarded([&] { (this->*delivery)(); }); });
 }
 
 void TBuffer::DeliverPacket()

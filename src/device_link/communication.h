@@ -109,8 +109,8 @@ private:
     void DeliverPacket();
     void DeliverStatus();
     void Flush();
-    // Runs a delivery on the main thread; a listener's exception is raised there again
-    // after the delivery, and this thread goes on.
+    // Runs a delivery on the main thread; a listener's exception goes to the
+    // application's exception handler, and this thread goes on.
     void RunOnMainThread(void (TBuffer::*delivery)());
 
     TCom& owner_;

@@ -61,6 +61,37 @@ TEST(TComTCPTest, RefusedConnectGivesConnectingThenRefusedOncePerOpen)
               (std::vector<int>{stConnecting, stConnectionRefused, stConnecting, stConnectionRefused}));
 }
 
+TEST(TComTCPTest, AnOpenRightAfterAnOutcomeIsNotLost)
+{
+    // Every refusal is answered at once, from the state listener, by a new Open: the
+    // reader must not clear that new request as it finishes the old one.
+    constexpr int kRounds = 200;
+    int refused = 0; // before the links: their destruction may still deliver
+    std::vector<std::chrono::steady_clock::time_point> timedOut;
+    TcpLink link(sim::UnusedLoopbackPort());
+    link.com->PollIntervalMs = 1;
+    link.com->AddStateListener(rtl::Delegate<void(TStatus)>::FromFunction([&](TStatus code) {
+        if (code == stConnectionRefused && ++refused < kRounds) link.com->Open();
+    }));
+    link.com->Open();
+    ASSERT_TRUE(WaitUntil([&] { return refused == kRounds; }, 10000)) << refused << " refusals";
+
+    // A connect that timed out, answered at once by a new Open: that one starts with a
+    // fresh attempt count, so it too makes the first attempt and its retry.
+    sim::StalledListener peer;
+    TcpLink stalled(peer.Port());
+    stalled.com->ConnectTimeoutMs = 60;
+    stalled.com->ConnectRetryCount = 1;
+    stalled.com->AddStateListener(rtl::Delegate<void(TStatus)>::FromFunction([&](TStatus code) {
+        if (code != stConnectTimeout) return;
+        timedOut.push_back(std::chrono::steady_clock::now());
+        if (timedOut.size() == 1) stalled.com->Open();
+    }));
+    stalled.com->Open();
+    ASSERT_TRUE(WaitUntil([&] { return timedOut.size() == 2; }, 5000));
+    EXPECT_GE(timedOut[1] - timedOut[0], std::chrono::milliseconds(2 * 60));
+}
+
 TEST(TComTCPTest, PeerThatNeverAcceptsTimesOutAfterSixAttempts)
 {
     sim::StalledListener peer;
