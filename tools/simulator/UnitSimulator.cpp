@@ -177,14 +177,18 @@ std::string UnitSimulator::StartPty()
     return ptyPath_;
 }
 
-int UnitSimulator::StartTcp(int port)
+int UnitSimulator::StartTcp(int port) { return StartTcp(port, "127.0.0.1"); }
+
+int UnitSimulator::StartTcp(int port, const std::string& address)
 {
+    sockaddr_in a = Loopback(port);
+    if (::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1 || (ntohl(a.sin_addr.s_addr) >> 24) != 127)
+        throw std::runtime_error("simulator: " + address + " is not a loopback address");
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (listener_ < 0) Fail("socket");
     const int one = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    const sockaddr_in a = Loopback(port);
-    if (::bind(listener_, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) Fail("bind 127.0.0.1");
+    if (::bind(listener_, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) Fail("bind " + address);
     if (::listen(listener_, 8) != 0) Fail("listen");
     port_ = BoundPort(listener_);
     ioThread_ = std::thread([this] { IoLoop(); });

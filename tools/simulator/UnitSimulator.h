@@ -70,6 +70,9 @@ public:
     std::string StartPty();
     // Listens on 127.0.0.1:port (0: any free port); returns the port.
     int StartTcp(int port = 843);
+    // The same on another loopback address ("127.0.0.2"); an address outside
+    // 127.0.0.0/8 raises std::runtime_error.
+    int StartTcp(int port, const std::string& address);
     void Stop();
 
     // The path below /dev for a serial transport ("pts/N"); empty for TCP.

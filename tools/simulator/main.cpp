@@ -20,7 +20,8 @@ void Usage()
 {
     std::puts(
         "usage: kv7200-sim (--pty | --tcp [--port N]) [options]\n"
-        "  --port N          TCP port on 127.0.0.1 (default 843)\n"
+        "  --port N          TCP port (default 843)\n"
+        "  --address A       loopback address to listen on (default 127.0.0.1)\n"
         "  --rate N          frames per second (default 10; 0 = as fast as possible)\n"
         "  --count N         frames to send (default 0 = until interrupted)\n"
         "  --items LIST      items of every frame: code:hexdata,... (default 01:0000)\n"
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
 {
     bool pty = false, tcp = false;
     int port = 843;
+    std::string address = "127.0.0.1";
     double rate = 10;
     std::uint32_t count = 0, noiseEvery = 0, badEvery = 0, silenceAfter = 0, closeAfter = 0;
     int silenceMs = 0;
@@ -72,6 +74,7 @@ int main(int argc, char** argv)
         if (a == "--pty") pty = true;
         else if (a == "--tcp") tcp = true;
         else if (a == "--port") port = std::atoi(next().c_str());
+        else if (a == "--address") address = next();
         else if (a == "--rate") rate = std::atof(next().c_str());
         else if (a == "--count") count = static_cast<std::uint32_t>(std::atol(next().c_str()));
         else if (a == "--items") items = ParseItems(next());
@@ -98,7 +101,7 @@ int main(int argc, char** argv)
             const std::string path = unit.StartPty();
             std::printf("device %s (serial port name \"%s\")\n", path.c_str(), unit.PtyName().c_str());
         }
-        else std::printf("listening on 127.0.0.1:%d\n", unit.StartTcp(port));
+        else std::printf("listening on %s:%d\n", address.c_str(), unit.StartTcp(port, address));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kv7200-sim: %s\n", e.what());
         return 1;
