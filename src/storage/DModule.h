@@ -143,6 +143,10 @@ public:
     std::function<std::int64_t()> Clock;
     // The longest a written log record stays uncommitted.
     int LogCommitDelayMs = 1000;
+    // The engine keeps about 30 bytes for every record written under one retained
+    // transaction until that transaction really ends; so after this many log records
+    // the log commit ends it and starts a new one (when no data set is being edited).
+    int LogRecordsPerTransaction = 50000;
 
     // --- stored records
     // Commit retaining of IBTransaction; AfterPost of IBQ_DEVICES_ and IBQ_CONFIG_.
@@ -218,6 +222,9 @@ private:
 
     IMainFormServices& mainForm_;
     std::int64_t pendingSinceMs_ = -1;  // when the oldest uncommitted log record was written
+    int logRecordsInTransaction_ = 0;    // log records written since the transaction started
+    bool CanRenewTransaction() const;
+    void RenewTransaction();
     std::unique_ptr<QTimer> logCommitTimer_;
 };
 

@@ -139,6 +139,7 @@ void TDM::AddToLogStr(std::int32_t id, std::int32_t code, const std::string& tex
 
 void TDM::LogWritten()
 {
+    ++logRecordsInTransaction_;
     const std::int64_t now = NowMs();
     if (pendingSinceMs_ < 0) {
         pendingSinceMs_ = now;
@@ -152,10 +153,32 @@ void TDM::CommitPendingLog()
 {
     if (pendingSinceMs_ < 0)
         return;
-    if (IBTransaction.GetInTransaction())
-        IBTransaction.CommitRetaining();
+    if (IBTransaction.GetInTransaction()) {
+        if (logRecordsInTransaction_ >= LogRecordsPerTransaction && CanRenewTransaction())
+            RenewTransaction();
+        else
+            IBTransaction.CommitRetaining();
+    }
     pendingSinceMs_ = -1;
     logCommitTimer_->stop();
+}
+
+// A hard commit closes every cursor: only when no row is being edited and the log
+// query (which the log window browses) is closed.
+bool TDM::CanRenewTransaction() const
+{
+    return !IBQ_LOG_.GetActive() && !IBQ_CONFIG_.GetActive()
+        && (IBQ_DEVICES_.State() == db::dsInactive || IBQ_DEVICES_.State() == db::dsBrowse);
+}
+
+void TDM::RenewTransaction()
+{
+    const bool devicesOpen = IBQ_DEVICES_.GetActive();
+    if (devicesOpen) IBQ_DEVICES_.Close();
+    IBTransaction.Commit();
+    IBTransaction.StartTransaction();
+    if (devicesOpen) IBQ_DEVICES_.Open();
+    logRecordsInTransaction_ = 0;
 }
 
 // ---------------------------------------------------------------- log view texts

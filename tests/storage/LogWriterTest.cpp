@@ -282,6 +282,39 @@ TEST_F(LogWriter, RecordsAreCommittedWithinTheBound)
     EXPECT_EQ(Count("EVENT_LOG"), 5);
 }
 
+TEST_F(LogWriter, ManyRecordsRenewTheTransactionAndTheModuleGoesOn)
+{
+    std::int64_t now = 0;
+    Dm->Clock = [&now] { return now; };
+    Dm->LogRecordsPerTransaction = 2;
+    Dm->AddDevice(*Unit);  // a stored row, read and written through IBQ_DEVICES_ below
+    for (int i = 0; i < 6; ++i) {
+        Write(0, 1000, "\x01");
+        now += Dm->LogCommitDelayMs;
+    }
+    Dm->CommitPendingLog();
+    EXPECT_EQ(Count("EVENT_LOG"), 7);  // 1004 of the new unit and the six
+    ASSERT_TRUE(Dm->IBQ_DEVICES_.GetActive());
+
+    // The unit rows still read and write after the transaction was renewed.
+    Unit->Alias = "Renewed";
+    Dm->UpdateDevice(*Unit);
+    EXPECT_EQ(Scalar("select ALIAS from DEVICES where ID = " + std::to_string(Unit->Id)).GetAsString(), "Renewed");
+
+    // An open log query is never closed under the reader: the commit only retains.
+    Dm->IBQ_LOG_.Open();
+    for (int i = 0; i < 4; ++i) {
+        Write(0, 1000, "\x02");
+        now += Dm->LogCommitDelayMs;
+    }
+    Dm->CommitPendingLog();
+    EXPECT_EQ(Count("EVENT_LOG"), 11);
+    EXPECT_TRUE(Dm->IBQ_LOG_.GetActive());
+    Dm->IBQ_LOG_.Last();  // its cursor still fetches (a hard commit would have closed it)
+    EXPECT_EQ(Dm->IBQ_LOG_.RecordCount(), 11);
+    Dm->IBQ_LOG_.Close();
+}
+
 // A child process writes log records through its own data module and is killed; the
 // parent then reads the file. The child is this program, run with one disabled test.
 namespace {
