@@ -1,6 +1,6 @@
 #include "device_link/DeviceSettings.h"
 
-#include <type_traits>
+#include "platform/rtl/ByteOrder.h"
 
 namespace device_link {
 
@@ -50,26 +50,8 @@ void Layout(Settings& s, Bytes* b, Visit visit)
     visit(b + 96, s.BalloonActiveColor);
 }
 
-struct Writer {
-    template <typename T>
-    void operator()(std::uint8_t* at, T value) const
-    {
-        using U = std::make_unsigned_t<T>;
-        const U bits = static_cast<U>(value);
-        for (std::size_t i = 0; i < sizeof(T); ++i) at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    }
-};
-
-struct Reader {
-    template <typename T>
-    void operator()(const std::uint8_t* at, T& value) const
-    {
-        using U = std::make_unsigned_t<T>;
-        U bits = 0;
-        for (std::size_t i = 0; i < sizeof(T); ++i) bits = static_cast<U>(bits | U(at[i]) << (8 * i));
-        value = static_cast<T>(bits);
-    }
-};
+using Writer = rtl::LittleEndianWriter;
+using Reader = rtl::LittleEndianReader;
 
 } // namespace
 

@@ -4,11 +4,11 @@
 #include <QTimer>
 
 #include <chrono>
-#include <type_traits>
 
 #include "device_link/Device.h"
 #include "device_link/common.h"
 #include "platform/db/FieldTypes.h"
+#include "platform/rtl/ByteOrder.h"
 #include "storage/LogTexts.h"
 
 namespace storage {
@@ -47,26 +47,8 @@ void Layout(Settings& s, Bytes* b, Visit visit)
     for (std::size_t i = 0; i < s.Reserved29.size(); ++i) visit(b + 29 + i, s.Reserved29[i]);
 }
 
-struct Writer {
-    template <typename T>
-    void operator()(std::uint8_t* at, T value) const
-    {
-        using U = std::make_unsigned_t<T>;
-        const U bits = static_cast<U>(value);
-        for (std::size_t i = 0; i < sizeof(T); ++i) at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    }
-};
-
-struct Reader {
-    template <typename T>
-    void operator()(const std::uint8_t* at, T& value) const
-    {
-        using U = std::make_unsigned_t<T>;
-        U bits = 0;
-        for (std::size_t i = 0; i < sizeof(T); ++i) bits = static_cast<U>(bits | (U(at[i]) << (8 * i)));
-        value = static_cast<T>(bits);
-    }
-};
+using Writer = rtl::LittleEndianWriter;
+using Reader = rtl::LittleEndianReader;
 
 // The folder part of a file path, with its trailing '/'.
 std::string ExtractFilePath(const std::string& path)
