@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/rtl/Delegate.h"
+#include "platform/rtl/Persistent.h"
 
 namespace db {
 
@@ -28,8 +29,8 @@ enum TDataSetState {
 
 inline bool IsEditState(TDataSetState s) { return s == dsEdit || s == dsInsert || s == dsSetKey; }
 
-// Same members and order as the windowing layer's alignment.
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+using TAlignment = rtl::TAlignment;
+using enum rtl::TAlignment;
 
 // Notices a data set sends through its data sources to their links.
 enum TDataEvent {

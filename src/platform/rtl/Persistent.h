@@ -18,6 +18,9 @@ public:
 // An event that only names its sender.
 using TNotifyEvent = Delegate<void(TObject* sender)>;
 
+// Horizontal alignment of a text, shared by fields and the controls that show them.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 class TPersistent : public TObject {
 public:
     // Copies the state of source. The default asks the source to copy itself into this

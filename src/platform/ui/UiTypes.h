@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/rtl/Persistent.h"
+
 namespace ui {
 
 using Word = std::uint16_t;
@@ -67,7 +69,8 @@ enum : unsigned {
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+using TAlignment = rtl::TAlignment;
+using enum rtl::TAlignment;
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TBorderStyle { bsNone, bsSingle };
 enum TScrollBarKind { sbHorizontal, sbVertical };
