@@ -175,8 +175,14 @@ void TDM::RenewTransaction()
 {
     const bool devicesOpen = IBQ_DEVICES_.GetActive();
     if (devicesOpen) IBQ_DEVICES_.Close();
-    IBTransaction.Commit();
-    IBTransaction.StartTransaction();
+    try {
+        IBTransaction.Commit();
+        IBTransaction.StartTransaction();
+    } catch (...) {
+        // A refused commit keeps the transaction; the unit rows must stay readable in it.
+        if (devicesOpen && IBDatabase.GetConnected()) IBQ_DEVICES_.Open();
+        throw;
+    }
     if (devicesOpen) IBQ_DEVICES_.Open();
     logRecordsInTransaction_ = 0;
 }

@@ -315,6 +315,41 @@ TEST_F(LogWriter, ManyRecordsRenewTheTransactionAndTheModuleGoesOn)
     Dm->IBQ_LOG_.Close();
 }
 
+TEST_F(LogWriter, AFailedRenewalKeepsTheUnitRowsOpen)
+{
+    // A commit the engine refuses (here a commit trigger, as a full disk would).
+    Dm.reset();
+    Execute("create exception E_REFUSED 'commit refused'");
+    Execute("create trigger REFUSE_COMMIT on transaction commit as begin "
+            "if (rdb$get_context('USER_SESSION', 'REFUSE') = '1') then exception E_REFUSED; end",
+            false);
+    Open();
+    std::int64_t now = 0;
+    Dm->Clock = [&now] { return now; };
+    Dm->LogRecordsPerTransaction = 1;
+    Dm->AddDevice(*Unit);
+    fb::TIBSQL refuse(&Dm->IBDatabase, &Dm->IBTransaction);
+    refuse.SetSQL("select rdb$set_context('USER_SESSION', 'REFUSE', :V) from rdb$database");
+    refuse.ParamByName("V").SetAsString("1");
+    refuse.ExecQuery();
+    ASSERT_TRUE(refuse.Next());  // the context is set when the row is fetched
+    refuse.Close();
+
+    Write(0, 1000, "\x01");
+    EXPECT_THROW(Dm->CommitPendingLog(), rtl::EDatabaseError);
+    EXPECT_TRUE(Dm->IBQ_DEVICES_.GetActive());
+
+    // Once the engine takes commits again, the unit rows read and write as before.
+    refuse.ParamByName("V").SetAsString("0");
+    refuse.ExecQuery();
+    ASSERT_TRUE(refuse.Next());
+    refuse.Close();
+    Dm->CommitPendingLog();
+    Unit->Alias = "After";
+    Dm->UpdateDevice(*Unit);
+    EXPECT_EQ(Scalar("select ALIAS from DEVICES where ID = " + std::to_string(Unit->Id)).GetAsString(), "After");
+}
+
 // A child process writes log records through its own data module and is killed; the
 // parent then reads the file. The child is this program, run with one disabled test.
 namespace {
