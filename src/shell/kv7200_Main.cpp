@@ -82,6 +82,7 @@ bool TMainForm::Initialize(TSplashForm& splash)
 
     splash.SetStatus("Loading Settings", kStepPauseMs);
     DataModule->LoadCommon(CommonSettings);
+    settingsLoaded_ = true;
     if (CommonSettings.AlwaysOnTop) setWindowFlag(Qt::WindowStaysOnTopHint, true);
     return true;
 }
@@ -149,7 +150,8 @@ void TMainForm::Shutdown(TSplashForm& splash)
     FreeDeviceManager();
 
     if (DataModule && DataModule->DBVersionOk) {
-        DataModule->SaveCommon(CommonSettings);
+        // A start that failed before the record was read must not overwrite it with defaults.
+        if (settingsLoaded_) DataModule->SaveCommon(CommonSettings);
         LogByte(0, kEventProgram, kProgramTerminated);
         splash.SetStatus("Clean Database", kStepPauseMs);
         DataModule->Splash = &splash;

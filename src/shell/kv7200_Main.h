@@ -77,6 +77,9 @@ private:
     void LogByte(std::int32_t id, std::int32_t code, std::uint8_t value);
     void FreeDeviceManager();
     void FreeDataModule();
+
+    // The record was read from the database: only then may the shutdown write it back.
+    bool settingsLoaded_ = false;
 };
 
 // The main window while it exists.

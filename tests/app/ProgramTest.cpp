@@ -70,6 +70,15 @@ struct TUnitPlay {
     std::vector<int> Logged; // the codes the default filter writes
 };
 
+// A loopback address of this test process alone: port 843 is fixed, and another run of
+// these tests (another build folder) may hold it on another address at the same time.
+std::string OwnLoopbackAddress()
+{
+    const unsigned pid = static_cast<unsigned>(::getpid());
+    return "127." + std::to_string(100 + pid / (254 * 256) % 100) + "." + std::to_string(pid / 254 % 256) + "."
+           + std::to_string(1 + pid % 254);
+}
+
 views::TDeviceRDSForm* ViewOf(TDevice* device) { return dynamic_cast<views::TDeviceRDSForm*>(device->GetRdsView()); }
 
 std::vector<TLogRecord> UnitRecords(const std::vector<TLogRecord>& log, std::int32_t id)
@@ -83,7 +92,7 @@ std::vector<TLogRecord> UnitRecords(const std::vector<TLogRecord>& log, std::int
 TEST_F(ProgramTest, TwoUnitsStreamThroughStartViewsLogAndShutdown)
 {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "the TCP unit listens on 127.0.0.2 port 843, the port every unit uses, which only root may "
+        GTEST_SKIP() << "the TCP unit listens on port 843 of a loopback address, the port every unit uses, which only root may "
                         "bind; run the tests as root for this case";
     const auto text = [](const std::string& s) { return sim::Bytes(s.begin(), s.end()); };
     const TUnitPlay mastPlay{{{12, text("MAST-1")},
@@ -98,10 +107,11 @@ TEST_F(ProgramTest, TwoUnitsStreamThroughStartViewsLogAndShutdown)
     constexpr std::uint32_t kFrames = 40;
 
     sim::UnitSimulator mastUnit, deskUnit;
-    mastUnit.StartTcp(843, "127.0.0.2");
+    const std::string mastAddress = OwnLoopbackAddress();
+    mastUnit.StartTcp(843, mastAddress);
     deskUnit.StartPty();
     const auto ids = rig::ConfigureDatabase(folder,
-                                            {{device_link::dkTCP, "127.0.0.2", "Mast", false},
+                                            {{device_link::dkTCP, mastAddress, "Mast", false},
                                              {device_link::dkCOM, deskUnit.PtyName(), "Desk", false}},
                                             [](storage::TCommonSettings& common) {
                                                 common.LogEnabled = 1;

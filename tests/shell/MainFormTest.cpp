@@ -215,6 +215,25 @@ TEST_F(MainFormTest, AnIncompatibleDatabaseIsRefusedBeforeAnythingIsRead)
     EXPECT_TRUE(kvtest::ReadLog(c.db).empty());
 }
 
+TEST_F(MainFormTest, AStartThatFailedBeforeTheSettingsWereReadKeepsTheStoredOnes)
+{
+    // The data module is up, then the initialization fails (say, on a stored unit)
+    // before the settings record is read.
+    form->DataModule = new storage::TDM(nullptr, *form);
+    ASSERT_TRUE(form->DataModule->DBVersionOk);
+    form->Shutdown(splash);
+    EXPECT_EQ(form->DataModule, nullptr);
+
+    kvtest::TFormServices services;
+    services.ProgramFile = folder + "kv7200";
+    storage::TDM dm(nullptr, services);
+    storage::TCommonSettings stored;
+    dm.LoadCommon(stored);
+    EXPECT_EQ(stored.LogEnabled, 1);
+    EXPECT_EQ(stored.LogSystemEvents, 1);
+    EXPECT_EQ(stored.ListDblClickAction, 2);
+}
+
 TEST_F(MainFormTest, RestoreAndRaiseBringsTheWindowBack)
 {
     form->showMinimized();

@@ -1,4 +1,5 @@
 // The single-instance guard: one holder per name, later starts reach the holder.
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -6,6 +7,8 @@
 #include <string>
 
 #include <QDir>
+#include <QFile>
+#include <QLockFile>
 #include <gtest/gtest.h>
 
 #include "platform/ui/QtText.h"
@@ -59,6 +62,26 @@ TEST(OneInstance, ASocketLeftByAProgramThatDiedDoesNotBlockTheName)
     ASSERT_TRUE(first.Acquire());
     EXPECT_TRUE(shell::TInstanceGuard(name).SignalRunning());
     EXPECT_TRUE(testsupport::WaitUntil([&] { return raised == 1; }, 3000));
+}
+
+TEST(OneInstance, ALockLeftByAProgramThatDiedIsTakenOver)
+{
+    const std::string name = UniqueName("deadlock");
+    const QString lockPath = QDir::tempPath() + "/" + ui::ToQString(name) + ".lock";
+    // A child takes the lock and dies without giving it back.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QLockFile lock(lockPath);
+        ::_exit(lock.tryLock(0) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFile::exists(lockPath));
+
+    shell::TInstanceGuard next(name);
+    EXPECT_TRUE(next.Acquire());
 }
 
 } // namespace
