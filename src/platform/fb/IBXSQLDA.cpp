@@ -15,6 +15,15 @@ namespace fb {
 
 namespace {
 
+// A value of type T from a column buffer, which need not be aligned for T.
+template <typename T>
+T Load(const char* data)
+{
+    T x;
+    std::memcpy(&x, data, sizeof x);
+    return x;
+}
+
 // 30 December 1899 as a modified Julian day, the engine's day count.
 constexpr int kDateDelta = 15018;
 constexpr double kTimeUnitsPerDay = 864000000.0;  // ISC_TIME counts 1/10000 s
@@ -380,9 +389,7 @@ ISC_QUAD TIBXSQLVar::GetAsQuad() const
 {
     if (!IsBlob())
         throw rtl::EConvertError("Column " + GetName() + " is not a blob");
-    ISC_QUAD q;
-    std::memcpy(&q, var_->sqldata, sizeof q);
-    return q;
+    return Load<ISC_QUAD>(var_->sqldata);
 }
 
 TSqlValue TIBXSQLVar::GetValue() const
@@ -392,69 +399,42 @@ TSqlValue TIBXSQLVar::GetValue() const
         return v;
     const char* data = var_->sqldata;
     switch (GetSqlType()) {
-    case SQL_SHORT: {
-        ISC_SHORT x;
-        std::memcpy(&x, data, sizeof x);
-        v.SetScaled(x, var_->sqlscale);
+    case SQL_SHORT:
+        v.SetScaled(Load<ISC_SHORT>(data), var_->sqlscale);
         break;
-    }
-    case SQL_LONG: {
-        ISC_LONG x;
-        std::memcpy(&x, data, sizeof x);
-        v.SetScaled(x, var_->sqlscale);
+    case SQL_LONG:
+        v.SetScaled(Load<ISC_LONG>(data), var_->sqlscale);
         break;
-    }
-    case SQL_INT64: {
-        ISC_INT64 x;
-        std::memcpy(&x, data, sizeof x);
-        v.SetScaled(x, var_->sqlscale);
+    case SQL_INT64:
+        v.SetScaled(Load<ISC_INT64>(data), var_->sqlscale);
         break;
-    }
-    case SQL_FLOAT: {
-        float x;
-        std::memcpy(&x, data, sizeof x);
-        v.SetAsDouble(x);
+    case SQL_FLOAT:
+        v.SetAsDouble(Load<float>(data));
         break;
-    }
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: {
-        double x;
-        std::memcpy(&x, data, sizeof x);
-        v.SetAsDouble(x);
+    case SQL_D_FLOAT:
+        v.SetAsDouble(Load<double>(data));
         break;
-    }
     case SQL_TEXT:
         v.SetAsString(std::string(data, static_cast<std::size_t>(var_->sqllen)));
         break;
-    case SQL_VARYING: {
-        ISC_USHORT len;
-        std::memcpy(&len, data, sizeof len);
-        v.SetAsString(std::string(data + 2, len));
+    case SQL_VARYING:
+        v.SetAsString(std::string(data + 2, Load<ISC_USHORT>(data)));
         break;
-    }
     case SQL_BLOB:
         if (!reader_)
             throw rtl::EDatabaseError("Blob " + GetName() + " cannot be read here");
         v.SetAsString(reader_->ReadBlob(GetAsQuad()));
         break;
-    case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP ts;
-        std::memcpy(&ts, data, sizeof ts);
-        v.SetAsDateTime(TimestampToDateTime(ts));
+    case SQL_TIMESTAMP:
+        v.SetAsDateTime(TimestampToDateTime(Load<ISC_TIMESTAMP>(data)));
         break;
-    }
-    case SQL_TYPE_DATE: {
-        ISC_DATE d;
-        std::memcpy(&d, data, sizeof d);
-        v.SetAsDateTime(static_cast<double>(d) - kDateDelta);
+    case SQL_TYPE_DATE:
+        v.SetAsDateTime(static_cast<double>(Load<ISC_DATE>(data)) - kDateDelta);
         break;
-    }
-    case SQL_TYPE_TIME: {
-        ISC_TIME t;
-        std::memcpy(&t, data, sizeof t);
-        v.SetAsDateTime(t / kTimeUnitsPerDay);
+    case SQL_TYPE_TIME:
+        v.SetAsDateTime(Load<ISC_TIME>(data) / kTimeUnitsPerDay);
         break;
-    }
     case SQL_BOOLEAN:
         v.SetAsBoolean(*reinterpret_cast<const unsigned char*>(data) != 0);
         break;

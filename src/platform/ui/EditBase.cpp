@@ -66,16 +66,22 @@ int TCustomEdit::roomLeft() const
     return std::max(0, maxLength_ - static_cast<int>(window_->text().size()) + static_cast<int>(window_->selectedText().size()));
 }
 
+bool TCustomEdit::ClipboardShortcut(const QKeyEvent& k)
+{
+    if (k.matches(QKeySequence::Paste)) PasteFromClipboard();
+    else if (k.matches(QKeySequence::Cut)) CutToClipboard();
+    else if (k.matches(QKeySequence::Copy)) CopyToClipboard();
+    else if (k.matches(QKeySequence::Undo)) Undo();
+    else if (!k.matches(QKeySequence::Redo)) return false;
+    return true;
+}
+
 // What the text box itself does with an event that passed the control's hooks.
 bool TCustomEdit::editDefaultEvent(QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (k->matches(QKeySequence::Paste)) { PasteFromClipboard(); return true; }
-        if (k->matches(QKeySequence::Cut)) { CutToClipboard(); return true; }
-        if (k->matches(QKeySequence::Copy)) { CopyToClipboard(); return true; }
-        if (k->matches(QKeySequence::Undo)) { Undo(); return true; }
-        if (k->matches(QKeySequence::Redo)) return true;
+        if (ClipboardShortcut(*k)) return true;
         const QString text = k->text();
         if (!text.isEmpty() && text.at(0).isPrint() && roomLeft() == 0) return true;
     }

@@ -8,6 +8,7 @@
 
 #include "platform/ui/Control.h"
 
+class QKeyEvent;
 class QLineEdit;
 
 namespace ui {
@@ -78,6 +79,9 @@ public:
 protected:
     // The text changed, by the user or the program.
     virtual void Change();
+    // Runs a paste, cut, copy or undo shortcut through the operations above (redo is
+    // swallowed); true when the key was one of them.
+    bool ClipboardShortcut(const QKeyEvent& key);
     void KeyPress(char& key) override;
     void DoEnter() override;
     void Resize() override;

@@ -49,6 +49,13 @@ TFont::TFont()
 
 TFont::TFont(const TFont& other) : TGraphicsObject()
 {
+    copyLook(other);
+    ppi_ = other.ppi_;
+}
+
+// Everything Assign takes over; the pixels per inch stay the device's own.
+void TFont::copyLook(const TFont& other)
+{
     name_ = other.name_;
     height_ = other.height_;
     color_ = other.color_;
@@ -56,7 +63,6 @@ TFont::TFont(const TFont& other) : TGraphicsObject()
     pitch_ = other.pitch_;
     charset_ = other.charset_;
     orientation_ = other.orientation_;
-    ppi_ = other.ppi_;
 }
 
 void TFont::Assign(const rtl::TPersistent* source)
@@ -68,13 +74,7 @@ void TFont::Assign(const rtl::TPersistent* source)
 void TFont::Assign(const TFont& other)
 {
     if (this == &other || SameAs(other)) return;
-    name_ = other.name_;
-    height_ = other.height_;
-    color_ = other.color_;
-    style_ = other.style_;
-    pitch_ = other.pitch_;
-    charset_ = other.charset_;
-    orientation_ = other.orientation_;
+    copyLook(other);
     Changed();
 }
 

@@ -132,6 +132,7 @@ public:
 
 private:
     void set(auto& field, auto value);
+    void copyLook(const TFont& other);
 
     std::string name_;
     int height_ = -11;

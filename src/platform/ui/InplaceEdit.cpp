@@ -425,11 +425,7 @@ bool TInplaceEdit::memoDefaultEvent(QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (k->matches(QKeySequence::Paste)) { PasteFromClipboard(); return true; }
-        if (k->matches(QKeySequence::Cut)) { CutToClipboard(); return true; }
-        if (k->matches(QKeySequence::Copy)) { CopyToClipboard(); return true; }
-        if (k->matches(QKeySequence::Undo)) { Undo(); return true; }
-        if (k->matches(QKeySequence::Redo)) return true;
+        if (ClipboardShortcut(*k)) return true;
         const QString text = k->text();
         const bool typing = !text.isEmpty() && (text.at(0).isPrint() || k->key() == Qt::Key_Return);
         if (typing && MaxLength() > 0
