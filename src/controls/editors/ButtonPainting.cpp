@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QFontMetrics>
+#include <QImage>
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Bitmap.h"
@@ -57,7 +58,11 @@ public:
                 return *e.Bitmap;
             }
         if (static_cast<int>(entries_.size()) >= ButtonsBitmapCacheCapacity) evictOldest();
-        auto bitmap = std::make_unique<ui::TBitmap>(key.Width, key.Height);
+        // Transparent where the face paints nothing (the round corners of a themed face).
+        QImage clear(key.Width, key.Height, QImage::Format_ARGB32_Premultiplied);
+        clear.fill(Qt::transparent);
+        auto bitmap = std::make_unique<ui::TBitmap>();
+        bitmap->SetImage(clear);
         paint(bitmap->Canvas(), ui::TRect{0, 0, key.Width, key.Height});
         entries_.push_back({key, std::move(bitmap), useClock_});
         return *entries_.back().Bitmap;
@@ -262,11 +267,8 @@ void drawFace(ui::TCanvas& c, const ui::TRect& r, TFaceKey key)
         paintFace(c, r, key);
         return;
     }
-    const ui::TBitmap& bitmap = cache().Find(key, [&](ui::TCanvas& target, const ui::TRect& area) {
-        // What a themed face leaves unpainted (round corners) shows the button colour.
-        fill(target, area, ui::clBtnFace);
-        paintFace(target, area, key);
-    });
+    const ui::TBitmap& bitmap =
+        cache().Find(key, [&](ui::TCanvas& target, const ui::TRect& area) { paintFace(target, area, key); });
     c.StretchDraw(r, bitmap);
 }
 

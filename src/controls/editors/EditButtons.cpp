@@ -242,7 +242,8 @@ void TEditButtonControlEx::MouseDown(ui::TMouseButton button, ui::TShiftState sh
 void TEditButtonControlEx::MouseMove(ui::TShiftState shift, int x, int y)
 {
     ui::TSpeedButton::MouseMove(shift, x, y);
-    if (style_ != ebsUpDownEx || !(shift & ui::ssLeft) || State() != ui::bsDown) return;
+    // Down (not exclusive) only while the left button holds it.
+    if (style_ != ebsUpDownEx || State() != ui::bsDown) return;
     const int half = Height() / 2;
     const bool leftHalf = (downHalf_ == 2 && y < half) || (downHalf_ == 1 && y > Height() - half);
     if (leftHalf) SetState(ui::bsUp);
