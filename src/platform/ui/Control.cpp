@@ -13,10 +13,12 @@
 #include "platform/rtl/Exception.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/InputState.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Popup.h"
 #include "platform/ui/QtText.h"
+#include "platform/ui/Timer.h"
 
 namespace ui {
 
@@ -704,7 +706,7 @@ bool TControl::handleKey(QKeyEvent* e, const std::function<bool(QEvent*)>& defau
 {
     QPointer<TControl> self(this);
     Word key = VirtualKeyOf(*e);
-    TShiftState shift = ShiftStateOf(e->modifiers(), QGuiApplication::mouseButtons());
+    TShiftState shift = ShiftStateOf(e->modifiers()) | MouseButtonsState();
     const Word original = key;
     e->accept();
     if (e->type() == QEvent::KeyRelease) {
@@ -817,27 +819,26 @@ bool TControl::deliverPosted(std::uint64_t serial)
 
 void TControl::SetTimer(int id, int intervalMs)
 {
-    KillTimer(id);
-    timers_[id] = startTimer(std::max(0, intervalMs));
+    auto& slot = timers_[id];
+    if (!slot) slot = std::make_unique<TTimerSlot>([this, id] { TimerTick(id); });
+    slot->Start(intervalMs);
 }
 
 void TControl::KillTimer(int id)
 {
     auto it = timers_.find(id);
-    if (it == timers_.end()) return;
-    killTimer(it->second);
-    timers_.erase(it);
+    if (it != timers_.end()) it->second->Stop();
 }
 
-void TControl::timerEvent(QTimerEvent* e)
+bool TControl::TimerActive(int id) const
 {
-    for (const auto& [id, qtId] : timers_)
-        if (qtId == e->timerId()) {
-            const int which = id;
-            Guarded([&] { TimerTick(which); });
-            return;
-        }
-    QWidget::timerEvent(e);
+    auto it = timers_.find(id);
+    return it != timers_.end() && it->second->Active();
+}
+
+int TControl::TimerInterval(int id) const
+{
+    return TimerActive(id) ? timers_.at(id)->Interval() : 0;
 }
 
 void TControl::Release() { deleteLater(); }
@@ -857,7 +858,10 @@ unsigned long GetMessageTime() { return lastInputTime(); }
 bool TControl::dispatch(QWidget* from, QEvent* e, const std::function<bool(QEvent*)>& defaultEvent)
 {
     const bool inner = from != this;
-    if (e->isInputEvent()) lastInputTime() = static_cast<unsigned long>(static_cast<QInputEvent*>(e)->timestamp());
+    if (e->isInputEvent()) {
+        lastInputTime() = static_cast<unsigned long>(static_cast<QInputEvent*>(e)->timestamp());
+        TrackInputState(*static_cast<QInputEvent*>(e));
+    }
     switch (e->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

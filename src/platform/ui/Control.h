@@ -38,6 +38,7 @@ namespace ui {
 
 class TControl;
 class TForm;
+class TTimerSlot;
 
 using rtl::TObject;
 using rtl::TNotifyEvent;
@@ -177,7 +178,9 @@ public:
     // ---- window timers: TimerTick(id) every interval until KillTimer; setting an id again restarts it
     void SetTimer(int id, int intervalMs);
     void KillTimer(int id);
-    bool TimerActive(int id) const { return timers_.count(id) != 0; }
+    bool TimerActive(int id) const;
+    // The interval a running timer was set with; 0 when it does not run.
+    int TimerInterval(int id) const;
 
     // Frees the control once the current event is done.
     void Release();
@@ -254,7 +257,6 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
-    void timerEvent(QTimerEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
@@ -299,7 +301,7 @@ private:
     bool tabStop_ = false;
     bool clickPending_ = false;
     TCanvas canvas_;
-    std::map<int, int> timers_;  // id -> Qt timer id
+    std::map<int, std::unique_ptr<TTimerSlot>> timers_;
     std::deque<TPosted> posted_;
     std::uint64_t nextSerial_ = 1;
     bool settingGeometry_ = false;
