@@ -64,7 +64,7 @@ public:
     bool AutoSelect() const { return autoSelect_; }
     void SetAutoSelect(bool v) { autoSelect_ = v; }
     TAlignment TextAlignment() const { return alignment_; }
-    void SetTextAlignment(TAlignment a);
+    virtual void SetTextAlignment(TAlignment a);
 
     // A character as if typed: it passes KeyPress, then goes into the text (Backspace
     // deletes backwards). The grid hands on the key that opened its edit this way.

@@ -411,6 +411,16 @@ void TCustomMaskEdit::applyMemoLook()
     if (!memo_) return;
     memo_->setFont(Font().ToQFont());
     memo_->setPalette(EditWindow()->palette());
+    QTextOption option = memo_->document()->defaultTextOption();
+    const TAlignment a = TextAlignment();
+    option.setAlignment(a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft);
+    memo_->document()->setDefaultTextOption(option);
+}
+
+void TCustomMaskEdit::SetTextAlignment(TAlignment a)
+{
+    TCustomEdit::SetTextAlignment(a);
+    applyMemoLook();
 }
 
 void TCustomMaskEdit::UpdateCaret()

@@ -43,6 +43,7 @@ public:
     void ClearSelection() override;
     bool ReadOnly() const override;
     void SetReadOnly(bool v) override;
+    void SetTextAlignment(TAlignment a) override;
     bool Modified() const override;
     void SetModified(bool v) override;
 

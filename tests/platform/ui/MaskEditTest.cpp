@@ -295,6 +295,15 @@ TEST_F(MaskEditTest, MultiLineTypingBreaksLinesAndCountsThemAgainstMaxLength)
     Key(Qt::Key_Backspace);
     Key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->Text(), "ab\r\ncdz");
+
+    // The lines follow the edit's alignment.
+    other->SetFocus();
+    edit->SetTextAlignment(taRightJustify);
+    const QImage right = uitest::Render(edit->MemoBox()->viewport());
+    EXPECT_GE(uitest::InkBounds(right).right(), right.width() - 3);
+    edit->SetTextAlignment(taLeftJustify);
+    const QImage left = uitest::Render(edit->MemoBox()->viewport());
+    EXPECT_LE(uitest::InkBounds(left).left(), 2);
 }
 
 TEST_F(MaskEditTest, FocusedEditsShowTheirTextAndUnfocusedOnesTheirDisplayTextYetTakeAClick)
