@@ -300,32 +300,31 @@ void TCustomMaskEdit::maskInsert(const std::string& chars, bool user)
     maskCommit(work, std::min(mask_.NextEditable(pos), mask_.Length()));
 }
 
+bool TCustomMaskEdit::maskBlankSelection()
+{
+    if (SelLength() == 0) return false;
+    const int start = SelStart();
+    maskCommit(blankSelection(EditText(), start, SelLength()), start);
+    return true;
+}
+
 void TCustomMaskEdit::maskBackspace()
 {
-    const std::string display = EditText();
-    const int start = SelStart(), length = SelLength();
-    if (length > 0) {
-        maskCommit(blankSelection(display, start, length), start);
-        return;
-    }
-    const int p = mask_.PriorEditable(start - 1);
+    if (maskBlankSelection()) return;
+    const int p = mask_.PriorEditable(SelStart() - 1);
     if (p < 0) return;
-    std::string work = display;
+    std::string work = EditText();
     work[p] = mask_.BlankChar();
     maskCommit(work, p);
 }
 
 void TCustomMaskEdit::maskDelete()
 {
-    const std::string display = EditText();
-    const int start = SelStart(), length = SelLength();
-    if (length > 0) {
-        maskCommit(blankSelection(display, start, length), start);
-        return;
-    }
+    if (maskBlankSelection()) return;
+    const int start = SelStart();
     const int p = mask_.NextEditable(start);
     if (p >= mask_.Length()) return;
-    std::string work = display;
+    std::string work = EditText();
     work[p] = mask_.BlankChar();
     maskCommit(work, start);
 }
@@ -618,7 +617,7 @@ void TCustomMaskEdit::ClearText()
 {
     if (!CanChangeText()) return;
     if (IsMasked()) {
-        if (SelLength() > 0) maskCommit(blankSelection(EditText(), SelStart(), SelLength()), SelStart());
+        maskBlankSelection();
         return;
     }
     if (wordWrap_) {

@@ -112,6 +112,8 @@ private:
     void rememberResetText();
     // Mask editing on the shown text; user input beeps when nothing was taken.
     void maskInsert(const std::string& chars, bool user);
+    // Blanks the selected places; false when nothing is selected.
+    bool maskBlankSelection();
     void maskBackspace();
     void maskDelete();
     void maskCommit(const std::string& display, int caret);

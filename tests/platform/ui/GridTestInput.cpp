@@ -363,11 +363,7 @@ protected:
 
 TEST_F(GridTest, ADescendantStartsSizingAndColumnMovingFromItsOwnMouseHandling)
 {
-    delete grid;
-    auto* titles = new TTitleGrid(form);
-    grid = titles;
-    grid->SetBorderStyle(bsNone);
-    grid->SetScrollBars(ssNone);
+    auto* titles = UseGrid<TTitleGrid>();
     Matrix(4, 3, 50, 10);
     grid->SetBounds(0, 0, grid->GridWidth(), 40);  // the columns end at the right edge
     ASSERT_FALSE(grid->Options() & goColMoving);
@@ -398,12 +394,7 @@ TEST_F(GridTest, ADescendantStartsSizingAndColumnMovingFromItsOwnMouseHandling)
 
 TEST_F(GridTest, ADescendantGridsOwnEditReachesTheGridsHooks)
 {
-    delete grid;
-    auto* upper = new TUpperGrid(form);
-    grid = upper;
-    grid->SetBorderStyle(bsNone);
-    grid->SetScrollBars(ssNone);
-    grid->SetBounds(0, 0, 200, 100);
+    UseGrid<TUpperGrid>();
     Matrix(4, 4, 40, 18);
     grid->SetOptions(grid->Options() | goEditing);
     grid->Cell(1, 1) = "abc";
