@@ -13,8 +13,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -40,13 +38,12 @@ struct TPlan {
     std::vector<char*> Argv, Envp;
 };
 
-void WriteFile(const char* path, const std::string& text)
+bool WriteFile(const char* path, const std::string& text)
 {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    const ssize_t ignored = ::write(fd, text.data(), text.size());
-    (void)ignored;
-    ::close(fd);
+    if (fd < 0) return false;
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    return ::close(fd) == 0 && written;
 }
 
 // Reports errno and the step that failed to the parent and ends the child.
@@ -68,9 +65,9 @@ void EnterNamespaces(const TPlan& plan)
         if (::unshare(CLONE_NEWNS) != 0) Fail(plan, "unshare");
     } else {
         if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) Fail(plan, "unshare");
-        WriteFile("/proc/self/setgroups", "deny");
-        WriteFile("/proc/self/uid_map", plan.UidMap);
-        WriteFile("/proc/self/gid_map", plan.GidMap);
+        if (!WriteFile("/proc/self/setgroups", "deny") || !WriteFile("/proc/self/uid_map", plan.UidMap)
+            || !WriteFile("/proc/self/gid_map", plan.GidMap))
+            Fail(plan, "user namespace map");
     }
     if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) Fail(plan, "mount --make-rprivate /");
     if (!plan.Root.empty() && ::mount(plan.Root.c_str(), kChildTmp, nullptr, MS_BIND, nullptr) != 0)
@@ -86,7 +83,7 @@ void BecomeChild(const TPlan& plan)
         if (::setresgid(plan.Gid, plan.Gid, plan.Gid) != 0) Fail(plan, "setresgid");
         if (::setresuid(plan.Uid, plan.Uid, plan.Uid) != 0) Fail(plan, "setresuid");
     }
-    const int null = ::open("/dev/null", O_RDONLY);
+    const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(plan.Output, 1) < 0 || ::dup2(plan.Output, 2) < 0)
         Fail(plan, "redirect");
     sigset_t none;
@@ -104,14 +101,6 @@ std::vector<char*> CStrings(std::vector<std::string>& strings)
     for (auto& s : strings) out.push_back(s.data());
     out.push_back(nullptr);
     return out;
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // Forks a child that runs body, which ends it or starts another program. Returns its
@@ -249,7 +238,7 @@ TSecondUser::TRun TSecondUser::Run(const std::vector<std::string>& argv, const s
     if (ended < 0) throw std::runtime_error(std::string("waitpid: ") + std::strerror(errno));
     if (WIFEXITED(status)) run.ExitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) run.Signal = WTERMSIG(status);
-    run.Output = ReadAll(outputFile);
+    run.Output = root_.Read(outputFile.filename().string());
     return run;
 }
 

@@ -80,7 +80,7 @@ std::string FolderProblem(const std::string& folder)
     struct stat st;
     if (::stat(folder.c_str(), &st) != 0) {
         const int missing = errno;
-        if (missing != ENOENT) return std::strerror(missing);
+        if (missing != ENOENT) return std::string("cannot be reached: ") + std::strerror(missing);
         int error = 0;
         const std::string parent = ParentFolder(folder);
         if (::stat(parent.c_str(), &st) != 0) return std::string("cannot be created: ") + std::strerror(errno);
