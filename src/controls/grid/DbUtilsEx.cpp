@@ -318,9 +318,8 @@ private:
         op = token.code;
         // Commas separate the values of IN (...); any other operator takes one value.
         const bool inList = IsInList(op);
-        listMode_ = inList;
         pos_ = SkipBlanks(pos_);
-        TToken next = Lex(listMode_);
+        TToken next = Lex(inList);
         if (next.code == foNullEx) {
             if (op == foEqualEx) op = foNullEx;
             else if (op == foNotEqualEx) op = foNotNullEx;
@@ -329,7 +328,6 @@ private:
         }
         if (next.code != foValueEx) Fail(msg::UnexpectedExpressionAfterOperator);
         operand = std::move(next.value);
-        listMode_ = DefaultListMode(kind_);
         if (!inList || !closeInList) return;
         pos_ = SkipBlanks(pos_);
         if (AtEnd() || s_[pos_] != ')') Fail(msg::RightParenthesisExpected);
@@ -359,7 +357,7 @@ private:
 
     std::string_view s_;
     TSTOperandKindEx kind_;
-    bool listMode_;
+    const bool listMode_;  // commas separate bare values
     std::size_t pos_ = 0;
 };
 

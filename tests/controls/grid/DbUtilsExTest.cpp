@@ -146,6 +146,8 @@ const TParseCase kParseCases[] = {
     {"<> Null", okNumberEx, Both, foNotNullEx, None},
     {"!= Null", okNumberEx, Both, foNotNullEx, None},
     {"= Null OR = x", okTextEx, Both, foNullEx, None, foOrEx, foEqualEx, Txt("x")},
+    {"= Null OR red,green", okTextEx, Both, foNullEx, None, foOrEx, foInEx, Arr({Txt("red"), Txt("green")})},
+    {"> 1 AND 2,3", okNumberEx, PointOnly, foGreaterEx, Num(1), foAndEx, foInEx, Arr({Num(2), Num(3)})},
     // Two parts.
     {"> 5 AND < 10", okNumberEx, Both, foGreaterEx, Num(5), foAndEx, foLessEx, Num(10)},
     {"> 5 & < 10", okNumberEx, Both, foGreaterEx, Num(5), foAndEx, foLessEx, Num(10)},
