@@ -65,6 +65,19 @@ std::string Describe(const TSTFilterExpressionEx& e)
         + ", op2 " + std::to_string(e.Operator2) + " " + Show(e.Operand2);
 }
 
+// Calls check with a fresh expression of the kind under each decimal separator the case holds under.
+template <typename Check>
+void UnderEachSeparator(const char* text, TSTOperandKindEx kind, TSeparators separators, Check check)
+{
+    for (char sep : SeparatorsOf(separators)) {
+        SCOPED_TRACE(std::string("text \"") + text + "\", decimal separator " + sep);
+        rtl::TScopedFormatSettings scoped(Settings(sep));
+        TSTFilterExpressionEx e;
+        e.OperandKind = kind;
+        check(e);
+    }
+}
+
 struct TParseCase {
     const char* text;
     TSTOperandKindEx kind;
@@ -168,16 +181,12 @@ const TParseCase kParseCases[] = {
 TEST(FilterExpressionParse, ReadsEveryForm)
 {
     for (const TParseCase& c : kParseCases) {
-        for (char sep : SeparatorsOf(c.separators)) {
-            SCOPED_TRACE(std::string("text \"") + c.text + "\", decimal separator " + sep);
-            rtl::TScopedFormatSettings scoped(Settings(sep));
-            TSTFilterExpressionEx e;
-            e.OperandKind = c.kind;
+        UnderEachSeparator(c.text, c.kind, c.separators, [&c](TSTFilterExpressionEx& e) {
             try {
                 ParseFilterExpression(c.text, e);
             } catch (const rtl::Exception& error) {
                 ADD_FAILURE() << "raised: " << error.Message;
-                continue;
+                return;
             }
             EXPECT_EQ(e.OperandKind, c.kind);
             const bool same = e.Operator1 == c.op1 && SameTyped(e.Operand1, c.operand1) && e.Relation == c.relation
@@ -189,7 +198,7 @@ TEST(FilterExpressionParse, ReadsEveryForm)
             expected.Operator2 = c.op2;
             expected.Operand2 = c.operand2;
             EXPECT_TRUE(same) << "read " << Describe(e) << "\nexpected " << Describe(expected);
-        }
+        });
     }
 }
 
@@ -256,11 +265,7 @@ const TErrorCase kErrorCases[] = {
 TEST(FilterExpressionParse, ReportsEachError)
 {
     for (const TErrorCase& c : kErrorCases) {
-        for (char sep : SeparatorsOf(c.separators)) {
-            SCOPED_TRACE(std::string("text \"") + c.text + "\", decimal separator " + sep);
-            rtl::TScopedFormatSettings scoped(Settings(sep));
-            TSTFilterExpressionEx e;
-            e.OperandKind = c.kind;
+        UnderEachSeparator(c.text, c.kind, c.separators, [&c](TSTFilterExpressionEx& e) {
             try {
                 ParseFilterExpression(c.text, e);
                 ADD_FAILURE() << "accepted: " << Describe(e);
@@ -271,7 +276,7 @@ TEST(FilterExpressionParse, ReportsEachError)
                 EXPECT_FALSE(c.conversion) << "no conversion error";
                 EXPECT_EQ(error.Message, c.message);
             }
-        }
+        });
     }
 }
 
