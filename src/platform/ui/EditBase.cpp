@@ -1,11 +1,11 @@
 #include "platform/ui/EditBase.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
 
