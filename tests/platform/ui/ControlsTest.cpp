@@ -21,21 +21,7 @@ using namespace ui;
 
 namespace {
 
-class ControlsTest : public uitest::UiTest {
-protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        form = new TForm;
-        form->SetBounds(70, 70, 320, 240);
-    }
-    void TearDown() override
-    {
-        delete form;
-        UiTest::TearDown();
-    }
-    TForm* form = nullptr;
-};
+class ControlsTest : public uitest::FormTest {};
 
 // A speed button that suppresses the click of a release, as an up/down button does
 // when the pointer left the pressed half.
