@@ -124,6 +124,8 @@ public:
     void Delete(int index) override;
     void Clear() override;
     int GetCount() const override { return static_cast<int>(items_.size()); }
+    // Strings[index] without a copy (searches over long lists).
+    const std::string& StringAt(int index) const;
     int IndexOf(const std::string& s) const override;
     void Exchange(int index1, int index2) override;
 

@@ -98,8 +98,8 @@ void TCustomListBox::SetTopIndex(int v)
 int TCustomListBox::SelectString(const std::string& text)
 {
     for (int i = 0; i < Count(); ++i) {
-        const std::string item = items_.GetStrings(i);
-        if (item.size() >= text.size() && rtl::AnsiCompareText(item.substr(0, text.size()), text) == 0) {
+        const std::string& item = items_.StringAt(i);
+        if (item.size() >= text.size() && rtl::AnsiSameText(std::string_view(item).substr(0, text.size()), text)) {
             SetItemIndex(i);
             return i;
         }

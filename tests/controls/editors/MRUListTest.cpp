@@ -16,8 +16,11 @@ protected:
         return out;
     }
     using V = std::vector<std::string>;
-    editorstest::TDrivenTime time;
+    bool keyWaiting = false;
+    ui::TInputStateScope input{0};
     TMRUListEx mru;
+
+    void SetUp() override { input.KeyPressProbe = [this] { return keyWaiting; }; }
 };
 
 } // namespace
@@ -101,14 +104,14 @@ TEST_F(MRUListTest, FilteringStopsForAWaitingKeyAtEveryHundredthEntry)
     for (int i = 0; i < 250; ++i) mru.Add("item " + std::to_string(i));
     rtl::TStringList list;
     // A key already waits: nothing is taken.
-    time.KeyWaiting = true;
+    keyWaiting = true;
     EXPECT_FALSE(mru.FilterItemsTo(list, "item"));
     EXPECT_EQ(list.GetCount(), 0);
     // A key arrives while the 150th entry is looked at: the look at entry 200 stops.
-    time.KeyWaiting = false;
+    keyWaiting = false;
     int seen = 0;
     mru.OnFilterItem = TFilterMRUItemEventEx::FromFunction([&](rtl::TObject*, const std::string&, bool&) {
-        if (++seen == 150) time.KeyWaiting = true;
+        if (++seen == 150) keyWaiting = true;
     });
     EXPECT_FALSE(mru.FilterItemsTo(list, "item"));
     EXPECT_EQ(list.GetCount(), 200);
