@@ -9,20 +9,8 @@ using namespace editors;
 
 namespace {
 
-class EditButtonsTest : public uitest::UiTest {
+class EditButtonsTest : public uitest::FormTest {
 protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        form = new ui::TForm;
-        form->SetBounds(50, 50, 200, 100);
-    }
-    void TearDown() override
-    {
-        delete form;
-        UiTest::TearDown();
-    }
-
     // A button control on the shown form, recording its presses (with the driven clock's
     // time) and clicks.
     TEditButtonControlEx* ShowButton(TEditButtonStyleEx style, int width, int height)
@@ -45,7 +33,6 @@ protected:
         std::int64_t At;
     };
     ui::TManualTimers time;
-    ui::TForm* form = nullptr;
     std::vector<Press> Presses;
     int Clicks = 0;
     bool ClearAutoRepeat = false;
