@@ -343,12 +343,6 @@ int TStringList::CompareStrings(const std::string& a, const std::string& b) cons
     return caseSensitive_ ? AnsiCompareStr(a, b) : AnsiCompareText(a, b);
 }
 
-const std::string& TStringList::StringAt(int index) const
-{
-    CheckIndex(index);
-    return items_[static_cast<std::size_t>(index)].s;
-}
-
 std::string TStringList::Get(int index) const
 {
     CheckIndex(index);
