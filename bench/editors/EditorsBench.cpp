@@ -3,7 +3,6 @@
 // same, measured in the same run.
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include <QListWidget>
 #include <benchmark/benchmark.h>
 
+#include "TimeRatioReporter.h"
 #include "controls/editors/DropDownWindows.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Popup.h"
@@ -125,35 +125,6 @@ void BM_QListWidgetSearch(benchmark::State& state)
 }
 BENCHMARK(BM_QListWidgetSearch)->Unit(benchmark::kMicrosecond);
 
-// Prints each drop-down time as a share of QListWidget's after the run.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs) {
-            const bool mean = r.run_type == Run::RT_Aggregate && r.aggregate_name == "mean";
-            if (mean || (r.run_type == Run::RT_Iteration && r.repetitions <= 1))
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        ratio("fill and open", "BM_PopupListboxFillAndOpen", "BM_QListWidgetFillAndOpen");
-        ratio("search", "BM_PopupListboxSearch", "BM_QListWidgetSearch");
-    }
-
-private:
-    void ratio(const char* what, const std::string& ours, const std::string& theirs)
-    {
-        const auto a = times_.find(ours), b = times_.find(theirs);
-        if (a != times_.end() && b != times_.end() && b->second > 0)
-            std::printf("%s: drop-down list / QListWidget time: %.2f (below 1 is faster)\n", what, a->second / b->second);
-    }
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -162,7 +133,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ui::SetMetrics(ui::TSystemMetrics::Fixed());
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimeRatioReporter reporter("BM_PopupListboxFillAndOpen", "BM_QListWidgetFillAndOpen",
+                                "fill and open: drop-down list / QListWidget time (below 1 is faster)");
+    reporter.AddRatio("BM_PopupListboxSearch", "BM_QListWidgetSearch",
+                      "search: drop-down list / QListWidget time (below 1 is faster)");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
