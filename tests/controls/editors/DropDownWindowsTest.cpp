@@ -169,11 +169,12 @@ TEST_F(DropDownWindowsTest, ItemsShowTheirImagesBesideTheText)
     TPopupListboxEx* list = ShownList({"first", "second", "third"}, 3);
     list->SetImageList(&images);
     std::vector<int> asked;
-    list->OnGetItemImageIndex = TListGetImageIndexEventEx::FromFunction([&](rtl::TObject* sender, int item, int& image) {
-        EXPECT_EQ(sender, owner);
-        asked.push_back(item);
-        image = item == 2 ? 0 : image;
-    });
+    list->OnGetItemImageIndex =
+        TListGetImageIndexEventEx::FromFunction([&](rtl::TObject* sender, int item, int& image) {
+            EXPECT_EQ(sender, owner);
+            asked.push_back(item);
+            image = item == 2 ? 0 : image;
+        });
     list->SetItemIndex(1);
     const QImage img = uitest::Render(list);
     editorstest::WriteSnapshot("popup-list-images", img);
@@ -220,7 +221,8 @@ TEST_F(DropDownWindowsTest, TheGripFollowsThePlacementAndResizesTheListByWholeRo
     EXPECT_TRUE(list->Sized());
     EXPECT_EQ(resized, 1);
     // The grip sits in its corner again.
-    EXPECT_EQ((ui::TPoint{grip->Left(), grip->Top()}), (ui::TPoint{list->ClientWidth() - 17, list->ClientHeight() - 17}));
+    EXPECT_EQ((ui::TPoint{grip->Left(), grip->Top()}),
+              (ui::TPoint{list->ClientWidth() - 17, list->ClientHeight() - 17}));
 }
 
 TEST_F(DropDownWindowsTest, TheRecentlyUsedListCarriesItsOwnScrollBarBesideTheGrip)
@@ -304,7 +306,8 @@ TEST_F(DropDownWindowsTest, TheCalendarClosesThroughItsOwner)
         QTest::mouseClick(part, Qt::LeftButton, {}, part->mapFrom(calendar, inWindow));
     };
     owner->CloseUps.clear();
-    for (unsigned code : {unsigned(ui::MCHT_TITLEBTNNEXT), unsigned(ui::MCHT_CALENDARDAY), unsigned(ui::MCHT_TITLEBTNPREV)}) {
+    const unsigned keepOpen[] = {ui::MCHT_TITLEBTNNEXT, ui::MCHT_CALENDARDAY, ui::MCHT_TITLEBTNPREV};
+    for (unsigned code : keepOpen) {
         const QPoint p = find(code);
         ASSERT_NE(p, QPoint(-1, -1)) << code;
         click(p);

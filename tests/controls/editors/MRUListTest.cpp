@@ -87,12 +87,13 @@ TEST_F(MRUListTest, FilteringKeepsTheEntriesStartingWithTheTextAndLetsTheHandler
     EXPECT_EQ(Items(list), (V{"APPLET"}));
 
     std::vector<std::string> asked;
-    mru.OnFilterItem = TFilterMRUItemEventEx::FromFunction([&](rtl::TObject* sender, const std::string& item, bool& accept) {
-        EXPECT_EQ(sender, &mru);
-        asked.push_back(item);
-        if (item == "banana") accept = true;
-        if (item == "ap") accept = false;
-    });
+    mru.OnFilterItem =
+        TFilterMRUItemEventEx::FromFunction([&](rtl::TObject* sender, const std::string& item, bool& accept) {
+            EXPECT_EQ(sender, &mru);
+            asked.push_back(item);
+            if (item == "banana") accept = true;
+            if (item == "ap") accept = false;
+        });
     mru.FilterItemsTo(list, "ap");
     EXPECT_EQ(Items(list), (V{"apricot", "banana"}));
     EXPECT_EQ(asked.size(), 5u);  // every entry is put to the handler
