@@ -104,7 +104,7 @@ void TPopupListboxEx::DrawItem(int index, const ui::TRect& rect, ui::TOwnerDrawS
         c.Brush().SetColor(ui::clHighlight);
         c.Font().SetColor(ui::clHighlightText);
     }
-    c.TextRect(textRect, rect.Left + imageList_->Width() + 5, rect.Top, Items().GetStrings(index));
+    c.TextRect(textRect, rect.Left + imageList_->Width() + 5, rect.Top, Items().StringAt(index));
     if (state & ui::odFocused) c.DrawFocusRect(textRect);
 }
 
