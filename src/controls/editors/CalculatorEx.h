@@ -95,8 +95,8 @@ private:
 };
 
 // The calculator as a drop-down window of the editor that owns it. It never takes the
-// focus or activation; the owner passes it the keys typed while it is open (as key events
-// sent to it) and its mouse wheel (DoMouseWheel). Enter or '=' while the equals button
+// focus or activation; the owner passes it what is typed while it is open (the key events
+// sent on to it, or their characters to CalcKey) and its mouse wheel (DoMouseWheel). Enter or '=' while the equals button
 // reads "Ok" (its click too) closes it accepting, Esc and CM_CLOSEUPNOACCEPT without.
 class TPopupCalculatorEx : public TCalculatorEx, public IPopupValueEditorEx {
 public:
