@@ -46,6 +46,11 @@ public:
     // Keys the owner passes on while the list is down (it never has the focus itself).
     void KeyDownFromOwner(ui::Word& Key, ui::TShiftState Shift) { KeyDown(Key, Shift); }
     void KeyPressFromOwner(char& Key) { KeyPress(Key); }
+    // The owner's mouse wheel while the list is down; true when the list used it.
+    bool MouseWheelFromOwner(ui::TShiftState Shift, int WheelDelta, ui::TPoint MousePos)
+    {
+        return DoMouseWheel(Shift, WheelDelta, MousePos);
+    }
 
     // Heights snap to whole rows; never smaller than a scroll bar's width and height.
     void SetBounds(int left, int top, int width, int height) override;

@@ -17,16 +17,20 @@ bool VarEquals(const rtl::Variant& A, const rtl::Variant& B)
     return A == B;
 }
 
+void FieldNotFoundError(const rtl::TComponent* Component, std::string_view Name)
+{
+    const std::string name(Name);
+    if (Component && !Component->GetName().empty())
+        throw rtl::EDatabaseError(rtl::Format(db::msg::ComponentFieldNotFound, Component->GetName(), name));
+    throw rtl::EDatabaseError(rtl::Format(db::msg::FieldNotFound, name));
+}
+
 void FieldsByNamesToList(std::vector<db::TField*>& List, const db::TDataSet& DataSet,
                          const rtl::TComponent* Component, std::string_view Names)
 {
     for (const std::string& name : db::SplitFieldNames(Names)) {
         db::TField* field = DataSet.FindField(name);
-        if (!field) {
-            if (Component && !Component->GetName().empty())
-                throw rtl::EDatabaseError(rtl::Format(db::msg::ComponentFieldNotFound, Component->GetName(), name));
-            throw rtl::EDatabaseError(rtl::Format(db::msg::FieldNotFound, name));
-        }
+        if (!field) FieldNotFoundError(Component, name);
         List.push_back(field);
     }
 }

@@ -17,6 +17,9 @@ namespace editors {
 // elements; Unassigned matches only Unassigned; otherwise the runtime's comparison.
 bool VarEquals(const rtl::Variant& A, const rtl::Variant& B);
 
+// Raises EDatabaseError "Field '%s' not found", prefixed with "<name>: " when Component
+// has a name.
+[[noreturn]] void FieldNotFoundError(const rtl::TComponent* Component, std::string_view Name);
 // Appends the fields named in a ';'-list to List, in order. A name the data set lacks
 // raises EDatabaseError "Field '%s' not found", prefixed with "<name>: " when Component
 // has a name.

@@ -167,6 +167,8 @@ public:
     virtual bool Focused() const;
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v);
+    // The DLGC_ bits the control claims (DialogCode), for an edit it hosts in place.
+    unsigned QueryDialogCode() const { return DialogCode(); }
 
     // ---- window region: the control shows, and takes the mouse, only inside it
     // Points in window coordinates (the control's own, border included).

@@ -283,10 +283,12 @@ void TCustomEdit::SetCharCase(TEditCharCase v)
     charCase_ = v;
     if (v != ecNormal) {
         const bool modified = Modified();
-        SetText(Text());
+        ApplyCaseToText();
         SetModified(modified);
     }
 }
+
+void TCustomEdit::ApplyCaseToText() { TCustomEdit::SetText(TCustomEdit::Text()); }
 
 void TCustomEdit::SetPasswordChar(char c)
 {
@@ -349,9 +351,13 @@ bool TCustomEdit::PaintUnfocusedText(QWidget* surface, bool boxFocused)
     p.fillRect(surface->rect(), ToQColor(Color()));
     p.setFont(Font().ToQFont());
     p.setPen(ToQColor(isEnabled() ? Font().Color() : clGrayText));
+    if (passwordChar_ != 0) text.assign(text.size(), passwordChar_);
     // Where the box itself puts its text: inside its margins and 2 pixels in.
     const QRect r = surface->rect().adjusted(leftMargin_ + 2, 1, -(rightMargin_ + 2), -1);
-    p.drawText(r, static_cast<int>(window_->alignment()) | Qt::TextSingleLine, ToQString(text));
+    const TAlignment a = UnfocusedTextAlignment();
+    const Qt::Alignment h = a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+    p.drawText(r, static_cast<int>(h | (window_->alignment() & Qt::AlignVertical_Mask)) | Qt::TextSingleLine,
+               ToQString(text));
     return true;
 }
 

@@ -108,8 +108,9 @@ protected:
     // Asked before the user's editing changes the text; false refuses the change. The
     // grid's edit asks the grid, a data-aware editor its data link.
     virtual bool EditCanModify() { return true; }
-    // Not read-only, and EditCanModify allows it.
-    bool CanChangeText();
+    // Whether the user's editing may change the text now: not read-only, and
+    // EditCanModify allows it. A descendant that keeps its own read-only rule answers here.
+    virtual bool CanChangeText();
     // Whether the box's own key handling may delete text (Backspace, Delete and the
     // word and line deletions); a masked edit deletes through its mask instead.
     virtual bool BoxEditsFreely() const { return true; }
@@ -118,7 +119,10 @@ protected:
     virtual void InsertTyped(const std::string& text);
     // The text the box shows while it does not have the focus, instead of its own; false
     // (the default) shows its own. The box stays where it is, so a click still focuses it.
+    // With a PasswordChar the text shows as that many password characters.
     virtual bool UnfocusedText(std::string& text) const;
+    // Where that text stands in the box (default: the box's own alignment).
+    virtual TAlignment UnfocusedTextAlignment() const { return alignment_; }
     // Repaints the box (call when what UnfocusedText answers changed).
     void UpdateUnfocusedText();
     // Fits the height to the font: FontHeight plus 8 border heights (6 without Ctl3D);
@@ -153,6 +157,10 @@ protected:
     void FontChanged() override;
     void ColorChanged() override;
     void EnabledChanged() override;
+
+    // Lays the present text out again in the character case (SetCharCase), without the
+    // descendants' text setters: the value stays what it was.
+    virtual void ApplyCaseToText();
 
     // The room typing has left under MaxLength, given the present text and selection lengths.
     int RoomLeft(int textLength, int selectedLength) const;

@@ -129,6 +129,8 @@ void TCustomMaskEdit::SetText(const std::string& text)
     rememberResetText();
 }
 
+void TCustomMaskEdit::ApplyCaseToText() { TCustomMaskEdit::SetText(TCustomMaskEdit::Text()); }
+
 void TCustomMaskEdit::rememberResetText() { resetText_ = EditText(); }
 
 int TCustomMaskEdit::memoPosToText(int pos) const
@@ -256,7 +258,7 @@ void TCustomMaskEdit::SetEditMask(const std::string& mask)
     ++internal_;
     mask_.SetMask(mask);
     EditWindow()->setText(QString());
-    SetText(value);
+    TCustomMaskEdit::SetText(value);
     --internal_;
     SetModified(modified);
 }
@@ -390,7 +392,7 @@ void TCustomMaskEdit::SetWordWrap(bool v)
         SetEditWindowVisible(true);
         setFocusProxy(EditWindow());
     }
-    SetText(text);
+    TCustomMaskEdit::SetText(text);
     --internal_;
     SetModified(modified);
     if (hadFocus && CanFocus()) SetFocus();

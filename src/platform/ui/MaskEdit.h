@@ -50,7 +50,7 @@ public:
     // ---- edit mask (single-line box only)
     const std::string& EditMask() const { return mask_.GetMask(); }
     // Keeps the value: the present text is laid into the new mask.
-    void SetEditMask(const std::string& mask);
+    virtual void SetEditMask(const std::string& mask);
     bool IsMasked() const { return mask_.IsMasked() && !wordWrap_; }
     const TEditMask& Mask() const { return mask_; }
     // Masked input that the user changed must fill every required place: otherwise the
@@ -64,7 +64,7 @@ public:
     // ---- multi-line box
     bool WordWrap() const { return wordWrap_; }
     // Switches between the single-line and the multi-line box; the text is kept.
-    void SetWordWrap(bool v);
+    virtual void SetWordWrap(bool v);
     // Lines as shown (wrapped lines count), and the line of the caret (0-based).
     int LineCount() const;
     int CaretLine() const;
@@ -86,6 +86,7 @@ protected:
     void KeyPress(char& key) override;
     void InsertTyped(const std::string& text) override;
     void UpdateCaret() override;
+    void ApplyCaseToText() override;
     void PlaceCaretAt(QWidget* box, const QPoint& pos) override;
     void Change() override;
     void DoEnter() override;
