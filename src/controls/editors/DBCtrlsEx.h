@@ -255,7 +255,8 @@ public:
     // any other shows it there, cancelling the editor's pop-ups, and focuses it when the
     // holder has the focus.
     void SetBounds(int left, int top, int width, int height) override;
-    // In place the window's own visibility: hiding hides the window only. (These shadow
+    // In place the window's own visibility: hiding hides the window only, as an empty
+    // rectangle does. (These shadow
     // the control's; a grid reaches them through the editor's type.)
     bool Visible() const;
     void SetVisible(bool Value);
@@ -419,6 +420,8 @@ private:
     void updateImageWidth();
     ui::TRect imageRect() const;
     bool flatLook() const;
+    // In place: hides the window; the holder takes the focus it had.
+    void hideInPlace();
 
     // recently used texts
     void mruDropDown(rtl::TObject*);

@@ -603,9 +603,7 @@ void TCustomDBEditEx::SetBounds(int left, int top, int width, int height)
         return;
     }
     if (width <= 0 || height <= 0) {
-        const bool hadFocus = Focused();
-        QWidget::hide();
-        if (hadFocus && inplaceHolder_->CanFocus()) inplaceHolder_->SetFocus();
+        hideInPlace();
         return;
     }
     Invalidate();
@@ -617,10 +615,17 @@ void TCustomDBEditEx::SetBounds(int left, int top, int width, int height)
 
 bool TCustomDBEditEx::Visible() const { return inplaceHolder_ ? !isHidden() : ui::TCustomMaskEdit::Visible(); }
 
+void TCustomDBEditEx::hideInPlace()
+{
+    const bool hadFocus = Focused();
+    QWidget::hide();
+    if (hadFocus && inplaceHolder_->CanFocus()) inplaceHolder_->SetFocus();
+}
+
 void TCustomDBEditEx::SetVisible(bool Value)
 {
     if (inplaceHolder_ && !Value) {
-        QWidget::hide();
+        hideInPlace();
         return;
     }
     ui::TCustomMaskEdit::SetVisible(Value);

@@ -500,12 +500,15 @@ void TControl::handleFocus(QFocusEvent* e, bool in)
     if (e->reason() == Qt::PopupFocusReason) return;
     QPointer<TControl> self(this);
     const bool windowSwitch = e->reason() == Qt::ActiveWindowFocusReason;
+    TControl* other = FromWidget(in ? focusBeforeChange().data() : QApplication::focusWidget());
+    // The focus moving between the inner boxes of one control does not leave it.
+    if (other == this) return;
     if (!in && e->reason() == Qt::MouseFocusReason && !cancelModeSent()) focusLostToPress() = this;
     if (in) {
-        FocusIn(FromWidget(focusBeforeChange().data()));
+        FocusIn(other);
         if (self && !windowSwitch) DoEnter();
     } else {
-        FocusOut(FromWidget(QApplication::focusWidget()));
+        FocusOut(other);
         if (self && !windowSwitch) DoExit();
     }
 }

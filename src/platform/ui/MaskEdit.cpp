@@ -380,22 +380,22 @@ void TCustomMaskEdit::SetWordWrap(bool v)
         QObject::connect(memo_, &QPlainTextEdit::textChanged, this, [this] { Guarded([this] { Change(); }); });
     }
     wordWrap_ = v;
+    // The new box holds the text, and takes the focus, before the old one goes.
+    TCustomMaskEdit::SetText(text);
+    QWidget* box = v ? static_cast<QWidget*>(memo_) : EditWindow();
     if (v) {
         applyMemoLook();
         PlaceTextBoxes();
         UpdateCaret();
-        SetEditWindowVisible(false);
-        memo_->show();
-        setFocusProxy(memo_);
-    } else {
-        memo_->hide();
-        SetEditWindowVisible(true);
-        setFocusProxy(EditWindow());
     }
-    TCustomMaskEdit::SetText(text);
+    box->show();
+    setFocusProxy(box);
+    if (hadFocus && box->isVisible()) box->setFocus(Qt::OtherFocusReason);
+    if (v) SetEditWindowVisible(false);
+    else memo_->hide();
     --internal_;
     SetModified(modified);
-    if (hadFocus && CanFocus()) SetFocus();
+    if (hadFocus && !Focused() && CanFocus()) SetFocus();
 }
 
 void TCustomMaskEdit::PlaceTextBoxes()

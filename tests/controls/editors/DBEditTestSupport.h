@@ -25,6 +25,7 @@ public:
     using TCustomDBEditEx::ButtonEnabled;
     using TCustomDBEditEx::FocusedFlag;
     using TCustomDBEditEx::GetEditRect;
+    using TCustomDBEditEx::MemoBox;
 
     std::vector<std::string> Calls;
     // DropDown marks a drop-down open, as a descendant with a window does.
@@ -52,7 +53,8 @@ public:
     bool CanModify = true;
     ui::Word SwallowKey = 0;
     ui::TPoint MouseDownPos;
-    unsigned long MouseDownTime = 0;
+    // The holder's last press, this long before the event being handled.
+    int MouseDownAgo = 0;
     std::vector<std::string> Calls;
 
     bool InplaceEditCanModify(ui::TControl*) override
@@ -63,7 +65,7 @@ public:
     void GetMouseDownInfo(ui::TPoint& Pos, unsigned long& Time) override
     {
         Pos = MouseDownPos;
-        Time = MouseDownTime;
+        Time = ui::GetMessageTime() - static_cast<unsigned long>(MouseDownAgo);
     }
     void InplaceEditWndProc(ui::TControl*, ui::TMessage& Message) override
     {
