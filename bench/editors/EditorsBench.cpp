@@ -1,8 +1,11 @@
 // The drop-down list with 100,000 items: filled and opened (shown and painted), and
 // incremental-search steps in it, beside a QListWidget with the same items doing the
-// same, measured in the same run.
+// same, measured in the same run. And a data set of 100,000 records scrolled from the
+// first to the last under a bound edit base (each record shown in it), beside the same
+// scroll with no editor attached.
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,7 +14,12 @@
 #include <benchmark/benchmark.h>
 
 #include "TimeRatioReporter.h"
+#include "controls/editors/DBCtrlsEx.h"
 #include "controls/editors/DropDownWindows.h"
+#include "platform/db/DataSource.h"
+#include "platform/db/FieldTypes.h"
+#include "platform/db/MemDataSet.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Popup.h"
 
@@ -125,6 +133,108 @@ void BM_QListWidgetSearch(benchmark::State& state)
 }
 BENCHMARK(BM_QListWidgetSearch)->Unit(benchmark::kMicrosecond);
 
+// ---- scrolling under a bound editor ----
+
+constexpr int kRecords = 100'000;
+
+// ID, NAME ("Station n") and FREQUENCY (shown "0.0"), one record per station.
+db::TMemDataSet& Stations()
+{
+    static db::TMemDataSet* stations = [] {
+        auto* ds = new db::TMemDataSet;
+        ds->AddField<db::TIntegerField>("ID");
+        ds->AddField<db::TStringField>("NAME", db::fkData, 30);
+        ds->AddField<db::TFloatField>("FREQUENCY")->SetDisplayFormat("0.0");
+        ds->Open();
+        for (int i = 0; i < kRecords; ++i) {
+            ds->Append();
+            ds->FieldByName("ID")->SetAsInteger(i);
+            ds->FieldByName("NAME")->SetAsString("Station " + std::to_string(i));
+            ds->FieldByName("FREQUENCY")->SetAsFloat(87.5 + (i % 205) * 0.1);
+            ds->Post();
+        }
+        return ds;
+    }();
+    return *stations;
+}
+
+// From the first record to the last; returns the records passed.
+int ScrollAll(db::TDataSet& ds)
+{
+    int records = 1;
+    ds.First();
+    for (ds.Next(); !ds.Eof(); ds.Next()) ++records;
+    return records;
+}
+
+void BM_ScrollNoEditor(benchmark::State& state)
+{
+    db::TMemDataSet& ds = Stations();
+    int records = 0;
+    for (auto _ : state) records = ScrollAll(ds);
+    if (records != kRecords) state.SkipWithError("the scroll did not pass every record");
+    state.counters["records"] = records;
+}
+BENCHMARK(BM_ScrollNoEditor)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollBoundEditor(benchmark::State& state)
+{
+    db::TMemDataSet& ds = Stations();
+    ui::TForm form;
+    form.SetBounds(100, 100, 300, 100);
+    auto* edit = new editors::TCustomDBEditEx(&form);
+    edit->SetBounds(10, 10, 200, 21);
+    edit->GetEditButton()->SetVisible(true);
+    form.Show();
+    db::TDataSource source;
+    source.SetDataSet(&ds);
+    edit->SetDataSource(&source);
+    edit->SetDataField(state.range(0) == 0 ? "NAME" : "FREQUENCY");
+    int records = 0;
+    for (auto _ : state) records = ScrollAll(ds);
+    const std::string last = ds.FieldByName(state.range(0) == 0 ? "NAME" : "FREQUENCY")->DisplayText();
+    if (records != kRecords || edit->Text() != last) state.SkipWithError("the editor did not follow the records");
+    state.counters["records"] = records;
+    edit->SetDataSource(nullptr);
+}
+// 0: a string field; 1: a float field with a display format.
+BENCHMARK(BM_ScrollBoundEditor)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The ratio reporter, and what the editor adds to a record: the difference of the two
+// scrolls' times over the records scrolled.
+class TScrollReporter : public TTimeRatioReporter {
+public:
+    using TTimeRatioReporter::TTimeRatioReporter;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        // As the ratios: the mean of repetitions when there are some, else the single run.
+        for (const Run& r : runs) {
+            const bool mean = r.run_type == Run::RT_Aggregate && r.aggregate_name == "mean";
+            if (mean || (r.run_type == Run::RT_Iteration && r.repetitions <= 1))
+                scrollTimes_[r.run_name.str()] = r.GetAdjustedRealTime();
+        }
+        TTimeRatioReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override
+    {
+        TTimeRatioReporter::Finalize();
+        const auto baseline = scrollTimes_.find("BM_ScrollNoEditor");
+        if (baseline == scrollTimes_.end()) return;
+        for (const char* name : {"BM_ScrollBoundEditor/0", "BM_ScrollBoundEditor/1"}) {
+            const auto measured = scrollTimes_.find(name);
+            if (measured == scrollTimes_.end()) continue;
+            // Times are in milliseconds.
+            const double perRecordUs = (measured->second - baseline->second) * 1000.0 / kRecords;
+            std::printf("%s: the bound editor adds %.3f us a record (target: under 2)\n", name, perRecordUs);
+        }
+    }
+
+private:
+    std::map<std::string, double> scrollTimes_;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -133,7 +243,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ui::SetMetrics(ui::TSystemMetrics::Fixed());
     benchmark::Initialize(&argc, argv);
-    TTimeRatioReporter reporter("BM_PopupListboxFillAndOpen", "BM_QListWidgetFillAndOpen",
+    TScrollReporter reporter("BM_PopupListboxFillAndOpen", "BM_QListWidgetFillAndOpen",
                                 "fill and open: drop-down list / QListWidget time (below 1 is faster)");
     reporter.AddRatio("BM_PopupListboxSearch", "BM_QListWidgetSearch",
                       "search: drop-down list / QListWidget time (below 1 is faster)");

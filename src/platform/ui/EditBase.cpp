@@ -77,7 +77,10 @@ TCustomEdit::TCustomEdit(TControl* parent) : TControl(parent), window_(new TEdit
     window_->setMaxLength(32767);
     window_->setAcceptDrops(false);
     window_->setDragEnabled(false);
-    QObject::connect(window_, &QLineEdit::textChanged, this, [this] { Guarded([this] { Change(); }); });
+    QObject::connect(window_, &QLineEdit::textChanged, this, [this] {
+        // A deferred text reaching the box was announced when it was set.
+        if (!flushing_) Guarded([this] { Change(); });
+    });
     SetBounds(Left(), Top(), 121, 21);
     window_->show();
     applyPalette();
@@ -90,10 +93,28 @@ TCustomEdit::~TCustomEdit()
     window_->Detach();
 }
 
-QLineEdit* TCustomEdit::EditWindow() const { return window_; }
+QLineEdit* TCustomEdit::EditWindow() const { return box(); }
+
+QLineEdit* TCustomEdit::box() const
+{
+    flushText();
+    return window_;
+}
+
+void TCustomEdit::flushText() const
+{
+    if (!textPending_ || flushing_) return;
+    flushing_ = true;
+    textPending_ = false;
+    window_->setText(pendingText_);
+    window_->setModified(pendingModified_);
+    pendingText_.clear();
+    flushing_ = false;
+}
 
 bool TCustomEdit::editWindowEvent(QEvent* e)
 {
+    flushText();
     if (FilterBoxEvent(window_, e)) return true;
     return InnerWidgetEvent(window_, e, [this](QEvent* ev) { return editDefaultEvent(ev); });
 }
@@ -196,7 +217,9 @@ bool TCustomEdit::editDefaultEvent(QEvent* e)
 
 void TCustomEdit::PlaceCaretAt(QWidget* box, const QPoint& pos)
 {
-    if (box == window_) window_->setCursorPosition(window_->cursorPositionAt(pos));
+    if (box != window_) return;
+    flushText();
+    window_->setCursorPosition(window_->cursorPositionAt(pos));
 }
 
 void TCustomEdit::TypeChar(char ch)
@@ -209,18 +232,18 @@ void TCustomEdit::InsertTyped(const std::string& text)
 {
     if (text.empty() || !CanChangeText()) return;
     if (text == "\b") {
-        if (window_->hasSelectedText())
-            window_->del();
+        if (box()->hasSelectedText())
+            box()->del();
         else
-            window_->backspace();
+            box()->backspace();
         return;
     }
     std::string typed;
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 32) typed += c;
-    const int room = RoomLeft(static_cast<int>(window_->text().size()), static_cast<int>(window_->selectedText().size()));
+    const int room = RoomLeft(static_cast<int>(box()->text().size()), static_cast<int>(box()->selectedText().size()));
     if (static_cast<int>(typed.size()) > room) typed.resize(static_cast<std::size_t>(room));
-    if (!typed.empty()) window_->insert(ToQString(ApplyCase(typed)));
+    if (!typed.empty()) box()->insert(ToQString(ApplyCase(typed)));
 }
 
 // ---- text and selection ----
@@ -235,47 +258,60 @@ std::string TCustomEdit::ApplyCase(const std::string& s) const
     return s;
 }
 
-std::string TCustomEdit::Text() const { return FromQString(window_->text()); }
+std::string TCustomEdit::Text() const { return FromQString(textPending_ ? pendingText_ : window_->text()); }
 
 void TCustomEdit::SetText(const std::string& text)
 {
-    const QString q = ToQString(ApplyCase(text));
-    if (q == window_->text()) return;
-    window_->setText(q);
+    QString q = ToQString(ApplyCase(text));
+    if (q == (textPending_ ? pendingText_ : window_->text())) return;
+    if (window_->hasFocus()) {
+        box()->setText(q);
+        return;
+    }
+    pendingText_ = std::move(q);
+    textPending_ = true;
+    pendingModified_ = false;
+    window_->update();
+    Guarded([this] { Change(); });  // as the box's change notice would
 }
 
 int TCustomEdit::SelStart() const
 {
-    return window_->hasSelectedText() ? window_->selectionStart() : window_->cursorPosition();
+    return box()->hasSelectedText() ? box()->selectionStart() : box()->cursorPosition();
 }
 
-void TCustomEdit::SetSelStart(int v) { window_->setCursorPosition(std::clamp(v, 0, static_cast<int>(window_->text().size()))); }
+void TCustomEdit::SetSelStart(int v) { box()->setCursorPosition(std::clamp(v, 0, static_cast<int>(box()->text().size()))); }
 
-int TCustomEdit::SelLength() const { return window_->hasSelectedText() ? window_->selectionLength() : 0; }
+int TCustomEdit::SelLength() const { return box()->hasSelectedText() ? box()->selectionLength() : 0; }
 
 void TCustomEdit::SetSelLength(int v)
 {
     const int start = SelStart();
-    const int len = std::clamp(v, 0, static_cast<int>(window_->text().size()) - start);
+    const int len = std::clamp(v, 0, static_cast<int>(box()->text().size()) - start);
     if (len == 0)
-        window_->setCursorPosition(start);
+        box()->setCursorPosition(start);
     else
-        window_->setSelection(start, len);
+        box()->setSelection(start, len);
 }
 
-std::string TCustomEdit::SelText() const { return FromQString(window_->selectedText()); }
+std::string TCustomEdit::SelText() const { return FromQString(box()->selectedText()); }
 
-void TCustomEdit::SetSelText(const std::string& text) { window_->insert(ToQString(ApplyCase(text))); }
+void TCustomEdit::SetSelText(const std::string& text) { box()->insert(ToQString(ApplyCase(text))); }
 
-void TCustomEdit::SelectAll() { window_->selectAll(); }
+void TCustomEdit::SelectAll() { box()->selectAll(); }
 
-void TCustomEdit::ClearSelection() { window_->deselect(); }
+void TCustomEdit::ClearSelection() { box()->deselect(); }
 
 bool TCustomEdit::ReadOnly() const { return window_->isReadOnly(); }
 void TCustomEdit::SetReadOnly(bool v) { window_->setReadOnly(v); }
-bool TCustomEdit::Modified() const { return window_->isModified(); }
-void TCustomEdit::SetModified(bool v) { window_->setModified(v); }
-bool TCustomEdit::CanUndo() const { return window_->isUndoAvailable(); }
+bool TCustomEdit::Modified() const { return textPending_ ? pendingModified_ : window_->isModified(); }
+
+void TCustomEdit::SetModified(bool v)
+{
+    if (textPending_) pendingModified_ = v;
+    else window_->setModified(v);
+}
+bool TCustomEdit::CanUndo() const { return box()->isUndoAvailable(); }
 
 void TCustomEdit::SetCharCase(TEditCharCase v)
 {
@@ -459,32 +495,32 @@ void TCustomEdit::PasteFromClipboard()
     std::string text = Clipboard().AsText();
     // A single-line box takes the first line only.
     if (auto eol = text.find_first_of("\r\n"); eol != std::string::npos) text.resize(eol);
-    const int room = RoomLeft(static_cast<int>(window_->text().size()), static_cast<int>(window_->selectedText().size()));
+    const int room = RoomLeft(static_cast<int>(box()->text().size()), static_cast<int>(box()->selectedText().size()));
     if (static_cast<int>(text.size()) > room) text.resize(static_cast<std::size_t>(room));
-    window_->insert(ToQString(ApplyCase(text)));
+    box()->insert(ToQString(ApplyCase(text)));
 }
 
 void TCustomEdit::CopyToClipboard()
 {
-    if (passwordChar_ != 0 || !window_->hasSelectedText()) return;
+    if (passwordChar_ != 0 || !box()->hasSelectedText()) return;
     Clipboard().SetAsText(SelText());
 }
 
 void TCustomEdit::CutToClipboard()
 {
-    if (passwordChar_ != 0 || !window_->hasSelectedText() || !CanChangeText()) return;
+    if (passwordChar_ != 0 || !box()->hasSelectedText() || !CanChangeText()) return;
     Clipboard().SetAsText(SelText());
-    window_->insert(QString());
+    box()->insert(QString());
 }
 
 void TCustomEdit::Undo()
 {
-    if (CanChangeText()) window_->undo();
+    if (CanChangeText()) box()->undo();
 }
 
 void TCustomEdit::ClearText()
 {
-    if (CanChangeText()) window_->insert(QString());
+    if (CanChangeText()) box()->insert(QString());
 }
 
 } // namespace ui

@@ -13,6 +13,11 @@
 //
 // The text and selection calls are virtual: an edit that shows its text in another
 // box, or through a mask, answers for it whichever pointer it is reached through.
+//
+// Text the program sets while the box does not have the focus goes into the box when
+// the box is next needed (an event of it, a read of its caret or selection, EditWindow):
+// Text, Modified and the change notice answer at once, but the box lays the text out
+// only once however often it changes meanwhile (a record scroll under an editor).
 #include <string>
 
 #include "platform/ui/Control.h"
@@ -96,7 +101,7 @@ public:
     // Deletes the selection.
     virtual void ClearText();
 
-    // The single-line text box (for layouts and tests).
+    // The single-line text box (for layouts and tests), holding the present text.
     QLineEdit* EditWindow() const;
 
     TNotifyEvent OnChange;
@@ -173,8 +178,17 @@ private:
     bool editWindowEvent(QEvent* e);
     bool editDefaultEvent(QEvent* e);
     void applyPalette();
+    // The box with any text set meanwhile in it.
+    QLineEdit* box() const;
+    void flushText() const;
 
     TEditWindow* window_;
+    // The text set while the box had no focus, not yet in the box, and the Modified
+    // state given since.
+    mutable QString pendingText_;
+    mutable bool textPending_ = false;
+    mutable bool pendingModified_ = false;
+    mutable bool flushing_ = false;
     int maxLength_ = 0;
     TEditCharCase charCase_ = ecNormal;
     char passwordChar_ = 0;

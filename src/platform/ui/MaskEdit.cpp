@@ -106,7 +106,7 @@ QPlainTextEdit* TCustomMaskEdit::MemoBox() const { return memo_; }
 
 std::string TCustomMaskEdit::EditText() const
 {
-    return wordWrap_ ? FromBoxBreaks(BoxText(memo_)) : FromQString(EditWindow()->text());
+    return wordWrap_ ? FromBoxBreaks(BoxText(memo_)) : TCustomEdit::Text();
 }
 
 std::string TCustomMaskEdit::Text() const

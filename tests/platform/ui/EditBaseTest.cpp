@@ -77,6 +77,40 @@ TEST_F(EditBaseTest, TextSelectionAndModified)
     EXPECT_GE(edit->Changes, 1);
 }
 
+TEST_F(EditBaseTest, TextSetWhileUnfocusedAnswersAtOnceAndReachesTheBoxWhenNeeded)
+{
+    other->SetFocus();
+    int boxChanges = 0;
+    QObject::connect(edit->EditWindow(), &QLineEdit::textChanged, [&] { ++boxChanges; });
+    const int before = edit->Changes;
+    for (int i = 0; i < 50; ++i) edit->SetText("record " + std::to_string(i));
+    EXPECT_EQ(edit->Changes - before, 50);  // each one is announced
+    EXPECT_EQ(edit->Text(), "record 49");
+    EXPECT_FALSE(edit->Modified());
+    edit->SetModified(true);
+    EXPECT_TRUE(edit->Modified());
+    EXPECT_EQ(boxChanges, 0);  // the box has not laid any of them out
+    edit->SetText("record 49");
+    EXPECT_EQ(edit->Changes - before, 50);  // the same text is no change
+
+    // The caret is where the box puts it for a new text: at the end.
+    EXPECT_EQ(edit->SelStart(), 9);
+    EXPECT_EQ(boxChanges, 1);
+    EXPECT_EQ(edit->EditWindow()->text(), QStringLiteral("record 49"));
+    EXPECT_TRUE(edit->Modified());
+    EXPECT_EQ(edit->Changes - before, 50);
+
+    // Focused, the box takes the text at once; typing then goes on from it.
+    edit->SetText("late");
+    edit->SetFocus();
+    EXPECT_EQ(edit->EditWindow()->text(), QStringLiteral("late"));
+    edit->SetText("now");
+    EXPECT_EQ(boxChanges, 3);
+    edit->SetSelStart(3);
+    Type("!");
+    EXPECT_EQ(edit->Text(), "now!");
+}
+
 TEST_F(EditBaseTest, MaxLengthLimitsTypingAndPastingButNotTheProgram)
 {
     edit->SetMaxLength(4);
