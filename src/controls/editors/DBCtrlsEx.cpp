@@ -302,10 +302,9 @@ void TCustomDBEditEx::Notification(rtl::TComponent* component, rtl::TOperation o
 {
     ui::TCustomMaskEdit::Notification(component, operation);
     if (operation != rtl::opRemove || !dataLink_) return;
-    if (dynamic_cast<db::TDataSource*>(component)) {
-        // Ours, or one that already let go of the link: the mode follows either way.
-        if (component == GetDataSource() || !GetDataSource()) dataLink_->SetDataSource(nullptr);
-    }
+    // Our data source, or one that let go of the link as it went (it is no longer a data
+    // source by now): the mode follows either way.
+    if (component == GetDataSource() || !GetDataSource()) dataLink_->SetDataSource(nullptr);
     if (editImage_ && component == editImage_->GetImages()) editImage_->SetImages(nullptr);
     if (component == inplaceHolder_) {
         inplaceHolder_ = nullptr;

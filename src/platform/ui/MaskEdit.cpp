@@ -495,7 +495,9 @@ bool TCustomMaskEdit::memoDefaultEvent(QEvent* e)
         auto* k = static_cast<QKeyEvent*>(e);
         if (ClipboardShortcut(*k)) return true;
         const QString text = k->text();
-        if (!text.isEmpty() && (text.at(0).isPrint() || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
+        // A Tab the control lets through is typed, through the same gate as any character.
+        const bool typedKey = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter || k->key() == Qt::Key_Tab;
+        if (!text.isEmpty() && (text.at(0).isPrint() || typedKey)) {
             std::string typed;
             for (QChar c : text)
                 if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) typed += '\r';

@@ -323,3 +323,40 @@ TEST_F(DBEditDataTest, TheHolderVetoesEditingInPlace)
     Type("!");
     EXPECT_EQ(edit->Text(), "yes!");
 }
+
+TEST_F(DBEditDataTest, TheLinkFollowsDisabledControlsFocusRequestsAndADataSourceGoingAway)
+{
+    db::TMemDataSet& ds = Bind("NAME");
+    TFieldDataLinkEx* link = edit->DataLink();
+    ds.DisableControls();
+    EXPECT_EQ(link->Field(), nullptr);  // the fields may go unheard meanwhile
+    ds.Next();
+    EXPECT_EQ(edit->Text(), "Row 1");
+    ds.EnableControls();
+    EXPECT_EQ(link->Field(), ds.FieldByName("NAME"));
+    EXPECT_EQ(edit->Text(), "Row 2");
+
+    Leave();
+    ds.FieldByName("ID")->FocusControl();
+    EXPECT_FALSE(edit->Focused());
+    ds.FieldByName("NAME")->FocusControl();
+    EXPECT_TRUE(edit->Focused());
+
+    // Without the data source the editor is unbound: with a field name still, or, without
+    // one, data-independent.
+    auto* own = new db::TDataSource;
+    own->SetDataSet(&ds);
+    edit->SetDataSource(own);
+    delete own;
+    EXPECT_EQ(edit->GetDataSource(), nullptr);
+    EXPECT_FALSE(edit->DataIndependent());
+    EXPECT_FALSE(edit->ButtonEnabled());
+    edit->SetDataField("");
+    EXPECT_TRUE(edit->DataIndependent());
+    own = new db::TDataSource;
+    edit->SetDataSource(own);
+    EXPECT_FALSE(edit->DataIndependent());
+    delete own;
+    EXPECT_TRUE(edit->DataIndependent());
+    EXPECT_TRUE(edit->ButtonEnabled());
+}

@@ -277,6 +277,17 @@ TEST_F(DBEditWindowTest, CtrlAEscAndRejectedCharactersThroughRealKeys)
     edit->Deselect();
     QTest::keyClick(edit->MemoBox(), Qt::Key_Return);
     EXPECT_EQ(edit->Text(), "x7\r\n");
+    QTest::keyClick(edit->MemoBox(), Qt::Key_Tab);
+    EXPECT_FALSE(edit->MemoBox()->hasFocus());  // Tab moved on
+    edit->SetFocus();
+    edit->SetWantTabs(true);
+    edit->Deselect();
+    QTest::keyClick(edit->MemoBox(), Qt::Key_Tab);
+    EXPECT_EQ(edit->Text(), "x7\r\n\t");
+    edit->SetReadOnly(true);
+    QTest::keyClick(edit->MemoBox(), Qt::Key_Tab);
+    QTest::keyClick(edit->MemoBox(), Qt::Key_Return);
+    EXPECT_EQ(edit->Text(), "x7\r\n\t");
 }
 
 TEST_F(DBEditWindowTest, TheFlatBorderLightsUpWhileHot)
