@@ -362,23 +362,25 @@ void TCustomDBEditEx::SetEditText(const std::string& Text) { setOwnText(Text); }
 
 void TCustomDBEditEx::InternalSetValue(const rtl::Variant& Value) { SetEditText(VariantText(Value)); }
 
+bool TCustomDBEditEx::editForWrite()
+{
+    if (DataIndependent()) return true;
+    if (HasState(rtl::csDesigning)) return false;
+    // A field name without a data source has no data set to put into edit state.
+    if (db::TDataSet* dataSet = dataLink_->DataSet()) dataSet->Edit();
+    return true;
+}
+
 void TCustomDBEditEx::SetText(const std::string& Value)
 {
-    if (HasState(rtl::csDesigning) && !DataIndependent()) return;
-    if (!DataIndependent()) {
-        // A field name without a data source has no data set to put into edit state.
-        if (db::TDataSet* dataSet = dataLink_->DataSet()) dataSet->Edit();
-    }
+    if (!editForWrite()) return;
     SetEditText(Value);
     if (!inUpdateData_) UpdateData();
 }
 
 void TCustomDBEditEx::SetValueAndUpdate(const rtl::Variant& Value)
 {
-    if (HasState(rtl::csDesigning) && !DataIndependent()) return;
-    if (!DataIndependent()) {
-        if (db::TDataSet* dataSet = dataLink_->DataSet()) dataSet->Edit();
-    }
+    if (!editForWrite()) return;
     InternalSetValue(Value);
     if (!inUpdateData_) UpdateData();
 }

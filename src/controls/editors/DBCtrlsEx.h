@@ -413,6 +413,9 @@ private:
 
     // Sets the text as the editor itself does (not a change by the user).
     void setOwnText(const std::string& text);
+    // Before Text or Value is written: a bound data set goes into edit state; false in
+    // the designer, where only a data-independent editor takes them.
+    bool editForWrite();
     TEditButtonEx* buttonOfPair(int index) const;
     int buttonIndexOf(rtl::TObject* control) const;
     void popupButtonMenu(TEditButtonControlEx* control, QMenu* menu);

@@ -119,7 +119,7 @@ TEST_F(DBEditDataTest, SeveralFieldsTakeAnArrayOrNull)
 
 TEST_F(DBEditDataTest, ABoundEditorShowsTheEditTextOnlyWhileFocusedAndEditable)
 {
-    data = editorstest::MakeRecords(3);
+    data = dbtest::MakeRows(3);
     db::TField* amount = data->FieldByName("AMOUNT");
     amount->OnGetText = db::TFieldGetTextEvent::FromFunction([](db::TField* f, std::string& text, bool display) {
         text = (display ? "Amount " : "") + rtl::FloatToStr(f->GetAsFloat());
@@ -359,4 +359,22 @@ TEST_F(DBEditDataTest, TheLinkFollowsDisabledControlsFocusRequestsAndADataSource
     delete own;
     EXPECT_TRUE(edit->DataIndependent());
     EXPECT_TRUE(edit->ButtonEnabled());
+}
+
+TEST_F(DBEditDataTest, InTheDesignerOnlyADataIndependentEditorTakesTextAndValue)
+{
+    db::TMemDataSet& ds = Bind("NAME");
+    edit->SetDesigning(true);
+    edit->SetText("x");
+    edit->SetValue(rtl::Variant("y"));
+    EXPECT_EQ(ds.State(), db::dsBrowse);
+    EXPECT_EQ(edit->Text(), "Row 1");
+    ds.Close();
+    EXPECT_EQ(edit->GetDisplayText(), "Editor");  // an inactive link shows the name
+
+    edit->SetDataSource(nullptr);
+    edit->SetDataField("");
+    edit->SetText("x");
+    EXPECT_EQ(edit->DataLink()->GetKeptValue(), rtl::Variant("x"));
+    edit->SetDesigning(false);
 }

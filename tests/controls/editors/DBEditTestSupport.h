@@ -11,6 +11,7 @@
 
 #include "EditorsTestSupport.h"
 #include "controls/editors/DBCtrlsEx.h"
+#include "platform/db/DbTestSupport.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/db/MemDataSet.h"
@@ -83,26 +84,6 @@ protected:
     unsigned DialogCode() const override { return ui::DLGC_WANTTAB; }
 };
 
-// Fields ID (integer), NAME (string 20), AMOUNT (float shown "0.00"); rows ID 1..n,
-// NAME "Row i", AMOUNT i * 1.5.
-inline std::unique_ptr<db::TMemDataSet> MakeRecords(int n)
-{
-    auto ds = std::make_unique<db::TMemDataSet>();
-    ds->AddField<db::TIntegerField>("ID");
-    ds->AddField<db::TStringField>("NAME", db::fkData, 20);
-    ds->AddField<db::TFloatField>("AMOUNT")->SetDisplayFormat("0.00");
-    ds->Open();
-    for (int i = 1; i <= n; ++i) {
-        ds->Append();
-        ds->FieldByName("ID")->SetAsInteger(i);
-        ds->FieldByName("NAME")->SetAsString("Row " + std::to_string(i));
-        ds->FieldByName("AMOUNT")->SetAsFloat(i * 1.5);
-        ds->Post();
-    }
-    ds->First();
-    return ds;
-}
-
 // An editor and a second edit on the shown form; the editor has the focus.
 class DBEditTest : public uitest::FormTest {
 protected:
@@ -125,10 +106,10 @@ protected:
         FormTest::TearDown();
     }
 
-    // Binds the editor to a field of records (made on first use).
+    // Binds the editor to a field of the records ID, NAME and AMOUNT (made on first use).
     db::TMemDataSet& Bind(const std::string& field, int rows = 3)
     {
-        if (!data) data = MakeRecords(rows);
+        if (!data) data = dbtest::MakeRows(rows);
         source.SetDataSet(data.get());
         edit->SetDataSource(&source);
         edit->SetDataField(field);

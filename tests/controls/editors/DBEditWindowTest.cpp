@@ -4,6 +4,7 @@
 #include "DBEditTestSupport.h"
 
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 
 #include "controls/editors/ButtonPainting.h"
@@ -490,21 +491,34 @@ TEST_F(DBEditWindowTest, PicturesOfTheEditor)
     edit->GetEditButton()->SetVisible(true);
     edit->GetEditButtons()->Add()->SetStyle(ebsEllipsisEx);
     auto images = SolidImages({ui::clTeal});
+    std::vector<QImage> all;
+    auto shoot = [&](const std::string& name) {
+        all.push_back(Picture());
+        editorstest::WriteSnapshot(name, all.back());
+    };
     Leave();
-    editorstest::WriteSnapshot("dbedit-3d-unfocused-buttons", Picture());
+    shoot("dbedit-3d-unfocused-buttons");
     Enter();
-    editorstest::WriteSnapshot("dbedit-3d-focused-buttons", Picture());
+    shoot("dbedit-3d-focused-buttons");
     edit->SetFlat(true);
-    editorstest::WriteSnapshot("dbedit-flat-focused-buttons", Picture());
+    shoot("dbedit-flat-focused-buttons");
     Leave();
-    editorstest::WriteSnapshot("dbedit-flat-unfocused-buttons", Picture());
+    shoot("dbedit-flat-unfocused-buttons");
     edit->SetImages(images.get());
     edit->SetOnGetImageIndex(TGetImageIndexEventEx::FromFunction([](rtl::TObject*, int& index) { index = 0; }));
-    editorstest::WriteSnapshot("dbedit-flat-unfocused-image", Picture());
+    shoot("dbedit-flat-unfocused-image");
     edit->SetFlat(false);
     edit->SetDataField("AMOUNT");
-    editorstest::WriteSnapshot("dbedit-3d-unfocused-right-aligned-image", Picture());
+    shoot("dbedit-3d-unfocused-right-aligned-image");
     Enter();
-    editorstest::WriteSnapshot("dbedit-3d-focused-image", Picture());
+    shoot("dbedit-3d-focused-image");
     EXPECT_EQ(edit->GetEditImage()->GetImageIndex(), 0);
+
+    // All of them, one under the other and three times the size, to look at.
+    QImage sheet(edit->Width(), static_cast<int>(all.size()) * (edit->Height() + 4), QImage::Format_RGB32);
+    sheet.fill(Qt::magenta);
+    QPainter painter(&sheet);
+    for (std::size_t i = 0; i < all.size(); ++i) painter.drawImage(0, static_cast<int>(i) * (edit->Height() + 4), all[i]);
+    painter.end();
+    editorstest::WriteSnapshot("dbedit-all-states-x3", sheet.scaled(sheet.size() * 3));
 }
