@@ -1,0 +1,317 @@
+#include "controls/editors/EditButtons.h"
+
+#include <algorithm>
+
+#include "platform/ui/Themes.h"
+
+namespace editors {
+
+TButtonPaintKindEx ButtonPaintKind(TEditButtonStyleEx Style)
+{
+    switch (Style) {
+    case ebsDropDownEx: return bpkDropDownEx;
+    case ebsEllipsisEx: return bpkEllipsisEx;
+    case ebsGlyphEx: return bpkUpDownEx;  // not used: glyph buttons show their glyph
+    case ebsUpDownEx: return bpkUpDownEx;
+    case ebsPlusEx: return bpkPlusEx;
+    case ebsMinusEx: return bpkMinusEx;
+    }
+    return bpkDropDownEx;
+}
+
+// ---- TEditButtonEx ----
+
+TEditButtonEx::TEditButtonEx(rtl::TCollection* collection) : rtl::TCollectionItem(collection) { init(); }
+
+TEditButtonEx::TEditButtonEx(ui::TControl* editor) : rtl::TCollectionItem(nullptr), editor_(editor) { init(); }
+
+void TEditButtonEx::init()
+{
+    glyph_.SetTransparent(true);
+    glyph_.OnChange = rtl::TNotifyEvent::FromFunction([this](rtl::TObject*) { Changed(); });
+}
+
+void TEditButtonEx::SetDefaults(ui::TShortCut shortCut, bool visible)
+{
+    shortCut_ = shortCut;
+    visible_ = visible;
+}
+
+void TEditButtonEx::Changed()
+{
+    if (OnChange) OnChange(this);
+    else rtl::TCollectionItem::Changed(false);
+}
+
+void TEditButtonEx::Assign(const rtl::TPersistent* source)
+{
+    auto* other = dynamic_cast<const TEditButtonEx*>(source);
+    if (!other) {
+        rtl::TCollectionItem::Assign(source);
+        return;
+    }
+    SetDropdownMenu(other->GetDropdownMenu());
+    SetGlyph(other->glyph_);
+    SetHint(other->hint_);
+    SetNumGlyphs(other->numGlyphs_);
+    SetShortCut(other->shortCut_);
+    SetStyle(other->style_);
+    SetVisible(other->visible_);
+    SetWidth(other->width_);
+    OnClick = other->OnClick;
+    OnDown = other->OnDown;
+}
+
+TEditButtonControlEx* TEditButtonEx::CreateEditButtonControl()
+{
+    auto* control = new TEditButtonControlEx(editor_);
+    control->SetBounds(0, 0, 10, 17);
+    control->SetTransparent(false);
+    control->SetVisible(true);
+    return control;
+}
+
+void TEditButtonEx::SetDropdownMenu(QMenu* value)
+{
+    if (dropdownMenu_ == value) return;
+    dropdownMenu_ = value;
+    Changed();
+}
+
+void TEditButtonEx::SetGlyph(const ui::TBitmap& value)
+{
+    glyph_.Assign(value);  // its change notice reports the change
+}
+
+void TEditButtonEx::SetHint(const std::string& value)
+{
+    if (hint_ == value) return;
+    hint_ = value;
+    Changed();
+}
+
+void TEditButtonEx::SetNumGlyphs(int value)
+{
+    value = std::clamp(value, 1, 4);
+    if (numGlyphs_ == value) return;
+    numGlyphs_ = value;
+    Changed();
+}
+
+void TEditButtonEx::SetShortCut(ui::TShortCut value)
+{
+    if (shortCut_ == value) return;
+    shortCut_ = value;
+    Changed();
+}
+
+void TEditButtonEx::SetStyle(TEditButtonStyleEx value)
+{
+    if (style_ == value) return;
+    style_ = value;
+    Changed();
+}
+
+void TEditButtonEx::SetVisible(bool value)
+{
+    if (visible_ == value) return;
+    visible_ = value;
+    Changed();
+}
+
+void TEditButtonEx::SetWidth(int value)
+{
+    if (width_ == value) return;
+    width_ = value;
+    Changed();
+}
+
+TDropDownEditButtonEx::TDropDownEditButtonEx(rtl::TCollection* collection) : TEditButtonEx(collection)
+{
+    SetDefaults(AltDownShortCut, false);
+}
+
+TDropDownEditButtonEx::TDropDownEditButtonEx(ui::TControl* editor) : TEditButtonEx(editor)
+{
+    SetDefaults(AltDownShortCut, false);
+}
+
+TVisibleEditButtonEx::TVisibleEditButtonEx(rtl::TCollection* collection) : TEditButtonEx(collection)
+{
+    SetDefaults(AltDownShortCut, true);
+}
+
+TVisibleEditButtonEx::TVisibleEditButtonEx(ui::TControl* editor) : TEditButtonEx(editor)
+{
+    SetDefaults(AltDownShortCut, true);
+}
+
+// ---- TEditButtonsEx ----
+
+TEditButtonsEx::TEditButtonsEx(rtl::TPersistent* owner, ItemFactory itemClass)
+    : rtl::TCollection(std::move(itemClass), owner)
+{
+}
+
+void TEditButtonsEx::Update(rtl::TCollectionItem* item)
+{
+    rtl::TCollection::Update(item);
+    if (OnChange) OnChange(this);
+}
+
+// ---- TEditButtonControlEx ----
+
+TEditButtonControlEx::TEditButtonControlEx(ui::TControl* parent) : ui::TSpeedButton(parent) {}
+
+TEditButtonControlEx::~TEditButtonControlEx() = default;
+
+void TEditButtonControlEx::SetActive(bool value)
+{
+    if (active_ == value) return;
+    active_ = value;
+    Invalidate();
+}
+
+void TEditButtonControlEx::SetStyle(TEditButtonStyleEx value)
+{
+    if (style_ == value) return;
+    style_ = value;
+    Invalidate();
+}
+
+void TEditButtonControlEx::SetAlwaysDown(bool value)
+{
+    alwaysDown_ = value;
+    if (value) {
+        SetGroupIndex(1);
+        SetDown(true);
+        SetAllowAllUp(false);
+        setDownHalf(1);
+    } else {
+        SetAllowAllUp(true);
+        SetDown(false);
+        SetGroupIndex(0);
+        setDownHalf(0);
+    }
+}
+
+void TEditButtonControlEx::EditButtonDown(bool TopButton, bool& AutoRepeat)
+{
+    bool handled = false;
+    if (OnDown) OnDown(this, TopButton, AutoRepeat, handled);
+}
+
+void TEditButtonControlEx::Click()
+{
+    if (noClick_) {
+        noClick_ = false;
+        return;
+    }
+    ui::TSpeedButton::Click();
+}
+
+int TEditButtonControlEx::halfAt(int y) const
+{
+    if (!pressedLook()) return 0;
+    if (style_ != ebsUpDownEx) return 1;
+    // The middle rows (two for an odd height, one for an even one) press neither half.
+    const int half = Height() / 2;
+    if (y < half) return 1;
+    if (y > Height() - half) return 2;
+    return 0;
+}
+
+void TEditButtonControlEx::setDownHalf(int half)
+{
+    if (downHalf_ == half) return;
+    downHalf_ = half;
+    Invalidate();
+}
+
+void TEditButtonControlEx::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
+{
+    bool autoRepeat = style_ == ebsUpDownEx;
+    ui::TSpeedButton::MouseDown(button, shift, x, y);
+    if (button != ui::mbLeft) return;
+    setDownHalf(halfAt(y));
+    if (downHalf_ == 0) return;
+    EditButtonDown(downHalf_ == 1, autoRepeat);
+    if (autoRepeat) startRepeat();
+}
+
+void TEditButtonControlEx::MouseMove(ui::TShiftState shift, int x, int y)
+{
+    ui::TSpeedButton::MouseMove(shift, x, y);
+    // Down (not exclusive) only while the left button holds it.
+    if (style_ != ebsUpDownEx || State() != ui::bsDown) return;
+    const int half = Height() / 2;
+    const bool leftHalf = (downHalf_ == 2 && y < half) || (downHalf_ == 1 && y > Height() - half);
+    if (leftHalf) SetState(ui::bsUp);
+}
+
+void TEditButtonControlEx::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
+{
+    if (style_ == ebsUpDownEx && State() != ui::bsDown) noClick_ = true;
+    ui::TSpeedButton::MouseUp(button, shift, x, y);
+    noClick_ = false;
+    setDownHalf(halfAt(y));
+    stopRepeat();
+}
+
+void TEditButtonControlEx::CaptureCancelled()
+{
+    ui::TSpeedButton::CaptureCancelled();
+    stopRepeat();
+}
+
+void TEditButtonControlEx::startRepeat()
+{
+    if (!repeatTimer_) {
+        repeatTimer_ = CreateIntervalTimer();
+        repeatTimer_->OnTimer = [this] { repeatTick(); };
+    }
+    repeatTimer_->Start(FirstRepeatDelay);
+}
+
+void TEditButtonControlEx::stopRepeat()
+{
+    if (repeatTimer_) repeatTimer_->Stop();
+}
+
+void TEditButtonControlEx::repeatTick()
+{
+    bool autoRepeat = style_ == ebsUpDownEx;
+    if (State() != ui::bsDown) return;
+    if (repeatTimer_->Interval() == FirstRepeatDelay) repeatTimer_->Start(RepeatInterval);
+    EditButtonDown(downHalf_ == 1, autoRepeat);
+    if (!autoRepeat) stopRepeat();
+}
+
+void TEditButtonControlEx::Paint()
+{
+    ui::TCanvas& canvas = Canvas();
+    const ui::TRect r = ClientRect();
+    const ui::TColor parentColor = Parent() ? Parent()->Color() : Color();
+    if (style_ != ebsGlyphEx) {
+        PaintButtonControlEx(canvas, r, parentColor, ui::csUnchecked, Enabled(), active_, Flat(),
+                             pressedLook() ? downHalf_ : 0, ButtonPaintKind(style_));
+        return;
+    }
+    const bool flatClassic = Flat() && !ui::ThemeServices().ThemesEnabled();
+    if (!flatClassic) {
+        ui::TSpeedButton::Paint();
+        return;
+    }
+    const ui::TCanvas::TClipState saved = canvas.SaveClip();
+    canvas.IntersectClipRect(r.Inflated(-1, -1));
+    ui::TSpeedButton::Paint();
+    canvas.RestoreClip(saved);
+    if (active_) {
+        canvas.DrawEdge(r, pressedLook() ? ui::BDR_SUNKENOUTER : ui::BDR_RAISEDINNER, ui::BF_RECT);
+    } else {
+        canvas.Brush().SetColor(parentColor);
+        canvas.FrameRect(r);
+    }
+}
+
+} // namespace editors

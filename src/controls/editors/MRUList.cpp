@@ -1,0 +1,100 @@
+#include "controls/editors/MRUList.h"
+
+#include <algorithm>
+
+#include "controls/editors/EditorEnvironment.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace editors {
+
+namespace {
+// How many items the filter takes between two looks for a waiting key.
+constexpr int kKeyCheckStride = 100;
+} // namespace
+
+TMRUListEx::TMRUListEx(rtl::TPersistent* owner) : owner_(owner) {}
+
+void TMRUListEx::Assign(const rtl::TPersistent* source)
+{
+    auto* other = dynamic_cast<const TMRUListEx*>(source);
+    if (!other) {
+        rtl::TPersistent::Assign(source);
+        return;
+    }
+    SetActive(other->active_);
+    items_.Assign(&other->items_);
+    SetLimit(other->limit_);
+    rows_ = other->rows_;
+    caseSensitive_ = other->caseSensitive_;
+}
+
+bool TMRUListEx::sameText(const std::string& a, const std::string& b) const
+{
+    return caseSensitive_ ? a == b : rtl::AnsiSameText(a, b);
+}
+
+void TMRUListEx::Add(const std::string& Text)
+{
+    const std::string text = rtl::Trim(Text);
+    if (text.empty()) return;
+    for (int i = 0; i < items_.GetCount(); ++i)
+        if (sameText(items_[i], text)) {
+            items_.Move(i, items_.GetCount() - 1);
+            return;
+        }
+    items_.Add(text);
+    trimToLimit();
+}
+
+void TMRUListEx::trimToLimit()
+{
+    if (items_.GetCount() <= limit_) return;
+    items_.BeginUpdate();
+    while (items_.GetCount() > limit_) items_.Delete(0);
+    items_.EndUpdate();
+}
+
+void TMRUListEx::SetLimit(int value)
+{
+    limit_ = std::max(0, value);
+    trimToLimit();
+}
+
+void TMRUListEx::SetActive(bool value)
+{
+    if (active_ == value) return;
+    active_ = value;
+    if (OnActiveChange) OnActiveChange(this);
+}
+
+bool TMRUListEx::FilterItemsTo(rtl::TStrings& List, const std::string& Text)
+{
+    List.BeginUpdate();
+    List.Clear();
+    bool complete = true;
+    for (int i = 0; i < items_.GetCount(); ++i) {
+        if (i % kKeyCheckStride == 0 && stopOnKey_ && KeyPressWaiting()) {
+            complete = false;
+            break;
+        }
+        const std::string item = items_[i];
+        const std::string head = item.substr(0, Text.size());
+        bool accept = sameText(head, Text);
+        if (OnFilterItem) OnFilterItem(this, item, accept);
+        if (accept) List.Add(item);
+    }
+    List.EndUpdate();
+    return complete;
+}
+
+void TMRUListEx::DropDown()
+{
+    if (OnDropDown) OnDropDown(this);
+}
+
+void TMRUListEx::CloseUp(bool Accept)
+{
+    if (OnCloseUp) OnCloseUp(this, Accept);
+}
+
+} // namespace editors
