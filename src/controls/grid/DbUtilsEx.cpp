@@ -408,4 +408,47 @@ void ClearFilterExpression(TSTFilterExpressionEx& expression)
     expression.Operand2 = rtl::Variant();
 }
 
+// ---- data-set features
+
+namespace {
+
+struct TFeatureEntry {
+    TDatasetClassRef DataSetClass;
+    std::unique_ptr<TDatasetFeaturesEx> Features;
+};
+
+std::vector<TFeatureEntry>& FeatureRegistry()
+{
+    static std::vector<TFeatureEntry> registry;
+    return registry;
+}
+
+} // namespace
+
+void RegisterDatasetFeaturesEx(TDatasetClassRef dataSetClass, std::unique_ptr<TDatasetFeaturesEx> features)
+{
+    if (features) FeatureRegistry().push_back({dataSetClass, std::move(features)});
+}
+
+void UnregisterDatasetFeaturesEx(const TDatasetFeaturesEx* features)
+{
+    std::erase_if(FeatureRegistry(), [features](const TFeatureEntry& e) { return e.Features.get() == features; });
+}
+
+TDatasetFeaturesEx* GetDatasetFeatures(const db::TDataSet* dataSet)
+{
+    if (!dataSet) return nullptr;
+    const TFeatureEntry* nearest = nullptr;
+    for (const TFeatureEntry& entry : FeatureRegistry()) {
+        if (!entry.DataSetClass.Serves(*dataSet)) continue;
+        // A class that derives from the nearest so far is nearer still; the same class
+        // registered again is not.
+        const bool nearer = !nearest
+            || (nearest->DataSetClass.IsBaseOf(entry.DataSetClass.Throw)
+                && !entry.DataSetClass.IsBaseOf(nearest->DataSetClass.Throw));
+        if (nearer) nearest = &entry;
+    }
+    return nearest ? nearest->Features.get() : nullptr;
+}
+
 } // namespace grid

@@ -15,10 +15,12 @@
 // decimal comma is written quoted in a list: In ('1,5','2'). The other operators take
 // one value, commas included. Nothing after the second operand is read.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/db/DBTypes.h"
+#include "platform/rtl/Component.h"
 #include "platform/rtl/Variant.h"
 
 namespace grid {
@@ -72,5 +74,51 @@ void ParseFilterExpression(const std::string& text, TSTFilterExpressionEx& expre
 
 // Operators and relation none, operands unassigned; OperandKind stays.
 void ClearFilterExpression(TSTFilterExpressionEx& expression);
+
+// ---- data-set features
+
+// What a kind of data set offers the grid: applying the grid's sort markers and its
+// filter row to the data set. The grid comes as a component, so that this unit needs
+// nothing of the grid.
+class TDatasetFeaturesEx {
+public:
+    virtual ~TDatasetFeaturesEx() = default;
+    virtual void ApplySorting(rtl::TComponent* Grid, db::TDataSet* DataSet, bool IsReopen) = 0;
+    virtual void ApplyFilter(rtl::TComponent* Grid, db::TDataSet* DataSet, bool IsReopen) = 0;
+};
+
+// A data-set class as the registry tells classes apart: whether a data set is one, and
+// whether the class derives from another registered one.
+struct TDatasetClassRef {
+    bool (*Serves)(const db::TDataSet& dataSet);
+    // Throws the class's null pointer; IsBaseOf catches it when the thrower's class
+    // derives from (or is) its own.
+    void (*Throw)();
+    bool (*IsBaseOf)(void (*thrower)());
+};
+
+template <typename DataSetClass>
+TDatasetClassRef DatasetClassOf()
+{
+    return {[](const db::TDataSet& dataSet) { return dynamic_cast<const DataSetClass*>(&dataSet) != nullptr; },
+            [] { throw static_cast<DataSetClass*>(nullptr); },
+            [](void (*thrower)()) {
+                try {
+                    thrower();
+                } catch (DataSetClass*) {
+                    return true;
+                } catch (...) {
+                }
+                return false;
+            }};
+}
+
+// Registers the features of a class of data sets (and of the classes derived from it);
+// the registry owns them until the program ends or they are unregistered.
+void RegisterDatasetFeaturesEx(TDatasetClassRef dataSetClass, std::unique_ptr<TDatasetFeaturesEx> features);
+void UnregisterDatasetFeaturesEx(const TDatasetFeaturesEx* features);
+// The features registered for the nearest class the data set's class derives from (the
+// first registered on a tie); none when no registered class serves it.
+TDatasetFeaturesEx* GetDatasetFeatures(const db::TDataSet* dataSet);
 
 } // namespace grid
