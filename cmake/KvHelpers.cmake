@@ -31,6 +31,20 @@ function(kv_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
 endfunction()
 
+# kv_x11_test(program FILTER pattern): runs the named test program's matching tests once
+# more on a real X server (xvfb-run), for what the offscreen platform cannot show: focus
+# and activation, grabs, raising pop-ups, the X11 selection.
+function(kv_x11_test program)
+  cmake_parse_arguments(KV "" "FILTER" "" ${ARGN})
+  find_program(KV_XVFB_RUN xvfb-run)
+  if(NOT KV_XVFB_RUN OR NOT TARGET ${program})
+    return()
+  endif()
+  add_test(NAME ${program}_x11
+           COMMAND ${KV_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${program}> --gtest_filter=${KV_FILTER})
+  set_tests_properties(${program}_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 600)
+endfunction()
+
 # kv_bench(name sources... [DEPS targets...]): a Google Benchmark program, run by hand.
 function(kv_bench name)
   cmake_parse_arguments(KV "" "" "DEPS" ${ARGN})
