@@ -419,7 +419,7 @@ private:
     void imageListChanged(rtl::TObject* sender);
     void keyListChanged(rtl::TObject* sender);
     void pickListChanged(rtl::TObject* sender);
-    void editButtonsChanged(rtl::TObject* sender) { Changed(false); }
+    void editButtonsChanged(rtl::TObject*) { Changed(false); }
     void invalidateGrid() const;
     void writeDisplayWidth(db::TField& field, int width) const;
     void removeFromSortOrder();

@@ -7,11 +7,11 @@ namespace grid {
 
 // Shortcuts, the incremental search's time-out and the colours of its highlight.
 struct TDBGridExSettings {
-    ui::TShortCut IncSearchShortCut = ui::scCtrl | 'F';
-    ui::TShortCut FindShortCut = ui::scCtrl | 'F';
-    ui::TShortCut NextMatchShortCut = ui::scCtrl | ui::VK_RETURN;
-    ui::TShortCut PriorMatchShortCut = ui::scShift | ui::scCtrl | ui::VK_RETURN;
-    ui::TShortCut CopyFromAboveShortCut = ui::scCtrl | ui::VK_OEM_7;
+    ui::TShortCut IncSearchShortCut = ui::ShortCut('F', ui::ssCtrl);
+    ui::TShortCut FindShortCut = ui::ShortCut('F', ui::ssCtrl);
+    ui::TShortCut NextMatchShortCut = ui::ShortCut(ui::VK_RETURN, ui::ssCtrl);
+    ui::TShortCut PriorMatchShortCut = ui::ShortCut(ui::VK_RETURN, ui::ssShift | ui::ssCtrl);
+    ui::TShortCut CopyFromAboveShortCut = ui::ShortCut(ui::VK_OEM_7, ui::ssCtrl);   // Ctrl and the quote key
     int IncSearchTimeOut = 1500;   // ms
     ui::TColor IncSearchColor = ui::clYellow;
     ui::TColor IncSearchFontColor = ui::clBlack;

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "controls/grid/GridLibConsts.h"
+#include "platform/db/DataSet.h"
+#include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace grid {
@@ -412,43 +414,29 @@ void ClearFilterExpression(TSTFilterExpressionEx& expression)
 
 namespace {
 
-struct TFeatureEntry {
-    TDatasetClassRef DataSetClass;
-    std::unique_ptr<TDatasetFeaturesEx> Features;
-};
-
-std::vector<TFeatureEntry>& FeatureRegistry()
+rtl::TClassRegistry<std::unique_ptr<TDatasetFeaturesEx>>& FeatureRegistry()
 {
-    static std::vector<TFeatureEntry> registry;
+    static rtl::TClassRegistry<std::unique_ptr<TDatasetFeaturesEx>> registry;
     return registry;
 }
 
 } // namespace
 
-void RegisterDatasetFeaturesEx(TDatasetClassRef dataSetClass, std::unique_ptr<TDatasetFeaturesEx> features)
+void RegisterDatasetFeaturesEx(const std::string& dataSetClassName, std::unique_ptr<TDatasetFeaturesEx> features)
 {
-    if (features) FeatureRegistry().push_back({dataSetClass, std::move(features)});
+    if (features) FeatureRegistry().Register(dataSetClassName, std::move(features));
 }
 
-void UnregisterDatasetFeaturesEx(const TDatasetFeaturesEx* features)
+void UnregisterDatasetFeaturesEx(const std::string& dataSetClassName)
 {
-    std::erase_if(FeatureRegistry(), [features](const TFeatureEntry& e) { return e.Features.get() == features; });
+    FeatureRegistry().Unregister(dataSetClassName);
 }
 
 TDatasetFeaturesEx* GetDatasetFeatures(const db::TDataSet* dataSet)
 {
     if (!dataSet) return nullptr;
-    const TFeatureEntry* nearest = nullptr;
-    for (const TFeatureEntry& entry : FeatureRegistry()) {
-        if (!entry.DataSetClass.Serves(*dataSet)) continue;
-        // A class that derives from the nearest so far is nearer still; the same class
-        // registered again is not.
-        const bool nearer = !nearest
-            || (nearest->DataSetClass.IsBaseOf(entry.DataSetClass.Throw)
-                && !entry.DataSetClass.IsBaseOf(nearest->DataSetClass.Throw));
-        if (nearer) nearest = &entry;
-    }
-    return nearest ? nearest->Features.get() : nullptr;
+    const std::unique_ptr<TDatasetFeaturesEx>* features = FeatureRegistry().Find(*dataSet);
+    return features ? features->get() : nullptr;
 }
 
 } // namespace grid

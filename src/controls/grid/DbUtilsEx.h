@@ -87,38 +87,13 @@ public:
     virtual void ApplyFilter(rtl::TComponent* Grid, db::TDataSet* DataSet, bool IsReopen) = 0;
 };
 
-// A data-set class as the registry tells classes apart: whether a data set is one, and
-// whether the class derives from another registered one.
-struct TDatasetClassRef {
-    bool (*Serves)(const db::TDataSet& dataSet);
-    // Throws the class's null pointer; IsBaseOf catches it when the thrower's class
-    // derives from (or is) its own.
-    void (*Throw)();
-    bool (*IsBaseOf)(void (*thrower)());
-};
-
-template <typename DataSetClass>
-TDatasetClassRef DatasetClassOf()
-{
-    return {[](const db::TDataSet& dataSet) { return dynamic_cast<const DataSetClass*>(&dataSet) != nullptr; },
-            [] { throw static_cast<DataSetClass*>(nullptr); },
-            [](void (*thrower)()) {
-                try {
-                    thrower();
-                } catch (DataSetClass*) {
-                    return true;
-                } catch (...) {
-                }
-                return false;
-            }};
-}
-
-// Registers the features of a class of data sets (and of the classes derived from it);
-// the registry owns them until the program ends or they are unregistered.
-void RegisterDatasetFeaturesEx(TDatasetClassRef dataSetClass, std::unique_ptr<TDatasetFeaturesEx> features);
-void UnregisterDatasetFeaturesEx(const TDatasetFeaturesEx* features);
+// Registers the features of the data sets of a class (and of the classes derived from
+// it), by the class's name; the registry owns them until the program ends or the class is
+// unregistered.
+void RegisterDatasetFeaturesEx(const std::string& dataSetClassName, std::unique_ptr<TDatasetFeaturesEx> features);
+void UnregisterDatasetFeaturesEx(const std::string& dataSetClassName);
 // The features registered for the nearest class the data set's class derives from (the
-// first registered on a tie); none when no registered class serves it.
+// first registered on a tie); none when no registered class is among its ancestors.
 TDatasetFeaturesEx* GetDatasetFeatures(const db::TDataSet* dataSet);
 
 } // namespace grid

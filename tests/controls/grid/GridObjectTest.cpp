@@ -302,10 +302,10 @@ TEST_F(GridTest, TheDataServiceUsesItsHandlerElseTheNearestFeatures)
     auto memoryAgain = std::make_unique<TRecordingFeatures>(log, "memory again");
     auto special = std::make_unique<TRecordingFeatures>(log, "special");
     const TDatasetFeaturesEx* registered[] = {any.get(), memory.get(), memoryAgain.get(), special.get()};
-    RegisterDatasetFeaturesEx(DatasetClassOf<TSpecialMemDataSet>(), std::move(special));
-    RegisterDatasetFeaturesEx(DatasetClassOf<db::TMemDataSet>(), std::move(memory));
-    RegisterDatasetFeaturesEx(DatasetClassOf<db::TDataSet>(), std::move(any));
-    RegisterDatasetFeaturesEx(DatasetClassOf<db::TMemDataSet>(), std::move(memoryAgain));
+    RegisterDatasetFeaturesEx("TSpecialMemDataSet", std::move(special));
+    RegisterDatasetFeaturesEx("TMemDataSet", std::move(memory));
+    RegisterDatasetFeaturesEx("TDataSet", std::move(any));
+    RegisterDatasetFeaturesEx("tmemdataset", std::move(memoryAgain));
 
     service.ApplySorting(*Grid);
     service.ApplyFilter(*Grid);
@@ -323,7 +323,9 @@ TEST_F(GridTest, TheDataServiceUsesItsHandlerElseTheNearestFeatures)
     EXPECT_EQ(handled, 1);
     EXPECT_EQ(log, (std::vector<std::string>{"memory sort", "memory filter"}));
 
-    for (const TDatasetFeaturesEx* features : registered) UnregisterDatasetFeaturesEx(features);
+    UnregisterDatasetFeaturesEx("TMemDataSet");
+    EXPECT_EQ(GetDatasetFeatures(&Data), registered[0]);
+    for (const char* name : {"TDataSet", "TSpecialMemDataSet"}) UnregisterDatasetFeaturesEx(name);
     EXPECT_EQ(GetDatasetFeatures(&Data), nullptr);
 }
 
