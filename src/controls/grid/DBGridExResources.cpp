@@ -1,5 +1,8 @@
 #include "controls/grid/DBGridExResources.h"
 
+#include "platform/ui/Bitmap.h"
+#include "platform/ui/Resources.h"
+
 namespace grid {
 
 TDBGridExSettings& DBGridExSettings()
@@ -11,9 +14,11 @@ TDBGridExSettings& DBGridExSettings()
 const ui::TFont& DBGridExSortIndexFont()
 {
     static const ui::TFont font = [] {
+        ui::TBitmap marker;
+        ui::LoadBitmapFromResourceName(marker, "DBSMDOWNEH");
         ui::TFont f;
         f.SetName("Arial");
-        f.SetHeight(1 - SortMarkerGlyphHeight);
+        f.SetHeight(1 - marker.Height());
         return f;
     }();
     return font;

@@ -19,12 +19,11 @@ struct TDBGridExSettings {
 
 TDBGridExSettings& DBGridExSettings();
 
-// The height of the sort-marker glyphs in the title cells.
-inline constexpr int SortMarkerGlyphHeight = 8;
 // The width a sort marker takes in a title cell.
 inline constexpr int SortMarkerWidth = 16;
 
-// The font of the sort index beside a marker: one pixel lower than the glyph.
+// The font of the sort index beside a marker: characters one pixel lower than the
+// marker glyph.
 const ui::TFont& DBGridExSortIndexFont();
 
 } // namespace grid

@@ -155,6 +155,8 @@ TEST_F(SortMarkers, TheMarkingWidthMakesRoomForTheIndexInNarrowColumns)
     canvas.Font().Assign(DBGridExSortIndexFont());
     const int digit = canvas.TextWidth("1");
     ASSERT_GT(digit, 0);
+    EXPECT_EQ(DBGridExSortIndexFont().Height(), -7);   // the marker glyph is 8 pixels high
+    EXPECT_EQ(DBGridExSortIndexFont().Name(), "Arial");
     EXPECT_EQ(T(0)->GetSortMarkingWidth(), SortMarkerWidth + digit);
 
     Columns[0]->SetWidth(SortMarkerWidth + digit - 1 + 4);
