@@ -4,6 +4,7 @@
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExResources.h"
+#include "controls/grid/DBGridExUtils.h"
 #include "platform/ui/Canvas.h"
 
 namespace grid {
@@ -14,10 +15,12 @@ constexpr TColumnAssignedValue TitleFlags[] = {cvTitleColor, cvTitleCaption, cvT
                                                cvTitleButton, cvTitleEndEllipsis, cvTitleToolTips,
                                                cvTitleOrientation};
 
-TColumnTitleDefValuesEx* TitleDefaults(const TColumnEx& column)
+// What the grid's title defaults give, or the value outside a grid.
+template <typename T>
+T TitleDefault(const TColumnEx& column, T (TColumnTitleDefValuesEx::*get)() const, T outside)
 {
     TCustomDBGridEx* grid = column.Grid();
-    return grid ? &grid->ColumnDefValues().Title() : nullptr;
+    return grid ? (grid->ColumnDefValues().Title().*get)() : outside;
 }
 
 } // namespace
@@ -36,6 +39,15 @@ bool TColumnTitleEx::assigned(TColumnAssignedValue value) const
 void TColumnTitleEx::assign(TColumnAssignedValue value)
 {
     column_.assign(value);
+}
+
+template <typename T>
+void TColumnTitleEx::setValue(TColumnAssignedValue flag, T& field, const T& value)
+{
+    if (assigned(flag) && field == value) return;
+    field = value;
+    assign(flag);
+    column_.Changed(false);
 }
 
 bool TColumnTitleEx::inUpdateBracket() const
@@ -78,22 +90,17 @@ void TColumnTitleEx::RestoreDefaults()
 rtl::TAlignment TColumnTitleEx::GetAlignment() const
 {
     if (assigned(cvTitleAlignment)) return alignment_;
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return defaults ? defaults->GetAlignment() : rtl::taLeftJustify;
+    return TitleDefault(column_, &TColumnTitleDefValuesEx::GetAlignment, rtl::taLeftJustify);
 }
 
 void TColumnTitleEx::SetAlignment(rtl::TAlignment value)
 {
-    if (assigned(cvTitleAlignment) && value == alignment_) return;
-    alignment_ = value;
-    assign(cvTitleAlignment);
-    column_.Changed(false);
+    setValue(cvTitleAlignment, alignment_, value);
 }
 
 bool TColumnTitleEx::IsAlignmentStored() const
 {
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return assigned(cvTitleAlignment) && alignment_ != (defaults ? defaults->GetAlignment() : rtl::taLeftJustify);
+    return assigned(cvTitleAlignment) && alignment_ != TitleDefault(column_, &TColumnTitleDefValuesEx::GetAlignment, rtl::taLeftJustify);
 }
 
 std::string TColumnTitleEx::GetCaption() const
@@ -125,54 +132,40 @@ bool TColumnTitleEx::IsCaptionStored() const
 ui::TColor TColumnTitleEx::GetColor() const
 {
     if (assigned(cvTitleColor)) return color_;
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return defaults ? defaults->GetColor() : ui::clBtnFace;
+    return TitleDefault(column_, &TColumnTitleDefValuesEx::GetColor, ui::clBtnFace);
 }
 
 void TColumnTitleEx::SetColor(ui::TColor value)
 {
-    if (assigned(cvTitleColor) && value == color_) return;
-    color_ = value;
-    assign(cvTitleColor);
-    column_.Changed(false);
+    setValue(cvTitleColor, color_, value);
 }
 
 bool TColumnTitleEx::IsColorStored() const
 {
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return assigned(cvTitleColor) && color_ != (defaults ? defaults->GetColor() : ui::clBtnFace);
+    return assigned(cvTitleColor) && color_ != TitleDefault(column_, &TColumnTitleDefValuesEx::GetColor, ui::clBtnFace);
 }
 
 bool TColumnTitleEx::GetEndEllipsis() const
 {
     if (assigned(cvTitleEndEllipsis)) return endEllipsis_;
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return defaults && defaults->GetEndEllipsis();
+    return TitleDefault(column_, &TColumnTitleDefValuesEx::GetEndEllipsis, false);
 }
 
 void TColumnTitleEx::SetEndEllipsis(bool value)
 {
-    if (assigned(cvTitleEndEllipsis) && value == endEllipsis_) return;
-    endEllipsis_ = value;
-    assign(cvTitleEndEllipsis);
-    column_.Changed(false);
+    setValue(cvTitleEndEllipsis, endEllipsis_, value);
 }
 
 bool TColumnTitleEx::IsEndEllipsisStored() const
 {
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return assigned(cvTitleEndEllipsis) && endEllipsis_ != (defaults && defaults->GetEndEllipsis());
+    return assigned(cvTitleEndEllipsis) && endEllipsis_ != TitleDefault(column_, &TColumnTitleDefValuesEx::GetEndEllipsis, false);
 }
 
 void TColumnTitleEx::refreshFont() const
 {
     if (assigned(cvTitleFont)) return;
     TCustomDBGridEx* grid = column_.Grid();
-    const ui::TFont& derived = grid ? grid->TitleFont() : column_.GetFont();
-    if (font_.SameAs(derived)) return;
-    copyingFont_ = true;
-    font_.Assign(derived);
-    copyingFont_ = false;
+    TakeDerivedFont(font_, grid ? grid->TitleFont() : column_.GetFont(), copyingFont_);
 }
 
 ui::TFont& TColumnTitleEx::GetFont()
@@ -214,50 +207,39 @@ void TColumnTitleEx::SetImageIndex(int value)
 TTextOrientationEx TColumnTitleEx::GetOrientation() const
 {
     if (assigned(cvTitleOrientation)) return orientation_;
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return defaults ? defaults->GetOrientation() : tohHorizontal;
+    return TitleDefault(column_, &TColumnTitleDefValuesEx::GetOrientation, tohHorizontal);
 }
 
 void TColumnTitleEx::SetOrientation(TTextOrientationEx value)
 {
-    if (assigned(cvTitleOrientation) && value == orientation_) return;
-    orientation_ = value;
-    assign(cvTitleOrientation);
-    column_.Changed(false);
+    setValue(cvTitleOrientation, orientation_, value);
 }
 
 bool TColumnTitleEx::IsOrientationStored() const
 {
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return assigned(cvTitleOrientation) && orientation_ != (defaults ? defaults->GetOrientation() : tohHorizontal);
+    return assigned(cvTitleOrientation) && orientation_ != TitleDefault(column_, &TColumnTitleDefValuesEx::GetOrientation, tohHorizontal);
 }
 
 bool TColumnTitleEx::GetTitleButton() const
 {
     if (assigned(cvTitleButton)) return titleButton_;
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return defaults && defaults->GetTitleButton();
+    return TitleDefault(column_, &TColumnTitleDefValuesEx::GetTitleButton, false);
 }
 
 void TColumnTitleEx::SetTitleButton(bool value)
 {
-    if (assigned(cvTitleButton) && value == titleButton_) return;
-    titleButton_ = value;
-    assign(cvTitleButton);
-    column_.Changed(false);
+    setValue(cvTitleButton, titleButton_, value);
 }
 
 bool TColumnTitleEx::IsTitleButtonStored() const
 {
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return assigned(cvTitleButton) && titleButton_ != (defaults && defaults->GetTitleButton());
+    return assigned(cvTitleButton) && titleButton_ != TitleDefault(column_, &TColumnTitleDefValuesEx::GetTitleButton, false);
 }
 
 bool TColumnTitleEx::GetToolTips() const
 {
     if (assigned(cvTitleToolTips)) return toolTips_;
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return defaults && defaults->GetToolTips();
+    return TitleDefault(column_, &TColumnTitleDefValuesEx::GetToolTips, false);
 }
 
 void TColumnTitleEx::SetToolTips(bool value)
@@ -268,8 +250,7 @@ void TColumnTitleEx::SetToolTips(bool value)
 
 bool TColumnTitleEx::IsToolTipsStored() const
 {
-    const TColumnTitleDefValuesEx* defaults = TitleDefaults(column_);
-    return assigned(cvTitleToolTips) && toolTips_ != (defaults && defaults->GetToolTips());
+    return assigned(cvTitleToolTips) && toolTips_ != TitleDefault(column_, &TColumnTitleDefValuesEx::GetToolTips, false);
 }
 
 // ---- sort markers

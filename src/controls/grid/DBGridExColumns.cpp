@@ -121,6 +121,22 @@ TColumnDefValuesEx* TColumnEx::defValues() const
     return grid ? &grid->ColumnDefValues() : nullptr;
 }
 
+bool TColumnEx::defaultFlag(bool (TColumnDefValuesEx::*get)() const) const
+{
+    const TColumnDefValuesEx* defaults = defValues();
+    return defaults && (defaults->*get)();
+}
+
+bool TColumnEx::derivedFlag(TColumnAssignedValue flag, bool value, bool (TColumnDefValuesEx::*get)() const) const
+{
+    return assigned(flag) ? value : defaultFlag(get);
+}
+
+bool TColumnEx::flagStored(TColumnAssignedValue flag, bool value, bool (TColumnDefValuesEx::*get)() const) const
+{
+    return assigned(flag) && value != defaultFlag(get);
+}
+
 db::TField* TColumnEx::Field() const
 {
     if (field_ || fieldName_.empty()) return field_;
@@ -216,9 +232,7 @@ bool TColumnEx::IsAlignmentStored() const
 
 bool TColumnEx::GetAlwaysShowEditButton() const
 {
-    if (assigned(cvAlwaysShowEditButton)) return alwaysShowEditButton_;
-    TColumnDefValuesEx* defaults = defValues();
-    return defaults && defaults->GetAlwaysShowEditButton();
+    return derivedFlag(cvAlwaysShowEditButton, alwaysShowEditButton_, &TColumnDefValuesEx::GetAlwaysShowEditButton);
 }
 
 void TColumnEx::SetAlwaysShowEditButton(bool value)
@@ -228,16 +242,12 @@ void TColumnEx::SetAlwaysShowEditButton(bool value)
 
 bool TColumnEx::IsAlwaysShowEditButtonStored() const
 {
-    TColumnDefValuesEx* defaults = defValues();
-    return assigned(cvAlwaysShowEditButton)
-        && alwaysShowEditButton_ != (defaults && defaults->GetAlwaysShowEditButton());
+    return flagStored(cvAlwaysShowEditButton, alwaysShowEditButton_, &TColumnDefValuesEx::GetAlwaysShowEditButton);
 }
 
 bool TColumnEx::GetAutoDropDown() const
 {
-    if (assigned(cvAutoDropDown)) return autoDropDown_;
-    TColumnDefValuesEx* defaults = defValues();
-    return defaults && defaults->GetAutoDropDown();
+    return derivedFlag(cvAutoDropDown, autoDropDown_, &TColumnDefValuesEx::GetAutoDropDown);
 }
 
 void TColumnEx::SetAutoDropDown(bool value)
@@ -247,8 +257,7 @@ void TColumnEx::SetAutoDropDown(bool value)
 
 bool TColumnEx::IsAutoDropDownStored() const
 {
-    TColumnDefValuesEx* defaults = defValues();
-    return assigned(cvAutoDropDown) && autoDropDown_ != (defaults && defaults->GetAutoDropDown());
+    return flagStored(cvAutoDropDown, autoDropDown_, &TColumnDefValuesEx::GetAutoDropDown);
 }
 
 void TColumnEx::SetAutoFitColWidth(bool value)
@@ -299,9 +308,7 @@ bool TColumnEx::IsColorStored() const
 
 bool TColumnEx::GetDblClickNextVal() const
 {
-    if (assigned(cvDblClickNextVal)) return dblClickNextVal_;
-    TColumnDefValuesEx* defaults = defValues();
-    return defaults && defaults->GetDblClickNextVal();
+    return derivedFlag(cvDblClickNextVal, dblClickNextVal_, &TColumnDefValuesEx::GetDblClickNextVal);
 }
 
 void TColumnEx::SetDblClickNextVal(bool value)
@@ -311,8 +318,7 @@ void TColumnEx::SetDblClickNextVal(bool value)
 
 bool TColumnEx::IsDblClickNextValStored() const
 {
-    TColumnDefValuesEx* defaults = defValues();
-    return assigned(cvDblClickNextVal) && dblClickNextVal_ != (defaults && defaults->GetDblClickNextVal());
+    return flagStored(cvDblClickNextVal, dblClickNextVal_, &TColumnDefValuesEx::GetDblClickNextVal);
 }
 
 void TColumnEx::SetDisplayFormat(const std::string& value)
@@ -331,9 +337,7 @@ void TColumnEx::SetDropDownRows(int value)
 
 bool TColumnEx::GetDropDownShowTitles() const
 {
-    if (assigned(cvDropDownShowTitles)) return dropDownShowTitles_;
-    TColumnDefValuesEx* defaults = defValues();
-    return defaults && defaults->GetDropDownShowTitles();
+    return derivedFlag(cvDropDownShowTitles, dropDownShowTitles_, &TColumnDefValuesEx::GetDropDownShowTitles);
 }
 
 void TColumnEx::SetDropDownShowTitles(bool value)
@@ -343,15 +347,12 @@ void TColumnEx::SetDropDownShowTitles(bool value)
 
 bool TColumnEx::IsDropDownShowTitlesStored() const
 {
-    TColumnDefValuesEx* defaults = defValues();
-    return assigned(cvDropDownShowTitles) && dropDownShowTitles_ != (defaults && defaults->GetDropDownShowTitles());
+    return flagStored(cvDropDownShowTitles, dropDownShowTitles_, &TColumnDefValuesEx::GetDropDownShowTitles);
 }
 
 bool TColumnEx::GetDropDownSizing() const
 {
-    if (assigned(cvDropDownSizing)) return dropDownSizing_;
-    TColumnDefValuesEx* defaults = defValues();
-    return defaults && defaults->GetDropDownSizing();
+    return derivedFlag(cvDropDownSizing, dropDownSizing_, &TColumnDefValuesEx::GetDropDownSizing);
 }
 
 void TColumnEx::SetDropDownSizing(bool value)
@@ -361,8 +362,7 @@ void TColumnEx::SetDropDownSizing(bool value)
 
 bool TColumnEx::IsDropDownSizingStored() const
 {
-    TColumnDefValuesEx* defaults = defValues();
-    return assigned(cvDropDownSizing) && dropDownSizing_ != (defaults && defaults->GetDropDownSizing());
+    return flagStored(cvDropDownSizing, dropDownSizing_, &TColumnDefValuesEx::GetDropDownSizing);
 }
 
 void TColumnEx::SetDropDownWidth(int value)
@@ -381,9 +381,7 @@ void TColumnEx::SetEditMask(const std::string& value)
 
 bool TColumnEx::GetEndEllipsis() const
 {
-    if (assigned(cvEndEllipsis)) return endEllipsis_;
-    TColumnDefValuesEx* defaults = defValues();
-    return defaults && defaults->GetEndEllipsis();
+    return derivedFlag(cvEndEllipsis, endEllipsis_, &TColumnDefValuesEx::GetEndEllipsis);
 }
 
 void TColumnEx::SetEndEllipsis(bool value)
@@ -393,18 +391,13 @@ void TColumnEx::SetEndEllipsis(bool value)
 
 bool TColumnEx::IsEndEllipsisStored() const
 {
-    TColumnDefValuesEx* defaults = defValues();
-    return assigned(cvEndEllipsis) && endEllipsis_ != (defaults && defaults->GetEndEllipsis());
+    return flagStored(cvEndEllipsis, endEllipsis_, &TColumnDefValuesEx::GetEndEllipsis);
 }
 
 void TColumnEx::refreshFont() const
 {
     if (assigned(cvFont)) return;
-    TCustomDBGridEx* grid = Grid();
-    if (!grid || font_.SameAs(grid->Font())) return;
-    copyingFont_ = true;
-    font_.Assign(grid->Font());
-    copyingFont_ = false;
+    if (TCustomDBGridEx* grid = Grid()) TakeDerivedFont(font_, grid->Font(), copyingFont_);
 }
 
 ui::TFont& TColumnEx::GetFont()
@@ -628,9 +621,7 @@ void TColumnEx::SetTag(int value)
 
 bool TColumnEx::GetToolTips() const
 {
-    if (assigned(cvToolTips)) return toolTips_;
-    TColumnDefValuesEx* defaults = defValues();
-    return defaults && defaults->GetToolTips();
+    return derivedFlag(cvToolTips, toolTips_, &TColumnDefValuesEx::GetToolTips);
 }
 
 void TColumnEx::SetToolTips(bool value)
@@ -640,8 +631,7 @@ void TColumnEx::SetToolTips(bool value)
 
 bool TColumnEx::IsToolTipsStored() const
 {
-    TColumnDefValuesEx* defaults = defValues();
-    return assigned(cvToolTips) && toolTips_ != (defaults && defaults->GetToolTips());
+    return flagStored(cvToolTips, toolTips_, &TColumnDefValuesEx::GetToolTips);
 }
 
 void TColumnEx::SetVisible(bool value)

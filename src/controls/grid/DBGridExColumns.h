@@ -142,6 +142,9 @@ private:
 
     bool assigned(TColumnAssignedValue value) const;
     void assign(TColumnAssignedValue value);
+    // Stores a derived look, marks it set and tells the column.
+    template <typename T>
+    void setValue(TColumnAssignedValue flag, T& field, const T& value);
     void refreshFont() const;
     void fontChanged(rtl::TObject* sender);
     bool inUpdateBracket() const;
@@ -411,6 +414,10 @@ private:
         if (notify) Changed(false);
     }
     TColumnDefValuesEx* defValues() const;
+    // A Boolean that follows the grid's ColumnDefValues (False outside a grid) until set.
+    bool defaultFlag(bool (TColumnDefValuesEx::*get)() const) const;
+    bool derivedFlag(TColumnAssignedValue flag, bool value, bool (TColumnDefValuesEx::*get)() const) const;
+    bool flagStored(TColumnAssignedValue flag, bool value, bool (TColumnDefValuesEx::*get)() const) const;
     // The grid's link is active and the column writes through to its field.
     db::TField* writeThroughField() const;
     void bindField(db::TField* field) const;

@@ -3,6 +3,7 @@
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExColumns.h"
+#include "controls/grid/DBGridExUtils.h"
 
 namespace grid {
 
@@ -142,11 +143,7 @@ void TColumnFooterEx::refreshFont() const
 {
     if (assignedValues_.Contains(fvFont) || !column_) return;
     const TCustomDBGridEx* g = grid();
-    const ui::TFont& derived = g ? g->FooterFont() : column_->GetFont();
-    if (font_.SameAs(derived)) return;
-    copyingFont_ = true;
-    font_.Assign(derived);
-    copyingFont_ = false;
+    TakeDerivedFont(font_, g ? g->FooterFont() : column_->GetFont(), copyingFont_);
 }
 
 ui::TFont& TColumnFooterEx::GetFont()

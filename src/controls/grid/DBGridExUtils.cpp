@@ -48,6 +48,14 @@ void RaiseGridError(const std::string& message)
     throw ui::EInvalidGridOperation(message);
 }
 
+void TakeDerivedFont(ui::TFont& font, const ui::TFont& derived, bool& copying)
+{
+    if (font.SameAs(derived)) return;
+    copying = true;
+    font.Assign(derived);
+    copying = false;
+}
+
 int MulDivOr(int value, int numerator, int denominator, int fallback)
 {
     return denominator == 0 ? fallback : rtl::MulDiv(value, numerator, denominator);

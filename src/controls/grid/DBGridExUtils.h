@@ -25,6 +25,9 @@ bool TextNeedsToolTip(ui::TCanvas& canvas, bool rightToLeft, int extraWidth, int
 bool FieldsCanModify(const std::vector<db::TField*>& fields);
 // Raises ui::EInvalidGridOperation with the message.
 [[noreturn]] void RaiseGridError(const std::string& message);
+// Takes the derived font into font when the two differ; copying is set meanwhile, so that
+// the font's change handler does not take the copy for a change of its own.
+void TakeDerivedFont(ui::TFont& font, const ui::TFont& derived, bool& copying);
 // value * numerator / denominator rounded to nearest; fallback when denominator is 0.
 int MulDivOr(int value, int numerator, int denominator, int fallback);
 
