@@ -271,9 +271,7 @@ void TColumnEx::SetAutoFitColWidth(bool value)
 
 void TColumnEx::SetButtonStyle(TColumnButtonStyleEx value)
 {
-    if (value == buttonStyle_) return;
-    buttonStyle_ = value;
-    Changed(false);
+    setPlain(buttonStyle_, value);
 }
 
 bool TColumnEx::GetCheckboxes() const
@@ -323,16 +321,12 @@ bool TColumnEx::IsDblClickNextValStored() const
 
 void TColumnEx::SetDisplayFormat(const std::string& value)
 {
-    if (value == displayFormat_) return;
-    displayFormat_ = value;
-    Changed(false);
+    setPlain(displayFormat_, value);
 }
 
 void TColumnEx::SetDropDownRows(int value)
 {
-    if (value < 0 || value == dropDownRows_) return;
-    dropDownRows_ = value;
-    Changed(false);
+    if (value >= 0) setPlain(dropDownRows_, value);
 }
 
 bool TColumnEx::GetDropDownShowTitles() const
@@ -367,16 +361,12 @@ bool TColumnEx::IsDropDownSizingStored() const
 
 void TColumnEx::SetDropDownWidth(int value)
 {
-    if (value == dropDownWidth_) return;
-    dropDownWidth_ = value;
-    Changed(false);
+    setPlain(dropDownWidth_, value);
 }
 
 void TColumnEx::SetEditMask(const std::string& value)
 {
-    if (value == editMask_) return;
-    editMask_ = value;
-    Changed(false);
+    setPlain(editMask_, value);
 }
 
 bool TColumnEx::GetEndEllipsis() const
@@ -481,9 +471,7 @@ bool TColumnEx::IsImeNameStored() const
 
 void TColumnEx::SetIncrement(double value)
 {
-    if (value == increment_) return;
-    increment_ = value;
-    Changed(false);
+    setPlain(increment_, value);
 }
 
 rtl::TStrings& TColumnEx::GetKeyList()
@@ -607,16 +595,12 @@ bool TColumnEx::IsReadOnlyStored() const
 
 void TColumnEx::SetShowImageAndText(bool value)
 {
-    if (value == showImageAndText_) return;
-    showImageAndText_ = value;
-    Changed(false);
+    setPlain(showImageAndText_, value);
 }
 
 void TColumnEx::SetTag(int value)
 {
-    if (value == tag_) return;
-    tag_ = value;
-    Changed(false);
+    setPlain(tag_, value);
 }
 
 bool TColumnEx::GetToolTips() const

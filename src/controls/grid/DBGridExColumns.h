@@ -413,6 +413,14 @@ private:
         assign(flag);
         if (notify) Changed(false);
     }
+    // Stores a value of its own and sends the change notice.
+    template <typename T>
+    void setPlain(T& field, const T& value)
+    {
+        if (field == value) return;
+        field = value;
+        Changed(false);
+    }
     TColumnDefValuesEx* defValues() const;
     // A Boolean that follows the grid's ColumnDefValues (False outside a grid) until set.
     bool defaultFlag(bool (TColumnDefValuesEx::*get)() const) const;
