@@ -67,7 +67,8 @@ void TColumnsExList::Exchange(int index1, int index2)
 
 TColumnEx::TColumnEx(rtl::TCollection* collection) : rtl::TCollectionItem(collection)
 {
-    // Nothing the construction changes reaches the grid before the column is complete.
+    // Nothing the construction changes reaches the grid before the column is complete; the
+    // collection's notice that the column was added lays the grid out afterwards.
     TCustomDBGridEx* grid = Grid();
     if (grid) grid->BeginLayout();
     try {
@@ -88,7 +89,7 @@ TColumnEx::TColumnEx(rtl::TCollection* collection) : rtl::TCollectionItem(collec
         if (grid) grid->UnlockLayout();
         throw;
     }
-    if (grid) grid->EndLayout();
+    if (grid) grid->UnlockLayout();
 }
 
 TColumnEx::~TColumnEx()
@@ -155,7 +156,7 @@ void TColumnEx::bindField(db::TField* field) const
     fieldName_ = field->GetFieldName();
     // The column must hear when the field goes, whoever made the binding.
     if (TCustomDBGridEx* grid = Grid()) grid->FreeNotification(field);
-    const_cast<TColumnEx*>(this)->RefreshFooterSums();
+    RefreshFooterSums();
 }
 
 void TColumnEx::SetField(db::TField* value)
@@ -192,7 +193,7 @@ db::TField* TColumnEx::writeThroughField() const
     return grid && grid->DataLink().Active() ? Field() : nullptr;
 }
 
-void TColumnEx::RefreshFooterSums()
+void TColumnEx::RefreshFooterSums() const
 {
     if (footer_) footer_->BindSum();
     if (footers_)

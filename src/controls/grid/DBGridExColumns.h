@@ -328,7 +328,7 @@ public:
     editors::TMRUListEx* MRUList() const { return mruList_.get(); }
     void SetMRUList(const editors::TMRUListEx& value) { mruList_->Assign(&value); }
     // The footers take their sums again (their fields or kinds may have changed).
-    void RefreshFooterSums();
+    void RefreshFooterSums() const;
 
     // ---- cell values, for the data set's current record
     TColumnKindEx GetColumnKind() const;
