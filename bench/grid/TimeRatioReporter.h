@@ -1,6 +1,6 @@
 #pragma once
-// Console output of Google Benchmark, then one line with the time of one benchmark as a
-// share of another's, both measured in the same run.
+// Console output of Google Benchmark, then a line per ratio: the time of one benchmark as
+// a share of another's, both measured in the same run.
 #include <cstdio>
 #include <map>
 #include <string>
@@ -11,8 +11,13 @@
 class TTimeRatioReporter : public benchmark::ConsoleReporter {
 public:
     TTimeRatioReporter(std::string measured, std::string baseline, std::string label)
-        : measured_(std::move(measured)), baseline_(std::move(baseline)), label_(std::move(label))
     {
+        AddRatio(std::move(measured), std::move(baseline), std::move(label));
+    }
+
+    void AddRatio(std::string measured, std::string baseline, std::string label)
+    {
+        ratios_.push_back({std::move(measured), std::move(baseline), std::move(label)});
     }
 
     void ReportRuns(const std::vector<Run>& runs) override
@@ -29,12 +34,17 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto measured = times_.find(measured_), baseline = times_.find(baseline_);
-        if (measured != times_.end() && baseline != times_.end() && baseline->second > 0)
-            std::printf("%s: %.2f\n", label_.c_str(), measured->second / baseline->second);
+        for (const TRatio& ratio : ratios_) {
+            const auto measured = times_.find(ratio.Measured), baseline = times_.find(ratio.Baseline);
+            if (measured != times_.end() && baseline != times_.end() && baseline->second > 0)
+                std::printf("%s: %.2f\n", ratio.Label.c_str(), measured->second / baseline->second);
+        }
     }
 
 private:
-    std::string measured_, baseline_, label_;
+    struct TRatio {
+        std::string Measured, Baseline, Label;
+    };
+    std::vector<TRatio> ratios_;
     std::map<std::string, double> times_;
 };

@@ -316,7 +316,8 @@ void PaintButtonControlEx(ui::TCanvas& Canvas, const ui::TRect& Rect, ui::TColor
             key.Bottom = true;
             drawFace(Canvas, {r.Left, r.Bottom - half, r.Right, r.Bottom}, key);
             // The row between the halves; flat halves have no edges, so they always get one.
-            if (r.Height() % 2 != 0 || Flat) fill(Canvas, {r.Left, r.Top + half, r.Right, r.Top + half + 1}, ParentColor);
+            if (r.Height() % 2 != 0 || Flat)
+                fill(Canvas, {r.Left, r.Top + half, r.Right, r.Top + half + 1}, ParentColor);
         } else {
             drawFace(Canvas, r, key);
         }

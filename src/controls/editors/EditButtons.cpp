@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ui/InputState.h"
 #include "platform/ui/Themes.h"
 
 namespace editors {
@@ -201,15 +202,6 @@ void TEditButtonControlEx::EditButtonDown(bool TopButton, bool& AutoRepeat)
     if (OnDown) OnDown(this, TopButton, AutoRepeat, handled);
 }
 
-void TEditButtonControlEx::Click()
-{
-    if (noClick_) {
-        noClick_ = false;
-        return;
-    }
-    ui::TSpeedButton::Click();
-}
-
 int TEditButtonControlEx::halfAt(int y) const
 {
     if (!pressedLook()) return 0;
@@ -251,25 +243,17 @@ void TEditButtonControlEx::MouseMove(ui::TShiftState shift, int x, int y)
 
 void TEditButtonControlEx::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
 {
-    if (style_ == ebsUpDownEx && State() != ui::bsDown) noClick_ = true;
+    // Let go after leaving the pressed half of an up/down button: no click.
+    if (button == ui::mbLeft && style_ == ebsUpDownEx && State() != ui::bsDown) NoClickOnRelease = true;
     ui::TSpeedButton::MouseUp(button, shift, x, y);
-    noClick_ = false;
+    NoClickOnRelease = false;  // never carried to a later release
     setDownHalf(halfAt(y));
-    stopRepeat();
-}
-
-void TEditButtonControlEx::CaptureCancelled()
-{
-    ui::TSpeedButton::CaptureCancelled();
     stopRepeat();
 }
 
 void TEditButtonControlEx::startRepeat()
 {
-    if (!repeatTimer_) {
-        repeatTimer_ = CreateIntervalTimer();
-        repeatTimer_->OnTimer = [this] { repeatTick(); };
-    }
+    if (!repeatTimer_) repeatTimer_ = std::make_unique<ui::TTimerSlot>([this] { repeatTick(); });
     repeatTimer_->Start(FirstRepeatDelay);
 }
 
@@ -280,6 +264,12 @@ void TEditButtonControlEx::stopRepeat()
 
 void TEditButtonControlEx::repeatTick()
 {
+    // The release went elsewhere (a menu or another window took the mouse): stop.
+    if (!(ui::MouseButtonsState() & ui::ssLeft)) {
+        stopRepeat();
+        if (State() == ui::bsDown) SetState(ui::bsUp);
+        return;
+    }
     bool autoRepeat = style_ == ebsUpDownEx;
     if (State() != ui::bsDown) return;
     if (repeatTimer_->Interval() == FirstRepeatDelay) repeatTimer_->Start(RepeatInterval);

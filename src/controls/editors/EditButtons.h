@@ -10,10 +10,10 @@
 #include <QPointer>
 
 #include "controls/editors/ButtonPainting.h"
-#include "controls/editors/EditorEnvironment.h"
 #include "platform/rtl/Collection.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/StdControls.h"
+#include "platform/ui/Timer.h"
 
 namespace editors {
 
@@ -123,8 +123,8 @@ protected:
 
 // The control of an edit button on an editor. A left press fires OnDown (through
 // EditButtonDown) with the half pressed; an up/down button keeps firing it while held,
-// after 400 ms and then every 100 ms. A release after the pointer left the pressed half
-// of an up/down button does not click.
+// after 400 ms and then every 100 ms, until the left button is no longer held. A release
+// after the pointer left the pressed half of an up/down button does not click.
 class TEditButtonControlEx : public ui::TSpeedButton {
 public:
     explicit TEditButtonControlEx(ui::TControl* parent = nullptr);
@@ -144,11 +144,10 @@ public:
     void SetAlwaysDown(bool value);
     bool AlwaysDown() const { return alwaysDown_; }
     // The repeat timer, once the button was first pressed.
-    const TIntervalTimer* RepeatTimer() const { return repeatTimer_.get(); }
+    const ui::TTimerSlot* RepeatTimer() const { return repeatTimer_.get(); }
 
     // Fires OnDown.
     virtual void EditButtonDown(bool TopButton, bool& AutoRepeat);
-    void Click() override;
 
     TButtonDownEventEx OnDown;
 
@@ -157,7 +156,6 @@ protected:
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void MouseMove(ui::TShiftState shift, int x, int y) override;
     void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
-    void CaptureCancelled() override;
 
 private:
     bool pressedLook() const { return State() == ui::bsDown || State() == ui::bsExclusive; }
@@ -170,9 +168,8 @@ private:
     bool active_ = false;
     bool alwaysDown_ = false;
     int downHalf_ = 0;
-    bool noClick_ = false;
     TEditButtonStyleEx style_ = ebsDropDownEx;
-    std::unique_ptr<TIntervalTimer> repeatTimer_;
+    std::unique_ptr<ui::TTimerSlot> repeatTimer_;
 };
 
 // The edit button control as a stand-alone control.

@@ -2,8 +2,6 @@
 // The interfaces between editors, their drop-down windows and the grid that hosts an
 // editor in place. A control implements one by deriving from it; the other side finds
 // it with dynamic_cast.
-#include <string>
-
 #include "platform/rtl/Variant.h"
 #include "platform/ui/Control.h"
 
@@ -18,8 +16,9 @@ enum : unsigned {
     CM_CLOSEUPNOACCEPT = ui::WM_USER + 101,
     // Sent to an editor when its edit image changed in a way that needs a new layout.
     CM_EDITIMAGECHANGED = ui::WM_USER + 101,
-    // Posted to an editor while a button's drop-down menu is up: the release that ends
-    // the menu's press must not act as a press of its own.
+    // Posted to an editor when a button's drop-down menu pops up: a press of that button
+    // while it still waits only takes it out of the queue (the press that closes the
+    // menu opens nothing).
     CM_BUTTONMENUMARKER = ui::WM_USER + 102,
 };
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "controls/editors/EditorEnvironment.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/InputState.h"
 
 namespace editors {
 
@@ -28,7 +28,7 @@ void TMRUListEx::Assign(const rtl::TPersistent* source)
     caseSensitive_ = other->caseSensitive_;
 }
 
-bool TMRUListEx::sameText(const std::string& a, const std::string& b) const
+bool TMRUListEx::sameText(std::string_view a, std::string_view b) const
 {
     return caseSensitive_ ? a == b : rtl::AnsiSameText(a, b);
 }
@@ -38,7 +38,7 @@ void TMRUListEx::Add(const std::string& Text)
     const std::string text = rtl::Trim(Text);
     if (text.empty()) return;
     for (int i = 0; i < items_.GetCount(); ++i)
-        if (sameText(items_[i], text)) {
+        if (sameText(items_.StringAt(i), text)) {
             items_.Move(i, items_.GetCount() - 1);
             return;
         }
@@ -73,13 +73,12 @@ bool TMRUListEx::FilterItemsTo(rtl::TStrings& List, const std::string& Text)
     List.Clear();
     bool complete = true;
     for (int i = 0; i < items_.GetCount(); ++i) {
-        if (i % kKeyCheckStride == 0 && stopOnKey_ && KeyPressWaiting()) {
+        if (i % kKeyCheckStride == 0 && stopOnKey_ && ui::KeyPressWaiting()) {
             complete = false;
             break;
         }
-        const std::string item = items_[i];
-        const std::string head = item.substr(0, Text.size());
-        bool accept = sameText(head, Text);
+        const std::string& item = items_.StringAt(i);
+        bool accept = sameText(std::string_view(item).substr(0, Text.size()), Text);
         if (OnFilterItem) OnFilterItem(this, item, accept);
         if (accept) List.Add(item);
     }

@@ -2,6 +2,7 @@
 // The most-recently-used texts of an editor or a grid column: the newest last, at most
 // Limit of them, offered in a drop-down list filtered by what the user has typed.
 #include <string>
+#include <string_view>
 
 #include "platform/rtl/Delegate.h"
 #include "platform/rtl/Persistent.h"
@@ -67,7 +68,7 @@ public:
     rtl::TNotifyEvent OnDropDown;
 
 private:
-    bool sameText(const std::string& a, const std::string& b) const;
+    bool sameText(std::string_view a, std::string_view b) const;
     void trimToLimit();
 
     rtl::TPersistent* owner_;

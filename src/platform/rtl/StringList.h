@@ -124,6 +124,12 @@ public:
     void Delete(int index) override;
     void Clear() override;
     int GetCount() const override { return static_cast<int>(items_.size()); }
+    // Strings[index] without a copy (searches over long lists).
+    const std::string& StringAt(int index) const
+    {
+        if (index < 0 || static_cast<std::size_t>(index) >= items_.size()) IndexError(index);
+        return items_[static_cast<std::size_t>(index)].s;
+    }
     int IndexOf(const std::string& s) const override;
     void Exchange(int index1, int index2) override;
 

@@ -97,9 +97,13 @@ void TCustomListBox::SetTopIndex(int v)
 
 int TCustomListBox::SelectString(const std::string& text)
 {
+    // Long lists are searched on every typed letter: no copies, and the first letter
+    // (equal ignoring case exactly when it collates equal) rules most items out.
+    const char first = text.empty() ? 0 : rtl::AnsiUpperChar(text[0]);
     for (int i = 0; i < Count(); ++i) {
-        const std::string item = items_.GetStrings(i);
-        if (item.size() >= text.size() && rtl::AnsiCompareText(item.substr(0, text.size()), text) == 0) {
+        const std::string& item = items_.StringAt(i);
+        if (item.size() < text.size() || (!text.empty() && rtl::AnsiUpperChar(item[0]) != first)) continue;
+        if (rtl::AnsiSameText(std::string_view(item).substr(0, text.size()), text)) {
             SetItemIndex(i);
             return i;
         }

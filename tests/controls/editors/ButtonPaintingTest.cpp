@@ -60,7 +60,8 @@ protected:
     static QRect Q(const ui::TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 };
 
-const TButtonPaintKindEx kAllKinds[] = {bpkDropDownEx, bpkEllipsisEx, bpkUpDownEx, bpkCheckBoxEx, bpkPlusEx, bpkMinusEx};
+const TButtonPaintKindEx kAllKinds[] = {bpkDropDownEx, bpkEllipsisEx, bpkUpDownEx,
+                                        bpkCheckBoxEx, bpkPlusEx,     bpkMinusEx};
 
 std::vector<TLook> AllLooks()
 {
@@ -89,13 +90,14 @@ TEST_F(ButtonPaintingTest, FacesStayInsideTheirRectanglesAndCentreTheirMarks)
                 EXPECT_TRUE(Q(r).contains(uitest::InkBounds(img, ui::ToQColor(kParent).rgb())));
                 if (themed || kind == bpkCheckBoxEx) continue;
                 // The classic marks: text colour when enabled, shadow when not.
-                const QRect marks = Bounds(img, look.Enabled ? ui::clBtnText : ui::clBtnShadow, Q(r).adjusted(2, 2, -2, -2));
+                const ui::TColor ink = look.Enabled ? ui::clBtnText : ui::clBtnShadow;
+                const QRect marks = Bounds(img, ink, Q(r).adjusted(2, 2, -2, -2));
                 ASSERT_FALSE(marks.isEmpty());
                 const QPoint centre = marks.center();
                 if (kind == bpkUpDownEx) {
                     // One arrow in each half.
-                    EXPECT_FALSE(Bounds(img, look.Enabled ? ui::clBtnText : ui::clBtnShadow, QRect(10, 8, 17, 8)).isEmpty());
-                    EXPECT_FALSE(Bounds(img, look.Enabled ? ui::clBtnText : ui::clBtnShadow, QRect(10, 17, 17, 8)).isEmpty());
+                    EXPECT_FALSE(Bounds(img, ink, QRect(10, 8, 17, 8)).isEmpty());
+                    EXPECT_FALSE(Bounds(img, ink, QRect(10, 17, 17, 8)).isEmpty());
                 } else {
                     const int shift = look.DownHalf != 0 ? 1 : 0;
                     EXPECT_LE(std::abs(centre.x() - (18 + shift)), 1);
@@ -118,7 +120,8 @@ TEST_F(ButtonPaintingTest, EllipsisDotsAndSignBarsFollowTheButtonSize)
     EXPECT_EQ(marks(bpkEllipsisEx, 17, 17, {}).size(), QSize(10, 2));
     EXPECT_EQ(marks(bpkEllipsisEx, 13, 17, {.Flat = true}).size(), QSize(8, 2));
     EXPECT_EQ(marks(bpkEllipsisEx, 9, 17, {.Flat = true}).size(), QSize(5, 1));
-    EXPECT_EQ(marks(bpkEllipsisEx, 17, 17, {.DownHalf = 1}).topLeft(), marks(bpkEllipsisEx, 17, 17, {}).topLeft() + QPoint(1, 1));
+    EXPECT_EQ(marks(bpkEllipsisEx, 17, 17, {.DownHalf = 1}).topLeft(),
+              marks(bpkEllipsisEx, 17, 17, {}).topLeft() + QPoint(1, 1));
     // Bars four sevenths of the side, a third as thick, centred exactly.
     EXPECT_EQ(marks(bpkMinusEx, 17, 17, {}), QRect(4, 7, 9, 3));
     EXPECT_EQ(marks(bpkPlusEx, 17, 17, {}), QRect(4, 4, 9, 9));
@@ -129,8 +132,8 @@ TEST_F(ButtonPaintingTest, EllipsisDotsAndSignBarsFollowTheButtonSize)
     for (TButtonPaintKindEx kind : kAllKinds)
         for (auto [w, h] : {std::pair{0, 0}, {1, 1}, {2, 1}, {0, 17}, {17, 0}, {-5, 10}}) {
             const QImage img = Paint(kind, ui::Bounds(3, 3, w, h), {});
-            EXPECT_TRUE(QRect(3, 3, std::max(0, w), std::max(0, h)).contains(uitest::InkBounds(img, ui::ToQColor(kParent).rgb())) ||
-                        uitest::InkBounds(img, ui::ToQColor(kParent).rgb()).isEmpty());
+            const QRect ink = uitest::InkBounds(img, ui::ToQColor(kParent).rgb());
+            EXPECT_TRUE(ink.isEmpty() || QRect(3, 3, std::max(0, w), std::max(0, h)).contains(ink));
         }
 }
 
@@ -211,7 +214,8 @@ TEST_F(ButtonPaintingTest, TheCacheIsBoundedAndForgetsOnColourChanges)
     EXPECT_EQ(ButtonsBitmapCacheCount(), ButtonsBitmapCacheCapacity);
     // The most recently used faces stay.
     const std::uint64_t painted = ButtonFacesPainted();
-    Paint(bpkEllipsisEx, {0, 0, (ButtonsBitmapCacheCapacity + 50) % 40 + 1, (ButtonsBitmapCacheCapacity + 50) / 40 + 1}, {});
+    const int last = ButtonsBitmapCacheCapacity + 50;
+    Paint(bpkEllipsisEx, {0, 0, last % 40 + 1, last / 40 + 1}, {});
     EXPECT_EQ(ButtonFacesPainted(), painted);
     // A large face is painted directly every time, not kept.
     Paint(bpkDropDownEx, {0, 0, 300, 300}, {}, 320, 320);
@@ -248,7 +252,8 @@ TEST_F(ButtonPaintingTest, SnapshotsOfEveryKindAndLook)
         c.End();
         // Rows: drop-down, ellipsis, up/down, check box, plus, minus. Columns: 3D then
         // flat; inactive then active; enabled then disabled; up, pressed, lower pressed.
-        editorstest::WriteSnapshot(themed ? "button-faces-themed" : "button-faces-classic", sheet.scaled(sheet.size() * 2));
+        editorstest::WriteSnapshot(themed ? "button-faces-themed" : "button-faces-classic",
+                                   sheet.scaled(sheet.size() * 2));
     }
 }
 
@@ -295,5 +300,6 @@ TEST_F(ButtonPaintingTest, ButtonControlsPaintTheirStyleAndState)
     p.drawImage(0, 2 * up.height(), disabled);
     p.end();
     // Per style a row: 3D, 3D active, flat, flat active; up, then held down, then disabled.
-    editorstest::WriteSnapshot("button-controls", sheet.copy(0, 0, 140, sheet.height()).scaled(280, sheet.height() * 2));
+    editorstest::WriteSnapshot("button-controls",
+                               sheet.copy(0, 0, 140, sheet.height()).scaled(280, sheet.height() * 2));
 }

@@ -9,20 +9,8 @@ using namespace editors;
 
 namespace {
 
-class EditButtonsTest : public uitest::UiTest {
+class EditButtonsTest : public uitest::FormTest {
 protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        form = new ui::TForm;
-        form->SetBounds(50, 50, 200, 100);
-    }
-    void TearDown() override
-    {
-        delete form;
-        UiTest::TearDown();
-    }
-
     // A button control on the shown form, recording its presses (with the driven clock's
     // time) and clicks.
     TEditButtonControlEx* ShowButton(TEditButtonStyleEx style, int width, int height)
@@ -44,8 +32,7 @@ protected:
         bool Top;
         std::int64_t At;
     };
-    editorstest::TDrivenTime time;
-    ui::TForm* form = nullptr;
+    ui::TManualTimers time;
     std::vector<Press> Presses;
     int Clicks = 0;
     bool ClearAutoRepeat = false;
@@ -224,7 +211,7 @@ TEST_F(EditButtonsTest, HoldingAnUpDownHalfForOneSecondStepsAtZeroFourHundredAnd
     EXPECT_EQ(at, (std::vector<std::int64_t>{0, 400, 500, 600, 700, 800, 900, 1000}));
     EXPECT_EQ(Clicks, 1);
     ASSERT_NE(button->RepeatTimer(), nullptr);
-    EXPECT_FALSE(button->RepeatTimer()->Running());
+    EXPECT_FALSE(button->RepeatTimer()->Active());
     time.Advance(1000);
     EXPECT_EQ(Presses.size(), 8u);
 
@@ -262,6 +249,12 @@ TEST_F(EditButtonsTest, DraggingOffThePressedHalfStopsTheStepsAndTheReleaseDoesN
     EXPECT_EQ(Presses.size(), 2u);
     EXPECT_EQ(Clicks, 1);
 
+    // Other buttons' releases leave the next click alone.
+    QTest::mouseClick(button, Qt::RightButton, {}, QPoint(8, 3));
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, 3));
+    EXPECT_EQ(Clicks, 2);
+    Clicks = 1;
+
     // Other styles: no repeat, and a release outside the button does not click.
     button->SetStyle(ebsEllipsisEx);
     Presses.clear();
@@ -272,6 +265,24 @@ TEST_F(EditButtonsTest, DraggingOffThePressedHalfStopsTheStepsAndTheReleaseDoesN
     ASSERT_EQ(Presses.size(), 1u);
     EXPECT_TRUE(Presses[0].Top);
     EXPECT_EQ(Clicks, 1);
+}
+
+TEST_F(EditButtonsTest, APressWhoseReleaseWentElsewhereStopsRepeating)
+{
+    TEditButtonControlEx* button = ShowButton(ebsUpDownEx, 17, 17);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(8, 3));
+    time.Advance(450);
+    ASSERT_EQ(Presses.size(), 2u);
+    {
+        // A menu took the mouse and the button was let go over it.
+        ui::TInputStateScope released(0, 0);
+        time.Advance(1000);
+    }
+    EXPECT_EQ(Presses.size(), 2u);
+    EXPECT_FALSE(button->RepeatTimer()->Active());
+    EXPECT_EQ(button->State(), ui::bsUp);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(8, 3));
+    EXPECT_EQ(Clicks, 0);
 }
 
 TEST_F(EditButtonsTest, TheDownHandlerDecidesWhetherAPressRepeats)

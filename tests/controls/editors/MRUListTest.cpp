@@ -16,8 +16,11 @@ protected:
         return out;
     }
     using V = std::vector<std::string>;
-    editorstest::TDrivenTime time;
+    bool keyWaiting = false;
+    ui::TInputStateScope input{0};
     TMRUListEx mru;
+
+    void SetUp() override { input.KeyPressProbe = [this] { return keyWaiting; }; }
 };
 
 } // namespace
@@ -84,12 +87,13 @@ TEST_F(MRUListTest, FilteringKeepsTheEntriesStartingWithTheTextAndLetsTheHandler
     EXPECT_EQ(Items(list), (V{"APPLET"}));
 
     std::vector<std::string> asked;
-    mru.OnFilterItem = TFilterMRUItemEventEx::FromFunction([&](rtl::TObject* sender, const std::string& item, bool& accept) {
-        EXPECT_EQ(sender, &mru);
-        asked.push_back(item);
-        if (item == "banana") accept = true;
-        if (item == "ap") accept = false;
-    });
+    mru.OnFilterItem =
+        TFilterMRUItemEventEx::FromFunction([&](rtl::TObject* sender, const std::string& item, bool& accept) {
+            EXPECT_EQ(sender, &mru);
+            asked.push_back(item);
+            if (item == "banana") accept = true;
+            if (item == "ap") accept = false;
+        });
     mru.FilterItemsTo(list, "ap");
     EXPECT_EQ(Items(list), (V{"apricot", "banana"}));
     EXPECT_EQ(asked.size(), 5u);  // every entry is put to the handler
@@ -101,14 +105,14 @@ TEST_F(MRUListTest, FilteringStopsForAWaitingKeyAtEveryHundredthEntry)
     for (int i = 0; i < 250; ++i) mru.Add("item " + std::to_string(i));
     rtl::TStringList list;
     // A key already waits: nothing is taken.
-    time.KeyWaiting = true;
+    keyWaiting = true;
     EXPECT_FALSE(mru.FilterItemsTo(list, "item"));
     EXPECT_EQ(list.GetCount(), 0);
     // A key arrives while the 150th entry is looked at: the look at entry 200 stops.
-    time.KeyWaiting = false;
+    keyWaiting = false;
     int seen = 0;
     mru.OnFilterItem = TFilterMRUItemEventEx::FromFunction([&](rtl::TObject*, const std::string&, bool&) {
-        if (++seen == 150) time.KeyWaiting = true;
+        if (++seen == 150) keyWaiting = true;
     });
     EXPECT_FALSE(mru.FilterItemsTo(list, "item"));
     EXPECT_EQ(list.GetCount(), 200);

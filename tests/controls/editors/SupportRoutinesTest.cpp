@@ -2,6 +2,8 @@
 // centred images and the edit image.
 #include "EditorsTestSupport.h"
 
+#include <gmock/gmock.h>
+
 #include "controls/editors/EditImage.h"
 #include "controls/editors/EditInterfaces.h"
 #include "controls/editors/ToolCtrlsEx.h"
@@ -24,15 +26,8 @@ Variant ArrayFrom(int low, std::initializer_list<Variant> values)
     return a;
 }
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const rtl::Exception& e) {
-        return e.Message;
-    }
-    return "no error";
-}
+// Throws an rtl::Exception with this message.
+auto Fails(const std::string& message) { return ::testing::ThrowsMessage<rtl::Exception>(::testing::StrEq(message)); }
 
 // The pixel colour as a plain colour value.
 ui::TColor At(const QImage& img, int x, int y) { return uitest::PixelAt(img, x, y); }
@@ -83,12 +78,12 @@ TEST_F(SupportRoutinesTest, FieldListsFollowTheNamesAndNameTheMissingField)
     EXPECT_EQ(list, (std::vector<db::TField*>{a, c, a}));  // appended, in the order named
     EXPECT_EQ(FieldsByNamesToArray(ds, nullptr, "C"), std::vector<db::TField*>{c});
 
-    EXPECT_EQ(ErrorOf([&] { FieldsByNamesToArray(ds, nullptr, "A;NOPE;C"); }), "Field 'NOPE' not found");
+    EXPECT_THAT([&] { FieldsByNamesToArray(ds, nullptr, "A;NOPE;C"); }, Fails("Field 'NOPE' not found"));
     rtl::TComponent editor(nullptr);
     editor.SetName("DBEdit1");
-    EXPECT_EQ(ErrorOf([&] { FieldsByNamesToList(list, ds, &editor, "NOPE"); }), "DBEdit1: Field 'NOPE' not found");
+    EXPECT_THAT([&] { FieldsByNamesToList(list, ds, &editor, "NOPE"); }, Fails("DBEdit1: Field 'NOPE' not found"));
     rtl::TComponent unnamed(nullptr);
-    EXPECT_EQ(ErrorOf([&] { FieldsByNamesToList(list, ds, &unnamed, "NOPE"); }), "Field 'NOPE' not found");
+    EXPECT_THAT([&] { FieldsByNamesToList(list, ds, &unnamed, "NOPE"); }, Fails("Field 'NOPE' not found"));
 }
 
 TEST_F(SupportRoutinesTest, AssignFieldsValueSetsSeveralFieldsOrClearsThemWithNull)
@@ -106,7 +101,7 @@ TEST_F(SupportRoutinesTest, AssignFieldsValueSetsSeveralFieldsOrClearsThemWithNu
     AssignFieldsValue(ds, "A;B", rtl::Null());
     EXPECT_TRUE(ds.FieldByName("A")->GetValue().IsNull());
     EXPECT_TRUE(ds.FieldByName("B")->GetValue().IsNull());
-    EXPECT_EQ(ErrorOf([&] { AssignFieldsValue(ds, "A;Z", rtl::Null()); }), "Field 'Z' not found");
+    EXPECT_THAT([&] { AssignFieldsValue(ds, "A;Z", rtl::Null()); }, Fails("Field 'Z' not found"));
 }
 
 TEST_F(SupportRoutinesTest, CheckBoxRectPlacesTheSystemCheckBoxByBothAlignments)
@@ -306,8 +301,8 @@ TEST_F(SupportRoutinesTest, EditImageTellsItsEditorWhatChanged)
 TEST_F(SupportRoutinesTest, AnInplaceHolderMustSpeakTheHolderInterface)
 {
     ui::TControl plain;
-    EXPECT_EQ(ErrorOf([&] { RequireInplaceEditHolder(&plain); }),
-              "InplaceEditHolder have to support IInplaceEditHolderEx interface");
+    EXPECT_THAT([&] { RequireInplaceEditHolder(&plain); },
+                Fails("InplaceEditHolder have to support IInplaceEditHolderEx interface"));
     EXPECT_EQ(RequireInplaceEditHolder(nullptr), nullptr);
 
     class THolder : public ui::TControl, public IInplaceEditHolderEx {

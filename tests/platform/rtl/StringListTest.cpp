@@ -50,6 +50,10 @@ TEST(StringList, AddInsertDeleteAndObjects)
     }
     EXPECT_THROW(list.GetStrings(-1), EListError);
     EXPECT_THROW(list.Insert(5, "x"), EListError);
+    EXPECT_EQ(&list.StringAt(1), &list.StringAt(1));  // the list's own string, not a copy
+    EXPECT_EQ(list.StringAt(2), "three");
+    EXPECT_THROW(list.StringAt(3), EListError);
+    EXPECT_THROW(list.StringAt(-1), EListError);
 }
 
 TEST(StringList, TextWithEitherLineBreak)
