@@ -414,28 +414,33 @@ void ClearFilterExpression(TSTFilterExpressionEx& expression)
 
 namespace {
 
-rtl::TClassRegistry<std::unique_ptr<TDatasetFeaturesEx>>& FeatureRegistry()
+using TDatasetFeaturesRegistry = rtl::TClassRegistry<std::unique_ptr<TDatasetFeaturesEx>>;
+
+TDatasetFeaturesRegistry& DatasetFeaturesRegistry()
 {
-    static rtl::TClassRegistry<std::unique_ptr<TDatasetFeaturesEx>> registry;
+    static TDatasetFeaturesRegistry registry;
     return registry;
 }
 
 } // namespace
 
+void TDatasetFeaturesEx::ApplySorting(rtl::TComponent*, db::TDataSet*, bool) {}
+void TDatasetFeaturesEx::ApplyFilter(rtl::TComponent*, db::TDataSet*, bool) {}
+
 void RegisterDatasetFeaturesEx(const std::string& dataSetClassName, std::unique_ptr<TDatasetFeaturesEx> features)
 {
-    if (features) FeatureRegistry().Register(dataSetClassName, std::move(features));
+    if (features) DatasetFeaturesRegistry().Register(dataSetClassName, std::move(features));
 }
 
 void UnregisterDatasetFeaturesEx(const std::string& dataSetClassName)
 {
-    FeatureRegistry().Unregister(dataSetClassName);
+    DatasetFeaturesRegistry().Unregister(dataSetClassName);
 }
 
 TDatasetFeaturesEx* GetDatasetFeatures(const db::TDataSet* dataSet)
 {
     if (!dataSet) return nullptr;
-    const std::unique_ptr<TDatasetFeaturesEx>* features = FeatureRegistry().Find(*dataSet);
+    const auto* features = DatasetFeaturesRegistry().Find(*dataSet);
     return features ? features->get() : nullptr;
 }
 
