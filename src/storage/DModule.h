@@ -188,16 +188,19 @@ public:
     // Removes those records.
     void ClearOutdatedLog();
     // Backs the database up into its name + "_" through the services manager, showing
-    // caption and progress dots on the splash. A failure to attach raises; a failure of
-    // the service itself is not raised. True when the service ran to its end without
-    // reporting a failure.
-    bool Backup(fb::TIBDatabase& database, const std::string& caption);
+    // caption and progress dots on the splash. The backup is written beside the old one
+    // and takes its place only when complete. Raises EDatabaseError when it fails (the
+    // service could not start or reported an error, also one it went on after); the
+    // old backup is then kept.
+    void Backup(fb::TIBDatabase& database, const std::string& caption);
     // Rebuilds the database from name + "_" (replacing it), as Backup.
-    bool Restore(fb::TIBDatabase& database, const std::string& caption);
+    void Restore(fb::TIBDatabase& database, const std::string& caption);
     // The exit steps, after the settings were saved, the end was logged and the splash
     // shows "Clean Database": closes the connection, then backs up when BackupOnExit is
-    // 1 and, when OptimizeOnExit is also 1 and the backup succeeded, rebuilds. Nothing
-    // runs for a rejected version.
+    // 1 and, when OptimizeOnExit is also 1, the backup succeeded and the connection
+    // closed, rebuilds. A failing step does not stop the others; the failures raise
+    // together at the end (EDatabaseError, a line each). Nothing runs for a rejected
+    // version.
     void ExitMaintenance();
 
     // Polls isRunning until it answers False, adding a progress dot to caption on the
@@ -218,7 +221,7 @@ private:
     std::int64_t NowMs() const;
     void ShowStatus(const std::string& text, int pauseMs);
     template <typename Service>
-    bool RunService(Service& service, const std::string& caption);
+    void RunService(Service& service, const std::string& caption);
 
     IMainFormServices& mainForm_;
     std::int64_t pendingSinceMs_ = -1;  // when the oldest uncommitted log record was written
