@@ -8,8 +8,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/OneInstance.h"
+
+class QEventLoop;
 
 namespace shell {
 class TMainForm;
@@ -33,11 +36,22 @@ public:
     // Start-up. False when the program is to end now (another instance runs, the
     // database is missing or refused, the engine cannot start); ExitCode says how.
     bool Start();
-    // The message loop until the main window is closed, then Stop. Returns ExitCode.
+    // The message loop until the end is requested, then Stop. Returns ExitCode.
     int Run();
-    // The shutdown sequence and the removal of the engine files; once.
+    // The shutdown sequence and the removal of the engine files; once, whatever windows
+    // are open. Every step runs even when one before it failed; the failures are shown
+    // together in one error box and make ExitCode non-zero.
     void Stop();
     int ExitCode() const { return exitCode_; }
+
+    // Who asked the program to end: the operator closing the main window, or a
+    // termination signal (the session ends, Ctrl+C).
+    enum class TEndRequest { WindowClosed, Signal };
+    // Ends the message loop (Run then shuts down). A signal also ends every box and
+    // dialog the program waits on, now and until it has ended: nobody may be there to
+    // answer them. Before Run, the loop is not entered at all.
+    void RequestEnd(TEndRequest request);
+    bool EndRequested() const { return endRequested_; }
 
     shell::TMainForm* MainForm() const { return mainForm_.get(); }
     shell::TSplashForm* Splash() const { return splash_.get(); }
@@ -53,6 +67,7 @@ private:
     bool Fail(const std::string& message);
     void CloseSplash();
     void RemoveEngineFiles();
+    void ReportShutdownFailures(const std::vector<std::string>& failures);
 
     std::string programFile_;
     shell::TInstanceGuard guard_;
@@ -61,10 +76,14 @@ private:
     std::chrono::steady_clock::time_point splashShown_;
     bool engineWritten_ = false;
     bool running_ = false;
+    bool endRequested_ = false;
+    QEventLoop* mainLoop_ = nullptr; // while Run's loop runs
     int exitCode_ = 0;
 };
 
-// main(): the program with the Qt application, its arguments and the running program's file.
+// main(): the program with the Qt application, its arguments and the running program's
+// file. SIGTERM and SIGINT end it as closing its window does; every error box is also
+// written to standard error.
 int RunProgram(int argc, char** argv);
 
 } // namespace app
