@@ -236,3 +236,31 @@ TEST(TComTCPTest, AFloodCostsSecondsOfDeliveryNotMinutes)
     EXPECT_LE(static_cast<std::int64_t>(delivered), TCom::kMaxPendingBytes + 2 * kMaxOneRead);
     EXPECT_EQ(delivered + link.com->GetDroppedBytes(), kChunk * kChunks);
 }
+
+TEST(TComTCPTest, ASimulatedUnitServesOneClientAfterAnother)
+{
+    sim::UnitSimulator unit;
+    TcpLink link(unit.StartTcp(0));
+    unit.Play({sim::ScenarioStep::MakeFrames(0, 100, {{39, {0x33, 0x04}}})});
+    const std::size_t frameSize = sim::BuildUnitFrame(1, {{39, {0x33, 0x04}}}).size();
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForBytes(3 * frameSize));
+
+    // A second client waits while the first is served.
+    io::TIdTCPClient second;
+    second.SetHost("127.0.0.1");
+    second.SetPort(unit.Port());
+    second.ReadTimeout = 300;
+    second.Connect(1000);
+    EXPECT_THROW(second.ReadFromStack(), io::ETcpReadTimeout);
+    second.Disconnect();
+
+    // The program goes and comes back (as after a restart): the unit streams again.
+    link.com->Close(stDisconnected);
+    ASSERT_TRUE(WaitUntil([&] { return !link.com->IsConnected(); }));
+    const std::size_t before = link.rec.DataBytes().size();
+    ASSERT_TRUE(WaitUntil([&] { return unit.Connections() >= 2; }, 3000)) << "the waiting client was not served";
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForBytes(before + 3 * frameSize)) << "no frames on the next connection";
+    EXPECT_GE(unit.Connections(), 3);
+}
