@@ -147,6 +147,7 @@ void TDevice::SetIPText(const std::string& text)
     if (parts.size() == 4)
         for (std::size_t i = 0; i < 4; ++i) octets[i] = static_cast<std::uint8_t>(rtl::StrToInt(parts[i]));
     IP = octets;
+    ApplyToView();
     if (Kind != dkTCP || !transport_) return;
     auto& tcp = static_cast<TComTCP&>(*transport_);
     Relink([&] { tcp.SetHost(GetIPText()); });
@@ -158,6 +159,7 @@ void TDevice::SetIPByte(int i, std::uint8_t value)
 {
     if (i < 0 || i > 3) return;
     IP[i] = value;
+    ApplyToView();
     if (Kind != dkTCP || !transport_) return;
     auto& tcp = static_cast<TComTCP&>(*transport_);
     Relink([&] { tcp.SetHost(GetIPText()); });
@@ -167,6 +169,7 @@ void TDevice::SetComPort(const std::string& name)
 {
     if (Kind != dkCOM || !transport_) return;
     ComPort = name;
+    ApplyToView();
     auto& com = static_cast<TComCom&>(*transport_);
     Relink([&] { com.SetPortName(name); });
 }
@@ -175,6 +178,7 @@ void TDevice::SetUsbSerial(const std::string& serial)
 {
     if (Kind != dkUSB || !transport_) return;
     UsbSerial = serial;
+    ApplyToView();
     auto& usb = static_cast<TComUSB&>(*transport_);
     Relink([&] { usb.SetSerial(serial); });
 }

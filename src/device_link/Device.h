@@ -72,7 +72,8 @@ public:
     void SendText(const std::string& text);
     void SetMuted(bool value);
 
-    // ---- address and identity
+    // ---- address and identity (a new address is applied to the view with the settings,
+    // the defaults for a unit that has none yet)
     std::string GetIPText() const;
     // Four dotted parts set the four octets to the low bytes of their integer values
     // (rtl::EConvertError for a part that is not one; then nothing changes); any other

@@ -258,6 +258,10 @@ TEST_F(ManagerFixture, SerialPortDetection)
     EXPECT_EQ(com1->Kind, dkCOM);
     EXPECT_EQ(com1->Present, 1);
     EXPECT_EQ(static_cast<TComCom*>(com1->GetTransport())->GetPortName(), "COM1");
+    // Its view has its port and, there being no stored record, the defaults.
+    ASSERT_NE(FakeViewFactory::ViewOf(com1), nullptr);
+    EXPECT_GT(FakeViewFactory::ViewOf(com1)->Applied, 0);
+    EXPECT_EQ(FakeViewFactory::ViewOf(com1)->Settings, TDeviceSettings{});
     // The probe closed the port again.
     io::SerialLine probe;
     EXPECT_TRUE(probe.Open(free0.SlavePath()));
