@@ -1,5 +1,6 @@
 #include "device_link/Device.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -25,6 +26,12 @@ std::unique_ptr<TCom> MakeTransport(std::uint8_t kind)
     }
 }
 
+std::uint64_t NewSettingsStamp()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 std::vector<std::string> SplitDots(const std::string& text)
 {
     std::vector<std::string> parts(1);
@@ -37,7 +44,8 @@ std::vector<std::string> SplitDots(const std::string& text)
 
 } // namespace
 
-TDevice::TDevice(std::uint8_t kind, TDeviceManager* manager) : Kind(kind), Manager(manager)
+TDevice::TDevice(std::uint8_t kind, TDeviceManager* manager)
+    : Kind(kind), Manager(manager), settingsStamp_(NewSettingsStamp())
 {
     transport_ = MakeTransport(kind);
     if (transport_) ToggleListeners();
@@ -240,12 +248,14 @@ void TDevice::SetSettings(const TDeviceSettings& settings)
     const auto bytes = settings.ToBytes();
     settingsStream_.Clear();
     settingsStream_.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    settingsStamp_ = NewSettingsStamp();
     ApplyToView();
 }
 
 void TDevice::LoadSettings(rtl::TStream& stream)
 {
     settingsStream_.LoadFromStream(stream);
+    settingsStamp_ = NewSettingsStamp();
     ApplyToView();
 }
 

@@ -9,12 +9,14 @@
 // versions, no wait). Posts to DEVICES and CONFIG commit it (commit retaining); log
 // records are committed at the latest LogCommitDelayMs after they were written.
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 #include "platform/db/DataSource.h"
 #include "platform/fb/IBDatabase.h"
@@ -217,6 +219,8 @@ private:
     std::string ReadConfigBlob(const char* column);
     void WriteConfigBlob(const char* column, const std::string& bytes);
     bool PassesUnitFilter(std::int32_t id, std::int32_t code);
+    // The switches, the filters, then the record.
+    void WriteLog(std::int32_t id, std::int32_t code, std::string payload);
     void LogWritten();
     std::int64_t NowMs() const;
     void ShowStatus(const std::string& text, int pauseMs);
@@ -224,6 +228,14 @@ private:
     void RunService(Service& service, const std::string& caption);
 
     IMainFormServices& mainForm_;
+    // A unit's log filter, worked out for each item code from its settings record of
+    // that stamp.
+    struct TUnitFilter {
+        std::uint64_t Stamp = 0;
+        std::bitset<256> ItemPasses;
+        bool OthersPass = false; // the unit's system events (1002, 1003)
+    };
+    std::unordered_map<std::int32_t, TUnitFilter> unitFilters_;
     std::int64_t pendingSinceMs_ = -1;  // when the oldest uncommitted log record was written
     int logRecordsInTransaction_ = 0;    // log records written since the transaction started
     bool CanRenewTransaction() const;

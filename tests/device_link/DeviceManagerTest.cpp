@@ -96,6 +96,24 @@ TEST_F(ManagerFixture, StoredRowsFollowDetectedUnitsInListOrder)
     m->GetItem(5)->Pos = -5;
     m->Sort();
     EXPECT_EQ(m->GetItem(0)->GetAddressText(), "10.0.0.2");
+
+    // Ids as the unit list assigns them: a new unit stored after the lookups began is
+    // found by its new id and no longer by its old one.
+    TDevice* kvb = m->GetItem(m->IndexOfUsbSerial("KVB"));
+    EXPECT_EQ(m->FindById(12), m->GetItem(0));
+    EXPECT_EQ(m->FindById(40), nullptr);
+    kvb->Id = 40;
+    EXPECT_EQ(m->FindById(40), kvb);
+    kvb->Id = 41;
+    EXPECT_EQ(m->FindById(40), nullptr);
+    EXPECT_EQ(m->FindById(41), kvb);
+    // A unit that goes is not found.
+    TDevice* gone = m->FindById(10);
+    ASSERT_NE(gone, nullptr);
+    gone->Configured = 0;
+    m->Purge();
+    EXPECT_EQ(m->FindById(10), nullptr);
+    EXPECT_EQ(m->FindById(11)->GetAddressText(), "10.0.0.1");
 }
 
 TEST_F(ManagerFixture, AStoredUsbUnitFoundAttachedIsListedOnce)
