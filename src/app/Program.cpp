@@ -32,10 +32,6 @@ namespace {
 
 constexpr int kFailureExitCode = 1;
 
-// SIGTERM (the session ends) and SIGINT are taken from a descriptor on the main loop:
-// they reach no thread as a signal, and the program shuts down as when its window is
-// closed. Blocked before any thread starts, so every thread inherits the mask; one
-// that comes before the descriptor is watched waits in it.
 sigset_t TerminationSignals()
 {
     sigset_t set;
@@ -43,26 +39,6 @@ sigset_t TerminationSignals()
     ::sigaddset(&set, SIGTERM);
     ::sigaddset(&set, SIGINT);
     return set;
-}
-
-void BlockTerminationSignals()
-{
-    const sigset_t set = TerminationSignals();
-    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-void EndOnTermination(QObject& context, TProgram& program)
-{
-    const sigset_t set = TerminationSignals();
-    const int fd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (fd < 0) return;
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &context);
-    QObject::connect(notifier, &QSocketNotifier::activated, &context, [fd, &program] {
-        signalfd_siginfo info;
-        while (::read(fd, &info, sizeof info) == sizeof info) {
-        }
-        program.RequestEnd(TProgram::TEndRequest::Signal);
-    });
 }
 
 // Error and warning boxes are also written to standard error, for the terminal or the
@@ -89,6 +65,26 @@ private:
 };
 
 } // namespace
+
+void BlockTerminationSignals()
+{
+    const sigset_t set = TerminationSignals();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+void EndOnTerminationSignals(QObject& context, TProgram& program)
+{
+    const sigset_t set = TerminationSignals();
+    const int fd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (fd < 0) return;
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &context);
+    QObject::connect(notifier, &QSocketNotifier::activated, &context, [fd, &program] {
+        signalfd_siginfo info;
+        while (::read(fd, &info, sizeof info) == sizeof info) {
+        }
+        program.RequestEnd(TProgram::TEndRequest::Signal);
+    });
+}
 
 std::string RunningProgramFile()
 {
@@ -253,7 +249,7 @@ int RunProgram(int argc, char** argv)
     rtl::MainThread::Init();
     TBoxesOnConsole boxes(ui::MessageBoxService());
     TProgram program(RunningProgramFile());
-    EndOnTermination(application, program);
+    EndOnTerminationSignals(application, program);
     if (!program.Start()) return program.ExitCode();
     return program.Run();
 }

@@ -13,6 +13,7 @@
 #include "shell/OneInstance.h"
 
 class QEventLoop;
+class QObject;
 
 namespace shell {
 class TMainForm;
@@ -80,6 +81,14 @@ private:
     QEventLoop* mainLoop_ = nullptr; // while Run's loop runs
     int exitCode_ = 0;
 };
+
+// SIGTERM (the session ends) and SIGINT are taken from a descriptor on the main loop:
+// they reach no thread as a signal, and the program shuts down as when its window is
+// closed. Blocked before any thread starts (every thread inherits the mask); one that
+// comes before the descriptor is watched waits in it.
+void BlockTerminationSignals();
+// Ends program (TEndRequest::Signal) at SIGTERM or SIGINT; context owns the watcher.
+void EndOnTerminationSignals(QObject& context, TProgram& program);
 
 // main(): the program with the Qt application, its arguments and the running program's
 // file. SIGTERM and SIGINT end it as closing its window does; every error box is also
