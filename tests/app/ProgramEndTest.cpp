@@ -41,17 +41,6 @@ protected:
 
     std::string Database() const { return folder + "kv7200.FDB"; }
 
-    // Runs statements on the prepared database and commits.
-    void Execute(const std::string& database, const std::string& sql)
-    {
-        fbtest::TConnection c(database);
-        fb::TIBSQL q(&c.db);
-        q.SetParamCheck(false);
-        q.SetSQL(sql);
-        q.ExecQuery();
-        c.tr.Commit();
-    }
-
     // Two stored units streaming into the program, their views open at start; end
     // ends the program. Then: a clean exit, each unit told to disconnect, the engine
     // files gone, the backup made and the shutdown in the log.
@@ -129,7 +118,8 @@ TEST_F(ProgramEndTest, ClosingTheMainWindowEndsTheProgramWithItsUnitViewsOpen)
 
 TEST_F(ProgramEndTest, SigtermEndsAStartUpErrorBoxThatWaitsForAnAnswer)
 {
-    Execute(Database(), "alter procedure GET_DB_VERSION returns (DBVER integer) as begin DBVER = 2; end");
+    fbtest::ExecuteSql(Database(), "alter procedure GET_DB_VERSION returns (DBVER integer) as begin DBVER = 2; end",
+                       false);
     apptest::TProgramCopy program(Database());
     ASSERT_TRUE(program.Start());
     ASSERT_TRUE(program.WaitForError("kv7200: Incompatible DataBase!", 15000)) << program.ErrorText();
@@ -149,10 +139,12 @@ TEST_F(ProgramEndTest, ABackupThatFailsAtExitKeepsThePreviousOneAndEndsWithAFail
         common.BackupOnExit = 1;
         common.OptimizeOnExit = 1;
     });
-    Execute(Database(), "execute block as declare i integer = 0; begin while (i < 3000) do begin "
-                        "insert into EVENT_LOG (ID, DT, DEVICEID, DATACODE, DATA) values "
-                        "(gen_id(GEN_EVENT_LOG_ID, 1), 45000 + :i, 0, 1004, 'unit ' || :i || ':10.0.0.1'); "
-                        "i = i + 1; end end");
+    fbtest::ExecuteSql(Database(),
+                       "execute block as declare i integer = 0; begin while (i < 3000) do begin "
+                       "insert into EVENT_LOG (ID, DT, DEVICEID, DATACODE, DATA) values "
+                       "(gen_id(GEN_EVENT_LOG_ID, 1), 45000 + :i, 0, 1004, 'unit ' || :i || ':10.0.0.1'); "
+                       "i = i + 1; end end",
+                       false);
     apptest::TProgramCopy program(Database());
     fbtest::DamageDataPage(program.Database());
     const std::string previous = "the backup of the last exit";

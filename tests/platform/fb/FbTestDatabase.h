@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/fb/IBDatabase.h"
+#include "platform/fb/IBSQL.h"
 
 namespace fbtest {
 
@@ -54,6 +55,18 @@ struct TConnection {
     fb::TIBDatabase db;
     fb::TIBTransaction tr;
 };
+
+// Runs sql (with its parameter markers checked, or not for a block of PSQL) through a
+// connection of its own and commits.
+inline void ExecuteSql(const std::string& path, const std::string& sql, bool paramCheck = true)
+{
+    TConnection c(path);
+    fb::TIBSQL q(&c.db);
+    q.SetParamCheck(paramCheck);
+    q.SetSQL(sql);
+    q.ExecQuery();
+    c.tr.Commit();
+}
 
 // Marks a data page of the largest table of a closed database file as an index page,
 // as a bad sector or a torn write might: reading the records on it fails with "page N

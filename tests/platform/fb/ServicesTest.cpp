@@ -101,14 +101,11 @@ std::string ReadToEof(Service& service)
 
 void FillLog(const std::string& path, int records)
 {
-    fbtest::TConnection c(path);
-    fb::TIBSQL q(&c.db);
-    q.SetParamCheck(false);
-    q.SetSQL("execute block as declare i integer = 0; begin while (i < " + std::to_string(records)
-             + ") do begin insert into EVENT_LOG (ID, DT, DEVICEID, DATACODE, DATA) values "
-               "(gen_id(GEN_EVENT_LOG_ID, 1), 45000 + :i, 0, 1000, 'unit ' || :i); i = i + 1; end end");
-    q.ExecQuery();
-    c.tr.Commit();
+    fbtest::ExecuteSql(path,
+                       "execute block as declare i integer = 0; begin while (i < " + std::to_string(records)
+                           + ") do begin insert into EVENT_LOG (ID, DT, DEVICEID, DATACODE, DATA) values "
+                             "(gen_id(GEN_EVENT_LOG_ID, 1), 45000 + :i, 0, 1000, 'unit ' || :i); i = i + 1; end end",
+                       false);
 }
 
 TEST(Services, TheOutputOfABackupTellsOfADamagedDatabase)
