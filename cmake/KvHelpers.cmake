@@ -31,6 +31,20 @@ function(kv_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
 endfunction()
 
+# kv_x11_test(program FILTER pattern): runs the named test program's matching tests once
+# more on a real X server (xvfb-run), for what the offscreen platform cannot show: focus
+# and activation, grabs, raising pop-ups, the X11 selection.
+function(kv_x11_test program)
+  cmake_parse_arguments(KV "" "FILTER" "" ${ARGN})
+  find_program(KV_XVFB_RUN xvfb-run)
+  if(NOT KV_XVFB_RUN OR NOT TARGET ${program})
+    return()
+  endif()
+  add_test(NAME ${program}_x11
+           COMMAND ${KV_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${program}> --gtest_filter=${KV_FILTER})
+  set_tests_properties(${program}_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 600)
+endfunction()
+
 # kv_bench(name sources... [DEPS targets...]): a Google Benchmark program, run by hand.
 function(kv_bench name)
   cmake_parse_arguments(KV "" "" "DEPS" ${ARGN})
@@ -43,4 +57,60 @@ function(kv_bench name)
   add_executable(${name} ${KV_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${KV_DEPS} benchmark::benchmark)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+endfunction()
+
+# kv_fuzz(name SOURCES files... LIBS targets... CORPUS dir [DICT file] [SECONDS n]): a
+# libFuzzer program and a ctest test that runs it for a few seconds (default 5). libFuzzer
+# comes with clang, so the sources are compiled by clang++ in a small build of their own
+# (cmake/fuzz) and linked with the libraries as this build made them; LIBS lists every
+# library needed, dependencies included. New inputs go to a corpus folder in the build
+# tree; CORPUS holds the kept seeds. Left out without clang++, and under KV_SANITIZE,
+# whose libraries carry g++'s sanitizer runtime.
+function(kv_fuzz name)
+  cmake_parse_arguments(KV "" "CORPUS;DICT;SECONDS" "SOURCES;LIBS" ${ARGN})
+  find_program(KV_CLANGXX clang++)
+  if(NOT KV_CLANGXX OR KV_SANITIZE)
+    message(STATUS "${name} left out: it needs clang++ and a build without KV_SANITIZE")
+    return()
+  endif()
+  foreach(lib IN LISTS KV_LIBS)
+    if(NOT TARGET ${lib})
+      return()
+    endif()
+  endforeach()
+  set(libs "")
+  set(built "")
+  foreach(lib IN LISTS KV_LIBS)
+    list(APPEND libs "$<TARGET_FILE:${lib}>")
+    get_target_property(imported ${lib} IMPORTED)
+    if(NOT imported)
+      list(APPEND built ${lib})
+    endif()
+  endforeach()
+  string(REPLACE ";" "|" sources "${KV_SOURCES}")
+  string(REPLACE ";" "|" libs "${libs}")
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${name}-build)
+  include(ExternalProject)
+  ExternalProject_Add(${name}
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}/cmake/fuzz
+    BINARY_DIR ${dir}
+    LIST_SEPARATOR |
+    CMAKE_ARGS -DCMAKE_CXX_COMPILER=${KV_CLANGXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo
+               -DKV_SOURCE_DIR=${PROJECT_SOURCE_DIR} -DKV_FUZZ_NAME=${name}
+               -DKV_FUZZ_SOURCES=${sources} -DKV_FUZZ_LIBS=${libs}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${dir}/${name}
+    DEPENDS ${built})
+  if(NOT KV_SECONDS)
+    set(KV_SECONDS 5)
+  endif()
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  file(MAKE_DIRECTORY ${work})
+  set(args -max_total_time=${KV_SECONDS} -max_len=1024 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1)
+  if(KV_DICT)
+    list(APPEND args -dict=${KV_DICT})
+  endif()
+  add_test(NAME ${name} COMMAND ${dir}/${name} ${args} ${work} ${KV_CORPUS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
 endfunction()

@@ -1,9 +1,7 @@
 // One full screen of a 40-row by 12-column text grid painted into an image: the
 // base grid against QTableView over a QStandardItemModel with the same texts, sizes
 // and headers (the grid's fixed row and column), measured in the same run.
-#include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +15,7 @@
 
 #include "platform/ui/Grids.h"
 #include "platform/ui/Metrics.h"
+#include "TimeRatioReporter.h"
 
 namespace {
 
@@ -113,31 +112,6 @@ void BM_QTableViewPaint(benchmark::State& state)
 }
 BENCHMARK(BM_QTableViewPaint)->Unit(benchmark::kMicrosecond);
 
-// Prints the base grid's time as a share of QTableView's after the run.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        // The mean of repetitions when there are some, else the single run.
-        for (const Run& r : runs) {
-            const bool mean = r.run_type == Run::RT_Aggregate && r.aggregate_name == "mean";
-            if (mean || (r.run_type == Run::RT_Iteration && r.repetitions <= 1))
-                times_[r.run_name.function_name] = r.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const auto grid = times_.find("BM_BaseGridPaint"), table = times_.find("BM_QTableViewPaint");
-        if (grid != times_.end() && table != times_.end() && table->second > 0)
-            std::printf("base grid / QTableView time: %.2f (below 1 is faster)\n", grid->second / table->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -146,7 +120,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ui::SetMetrics(ui::TSystemMetrics::Fixed());
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimeRatioReporter reporter("BM_BaseGridPaint", "BM_QTableViewPaint",
+                                "base grid / QTableView time (below 1 is faster)");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

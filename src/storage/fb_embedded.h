@@ -3,9 +3,9 @@
 // program's folder before the database is opened and removed when the program ends.
 //
 // At start: ExtractServerFiles, then LoadServerLibrary (FIREBIRD := the program folder,
-// the written client library loaded), then the data module; a False from either
-// is "Error initializing Firebird embedded". At exit, after the data module is gone:
-// DeleteServerFiles.
+// FIREBIRD_LOCK := a folder of the user's own, the written client library loaded), then
+// the data module; a False from either is "Error initializing Firebird embedded". At
+// exit, after the data module is gone: DeleteServerFiles.
 #include <cstddef>
 #include <functional>
 #include <string>

@@ -271,6 +271,21 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info)
     }
 }
 
+void TDataSet::SetMasterSource(TDataSource* source)
+{
+    if (source == masterSource_) return;
+    if (source && source->GetDataSet() == this) DatabaseError(msg::CircularDataLink);
+    if (masterSource_) RemoveFreeNotification(masterSource_);
+    masterSource_ = source;
+    if (source) FreeNotification(source);
+}
+
+void TDataSet::Notification(rtl::TComponent* component, rtl::TOperation operation)
+{
+    rtl::TComponent::Notification(component, operation);
+    if (operation == rtl::opRemove && component == masterSource_) masterSource_ = nullptr;
+}
+
 void TDataSet::notifyLayout(bool layout)
 {
     DataEvent(layout ? deLayoutChange : deDataSetChange, 0);

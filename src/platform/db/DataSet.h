@@ -102,8 +102,12 @@ public:
     // Whether RecNo and RecordCount number the records in sequence.
     virtual bool IsSequenced() const;
 
-    // --- bookmarks: stable while the record exists; ordered as the records were first
-    // fetched or posted. A record being inserted has none ("").
+    // --- bookmarks: stable while the record exists. They compare in the order the records
+    // were first fetched or posted, not in the order shown: a record inserted between two
+    // others, a re-sorted or filtered view, change nothing in how two bookmarks compare.
+    // So a list kept sorted by CompareBookmarks (a grid's selected rows) stays sorted and
+    // searchable by halving while records come, go and move. A record being inserted has
+    // none (""); the bookmark of a deleted record still compares by its place.
     TBookmark GetBookmark() const;
     void SetBookmark(const TBookmark& bookmark) { GotoBookmark(bookmark); }
     // Raises EDatabaseError "Record not found" for a bookmark that is not valid.
@@ -111,6 +115,13 @@ public:
     bool BookmarkValid(const TBookmark& bookmark);
     // <0, 0, >0; an empty bookmark comes before every other.
     int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
+
+    // --- master: the data source of the master data set in a master-detail pair; what
+    // follows this data set (a grid's sum list) follows the master's scrolling through it.
+    // A source of this data set itself: "Circular datalinks are not allowed".
+    TDataSource* GetMasterSource() const { return masterSource_; }
+    void SetMasterSource(TDataSource* source);
+    void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
     // --- editing
     void Edit();          // an empty data set inserts instead
@@ -305,6 +316,7 @@ private:
     TDataSetState disableState_ = dsInactive;
     TDataEvent enableEvent_ = deDataSetChange;
     std::vector<TDataSource*> dataSources_;
+    TDataSource* masterSource_ = nullptr;
 };
 
 } // namespace db

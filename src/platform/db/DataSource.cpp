@@ -281,6 +281,8 @@ void TFieldDataLink::EditingChanged()
 void TFieldDataLink::LayoutChanged()
 {
     updateField();
+    // The field's read-only state may have changed with the layout.
+    updateFieldEditing();
 }
 
 void TFieldDataLink::RecordChanged(TField* field)

@@ -103,6 +103,13 @@ void TField::SetAlignment(TAlignment alignment)
     propertyChanged(false);
 }
 
+void TField::SetReadOnly(bool readOnly)
+{
+    if (readOnly == readOnly_) return;
+    readOnly_ = readOnly;
+    propertyChanged(true);
+}
+
 void TField::SetVisible(bool visible)
 {
     if (visible == visible_) return;

@@ -52,7 +52,8 @@ public:
     bool GetVisible() const { return visible_; }
     void SetVisible(bool visible);
     bool GetReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    // A change is a layout notice: links re-read whether they may edit, grids their columns.
+    void SetReadOnly(bool readOnly);
     bool GetRequired() const { return required_; }
     void SetRequired(bool required) { required_ = required; }
     // Characters of a string field, decimals of a BCD field.

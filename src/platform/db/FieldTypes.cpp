@@ -78,6 +78,8 @@ Variant TIntegerField::ConvertValue(const Variant& value) const
 {
     std::int64_t v = value.AsInt64();
     if (v < min_ || v > max_) RaiseRangeError(rtl::IntToStr(v), rtl::IntToStr(min_), rtl::IntToStr(max_));
+    if ((minValue_ != 0 || maxValue_ != 0) && (v < minValue_ || v > maxValue_))
+        RaiseRangeError(rtl::IntToStr(v), rtl::IntToStr(minValue_), rtl::IntToStr(maxValue_));
     switch (DataType()) {
     case ftLargeint: return Variant(static_cast<long long>(v));
     case ftSmallint: return Variant::FromInteger(v, rtl::varSmallint);
@@ -148,7 +150,10 @@ bool TFloatField::IsValidChar(char c) const
 
 Variant TFloatField::ConvertValue(const Variant& value) const
 {
-    return Variant(value.AsFloat());
+    const double v = value.AsFloat();
+    if ((minValue_ != 0 || maxValue_ != 0) && (v < minValue_ || v > maxValue_))
+        RaiseRangeError(rtl::FloatToStr(v), rtl::FloatToStr(minValue_), rtl::FloatToStr(maxValue_));
+    return Variant(v);
 }
 
 int TFloatField::DefaultWidth() const
@@ -201,7 +206,11 @@ bool TBCDField::IsValidChar(char c) const
 
 Variant TBCDField::ConvertValue(const Variant& value) const
 {
-    return Variant(value.AsCurrency());
+    const rtl::Currency v = value.AsCurrency();
+    const rtl::Currency none;
+    if ((minValue_ != none || maxValue_ != none) && (v < minValue_ || v > maxValue_))
+        RaiseRangeError(rtl::CurrToStr(v), rtl::CurrToStr(minValue_), rtl::CurrToStr(maxValue_));
+    return Variant(v);
 }
 
 // --- Boolean

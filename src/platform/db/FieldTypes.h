@@ -33,11 +33,17 @@ protected:
     TNumericField(rtl::TComponent* owner, TFieldType type);
 };
 
+// MinValue and MaxValue, when either is not 0, limit the values the field takes (a
+// value outside raises the range error); both 0 leave only the type's own range.
 class TIntegerField : public TNumericField {
 public:
     explicit TIntegerField(rtl::TComponent* owner = nullptr)
         : TIntegerField(owner, ftInteger, -2147483647 - 1, 2147483647) {}
     void SetAsString(const std::string& text) override;
+    std::int64_t GetMinValue() const { return minValue_; }
+    void SetMinValue(std::int64_t v) { minValue_ = v; }
+    std::int64_t GetMaxValue() const { return maxValue_; }
+    void SetMaxValue(std::int64_t v) { maxValue_ = v; }
 protected:
     std::string ReadAsString() const override;
     double ReadAsFloat() const override;
@@ -45,8 +51,10 @@ protected:
     std::string FormatText(bool displayText) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override;
-    std::int64_t min_;
+    std::int64_t min_;   // the type's range
     std::int64_t max_;
+    std::int64_t minValue_ = 0;
+    std::int64_t maxValue_ = 0;
 };
 
 class TSmallintField : public TIntegerField {
@@ -71,11 +79,16 @@ public:
 };
 
 // Double precision; Precision significant digits (15 by default) in general format.
+// MinValue and MaxValue as for integer fields.
 class TFloatField : public TNumericField {
 public:
     explicit TFloatField(rtl::TComponent* owner = nullptr) : TFloatField(owner, ftFloat) {}
     void SetAsString(const std::string& text) override;
     bool IsValidChar(char c) const override;
+    double GetMinValue() const { return minValue_; }
+    void SetMinValue(double v) { minValue_ = v; }
+    double GetMaxValue() const { return maxValue_; }
+    void SetMaxValue(double v) { maxValue_ = v; }
 protected:
     std::string ReadAsString() const override;
     int ReadAsInteger() const override;
@@ -83,6 +96,10 @@ protected:
     std::string FormatText(bool displayText) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override;
+
+private:
+    double minValue_ = 0;
+    double maxValue_ = 0;
 };
 
 class TCurrencyField : public TFloatField {
@@ -90,12 +107,17 @@ public:
     explicit TCurrencyField(rtl::TComponent* owner = nullptr) : TFloatField(owner, ftCurrency) { currency_ = true; }
 };
 
-// Fixed point with four decimals at most (Size decimals, Precision digits).
+// Fixed point with four decimals at most (Size decimals, Precision digits). MinValue
+// and MaxValue as for integer fields.
 class TBCDField : public TNumericField {
 public:
     explicit TBCDField(rtl::TComponent* owner = nullptr) : TBCDField(owner, ftBCD) {}
     void SetAsString(const std::string& text) override;
     bool IsValidChar(char c) const override;
+    rtl::Currency GetMinValue() const { return minValue_; }
+    void SetMinValue(rtl::Currency v) { minValue_ = v; }
+    rtl::Currency GetMaxValue() const { return maxValue_; }
+    void SetMaxValue(rtl::Currency v) { maxValue_ = v; }
 protected:
     std::string ReadAsString() const override;
     double ReadAsFloat() const override;
@@ -103,6 +125,10 @@ protected:
     std::string FormatText(bool displayText) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override { return precision_ > 0 ? precision_ + 2 : 10; }
+
+private:
+    rtl::Currency minValue_;
+    rtl::Currency maxValue_;
 };
 
 class TFMTBCDField : public TBCDField {

@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "platform/fb/LockFolder.h"
+
 namespace fb {
 
 namespace {
@@ -32,6 +34,8 @@ void LoadClientLibrary(const std::string& path)
             return;
         throw rtl::EDatabaseError("Firebird client library already loaded from " + gPath);
     }
+    // A failure here shows when the engine cannot start: DescribeUnwritableFolders.
+    UseOwnLockFolder();
     void* handle = ::dlopen(path.c_str(), RTLD_NOW);
     if (!handle) {
         const char* why = ::dlerror();
@@ -105,7 +109,7 @@ const TFbApi& Api()
     return gApi;
 }
 
-void RaiseError(const ISC_STATUS* status)
+void RaiseError(const ISC_STATUS* status, const std::string& detail)
 {
     const TFbApi& api = Api();
     std::string message;
@@ -118,6 +122,8 @@ void RaiseError(const ISC_STATUS* status)
     }
     if (message.empty())
         message = "Unknown Firebird error";
+    if (!detail.empty())
+        message += "\n" + detail;
     long sqlCode = api.isc_sqlcode(status);
     throw EIBError(message, sqlCode, static_cast<long>(status[1]));
 }

@@ -64,7 +64,8 @@ struct TFbApi {
 inline constexpr const char* kSystemClientLibrary = "libfbclient.so.2";
 
 // Loads the client library from path (a file name without '/' is searched the usual
-// way) and binds every entry point. Once per process: loading the same path again does
+// way) and binds every entry point; first it gives the engine a lock folder of the
+// user's own (UseOwnLockFolder). Once per process: loading the same path again does
 // nothing, another path raises EDatabaseError, as does a library that cannot be
 // loaded or lacks an entry point.
 void LoadClientLibrary(const std::string& path = kSystemClientLibrary);
@@ -74,8 +75,9 @@ std::string ClientLibraryPath();
 // The bound entry points; EDatabaseError "Firebird client library not loaded" before.
 const TFbApi& Api();
 
-// Raises EIBError from a status vector whose first error is set.
-[[noreturn]] void RaiseError(const ISC_STATUS* status);
+// Raises EIBError from a status vector whose first error is set; detail, when given,
+// follows the engine's words on lines of its own.
+[[noreturn]] void RaiseError(const ISC_STATUS* status, const std::string& detail = "");
 // Raises EIBError when the status vector reports an error.
 inline void Check(const ISC_STATUS* status)
 {

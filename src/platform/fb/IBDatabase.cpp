@@ -3,9 +3,21 @@
 #include <algorithm>
 
 #include "platform/fb/FbClient.h"
+#include "platform/fb/LockFolder.h"
 #include "platform/fb/ParamBlock.h"
 
 namespace fb {
+
+namespace {
+
+// An attach or create that failed says which folder it may not write, if that is why.
+void CheckStart(const ISC_STATUS* status, const std::string& databaseName, bool creating)
+{
+    if (status[0] == 1 && status[1] != 0)
+        RaiseError(status, DescribeUnwritableFolders(databaseName, creating));
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- TIBDatabase
 
@@ -56,7 +68,7 @@ void TIBDatabase::Open()
     ISC_STATUS_ARRAY status;
     isc_db_handle handle = 0;
     api.isc_attach_database(status, 0, DatabaseName.c_str(), &handle, dpb.Size(), dpb.Data());
-    Check(status);
+    CheckStart(status, DatabaseName, false);
     handle_ = handle;
 }
 
@@ -81,7 +93,7 @@ void TIBDatabase::CreateDatabase(const std::string& createStatement)
     isc_tr_handle transaction = 0;
     Api().isc_dsql_execute_immediate(status, &handle, &transaction, 0, createStatement.c_str(),
                                      static_cast<unsigned short>(SQLDialect), nullptr);
-    Check(status);
+    CheckStart(status, DatabaseName, true);
     handle_ = handle;
 }
 

@@ -981,7 +981,7 @@ namespace {
 constexpr std::int64_t kMSecsPerDay = 86400000;
 
 // Days from 0001-01-01 (day 1) in the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(int y, int m, int d)
+constexpr std::int64_t DaysFromCivil(int y, int m, int d)
 {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -1004,7 +1004,8 @@ void CivilFromDays(std::int64_t z, int& y, int& m, int& d)
     y = static_cast<int>(yoe + era * 400 + (m <= 2));
 }
 
-const std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+// Constant-initialized, so that dates encode right while other units' statics are built.
+constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 
 // The day number and the milliseconds of the day; the fraction of a negative
 // value counts forward from its day like that of a positive one.

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 
+#include "platform/rtl/Abort.h"
 #include "platform/rtl/Thread.h"
 #include "platform/ui/Dialogs.h"
 
@@ -33,6 +34,13 @@ std::string ExceptionMessage(std::exception_ptr e)
 void HandleException(std::exception_ptr e) noexcept
 {
     try {
+        // An abort ends the operation, and that is all it says.
+        try {
+            if (e) std::rethrow_exception(e);
+        } catch (const rtl::EAbort&) {
+            return;
+        } catch (...) {
+        }
         if (handler())
             handler()(e);
         else

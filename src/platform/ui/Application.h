@@ -4,7 +4,8 @@
 // No exception may leave a Qt event handler: every handler of the windowing layer
 // runs its work through Guarded, which hands a failure to the exception handler.
 // The default handler shows the message in an error box captioned "Error"; the
-// program or a test may install its own.
+// program or a test may install its own. rtl::EAbort is dropped silently before any
+// handler sees it: it ends an operation without a message.
 #include <exception>
 #include <functional>
 #include <string>
@@ -15,7 +16,7 @@ using TExceptionHandler = std::function<void(std::exception_ptr)>;
 
 // Installs the handler; an empty one restores the default.
 void SetExceptionHandler(TExceptionHandler handler);
-// Passes a caught exception to the handler. Never throws.
+// Passes a caught exception to the handler (an EAbort to nobody). Never throws.
 void HandleException(std::exception_ptr e) noexcept;
 // The message of an exception ("Unknown exception" for one that is not std::exception).
 std::string ExceptionMessage(std::exception_ptr e);

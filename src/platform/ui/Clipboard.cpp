@@ -32,6 +32,17 @@ QClipboard* systemClipboard()
     return c;
 }
 
+bool& selectionMode()
+{
+    static bool selection = false;
+    return selection;
+}
+
+QClipboard::Mode mode()
+{
+    return selectionMode() && systemClipboard()->supportsSelection() ? QClipboard::Selection : QClipboard::Clipboard;
+}
+
 } // namespace
 
 TClipboardFormat RegisterClipboardFormat(const std::string& name)
@@ -67,6 +78,16 @@ TClipboard& Clipboard()
     return clipboard;
 }
 
+bool SelectionClipboardSupported()
+{
+    QClipboard* c = QGuiApplication::clipboard();
+    return c && c->supportsSelection();
+}
+
+TSelectionClipboardScope::TSelectionClipboardScope() : previous_(selectionMode()) { selectionMode() = true; }
+
+TSelectionClipboardScope::~TSelectionClipboardScope() { selectionMode() = previous_; }
+
 void TClipboard::Open()
 {
     if (openCount_++ == 0) emptied_ = false;
@@ -85,7 +106,7 @@ void TClipboard::Clear()
         emptied_ = true;
         return;
     }
-    systemClipboard()->clear();
+    systemClipboard()->clear(mode());
 }
 
 QMimeData* TClipboard::pendingData()
@@ -101,14 +122,14 @@ QMimeData* TClipboard::pendingData()
 void TClipboard::publish()
 {
     // The clipboard takes ownership of the data it is given.
-    systemClipboard()->setMimeData(pending_.release());
+    systemClipboard()->setMimeData(pending_.release(), mode());
 }
 
 bool TClipboard::HasFormat(TClipboardFormat format) const
 {
     const std::string mime = ClipboardFormatMimeType(format);
     if (openCount_ > 0 && pending_) return pending_->hasFormat(QString::fromStdString(mime));
-    const QMimeData* data = systemClipboard()->mimeData();
+    const QMimeData* data = systemClipboard()->mimeData(mode());
     return data && data->hasFormat(QString::fromStdString(mime));
 }
 
@@ -116,7 +137,7 @@ std::string TClipboard::GetAsBytes(TClipboardFormat format) const
 {
     if (format == CF_TEXT || format == CF_UNICODETEXT) return AsText();
     const QString mime = QString::fromStdString(ClipboardFormatMimeType(format));
-    const QMimeData* data = (openCount_ > 0 && pending_) ? pending_.get() : systemClipboard()->mimeData();
+    const QMimeData* data = (openCount_ > 0 && pending_) ? pending_.get() : systemClipboard()->mimeData(mode());
     if (!data || !data->hasFormat(mime)) return {};
     QByteArray bytes = data->data(mime);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -136,7 +157,7 @@ void TClipboard::SetAsBytes(TClipboardFormat format, const std::string& bytes)
 
 std::string TClipboard::AsText() const
 {
-    const QMimeData* data = (openCount_ > 0 && pending_) ? pending_.get() : systemClipboard()->mimeData();
+    const QMimeData* data = (openCount_ > 0 && pending_) ? pending_.get() : systemClipboard()->mimeData(mode());
     if (!data || !data->hasText()) return {};
     return FromQString(data->text());
 }

@@ -47,4 +47,22 @@ private:
 
 TClipboard& Clipboard();
 
+// Whether the platform has a selection clipboard (X11: the text last selected anywhere,
+// pasted with the middle mouse button).
+bool SelectionClipboardSupported();
+
+// While it lives, Clipboard() reads and writes the selection clipboard instead of the
+// clipboard (where the platform has one), so that a middle-click paste runs through
+// the same paste operation as Ctrl+V.
+class TSelectionClipboardScope {
+public:
+    TSelectionClipboardScope();
+    ~TSelectionClipboardScope();
+    TSelectionClipboardScope(const TSelectionClipboardScope&) = delete;
+    TSelectionClipboardScope& operator=(const TSelectionClipboardScope&) = delete;
+
+private:
+    bool previous_;
+};
+
 } // namespace ui

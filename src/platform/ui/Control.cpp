@@ -7,16 +7,21 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QPolygon>
+#include <QRegion>
 #include <QWheelEvent>
 #include <QWindow>
 
 #include "platform/rtl/Exception.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/Hints.h"
+#include "platform/ui/InputState.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Popup.h"
 #include "platform/ui/QtText.h"
+#include "platform/ui/Timer.h"
 
 namespace ui {
 
@@ -538,6 +543,35 @@ void TControl::CaptureCancelled()
 
 void TControl::CancelMode(TControl*) {}
 
+int TControl::HintShowPause(TPoint) { return HintSettings().Pause; }
+
+bool TControl::ShowHintAt(THintInfo& info) { return !info.HintStr.empty(); }
+
+bool SendDialogChar(TControl* root, char key)
+{
+    if (!root || !root->isVisible() || !root->isEnabled()) return false;
+    if (root->DialogChar(key)) return true;
+    for (QObject* o : root->children())
+        if (auto* c = dynamic_cast<TControl*>(o); c && !c->isWindow() && SendDialogChar(c, key)) return true;
+    return false;
+}
+
+// ---- window region ----
+
+void TControl::SetWindowRgn(const std::vector<TPoint>& polygon)
+{
+    QPolygon p;
+    for (const TPoint& pt : polygon) p << QPoint(pt.X, pt.Y);
+    hasRegion_ = true;
+    setMask(QRegion(p));
+}
+
+void TControl::ClearWindowRgn()
+{
+    hasRegion_ = false;
+    clearMask();
+}
+
 void SendCancelMode(TControl* focused, TControl* sender)
 {
     if (focused) focused->CancelMode(sender);
@@ -564,6 +598,11 @@ bool TControl::forwardToCapture(QWidget*, QMouseEvent* e)
 void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bool(QEvent*)>& defaultEvent)
 {
     if (forwardToCapture(from, e)) return;
+    // A disabled control takes no mouse input.
+    if (!isEnabled()) {
+        e->accept();
+        return;
+    }
     QPointer<TControl> self(this);
     const TPoint p = toClient(from, e->position());
     TShiftState shift = ShiftStateOf(e->modifiers(), e->buttons());
@@ -572,6 +611,7 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
     switch (e->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
+        CancelHint();
         if (!cancelModeSent()) {
             TControl* focused = focusLostToPress() ? focusLostToPress().data() : FromWidget(QApplication::focusWidget());
             SendCancelMode(focused, this);
@@ -594,6 +634,7 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
     case QEvent::MouseMove:
         if (inner) defaultEvent(e);
         MouseMove(shift, p.X, p.Y);
+        if (self) HintMouseMove(this, p);
         break;
     case QEvent::MouseButtonRelease: {
         if (inner) defaultEvent(e);
@@ -703,8 +744,9 @@ bool TControl::handleShortcutOverride(QKeyEvent* e)
 bool TControl::handleKey(QKeyEvent* e, const std::function<bool(QEvent*)>& defaultEvent)
 {
     QPointer<TControl> self(this);
+    if (e->type() == QEvent::KeyPress) CancelHint();
     Word key = VirtualKeyOf(*e);
-    TShiftState shift = ShiftStateOf(e->modifiers(), QGuiApplication::mouseButtons());
+    TShiftState shift = ShiftStateOf(e->modifiers()) | MouseButtonsState();
     const Word original = key;
     e->accept();
     if (e->type() == QEvent::KeyRelease) {
@@ -743,6 +785,10 @@ bool TControl::handleKey(QKeyEvent* e, const std::function<bool(QEvent*)>& defau
         if (!self || key == 0) return true;
     }
     char ch = key == original ? CharOf(*e) : 0;
+    if (ch != 0 && (shift & ssAlt) && !(shift & ssCtrl) && form) {
+        if (SendDialogChar(form, ch)) return true;
+        if (!self) return true;
+    }
     bool charChanged = false;
     if (ch != 0) {
         const char before = ch;
@@ -817,27 +863,26 @@ bool TControl::deliverPosted(std::uint64_t serial)
 
 void TControl::SetTimer(int id, int intervalMs)
 {
-    KillTimer(id);
-    timers_[id] = startTimer(std::max(0, intervalMs));
+    auto& slot = timers_[id];
+    if (!slot) slot = std::make_unique<TTimerSlot>([this, id] { TimerTick(id); });
+    slot->Start(intervalMs);
 }
 
 void TControl::KillTimer(int id)
 {
     auto it = timers_.find(id);
-    if (it == timers_.end()) return;
-    killTimer(it->second);
-    timers_.erase(it);
+    if (it != timers_.end()) it->second->Stop();
 }
 
-void TControl::timerEvent(QTimerEvent* e)
+bool TControl::TimerActive(int id) const
 {
-    for (const auto& [id, qtId] : timers_)
-        if (qtId == e->timerId()) {
-            const int which = id;
-            Guarded([&] { TimerTick(which); });
-            return;
-        }
-    QWidget::timerEvent(e);
+    auto it = timers_.find(id);
+    return it != timers_.end() && it->second->Active();
+}
+
+int TControl::TimerInterval(int id) const
+{
+    return TimerActive(id) ? timers_.at(id)->Interval() : 0;
 }
 
 void TControl::Release() { deleteLater(); }
@@ -857,7 +902,10 @@ unsigned long GetMessageTime() { return lastInputTime(); }
 bool TControl::dispatch(QWidget* from, QEvent* e, const std::function<bool(QEvent*)>& defaultEvent)
 {
     const bool inner = from != this;
-    if (e->isInputEvent()) lastInputTime() = static_cast<unsigned long>(static_cast<QInputEvent*>(e)->timestamp());
+    if (e->isInputEvent()) {
+        lastInputTime() = static_cast<unsigned long>(static_cast<QInputEvent*>(e)->timestamp());
+        TrackInputState(*static_cast<QInputEvent*>(e));
+    }
     switch (e->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -884,18 +932,15 @@ bool TControl::dispatch(QWidget* from, QEvent* e, const std::function<bool(QEven
         return defaultEvent(e);
     case QEvent::Leave:
         if (!inner) {
-            CancelControlHint();
+            CancelHintFor(this);
             MouseLeave();
         }
         return defaultEvent(e);
     case QEvent::ContextMenu:
         return handleContextMenu(static_cast<QContextMenuEvent*>(e));
     case QEvent::ToolTip:
-        if (showHint_ && !hint_.empty()) {
-            ActivateControlHint(this, static_cast<QHelpEvent*>(e)->globalPos());
-            return true;
-        }
-        return defaultEvent(e);
+        // Hints come from the hint machinery (Hints.h), not from Qt's tool tips.
+        return true;
     default:
         if (e->type() == kPostedMessage) {
             deliverPosted(static_cast<TPostedEvent*>(e)->Serial);

@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QPointer>
 #include <QWidget>
@@ -38,6 +39,8 @@ namespace ui {
 
 class TControl;
 class TForm;
+class TTimerSlot;
+struct THintInfo;
 
 using rtl::TObject;
 using rtl::TNotifyEvent;
@@ -56,6 +59,9 @@ enum : unsigned {
 
 // Tells the focused control that sender was pressed (see TControl::CancelMode).
 void SendCancelMode(TControl* focused, TControl* sender);
+// Offers an accelerator character to root and every shown, enabled control inside it
+// (TControl::DialogChar) until one takes it; true when one did.
+bool SendDialogChar(TControl* root, char key);
 // The time stamp (ms) of the input event being handled, or of the last one handled;
 // double-click tests compare two of them.
 unsigned long GetMessageTime();
@@ -133,6 +139,15 @@ public:
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool v);
 
+    // ---- hints (Hints.h): asked of the control under the pointer
+    // Whether the pointer over this control brings hints (default: ShowHint).
+    virtual bool WantsHints() const { return showHint_; }
+    // The pause before the hint at client point p shows; 0 shows it at once.
+    virtual int HintShowPause(TPoint p);
+    // Fills or changes the hint for info.CursorPos (info comes with the control's Hint,
+    // its client rectangle and a place below the pointer); false shows none.
+    virtual bool ShowHintAt(THintInfo& info);
+
     // ---- caption, hint, cursor, popup menu
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& text);
@@ -152,6 +167,12 @@ public:
     virtual bool Focused() const;
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v);
+
+    // ---- window region: the control shows, and takes the mouse, only inside it
+    // Points in window coordinates (the control's own, border included).
+    void SetWindowRgn(const std::vector<TPoint>& polygon);
+    void ClearWindowRgn();
+    bool HasWindowRgn() const { return hasRegion_; }
 
     // ---- mouse capture: while set, every mouse event of the program's controls comes here
     bool MouseCapture() const { return CaptureControl() == this; }
@@ -177,7 +198,9 @@ public:
     // ---- window timers: TimerTick(id) every interval until KillTimer; setting an id again restarts it
     void SetTimer(int id, int intervalMs);
     void KillTimer(int id);
-    bool TimerActive(int id) const { return timers_.count(id) != 0; }
+    bool TimerActive(int id) const;
+    // The interval a running timer was set with; 0 when it does not run.
+    int TimerInterval(int id) const;
 
     // Frees the control once the current event is done.
     void Release();
@@ -228,6 +251,10 @@ protected:
     // focus, delivered before the press moves the focus (CM_CANCELMODE).
     virtual void CancelMode(TControl* sender);
     friend void SendCancelMode(TControl* focused, TControl* sender);
+    // An accelerator: Alt with a character that no control's KeyDown took is offered to
+    // the form's controls (CM_DIALOGCHAR); true when this control used it.
+    virtual bool DialogChar(char /*key*/) { return false; }
+    friend bool SendDialogChar(TControl* root, char key);
     // The capture was taken away (WM_CANCELMODE); the default releases it.
     virtual void CaptureCancelled();
     virtual void TimerTick(int /*id*/) {}
@@ -254,7 +281,6 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
-    void timerEvent(QTimerEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
@@ -299,10 +325,11 @@ private:
     bool tabStop_ = false;
     bool clickPending_ = false;
     TCanvas canvas_;
-    std::map<int, int> timers_;  // id -> Qt timer id
+    std::map<int, std::unique_ptr<TTimerSlot>> timers_;
     std::deque<TPosted> posted_;
     std::uint64_t nextSerial_ = 1;
     bool settingGeometry_ = false;
+    bool hasRegion_ = false;
 };
 
 } // namespace ui

@@ -1,15 +1,45 @@
 #include "platform/ui/EditBase.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/InputState.h"
+#include "platform/ui/Metrics.h"
 #include "platform/ui/QtText.h"
 
 namespace ui {
+
+namespace {
+
+// A style that draws no text caret (the caret width is 0), for boxes whose caret is hidden.
+QStyle* caretlessStyle()
+{
+    class TCaretlessStyle : public QProxyStyle {
+    public:
+        int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+        {
+            if (metric == PM_TextCursorWidth) return 0;
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    };
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new TCaretlessStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+} // namespace
 
 // The text box: hands every event to its control first.
 class TCustomEdit::TEditWindow : public QLineEdit {
@@ -26,6 +56,11 @@ public:
 
 protected:
     bool event(QEvent* e) override { return owner_ ? owner_->editWindowEvent(e) : QLineEdit::event(e); }
+    void paintEvent(QPaintEvent* e) override
+    {
+        if (owner_ && owner_->PaintUnfocusedText(this, hasFocus())) return;
+        QLineEdit::paintEvent(e);
+    }
 
 private:
     TCustomEdit* owner_;
@@ -40,11 +75,13 @@ TCustomEdit::TCustomEdit(TControl* parent) : TControl(parent), window_(new TEdit
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::IBeamCursor);
     window_->setMaxLength(32767);
+    window_->setAcceptDrops(false);
+    window_->setDragEnabled(false);
     QObject::connect(window_, &QLineEdit::textChanged, this, [this] { Guarded([this] { Change(); }); });
     SetBounds(Left(), Top(), 121, 21);
     window_->show();
     applyPalette();
-    placeEditWindow();
+    PlaceTextBoxes();
 }
 
 TCustomEdit::~TCustomEdit()
@@ -57,13 +94,23 @@ QLineEdit* TCustomEdit::EditWindow() const { return window_; }
 
 bool TCustomEdit::editWindowEvent(QEvent* e)
 {
+    if (FilterBoxEvent(window_, e)) return true;
     return InnerWidgetEvent(window_, e, [this](QEvent* ev) { return editDefaultEvent(ev); });
 }
 
-int TCustomEdit::roomLeft() const
+int TCustomEdit::RoomLeft(int textLength, int selectedLength) const
 {
     if (maxLength_ == 0) return INT_MAX;
-    return std::max(0, maxLength_ - static_cast<int>(window_->text().size()) + static_cast<int>(window_->selectedText().size()));
+    return std::max(0, maxLength_ - textLength + selectedLength);
+}
+
+bool TCustomEdit::CanChangeText() { return !ReadOnly() && EditCanModify(); }
+
+bool TCustomEdit::KeyDeletesText(const QKeyEvent& k)
+{
+    return k.key() == Qt::Key_Backspace || k.key() == Qt::Key_Delete || k.matches(QKeySequence::DeleteStartOfWord)
+        || k.matches(QKeySequence::DeleteEndOfWord) || k.matches(QKeySequence::DeleteEndOfLine)
+        || k.matches(QKeySequence::DeleteCompleteLine);
 }
 
 bool TCustomEdit::ClipboardShortcut(const QKeyEvent& k)
@@ -76,6 +123,58 @@ bool TCustomEdit::ClipboardShortcut(const QKeyEvent& k)
     return true;
 }
 
+bool TCustomEdit::FilterBoxEvent(QWidget* box, QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::InputMethod: {
+        auto* im = static_cast<QInputMethodEvent*>(e);
+        const QString commit = im->commitString();
+        if (commit.isEmpty() && im->replacementLength() == 0) return false;  // composing: the box shows it
+        // The committed characters are typed one by one, through KeyPress; the
+        // composition that goes on (if any) is left to the box.
+        QPointer<TCustomEdit> self(this);
+        Guarded([&] {
+            for (QChar c : commit) {
+                if (const char ch = FromQChar(c)) TypeChar(ch);
+                if (!self) return;
+            }
+        });
+        if (!self) return true;
+        QInputMethodEvent rest(im->preeditString(), im->attributes());
+        QCoreApplication::sendEvent(box, &rest);
+        return true;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        // Dropped text would enter around every hook: the box takes no drops.
+        e->ignore();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+        auto* m = static_cast<QMouseEvent*>(e);
+        if (m->button() != Qt::MiddleButton) return false;
+        // The hooks see the button; the box never does (it would paste the X11
+        // selection itself). A release pastes the selection through PasteFromClipboard.
+        const bool release = e->type() == QEvent::MouseButtonRelease;
+        const QPoint at = m->position().toPoint();
+        InnerWidgetEvent(box, e, [](QEvent*) { return true; });
+        if (release && box->rect().contains(at) && SelectionClipboardSupported()) {
+            Guarded([&] {
+                if (!Focused() && CanFocus()) SetFocus();
+                PlaceCaretAt(box, at);
+                TSelectionClipboardScope selection;
+                PasteFromClipboard();
+            });
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 // What the text box itself does with an event that passed the control's hooks.
 bool TCustomEdit::editDefaultEvent(QEvent* e)
 {
@@ -83,14 +182,50 @@ bool TCustomEdit::editDefaultEvent(QEvent* e)
         auto* k = static_cast<QKeyEvent*>(e);
         if (ClipboardShortcut(*k)) return true;
         const QString text = k->text();
-        if (!text.isEmpty() && text.at(0).isPrint() && roomLeft() == 0) return true;
+        if (!text.isEmpty() && text.at(0).isPrint()) {
+            std::string typed;
+            for (QChar c : text)
+                if (const char ch = FromQChar(c)) typed += ch;
+            if (!typed.empty()) InsertTyped(typed);
+            return true;
+        }
+        if (KeyDeletesText(*k) && (!BoxEditsFreely() || !CanChangeText())) return true;
     }
     return window_->BaseEvent(e);
 }
 
+void TCustomEdit::PlaceCaretAt(QWidget* box, const QPoint& pos)
+{
+    if (box == window_) window_->setCursorPosition(window_->cursorPositionAt(pos));
+}
+
+void TCustomEdit::TypeChar(char ch)
+{
+    KeyPress(ch);
+    if (ch != 0) InsertTyped(std::string(1, ch));
+}
+
+void TCustomEdit::InsertTyped(const std::string& text)
+{
+    if (text.empty() || !CanChangeText()) return;
+    if (text == "\b") {
+        if (window_->hasSelectedText())
+            window_->del();
+        else
+            window_->backspace();
+        return;
+    }
+    std::string typed;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 32) typed += c;
+    const int room = RoomLeft(static_cast<int>(window_->text().size()), static_cast<int>(window_->selectedText().size()));
+    if (static_cast<int>(typed.size()) > room) typed.resize(static_cast<std::size_t>(room));
+    if (!typed.empty()) window_->insert(ToQString(ApplyCase(typed)));
+}
+
 // ---- text and selection ----
 
-std::string TCustomEdit::applyCase(const std::string& s) const
+std::string TCustomEdit::ApplyCase(const std::string& s) const
 {
     switch (charCase_) {
     case ecUpperCase: return rtl::AnsiUpperCase(s);
@@ -104,7 +239,7 @@ std::string TCustomEdit::Text() const { return FromQString(window_->text()); }
 
 void TCustomEdit::SetText(const std::string& text)
 {
-    const QString q = ToQString(applyCase(text));
+    const QString q = ToQString(ApplyCase(text));
     if (q == window_->text()) return;
     window_->setText(q);
 }
@@ -130,7 +265,7 @@ void TCustomEdit::SetSelLength(int v)
 
 std::string TCustomEdit::SelText() const { return FromQString(window_->selectedText()); }
 
-void TCustomEdit::SetSelText(const std::string& text) { window_->insert(ToQString(applyCase(text))); }
+void TCustomEdit::SetSelText(const std::string& text) { window_->insert(ToQString(ApplyCase(text))); }
 
 void TCustomEdit::SelectAll() { window_->selectAll(); }
 
@@ -170,8 +305,54 @@ void TCustomEdit::SetPasswordChar(char c)
 void TCustomEdit::SetTextAlignment(TAlignment a)
 {
     alignment_ = a;
-    Qt::Alignment h = a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
-    window_->setAlignment(h | Qt::AlignVCenter);
+    const Qt::Alignment h = a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+    window_->setAlignment(h | (window_->alignment() & Qt::AlignVertical_Mask));
+}
+
+// ---- caret, height and the unfocused text ----
+
+void TCustomEdit::SetCaretVisible(bool v)
+{
+    if (caretVisible_ == v) return;
+    caretVisible_ = v;
+    UpdateCaret();
+}
+
+void TCustomEdit::UpdateCaret() { window_->setStyle(caretVisible_ ? nullptr : caretlessStyle()); }
+
+int TCustomEdit::FontHeight() const { return QFontMetrics(Font().ToQFont()).height(); }
+
+void TCustomEdit::SetAutoSize(bool v)
+{
+    if (autoSize_ == v) return;
+    autoSize_ = v;
+    if (v && BorderStyle() == bsSingle) AdjustHeight();
+}
+
+void TCustomEdit::AdjustHeight()
+{
+    SetHeight(FontHeight() + (Ctl3D() ? 8 : 6) * Metrics().BorderHeight);
+}
+
+bool TCustomEdit::UnfocusedText(std::string&) const { return false; }
+
+void TCustomEdit::UpdateUnfocusedText() { window_->update(); }
+
+bool TCustomEdit::PaintUnfocusedText(QWidget* surface, bool boxFocused)
+{
+    if (boxFocused) return false;
+    std::string text;
+    bool shown = false;
+    Guarded([&] { shown = UnfocusedText(text); });
+    if (!shown) return false;
+    QPainter p(surface);
+    p.fillRect(surface->rect(), ToQColor(Color()));
+    p.setFont(Font().ToQFont());
+    p.setPen(ToQColor(isEnabled() ? Font().Color() : clGrayText));
+    // Where the box itself puts its text: inside its margins and 2 pixels in.
+    const QRect r = surface->rect().adjusted(leftMargin_ + 2, 1, -(rightMargin_ + 2), -1);
+    p.drawText(r, static_cast<int>(window_->alignment()) | Qt::TextSingleLine, ToQString(text));
+    return true;
 }
 
 // ---- layout ----
@@ -182,7 +363,7 @@ void TCustomEdit::SetEditRect(const TRect& r)
 {
     editRectSet_ = !r.IsEmpty();
     editRect_ = r;
-    placeEditWindow();
+    PlaceTextBoxes();
 }
 
 void TCustomEdit::SetMargins(int left, int right)
@@ -192,7 +373,7 @@ void TCustomEdit::SetMargins(int left, int right)
     window_->setTextMargins(left, 0, right, 0);
 }
 
-void TCustomEdit::placeEditWindow()
+void TCustomEdit::PlaceTextBoxes()
 {
     const TRect r = EditRect();
     const TPoint off = ClientOffset();
@@ -204,7 +385,7 @@ void TCustomEdit::SetEditWindowVisible(bool v) { window_->setVisible(v); }
 void TCustomEdit::Resize()
 {
     TControl::Resize();
-    placeEditWindow();
+    PlaceTextBoxes();
 }
 
 void TCustomEdit::applyPalette()
@@ -224,6 +405,7 @@ void TCustomEdit::FontChanged()
     TControl::FontChanged();
     window_->setFont(Font().ToQFont());
     applyPalette();
+    if (autoSize_ && BorderStyle() == bsSingle) AdjustHeight();
 }
 
 void TCustomEdit::ColorChanged()
@@ -246,7 +428,7 @@ bool TCustomEdit::Focused() const { return window_->hasFocus(); }
 
 void TCustomEdit::DoEnter()
 {
-    if (autoSelect_ && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) SelectAll();
+    if (autoSelect_ && !(MouseButtonsState() & ssLeft)) SelectAll();
     TControl::DoEnter();
 }
 
@@ -267,13 +449,13 @@ void TCustomEdit::Change()
 
 void TCustomEdit::PasteFromClipboard()
 {
-    if (ReadOnly()) return;
+    if (!CanChangeText()) return;
     std::string text = Clipboard().AsText();
     // A single-line box takes the first line only.
     if (auto eol = text.find_first_of("\r\n"); eol != std::string::npos) text.resize(eol);
-    const int room = roomLeft();
+    const int room = RoomLeft(static_cast<int>(window_->text().size()), static_cast<int>(window_->selectedText().size()));
     if (static_cast<int>(text.size()) > room) text.resize(static_cast<std::size_t>(room));
-    window_->insert(ToQString(applyCase(text)));
+    window_->insert(ToQString(ApplyCase(text)));
 }
 
 void TCustomEdit::CopyToClipboard()
@@ -284,16 +466,19 @@ void TCustomEdit::CopyToClipboard()
 
 void TCustomEdit::CutToClipboard()
 {
-    if (ReadOnly() || passwordChar_ != 0 || !window_->hasSelectedText()) return;
+    if (passwordChar_ != 0 || !window_->hasSelectedText() || !CanChangeText()) return;
     Clipboard().SetAsText(SelText());
     window_->insert(QString());
 }
 
-void TCustomEdit::Undo() { window_->undo(); }
+void TCustomEdit::Undo()
+{
+    if (CanChangeText()) window_->undo();
+}
 
 void TCustomEdit::ClearText()
 {
-    if (!ReadOnly()) window_->insert(QString());
+    if (CanChangeText()) window_->insert(QString());
 }
 
 } // namespace ui

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/StdControls.h"
 
 namespace ui {
 
@@ -77,7 +80,107 @@ void TForm::closeEvent(QCloseEvent* e)
 void TForm::showEvent(QShowEvent* e)
 {
     TControl::showEvent(e);
-    Guarded([&] { DoShow(); });
+    Guarded([&] {
+        applyPosition();
+        DoShow();
+    });
+}
+
+void TForm::applyPosition()
+{
+    if (WindowState() != wsNormal) return;
+    TRect area;
+    switch (position_) {
+    case poScreenCenter: {
+        QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        const QRect g = screen->geometry();
+        area = Bounds(g.x(), g.y(), g.width(), g.height());
+        break;
+    }
+    case poDesktopCenter: {
+        QRect g;
+        for (QScreen* s : QGuiApplication::screens()) g |= s->geometry();
+        area = Bounds(g.x(), g.y(), g.width(), g.height());
+        break;
+    }
+    case poMainFormCenter:
+    case poOwnerFormCenter: {
+        QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        if (!owner) return;
+        const QRect g = owner->frameGeometry();
+        area = Bounds(g.x(), g.y(), g.width(), g.height());
+        break;
+    }
+    case poDesigned:
+    case poDefault:
+        return;
+    }
+    SetBounds(area.Left + (area.Width() - Width()) / 2, area.Top + (area.Height() - Height()) / 2, Width(), Height());
+}
+
+void TForm::SetFormStyle(TFormStyle v)
+{
+    if (v == formStyle_) return;
+    formStyle_ = v;
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, v == fsStayOnTop);
+    // Changing a window's flags hides it; it comes back as it was.
+    if (shown) show();
+}
+
+TWindowState TForm::WindowState() const
+{
+    const Qt::WindowStates s = windowState();
+    if (s & Qt::WindowMinimized) return wsMinimized;
+    if (s & (Qt::WindowMaximized | Qt::WindowFullScreen)) return wsMaximized;
+    return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState v)
+{
+    if (v == WindowState()) return;
+    if (v != wsNormal && !normalBoundsSet_) {
+        normalBounds_ = BoundsRect();
+        normalBoundsSet_ = true;
+    }
+    Qt::WindowStates s = windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    if (v == wsMinimized) s |= Qt::WindowMinimized;
+    else if (v == wsMaximized) s |= Qt::WindowMaximized;
+    setWindowState(s);
+}
+
+TRect TForm::NormalBounds() const { return WindowState() == wsNormal || !normalBoundsSet_ ? BoundsRect() : normalBounds_; }
+
+void TForm::SetNormalBounds(const TRect& r)
+{
+    if (WindowState() == wsNormal) {
+        SetBoundsRect(r);
+        return;
+    }
+    normalBounds_ = r;
+    normalBoundsSet_ = true;
+}
+
+void TForm::changeEvent(QEvent* e)
+{
+    TControl::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange) return;
+    Guarded([&] {
+        if (WindowState() != wsNormal) {
+            // A state the window manager chose: the bounds it leaves are the normal ones.
+            if (!normalBoundsSet_) {
+                const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+                normalBounds_ = Bounds(g.x(), g.y(), g.width(), g.height());
+                normalBoundsSet_ = true;
+            }
+            return;
+        }
+        if (normalBoundsSet_) {
+            normalBoundsSet_ = false;
+            SetBoundsRect(normalBounds_);
+        }
+    });
 }
 
 void TForm::hideEvent(QHideEvent* e)
@@ -102,12 +205,38 @@ void TForm::SetActiveControl(TControl* control)
     if (control) control->SetFocus();
 }
 
+namespace {
+// The shown, enabled push buttons of the form, in the order of its controls.
+void collectButtons(TControl* c, std::vector<TButton*>& out)
+{
+    for (int i = 0; i < c->ControlCount(); ++i) {
+        TControl* child = c->Controls(i);
+        if (child->isWindow() || !child->isVisible() || !child->isEnabled()) continue;
+        if (auto* b = dynamic_cast<TButton*>(child)) out.push_back(b);
+        collectButtons(child, out);
+    }
+}
+} // namespace
+
 bool TForm::DialogKey(Word key, TShiftState shift)
 {
     if (key == VK_TAB && !(shift & (ssCtrl | ssAlt))) {
         focusNextPrevChild(!(shift & ssShift));
         return true;
     }
+    if ((key != VK_RETURN && key != VK_ESCAPE) || (shift & (ssShift | ssCtrl | ssAlt))) return false;
+    if (key == VK_RETURN)
+        if (auto* focused = dynamic_cast<TButton*>(ActiveControl())) {
+            focused->Click();
+            return true;
+        }
+    std::vector<TButton*> buttons;
+    collectButtons(this, buttons);
+    for (TButton* b : buttons)
+        if (key == VK_RETURN ? b->Default() : b->Cancel()) {
+            b->Click();
+            return true;
+        }
     return false;
 }
 

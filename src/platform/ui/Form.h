@@ -1,6 +1,8 @@
 #pragma once
 // A top-level window: caption, show and close with their events, modal showing with a
-// modal result, key preview, and the dialog keys (Enter, Esc, Tab) that no control kept.
+// modal result, key preview, the dialog keys (Enter, Esc, Tab) that no control kept and
+// the Alt accelerators of its controls; where it first appears (Position), staying on
+// top, its window state and the bounds it returns to from a maximized or minimized state.
 #include <QEventLoop>
 #include <QPointer>
 
@@ -9,6 +11,9 @@
 namespace ui {
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TFormStyle { fsNormal, fsStayOnTop };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using TCloseEvent = rtl::Delegate<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = rtl::Delegate<void(TObject* Sender, bool& CanClose)>;
@@ -32,8 +37,22 @@ public:
     TControl* ActiveControl() const;
     void SetActiveControl(TControl* control);
 
+    // Applied each time the form is shown: centred on the screen under the form (the
+    // primary one at first), on the whole desktop, or on the owning form.
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition v) { position_ = v; }
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle v);
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState v);
+    // The bounds of the normal state, also while maximized or minimized; setting them then
+    // changes only where the form returns to.
+    TRect NormalBounds() const;
+    void SetNormalBounds(const TRect& r);
+
     // A key no control kept (Enter, Esc, Tab); true when the form used it. Tab moves
-    // the focus unless overridden.
+    // the focus; Enter clicks the focused push button, else the Default one; Esc clicks
+    // the Cancel button.
     virtual bool DialogKey(Word key, TShiftState shift);
     // With KeyPreview, every key pressed on the form's controls comes here first.
     void PreviewKeyDown(Word& key, TShiftState shift) { KeyDown(key, shift); }
@@ -47,11 +66,18 @@ protected:
     virtual void DoShow();
     virtual void DoHide();
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
 
 private:
+    void applyPosition();
+
     bool keyPreview_ = false;
+    TPosition position_ = poDesigned;
+    TFormStyle formStyle_ = fsNormal;
+    TRect normalBounds_;
+    bool normalBoundsSet_ = false;  // set while not in the normal state
     TModalResult modalResult_ = mrNone;
     QEventLoop* loop_ = nullptr;
     bool closing_ = false;

@@ -224,6 +224,19 @@ protected:
     virtual void ColumnMoved(int fromIndex, int toIndex);
     // Moves a column with its width and tab stop; the current cell follows it.
     void MoveColumn(int fromIndex, int toIndex);
+    // Starts sizing column or row index (gsColSizing or gsRowSizing) as a press on its line
+    // does: the mouse is captured and the sizing line shows at sizingPos (the line's first
+    // pixel), the pointer standing sizingOfs pixels before it; the release (MouseUp)
+    // applies it.
+    void BeginSizing(TGridState state, int index, int sizingPos, int sizingOfs);
+    // Starts moving column index (gsColMoving) as a press on its fixed cell does; the
+    // release over another column moves it there.
+    void BeginColumnMoving(int index);
+    // The column or row being sized and the pointer's distance from its line.
+    int SizingIndex() const { return sizingIndex_; }
+    int SizingOffset() const { return sizingOfs_; }
+    // The column being moved, -1 when none is.
+    int MovingIndex() const { return gridState_ == gsColMoving ? moveIndex_ : -1; }
     // Ends a sizing or moving in progress without applying it.
     void CancelGridState();
     // The line shown while sizing (a column's right edge or a row's bottom edge); -1 none.

@@ -268,11 +268,7 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
         int index = -1, pos = 0, ofs = 0;
         CalcSizingState(x, y, info, state, index, pos, ofs);
         if (state != gsNormal) {
-            gridState_ = state;
-            sizingIndex_ = index;
-            sizingOfs_ = ofs;
-            SetMouseCapture(true);
-            ShowSizingLine(state, pos);
+            BeginSizing(state, index, pos, ofs);
         } else {
             const TGridCoord cell = MouseCoord(x, y);
             if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
@@ -285,14 +281,32 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
                 }
                 startSelecting();
             } else if ((options_ & goColMoving) && cell.X >= fixedCols_ && cell.Y >= 0 && cell.Y < fixedRows_) {
-                gridState_ = gsColMoving;
-                moveIndex_ = movePos_ = cell.X;
-                SetMouseCapture(true);
-                SetTimer(ScrollTimerId, ScrollTimerInterval);
+                BeginColumnMoving(cell.X);
             }
         }
     }
     TControl::MouseDown(button, shift, x, y);
+}
+
+void TCustomGrid::BeginSizing(TGridState state, int index, int sizingPos, int sizingOfs)
+{
+    const int count = state == gsColSizing ? colCount_ : rowCount_;
+    if ((state != gsColSizing && state != gsRowSizing) || index < 0 || index >= count)
+        throw EInvalidGridOperation("Grid index out of range");
+    gridState_ = state;
+    sizingIndex_ = index;
+    sizingOfs_ = sizingOfs;
+    SetMouseCapture(true);
+    ShowSizingLine(state, sizingPos);
+}
+
+void TCustomGrid::BeginColumnMoving(int index)
+{
+    if (index < 0 || index >= colCount_) throw EInvalidGridOperation("Grid index out of range");
+    gridState_ = gsColMoving;
+    moveIndex_ = movePos_ = index;
+    SetMouseCapture(true);
+    SetTimer(ScrollTimerId, ScrollTimerInterval);
 }
 
 void TCustomGrid::updateMovePos(int x, int y)

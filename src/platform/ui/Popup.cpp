@@ -11,15 +11,26 @@ constexpr int kHideTimer = 1;
 constexpr int kHintMargin = 2;
 } // namespace
 
-TPopupWindow::TPopupWindow(TControl* owner) : TControl(nullptr)
+void MakePopup(TControl* control, TControl* owner)
 {
     // A tool-tip type window is never activated, on any platform plug-in.
-    QWidget::setParent(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+    control->setParent(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                                   | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    control->setAttribute(Qt::WA_ShowWithoutActivating);
+    control->setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    if (owner) owner->InsertComponent(control);
+}
+
+void ShowPopupNoActivate(TControl* popup)
+{
+    if (!popup->isVisible()) popup->Show();
+    popup->raise();
+}
+
+TPopupWindow::TPopupWindow(TControl* owner) : TControl(nullptr)
+{
+    MakePopup(this, owner);
     setFocusPolicy(Qt::NoFocus);
-    if (owner) owner->InsertComponent(this);
 }
 
 void TPopupWindow::ShowAt(int left, int top)
@@ -28,11 +39,7 @@ void TPopupWindow::ShowAt(int left, int top)
     ShowNoActivate();
 }
 
-void TPopupWindow::ShowNoActivate()
-{
-    if (!isVisible()) Show();
-    raise();
-}
+void TPopupWindow::ShowNoActivate() { ShowPopupNoActivate(this); }
 
 THintWindow::THintWindow(TControl* owner) : TPopupWindow(owner)
 {
@@ -40,6 +47,8 @@ THintWindow::THintWindow(TControl* owner) : TPopupWindow(owner)
     Font().SetColor(clInfoText);
     SetBorderStyle(bsSingle);
     SetCtl3D(false);
+    setWindowFlag(Qt::WindowTransparentForInput);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 TRect THintWindow::CalcHintRect(int maxWidth, const std::string& text)
@@ -60,6 +69,7 @@ void THintWindow::ActivateHint(const TRect& r, const std::string& text)
     ShowNoActivate();
     Invalidate();
     if (HidePause > 0) SetTimer(kHideTimer, HidePause);
+    else KillTimer(kHideTimer);
 }
 
 void THintWindow::Paint()
@@ -90,19 +100,6 @@ THintWindow& ControlHintWindow()
 {
     if (!controlHint()) controlHint() = new THintWindow(nullptr);
     return *controlHint();
-}
-
-void ActivateControlHint(TControl* control, const QPoint& globalPos)
-{
-    THintWindow& hint = ControlHintWindow();
-    TRect r = hint.CalcHintRect(300, control->Hint());
-    r.Offset(globalPos.x(), globalPos.y() + 20);
-    hint.ActivateHint(r, control->Hint());
-}
-
-void CancelControlHint()
-{
-    if (controlHint() && controlHint()->isVisible()) controlHint()->ReleaseHint();
 }
 
 } // namespace ui

@@ -8,6 +8,12 @@
 
 namespace ui {
 
+// Makes a control of any kind (a list box, a calendar) a top-level pop-up that never
+// takes activation, as TPopupWindow is; owned by owner when one is given.
+void MakePopup(TControl* control, TControl* owner);
+// Shows a pop-up without activating it, above the other windows.
+void ShowPopupNoActivate(TControl* popup);
+
 class TPopupWindow : public TControl {
 public:
     explicit TPopupWindow(TControl* owner = nullptr);
@@ -17,7 +23,8 @@ public:
     void ShowNoActivate();
 };
 
-// A hint: the text on the info colour in a thin frame. Hides itself after HidePause ms.
+// A hint: the text on the info colour in a thin frame. Hides itself after HidePause ms
+// (0: stays). The pointer passes through it to what lies below.
 class THintWindow : public TPopupWindow {
 public:
     explicit THintWindow(TControl* owner = nullptr);
@@ -35,9 +42,6 @@ protected:
     void TimerTick(int id) override;
 };
 
-// The hint of a control under the mouse (ShowHint with a Hint), below the pointer.
-void ActivateControlHint(TControl* control, const QPoint& globalPos);
-void CancelControlHint();
 // The window that shows control hints (created on first use).
 THintWindow& ControlHintWindow();
 

@@ -5,6 +5,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Themes.h"
 
 namespace ui {
@@ -128,15 +129,17 @@ void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     if (button != mbLeft || !dragging_) return;
     dragging_ = false;
     const bool inside = ClientRect().Contains({x, y});
+    const bool click = inside && !NoClickOnRelease;
+    NoClickOnRelease = false;
     if (groupIndex_ == 0) {
         SetState(bsUp);
-    } else if (inside) {
+    } else if (click) {
         SetDown(!down_);
         SetState(down_ ? bsExclusive : bsUp);
     } else {
         SetState(down_ ? bsExclusive : bsUp);
     }
-    if (inside) Click();
+    if (click) Click();
 }
 
 void TSpeedButton::MouseEnter()
@@ -207,7 +210,7 @@ void TSpeedButton::Paint()
             textRect.Left = g.Right;
         }
         c.Font().Assign(Font());
-        c.Font().SetColor(Enabled() ? clBtnText : clGrayText);
+        c.Font().SetColor(Enabled() ? Font().Color() : clGrayText);
         c.Brush().SetStyle(bsClear);
         c.DrawText(Caption(), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     } else {
@@ -424,6 +427,287 @@ void TShape::Paint()
     Canvas().Pen().Assign(pen_);
     Canvas().Brush().Assign(brush_);
     Canvas().Rectangle(ClientRect());
+}
+
+// ---- TLabel ----
+
+bool IsAccel(char key, const std::string& caption)
+{
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return rtl::AnsiUpperChar(caption[i + 1]) == rtl::AnsiUpperChar(key);
+    }
+    return false;
+}
+
+TLabel::TLabel(TControl* parent) : TControl(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    SetBounds(Left(), Top(), 65, 17);
+}
+
+void TLabel::SetFocusControl(TControl* control)
+{
+    if (control == focusControl_) return;
+    if (focusControl_) focusControl_->RemoveFreeNotification(this);
+    focusControl_ = control;
+    if (control) control->FreeNotification(this);
+}
+
+void TLabel::Notification(rtl::TComponent* component, rtl::TOperation operation)
+{
+    TControl::Notification(component, operation);
+    if (operation == rtl::opRemove && component == focusControl_) focusControl_ = nullptr;
+}
+
+void TLabel::SetShowAccelChar(bool v) { if (showAccelChar_ != v) { showAccelChar_ = v; adjustBounds(); Invalidate(); } }
+void TLabel::SetAlignment(TAlignment v) { if (alignment_ != v) { alignment_ = v; Invalidate(); } }
+void TLabel::SetLayout(TTextLayout v) { if (layout_ != v) { layout_ = v; Invalidate(); } }
+void TLabel::SetWordWrap(bool v) { if (wordWrap_ != v) { wordWrap_ = v; adjustBounds(); Invalidate(); } }
+void TLabel::SetAutoSize(bool v) { if (autoSize_ != v) { autoSize_ = v; adjustBounds(); } }
+
+void TLabel::SetTransparent(bool v)
+{
+    EraseBackground = !v;
+    Invalidate();
+}
+
+unsigned TLabel::textFormat() const
+{
+    unsigned f = DT_EXPANDTABS;
+    f |= wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
+    if (!showAccelChar_) f |= DT_NOPREFIX;
+    if (alignment_ == taRightJustify) f |= DT_RIGHT;
+    else if (alignment_ == taCenter) f |= DT_CENTER;
+    return f;
+}
+
+void TLabel::adjustBounds()
+{
+    if (!autoSize_) return;
+    TCanvas& c = Canvas();
+    c.Font().Assign(Font());
+    // Measuring draws nothing: a canvas without a painter is enough.
+    TRect r{0, 0, wordWrap_ ? Width() : 0, 0};
+    const std::string text = Caption().empty() ? std::string(" ") : Caption();
+    c.DrawText(text, r, textFormat() | DT_CALCRECT);
+    SetBounds(Left(), Top(), wordWrap_ ? Width() : r.Width(), r.Height());
+}
+
+void TLabel::TextChanged()
+{
+    TControl::TextChanged();
+    adjustBounds();
+}
+
+void TLabel::FontChanged()
+{
+    TControl::FontChanged();
+    adjustBounds();
+}
+
+void TLabel::Paint()
+{
+    TCanvas& c = Canvas();
+    c.Font().Assign(Font());
+    if (!Enabled()) c.Font().SetColor(clGrayText);
+    c.Brush().SetStyle(bsClear);
+    TRect r = ClientRect();
+    if (layout_ != tlTop) {
+        TRect measured = r;
+        c.DrawText(Caption(), measured, textFormat() | DT_CALCRECT);
+        const int room = r.Height() - measured.Height();
+        r.Top += layout_ == tlCenter ? room / 2 : room;
+    }
+    c.DrawText(Caption(), r, textFormat());
+}
+
+bool TLabel::DialogChar(char key)
+{
+    if (!showAccelChar_ || !IsAccel(key, Caption()) || !focusControl_ || !focusControl_->CanFocus()) return false;
+    focusControl_->SetFocus();
+    return true;
+}
+
+// ---- TButton ----
+
+TButton::TButton(TControl* parent) : TControl(parent)
+{
+    SetTabStop(true);
+    setFocusPolicy(Qt::StrongFocus);
+    SetBounds(Left(), Top(), 75, 25);
+}
+
+void TButton::SetDefault(bool v)
+{
+    if (default_ == v) return;
+    default_ = v;
+    Invalidate();
+}
+
+void TButton::Click()
+{
+    if (modalResult_ != mrNone)
+        if (TForm* form = ParentForm()) form->SetModalResult(modalResult_);
+    TControl::Click();
+}
+
+void TButton::setPressed(bool v)
+{
+    if (pressed_ == v) return;
+    pressed_ = v;
+    Invalidate();
+}
+
+bool TButton::active() const
+{
+    if (Focused()) return true;
+    if (!default_) return false;
+    TForm* form = ParentForm();
+    return !(form && dynamic_cast<TButton*>(form->ActiveControl()));
+}
+
+void TButton::Paint()
+{
+    TCanvas& c = Canvas();
+    TRect r = ClientRect();
+    if (active()) {
+        // The default frame: one dark line round the face.
+        c.Brush().SetColor(clWindowFrame);
+        c.FrameRect(r);
+        r.Inflate(-1, -1);
+    }
+    unsigned state = pressed_ ? tsPressed : tsNormal;
+    if (!Enabled()) state |= tsDisabled;
+    ThemeServices().DrawPart(c, tpPushButton, r, state);
+    TRect text = r.Inflated(-4, -4);
+    if (pressed_) text.Offset(1, 1);
+    c.Font().Assign(Font());
+    c.Font().SetColor(Enabled() ? Font().Color() : clGrayText);
+    c.Brush().SetStyle(bsClear);
+    c.DrawText(Caption(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (Focused()) c.DrawFocusRect(r.Inflated(-3, -3));
+}
+
+void TButton::KeyDown(Word& key, TShiftState shift)
+{
+    TControl::KeyDown(key, shift);
+    if (key == VK_SPACE && !(shift & (ssCtrl | ssAlt))) {
+        spaceDown_ = true;
+        setPressed(true);
+        key = 0;
+    }
+}
+
+void TButton::KeyUp(Word& key, TShiftState shift)
+{
+    TControl::KeyUp(key, shift);
+    if (key != VK_SPACE || !spaceDown_) return;
+    spaceDown_ = false;
+    setPressed(false);
+    key = 0;
+    Click();
+}
+
+void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (button == mbLeft && CanFocus() && !Focused()) SetFocus();
+    TControl::MouseDown(button, shift, x, y);
+    if (button != mbLeft) return;
+    mouseDown_ = true;
+    setPressed(true);
+}
+
+void TButton::MouseMove(TShiftState shift, int x, int y)
+{
+    TControl::MouseMove(shift, x, y);
+    if (mouseDown_) setPressed(ClientRect().Contains({x, y}));
+}
+
+void TButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (button == mbLeft) {
+        mouseDown_ = false;
+        setPressed(false);
+    }
+    TControl::MouseUp(button, shift, x, y);
+}
+
+void TButton::FocusIn(TControl* previous)
+{
+    TControl::FocusIn(previous);
+    Invalidate();
+}
+
+void TButton::FocusOut(TControl* next)
+{
+    TControl::FocusOut(next);
+    spaceDown_ = false;
+    setPressed(false);
+    Invalidate();
+}
+
+bool TButton::DialogChar(char key)
+{
+    if (!IsAccel(key, Caption()) || !CanFocus()) return false;
+    Click();
+    return true;
+}
+
+// ---- TPanel ----
+
+TPanel::TPanel(TControl* parent) : TControl(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    SetBounds(Left(), Top(), 185, 41);
+}
+
+void TPanel::SetBevelOuter(TBevelCut v) { if (bevelOuter_ != v) { bevelOuter_ = v; Invalidate(); } }
+void TPanel::SetBevelInner(TBevelCut v) { if (bevelInner_ != v) { bevelInner_ = v; Invalidate(); } }
+void TPanel::SetBevelWidth(int v) { v = std::max(1, v); if (bevelWidth_ != v) { bevelWidth_ = v; Invalidate(); } }
+void TPanel::SetBorderWidth(int v) { v = std::max(0, v); if (borderWidth_ != v) { borderWidth_ = v; Invalidate(); } }
+void TPanel::SetAlignment(TAlignment v) { if (alignment_ != v) { alignment_ = v; Invalidate(); } }
+
+TRect TPanel::InnerRect() const
+{
+    const int inset = (bevelOuter_ != bvNone ? bevelWidth_ : 0) + borderWidth_ + (bevelInner_ != bvNone ? bevelWidth_ : 0);
+    return ClientRect().Inflated(-inset, -inset);
+}
+
+void TPanel::Paint()
+{
+    TCanvas& c = Canvas();
+    TRect r = ClientRect();
+    // A bevel: width rings, light above and left, dark below and right (or reversed).
+    auto bevel = [&](TBevelCut cut) {
+        if (cut == bvNone) return;
+        TColor light = clBtnHighlight, dark = clBtnShadow;
+        if (cut == bvLowered) std::swap(light, dark);
+        if (cut == bvSpace) light = dark = Color();
+        for (int i = 0; i < bevelWidth_ && !r.IsEmpty(); ++i) {
+            c.Brush().SetColor(light);
+            c.FillRect({r.Left, r.Top, r.Right - 1, r.Top + 1});
+            c.FillRect({r.Left, r.Top, r.Left + 1, r.Bottom - 1});
+            c.Brush().SetColor(dark);
+            c.FillRect({r.Left, r.Bottom - 1, r.Right, r.Bottom});
+            c.FillRect({r.Right - 1, r.Top, r.Right, r.Bottom});
+            r.Inflate(-1, -1);
+        }
+    };
+    bevel(bevelOuter_);
+    r.Inflate(-borderWidth_, -borderWidth_);
+    bevel(bevelInner_);
+    unsigned format = DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS;
+    if (alignment_ == taRightJustify) format |= DT_RIGHT;
+    else if (alignment_ == taCenter) format |= DT_CENTER;
+    c.Font().Assign(Font());
+    if (!Enabled()) c.Font().SetColor(clGrayText);
+    c.Brush().SetStyle(bsClear);
+    c.DrawText(Caption(), r, format);
 }
 
 } // namespace ui

@@ -1,5 +1,5 @@
 #pragma once
-// Small controls: speed button, scroll bar, gauge and shape.
+// Small controls: speed button, scroll bar, gauge, shape, label, push button and panel.
 #include <memory>
 #include <string>
 
@@ -15,7 +15,8 @@ namespace ui {
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 
 // A button without focus. Pressed while the left button is held over it; clicks on
-// release only when released over itself. With a GroupIndex it stays down after a
+// release only when released over itself (and a descendant did not suppress that
+// click). The caption is drawn in the font's colour (grey text when disabled). With a GroupIndex it stays down after a
 // click, releasing the other buttons of its group; a down button of a group comes up
 // again by a click only with AllowAllUp. Flat buttons show their face only while hot
 // or down. The glyph holds NumGlyphs images side by side: up, disabled, pressed, down.
@@ -44,6 +45,8 @@ public:
     void Click() override;
 
 protected:
+    // Set by a descendant before the base's MouseUp runs: that release clicks nothing.
+    bool NoClickOnRelease = false;
     void SetState(TButtonState s);
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -190,6 +193,132 @@ protected:
 private:
     TPen pen_;
     TBrush brush_;
+};
+
+// ---- label ----
+
+// Whether key is the accelerator of caption: the character after a single '&' (letter
+// case ignored).
+bool IsAccel(char key, const std::string& caption);
+
+// Static text. An '&' in the caption underlines the next character, whose Alt key
+// focuses FocusControl. With AutoSize (the default) the label takes its text's size.
+class TLabel : public TControl {
+public:
+    explicit TLabel(TControl* parent = nullptr);
+
+    TControl* FocusControl() const { return focusControl_; }
+    void SetFocusControl(TControl* control);
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void SetShowAccelChar(bool v);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
+    TTextLayout Layout() const { return layout_; }
+    void SetLayout(TTextLayout v);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v);
+    bool Transparent() const { return !EraseBackground; }
+    void SetTransparent(bool v);
+
+    void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
+
+protected:
+    void Paint() override;
+    void TextChanged() override;
+    void FontChanged() override;
+    bool DialogChar(char key) override;
+
+private:
+    unsigned textFormat() const;
+    void adjustBounds();
+
+    TControl* focusControl_ = nullptr;
+    bool showAccelChar_ = true;
+    TAlignment alignment_ = taLeftJustify;
+    TTextLayout layout_ = tlTop;
+    bool wordWrap_ = false;
+    bool autoSize_ = true;
+};
+
+// ---- push button ----
+
+// A push button with the focus. It clicks on a release over itself, on Space, on Enter
+// while focused, on its accelerator (Alt and the '&' character of the caption); the
+// form's Enter clicks its Default button (unless another button has the focus) and
+// Esc its Cancel button. A click sets the form's ModalResult to the button's.
+class TButton : public TControl {
+public:
+    explicit TButton(TControl* parent = nullptr);
+
+    bool Default() const { return default_; }
+    void SetDefault(bool v);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool v) { cancel_ = v; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult v) { modalResult_ = v; }
+    bool Pressed() const { return pressed_; }
+
+    void Click() override;
+
+protected:
+    void Paint() override;
+    void KeyDown(Word& key, TShiftState shift) override;
+    void KeyUp(Word& key, TShiftState shift) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void FocusIn(TControl* previous) override;
+    void FocusOut(TControl* next) override;
+    bool DialogChar(char key) override;
+
+private:
+    void setPressed(bool v);
+    // Shows the default frame: focused, or the default button while no other button is.
+    bool active() const;
+
+    bool default_ = false;
+    bool cancel_ = false;
+    TModalResult modalResult_ = mrNone;
+    bool pressed_ = false;
+    bool mouseDown_ = false;
+    bool spaceDown_ = false;
+};
+
+// ---- panel ----
+
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+
+// A raised (or lowered) area with a caption: the outer bevel, a border of BorderWidth
+// in the panel's colour, the inner bevel, then the caption, aligned horizontally and
+// centred vertically.
+class TPanel : public TControl {
+public:
+    explicit TPanel(TControl* parent = nullptr);
+
+    TBevelCut BevelOuter() const { return bevelOuter_; }
+    void SetBevelOuter(TBevelCut v);
+    TBevelCut BevelInner() const { return bevelInner_; }
+    void SetBevelInner(TBevelCut v);
+    int BevelWidth() const { return bevelWidth_; }
+    void SetBevelWidth(int v);
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int v);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
+    // The rectangle left inside the bevels and the border.
+    TRect InnerRect() const;
+
+protected:
+    void Paint() override;
+
+private:
+    TBevelCut bevelOuter_ = bvRaised;
+    TBevelCut bevelInner_ = bvNone;
+    int bevelWidth_ = 1;
+    int borderWidth_ = 0;
+    TAlignment alignment_ = taCenter;
 };
 
 } // namespace ui

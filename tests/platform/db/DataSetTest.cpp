@@ -1,8 +1,11 @@
 // Opening, editing, bookmarks, searching, filtering and on-demand sources.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "DbTestSupport.h"
 #include "platform/db/DBConsts.h"
+#include "platform/rtl/ClassInfo.h"
 
 using namespace dbtest;
 using rtl::Variant;
@@ -439,4 +442,85 @@ TEST(DataSet, OnDemandSourceReadsOnlyWhatIsShownAndWritesThrough)
     ds.Last();
     EXPECT_TRUE(ds.IsSequenced());
     EXPECT_EQ(ds.FieldByName("N")->GetAsInteger(), 1'000'000);
+}
+
+TEST(Bookmarks, CompareInFetchAndPostOrderSoASortedListStaysSortedWhateverTheViewDoes)
+{
+    auto ds = dbtest::MakeRows(5);
+    std::vector<db::TBookmark> marks;
+    for (ds->First(); !ds->Eof(); ds->Next()) marks.push_back(ds->GetBookmark());
+    // A record inserted between the second and third shows there but compares last.
+    ds->SetRecNo(3);
+    ds->Insert();
+    EXPECT_EQ(ds->GetBookmark(), "");  // none until posted
+    ds->FieldByName("ID")->SetAsInteger(99);
+    ds->Post();
+    const db::TBookmark inserted = ds->GetBookmark();
+    EXPECT_EQ(ds->GetRecNo(), 3);
+    for (const auto& m : marks) EXPECT_GT(ds->CompareBookmarks(inserted, m), 0);
+
+    // A list kept sorted by the comparison, as a grid's selected rows are, found by halving.
+    auto less = [&](const db::TBookmark& a, const db::TBookmark& b) { return ds->CompareBookmarks(a, b) < 0; };
+    std::vector<db::TBookmark> selected{marks[4], inserted, marks[0], marks[2]};
+    std::sort(selected.begin(), selected.end(), less);
+    // Deleting a record and filtering the view change no comparison of those left.
+    ds->GotoBookmark(marks[1]);
+    ds->Delete();
+    ds->SetFilter("ID > 2");
+    ds->SetFiltered(true);
+    EXPECT_TRUE(std::is_sorted(selected.begin(), selected.end(), less));
+    for (const auto& m : selected) EXPECT_TRUE(std::binary_search(selected.begin(), selected.end(), m, less));
+    EXPECT_FALSE(std::binary_search(selected.begin(), selected.end(), marks[1], less));
+    // The deleted record's bookmark is no longer valid but still compares by its place.
+    EXPECT_FALSE(ds->BookmarkValid(marks[1]));
+    EXPECT_LT(ds->CompareBookmarks(marks[0], marks[1]), 0);
+    EXPECT_GT(ds->CompareBookmarks(marks[2], marks[1]), 0);
+    EXPECT_LT(ds->CompareBookmarks("", marks[0]), 0);
+    EXPECT_EQ(ds->CompareBookmarks("", ""), 0);
+}
+
+TEST(MasterSource, IsKeptUntilTheSourceGoesAndRefusesTheDataSetsOwnSource)
+{
+    auto master = dbtest::MakeRows(2);
+    auto detail = dbtest::MakeRows(2);
+    auto* source = new db::TDataSource;
+    source->SetDataSet(master.get());
+    detail->SetMasterSource(source);
+    EXPECT_EQ(detail->GetMasterSource(), source);
+    EXPECT_EQ(detail->GetMasterSource()->GetDataSet(), master.get());
+    db::TDataSource own;
+    own.SetDataSet(detail.get());
+    EXPECT_THROW(detail->SetMasterSource(&own), rtl::EDatabaseError);
+    EXPECT_EQ(detail->GetMasterSource(), source);
+    delete source;
+    EXPECT_EQ(detail->GetMasterSource(), nullptr);
+}
+
+namespace {
+class TKeyedDataSet : public db::TMemDataSet {
+    using TMemDataSet::TMemDataSet;
+};
+class TSortedKeyedDataSet : public TKeyedDataSet {
+    using TKeyedDataSet::TKeyedDataSet;
+};
+} // namespace
+
+TEST(ClassRegistry, FindsTheValueOfTheNearestRegisteredAncestorClassOfADataSet)
+{
+    rtl::TClassRegistry<std::string> features;
+    TSortedKeyedDataSet sorted;
+    db::TMemDataSet plain;
+    EXPECT_EQ(features.Find(sorted), nullptr);
+    features.Register("TDataSet", "any data set");
+    features.Register("tkeyeddataset", "keyed");  // names compare without letter case
+    features.Register("TKeyedDataSet", "keyed again");
+    features.Register("TUnrelatedQuery", "never");
+    ASSERT_NE(features.Find(sorted), nullptr);
+    EXPECT_EQ(*features.Find(sorted), "keyed");  // two steps up; the first on a tie
+    EXPECT_EQ(*features.Find(plain), "any data set");
+    features.Unregister("TKEYEDDATASET");
+    EXPECT_EQ(*features.Find(sorted), "any data set");
+    EXPECT_EQ(features.Count(), 2);
+    EXPECT_EQ(rtl::ClassDistance(sorted, "TComponent"), 4);
+    EXPECT_EQ(rtl::ClassDistance(sorted, "TField"), -1);
 }

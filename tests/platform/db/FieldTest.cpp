@@ -221,3 +221,86 @@ TEST_F(FieldsFixture, PresentationPropertiesAndIndex)
     ds.RemoveField(b);
     EXPECT_EQ(ds.Fields().Count(), 2);
 }
+
+TEST_F(FieldsFixture, NumericFieldsKeepToTheirMinValueAndMaxValue)
+{
+    auto* i = add<db::TIntegerField>("I");
+    auto* big = add<db::TLargeintField>("BIG");
+    auto* x = add<db::TFloatField>("X");
+    auto* bcd = add<db::TBCDField>("BCD");
+    open();
+    // Both limits 0: only the type's own range.
+    i->SetAsInteger(-5);
+    x->SetAsFloat(1e300);
+    bcd->SetAsCurrency(rtl::Currency::FromInt(-7));
+    i->SetMinValue(1);
+    i->SetMaxValue(60);
+    EXPECT_EQ(i->GetMinValue(), 1);
+    EXPECT_EQ(i->GetMaxValue(), 60);
+    struct Case {
+        db::TField* field;
+        std::function<void()> write;
+        std::string error;
+    };
+    big->SetMinValue(-10'000'000'000LL);
+    big->SetMaxValue(10'000'000'000LL);
+    x->SetMinValue(0.5);
+    x->SetMaxValue(2.5);
+    bcd->SetMaxValue(rtl::Currency::FromScaled(12'3400));  // 12.34; the minimum 0 counts as set
+    const Case cases[] = {
+        {i, [&] { i->SetAsInteger(61); }, "61 is not a valid value for field 'I'. The allowed range is 1 to 60"},
+        {i, [&] { i->SetText("0"); }, "0 is not a valid value for field 'I'. The allowed range is 1 to 60"},
+        {i, [&] { i->SetAsInteger(60); }, ""},
+        {big, [&] { big->SetAsLargeInt(10'000'000'001LL); },
+         "10000000001 is not a valid value for field 'BIG'. The allowed range is -10000000000 to 10000000000"},
+        {big, [&] { big->SetAsLargeInt(-10'000'000'000LL); }, ""},
+        {x, [&] { x->SetAsFloat(2.75); }, "2.75 is not a valid value for field 'X'. The allowed range is 0.5 to 2.5"},
+        {x, [&] { x->SetText("0.5"); }, ""},
+        {bcd, [&] { bcd->SetText("12.35"); }, "12.35 is not a valid value for field 'BCD'. The allowed range is 0 to 12.34"},
+        {bcd, [&] { bcd->SetAsFloat(-0.01); }, "-0.01 is not a valid value for field 'BCD'. The allowed range is 0 to 12.34"},
+        {bcd, [&] { bcd->SetText("12.34"); }, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string before = c.field->GetAsString();
+        const std::string got = error(c.write);
+        if (c.error.empty()) {
+            EXPECT_EQ(got, "no error") << c.field->GetFieldName();
+        } else {
+            EXPECT_EQ(got, c.error);
+            EXPECT_EQ(c.field->GetAsString(), before) << "a refused value leaves the field as it was";
+        }
+    }
+    // Null is no value and passes.
+    i->Clear();
+    EXPECT_TRUE(i->IsNull());
+}
+
+TEST(FieldReadOnly, AChangeIsALayoutNoticeAndAnEditingLinkStopsEditingTheField)
+{
+    auto ds = dbtest::MakeRows(2);
+    db::TDataSource source;
+    source.SetDataSet(ds.get());
+    dbtest::RecordingLink watcher;
+    watcher.SetDataSource(&source);
+    db::TFieldDataLink link;
+    int editingChanges = 0;
+    link.OnEditingChange = db::TFieldDataLink::TLinkEvent::FromFunction([&](db::TFieldDataLink*) { ++editingChanges; });
+    link.SetFieldName("NAME");
+    link.SetDataSource(&source);
+    ds->Edit();
+    ASSERT_TRUE(link.FieldEditing());
+    editingChanges = 0;
+    watcher.Take();
+
+    db::TField* name = ds->FieldByName("NAME");
+    name->SetReadOnly(true);
+    EXPECT_EQ(watcher.Take(), (dbtest::Log{"layout"}));
+    EXPECT_FALSE(link.FieldEditing());
+    EXPECT_FALSE(link.CanModify());
+    EXPECT_EQ(editingChanges, 1);
+    name->SetReadOnly(true);  // unchanged: no notice
+    EXPECT_TRUE(watcher.Take().empty());
+    name->SetReadOnly(false);
+    EXPECT_TRUE(link.FieldEditing());
+    EXPECT_EQ(editingChanges, 2);
+}

@@ -363,6 +363,14 @@ TEST(Arithmetic, RoundTruncAndMulDiv)
     EXPECT_EQ(MulDiv(std::numeric_limits<int>::max(), 2, 1), -1);
 }
 
+// Encoded while the program's statics are built, possibly before the runtime's own.
+const TDateTime kStaticDate = EncodeDate(2023, 2, 25);
+
+TEST(DateTime, EncodeDateWhileStaticsAreBuilt)
+{
+    EXPECT_EQ(kStaticDate, 44982);
+}
+
 TEST(DateTime, EncodeDecodeAndWeekday)
 {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0);

@@ -6,11 +6,11 @@
 #include <QShortcut>
 #include <QWheelEvent>
 
-#include "support/TempDir.h"
 #include "platform/rtl/Exception.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/EditBase.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/Timer.h"
 
 using namespace ui;
 
@@ -348,18 +348,17 @@ TEST_F(ControlTest, AnUnhandledWheelGoesToTheParent)
 
 TEST_F(ControlTest, WindowTimersTickByIdUntilKilled)
 {
+    TManualTimers timers;
     a->SetTimer(7, 5);
     a->SetTimer(7, 5);  // the same id once
     a->SetTimer(8, 5);
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return a->Ticks.size() >= 4; }, 2000));
+    timers.Advance(10);
+    EXPECT_EQ(a->Ticks, (std::vector<int>{7, 8, 7, 8}));
     a->KillTimer(7);
     a->KillTimer(8);
     EXPECT_FALSE(a->TimerActive(7));
-    std::size_t count = a->Ticks.size();
-    EXPECT_NE(std::find(a->Ticks.begin(), a->Ticks.end(), 7), a->Ticks.end());
-    EXPECT_NE(std::find(a->Ticks.begin(), a->Ticks.end(), 8), a->Ticks.end());
-    QTest::qWait(30);
-    EXPECT_EQ(a->Ticks.size(), count);
+    timers.Advance(30);
+    EXPECT_EQ(a->Ticks.size(), 4u);
 }
 
 TEST_F(ControlTest, ParentFontAndColourFollowTheParentUntilSetOnTheControl)

@@ -2,6 +2,10 @@
 // moving, column and row sizing, and timed scrolling while a selection is dragged.
 #include "GridTestSupport.h"
 
+#include <cstdlib>
+
+#include "platform/rtl/SysUtils.h"
+
 using namespace ui;
 using uitest::GridTest;
 
@@ -280,4 +284,134 @@ TEST_F(GridDragTest, SizingARowReportsRowHeightsChanged)
     EXPECT_EQ(grid->GridState(), gsNormal);
     grid->MouseUp(mbLeft, 0, 10, 25);
     EXPECT_EQ(grid->RowHeights(1), 20);
+}
+
+namespace {
+
+// A descendant grid that drives the base's states from its own mouse handling: a title
+// dragged more than 3 pixels moves its column (without goColMoving), and a press within 3
+// pixels of the client area's right edge sizes the last column.
+class TTitleGrid : public uitest::TTextGrid {
+public:
+    using TTextGrid::TTextGrid;
+    using TCustomGrid::BeginColumnMoving;
+    using TCustomGrid::MovingIndex;
+    using TCustomGrid::SizingIndex;
+    using TCustomGrid::SizingOffset;
+
+protected:
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override
+    {
+        const TGridCoord cell = MouseCoord(x, y);
+        if (button == mbLeft && cell.Y == 0 && x >= ClientWidth() - 3) {
+            // The last pixel is the last column's line.
+            BeginSizing(gsColSizing, ColCount() - 1, ClientWidth() - 1, ClientWidth() - 1 - x);
+            return;
+        }
+        titlePress_ = button == mbLeft && cell.Y == 0 && cell.X >= FixedCols() ? cell.X : -1;
+        pressX_ = x;
+        TTextGrid::MouseDown(button, shift, x, y);
+    }
+    void MouseMove(TShiftState shift, int x, int y) override
+    {
+        if (titlePress_ >= 0 && std::abs(x - pressX_) > 3) {
+            BeginColumnMoving(titlePress_);
+            titlePress_ = -1;
+        }
+        TTextGrid::MouseMove(shift, x, y);
+    }
+
+private:
+    int titlePress_ = -1;
+    int pressX_ = 0;
+};
+
+// A descendant grid's own in-place edit: it reaches the grid's hooks through its base.
+class TUpperEdit : public TInplaceEdit {
+public:
+    using TInplaceEdit::TInplaceEdit;
+    bool locked = false;
+    void UpdateContents() override
+    {
+        TInplaceEdit::UpdateContents();
+        SetText(rtl::AnsiUpperCase(GridGetEditText(Grid()->Col(), Grid()->Row())));
+    }
+
+protected:
+    bool EditCanModify() override { return !locked && GridCanEditModify(); }
+    void KeyPress(char& key) override
+    {
+        if (key == '!') {
+            // Copies the cell to the right into the grid's text for this cell.
+            GridSetEditText(Grid()->Col(), Grid()->Row(), GridGetEditText(Grid()->Col() + 1, Grid()->Row()));
+            key = 0;
+            return;
+        }
+        TInplaceEdit::KeyPress(key);
+    }
+};
+
+class TUpperGrid : public uitest::TTextGrid {
+public:
+    using TTextGrid::TTextGrid;
+
+protected:
+    TInplaceEdit* CreateEditor() override { return new TUpperEdit(this); }
+};
+
+} // namespace
+
+TEST_F(GridTest, ADescendantStartsSizingAndColumnMovingFromItsOwnMouseHandling)
+{
+    auto* titles = UseGrid<TTitleGrid>();
+    Matrix(4, 3, 50, 10);
+    grid->SetBounds(0, 0, grid->GridWidth(), 40);  // the columns end at the right edge
+    ASSERT_FALSE(grid->Options() & goColMoving);
+
+    grid->MouseDown(mbLeft, 0, grid->Center(1, 0).X, 5);
+    grid->MouseMove(ssLeft, grid->Center(1, 0).X + 2, 5);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    grid->MouseMove(ssLeft, grid->Center(1, 0).X + 4, 5);
+    EXPECT_EQ(grid->GridState(), gsColMoving);
+    EXPECT_EQ(titles->MovingIndex(), 1);
+    grid->MouseMove(ssLeft, grid->Center(3, 0).X, 5);
+    grid->MouseUp(mbLeft, 0, grid->Center(3, 0).X, 5);
+    EXPECT_EQ(grid->moves, (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(titles->MovingIndex(), -1);
+
+    const int right = grid->ClientWidth();
+    grid->MouseDown(mbLeft, 0, right - 2, 5);
+    EXPECT_EQ(grid->GridState(), gsColSizing);
+    EXPECT_EQ(titles->SizingIndex(), 3);
+    EXPECT_EQ(titles->SizingOffset(), 1);
+    EXPECT_EQ(grid->SizingLinePos(), right - 1);
+    grid->MouseMove(ssLeft, right - 22, 5);
+    grid->MouseUp(mbLeft, 0, right - 22, 5);
+    EXPECT_EQ(grid->ColWidths(3), 30);
+    EXPECT_EQ(grid->GridState(), gsNormal);
+    EXPECT_THROW(titles->BeginColumnMoving(99), EInvalidGridOperation);
+}
+
+TEST_F(GridTest, ADescendantGridsOwnEditReachesTheGridsHooks)
+{
+    UseGrid<TUpperGrid>();
+    Matrix(4, 4, 40, 18);
+    grid->SetOptions(grid->Options() | goEditing);
+    grid->Cell(1, 1) = "abc";
+    grid->Cell(2, 1) = "right";
+    uitest::ShowActive(form);
+    grid->SetFocus();
+    grid->SetEditorMode(true);
+    auto* edit = dynamic_cast<TUpperEdit*>(grid->InplaceEditor());
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->Text(), "ABC");
+    QTest::keyClicks(QApplication::focusWidget(), "!");
+    EXPECT_EQ(grid->Cell(1, 1), "right");
+    edit->locked = true;
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    EXPECT_EQ(edit->Text(), "ABC");
+    edit->locked = false;
+    grid->modifiable = false;
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    EXPECT_EQ(edit->Text(), "ABC");
 }

@@ -105,10 +105,19 @@ protected:
         UiTest::SetUp();
         form = new ui::TForm;
         form->SetBounds(40, 40, 400, 300);
-        grid = new TTextGrid(form);
+        UseGrid<TTextGrid>();
+    }
+    // Puts a grid of class G in the place of the present one.
+    template <typename G>
+    G* UseGrid()
+    {
+        delete grid;
+        auto* g = new G(form);
+        grid = g;
         grid->SetBorderStyle(ui::bsNone);
         grid->SetScrollBars(ui::ssNone);
         grid->SetBounds(0, 0, 200, 100);
+        return g;
     }
     void TearDown() override
     {

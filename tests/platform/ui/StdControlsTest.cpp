@@ -11,21 +11,7 @@ using namespace ui;
 
 namespace {
 
-class StdControlsTest : public uitest::UiTest {
-protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        form = new TForm;
-        form->SetBounds(50, 50, 300, 200);
-    }
-    void TearDown() override
-    {
-        delete form;
-        UiTest::TearDown();
-    }
-    TForm* form = nullptr;
-};
+class StdControlsTest : public uitest::FormTest {};
 
 } // namespace
 

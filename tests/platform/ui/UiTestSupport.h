@@ -16,6 +16,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Themes.h"
 
@@ -55,6 +56,23 @@ protected:
     ui::TFixedMetricsScope FixedMetrics;
     TRecordingMessageBoxes Boxes;
     std::vector<std::string> Exceptions;
+};
+
+// A windowing test with one form, shown when a test shows it.
+class FormTest : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        form = new ui::TForm;
+        form->SetBounds(50, 50, 320, 240);
+    }
+    void TearDown() override
+    {
+        delete form;
+        UiTest::TearDown();
+    }
+    ui::TForm* form = nullptr;
 };
 
 // A white image to paint on.

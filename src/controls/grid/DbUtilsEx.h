@@ -1,0 +1,76 @@
+#pragma once
+// The filter row's condition texts: "> 5 AND < 10", "~ abc", "In (1, 2, 3)", "= Null",
+// "red,green" or a bare value, read into at most two comparisons joined by AND or OR,
+// with the operands converted to the column's kind of value.
+//
+// Syntax, in short (keywords in any case; "!" is NOT, "&" AND, "|" OR, "~" LIKE):
+//   part [ (AND | OR) part ]
+//   part:  value[,value...]  |  op value  |  [NOT] LIKE value  |  [NOT] IN (value[,value...])
+//          |  = NULL  |  <> NULL  |  != NULL
+//   op:    =  <>  !=  >  <  >=  <=
+// A value is 'quoted text' (it cannot hold a quote) or plain text, which runs up to a
+// blank followed by an operator or keyword, up to "(" or ")", or, where commas separate
+// values, up to ",". Commas separate the values of IN (...), and of a bare value list
+// except in a number column while the decimal separator is ","; so a number with a
+// decimal comma is written quoted in a list: In ('1,5','2'). The other operators take
+// one value, commas included. Nothing after the second operand is read.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/db/DBTypes.h"
+#include "platform/rtl/Variant.h"
+
+namespace grid {
+
+enum TSTFilterOperatorEx : std::uint8_t {
+    foNoneEx,            // no operator; also the end of the text
+    foEqualEx,           // =
+    foNotEqualEx,        // <>
+    foGreaterEx,         // >
+    foLessEx,            // <
+    foGreaterOrEqualEx,  // >=
+    foLessOrEqualEx,     // <=
+    foLikeEx,            // ~
+    foNotLikeEx,         // !~
+    foInEx,              // In
+    foNotInEx,           // !In
+    foNullEx,            // is Null
+    foNotNullEx,         // is not Null
+    foAndEx,
+    foOrEx,
+    foValueEx            // an operand, not an operator
+};
+
+// The kind of value a column's operands are converted to.
+enum TSTOperandKindEx : std::uint8_t { okNoneEx, okTextEx, okNumberEx, okDateTimeEx, okBooleanEx };
+
+struct TSTFilterExpressionEx {
+    TSTOperandKindEx OperandKind = okNoneEx;  // set by the caller; the parser leaves it
+    TSTFilterOperatorEx Operator1 = foNoneEx;
+    rtl::Variant Operand1;                    // an array of values for foInEx and foNotInEx
+    TSTFilterOperatorEx Relation = foNoneEx;  // foNoneEx, foAndEx or foOrEx
+    TSTFilterOperatorEx Operator2 = foNoneEx;
+    rtl::Variant Operand2;
+};
+
+// The operator's text in the filter row ("=", "!~", "In", "Null", "AND" ...) and in SQL
+// ("=", "NOT LIKE", "IN", "IS NOT NULL", "AND" ...); empty for foNoneEx and foValueEx.
+std::string_view FilterOperatorText(TSTFilterOperatorEx op);
+std::string_view FilterOperatorSqlText(TSTFilterOperatorEx op);
+
+// Text for string and memo types, number for integer, float and BCD types, date and
+// time for date and time types, Boolean for ftBoolean, none for the rest.
+TSTOperandKindEx OperandKindOfFieldType(db::TFieldType type);
+
+// Reads the condition text into the expression (OperandKind set by the caller). Number
+// operands become doubles, date and time operands dates, both read with FormatSettings;
+// other kinds keep their texts. Raises rtl::Exception with one of the grid::msg filter
+// texts followed by the trimmed text, or the conversion's EConvertError; the expression
+// is then left cleared. An empty or all-blank text leaves it cleared.
+void ParseFilterExpression(const std::string& text, TSTFilterExpressionEx& expression);
+
+// Operators and relation none, operands unassigned; OperandKind stays.
+void ClearFilterExpression(TSTFilterExpressionEx& expression);
+
+} // namespace grid

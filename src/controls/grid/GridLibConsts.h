@@ -1,0 +1,23 @@
+#pragma once
+// Message and word texts of the grid library.
+namespace grid::msg {
+
+// Filter expression errors; each is followed by the whole trimmed expression text.
+inline constexpr const char* QuoteIsAbsent = "Quote is absent: ";
+inline constexpr const char* LeftParenthesisExpected = "'(' expected: ";
+inline constexpr const char* RightParenthesisExpected = "')' expected: ";
+inline constexpr const char* ErrorInExpression = "Error in expression: ";
+inline constexpr const char* UnexpectedExpressionBeforeNull = "Unexpected expression before Null: ";
+inline constexpr const char* UnexpectedExpressionAfterOperator = "Unexpected expression after operator: ";
+inline constexpr const char* IncorrectExpression = "Incorrect expression: ";
+inline constexpr const char* UnexpectedAndOr = "Unexpected AND or OR: ";
+
+// Filter keywords in the user's language; matched without regard to case, beside the
+// English keywords.
+inline constexpr const char* FilterNotWord = "Not";
+inline constexpr const char* FilterAndWord = "AND";
+inline constexpr const char* FilterOrWord = "OR";
+inline constexpr const char* FilterInWord = "In";
+inline constexpr const char* FilterNullWord = "Null";
+
+} // namespace grid::msg
