@@ -253,14 +253,16 @@ TEST(TComTCPTest, ASimulatedUnitServesOneClientAfterAnother)
     second.ReadTimeout = 300;
     second.Connect(1000);
     EXPECT_THROW(second.ReadFromStack(), io::ETcpReadTimeout);
-    second.Disconnect();
 
-    // The program goes and comes back (as after a restart): the unit streams again.
+    // The first goes: the second is served next.
     link.com->Close(stDisconnected);
     ASSERT_TRUE(WaitUntil([&] { return !link.com->IsConnected(); }));
+    second.ReadTimeout = 3000;
+    EXPECT_GT(second.ReadFromStack(), 0u);
+    second.Disconnect();
+
+    // The program comes back (as after a restart): the unit streams to it again.
     const std::size_t before = link.rec.DataBytes().size();
-    ASSERT_TRUE(WaitUntil([&] { return unit.Connections() >= 2; }, 3000)) << "the waiting client was not served";
     link.com->Open();
     ASSERT_TRUE(link.rec.WaitForBytes(before + 3 * frameSize)) << "no frames on the next connection";
-    EXPECT_GE(unit.Connections(), 3);
 }
