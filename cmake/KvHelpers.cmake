@@ -40,9 +40,16 @@ function(kv_x11_test program)
   if(NOT KV_XVFB_RUN OR NOT TARGET ${program})
     return()
   endif()
-  add_test(NAME ${program}_x11
+  # Several calls for one program each get a test of their own: _x11, _x11_2, ...
+  set(name ${program}_x11)
+  set(n 1)
+  while(TEST ${name})
+    math(EXPR n "${n} + 1")
+    set(name ${program}_x11_${n})
+  endwhile()
+  add_test(NAME ${name}
            COMMAND ${KV_XVFB_RUN} -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${program}> --gtest_filter=${KV_FILTER})
-  set_tests_properties(${program}_x11 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 600)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 600)
 endfunction()
 
 # kv_bench(name sources... [DEPS targets...]): a Google Benchmark program, run by hand.

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "controls/grid/GridLibConsts.h"
+#include "platform/db/DataSet.h"
+#include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace grid {
@@ -406,6 +408,40 @@ void ClearFilterExpression(TSTFilterExpressionEx& expression)
     expression.Relation = foNoneEx;
     expression.Operator2 = foNoneEx;
     expression.Operand2 = rtl::Variant();
+}
+
+// ---- data-set features
+
+namespace {
+
+using TDatasetFeaturesRegistry = rtl::TClassRegistry<std::unique_ptr<TDatasetFeaturesEx>>;
+
+TDatasetFeaturesRegistry& DatasetFeaturesRegistry()
+{
+    static TDatasetFeaturesRegistry registry;
+    return registry;
+}
+
+} // namespace
+
+void TDatasetFeaturesEx::ApplySorting(rtl::TComponent*, db::TDataSet*, bool) {}
+void TDatasetFeaturesEx::ApplyFilter(rtl::TComponent*, db::TDataSet*, bool) {}
+
+void RegisterDatasetFeaturesEx(const std::string& dataSetClassName, std::unique_ptr<TDatasetFeaturesEx> features)
+{
+    if (features) DatasetFeaturesRegistry().Register(dataSetClassName, std::move(features));
+}
+
+void UnregisterDatasetFeaturesEx(const std::string& dataSetClassName)
+{
+    DatasetFeaturesRegistry().Unregister(dataSetClassName);
+}
+
+TDatasetFeaturesEx* GetDatasetFeatures(const db::TDataSet* dataSet)
+{
+    if (!dataSet) return nullptr;
+    const auto* features = DatasetFeaturesRegistry().Find(*dataSet);
+    return features ? features->get() : nullptr;
 }
 
 } // namespace grid

@@ -14,12 +14,21 @@
 // except in a number column while the decimal separator is ","; so a number with a
 // decimal comma is written quoted in a list: In ('1,5','2'). The other operators take
 // one value, commas included. Nothing after the second operand is read.
+//
+// Beside the parser: the registry of data-set feature objects that the grids' data
+// service asks to apply a filter or a sort order.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/db/DBTypes.h"
+#include "platform/rtl/Persistent.h"
 #include "platform/rtl/Variant.h"
+
+namespace rtl {
+class TComponent;
+}
 
 namespace grid {
 
@@ -72,5 +81,26 @@ void ParseFilterExpression(const std::string& text, TSTFilterExpressionEx& expre
 
 // Operators and relation none, operands unassigned; OperandKind stays.
 void ClearFilterExpression(TSTFilterExpressionEx& expression);
+
+// ---- data-set features
+
+// What a kind of data set does for the grids' data service: it applies a grid's filter
+// row and its sort markers to the data set. The grid comes as a component, so that this
+// unit needs nothing of the grid. The defaults leave the data set as it is.
+class TDatasetFeaturesEx : public rtl::TObject {
+public:
+    virtual void ApplySorting(rtl::TComponent* grid, db::TDataSet* dataSet, bool isReopen);
+    virtual void ApplyFilter(rtl::TComponent* grid, db::TDataSet* dataSet, bool isReopen);
+};
+
+// Binds features to the data sets of the class named dataSetClassName (letter case
+// ignored) and of the classes derived from it. The registry owns them until they are
+// unregistered or the program ends; an empty pointer registers nothing.
+void RegisterDatasetFeaturesEx(const std::string& dataSetClassName, std::unique_ptr<TDatasetFeaturesEx> features);
+// Frees every feature object registered for that class name.
+void UnregisterDatasetFeaturesEx(const std::string& dataSetClassName);
+// The features registered for the data set's own class or its nearest registered
+// ancestor (the first registered on a tie); none without a data set or a registration.
+TDatasetFeaturesEx* GetDatasetFeatures(const db::TDataSet* dataSet);
 
 } // namespace grid

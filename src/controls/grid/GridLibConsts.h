@@ -1,8 +1,26 @@
 #pragma once
-// Message and word texts of the grid library.
+// Message and word texts of the grid library, one block per unit.
 namespace grid::msg {
 
-// Filter expression errors; each is followed by the whole trimmed expression text.
+// ---- grid core: columns, data link, style
+inline constexpr const char* TooManyColumns = "Grid requested to display more than 256 columns";
+
+// ---- grid core: cell areas, keyboard and mouse
+
+// ---- scroll bars, drop-down box, tool tips and resources
+
+// ---- sums
+
+// ---- export, import and clipboard
+
+// ---- find dialog
+
+// ---- lookup grid and lookup combo box
+
+// ---- property storage
+
+// ---- filter expressions
+// Errors; each is followed by the whole trimmed expression text.
 inline constexpr const char* QuoteIsAbsent = "Quote is absent: ";
 inline constexpr const char* LeftParenthesisExpected = "'(' expected: ";
 inline constexpr const char* RightParenthesisExpected = "')' expected: ";

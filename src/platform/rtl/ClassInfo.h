@@ -31,6 +31,11 @@ public:
     {
         std::erase_if(entries_, [&](const auto& e) { return SameClassName(e.first, className); });
     }
+    // Removes every entry of that class name that holds value.
+    void Unregister(const std::string& className, const T& value)
+    {
+        std::erase_if(entries_, [&](const auto& e) { return SameClassName(e.first, className) && e.second == value; });
+    }
     // The value of the entry whose class is the nearest ancestor of object's class
     // (the first registered on a tie), or nullptr.
     const T* Find(const TObject& object) const

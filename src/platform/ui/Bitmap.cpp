@@ -148,6 +148,7 @@ TCustomImageList::TCustomImageList(int width, int height, rtl::TComponent* owner
 void TCustomImageList::changed()
 {
     if (OnChange) OnChange(this);
+    changeListeners_.Dispatch(static_cast<rtl::TObject*>(this));
 }
 
 void TCustomImageList::SetSize(int width, int height)

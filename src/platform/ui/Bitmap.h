@@ -90,6 +90,9 @@ public:
     TCustomImageList(int width, int height, rtl::TComponent* owner = nullptr);
 
     rtl::TNotifyEvent OnChange;
+    // Every change also reaches these listeners (the controls that share the list);
+    // adding a listener that is already there removes it.
+    rtl::ListenerList<void(rtl::TObject* Sender)>& ChangeListeners() { return changeListeners_; }
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -121,6 +124,7 @@ private:
     int width_;
     int height_;
     std::vector<QImage> images_;
+    rtl::ListenerList<void(rtl::TObject* Sender)> changeListeners_;
 };
 
 using TImageList = TCustomImageList;

@@ -202,7 +202,20 @@ TControl* TForm::ActiveControl() const
 
 void TForm::SetActiveControl(TControl* control)
 {
-    if (control) control->SetFocus();
+    if (!control) return;
+    if (isVisible() || !CanActivate(control)) {
+        control->SetFocus();
+        return;
+    }
+    // Qt gives the focus to this widget when the window shows.
+    control->setFocus(Qt::OtherFocusReason);
+}
+
+bool TForm::CanActivate(const TControl* control) const
+{
+    if (!control || control->ParentForm() != this) return false;
+    if (isVisible()) return control->CanFocus();
+    return control->focusPolicy() != Qt::NoFocus && control->isEnabled() && control->isVisibleTo(this);
 }
 
 namespace {

@@ -35,7 +35,12 @@ public:
     void Close();
     // The control with the focus, when it is on this form.
     TControl* ActiveControl() const;
+    // Focuses control (SetFocus's error when it cannot take the focus). On a form not
+    // shown yet, the control takes the focus when the form shows.
     void SetActiveControl(TControl* control);
+    // Whether SetActiveControl can take control: a control on this form that can take
+    // the focus, or, while the form is not shown, that can once it shows.
+    bool CanActivate(const TControl* control) const;
 
     // Applied each time the form is shown: centred on the screen under the form (the
     // primary one at first), on the whole desktop, or on the owning form.

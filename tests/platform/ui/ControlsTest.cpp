@@ -421,3 +421,29 @@ TEST_F(ControlsTest, AFormCentresKeepsItsNormalBoundsAndStaysOnTop)
     EXPECT_EQ(form->BoundsRect(), (TRect{50, 60, 250, 160}));
     EXPECT_EQ(form->NormalBounds(), form->BoundsRect());
 }
+
+TEST_F(ControlsTest, AFormNotShownYetFocusesItsActiveControlWhenItShows)
+{
+    auto* first = new TCustomEdit(form);
+    auto* second = new TCustomEdit(form);
+    auto* disabled = new TCustomEdit(form);
+    disabled->SetEnabled(false);
+    auto* hidden = new TCustomEdit(form);
+    hidden->Hide();
+    TForm other;
+    auto* elsewhere = new TCustomEdit(&other);
+    for (TControl* c : std::initializer_list<TControl*>{disabled, hidden, elsewhere})
+        EXPECT_FALSE(form->CanActivate(c));
+    EXPECT_FALSE(form->CanActivate(nullptr));
+    EXPECT_TRUE(form->CanActivate(second));
+    EXPECT_THROW(form->SetActiveControl(disabled), rtl::EInvalidOperation);
+
+    form->SetActiveControl(second);
+    EXPECT_EQ(form->ActiveControl(), second);
+    uitest::ShowActive(form);
+    EXPECT_TRUE(second->Focused());
+    EXPECT_TRUE(form->CanActivate(first));
+    EXPECT_FALSE(form->CanActivate(hidden));
+    form->SetActiveControl(first);
+    EXPECT_TRUE(first->Focused());
+}

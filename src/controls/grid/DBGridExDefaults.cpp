@@ -1,0 +1,213 @@
+// What the grid does while the parts that replace these bodies are not there yet: no
+// layout, no sums, nothing selected, no drop-down grid, no filter row. Each block goes
+// when the part that defines its members arrives.
+#include <memory>
+#include <string>
+
+#include "controls/grid/DBGridEx.h"
+#include "controls/grid/DBGridExColumns.h"
+#include "controls/grid/DBGridExFilter.h"
+#include "controls/grid/DBGridExScrollBars.h"
+
+namespace grid {
+
+// ---- replaced by the layout work
+
+void TCustomDBGridEx::InternalLayout()
+{
+}
+
+void TCustomDBGridEx::DeferLayout()
+{
+}
+
+void TCustomDBGridEx::ClearSelection()
+{
+}
+
+void TCustomDBGridEx::LinkActive(bool)
+{
+}
+
+void TCustomDBGridEx::Scroll(int)
+{
+}
+
+void TCustomDBGridEx::RecordChanged(db::TField*)
+{
+}
+
+void TCustomDBGridEx::RefreshLayout()
+{
+}
+
+void TCustomDBGridEx::DefineFieldMap()
+{
+}
+
+void TCustomDBGridEx::InvalidateIndicator()
+{
+}
+
+bool TCustomDBGridEx::FocusField(db::TField*)
+{
+    return false;
+}
+
+bool TCustomDBGridEx::EditorMRUListInUse() const
+{
+    return false;
+}
+
+// ---- replaced by the painting work
+
+void TDBGridExScrollBar::SetExtScrollBar(ui::TScrollBar* value)
+{
+    extScrollBar_ = value;
+}
+
+// ---- replaced by the keyboard and mouse work
+
+void TCustomDBGridEx::UpdateEditorData()
+{
+    const int index = SelectedIndex();
+    if (index < 0 || index >= Columns().Count()) return;
+    Columns().Items(index)->UpdateDataValues(currentEditText_, rtl::Variant(currentEditText_), true);
+}
+
+void TCustomDBGridEx::RefreshVertScrollBar()
+{
+    UpdateScrollRange();
+    UpdateScrollPos();
+}
+
+void TCustomDBGridEx::RefreshHorzScrollBar()
+{
+    UpdateScrollRange();
+    UpdateScrollPos();
+}
+
+// ---- replaced by the selection and search work
+
+namespace {
+
+class TEmptyGridSelection : public IDBGridExSelection {
+public:
+    TDBGridExSelectionType SelectionType() const override { return gstNon; }
+    void Clear() override {}
+    void ClearRows() override {}
+    bool IsCellSelected(int, const db::TBookmark&) const override { return false; }
+    bool IsRowSelected(const db::TBookmark&) const override { return false; }
+    int SelectedRowCount() const override { return 0; }
+    bool IsColumnSelected(int) const override { return false; }
+    void SetLinkActive(bool) override {}
+    void RefreshColumns() override {}
+};
+
+} // namespace
+
+std::unique_ptr<IDBGridExSelection> TCustomDBGridEx::CreateSelection()
+{
+    return std::make_unique<TEmptyGridSelection>();
+}
+
+void TCustomDBGridEx::OptimizeColWidth(TColumnEx*)
+{
+}
+
+// ---- replaced by the sums work
+
+namespace {
+
+// Record numbers are the data set's own; no totals are kept.
+class TDataSetSumList : public IDBGridExSumList {
+public:
+    void SetDataSet(db::TDataSet* dataSet) override { dataSet_ = dataSet; }
+    bool Active() const override { return active_; }
+    void SetActive(bool value) override { active_ = value; }
+    void RecalcAll() override {}
+    bool Recalculating() const override { return false; }
+    bool IsSequenced() const override { return dataSet_ && dataSet_->IsSequenced(); }
+    int RecNo() const override { return dataSet_ ? dataSet_->GetRecNo() : -1; }
+    void SetRecNo(int recNo) override
+    {
+        if (dataSet_) dataSet_->SetRecNo(recNo);
+    }
+    int RecordCount() const override { return dataSet_ && dataSet_->GetActive() ? dataSet_->RecordCount() : 0; }
+    void BindFooter(TColumnFooterEx&) override {}
+    void UnbindFooter(TColumnFooterEx&) override {}
+
+private:
+    db::TDataSet* dataSet_ = nullptr;
+    bool active_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<IDBGridExSumList> TCustomDBGridEx::CreateSumList()
+{
+    return std::make_unique<TDataSetSumList>();
+}
+
+std::string TCustomDBGridEx::GetFooterValue(int, TColumnEx*)
+{
+    return {};
+}
+
+void TCustomDBGridEx::GetFooterParams(int, int, TColumnEx*, ui::TFont&, ui::TColor&, rtl::TAlignment&,
+                                      ui::TGridDrawState, std::string&)
+{
+}
+
+// ---- replaced by the lookup grid work
+
+TCustomDBGridEx* TColumnEx::LookupGrid()
+{
+    return nullptr;
+}
+
+TDBLookupGridExOptions TColumnEx::GetLookupGridOptions() const
+{
+    return {};
+}
+
+void TColumnEx::SetLookupGridOptions(TDBLookupGridExOptions)
+{
+}
+
+void TColumnEx::HandDropDownBoxEventsToLookupGrid()
+{
+}
+
+// ---- replaced by the filter row work
+
+void TCustomDBGridEx::StartFilterEdit(int)
+{
+}
+
+void TCustomDBGridEx::StopFilterEdit()
+{
+}
+
+void TCustomDBGridEx::UpdateFilterEditor(bool)
+{
+}
+
+std::string TSTColumnFilterEx::FilterText() const
+{
+    return {};
+}
+
+void TSTColumnFilterEx::SetExpressionFromText(const std::string&)
+{
+}
+
+void TSTColumnFilterEx::SetExpressionFromKeyValue(const rtl::Variant&, const std::string&)
+{
+}
+
+void TSTColumnFilterEx::ListDataChanged(db::TFieldDataLink*)
+{
+}
+
+} // namespace grid

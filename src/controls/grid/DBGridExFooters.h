@@ -1,0 +1,117 @@
+#pragma once
+// The footer cells of a column: what each footer row shows under the data rows (a sum,
+// an average or a count kept by the grid's sum list, a field's value or a fixed text)
+// and how it looks. Unassigned looks follow the column's field and the grid.
+#include <cstdint>
+#include <string>
+
+#include "controls/grid/DBGridExTypes.h"
+#include "platform/rtl/Collection.h"
+#include "platform/rtl/Set.h"
+#include "platform/ui/Graphics.h"
+
+namespace grid {
+
+enum TColumnFooterAssignedValue { fvAlignment, fvFont, fvColor, fvToolTips };
+using TColumnFooterAssignedValues = rtl::TSet<TColumnFooterAssignedValue, std::uint8_t>;
+
+class TColumnFooterEx : public rtl::TCollectionItem {
+public:
+    // An item of a column's Footers (a TColumnFootersEx).
+    explicit TColumnFooterEx(rtl::TCollection* collection);
+    // A column's single Footer, in no collection.
+    explicit TColumnFooterEx(TColumnEx& column);
+    // Gives up its sum.
+    ~TColumnFooterEx() override;
+
+    TColumnEx* Column() const { return column_; }
+
+    using rtl::TCollectionItem::Assign;
+    // From another footer: its assigned alignment, colour, font and tool tips, and every
+    // other property.
+    void Assign(const rtl::TPersistent* source) override;
+    // Forgets the assigned values and takes the derived font again.
+    virtual void RestoreDefaults();
+
+    // The alignment of the column's field (left without one) until set.
+    rtl::TAlignment GetAlignment() const;
+    void SetAlignment(rtl::TAlignment value);
+    bool IsAlignmentStored() const;
+    // The grid's FooterColor (clWindow outside a grid) until set.
+    ui::TColor GetColor() const;
+    void SetColor(ui::TColor value);
+    bool IsColorStored() const;
+    const std::string& GetDisplayFormat() const { return displayFormat_; }
+    void SetDisplayFormat(const std::string& value);
+    bool GetEndEllipsis() const { return endEllipsis_; }
+    void SetEndEllipsis(bool value);
+    // The field summed or shown; the column's field when empty.
+    const std::string& GetFieldName() const { return fieldName_; }
+    void SetFieldName(const std::string& value);
+    // The grid's FooterFont (the column's font outside a grid) until changed.
+    ui::TFont& GetFont();
+    const ui::TFont& GetFont() const;
+    void SetFont(const ui::TFont& value);
+    bool IsFontStored() const { return assignedValues_.Contains(fvFont); }
+    // The grid's ColumnDefValues.Footer.ToolTips until set.
+    bool GetToolTips() const;
+    void SetToolTips(bool value);
+    bool IsToolTipsStored() const { return assignedValues_.Contains(fvToolTips) && toolTips_; }
+    // The fixed text of fvtStaticText.
+    const std::string& GetValue() const { return value_; }
+    void SetValue(const std::string& value);
+    TFooterValueType GetValueType() const { return valueType_; }
+    void SetValueType(TFooterValueType value);
+    bool GetWordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+
+    const TColumnFooterAssignedValues& AssignedValues() const { return assignedValues_; }
+
+    // The sum kept for this footer; set by the sum list only.
+    TDBSum* Sum() const { return sum_; }
+    void SetSum(TDBSum* sum) { sum_ = sum; }
+    // Asks the sum list for the sum this footer's kind and field need.
+    void BindSum();
+
+private:
+    void init();
+    void changed();
+    void refreshFont() const;
+    void fontChanged(rtl::TObject* sender);
+    TCustomDBGridEx* grid() const;
+
+    TColumnEx* column_ = nullptr;
+    TColumnFooterAssignedValues assignedValues_;
+    rtl::TAlignment alignment_ = rtl::taLeftJustify;
+    ui::TColor color_ = ui::clWindow;
+    std::string displayFormat_;
+    bool endEllipsis_ = false;
+    std::string fieldName_;
+    mutable ui::TFont font_;
+    mutable bool copyingFont_ = false;
+    bool toolTips_ = false;
+    std::string value_;
+    TFooterValueType valueType_ = fvtNon;
+    bool wordWrap_ = false;
+    TDBSum* sum_ = nullptr;
+};
+
+// The footers of a column, one per footer row; a change tells the column.
+class TColumnFootersEx : public rtl::TCollection {
+public:
+    explicit TColumnFootersEx(TColumnEx& column);
+    ~TColumnFootersEx() override;
+
+    TColumnEx& Column() const { return column_; }
+    TColumnFooterEx* Items(int index) const { return static_cast<TColumnFooterEx*>(GetItem(index)); }
+    TColumnFooterEx* Add() { return static_cast<TColumnFooterEx*>(rtl::TCollection::Add()); }
+    int Count() const { return GetCount(); }
+
+protected:
+    void Update(rtl::TCollectionItem* item) override;
+
+private:
+    TColumnEx& column_;
+};
+
+} // namespace grid

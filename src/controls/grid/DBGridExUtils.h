@@ -1,0 +1,53 @@
+#pragma once
+// Small routines shared by the units of the data grid.
+#include <string>
+#include <vector>
+
+#include "platform/db/Field.h"
+#include "platform/rtl/Collection.h"
+#include "platform/ui/Canvas.h"
+#include "platform/ui/UiTypes.h"
+
+namespace grid {
+
+// The point lies in the rectangle, its right and bottom edges counted as inside.
+bool PointInRectInclusive(ui::TPoint point, const ui::TRect& rect);
+// The rectangle turned about its top-left corner: width and height exchanged.
+ui::TRect SwapRectSides(const ui::TRect& rect);
+// The width a single-line text takes when laid out by the text drawing (no prefix
+// characters), which can differ from the plain advance for bold and italic fonts.
+int TextWidthCalc(ui::TCanvas& canvas, const std::string& text);
+// Measures text as a cell of cellRect shows it, less extraWidth and extraHeight for what
+// else the cell holds (wrapped at the cell's width with wordWrap); true when it does not fit.
+bool TextNeedsToolTip(ui::TCanvas& canvas, bool rightToLeft, int extraWidth, int extraHeight, int& textHeight,
+                      int& textWidth, bool wordWrap, const ui::TRect& cellRect, const std::string& text);
+// Every field of the list can be modified.
+bool FieldsCanModify(const std::vector<db::TField*>& fields);
+// Raises ui::EInvalidGridOperation with the message.
+[[noreturn]] void RaiseGridError(const std::string& message);
+// Takes the derived font into font when the two differ; copying is set meanwhile, so that
+// the font's change handler does not take the copy for a change of its own.
+void TakeDerivedFont(ui::TFont& font, const ui::TFont& derived, bool& copying);
+// value * numerator / denominator rounded to nearest; fallback when denominator is 0.
+int MulDivOr(int value, int numerator, int denominator, int fallback);
+
+// Runs fn inside an update bracket of the collection (none: just fn); the bracket ends
+// also when fn fails.
+template <typename Fn>
+void InUpdateBracket(rtl::TCollection* collection, Fn&& fn)
+{
+    if (!collection) {
+        fn();
+        return;
+    }
+    collection->BeginUpdate();
+    try {
+        fn();
+    } catch (...) {
+        collection->EndUpdate();
+        throw;
+    }
+    collection->EndUpdate();
+}
+
+} // namespace grid
