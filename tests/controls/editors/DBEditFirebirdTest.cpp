@@ -49,10 +49,7 @@ protected:
 
 TEST_F(DBEditFirebirdTest, AnAliasEditedInTheEditorIsPostedAndReadBack)
 {
-    fb::TIBSQL insert(&connection.db);
-    insert.SetSQL("insert into DEVICES (ID, ALIAS, POS) values (7, 'Tower', 0)");
-    insert.ExecQuery();
-    connection.tr.CommitRetaining();
+    fbtest::ExecuteSql(connection.db.DatabaseName, "insert into DEVICES (ID, ALIAS, POS) values (7, 'Tower', 0)");
 
     fb::TIBUpdateSQL updates;
     updates.ModifySQL = "update DEVICES set ALIAS = :ALIAS where ID = :OLD_ID";
