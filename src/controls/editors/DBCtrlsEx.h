@@ -256,8 +256,8 @@ public:
     // holder has the focus.
     void SetBounds(int left, int top, int width, int height) override;
     // In place the window's own visibility: hiding hides the window only, as an empty
-    // rectangle does. (These shadow
-    // the control's; a grid reaches them through the editor's type.)
+    // rectangle does. (These shadow the control's; a grid reaches them through the
+    // editor's type.)
     bool Visible() const;
     void SetVisible(bool Value);
     // In place only while the window is shown.
