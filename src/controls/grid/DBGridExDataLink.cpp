@@ -49,7 +49,9 @@ db::TField* TGridDataLinkEx::Fields(int index) const
 bool TGridDataLinkEx::DefaultFields() const
 {
     bool result = true;
-    if (const db::TDataSet* dataSet = DataSet()) result = dataSet->DefaultFields();
+    // A closed data set without fields makes them when it opens.
+    if (const db::TDataSet* dataSet = DataSet())
+        result = dataSet->DefaultFields() || (!dataSet->GetActive() && dataSet->Fields().Count() == 0);
     if (result && sparseMap_)
         for (int entry : fieldMap_)
             if (entry < 0) return false;
