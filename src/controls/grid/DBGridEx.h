@@ -442,6 +442,9 @@ public:
     int EditButtonHeight() const { return editButtonHeight_; }
     // The pixels a cell keeps above and below its text: 4, or 2 when Flat.
     int FrameHeightAllowance() const { return frameHeightAllowance_; }
+    // Every change of a column asks for a layout: multi-level titles depend on each
+    // column's caption, width, marker and orientation.
+    bool ColumnChangesNeedLayout() const { return useMultiTitle_ && options_.Contains(dgTitles); }
 
 protected:
     // Widths dragged in the grid reach the columns (with auto-fit, their shares).

@@ -208,7 +208,8 @@ void TCustomDBGridEx::BuildTitleTree()
     }
 
     // Each pass forms one band: the leaves from i on that share their first word and their
-    // present host lose that word, and the band takes it. Passes go on until none forms.
+    // present host, and have a word after it, lose that word, and the band takes it.
+    // Passes go on until none forms.
     constexpr int GroupBandHeight = 20;
     bool changed = true;
     while (changed) {
@@ -220,7 +221,9 @@ void TCustomDBGridEx::BuildTitleTree()
             int j = i;
             while (j + 1 < count) {
                 const THeadTreeNode* next = titleLeaves_[static_cast<std::size_t>(j + 1)];
-                if (next->Host != from->Host || FirstWord(next->Text) != group) break;
+                if (next->Host != from->Host || SecondWordStart(next->Text) == std::string::npos
+                    || FirstWord(next->Text) != group)
+                    break;
                 ++j;
             }
             for (int k = i; k <= j; ++k) {
