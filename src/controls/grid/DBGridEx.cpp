@@ -380,11 +380,14 @@ std::string TCustomDBGridEx::editorTextOf(const TColumnEx& column) const
 
 std::string TCustomDBGridEx::GetEditText(int ACol, int)
 {
+    SetEditKeyValue(rtl::Null(), std::string());
+    currentEditText_.clear();
+    if (!dataLink_->Active()) return {};
     TColumnEx* column = columnAt(ACol);
     db::TField* field = column ? column->Field() : nullptr;
     std::string text;
     rtl::Variant key = rtl::Null();
-    if (dataLink_->Active() && field) {
+    if (field) {
         if (column->KeyListCount() > 0) {
             const int index = KeyListIndexOf(column->GetKeyList(), field->GetText());
             if (index >= 0 && index < column->PickListCount()) text = column->GetPickList()[index];
@@ -412,7 +415,7 @@ std::string TCustomDBGridEx::GetEditText(int ACol, int)
         text = params.Text;
     }
     currentEditText_ = text;
-    SetEditKeyValue(key, rtl::VarIsNull(key) ? std::string() : text);
+    if (!rtl::VarIsNull(key)) SetEditKeyValue(key, text);
     return text;
 }
 
