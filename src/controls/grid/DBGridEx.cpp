@@ -378,8 +378,12 @@ std::string TCustomDBGridEx::editorTextOf(const TColumnEx& column) const
     return field->GetText();
 }
 
-std::string TCustomDBGridEx::GetEditText(int ACol, int)
+std::string TCustomDBGridEx::GetEditText(int ACol, int ARow)
 {
+    // What was typed into this cell and is not written yet stays what it edits: a layout
+    // or a resize that reloads the editor must not lose it.
+    const bool pending = dataLink_->IsModified() && dataLink_->Editing();
+    if (pending && ACol == editTextCell_.X && ARow == editTextCell_.Y) return currentEditText_;
     SetEditKeyValue(rtl::Null(), std::string());
     currentEditText_.clear();
     if (!dataLink_->Active()) return {};
@@ -419,9 +423,10 @@ std::string TCustomDBGridEx::GetEditText(int ACol, int)
     return text;
 }
 
-void TCustomDBGridEx::SetEditText(int, int, const std::string& Value)
+void TCustomDBGridEx::SetEditText(int ACol, int ARow, const std::string& Value)
 {
     currentEditText_ = Value;
+    editTextCell_ = {ACol, ARow};
 }
 
 void TCustomDBGridEx::SetEditKeyValue(const rtl::Variant& value, const std::string& ForText)

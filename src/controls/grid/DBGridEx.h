@@ -421,6 +421,8 @@ private:
     bool displayWidthWriteThrough_ = true;
     TDBGridExStyle* style_ = nullptr;
     std::string currentEditText_;
+    // The cell the edit text was typed into.
+    ui::TGridCoord editTextCell_{-1, -1};
     rtl::Variant editKeyValue_ = rtl::Null();
     std::string editKeyText_;
     TColCellParamsEx cellParams_;

@@ -117,8 +117,9 @@ void TGridDataLinkEx::LayoutChanged()
 
 void TGridDataLinkEx::RecordChanged(db::TField* field)
 {
-    grid_.RecordChanged(field);
+    // The grid reloads its editor from the record: no change of the grid's is pending.
     modified_ = false;
+    grid_.RecordChanged(field);
 }
 
 } // namespace grid

@@ -289,6 +289,33 @@ TEST_F(EditRules, TypingIntoTheEditorChangesTheRecordThroughTheLink)
     EXPECT_EQ(Grid->CurrentEditText(), "changed");
 }
 
+TEST_F(EditRules, WhatWasTypedSurvivesLayoutsAndResizesUntilItIsWrittenOrDropped)
+{
+    Columns({"NAME", "ID"});
+    Grid->SetSelectedIndex(0);
+    Key(Qt::Key_F2);
+    Type("x");
+    ASSERT_EQ(Grid->CurrentEditText(), "Row 1x");
+    Grid->SetBounds(Grid->Left(), Grid->Top(), Grid->Width() + 40, Grid->Height() + 30);
+    Column(1)->SetWidth(90);           // a layout
+    Grid->SetFooterRowCount(1);        // and another
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(Grid->InplaceEdit()->Text(), "Row 1x");
+    EXPECT_EQ(Grid->CurrentEditText(), "Row 1x");
+    Data.Post();
+    EXPECT_EQ(F("NAME")->GetAsString(), "Row 1x");
+
+    // Dropping the change shows the record's value again.
+    Grid->InplaceEdit()->SetFocus();
+    Type("y");
+    ASSERT_TRUE(Grid->DataLink().IsModified());
+    Grid->DataLink().Reset();
+    EXPECT_EQ(Grid->InplaceEdit()->Text(), "Row 1x");
+    EXPECT_EQ(Grid->CurrentEditText(), "Row 1x");
+    Data.Cancel();
+    EXPECT_EQ(F("NAME")->GetAsString(), "Row 1x");
+}
+
 TEST_F(EditRules, TheEditorsQueriesAnswerForAnEditorWithoutDropDowns)
 {
     Columns({"NAME"});
