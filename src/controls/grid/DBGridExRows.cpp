@@ -81,7 +81,7 @@ void TCustomDBGridEx::InvalidateFooters()
 
 void TCustomDBGridEx::RefreshLayout()
 {
-    if (!HandleAllocated() || sumList_->Recalculating()) return;
+    if (!HandleAllocated() || !sumList_ || sumList_->Recalculating()) return;
     if (IsDesigning() && sumList_->Active()) sumList_->RecalcAll();
     RecalcDataRows();
     const bool barShown = ScrollBarShown(ui::sbVertical);
