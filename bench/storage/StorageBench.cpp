@@ -4,8 +4,11 @@
 //    with the calculated texts, beside a bare select of the same rows (ratio);
 //  - AddToLog for unit items through the real filters beside executing the prepared
 //    ADD_TO_LOG directly with the same records (records per second of each, ratio);
+//  - the whole per-record path from a delivered packet (automaton, RDS view, filters,
+//    log writer) beside the bare prepared insert (microseconds per record, ratio);
 //  - GET_OUTDATED_LOG and CLEAR_OUTDATED_LOG on a 1,000,000-record log, half outdated.
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <chrono>
 #include <cstdint>
@@ -23,8 +26,10 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Thread.h"
 #include "storage/DModule.h"
+#include "simulator/UnitSimulator.h"
 #include "storage/StorageTestEngine.h"
 #include "support/TempDir.h"
+#include "views/DeviceRDS.h"
 
 namespace {
 
@@ -34,6 +39,13 @@ constexpr int kLogDays = 60;  // records spread over the last 60 days; 30 days e
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+double ThreadCpuSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 class BenchMainForm : public storage::IMainFormServices {
 public:
@@ -221,6 +233,101 @@ void BM_AddToLogVsDirectProcedure(benchmark::State& state)
     state.SetItemsProcessed(static_cast<std::int64_t>(n));
 }
 BENCHMARK(BM_AddToLogVsDirectProcedure)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// The whole per-record path of the main thread, as a delivered packet takes it: the
+// unit's frame automaton, its RDS view (items shown, the unit's name taken) and the log
+// writer with the unit's filter, beside the bare prepared ADD_TO_LOG (parameters found
+// once) with the same records. Frames of a tuned unit: most items repeat, the levels
+// move.
+void BM_LogPathPerRecordVsBareInsert(benchmark::State& state)
+{
+    Bench b;
+    views::RegisterDeviceRDSView();
+    device_link::TDeviceInfo row;
+    row.DeviceType = device_link::dkTCP;
+    row.IP = "127.0.0.1";
+    row.Id = 5;
+    // Other units of a site before it in the list.
+    for (int other = 1; other < 5; ++other) {
+        device_link::TDeviceInfo more = row;
+        more.IP = "127.0.0." + std::to_string(1 + other);
+        more.Id = 100 + other;
+        b.Main.Manager->AddDevice(more);
+    }
+    device_link::TDevice* unit = b.Main.Manager->AddDevice(row);
+    device_link::TDeviceSettings settings;
+    settings.LogUnitEnabled = settings.LogNegotiation = settings.LogPI = settings.LogTP = settings.LogPTY = 1;
+    settings.LogGroup.fill(1);
+    settings.LogFreq = settings.LogSource = settings.LogRDSMode = settings.LogStereo = 1;
+    settings.LogRDSLock = settings.LogRFLevel = settings.LogMPXLevel = settings.LogBandScan = 1;
+    unit->SetSettings(settings);
+
+    const auto text = [](const std::string& t) { return sim::Bytes(t.begin(), t.end()); };
+    std::vector<sim::UnitItem> items = {
+        {36, {0xD3, 0x10}}, {37, {1}}, {38, {10}}, {54, text("RADIO 10")}, {55, {0}}, {57, {15, 1}},
+        {78, text("Now playing: the loadtest hour with the KV7200 unit simulator")}, {39, {0x33, 0x04}},
+        {42, {0x20, 0x02}}, {41, {0x4B, 0x00}}, {43, {1}},
+    };
+    constexpr int kFrames = 400;
+    std::vector<device_link::TArray> packets;
+    for (int f = 0; f < kFrames; ++f) {
+        items[8].Data[0] = static_cast<std::uint8_t>(0x20 + f % 7);  // RF level
+        items[9].Data[0] = static_cast<std::uint8_t>(0x4B + f % 3);  // MPX level
+        device_link::TArray packet = sim::BuildUnitFrame(static_cast<std::uint32_t>(f + 1), items);
+        device_link::AppendPacketTime(packet, rtl::Now());
+        packets.push_back(std::move(packet));
+    }
+    const std::int64_t records = static_cast<std::int64_t>(kFrames) * static_cast<std::int64_t>(items.size());
+
+    fb::TIBStoredProc& proc = b.Dm->addToLog;
+    fb::TParam& deviceId = proc.ParamByName("DEVICEID");
+    fb::TParam& code = proc.ParamByName("DATACODE");
+    fb::TParam& data = proc.ParamByName("DATA");
+    fb::TParam& dt = proc.ParamByName("DT");
+    std::vector<std::pair<int, std::string>> bare;
+    for (int f = 0; f < kFrames; ++f) {
+        items[8].Data[0] = static_cast<std::uint8_t>(0x20 + f % 7);
+        items[9].Data[0] = static_cast<std::uint8_t>(0x4B + f % 3);
+        for (const auto& item : items) bare.emplace_back(item.Code, std::string(item.Data.begin(), item.Data.end()));
+    }
+
+    // Wall time (what the main thread is kept from other work) and the main thread's
+    // CPU time (without the waits for the disk, which vary from run to run).
+    double path = 0, direct = 0, pathCpu = 0, directCpu = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        const double c0 = ThreadCpuSeconds();
+        for (const auto& packet : packets) unit->OnData(packet);
+        b.Dm->CommitPendingLog();
+        auto t1 = Clock::now();
+        const double c1 = ThreadCpuSeconds();
+        for (const auto& [itemCode, payload] : bare) {
+            deviceId.SetAsInteger(5);
+            code.SetAsInteger(itemCode);
+            data.SetAsString(payload);
+            dt.SetAsDouble(rtl::Now());
+            proc.ExecProc();
+        }
+        b.Dm->IBTransaction.CommitRetaining();
+        auto t2 = Clock::now();
+        const double c2 = ThreadCpuSeconds();
+        path += Seconds(t1 - t0);
+        direct += Seconds(t2 - t1);
+        pathCpu += c1 - c0;
+        directCpu += c2 - c1;
+        state.SetIterationTime(Seconds(t1 - t0));
+    }
+    const double n = static_cast<double>(state.iterations()) * static_cast<double>(records);
+    state.counters["path_us_per_record"] = path / n * 1e6;
+    state.counters["bare_us_per_record"] = direct / n * 1e6;
+    state.counters["ratio"] = direct / path;
+    state.counters["path_cpu_us_per_record"] = pathCpu / n * 1e6;
+    state.counters["bare_cpu_us_per_record"] = directCpu / n * 1e6;
+    state.counters["cpu_ratio"] = directCpu / pathCpu;
+    state.SetItemsProcessed(static_cast<std::int64_t>(n));
+    device_link::RegisterDeviceRDSViewFactory(nullptr);
+}
+BENCHMARK(BM_LogPathPerRecordVsBareInsert)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // ---------------------------------------------------------------- maintenance
 

@@ -1,9 +1,12 @@
 #include "app/Program.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QSocketNotifier>
 
 #include <pthread.h>
@@ -29,9 +32,6 @@ namespace {
 
 constexpr int kFailureExitCode = 1;
 
-// SIGTERM (the session ends) and SIGINT are taken from a descriptor on the main loop:
-// they reach no thread as a signal, and the program shuts down as when its window is
-// closed. Blocked before any thread starts, so every thread inherits the mask.
 sigset_t TerminationSignals()
 {
     sigset_t set;
@@ -41,27 +41,50 @@ sigset_t TerminationSignals()
     return set;
 }
 
+// Error and warning boxes are also written to standard error, for the terminal or the
+// session log that started the program: a box may be gone before anybody read it.
+class TBoxesOnConsole : public ui::IMessageBoxService {
+public:
+    explicit TBoxesOnConsole(ui::IMessageBoxService& shown) : shown_(shown) { ui::SetMessageBoxService(this); }
+    ~TBoxesOnConsole() override { ui::SetMessageBoxService(nullptr); }
+    TBoxesOnConsole(const TBoxesOnConsole&) = delete;
+    TBoxesOnConsole& operator=(const TBoxesOnConsole&) = delete;
+
+    ui::TModalResult Show(const ui::TMessageBoxRequest& request) override
+    {
+        if (request.Type == ui::mtError || request.Type == ui::mtWarning) {
+            std::fprintf(stderr, "kv7200: %s\n", request.Text.c_str());
+            std::fflush(stderr);
+        }
+        return shown_.Show(request);
+    }
+    void Beep() override { shown_.Beep(); }
+
+private:
+    ui::IMessageBoxService& shown_;
+};
+
+} // namespace
+
 void BlockTerminationSignals()
 {
     const sigset_t set = TerminationSignals();
     ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-void QuitOnTermination(QObject& context)
+void EndOnTerminationSignals(QObject& context, TProgram& program)
 {
     const sigset_t set = TerminationSignals();
     const int fd = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
     if (fd < 0) return;
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &context);
-    QObject::connect(notifier, &QSocketNotifier::activated, &context, [fd] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &context, [fd, &program] {
         signalfd_siginfo info;
         while (::read(fd, &info, sizeof info) == sizeof info) {
         }
-        QCoreApplication::quit();
+        program.RequestEnd(TProgram::TEndRequest::Signal);
     });
 }
-
-} // namespace
 
 std::string RunningProgramFile()
 {
@@ -118,6 +141,7 @@ bool TProgram::Start()
     guard_.OnRaiseRequest = [this] {
         if (mainForm_) mainForm_->RestoreAndRaise();
     };
+    mainForm_->OnCloseRequest = [this] { RequestEnd(TEndRequest::WindowClosed); };
     running_ = true;
     // What was written before a failure stays in place.
     const bool extracted = storage::ExtractServerFiles();
@@ -138,7 +162,7 @@ bool TProgram::Start()
 
     // 5: the splash closes, the main window takes over.
     CloseSplash();
-    mainForm_->PostInitialize();
+    ui::Guarded([this] { mainForm_->PostInitialize(); });
     return true;
 }
 
@@ -155,10 +179,23 @@ void TProgram::CloseSplash()
 int TProgram::Run()
 {
     if (!running_) return exitCode_;
-    mainForm_->OnCloseRequest = [] { QCoreApplication::quit(); };
-    QApplication::exec();
+    if (!endRequested_) {
+        QEventLoop loop;
+        mainLoop_ = &loop;
+        loop.exec();
+        mainLoop_ = nullptr;
+    }
     Stop();
     return exitCode_;
+}
+
+void TProgram::RequestEnd(TEndRequest request)
+{
+    endRequested_ = true;
+    // Every running loop ends, a box's or a dialog's too, and a later one returns at
+    // once: what waits for an answer gets none.
+    if (request == TEndRequest::Signal) QCoreApplication::exit(0);
+    else if (mainLoop_) mainLoop_->exit();
 }
 
 void TProgram::Stop()
@@ -166,15 +203,33 @@ void TProgram::Stop()
     if (!running_) return;
     running_ = false;
     guard_.OnRaiseRequest = nullptr;
+    std::vector<std::string> failures;
+    // Whatever fails from here on, also deep inside a step, is collected and told once.
+    ui::SetExceptionHandler([&failures](std::exception_ptr e) {
+        std::string text = ui::ExceptionMessage(e);
+        if (std::find(failures.begin(), failures.end(), text) == failures.end()) failures.push_back(std::move(text));
+    });
     if (mainForm_) {
+        mainForm_->OnCloseRequest = nullptr;
         mainForm_->Hide();
         // A start that failed before the data module existed has nothing to shut down.
-        if (mainForm_->DataModule) ui::Guarded([&] { mainForm_->Shutdown(*splash_); });
+        if (mainForm_->DataModule) mainForm_->Shutdown(*splash_);
         mainForm_.reset();
     }
     RemoveEngineFiles();
     if (splash_) splash_->Hide();
     splash_.reset();
+    ui::SetExceptionHandler(nullptr);
+    ReportShutdownFailures(failures);
+}
+
+void TProgram::ReportShutdownFailures(const std::vector<std::string>& failures)
+{
+    if (failures.empty()) return;
+    exitCode_ = kFailureExitCode;
+    std::string text = failures.front();
+    for (std::size_t i = 1; i < failures.size(); ++i) text += "\n" + failures[i];
+    ui::MessageDlg(text, ui::mtError, ui::mbOK);
 }
 
 void TProgram::RemoveEngineFiles()
@@ -192,8 +247,9 @@ int RunProgram(int argc, char** argv)
     // The splash closes before the main window opens; only the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     rtl::MainThread::Init();
-    QuitOnTermination(application);
+    TBoxesOnConsole boxes(ui::MessageBoxService());
     TProgram program(RunningProgramFile());
+    EndOnTerminationSignals(application, program);
     if (!program.Start()) return program.ExitCode();
     return program.Run();
 }

@@ -8,8 +8,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/OneInstance.h"
+
+class QEventLoop;
+class QObject;
 
 namespace shell {
 class TMainForm;
@@ -33,11 +37,22 @@ public:
     // Start-up. False when the program is to end now (another instance runs, the
     // database is missing or refused, the engine cannot start); ExitCode says how.
     bool Start();
-    // The message loop until the main window is closed, then Stop. Returns ExitCode.
+    // The message loop until the end is requested, then Stop. Returns ExitCode.
     int Run();
-    // The shutdown sequence and the removal of the engine files; once.
+    // The shutdown sequence and the removal of the engine files; once, whatever windows
+    // are open. Every step runs even when one before it failed; the failures are shown
+    // together in one error box and make ExitCode non-zero.
     void Stop();
     int ExitCode() const { return exitCode_; }
+
+    // Who asked the program to end: the operator closing the main window, or a
+    // termination signal (the session ends, Ctrl+C).
+    enum class TEndRequest { WindowClosed, Signal };
+    // Ends the message loop (Run then shuts down). A signal also ends every box and
+    // dialog the program waits on, now and until it has ended: nobody may be there to
+    // answer them. Before Run, the loop is not entered at all.
+    void RequestEnd(TEndRequest request);
+    bool EndRequested() const { return endRequested_; }
 
     shell::TMainForm* MainForm() const { return mainForm_.get(); }
     shell::TSplashForm* Splash() const { return splash_.get(); }
@@ -53,6 +68,7 @@ private:
     bool Fail(const std::string& message);
     void CloseSplash();
     void RemoveEngineFiles();
+    void ReportShutdownFailures(const std::vector<std::string>& failures);
 
     std::string programFile_;
     shell::TInstanceGuard guard_;
@@ -61,10 +77,22 @@ private:
     std::chrono::steady_clock::time_point splashShown_;
     bool engineWritten_ = false;
     bool running_ = false;
+    bool endRequested_ = false;
+    QEventLoop* mainLoop_ = nullptr; // while Run's loop runs
     int exitCode_ = 0;
 };
 
-// main(): the program with the Qt application, its arguments and the running program's file.
+// SIGTERM (the session ends) and SIGINT are taken from a descriptor on the main loop:
+// they reach no thread as a signal, and the program shuts down as when its window is
+// closed. Blocked before any thread starts (every thread inherits the mask); one that
+// comes before the descriptor is watched waits in it.
+void BlockTerminationSignals();
+// Ends program (TEndRequest::Signal) at SIGTERM or SIGINT; context owns the watcher.
+void EndOnTerminationSignals(QObject& context, TProgram& program);
+
+// main(): the program with the Qt application, its arguments and the running program's
+// file. SIGTERM and SIGINT end it as closing its window does; every error box is also
+// written to standard error.
 int RunProgram(int argc, char** argv);
 
 } // namespace app

@@ -110,8 +110,12 @@ void TComTCP::ReadOnce()
             return;
         }
         TArray bytes = client_->ExtractInput(n);
-        if (MayPost()) PostReceived(std::move(bytes));
-        else Pause(); // back-pressure: these bytes are dropped
+        if (MayPost()) {
+            PostReceived(std::move(bytes));
+        } else {
+            NoteDropped(bytes.size()); // back-pressure: these bytes are dropped
+            Pause();
+        }
     } catch (const io::ETcpReadTimeout&) {
         fail(stConnectTimeout);
     } catch (const io::ETcpClosedGracefully&) {

@@ -72,8 +72,12 @@ void TComUSB::Execute()
         std::uint32_t got = 0;
         const io::FT_STATUS status = io::FT_Read(h, chunk, std::min(waiting, kMaxRead), &got);
         if (status == io::FT_OK && got > 0) {
-            if (MayPost()) PostReceived(TArray(chunk, chunk + got));
-            else Pause(); // back-pressure: these bytes are dropped
+            if (MayPost()) {
+                PostReceived(TArray(chunk, chunk + got));
+            } else {
+                NoteDropped(got); // back-pressure: these bytes are dropped
+                Pause();
+            }
         } else {
             Pause();
             std::uint32_t rx = 0, tx = 0, events = 0;

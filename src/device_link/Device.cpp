@@ -1,5 +1,6 @@
 #include "device_link/Device.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -25,6 +26,12 @@ std::unique_ptr<TCom> MakeTransport(std::uint8_t kind)
     }
 }
 
+std::uint64_t NewSettingsStamp()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 std::vector<std::string> SplitDots(const std::string& text)
 {
     std::vector<std::string> parts(1);
@@ -37,7 +44,8 @@ std::vector<std::string> SplitDots(const std::string& text)
 
 } // namespace
 
-TDevice::TDevice(std::uint8_t kind, TDeviceManager* manager) : Kind(kind), Manager(manager)
+TDevice::TDevice(std::uint8_t kind, TDeviceManager* manager)
+    : Kind(kind), Manager(manager), settingsStamp_(NewSettingsStamp())
 {
     transport_ = MakeTransport(kind);
     if (transport_) ToggleListeners();
@@ -147,6 +155,7 @@ void TDevice::SetIPText(const std::string& text)
     if (parts.size() == 4)
         for (std::size_t i = 0; i < 4; ++i) octets[i] = static_cast<std::uint8_t>(rtl::StrToInt(parts[i]));
     IP = octets;
+    ApplyToView();
     if (Kind != dkTCP || !transport_) return;
     auto& tcp = static_cast<TComTCP&>(*transport_);
     Relink([&] { tcp.SetHost(GetIPText()); });
@@ -158,6 +167,7 @@ void TDevice::SetIPByte(int i, std::uint8_t value)
 {
     if (i < 0 || i > 3) return;
     IP[i] = value;
+    ApplyToView();
     if (Kind != dkTCP || !transport_) return;
     auto& tcp = static_cast<TComTCP&>(*transport_);
     Relink([&] { tcp.SetHost(GetIPText()); });
@@ -167,6 +177,7 @@ void TDevice::SetComPort(const std::string& name)
 {
     if (Kind != dkCOM || !transport_) return;
     ComPort = name;
+    ApplyToView();
     auto& com = static_cast<TComCom&>(*transport_);
     Relink([&] { com.SetPortName(name); });
 }
@@ -175,6 +186,7 @@ void TDevice::SetUsbSerial(const std::string& serial)
 {
     if (Kind != dkUSB || !transport_) return;
     UsbSerial = serial;
+    ApplyToView();
     auto& usb = static_cast<TComUSB&>(*transport_);
     Relink([&] { usb.SetSerial(serial); });
 }
@@ -236,12 +248,14 @@ void TDevice::SetSettings(const TDeviceSettings& settings)
     const auto bytes = settings.ToBytes();
     settingsStream_.Clear();
     settingsStream_.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    settingsStamp_ = NewSettingsStamp();
     ApplyToView();
 }
 
 void TDevice::LoadSettings(rtl::TStream& stream)
 {
     settingsStream_.LoadFromStream(stream);
+    settingsStamp_ = NewSettingsStamp();
     ApplyToView();
 }
 

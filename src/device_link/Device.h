@@ -72,7 +72,8 @@ public:
     void SendText(const std::string& text);
     void SetMuted(bool value);
 
-    // ---- address and identity
+    // ---- address and identity (a new address is applied to the view with the settings,
+    // the defaults for a unit that has none yet)
     std::string GetIPText() const;
     // Four dotted parts set the four octets to the low bytes of their integer values
     // (rtl::EConvertError for a part that is not one; then nothing changes); any other
@@ -108,6 +109,9 @@ public:
     // Takes a copy of all of stream (the CONFIG bytes of the unit row, any size) and
     // lets the view apply it.
     void LoadSettings(rtl::TStream& stream);
+    // Changes whenever the settings record does and is never the same for two units, so
+    // what is worked out from a unit's record (its log filter) keeps while it is unchanged.
+    std::uint64_t GetSettingsStamp() const { return settingsStamp_; }
 
     // ---- transport listeners (main thread)
     // Feeds the packet without its 8-byte time tail to the automaton, then tells the
@@ -129,6 +133,7 @@ private:
     std::unique_ptr<IDeviceRDSView> rdsView_;
     std::unique_ptr<TProtocolAutomata> automaton_;
     rtl::TMemoryStream settingsStream_;
+    std::uint64_t settingsStamp_;
     std::unique_ptr<ui::TGauge> gauge_;
 };
 

@@ -47,6 +47,7 @@ void TDeviceManager::Clear()
     for (const auto& device : devices_) device->Disconnect();
     auto doomed = std::move(devices_);
     devices_.clear();
+    ListChanged();
     doomed.clear();
 }
 
@@ -82,6 +83,7 @@ void TDeviceManager::Purge()
         (device->Configured == 0 && device->Present == 0 ? doomed : kept).push_back(std::move(device));
     // The list is whole again before any unit goes: freeing one waits for its threads.
     devices_ = std::move(kept);
+    ListChanged();
     doomed.clear();
     Sort();
 }
@@ -89,6 +91,7 @@ void TDeviceManager::Purge()
 void TDeviceManager::Sort()
 {
     if (!devices_.empty()) QuickSort(0, GetCount() - 1);
+    ListChanged();
 }
 
 void TDeviceManager::QuickSort(int low, int high)
@@ -110,8 +113,19 @@ void TDeviceManager::QuickSort(int low, int high)
 
 TDevice* TDeviceManager::FindById(std::int32_t id) const
 {
-    for (const auto& device : devices_)
-        if (device->Id == id) return device.get();
+    if (!byIdValid_) {
+        byId_.clear();
+        for (const auto& device : devices_) byId_.emplace(device->Id, device.get());
+        byIdValid_ = true;
+    }
+    const auto it = byId_.find(id);
+    if (it != byId_.end() && it->second->Id == id) return it->second;
+    // A unit whose Id was set after the index was made.
+    for (const auto& device : devices_) {
+        if (device->Id != id) continue;
+        byIdValid_ = false;
+        return device.get();
+    }
     return nullptr;
 }
 
@@ -129,6 +143,7 @@ int TDeviceManager::IndexOfIP(const std::string& dotted) const { return IndexOf(
 TDevice* TDeviceManager::Append(std::unique_ptr<TDevice> device)
 {
     devices_.push_back(std::move(device));
+    ListChanged();
     return devices_.back().get();
 }
 

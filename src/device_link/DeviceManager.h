@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "device_link/Device.h"
@@ -74,7 +75,8 @@ public:
     // Orders the list by Pos (quicksort; equal positions in the order it leaves them).
     void Sort();
 
-    // The first unit with that database id; nullptr when none.
+    // The first unit with that database id; nullptr when none. By an index (the log
+    // writer asks for every record), kept up with the list.
     TDevice* FindById(std::int32_t id) const;
     // Index of the first unit of that kind whose address equals the text exactly; -1 when none.
     int IndexOfComPort(const std::string& name) const;
@@ -96,10 +98,15 @@ private:
     void QuickSort(int low, int high);
     int IndexOf(std::uint8_t kind, const std::string& address) const;
     TDevice* Append(std::unique_ptr<TDevice> device);
+    void ListChanged() { byIdValid_ = false; }
 
     rtl::TComponent* owner_;
     TPnPNotificator* notificator_ = nullptr;
     std::vector<std::unique_ptr<TDevice>> devices_;
+    // The first unit of each id, in list order; rebuilt after the list changed. An Id
+    // changed behind the manager's back is caught by checking what the index gives.
+    mutable std::unordered_map<std::int32_t, TDevice*> byId_;
+    mutable bool byIdValid_ = false;
     // A refresh asked for while one runs (a message box of the detection lets
     // device notices in) is run once the current one is done.
     bool refreshing_ = false;

@@ -21,6 +21,8 @@ constexpr std::array<double, 15> kLevelDBuV{54.64788, 52.66937, 48.62728, 46.020
                                             39.08485, 35.84783, 32.0412,  27.60422, 25.10545,
                                             21.58362, 18.0618,  12.66937, 7.604225, 0.0};
 
+constexpr std::uint32_t kClockBits = 0x1FFFF;
+
 constexpr double kBandLow = 87.5;
 constexpr double kBandHigh = 108.0;
 
@@ -45,6 +47,9 @@ std::string RdsDIText(std::uint8_t value, std::uint8_t validMask, int bit)
 void RdsCTText(std::uint32_t mjd, std::uint32_t packedTime, TRDSDateTime& result)
 {
     result = TRDSDateTime{};
+    // The clock carries 17 bits of each; more could only come from a corrupt record.
+    mjd &= kClockBits;
+    packedTime &= kClockBits;
     if (mjd == 0 || packedTime == 0) {
         result.Text = "not transmitted";
         return;

@@ -25,8 +25,9 @@ struct TRDSDateTime {
 // empty for other bit numbers.
 std::string RdsDIText(std::uint8_t value, std::uint8_t validMask, int bit);
 
-// Decodes an RDS clock time (modified Julian day, packed hour/minute/offset).
-// With either value 0 only Text is set, to "not transmitted".
+// Decodes an RDS clock time (modified Julian day, packed hour/minute/offset), of each
+// the 17 bits the clock carries. With either value 0 only Text is set, to "not
+// transmitted".
 void RdsCTText(std::uint32_t mjd, std::uint32_t packedTime, TRDSDateTime& result);
 
 // Cleans a typed frequency in MHz: keeps the digits and the first decimal

@@ -49,10 +49,19 @@ void DecompressStream(rtl::TStream& source, rtl::TStream& dest)
         if (inflateInit(&z) != Z_OK) throw EZDecompressionError("Stream decompression failed: out of memory");
         z.next_in = input.data();
         z.avail_in = static_cast<uInt>(input.size());
-        std::vector<std::uint8_t> output(std::max<std::size_t>(input.size() * 4, 4096));
+        // One byte beyond the limit tells a stream that ends at it from one that goes on.
+        constexpr std::size_t kRoom = kMaxDecompressedSize + 1;
+        std::vector<std::uint8_t> output(std::min(std::max<std::size_t>(input.size() * 4, 4096), kRoom));
         int rc = Z_OK;
+        bool tooLarge = false;
         while (rc == Z_OK) {
-            if (z.total_out == output.size()) output.resize(output.size() * 2);
+            if (z.total_out == output.size()) {
+                if (output.size() == kRoom) {
+                    tooLarge = true;
+                    break;
+                }
+                output.resize(std::min(output.size() * 2, kRoom));
+            }
             z.next_out = output.data() + z.total_out;
             z.avail_out = static_cast<uInt>(std::min<std::size_t>(output.size() - z.total_out, 1u << 30));
             rc = inflate(&z, Z_NO_FLUSH);
@@ -60,13 +69,14 @@ void DecompressStream(rtl::TStream& source, rtl::TStream& dest)
             if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
             if (rc == Z_BUF_ERROR) rc = Z_OK;
         }
-        const std::string reason = rc == Z_STREAM_END ? std::string()
+        const std::string reason = tooLarge            ? "the data expands beyond " + std::to_string(kMaxDecompressedSize >> 20) + " MiB"
+                                 : rc == Z_STREAM_END ? std::string()
                                  : z.msg               ? std::string(z.msg)
                                  : rc == Z_BUF_ERROR   ? std::string("data is cut short")
                                                        : "zlib error " + std::to_string(rc);
         const std::size_t produced = z.total_out;
         inflateEnd(&z);
-        if (rc != Z_STREAM_END) throw EZDecompressionError("Stream decompression failed: " + reason);
+        if (!reason.empty()) throw EZDecompressionError("Stream decompression failed: " + reason);
         dest.WriteBuffer(output.data(), static_cast<std::int64_t>(produced));
     }
     dest.SetPosition(0);

@@ -2,6 +2,7 @@
 // General routines used across the program: stream compression, colour conversion,
 // IPv4 addresses and masks, host lookup, a window region from a bitmap and the
 // platform version test.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -19,9 +20,12 @@ class EZDecompressionError : public rtl::Exception { using Exception::Exception;
 // Compresses all of source (from its start) in the zlib format at level 9 and
 // writes it to dest at dest's position. Raises EZCompressionError; then nothing is written.
 void CompressStream(rtl::TStream& source, rtl::TStream& dest);
+// The most DecompressStream writes: far beyond any picture the program keeps, and
+// a bound on what a small hostile stream can make it allocate.
+inline constexpr std::size_t kMaxDecompressedSize = std::size_t(64) << 20;
 // Inflates source from its position to its end into dest (nothing for no bytes)
-// and rewinds dest. Raises EZDecompressionError for corrupt or cut data; then
-// nothing is written.
+// and rewinds dest. Raises EZDecompressionError for corrupt or cut data and for data
+// that expands beyond kMaxDecompressedSize; then nothing is written.
 void DecompressStream(rtl::TStream& source, rtl::TStream& dest);
 
 // Hue, lightness and saturation, each on the scale 0..240 (hue wraps at 240).

@@ -42,7 +42,7 @@ void TBuffer::Post(TComMessage message)
     {
         std::lock_guard lock(queueLock_);
         if (discarded_) return;
-        if (message.IsPacket) ++owner_.pending_;
+        if (message.IsPacket) owner_.CountPending(message.Packet, +1);
         queue_.push_back(std::move(message));
     }
     wake_.notify_one();
@@ -63,7 +63,7 @@ bool TBuffer::Take(TComMessage& message)
     if (queue_.empty()) return false;
     message = std::move(queue_.front());
     queue_.pop_front();
-    if (message.IsPacket) --owner_.pending_;
+    if (message.IsPacket) owner_.CountPending(message.Packet, -1);
     return true;
 }
 
@@ -72,7 +72,7 @@ void TBuffer::DiscardQueued()
     std::lock_guard lock(queueLock_);
     discarded_ = true;
     for (const auto& m : queue_)
-        if (m.IsPacket) --owner_.pending_;
+        if (m.IsPacket) owner_.CountPending(m.Packet, -1);
     queue_.clear();
 }
 
@@ -216,6 +216,12 @@ void TCom::AddDataListener(std::uint8_t flag, const TComDataEvent& method)
 void TCom::AddStateListener(const TComStateEvent& method) { stateListeners_.Add(method); }
 
 void TCom::AddStatsListener(const TComStatsEvent& method) { statsListeners_.Add(method); }
+
+void TCom::CountPending(const TArray& packet, int direction)
+{
+    pending_ += direction;
+    pendingBytes_ += direction * static_cast<std::int64_t>(packet.size());
+}
 
 void TCom::PostPacket(TArray packet)
 {

@@ -9,8 +9,10 @@
 // A packet is the bytes of one read followed by 8 bytes: the local date-time at which
 // they were taken, a little-endian double in days.
 //
-// Flow control: a reader posts only while fewer than 500 packets wait for delivery
-// (Pending) and no flush is under way; otherwise it pauses and tries again.
+// Flow control: a reader posts only while fewer than 500 packets and fewer than 384 KiB
+// wait for delivery (Pending, PendingBytes) and no flush is under way; otherwise it
+// pauses and tries again. A unit sends at most 5.76 kB a second, so the byte bound
+// holds more than a minute of real data, while a flood costs seconds of delivery.
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -133,6 +135,7 @@ private:
 class TCom : public rtl::TThread {
 public:
     static constexpr std::int32_t kMaxPending = 500;
+    static constexpr std::int64_t kMaxPendingBytes = 384 * 1024;
 
     ~TCom() override;
 
@@ -163,6 +166,10 @@ public:
     void CallStatsListeners(const TComStats& stats);
 
     std::int32_t GetPending() const { return pending_.load(); }
+    // The bytes of those packets (time tails included).
+    std::int64_t GetPendingBytes() const { return pendingBytes_.load(); }
+    // Bytes the reader received and dropped under back-pressure since it was created.
+    std::uint64_t GetDroppedBytes() const { return droppedBytes_.load(); }
     std::uint32_t GetPosted() const { return posted_.load(); }
     double GetAvgIntervalMs() const { return avgIntervalMs_.load(); }
     std::uint32_t GetProcessed() const { return buffer_->GetProcessed(); }
@@ -187,8 +194,14 @@ protected:
     bool Pause(int ms);
     bool Pause() { return Pause(PollIntervalMs.load()); }
     bool FlushRequested() const { return buffer_->FlushRequested(); }
-    // Back-pressure: fewer than kMaxPending packets queued and no flush under way.
-    bool MayPost() const { return GetPending() < kMaxPending && !FlushRequested(); }
+    // Back-pressure: fewer than kMaxPending packets and kMaxPendingBytes queued, and no
+    // flush under way.
+    bool MayPost() const
+    {
+        return GetPending() < kMaxPending && GetPendingBytes() < kMaxPendingBytes && !FlushRequested();
+    }
+    // Counts bytes a reader drops under back-pressure.
+    void NoteDropped(std::size_t count) { droppedBytes_ += count; }
     // Smoothed interval: start of a reader loop, and one posting.
     void ResetInterval();
     void NotePosting();
@@ -203,9 +216,13 @@ protected:
 
 private:
     friend class TBuffer;
+    // A packet joins (+1) or leaves (-1) the delivery queue.
+    void CountPending(const TArray& packet, int direction);
 
     std::unique_ptr<TBuffer> buffer_;
     std::atomic<std::int32_t> pending_{0};
+    std::atomic<std::int64_t> pendingBytes_{0};
+    std::atomic<std::uint64_t> droppedBytes_{0};
     std::atomic<double> avgIntervalMs_{50.0};
     // Smoothed interval state, reader thread only.
     bool havePosting_ = false;

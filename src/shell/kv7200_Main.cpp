@@ -5,6 +5,7 @@
 #include "device_link/D2XXUnit.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "shell/DeviceListView.h"
 #include "shell/Splash.h"
@@ -140,25 +141,29 @@ void TMainForm::PostInitialize()
 // ---------------------------------------------------------------------------
 // End
 
-void TMainForm::Shutdown(TSplashForm& splash)
+bool TMainForm::Shutdown(TSplashForm& splash)
 {
+    // Every step runs whatever became of the ones before it.
+    bool whole = true;
+    const auto step = [&whole](auto&& work) { whole &= ui::Guarded(work); };
     splash.Show();
     splash.SetStatus("Unloading Modules", kStepPauseMs);
     CommonSettings.MainMaximized = isMaximized() ? 1 : 0;
 
     splash.SetStatus("Terminating Devices", kStepPauseMs);
-    FreeDeviceManager();
+    step([this] { FreeDeviceManager(); });
 
     if (DataModule && DataModule->DBVersionOk) {
         // A start that failed before the record was read must not overwrite it with defaults.
-        if (settingsLoaded_) DataModule->SaveCommon(CommonSettings);
-        LogByte(0, kEventProgram, kProgramTerminated);
+        if (settingsLoaded_) step([this] { DataModule->SaveCommon(CommonSettings); });
+        step([this] { LogByte(0, kEventProgram, kProgramTerminated); });
         splash.SetStatus("Clean Database", kStepPauseMs);
         DataModule->Splash = &splash;
-        DataModule->ExitMaintenance();
+        step([this] { DataModule->ExitMaintenance(); });
         DataModule->Splash = nullptr;
     }
-    FreeDataModule();
+    step([this] { FreeDataModule(); });
+    return whole;
 }
 
 void TMainForm::FreeDeviceManager()
@@ -195,7 +200,8 @@ void TMainForm::OnDeviceData(device_link::TDevice*, const device_link::TArray&) 
 void TMainForm::OnDeviceStatus(device_link::TDevice* device, device_link::TStatus state)
 {
     if (views::TDeviceRDSForm* view = ViewOf(device)) {
-        if (device->Configured) LogByte(device->Id, kEventDeviceStatus, static_cast<std::uint8_t>(state));
+        if (device->Configured)
+            ui::Guarded([&] { LogByte(device->Id, kEventDeviceStatus, static_cast<std::uint8_t>(state)); });
         view->ShowState(state);
     }
     RefreshDeviceList();
@@ -205,7 +211,9 @@ void TMainForm::OnBufferStatus(device_link::TDevice*, const device_link::TComSta
 
 void TMainForm::OnDeviceAction(device_link::TDevice* device, int action)
 {
-    if (device->Id != 0) LogByte(device->Id, kEventDeviceAction, static_cast<std::uint8_t>(action));
+    // Also called while the units go at shutdown: a failed record must not end that.
+    if (device->Id != 0)
+        ui::Guarded([&] { LogByte(device->Id, kEventDeviceAction, static_cast<std::uint8_t>(action)); });
 }
 
 // ---------------------------------------------------------------------------

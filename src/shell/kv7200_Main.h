@@ -38,10 +38,11 @@ public:
     // ---- the unit manager's events
     void OnDeviceData(device_link::TDevice* device, const device_link::TArray& packet);
     // Logs 1002 for a configured unit that has its view, shows the state on the view,
-    // redraws the unit list.
+    // redraws the unit list. A failure to log goes to the application's exception handler.
     void OnDeviceStatus(device_link::TDevice* device, device_link::TStatus state);
     void OnBufferStatus(device_link::TDevice* device, const device_link::TComStats& stats);
-    // Logs 1003 (0 connect, 1 disconnect) for a unit with a database id.
+    // Logs 1003 (0 connect, 1 disconnect) for a unit with a database id; a failure goes
+    // to the application's exception handler.
     void OnDeviceAction(device_link::TDevice* device, int action);
 
     // ---- start and end
@@ -53,8 +54,10 @@ public:
     // when so set, opens and connects every configured unit.
     void PostInitialize();
     // The shutdown on the splash: units ended, settings saved, "Program Terminated"
-    // logged, database closed (backed up and rebuilt when so set) and freed.
-    void Shutdown(TSplashForm& splash);
+    // logged, database closed (backed up and rebuilt when so set) and freed. Every step
+    // runs even when one before it failed; each failure goes to the application's
+    // exception handler. False when a step failed.
+    bool Shutdown(TSplashForm& splash);
 
     // ---- the unit list
     TDeviceListView* lvDevices;

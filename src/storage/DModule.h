@@ -9,12 +9,14 @@
 // versions, no wait). Posts to DEVICES and CONFIG commit it (commit retaining); log
 // records are committed at the latest LogCommitDelayMs after they were written.
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 #include "platform/db/DataSource.h"
 #include "platform/fb/IBDatabase.h"
@@ -188,16 +190,19 @@ public:
     // Removes those records.
     void ClearOutdatedLog();
     // Backs the database up into its name + "_" through the services manager, showing
-    // caption and progress dots on the splash. A failure to attach raises; a failure of
-    // the service itself is not raised. True when the service ran to its end without
-    // reporting a failure.
-    bool Backup(fb::TIBDatabase& database, const std::string& caption);
+    // caption and progress dots on the splash. The backup is written beside the old one
+    // and takes its place only when complete. Raises EDatabaseError when it fails (the
+    // service could not start or reported an error, also one it went on after); the
+    // old backup is then kept.
+    void Backup(fb::TIBDatabase& database, const std::string& caption);
     // Rebuilds the database from name + "_" (replacing it), as Backup.
-    bool Restore(fb::TIBDatabase& database, const std::string& caption);
+    void Restore(fb::TIBDatabase& database, const std::string& caption);
     // The exit steps, after the settings were saved, the end was logged and the splash
     // shows "Clean Database": closes the connection, then backs up when BackupOnExit is
-    // 1 and, when OptimizeOnExit is also 1 and the backup succeeded, rebuilds. Nothing
-    // runs for a rejected version.
+    // 1 and, when OptimizeOnExit is also 1, the backup succeeded and the connection
+    // closed, rebuilds. A failing step does not stop the others; the failures raise
+    // together at the end (EDatabaseError, a line each). Nothing runs for a rejected
+    // version.
     void ExitMaintenance();
 
     // Polls isRunning until it answers False, adding a progress dot to caption on the
@@ -214,13 +219,23 @@ private:
     std::string ReadConfigBlob(const char* column);
     void WriteConfigBlob(const char* column, const std::string& bytes);
     bool PassesUnitFilter(std::int32_t id, std::int32_t code);
+    // The switches, the filters, then the record.
+    void WriteLog(std::int32_t id, std::int32_t code, std::string payload);
     void LogWritten();
     std::int64_t NowMs() const;
     void ShowStatus(const std::string& text, int pauseMs);
     template <typename Service>
-    bool RunService(Service& service, const std::string& caption);
+    void RunService(Service& service, const std::string& caption);
 
     IMainFormServices& mainForm_;
+    // A unit's log filter, worked out for each item code from its settings record of
+    // that stamp.
+    struct TUnitFilter {
+        std::uint64_t Stamp = 0;
+        std::bitset<256> ItemPasses;
+        bool OthersPass = false; // the unit's system events (1002, 1003)
+    };
+    std::unordered_map<std::int32_t, TUnitFilter> unitFilters_;
     std::int64_t pendingSinceMs_ = -1;  // when the oldest uncommitted log record was written
     int logRecordsInTransaction_ = 0;    // log records written since the transaction started
     bool CanRenewTransaction() const;

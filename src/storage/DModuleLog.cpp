@@ -71,22 +71,63 @@ bool InList(std::int32_t value, std::span<const std::int32_t> table)
     return std::find(table.begin(), table.end(), value) != table.end();
 }
 
-bool TDM::PassesUnitFilter(std::int32_t id, std::int32_t code)
+namespace {
+
+// Whether a unit whose settings record is bytes logs code.
+bool FilterPasses(const device_link::TDeviceSettings::TBytes& bytes, std::int32_t code)
 {
-    device_link::TDeviceManager* manager = mainForm_.GetDeviceManager();
-    device_link::TDevice* device = manager ? manager->FindById(id) : nullptr;
-    if (!device)
-        return false;
-    device_link::TDeviceSettings settings;
-    device->GetSettings(settings);
-    const device_link::TDeviceSettings::TBytes bytes = settings.ToBytes();
     for (const TLogFilterRow& row : kFilterTable)
         if (bytes[static_cast<std::size_t>(row.Byte)] == 0 && (row.AllCodes || InList(code, row.Codes)))
             return false;
     return true;
 }
 
+} // namespace
+
+bool TDM::PassesUnitFilter(std::int32_t id, std::int32_t code)
+{
+    device_link::TDeviceManager* manager = mainForm_.GetDeviceManager();
+    device_link::TDevice* device = manager ? manager->FindById(id) : nullptr;
+    if (!device)
+        return false;
+    // The unit's record is decoded once per change, not once per record.
+    TUnitFilter& filter = unitFilters_[id];
+    if (filter.Stamp != device->GetSettingsStamp()) {
+        device_link::TDeviceSettings settings;
+        device->GetSettings(settings);
+        const device_link::TDeviceSettings::TBytes bytes = settings.ToBytes();
+        for (std::size_t c = 0; c < filter.ItemPasses.size(); ++c)
+            filter.ItemPasses[c] = FilterPasses(bytes, static_cast<std::int32_t>(c));
+        filter.OthersPass = FilterPasses(bytes, kFirstSystemEvent);
+        filter.Stamp = device->GetSettingsStamp();
+    }
+    if (code >= 0 && static_cast<std::size_t>(code) < filter.ItemPasses.size())
+        return filter.ItemPasses[static_cast<std::size_t>(code)];
+    return filter.OthersPass;
+}
+
 void TDM::AddToLog(std::int32_t id, std::int32_t code, rtl::TStream& data)
+{
+    std::string payload(static_cast<std::size_t>(std::max<std::int64_t>(data.GetSize(), 0)), '\0');
+    data.SetPosition(0);
+    payload.resize(static_cast<std::size_t>(data.Read(payload.data(), static_cast<std::int64_t>(payload.size()))));
+    WriteLog(id, code, std::move(payload));
+}
+
+void TDM::AddToLogBytes(std::int32_t id, std::int32_t code, const std::uint8_t* bytes, int high)
+{
+    std::string payload;
+    if (bytes && high >= 0)
+        payload.assign(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(high) + 1);
+    WriteLog(id, code, std::move(payload));
+}
+
+void TDM::AddToLogStr(std::int32_t id, std::int32_t code, const std::string& text)
+{
+    WriteLog(id, code, text);
+}
+
+void TDM::WriteLog(std::int32_t id, std::int32_t code, std::string payload)
 {
     const TCommonSettings& common = mainForm_.GetCommonSettings();
     if (common.LogEnabled == 0)
@@ -99,10 +140,6 @@ void TDM::AddToLog(std::int32_t id, std::int32_t code, rtl::TStream& data)
         return;
     if (id != 0 && !PassesUnitFilter(id, code))
         return;
-
-    std::string payload(static_cast<std::size_t>(std::max<std::int64_t>(data.GetSize(), 0)), '\0');
-    data.SetPosition(0);
-    payload.resize(static_cast<std::size_t>(data.Read(payload.data(), static_cast<std::int64_t>(payload.size()))));
     if (payload.size() == 1 && payload[0] == ' ')
         return;
 
@@ -112,21 +149,6 @@ void TDM::AddToLog(std::int32_t id, std::int32_t code, rtl::TStream& data)
     addToLog.ParamByName("DT").SetAsDouble(rtl::Now());
     addToLog.ExecProc();
     LogWritten();
-}
-
-void TDM::AddToLogBytes(std::int32_t id, std::int32_t code, const std::uint8_t* bytes, int high)
-{
-    rtl::TMemoryStream stream;
-    if (bytes && high >= 0)
-        stream.WriteBuffer(bytes, static_cast<std::int64_t>(high) + 1);
-    AddToLog(id, code, stream);
-}
-
-void TDM::AddToLogStr(std::int32_t id, std::int32_t code, const std::string& text)
-{
-    rtl::TMemoryStream stream;
-    stream.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
-    AddToLog(id, code, stream);
 }
 
 // ---------------------------------------------------------------- commit bound

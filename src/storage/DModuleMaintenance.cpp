@@ -1,7 +1,10 @@
 // Outdated log records, and the backup and rebuild of the database at exit.
 #include "storage/DModule.h"
 
+#include <cctype>
 #include <exception>
+#include <filesystem>
+#include <vector>
 
 #include "platform/fb/IBServices.h"
 
@@ -12,6 +15,32 @@ namespace {
 constexpr int kMaxProgressDots = 40;
 constexpr std::int64_t kProgressDotMs = 500;
 constexpr int kCaptionPauseMs = 100;
+constexpr int kReportedLines = 4;
+
+namespace fs = std::filesystem;
+
+// gbak reports what it could not do in lines with "ERROR:" or "error".
+bool TellsOfError(const std::string& output)
+{
+    std::string lower(output);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("error") != std::string::npos;
+}
+
+// The first count lines of text, without the line break after the last.
+std::string FirstLines(const std::string& text, int count)
+{
+    std::size_t end = 0;
+    for (int n = 0; n < count && end < text.size(); ++n) {
+        const std::size_t lineEnd = text.find('\n', end);
+        end = lineEnd == std::string::npos ? text.size() : lineEnd + 1;
+    }
+    std::string lines = text.substr(0, end);
+    while (!lines.empty() && (lines.back() == '\n' || lines.back() == '\r'))
+        lines.pop_back();
+    return lines;
+}
 
 } // namespace
 
@@ -52,61 +81,110 @@ void TDM::ShowServiceProgress(const std::string& caption, std::int64_t sinceMs,
 }
 
 template <typename Service>
-bool TDM::RunService(Service& service, const std::string& caption)
+void TDM::RunService(Service& service, const std::string& caption)
 {
     ShowStatus(caption, kCaptionPauseMs);
     const std::int64_t since = NowMs();
     service.LoginPrompt = false;
     service.Params = {"user_name=SYSDBA", std::string("password=") + kDatabasePassword};
     service.Attach();
-    bool completed = false;
+    std::string output;
+    std::exception_ptr failure;
     try {
         service.ServiceStart();
-        ShowServiceProgress(caption, since, [&service] { return service.IsServiceRunning(); });
-        completed = true;
+        // The output is read as it comes: a service whose output nobody reads stops
+        // when its buffer is full, and waits for ever.
+        ShowServiceProgress(caption, since, [&] {
+            output += service.GetNextChunk();
+            return !service.Eof();
+        });
     } catch (const std::exception&) {
-        // The exit goes on whatever the service did; the caller learns it from the result.
+        failure = std::current_exception();
     }
     try {
         service.Detach();
     } catch (const std::exception&) {
         // The service manager drops the attachment with the process.
     }
-    return completed;
+    if (failure)
+        std::rethrow_exception(failure);
+    // The service can end "successfully" having skipped what it could not read; what
+    // it wrote says so.
+    if (TellsOfError(output))
+        throw rtl::EDatabaseError(FirstLines(output, kReportedLines));
 }
 
-bool TDM::Backup(fb::TIBDatabase& database, const std::string& caption)
+void TDM::Backup(fb::TIBDatabase& database, const std::string& caption)
 {
-    fb::TIBBackupService service;
-    service.DatabaseName = database.DatabaseName;
-    service.Verbose = false;
-    service.Options = {fb::TBackupOption::IgnoreLimbo};
-    service.BackupFile = {database.DatabaseName + "_"};
-    return RunService(service, caption);
+    const fs::path backupFile = database.DatabaseName + "_";
+    // Written beside the good backup and put in its place only when complete: a failed
+    // backup must not cost the one from the last exit.
+    const fs::path newFile = database.DatabaseName + "_.new";
+    std::error_code ignored;
+    fs::remove(newFile, ignored);
+    try {
+        fb::TIBBackupService service;
+        service.DatabaseName = database.DatabaseName;
+        service.Verbose = false;
+        service.Options = {fb::TBackupOption::IgnoreLimbo};
+        service.BackupFile = {newFile.string()};
+        RunService(service, caption);
+        std::error_code ec;
+        if (fs::file_size(newFile, ec) == 0 || ec)
+            throw rtl::EDatabaseError("no backup file was written");
+        fs::rename(newFile, backupFile);
+    } catch (const std::exception& e) {
+        fs::remove(newFile, ignored);
+        std::string text = std::string("The database backup failed: ") + e.what();
+        if (fs::exists(backupFile, ignored))
+            text += "\nThe previous backup \"" + backupFile.filename().string() + "\" is kept.";
+        throw rtl::EDatabaseError(text);
+    }
 }
 
-bool TDM::Restore(fb::TIBDatabase& database, const std::string& caption)
+void TDM::Restore(fb::TIBDatabase& database, const std::string& caption)
 {
     fb::TIBRestoreService service;
     service.DatabaseName = {database.DatabaseName};
     service.Verbose = false;
     service.Options = {fb::TRestoreOption::Replace, fb::TRestoreOption::UseAllSpace};
     service.BackupFile = {database.DatabaseName + "_"};
-    return RunService(service, caption);
+    try {
+        RunService(service, caption);
+    } catch (const std::exception& e) {
+        throw rtl::EDatabaseError(std::string("The database rebuild failed: ") + e.what());
+    }
 }
 
 void TDM::ExitMaintenance()
 {
     if (!DBVersionOk)
         return;
-    DataModuleDestroy();
+    std::vector<std::string> failures;
+    const auto step = [&failures](auto&& work) {
+        try {
+            work();
+            return true;
+        } catch (const std::exception& e) {
+            failures.emplace_back(e.what());
+            return false;
+        }
+    };
+    const bool closed = step([this] { DataModuleDestroy(); });
     const TCommonSettings& common = mainForm_.GetCommonSettings();
-    if (common.BackupOnExit != 1)
-        return;
-    // A rebuild replaces the database with the backup file: from a failed backup it
-    // would bring back an older state, or none.
-    if (Backup(IBDatabase, "Backup Database ") && common.OptimizeOnExit == 1)
-        Restore(IBDatabase, "Optimize Database ");
+    if (common.BackupOnExit == 1) {
+        const bool backedUp = step([this] { Backup(IBDatabase, "Backup Database "); });
+        // A rebuild replaces the database with the backup file: only from a complete
+        // backup, and with the connection closed.
+        if (backedUp && closed && common.OptimizeOnExit == 1)
+            step([this] { Restore(IBDatabase, "Optimize Database "); });
+    }
+    if (!failures.empty()) {
+        std::string text = failures.front();
+        for (std::size_t i = 1; i < failures.size(); ++i)
+            text += "\n" + failures[i];
+        throw rtl::EDatabaseError(text);
+    }
 }
 
 } // namespace storage

@@ -298,7 +298,13 @@ std::string LogDataText(int code, std::string_view payload, const rtl::TFormatSe
 
 std::string LogDateText(rtl::TDateTime dateTime, const rtl::TFormatSettings& settings)
 {
-    return Cut(rtl::FormatDateTime("ddddd tt", dateTime, settings), kDtsFieldSize);
+    // A corrupt DT (not a number, or beyond the calendar) must not stop the log from
+    // being read: its record shows without a date.
+    try {
+        return Cut(rtl::FormatDateTime("ddddd tt", dateTime, settings), kDtsFieldSize);
+    } catch (const rtl::EConvertError&) {
+        return {};
+    }
 }
 
 } // namespace storage

@@ -29,7 +29,8 @@ std::string LogCodeText(int code, std::string_view payload);
 std::string LogDataText(int code, std::string_view payload,
                         const rtl::TFormatSettings& settings = rtl::FormatSettings);
 
-// DTS: the record's date and time as the short date, a blank and the long time.
+// DTS: the record's date and time as the short date, a blank and the long time; empty
+// for a value that is no date (NaN, infinite, beyond the calendar).
 std::string LogDateText(rtl::TDateTime dateTime,
                         const rtl::TFormatSettings& settings = rtl::FormatSettings);
 

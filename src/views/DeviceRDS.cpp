@@ -190,6 +190,10 @@ void TDeviceRDSForm::ProcessFrame(device_link::TProtocolPacket& frame)
 void TDeviceRDSForm::ShowItem(int code, const std::string& payload)
 {
     auto& row = items_[code];
+    // Most items repeat frame after frame: an unchanged one costs no texts.
+    if (row.Shown && row.Payload == payload) return;
+    row.Shown = true;
+    row.Payload = payload;
     std::string name = storage::LogCodeText(code, payload);
     std::string text = storage::LogDataText(code, payload);
     if (name == row.Name && text == row.Text) return;

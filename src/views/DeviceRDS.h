@@ -71,6 +71,8 @@ private:
     struct TItemRow {
         std::string Name;
         std::string Text;
+        std::string Payload; // the texts are of this payload
+        bool Shown = false;
     };
 
     void tmStatusTimer(rtl::TObject* sender);

@@ -1,6 +1,7 @@
 // The program from start to end, in-process on a program folder of its own: two units
-// streaming through start-up, views, log and shutdown; a missing database; an engine
-// that cannot start; a second start.
+// streaming through start-up, views, log and shutdown; closing the main window with a
+// view open; a shutdown whose steps fail; a missing database; an engine that cannot
+// start; a second start.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -8,14 +9,17 @@
 #include <memory>
 
 #include <QProcess>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "KvTestSupport.h"
+#include "ProgramRunSupport.h"
 #include "StorageTestEngine.h"
 #include "app/Program.h"
 #include "device_link/Device.h"
 #include "loadtest/ProgramRig.h"
 #include "platform/fb/FbTestDatabase.h"
+#include "platform/fb/IBSQL.h"
 #include "platform/ui/Application.h"
 #include "shell/DeviceListView.h"
 #include "shell/Splash.h"
@@ -70,15 +74,6 @@ struct TUnitPlay {
     std::vector<int> Logged; // the codes the default filter writes
 };
 
-// A loopback address of this test process alone: port 843 is fixed, and another run of
-// these tests (another build folder) may hold it on another address at the same time.
-std::string OwnLoopbackAddress()
-{
-    const unsigned pid = static_cast<unsigned>(::getpid());
-    return "127." + std::to_string(100 + pid / (254 * 256) % 100) + "." + std::to_string(pid / 254 % 256) + "."
-           + std::to_string(1 + pid % 254);
-}
-
 views::TDeviceRDSForm* ViewOf(TDevice* device) { return dynamic_cast<views::TDeviceRDSForm*>(device->GetRdsView()); }
 
 std::vector<TLogRecord> UnitRecords(const std::vector<TLogRecord>& log, std::int32_t id)
@@ -107,7 +102,7 @@ TEST_F(ProgramTest, TwoUnitsStreamThroughStartViewsLogAndShutdown)
     constexpr std::uint32_t kFrames = 40;
 
     sim::UnitSimulator mastUnit, deskUnit;
-    const std::string mastAddress = OwnLoopbackAddress();
+    const std::string mastAddress = apptest::OwnLoopbackAddress();
     mastUnit.StartTcp(843, mastAddress);
     deskUnit.StartPty();
     const auto ids = rig::ConfigureDatabase(folder,
@@ -200,6 +195,78 @@ TEST_F(ProgramTest, TwoUnitsStreamThroughStartViewsLogAndShutdown)
     EXPECT_EQ(kvtest::Select(log, 1000, 0),
               (std::vector<TLogRecord>{{1000, 0, Bytes({1})}, {1000, 0, Bytes({2})}}));
     EXPECT_TRUE(boxes.Texts.empty()) << boxes.Texts.front();
+}
+
+TEST_F(ProgramTest, ClosingTheMainWindowEndsTheRunWithAUnitViewOpen)
+{
+    sim::UnitSimulator deskUnit;
+    deskUnit.StartPty();
+    const auto ids = rig::ConfigureDatabase(folder, {{device_link::dkCOM, deskUnit.PtyName(), "Desk", false}},
+                                            [](storage::TCommonSettings& common) {
+                                                common.ConnectAllOnStart = 1;
+                                                common.BackupOnExit = 0;
+                                            });
+    auto program = NewProgram();
+    ASSERT_TRUE(program->Start());
+    shell::TMainForm* form = program->MainForm();
+    TDevice* desk = form->DeviceManager->FindById(ids[0]);
+    ASSERT_TRUE(desk);
+    EXPECT_TRUE(ViewOf(desk)->isVisible());
+
+    // The operator closes the main window: the loop ends and the program shuts down,
+    // although the view (a window of its own that only hides when closed) stays open.
+    QTimer::singleShot(100, form, [form] { form->close(); });
+    statuses.clear();
+    EXPECT_EQ(program->Run(), 0);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.front(), "Unloading Modules");
+    EXPECT_EQ(program->MainForm(), nullptr);
+    EXPECT_EQ(storage::DM, nullptr);
+    EXPECT_TRUE(deskUnit.WaitForFrames(1, 2000));
+    EXPECT_TRUE(boxes.Texts.empty());
+}
+
+TEST_F(ProgramTest, EveryShutdownStepRunsWhenOneBeforeItFails)
+{
+    sim::UnitSimulator deskUnit;
+    deskUnit.StartPty();
+    const auto ids = rig::ConfigureDatabase(folder, {{device_link::dkCOM, deskUnit.PtyName(), "Desk", false}},
+                                            [](storage::TCommonSettings& common) {
+                                                common.LogEnabled = 1;
+                                                common.LogSystemEvents = 1;
+                                                common.ConnectAllOnStart = 1;
+                                                common.BackupOnExit = 1;
+                                            });
+    auto program = NewProgram();
+    ASSERT_TRUE(program->Start());
+    TDevice* desk = program->MainForm()->DeviceManager->FindById(ids[0]);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return desk->IsConnected(); }));
+    program->MainForm()->CommonSettings.MapZoom = 150;
+    // From now on the engine refuses every log record: the unit's disconnection at
+    // "Terminating Devices" and "Program Terminated" fail.
+    storage::DM->addToLog.SetStoredProcName("NO_SUCH_PROCEDURE");
+
+    statuses.clear();
+    program->Stop();
+    EXPECT_EQ(program->ExitCode(), 1);
+    // The steps after the failures ran: the settings were saved, the backup made.
+    ASSERT_GE(statuses.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(statuses.begin(), statuses.begin() + 3),
+              (std::vector<std::string>{"Unloading Modules", "Terminating Devices", "Clean Database"}));
+    EXPECT_EQ(statuses[3].rfind("Backup Database ", 0), 0u);
+    EXPECT_GT(fs::file_size(folder + "kv7200.FDB_"), 0u);
+    fbtest::TConnection c(folder + "kv7200.FDB");
+    fb::TIBSQL q(&c.db);
+    q.SetSQL("select COMMON from CONFIG");
+    q.ExecQuery();
+    ASSERT_TRUE(q.Next());
+    const std::string stored = q.Fields(0).GetAsString();
+    ASSERT_EQ(stored.size(), storage::TCommonSettings::kSize);
+    EXPECT_EQ(storage::TCommonSettings::FromBytes(reinterpret_cast<const std::uint8_t*>(stored.data())).MapZoom, 150);
+    // The operator is told once, however many records failed.
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_NE(boxes.Texts[0].find("NO_SUCH_PROCEDURE"), std::string::npos) << boxes.Texts[0];
+    EXPECT_TRUE(deskUnit.WaitForFrames(1, 2000));
 }
 
 TEST_F(ProgramTest, AMissingDatabaseEndsTheStartWithItsMessage)

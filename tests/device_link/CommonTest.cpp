@@ -111,6 +111,28 @@ TEST(StreamCompression, CorruptOrCutDataRaisesAndWritesNothing)
     }
 }
 
+TEST(StreamCompression, ExpandingBeyondTheLimitIsRefusedWithoutWritingAnything)
+{
+    // 65 MiB of zeros pack into some 65 KB: a small stored blob must not become a
+    // huge allocation.
+    TMemoryStream plain;
+    const std::vector<std::uint8_t> block(1 << 20, 0);
+    for (int i = 0; i < 65; ++i) plain.WriteBuffer(block.data(), static_cast<std::int64_t>(block.size()));
+    TMemoryStream packed;
+    CompressStream(plain, packed);
+    EXPECT_LT(packed.GetSize(), 200 * 1024);
+    packed.SetPosition(0);
+    TMemoryStream out;
+    out.WriteBuffer("keep", 4);
+    try {
+        DecompressStream(packed, out);
+        ADD_FAILURE() << "expanded without a limit";
+    } catch (const EZDecompressionError& e) {
+        EXPECT_EQ(e.Message, "Stream decompression failed: the data expands beyond 64 MiB");
+    }
+    EXPECT_EQ(out.ToString(), "keep");
+}
+
 TEST(ColourConversion, HlsValues)
 {
     struct Case {

@@ -217,6 +217,31 @@ TEST(TComTest, BackPressureAtFiveHundredQueuedPackets)
     EXPECT_TRUE(com.ReaderMayPost());
 }
 
+TEST(TComTest, BackPressureAtAFewHundredKilobytesQueued)
+{
+    LinkRecorder rec;
+    TTestCom com;
+    com.Muted = 0;
+    rec.Attach(com);
+    const TArray big(64 * 1024, 0x24);
+    com.Receive(big); // taken by the delivery thread, which waits for the main thread
+    ASSERT_TRUE(WaitUnserved([&] { return com.GetPending() == 0; }));
+    EXPECT_EQ(com.GetPendingBytes(), 0);
+    int posted = 0;
+    while (com.ReaderMayPost() && posted < 100) {
+        com.Receive(big);
+        ++posted;
+    }
+    // Far fewer than 500 packets, but as many bytes as the bound allows.
+    EXPECT_EQ(posted, 6);
+    EXPECT_EQ(com.GetPendingBytes(), 6 * static_cast<std::int64_t>(big.size() + kPacketTimeSize));
+    EXPECT_GE(com.GetPendingBytes(), TCom::kMaxPendingBytes);
+    ASSERT_TRUE(WaitUntil([&] { return rec.Packets().size() == 7u; }));
+    EXPECT_EQ(com.GetPending(), 0);
+    EXPECT_EQ(com.GetPendingBytes(), 0);
+    EXPECT_TRUE(com.ReaderMayPost());
+}
+
 TEST(TComTest, ClearBufferDropsQueuedPacketsAndPostsStrobe)
 {
     LinkRecorder rec;

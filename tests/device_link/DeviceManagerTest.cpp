@@ -96,6 +96,24 @@ TEST_F(ManagerFixture, StoredRowsFollowDetectedUnitsInListOrder)
     m->GetItem(5)->Pos = -5;
     m->Sort();
     EXPECT_EQ(m->GetItem(0)->GetAddressText(), "10.0.0.2");
+
+    // Ids as the unit list assigns them: a new unit stored after the lookups began is
+    // found by its new id and no longer by its old one.
+    TDevice* kvb = m->GetItem(m->IndexOfUsbSerial("KVB"));
+    EXPECT_EQ(m->FindById(12), m->GetItem(0));
+    EXPECT_EQ(m->FindById(40), nullptr);
+    kvb->Id = 40;
+    EXPECT_EQ(m->FindById(40), kvb);
+    kvb->Id = 41;
+    EXPECT_EQ(m->FindById(40), nullptr);
+    EXPECT_EQ(m->FindById(41), kvb);
+    // A unit that goes is not found.
+    TDevice* gone = m->FindById(10);
+    ASSERT_NE(gone, nullptr);
+    gone->Configured = 0;
+    m->Purge();
+    EXPECT_EQ(m->FindById(10), nullptr);
+    EXPECT_EQ(m->FindById(11)->GetAddressText(), "10.0.0.1");
 }
 
 TEST_F(ManagerFixture, AStoredUsbUnitFoundAttachedIsListedOnce)
@@ -258,6 +276,10 @@ TEST_F(ManagerFixture, SerialPortDetection)
     EXPECT_EQ(com1->Kind, dkCOM);
     EXPECT_EQ(com1->Present, 1);
     EXPECT_EQ(static_cast<TComCom*>(com1->GetTransport())->GetPortName(), "COM1");
+    // Its view has its port and, there being no stored record, the defaults.
+    ASSERT_NE(FakeViewFactory::ViewOf(com1), nullptr);
+    EXPECT_GT(FakeViewFactory::ViewOf(com1)->Applied, 0);
+    EXPECT_EQ(FakeViewFactory::ViewOf(com1)->Settings, TDeviceSettings{});
     // The probe closed the port again.
     io::SerialLine probe;
     EXPECT_TRUE(probe.Open(free0.SlavePath()));

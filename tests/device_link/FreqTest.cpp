@@ -56,6 +56,20 @@ TEST(RdsCTText, DecodesClockTimesWithTheirBlanks)
     EXPECT_EQ(t.Text, "25 Feb 2023, Sat, week 08, 23:59 + 0:0 ");
 }
 
+TEST(RdsCTText, ReadsOnlyTheSeventeenBitsTheClockCarries)
+{
+    TRDSDateTime clean, t;
+    RdsCTText(60000, 57668, clean);
+    // A corrupt record's high bits (a day number of 2^31 and above) change nothing.
+    RdsCTText(0x80000000u | 60000, 0xFFFE0000u | 57668, t);
+    EXPECT_EQ(t.Text, clean.Text);
+    RdsCTText(0x20000, 57668, t);  // no day left: not transmitted
+    EXPECT_EQ(t.Text, "not transmitted");
+    RdsCTText(0xFFFFFFFF, 0xFFFFFFFF, t);  // the largest values all bits give
+    EXPECT_FALSE(t.Text.empty());
+    EXPECT_EQ(t.Hour, "31");
+}
+
 TEST(RdsCTText, MissingOrOutOfRangeDates)
 {
     TRDSDateTime t;

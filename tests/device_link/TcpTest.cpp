@@ -1,6 +1,8 @@
 // The TCP transport against the unit simulator and other peers on 127.0.0.1.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -198,4 +200,69 @@ TEST(TComTCPTest, DestroyingAConnectedSilentLinkDoesNotWaitForTheReadTimeOut)
     const auto start = std::chrono::steady_clock::now();
     link.com.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(TComTCPTest, AFloodCostsSecondsOfDeliveryNotMinutes)
+{
+    sim::UnitSimulator peer;
+    TcpLink link(peer.StartTcp(0));
+    link.com->GetClient().ReadTimeout = 5000;
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForState(stConnected));
+
+    // A hostile peer sends 16 MB as fast as it can, then closes, while the main thread
+    // is busy elsewhere: the queue fills to its byte bound and the rest is dropped.
+    constexpr std::size_t kChunk = 1 << 20, kChunks = 16;
+    std::atomic<bool> sent{false};
+    std::thread flood([&] {
+        const sim::Bytes chunk(kChunk, 0x55);
+        for (std::size_t i = 0; i < kChunks; ++i) peer.Send(chunk);
+        peer.CloseClient();
+        sent = true;
+    });
+    // The reader takes all of it (the close too) without the main thread.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!(sent && !link.com->IsConnected()) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    flood.join();
+    ASSERT_FALSE(link.com->IsConnected());
+    constexpr std::int64_t kMaxOneRead = 256 * 1024;
+    EXPECT_LE(link.com->GetPendingBytes(), TCom::kMaxPendingBytes + kMaxOneRead + 2 * std::int64_t(kPacketTimeSize));
+    EXPECT_LT(link.com->GetPending(), TCom::kMaxPending);
+
+    // Served again: the few queued packets go, then the unit's close, at once.
+    ASSERT_TRUE(link.rec.WaitForState(stDisconnectedFromDevice, 5000));
+    const std::size_t delivered = link.rec.DataBytes().size();
+    EXPECT_LE(static_cast<std::int64_t>(delivered), TCom::kMaxPendingBytes + 2 * kMaxOneRead);
+    EXPECT_EQ(delivered + link.com->GetDroppedBytes(), kChunk * kChunks);
+}
+
+TEST(TComTCPTest, ASimulatedUnitServesOneClientAfterAnother)
+{
+    sim::UnitSimulator unit;
+    TcpLink link(unit.StartTcp(0));
+    unit.Play({sim::ScenarioStep::MakeFrames(0, 100, {{39, {0x33, 0x04}}})});
+    const std::size_t frameSize = sim::BuildUnitFrame(1, {{39, {0x33, 0x04}}}).size();
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForBytes(3 * frameSize));
+
+    // A second client waits while the first is served.
+    io::TIdTCPClient second;
+    second.SetHost("127.0.0.1");
+    second.SetPort(unit.Port());
+    second.ReadTimeout = 300;
+    second.Connect(1000);
+    EXPECT_THROW(second.ReadFromStack(), io::ETcpReadTimeout);
+
+    // The first goes: the second is served next.
+    link.com->Close(stDisconnected);
+    ASSERT_TRUE(WaitUntil([&] { return !link.com->IsConnected(); }));
+    second.ReadTimeout = 3000;
+    EXPECT_GT(second.ReadFromStack(), 0u);
+    second.Disconnect();
+
+    // The program comes back (as after a restart): the unit streams to it again.
+    const std::size_t before = link.rec.DataBytes().size();
+    link.com->Open();
+    ASSERT_TRUE(link.rec.WaitForBytes(before + 3 * frameSize)) << "no frames on the next connection";
 }

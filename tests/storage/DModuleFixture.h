@@ -104,15 +104,7 @@ protected:
     int Count(const std::string& from) { return Scalar("select count(*) from " + from).GetAsInteger(); }
 
     // Runs statements through a connection of its own and commits.
-    void Execute(const std::string& sql, bool paramCheck = true)
-    {
-        fbtest::TConnection c(DbPath);
-        fb::TIBSQL q(&c.db);
-        q.SetParamCheck(paramCheck);
-        q.SetSQL(sql);
-        q.ExecQuery();
-        c.tr.Commit();
-    }
+    void Execute(const std::string& sql, bool paramCheck = true) { fbtest::ExecuteSql(DbPath, sql, paramCheck); }
 
     testsupport::TempDir Dir;
     std::string DbPath;

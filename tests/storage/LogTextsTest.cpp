@@ -1,5 +1,6 @@
 #include "storage/LogTexts.h"
 
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -302,4 +303,9 @@ TEST(LogTexts, DateAndTime)
     wordy.ShortDateFormat = "dddd, mmmm d, yyyy";
     const std::string text = LogDateText(when, wordy);
     EXPECT_EQ(text, std::string("Saturday, February 25, 2023 2:05:09 PM").substr(0, storage::kDtsFieldSize));
+
+    // A corrupt record shows without a date; the rows after it are read as ever.
+    for (const double corrupt : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e12})
+        EXPECT_EQ(LogDateText(corrupt, us), "") << corrupt;
+    EXPECT_EQ(LogDateText(when, us), "2/25/2023 2:05:09 PM");
 }

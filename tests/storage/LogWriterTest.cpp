@@ -212,6 +212,34 @@ TEST_F(LogWriter, EachFilterByteDropsItsCodes)
     EXPECT_EQ(Records()[0].DeviceId, 8);
 }
 
+TEST_F(LogWriter, TheFilterFollowsEveryChangeOfTheUnitsRecord)
+{
+    Write(7, 39);
+    // A record loaded from the unit row: frequency (byte 27) off.
+    device_link::TDeviceSettings s;
+    Unit->GetSettings(s);
+    auto bytes = s.ToBytes();
+    bytes[27] = 0;
+    rtl::TMemoryStream stored;
+    stored.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    stored.SetPosition(0);
+    Unit->LoadSettings(stored);
+    Write(7, 39);
+    Write(7, 36);
+    Write(7, 300);  // named by no row: only byte 6 governs it
+    EXPECT_EQ(Codes(), (CodeList{39, 36, 300}));
+
+    // Another unit under the same id (removed and stored anew), with its unit switch off.
+    EmptyLog();
+    Machine.Manager->Clear();
+    Unit = Machine.AddTcpUnit(7);
+    SetFilterByte(Unit, -1, 0);
+    SetFilterByte(Unit, 6, 0);
+    Write(7, 39);
+    Write(7, 1003, "\x01");
+    EXPECT_TRUE(Records().empty());
+}
+
 TEST_F(LogWriter, GroupZeroOffKeepsGroupOne)
 {
     SetFilterByte(Unit, 11, 0);

@@ -101,6 +101,22 @@ TEST_F(DeviceRDSTest, EveryUnitGetsItsViewOnceRegisteredAndPresetsShowInMHz)
     EXPECT_EQ(bare->GetRdsView(), nullptr);
 }
 
+TEST_F(DeviceRDSTest, ADetectedUnitWithoutStoredSettingsShowsItsPortAndTheDefaultPresets)
+{
+    // What detection does with a serial port that opens: a new unit, then its port.
+    TDevice detected(device_link::dkCOM, manager.get());
+    detected.SetComPort("COM1");
+    TDeviceRDSForm& view = ViewOf(&detected);
+    EXPECT_EQ(view.Caption(), "RDS - COM COM1");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(view.PresetCaption(i), "87.5") << i;
+
+    TDevice onTheNetwork(device_link::dkTCP, manager.get());
+    onTheNetwork.SetIPText("127.0.0.7");
+    EXPECT_EQ(ViewOf(&onTheNetwork).Caption(), "RDS - TCP 127.0.0.7");
+    onTheNetwork.SetIPByte(3, 8);
+    EXPECT_EQ(ViewOf(&onTheNetwork).Caption(), "RDS - TCP 127.0.0.8");
+}
+
 TEST_F(DeviceRDSTest, ItemsAreShownNamedAndLoggedOneRecordEach)
 {
     TDevice* device = AddUnit(7);

@@ -1,33 +1,46 @@
 // kv7200-loadtest: the running program under load. Simulated TCP units on
 // 127.0.0.2 ... (port 843, so it needs root) stream RDS frames into the program, started
-// in-process on a fresh copy of the database with every item logged, for a given time.
-// Reports log records written per second, the peak backlog (Pending) of the transports,
-// the main thread's CPU share and the memory in use at start and end.
+// in-process on a fresh copy of the database with every item logged and the backup at
+// exit on, for a given time; then the program is sent SIGTERM.
+//
+// Reports what was logged inside the measured window against what the units sent (how
+// far the program falls behind, and the bytes back-pressure dropped), the peak backlog,
+// whether the program stayed live (the lateness of a 10 ms timer and the delay of a
+// repaint of the main window), the main thread's CPU share, the memory sampled every
+// second, and how long the end took after SIGTERM (and the backup within it). Ends
+// early, with a report, when the main thread stops running; its temporary folder goes
+// on every way out.
 //
 //   kv7200-loadtest [--units N] [--seconds S] [--rate FRAMES_PER_S]
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <QApplication>
-#include <QEventLoop>
+#include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/Program.h"
 #include "device_link/DeviceManager.h"
 #include "loadtest/ProgramRig.h"
 #include "platform/fb/IBSQL.h"
 #include "platform/rtl/Thread.h"
-#include "platform/ui/Application.h"
 #include "shell/kv7200_Main.h"
 #include "simulator/UnitSimulator.h"
 
@@ -35,12 +48,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
 
 struct Options {
-    int Units = 16;
+    int Units = 64;
     int Seconds = 60;
-    double Rate = 11.4; // RDS groups per second: one frame per group
+    double Rate = 50; // frames per second of each unit
 };
+
+// The thresholds the program is held to.
+constexpr double kLiveMedianMs = 100;   // timer lateness and repaint delay, at the median
+constexpr double kEndSeconds = 2;       // from SIGTERM to the end, besides the backup
+constexpr auto kStallLimit = std::chrono::seconds(10);  // a main thread that ran not at all
+constexpr long kMemoryGrowthKiB = 1 << 20;              // 1 GiB over the start
 
 // One frame as a unit sends it while tuned to a station: identification, programme
 // service, radiotext, tuning and levels.
@@ -51,7 +71,7 @@ std::vector<sim::UnitItem> StationFrame(int unit)
         {36, {0xD3, static_cast<std::uint8_t>(0x10 + unit)}},            // PI
         {37, {1}},                                                       // TP
         {38, {10}},                                                      // PTY
-        {54, text("RADIO " + std::to_string(10 + unit))},                // PS, 8 characters
+        {54, text("RADIO " + std::to_string(10 + unit % 90))},           // PS, 8 characters
         {55, {0}},                                                       // TA
         {57, {15, 1}},                                                   // DI
         {78, text("Now playing: the loadtest hour with the KV7200 unit simulator")}, // RT A
@@ -71,47 +91,189 @@ long RssKiB()
     return -1;
 }
 
-// The main thread's CPU time against the wall clock.
-class BusyMeter {
+double ThreadCpuSeconds()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// A folder of this run, gone with the object (and by Remove from the watchdog).
+class TRunFolder {
 public:
-    void Start()
+    TRunFolder() : path_(fs::temp_directory_path() / ("kv-loadtest-" + std::to_string(::getpid())))
     {
-        wallStart_ = Clock::now();
-        cpuStart_ = CpuSeconds();
+        fs::create_directories(path_);
     }
-    double Share() const
+    ~TRunFolder() { Remove(); }
+    TRunFolder(const TRunFolder&) = delete;
+    TRunFolder& operator=(const TRunFolder&) = delete;
+    const fs::path& Path() const { return path_; }
+    void Remove() const
     {
-        const double wall = std::chrono::duration<double>(Clock::now() - wallStart_).count();
-        return wall > 0 ? (CpuSeconds() - cpuStart_) / wall : 0.0;
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
     }
 
 private:
-    static double CpuSeconds()
-    {
-        timespec t{};
-        ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-    }
-
-    Clock::time_point wallStart_ = Clock::now();
-    double cpuStart_ = 0;
+    fs::path path_;
 };
 
-std::int64_t CountUnitRecords()
+// Samples that report their median, 95th percentile and maximum.
+struct TSeries {
+    std::vector<double> Values;
+    double At(double fraction) const
+    {
+        if (Values.empty()) return 0;
+        std::vector<double> sorted = Values;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[std::min(sorted.size() - 1, static_cast<std::size_t>(fraction * static_cast<double>(sorted.size())))];
+    }
+    double Max() const { return Values.empty() ? 0 : *std::max_element(Values.begin(), Values.end()); }
+};
+
+// On the main thread: a 10 ms timer whose lateness is measured, and a repaint of the
+// main window asked for every 100 ms whose delay is measured.
+class TLivenessProbe : public QObject {
+public:
+    explicit TLivenessProbe(QWidget& window) : window_(window)
+    {
+        window_.installEventFilter(this);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+    }
+    void Start()
+    {
+        last_ = Clock::now();
+        LastTick = last_.time_since_epoch().count();
+        timer_.start(kTickMs);
+    }
+    // Also ends the watchdog's look at the main thread: the end may take its time.
+    void Stop()
+    {
+        timer_.stop();
+        LastTick = 0;
+    }
+
+    TSeries TimerLateMs, RepaintDelayMs;
+    std::atomic<Clock::rep> LastTick{0};
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &window_ && event->type() == QEvent::Paint && repaintAsked_) {
+            RepaintDelayMs.Values.push_back(Ms(Clock::now() - *repaintAsked_).count());
+            repaintAsked_.reset();
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kTickMs = 10;
+    static constexpr int kTicksPerRepaint = 10;
+
+    void Tick()
+    {
+        const auto now = Clock::now();
+        TimerLateMs.Values.push_back(std::max(0.0, Ms(now - last_).count() - kTickMs));
+        last_ = now;
+        LastTick = now.time_since_epoch().count();
+        if (++ticks_ % kTicksPerRepaint == 0 && !repaintAsked_) {
+            repaintAsked_ = now;
+            window_.update();
+        }
+    }
+
+    QWidget& window_;
+    QTimer timer_;
+    Clock::time_point last_;
+    long ticks_ = 0;
+    std::optional<Clock::time_point> repaintAsked_;
+};
+
+// Off the main thread: the memory every second, whatever the main thread does, and an
+// end when the main thread has stopped running.
+class TWatchdog {
+public:
+    TWatchdog(const TLivenessProbe& probe, const TRunFolder& folder) : probe_(probe), folder_(folder)
+    {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~TWatchdog()
+    {
+        {
+            std::lock_guard lock(m_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        thread_.join();
+    }
+    std::vector<long> RssKiBEverySecond() const
+    {
+        std::lock_guard lock(m_);
+        return rss_;
+    }
+    bool Stalled() const { return stalled_.load(); }
+
+private:
+    void Run()
+    {
+        std::unique_lock lock(m_);
+        while (!cv_.wait_for(lock, std::chrono::seconds(1), [this] { return stop_; })) {
+            rss_.push_back(RssKiB());
+            const auto last = Clock::time_point(Clock::duration(probe_.LastTick.load()));
+            if (last.time_since_epoch().count() == 0) continue;
+            const auto quiet = Clock::now() - last;
+            if (quiet > kStallLimit && !stalled_.exchange(true)) {
+                std::fprintf(stderr, "kv7200-loadtest: the main thread has not run for %.0f s: the program cannot keep "
+                                     "up; ending it\n",
+                             std::chrono::duration<double>(quiet).count());
+                ::kill(::getpid(), SIGTERM);
+            } else if (quiet > 3 * kStallLimit) {
+                std::fprintf(stderr, "kv7200-loadtest: the program did not end after SIGTERM; giving up\n");
+                folder_.Remove();
+                std::_Exit(3);
+            }
+        }
+    }
+
+    const TLivenessProbe& probe_;
+    const TRunFolder& folder_;
+    mutable std::mutex m_;
+    std::condition_variable cv_;
+    bool stop_ = false;
+    std::vector<long> rss_;
+    std::atomic<bool> stalled_{false};
+    std::thread thread_;
+};
+
+// Log records written so far: the log's generator counts every one, at no cost.
+std::int64_t RecordsWritten()
 {
     fb::TIBSQL q(&storage::DM->IBDatabase, &storage::DM->IBTransaction);
-    q.SetSQL("select count(*) from EVENT_LOG where DATACODE < 1000");
+    q.SetSQL("select gen_id(GEN_EVENT_LOG_ID, 0) from RDB$DATABASE");
     q.ExecQuery();
     q.Next();
     return q.Fields(0).GetAsInt64();
 }
 
-int PeakPendingNow(device_link::TDeviceManager& manager)
+struct TBacklog {
+    int Packets = 0;
+    std::int64_t Bytes = 0;
+    std::uint64_t Dropped = 0;
+};
+
+TBacklog BacklogNow(device_link::TDeviceManager& manager)
 {
-    int peak = 0;
-    for (int i = 0; i < manager.GetCount(); ++i)
-        if (auto* transport = manager.GetItem(i)->GetTransport()) peak = std::max(peak, transport->GetPending());
-    return peak;
+    TBacklog b;
+    for (int i = 0; i < manager.GetCount(); ++i) {
+        if (auto* transport = manager.GetItem(i)->GetTransport()) {
+            b.Packets = std::max(b.Packets, transport->GetPending());
+            b.Bytes = std::max(b.Bytes, transport->GetPendingBytes());
+            b.Dropped += transport->GetDroppedBytes();
+        }
+    }
+    return b;
 }
 
 int Run(const Options& options)
@@ -120,109 +282,150 @@ int Run(const Options& options)
         std::fprintf(stderr, "kv7200-loadtest: the units listen on port 843, which only root may bind\n");
         return 2;
     }
-    const fs::path folder = fs::temp_directory_path() / ("kv-loadtest-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    fs::copy_file(KV7200_FDB, folder / "kv7200.FDB", fs::copy_options::overwrite_existing);
+    const TRunFolder folder;
+    fs::copy_file(KV7200_FDB, folder.Path() / "kv7200.FDB", fs::copy_options::overwrite_existing);
 
     std::vector<rig::TStoredUnit> rows;
     std::vector<std::unique_ptr<sim::UnitSimulator>> units;
     for (int i = 0; i < options.Units; ++i) {
-        const std::string address = "127.0.0." + std::to_string(2 + i);
+        const std::string address = "127.0." + std::to_string(i / 250) + "." + std::to_string(2 + i % 250);
         rows.push_back({device_link::dkTCP, address, "Load " + std::to_string(i + 1), true});
         units.push_back(std::make_unique<sim::UnitSimulator>());
         units.back()->StartTcp(843, address);
         units.back()->Play({sim::ScenarioStep::MakeFrames(0, options.Rate, StationFrame(i))});
     }
     const std::size_t itemsPerFrame = StationFrame(0).size();
-    rig::ConfigureDatabase(folder.string(), rows, [](storage::TCommonSettings& common) {
+    rig::ConfigureDatabase(folder.Path().string(), rows, [](storage::TCommonSettings& common) {
         common.LogEnabled = 1;
         common.LogSystemEvents = 1;
         common.ConnectAllOnStart = 1;
-        common.BackupOnExit = 0;
+        common.BackupOnExit = 1;
+        common.OptimizeOnExit = 0;
     });
 
-    BusyMeter busy;
-    app::TProgram program((folder / "kv7200").string(), "KV7200_LOADTEST_" + std::to_string(::getpid()));
+    app::TProgram program((folder.Path() / "kv7200").string(), "KV7200_LOADTEST_" + std::to_string(::getpid()));
+    app::EndOnTerminationSignals(*QCoreApplication::instance(), program);
+    std::optional<Clock::time_point> backupStart;
+    program.OnSplashStatus = [&](const std::string& status) {
+        if (!backupStart && status.rfind("Backup Database ", 0) == 0) backupStart = Clock::now();
+    };
     if (!program.Start()) {
         std::fprintf(stderr, "kv7200-loadtest: the program did not start (exit code %d)\n", program.ExitCode());
         return 1;
     }
     auto& manager = *program.MainForm()->DeviceManager;
-    for (auto& unit : units)
-        if (!unit->WaitForClient(10000)) std::fprintf(stderr, "kv7200-loadtest: a unit was not connected\n");
+    int connected = 0;
+    for (auto& unit : units) connected += unit->WaitForClient(10000);
+    if (connected < options.Units)
+        std::fprintf(stderr, "kv7200-loadtest: %d of %d units were connected\n", connected, options.Units);
 
-    const long rssStart = RssKiB();
-    const std::int64_t recordsStart = CountUnitRecords();
-    std::uint64_t framesStart = 0;
-    for (auto& unit : units) framesStart += unit->FramesSent();
-    // The program's own message loop runs the measured time; a timer samples the backlog
-    // every 10 ms and the memory every second.
-    int peakPending = 0;
-    std::vector<long> rssSeries;
-    QEventLoop loop;
+    TLivenessProbe probe(*program.MainForm());
+    TWatchdog watchdog(probe, folder);
+    const auto framesNow = [&] {
+        std::uint64_t frames = 0;
+        for (auto& unit : units) frames += unit->FramesSent();
+        return frames;
+    };
+    TBacklog peak;
     QTimer sampler;
-    int ticks = 0;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        peakPending = std::max(peakPending, PeakPendingNow(manager));
-        if (++ticks % 100 == 0) rssSeries.push_back(RssKiB());
+        const TBacklog now = BacklogNow(manager);
+        peak.Packets = std::max(peak.Packets, now.Packets);
+        peak.Bytes = std::max(peak.Bytes, now.Bytes);
     });
-    sampler.start(10);
-    QTimer::singleShot(options.Seconds * 1000, &loop, &QEventLoop::quit);
-    busy.Start();
+
+    // The window: the program's own loop runs it; at its end the program gets SIGTERM.
+    const std::int64_t recordsStart = RecordsWritten();
+    const std::uint64_t framesStart = framesNow();
+    const std::uint64_t droppedStart = BacklogNow(manager).Dropped;
+    const double cpuStart = ThreadCpuSeconds();
+    std::int64_t recordsEnd = recordsStart;
+    std::uint64_t framesEnd = framesStart, droppedEnd = droppedStart;
+    double cpuEnd = cpuStart;
+    Clock::time_point windowEnd, sigterm;
     const auto start = Clock::now();
-    loop.exec();
-    sampler.stop();
-    const double busyShare = busy.Share();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-
-    // The units stop; what they sent is delivered and logged before counting.
-    for (auto& unit : units) unit->Stop();
-    std::uint64_t frames = 0;
-    for (auto& unit : units) frames += unit->FramesSent();
-    const auto drainUntil = Clock::now() + std::chrono::seconds(30);
-    std::int64_t records = CountUnitRecords();
-    while (Clock::now() < drainUntil) {
-        ui::ProcessMessages();
-        rtl::MainThread::CheckSynchronize(std::chrono::milliseconds(20));
-        const std::int64_t now = CountUnitRecords();
-        if (now == records && PeakPendingNow(manager) == 0
-            && static_cast<std::uint64_t>(now) >= frames * itemsPerFrame)
-            break;
-        records = now;
+    bool windowDone = false;
+    const auto endWindow = [&] {
+        if (windowDone) return;
+        windowDone = true;
+        windowEnd = Clock::now();
+        cpuEnd = ThreadCpuSeconds();
+        framesEnd = framesNow();
+        droppedEnd = BacklogNow(manager).Dropped;
+        recordsEnd = RecordsWritten();
+        probe.Stop();
+        sampler.stop();
+        sigterm = Clock::now();
+        ::kill(::getpid(), SIGTERM);
+    };
+    QTimer::singleShot(options.Seconds * 1000, Qt::PreciseTimer, endWindow);
+    probe.Start();
+    sampler.start(10);
+    program.Run();
+    const auto ended = Clock::now();
+    // Ended before the window by SIGINT or SIGTERM from outside, or the watchdog.
+    if (!windowDone) {
+        windowEnd = sigterm = ended;
+        cpuEnd = ThreadCpuSeconds();
+        framesEnd = framesNow();
     }
-    records = CountUnitRecords();
-    const long rssEnd = RssKiB();
-    const std::int64_t windowRecords = records - recordsStart;
-    const std::uint64_t windowFrames = frames - framesStart;
+    for (auto& unit : units) unit->Stop();
 
-    std::printf("units                 %d TCP, %.1f frames/s each, %zu items a frame\n", options.Units,
+    const double seconds = std::chrono::duration<double>(windowEnd - start).count();
+    const std::uint64_t frames = framesEnd - framesStart;
+    const std::uint64_t expected = frames * itemsPerFrame;
+    const std::int64_t written = recordsEnd - recordsStart;
+    const double endSeconds = std::chrono::duration<double>(ended - sigterm).count();
+    // The backup and what follows it (the module freed, the engine files removed).
+    const double backupSeconds = backupStart ? std::chrono::duration<double>(ended - *backupStart).count() : 0.0;
+    const std::vector<long> rss = watchdog.RssKiBEverySecond();
+    const long rssStart = rss.empty() ? RssKiB() : rss.front();
+    const long rssPeak = rss.empty() ? rssStart : *std::max_element(rss.begin(), rss.end());
+
+    std::printf("units                 %d TCP, %.1f frames/s each, %zu items a frame, all logged\n", options.Units,
                 options.Rate, itemsPerFrame);
     std::printf("measured              %.1f s\n", seconds);
-    std::printf("frames sent           %llu (%llu in the window)\n", static_cast<unsigned long long>(frames),
-                static_cast<unsigned long long>(windowFrames));
-    std::printf("log records           %lld of %llu expected (every item of every frame)\n",
-                static_cast<long long>(records), static_cast<unsigned long long>(frames * itemsPerFrame));
-    std::printf("log records/s         %.0f\n", windowRecords / seconds);
-    std::printf("peak Pending          %d\n", peakPending);
-    std::printf("main thread busy      %.1f %%\n", 100.0 * busyShare);
-    std::printf("memory (RSS)          start %ld KiB, end %ld KiB\n", rssStart, rssEnd);
-    std::printf("memory every 10 s     ");
-    for (std::size_t i = 9; i < rssSeries.size(); i += 10) std::printf("%ld ", rssSeries[i]);
-    std::printf("KiB\n");
+    std::printf("frames sent           %llu (%.0f/s)\n", static_cast<unsigned long long>(frames), frames / seconds);
+    std::printf("log records           %lld of %llu items sent (%.1f %%), %.0f/s\n", static_cast<long long>(written),
+                static_cast<unsigned long long>(expected), expected ? 100.0 * written / expected : 0.0,
+                written / seconds);
+    std::printf("behind                %lld records (%.0f/s) queued or dropped; back-pressure dropped %.1f MB\n",
+                static_cast<long long>(expected) - written, (static_cast<double>(expected) - written) / seconds,
+                static_cast<double>(droppedEnd - droppedStart) / 1e6);
+    std::printf("peak backlog          %d packets, %lld KiB (of one unit)\n", peak.Packets,
+                static_cast<long long>(peak.Bytes / 1024));
+    std::printf("timer lateness        median %.1f ms, 95th %.1f ms, max %.1f ms (10 ms timer, %zu ticks)\n",
+                probe.TimerLateMs.At(0.5), probe.TimerLateMs.At(0.95), probe.TimerLateMs.Max(),
+                probe.TimerLateMs.Values.size());
+    std::printf("repaint delay         median %.1f ms, 95th %.1f ms, max %.1f ms (%zu repaints)\n",
+                probe.RepaintDelayMs.At(0.5), probe.RepaintDelayMs.At(0.95), probe.RepaintDelayMs.Max(),
+                probe.RepaintDelayMs.Values.size());
+    std::printf("main thread busy      %.1f %%\n", 100.0 * (cpuEnd - cpuStart) / std::max(seconds, 1e-9));
+    std::printf("memory (RSS)          start %ld KiB, peak %ld KiB; every 10 s:", rssStart, rssPeak);
+    for (std::size_t i = 9; i < rss.size(); i += 10) std::printf(" %ld", rss[i]);
+    std::printf(" KiB\n");
+    std::printf("end after SIGTERM     %.2f s, of which the backup %.2f s (exit code %d)\n", endSeconds, backupSeconds,
+                program.ExitCode());
 
-    const auto shutdownStart = Clock::now();
-    program.Stop();
-    std::printf("shutdown              %.1f s\n",
-                std::chrono::duration<double>(Clock::now() - shutdownStart).count());
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-    return static_cast<std::uint64_t>(records) == frames * itemsPerFrame ? 0 : 1;
+    std::vector<std::string> failures;
+    if (watchdog.Stalled()) failures.push_back("the main thread stopped running");
+    if (probe.TimerLateMs.At(0.5) >= kLiveMedianMs) failures.push_back("the timer ran late");
+    if (probe.RepaintDelayMs.Values.empty() || probe.RepaintDelayMs.At(0.5) >= kLiveMedianMs)
+        failures.push_back("the window was not repainted in time");
+    if (rssPeak - rssStart > kMemoryGrowthKiB) failures.push_back("the memory grew without bound");
+    if (endSeconds - backupSeconds > kEndSeconds) failures.push_back("the end took too long");
+    if (program.ExitCode() != 0) failures.push_back("the program ended with a failure");
+    if (!windowDone && !watchdog.Stalled()) failures.push_back("ended from outside before the window was over");
+    for (const auto& f : failures) std::printf("FAILED: %s\n", f.c_str());
+    if (failures.empty()) std::printf("the program stayed live, kept its memory and ended in time\n");
+    return failures.empty() ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    app::BlockTerminationSignals();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -230,7 +433,7 @@ int main(int argc, char** argv)
     Options options;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
-        if (a == "--units") options.Units = std::clamp(std::atoi(argv[i + 1]), 1, 200);
+        if (a == "--units") options.Units = std::clamp(std::atoi(argv[i + 1]), 1, 1000);
         else if (a == "--seconds") options.Seconds = std::max(1, std::atoi(argv[i + 1]));
         else if (a == "--rate") options.Rate = std::atof(argv[i + 1]);
     }

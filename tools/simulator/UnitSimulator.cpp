@@ -276,7 +276,8 @@ void UnitSimulator::IoLoop()
         int readFd = -1;
         {
             std::lock_guard lock(connLock_);
-            if (listener_ >= 0) p[n++] = {listener_, POLLIN, 0};
+            // Like a unit, one client at a time: the next waits until this one has gone.
+            if (listener_ >= 0 && client_ < 0) p[n++] = {listener_, POLLIN, 0};
             readFd = master_ >= 0 ? master_ : client_;
         }
         if (readFd >= 0) p[n++] = {readFd, POLLIN, 0};
@@ -294,7 +295,6 @@ void UnitSimulator::IoLoop()
                 ::setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
                 std::lock_guard wl(writeLock_);
                 std::lock_guard cl(connLock_);
-                if (client_ >= 0) ::close(client_);
                 client_ = c;
                 ++connections_;
                 connChanged_.notify_all();
@@ -427,16 +427,26 @@ void UnitSimulator::RunStep(const ScenarioStep& step)
     while (listener_ >= 0 && !stop_.load() && !WaitForClient(100)) {}
     switch (step.What) {
     case ScenarioStep::Frames: {
-        const auto start = Clock::now();
-        for (std::uint64_t i = 0; (step.Count == 0 || i < step.Count) && !stop_.load(); ++i) {
+        // The rate counts from the start, or from the client that came after a lost one.
+        auto start = Clock::now();
+        std::uint64_t paced = 0;
+        for (std::uint64_t i = 0; (step.Count == 0 || i < step.Count) && !stop_.load();) {
             if (step.Rate > 0) {
-                const auto due = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(i / step.Rate));
+                const auto due = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(paced / step.Rate));
                 const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
                 if (wait > 0 && !Sleep(static_cast<int>(wait))) return;
             }
-            if (!SendFrame(step.Items)) {
-                if (listener_ < 0 || !WaitForClient(1000)) return; // line gone, or no client came back
+            if (SendFrame(step.Items)) {
+                ++i;
+                ++paced;
+                continue;
             }
+            // A hung-up line is gone for good; a unit on the network serves the next client.
+            if (listener_ < 0) return;
+            while (!stop_.load() && !WaitForClient(200)) {
+            }
+            start = Clock::now();
+            paced = 0;
         }
         break;
     }

@@ -3,7 +3,8 @@
 // and benchmarks. It listens on a pseudo-terminal (the program opens its slave path)
 // or on a TCP port of 127.0.0.1, plays a scenario of unit frames (items, rate, noise,
 // bad check bytes, silence, closing the connection) and records the host frames it
-// receives.
+// receives. On TCP it serves one client at a time, as a unit does, and the next one
+// once it has gone: frames that find no client wait for the next.
 //
 // It builds its frames itself and needs nothing of the program.
 #include <atomic>

@@ -1,7 +1,10 @@
 #include "platform/db/FilterExpression.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "platform/db/DBConsts.h"
 #include "platform/db/DataSet.h"
@@ -14,7 +17,8 @@ enum class CompareOp { Eq, Ne, Lt, Gt, Le, Ge };
 struct TFilterExpression::Node {
     NodeKind kind;
     CompareOp op = CompareOp::Eq;
-    std::unique_ptr<Node> left, right;
+    std::unique_ptr<Node> left, right;          // Not, Compare, IsNull, IsNotNull
+    std::vector<std::unique_ptr<Node>> terms;   // Or, And: a chain of any length is one node
     std::string name;          // Field
     TField* field = nullptr;   // Field, after Bind
     rtl::Variant value;        // Literal (Null for NULL)
@@ -23,6 +27,9 @@ struct TFilterExpression::Node {
 namespace {
 
 using Node = TFilterExpression::Node;
+
+// Levels of parentheses and NOT a filter may nest.
+constexpr int kMaxNesting = 100;
 
 struct Token {
     enum Kind { End, Name, Number, Text, Op, LParen, RParen } kind = End;
@@ -122,33 +129,34 @@ private:
         return n;
     }
 
-    std::unique_ptr<Node> parseOr()
+    // term { keyword term }: one node for the whole chain, so that its length costs no
+    // depth of the tree (nor of the stack that walks it).
+    template <typename ParseTerm>
+    std::unique_ptr<Node> parseChain(NodeKind kind, const char* keyword, ParseTerm parseTerm)
     {
-        auto n = parseAnd();
-        while (isKeyword("OR")) {
+        auto first = (this->*parseTerm)();
+        if (!isKeyword(keyword)) return first;
+        auto chain = make(kind);
+        chain->terms.push_back(std::move(first));
+        while (isKeyword(keyword)) {
             next();
-            n = make(NodeKind::Or, std::move(n), parseAnd());
+            chain->terms.push_back((this->*parseTerm)());
         }
-        return n;
+        return chain;
     }
 
-    std::unique_ptr<Node> parseAnd()
-    {
-        auto n = parseNot();
-        while (isKeyword("AND")) {
-            next();
-            n = make(NodeKind::And, std::move(n), parseNot());
-        }
-        return n;
-    }
+    std::unique_ptr<Node> parseOr() { return parseChain(NodeKind::Or, "OR", &Parser::parseAnd); }
+    std::unique_ptr<Node> parseAnd() { return parseChain(NodeKind::And, "AND", &Parser::parseNot); }
 
     std::unique_ptr<Node> parseNot()
     {
         if (isKeyword("NOT")) {
+            const Nesting nested(*this);
             next();
             return make(NodeKind::Not, parseNot());
         }
         if (tok_.kind == Token::LParen) {
+            const Nesting nested(*this);
             next();
             auto n = parseOr();
             if (tok_.kind != Token::RParen) fail("')' expected");
@@ -157,6 +165,23 @@ private:
         }
         return parseComparison();
     }
+
+    // One level of parentheses or NOT; beyond kMaxNesting the text is refused before
+    // the parser (and later the evaluator) would run out of stack.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& parser) : parser_(parser)
+        {
+            if (++parser_.depth_ > kMaxNesting)
+                parser_.fail("nested more than " + std::to_string(kMaxNesting) + " levels deep");
+        }
+        ~Nesting() { --parser_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& parser_;
+    };
 
     std::unique_ptr<Node> parseOperand()
     {
@@ -227,6 +252,7 @@ private:
     const std::string& s_;
     std::size_t pos_ = 0;
     Token tok_;
+    int depth_ = 0;
 };
 
 void bind(Node* n, const TDataSet& ds)
@@ -235,6 +261,7 @@ void bind(Node* n, const TDataSet& ds)
     if (n->kind == NodeKind::Field) n->field = ds.FieldByName(n->name);
     bind(n->left.get(), ds);
     bind(n->right.get(), ds);
+    for (const auto& term : n->terms) bind(term.get(), ds);
 }
 
 rtl::Variant operandValue(const Node& n)
@@ -280,8 +307,10 @@ bool compare(const Node& n)
 bool evaluate(const Node& n)
 {
     switch (n.kind) {
-    case NodeKind::Or: return evaluate(*n.left) || evaluate(*n.right);
-    case NodeKind::And: return evaluate(*n.left) && evaluate(*n.right);
+    case NodeKind::Or:
+        return std::any_of(n.terms.begin(), n.terms.end(), [](const auto& term) { return evaluate(*term); });
+    case NodeKind::And:
+        return std::all_of(n.terms.begin(), n.terms.end(), [](const auto& term) { return evaluate(*term); });
     case NodeKind::Not: return !evaluate(*n.left);
     case NodeKind::Compare: return compare(n);
     case NodeKind::IsNull: return rtl::VarIsClear(operandValue(*n.left));

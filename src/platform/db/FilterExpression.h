@@ -5,7 +5,8 @@
 // Operators = <> != < > <= >=; IS [NOT] NULL (also "= NULL", "<> NULL"); values are
 // numbers with '.' as decimal point or texts in single quotes ('' for a quote); a field
 // name may be written in [brackets]. A comparison with a Null value is false. Texts
-// compare by bytes; a text compared with a date field reads as a date.
+// compare by bytes; a text compared with a date field reads as a date. Parentheses and
+// NOT nest at most 100 levels deep; chains of AND and OR may be of any length.
 #include <memory>
 #include <string>
 #include <vector>

@@ -1,7 +1,6 @@
 #include "platform/fb/IBServices.h"
 
-#include <chrono>
-#include <thread>
+#include <vector>
 
 #include "platform/fb/FbClient.h"
 #include "platform/fb/ParamBlock.h"
@@ -48,12 +47,11 @@ void TIBCustomService::Detach()
     if (!handle_)
         return;
     // A service that is still finishing (also one that has just reported its failure)
-    // must not lose its attachment under it: the engine can hang or abort. Wait for it.
-    for (int failures = 0; failures < 3;) {
+    // must not lose its attachment under it: the engine can hang or abort. Wait for it,
+    // reading its output: a service whose output is full waits for a reader.
+    for (int failures = 0; failures < 3 && !eof_;) {
         try {
-            if (!IsServiceRunning())
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            GetNextChunk();
         } catch (const rtl::EDatabaseError&) {
             ++failures;
         }
@@ -71,6 +69,34 @@ void TIBCustomService::Start(const std::string& request)
     ISC_STATUS_ARRAY status;
     Api().isc_service_start(status, &handle_, nullptr, static_cast<unsigned short>(request.size()), request.data());
     Check(status);
+    eof_ = false;
+}
+
+std::string TIBCustomService::GetNextChunk()
+{
+    if (!handle_)
+        throw rtl::EDatabaseError("Service not attached");
+    if (eof_)
+        return {};
+    // The wait for output is given in whole seconds.
+    const ISC_SCHAR send[] = {isc_info_svc_timeout, 4, 0, 1, 0, 0, 0};
+    const ISC_SCHAR items[] = {isc_info_svc_to_eof};
+    std::vector<ISC_SCHAR> result(32 * 1024);
+    ISC_STATUS_ARRAY status;
+    const TFbApi& api = Api();
+    api.isc_service_query(status, &handle_, nullptr, sizeof send, send, sizeof items, items,
+                          static_cast<unsigned short>(result.size()), result.data());
+    Check(status);
+    if (result[0] != isc_info_svc_to_eof)
+        throw rtl::EDatabaseError("Unexpected answer of the services manager");
+    const auto length = static_cast<std::size_t>(api.isc_vax_integer(result.data() + 1, 2));
+    if (length + 4 > result.size())
+        throw rtl::EDatabaseError("Unexpected answer of the services manager");
+    std::string chunk(result.data() + 3, length);
+    // Nothing more and no time-out or cut: the service has ended.
+    if (length == 0 && result[3] == isc_info_end)
+        eof_ = true;
+    return chunk;
 }
 
 bool TIBCustomService::IsServiceRunning()

@@ -1,6 +1,7 @@
 #pragma once
 // The engine's services manager: backup and restore of a database file, started and
-// then polled with IsServiceRunning until done.
+// then polled until done, with IsServiceRunning or, reading the service's output,
+// with GetNextChunk until Eof.
 #include <ibase.h>
 
 #include <set>
@@ -30,11 +31,18 @@ public:
     // True while the last started service still runs. A service that failed reports its
     // failure once, as EIBError from this query (or from ServiceStart).
     bool IsServiceRunning();
+    // The service's output text written since the last call, waiting up to about a second
+    // for some; empty when none came. A service whose output is not read stops once its
+    // output buffer is full. Failures as IsServiceRunning.
+    std::string GetNextChunk();
+    // The service has ended and GetNextChunk has returned all of its output.
+    bool Eof() const { return eof_; }
 
 protected:
     // Starts the service given by the request block.
     void Start(const std::string& request);
     isc_svc_handle handle_ = 0;
+    bool eof_ = false;
 };
 
 enum class TBackupOption {

@@ -37,15 +37,27 @@ struct Decimal {
     bool negative = false;
     std::string digits;  // no leading or trailing zeros; empty for zero
     int exponent = 0;
+    // The most significant digits a text shows: a double's digits beyond 15 are noise
+    // of its binary form; an exact amount shows all of its own.
+    int maxSignificant = std::numeric_limits<int>::max();
+    // From a double: never rounded to a text beyond the largest double, which would
+    // not read back.
+    bool fromDouble = false;
 
-    static Decimal FromDouble(double value);       // 15 significant digits
+    // The shortest digits that read back as value: 1.05 is "105" x 10^1, although the
+    // double lies a little below 1.05, so that a decimal half is a half as people see it.
+    static Decimal FromDouble(double value);
     static Decimal FromCurrency(Currency value);   // exact
     bool IsZero() const { return special == Special::None && digits.empty(); }
     void Normalize();
-    // Keeps the first keep digits, a half going to the even digit.
-    void RoundToDigits(int keep);
+    // Keeps the first keep digits (at most maxSignificant) in one rounding: a decimal
+    // half goes away from zero, or with halfToEven to the even digit.
+    void RoundToDigits(int keep, bool halfToEven = false);
     std::string IntegerDigits() const;             // "" below 1
     std::string FractionDigits(int count) const;   // zero-filled
+
+private:
+    bool BeyondLargestDouble() const;
 };
 
 Decimal Decimal::FromDouble(double value)
@@ -53,17 +65,19 @@ Decimal Decimal::FromDouble(double value)
     Decimal d;
     if (std::isnan(value)) { d.special = Special::NaN; return d; }
     if (std::isinf(value)) { d.special = value < 0 ? Special::NegInf : Special::PosInf; return d; }
+    d.maxSignificant = 15;
+    d.fromDouble = true;
     if (value == 0) return d;
     d.negative = value < 0;
     char buf[48];
-    // 15 significant digits, correctly rounded from the binary value.
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    // "d.ddde+xx" with as few digits as read back the same double.
+    const auto result = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
     const char* p = buf;
     d.digits += *p++;
     if (*p == '.') ++p;
-    while (*p >= '0' && *p <= '9') d.digits += *p++;
+    while (p < result.ptr && *p >= '0' && *p <= '9') d.digits += *p++;
     int exp = 0;
-    if (*p == 'e' || *p == 'E') exp = std::atoi(p + 1);
+    if (p < result.ptr && (*p == 'e' || *p == 'E')) std::from_chars(p + (p[1] == '+' ? 2 : 1), result.ptr, exp);
     d.exponent = exp + 1;
     d.Normalize();
     return d;
@@ -91,19 +105,36 @@ void Decimal::Normalize()
     if (digits.empty()) exponent = 0;
 }
 
-void Decimal::RoundToDigits(int keep)
+bool Decimal::BeyondLargestDouble() const
+{
+    // 1.7976931348623157e308, the largest double as its shortest digits.
+    static const std::string kLargest = "17976931348623157";
+    if (exponent != 309) return exponent > 309;
+    std::string a = digits, b = kLargest;
+    a.resize(std::max(a.size(), b.size()), '0');
+    b.resize(a.size(), '0');
+    return a > b;
+}
+
+void Decimal::RoundToDigits(int keep, bool halfToEven)
 {
     if (special != Special::None) return;
+    keep = std::min(keep, maxSignificant);
     if (keep >= static_cast<int>(digits.size())) return;
     if (keep < 0) { digits.clear(); Normalize(); return; }
     const char first = digits[keep];
-    bool rest = false;
-    for (std::size_t i = keep + 1; i < digits.size(); ++i)
-        if (digits[i] != '0') { rest = true; break; }
-    const bool lastOdd = keep > 0 && ((digits[keep - 1] - '0') % 2 == 1);
-    const bool up = first > '5' || (first == '5' && (rest || lastOdd));
+    bool up = first >= '5';
+    if (halfToEven && first == '5') {
+        bool rest = false;
+        for (std::size_t i = keep + 1; i < digits.size(); ++i)
+            if (digits[i] != '0') { rest = true; break; }
+        const bool lastOdd = keep > 0 && ((digits[keep - 1] - '0') % 2 == 1);
+        up = rest || lastOdd;
+    }
     digits.resize(keep);
     if (up) {
+        const std::string down = digits;
+        const int downExponent = exponent;
         int i = keep - 1;
         while (i >= 0 && digits[i] == '9') { digits[i] = '0'; --i; }
         if (i >= 0) {
@@ -111,6 +142,10 @@ void Decimal::RoundToDigits(int keep)
         } else {
             digits.insert(digits.begin(), '1');
             ++exponent;
+        }
+        if (fromDouble && BeyondLargestDouble()) {
+            digits = down;
+            exponent = downExponent;
         }
     }
     Normalize();
@@ -253,11 +288,14 @@ std::string FormatDecimal(Decimal d, TFloatFormat format, int precision, int dig
     case ffFixed:
     case ffNumber:
     case ffCurrency: {
-        d.RoundToDigits(precision);
-        if (d.exponent > precision)
-            return FormatDecimal(d, ffExponent, precision, 0, fs);
+        Decimal whole = d;
+        whole.RoundToDigits(precision);
+        if (whole.exponent > precision)
+            return FormatDecimal(whole, ffExponent, precision, 0, fs);
         digits = std::clamp(digits, 0, 18);
-        d.RoundToDigits(d.exponent + digits);
+        // One rounding to what is shown: rounding to precision first could make a half
+        // of a value below it.
+        d.RoundToDigits(std::min(precision, d.exponent + digits));
         const bool negative = d.negative && !d.IsZero();
         const char thousands = format == ffFixed ? 0 : fs.ThousandSeparator;
         const std::string amount = FixedText(d, digits, ds, thousands);
@@ -531,6 +569,9 @@ std::string IntToHex(std::int64_t value, int digits)
 
 namespace {
 
+// The widest field and the longest precision Format makes.
+constexpr int kMaxFormatWidth = 1 << 20;
+
 [[noreturn]] void FormatError(std::string_view format)
 {
     throw EConvertError("Format '" + std::string(format) + "' invalid or incompatible with argument");
@@ -556,18 +597,24 @@ std::string FormatList(const TFormatSettings& fs, std::string_view format, std::
             throw EConvertError("No argument for format '" + std::string(format) + "'");
         return args[next++];
     };
+    // Widths and precisions, written or given by "*", stop at kMaxFormatWidth; a negative
+    // one given by "*" counts as none.
     auto readNumber = [&](int& n) -> bool {
         if (i < format.size() && format[i] == '*') {
             const TFormatArg& a = takeArg();
-            if (a.GetKind() != TFormatArg::Kind::Int && a.GetKind() != TFormatArg::Kind::UInt) FormatError(format);
-            n = static_cast<int>(a.GetKind() == TFormatArg::Kind::Int ? a.Int() : static_cast<std::int64_t>(a.UInt()));
+            if (a.GetKind() == TFormatArg::Kind::Int)
+                n = static_cast<int>(std::clamp<std::int64_t>(a.Int(), -1, kMaxFormatWidth));
+            else if (a.GetKind() == TFormatArg::Kind::UInt)
+                n = static_cast<int>(std::min<std::uint64_t>(a.UInt(), kMaxFormatWidth));
+            else
+                FormatError(format);
             ++i;
             return true;
         }
         if (i >= format.size() || format[i] < '0' || format[i] > '9') return false;
         n = 0;
         while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-            n = std::min(n * 10 + (format[i] - '0'), 1 << 20);
+            n = std::min(n * 10 + (format[i] - '0'), kMaxFormatWidth);
             ++i;
         }
         return true;
@@ -874,7 +921,7 @@ bool TryStrToCurr(const std::string& text, Currency& value)
     d.digits = digits;
     d.exponent = (pointPos < 0 ? static_cast<int>(digits.size()) : pointPos) + exp;
     d.Normalize();
-    d.RoundToDigits(d.exponent + 4);
+    d.RoundToDigits(d.exponent + 4, true);
     if (d.IsZero()) { value = Currency{}; return true; }
     if (d.exponent > 15) return false;
     std::string scaled = d.IntegerDigits() + d.FractionDigits(4);

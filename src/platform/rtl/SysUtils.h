@@ -8,10 +8,13 @@
 // and never depend on the machine's locale.
 //
 // Rounding: Round halves to even. Number-to-text conversions (Format %f/%e/%g/%n/%m,
-// FloatToStr, FloatToStrF, FormatFloat, CurrToStrF) take the value to 15 significant
-// decimal digits first and then round that decimal value to the digits shown, a half
-// going to the even digit: FormatFloat("0.00", 2.675) is "2.68", FormatFloat("0.00",
-// 2.665) is "2.66", FormatFloat("0", 2.5) is "2".
+// FloatToStr, FloatToStrF, FormatFloat, CurrToStr, CurrToStrF, FormatCurr) round a
+// decimal half away from zero, as people read numbers, in one step to the digits shown
+// (of a double at most 15 significant ones). A double counts by the shortest decimal
+// text that reads back as it: 1.05 is a half although the double lies a little below,
+// so FormatFloat("0.0", 1.05) is "1.1", FormatFloat("0.0", 0.25) is "0.3",
+// FormatFloat("0", 2.5) is "3", FormatFloat("0.0", 1.0499999999999998) is "1.0". A
+// double's text never rounds beyond the largest double, so it always reads back.
 //
 // Text is 8-bit Windows-1252 throughout.
 #include <array>
@@ -159,7 +162,8 @@ private:
 
 // Format with a list of arguments:
 //   "%" [index ":"] ["-"] ["0"] [width] ["." precision] type
-// width and precision may be "*" (taken from the next integer argument).
+// width and precision may be "*" (taken from the next integer argument); either stops
+// at 1,048,576, and a negative one from "*" counts as none.
 //   d  signed integer (precision: at least that many digits, zero-filled)
 //   u  unsigned integer      x  hexadecimal, upper case (precision as for d)
 //   f  fixed (precision 2 by default)         n  like f with thousands separators

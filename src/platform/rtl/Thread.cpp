@@ -12,6 +12,10 @@ namespace rtl {
 
 namespace {
 
+// The longest the main thread runs queued calls in one go before its event loop
+// serves timers, input and descriptors again.
+constexpr std::chrono::milliseconds kDrainSlice{5};
+
 struct PendingCall {
     std::function<void()> call;
     // Set for Synchronize: the caller waits on done and takes error.
@@ -28,6 +32,7 @@ struct Queue {
     std::condition_variable cv; // signalled when a call arrives
     std::deque<PendingCall> calls;
     std::atomic<std::size_t> size{0}; // calls.size(), readable without the lock
+    std::atomic<bool> wakePending{false}; // a drain is posted to the event loop and has not begun
     std::function<void()> wakeHook;
     std::function<void(std::exception_ptr)> unhandled;
     std::thread::id mainId = std::this_thread::get_id();
@@ -39,6 +44,46 @@ Queue& queue()
     return q;
 }
 
+void reportUnhandled()
+{
+    std::function<void(std::exception_ptr)> handler;
+    {
+        std::lock_guard lock(queue().m);
+        handler = queue().unhandled;
+    }
+    if (handler) handler(std::current_exception());
+    else std::fprintf(stderr, "unhandled exception in a queued main-thread call\n");
+}
+
+void postDrain();
+
+// One slice of queued calls from the event loop. Whatever is left waits behind the
+// loop's own work (timers, input, descriptors): a new drain is posted at the back.
+void drainFromEventLoop()
+{
+    queue().wakePending = false;
+    // Nothing may be thrown through the event loop.
+    try {
+        MainThread::CheckSynchronize();
+    } catch (...) {
+        reportUnhandled();
+    }
+    if (queue().size.load() > 0) postDrain();
+}
+
+// At most one drain waits in the event loop's queue, however many calls arrive: one
+// event per call would let the loop's queue grow without end under load.
+void postDrain()
+{
+    if (queue().wakePending.exchange(true)) return;
+    auto* app = QCoreApplication::instance();
+    if (!app) {
+        queue().wakePending = false;
+        return;
+    }
+    QMetaObject::invokeMethod(app, &drainFromEventLoop, Qt::QueuedConnection);
+}
+
 void wakeMain()
 {
     std::function<void()> hook;
@@ -46,24 +91,8 @@ void wakeMain()
         std::lock_guard lock(queue().m);
         hook = queue().wakeHook;
     }
-    if (hook) {
-        hook();
-    } else if (auto* app = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(app, [] {
-            // Nothing may be thrown through the event loop.
-            try {
-                MainThread::CheckSynchronize();
-            } catch (...) {
-                std::function<void(std::exception_ptr)> handler;
-                {
-                    std::lock_guard lock(queue().m);
-                    handler = queue().unhandled;
-                }
-                if (handler) handler(std::current_exception());
-                else std::fprintf(stderr, "unhandled exception in a queued main-thread call\n");
-            }
-        }, Qt::QueuedConnection);
-    }
+    if (hook) hook();
+    else postDrain();
 }
 
 // Polls cond for up to about 50 microseconds; true when it came true.
@@ -136,8 +165,10 @@ bool CheckSynchronize(std::chrono::milliseconds timeout)
     // waits for a thread (a transport being freed) runs the queue again, and the
     // call that thread waits on must still be there to be found.
     std::exception_ptr firstUnhandled; // of a Queue call: raised once the calls have run
+    const auto sliceEnd = std::chrono::steady_clock::now() + kDrainSlice;
     std::size_t ran = 0;
     for (; ran < count; ++ran) {
+        if (ran > 0 && std::chrono::steady_clock::now() >= sliceEnd) break;
         PendingCall pc;
         {
             std::lock_guard lock(queue().m);

@@ -5,6 +5,8 @@
 // thread with Synchronize (queue and wait) or MainThread::Queue (queue, no wait).
 // The main thread runs queued calls from the Qt event loop and whenever it waits in
 // TThread::WaitFor, so stopping a thread that is synchronizing never deadlocks.
+// From the event loop the calls run in slices of a few milliseconds, so the loop
+// serves its timers, input and descriptors in between however much is queued.
 #include <atomic>
 #include <chrono>
 #include <exception>
@@ -26,11 +28,14 @@ void Queue(std::function<void()> call);
 // Queues a call for the main thread and waits until it has run. Run directly when
 // called on the main thread. An exception thrown by the call is rethrown here.
 void Synchronize(std::function<void()> call);
-// Runs the calls queued so far; waits up to timeout for the first one. Main thread only.
-// Returns true when at least one call ran.
+// Runs the calls queued so far, for a few milliseconds at most (the rest stays queued);
+// waits up to timeout for the first one. Main thread only. Returns true when at least
+// one call ran.
 bool CheckSynchronize(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
-// Called (from any thread) whenever a call is queued; the ui layer points it at the event loop.
-// By default, when a QCoreApplication exists, a queued invocation on it runs CheckSynchronize.
+// Called (from any thread) whenever a call is queued, in place of the event loop's
+// wake-up; tests and benchmarks that drain the queue themselves set it. By default,
+// when a QCoreApplication exists, one drain at a time is posted to its event loop,
+// and each drain runs one slice and posts the next behind the loop's other work.
 void SetWakeHook(std::function<void()> hook);
 // Receives what a queued call threw when the event loop ran it (nothing may be thrown
 // through the loop). The ui layer points it at the application's exception handler.

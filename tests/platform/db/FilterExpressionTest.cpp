@@ -1,4 +1,6 @@
 // The Filter text: syntax, Null handling and comparisons by field type.
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "DbTestSupport.h"
@@ -56,6 +58,41 @@ TEST(FilterExpression, SyntaxErrorsNameTheProblem)
     ds->SetFilter("MISSING = 1");   // names are checked once filtering starts
     EXPECT_THROW(ds->SetFiltered(true), rtl::EDatabaseError);
     EXPECT_FALSE(ds->GetFiltered());
+}
+
+TEST(FilterExpression, NestingIsLimitedAndChainsAreNot)
+{
+    auto ds = MakeRows(10);
+    const auto nested = [](int levels, const std::string& inner) {
+        return std::string(static_cast<std::size_t>(levels), '(') + inner + std::string(static_cast<std::size_t>(levels), ')');
+    };
+    const auto error = [&](const std::string& text) -> std::string {
+        try {
+            ds->SetFilter(text);
+        } catch (const rtl::EDatabaseError& e) {
+            return e.Message.substr(e.Message.rfind(": ") + 2);
+        }
+        return "no error";
+    };
+    EXPECT_EQ(countWith(*ds, nested(100, "ID = 3")), 1);
+    EXPECT_EQ(error(nested(101, "ID = 3")), "nested more than 100 levels deep");
+    // Deep enough to have overflowed the stack.
+    EXPECT_EQ(error(nested(40000, "ID = 3")), "nested more than 100 levels deep");
+    std::string nots;
+    for (int i = 0; i < 100; ++i) nots += "NOT ";
+    EXPECT_EQ(countWith(*ds, nots + "ID = 3"), 1);
+    EXPECT_EQ(error("NOT " + nots + "ID = 3"), "nested more than 100 levels deep");
+
+    // Long chains are flat: 30,000 terms parse and judge every record.
+    std::string all = "ID > 0", any = "ID = 7";
+    for (int i = 1; i < 30000; ++i) {
+        all += " AND ID <> " + std::to_string(100 + i);
+        any += " OR ID = " + std::to_string(100 + i);
+    }
+    EXPECT_EQ(countWith(*ds, all), 10);
+    EXPECT_EQ(countWith(*ds, all + " AND ID < 4"), 3);
+    EXPECT_EQ(countWith(*ds, any), 1);
+    EXPECT_EQ(countWith(*ds, "(" + any + ") AND ID = 8 OR ID = 2"), 1);
 }
 
 TEST(FilterExpression, DatesCompareWithQuotedDates)

@@ -6,9 +6,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/fb/IBDatabase.h"
+#include "platform/fb/IBSQL.h"
 
 namespace fbtest {
 
@@ -49,5 +55,48 @@ struct TConnection {
     fb::TIBDatabase db;
     fb::TIBTransaction tr;
 };
+
+// Runs sql (with its parameter markers checked, or not for a block of PSQL) through a
+// connection of its own and commits.
+inline void ExecuteSql(const std::string& path, const std::string& sql, bool paramCheck = true)
+{
+    TConnection c(path);
+    fb::TIBSQL q(&c.db);
+    q.SetParamCheck(paramCheck);
+    q.SetSQL(sql);
+    q.ExecQuery();
+    c.tr.Commit();
+}
+
+// Marks a data page of the largest table of a closed database file as an index page,
+// as a bad sector or a torn write might: reading the records on it fails with "page N
+// is of wrong type".
+inline void DamageDataPage(const std::string& path)
+{
+    std::vector<char> bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at]))
+            | static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    };
+    constexpr char kDataPage = 5, kIndexPage = 7;
+    // The page size follows the header page's own page header; a data page names its
+    // table at byte 20.
+    const std::size_t pageSize = bytes.size() > 18 ? u16(16) : 0;
+    if (pageSize == 0) throw std::runtime_error("not a database file: " + path);
+    std::map<std::size_t, std::vector<std::size_t>> pagesOfTable;
+    for (std::size_t at = pageSize; at + pageSize <= bytes.size(); at += pageSize)
+        if (bytes[at] == kDataPage) pagesOfTable[u16(at + 20)].push_back(at);
+    const std::vector<std::size_t>* largest = nullptr;
+    for (const auto& [table, pages] : pagesOfTable)
+        if (!largest || pages.size() > largest->size()) largest = &pages;
+    if (!largest) throw std::runtime_error("no data page in " + path);
+    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(static_cast<std::streamoff>((*largest)[largest->size() / 2]));
+    out.put(kIndexPage);
+}
 
 } // namespace fbtest

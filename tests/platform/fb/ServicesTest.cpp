@@ -90,10 +90,60 @@ TEST(Services, BackupAndRestoreKeepTheRows)
     EXPECT_EQ(version.ParamByName("DBVER").GetAsInteger(), 1);
 }
 
+// Reads the service's output until it has ended.
+template <typename Service>
+std::string ReadToEof(Service& service)
+{
+    std::string output;
+    while (!service.Eof()) output += service.GetNextChunk();
+    return output;
+}
+
+void FillLog(const std::string& path, int records)
+{
+    fbtest::ExecuteSql(path,
+                       "execute block as declare i integer = 0; begin while (i < " + std::to_string(records)
+                           + ") do begin insert into EVENT_LOG (ID, DT, DEVICEID, DATACODE, DATA) values "
+                             "(gen_id(GEN_EVENT_LOG_ID, 1), 45000 + :i, 0, 1000, 'unit ' || :i); i = i + 1; end end",
+                       false);
+}
+
+TEST(Services, TheOutputOfABackupTellsOfADamagedDatabase)
+{
+    testsupport::TempDir dir;
+    const std::string path = fbtest::CopyBuiltDatabase(dir.Path());
+    FillLog(path, 3000);
+
+    // A sound database: the service ends without a word.
+    fb::TIBBackupService sound;
+    Prepare(sound);
+    sound.DatabaseName = path;
+    sound.BackupFile = {path + "_"};
+    sound.ServiceStart();
+    EXPECT_EQ(ReadToEof(sound), "");
+    EXPECT_EQ(sound.GetNextChunk(), "");
+    sound.Detach();
+    EXPECT_GT(std::filesystem::file_size(path + "_"), 3000u * 10);
+
+    // A damaged one: the service says so for every record it cannot read, and, its
+    // output being read, ends instead of waiting for a reader.
+    fbtest::DamageDataPage(path);
+    fb::TIBBackupService damaged;
+    Prepare(damaged);
+    damaged.DatabaseName = path;
+    damaged.BackupFile = {path + "_"};
+    damaged.ServiceStart();
+    const std::string output = ReadToEof(damaged);
+    EXPECT_NE(output.find("wrong page type"), std::string::npos) << output;
+    EXPECT_NE(output.find("ERROR"), std::string::npos) << output;
+    damaged.Detach();
+}
+
 TEST(Services, PollingNeedsAnAttachment)
 {
     fb::TIBBackupService backup;
     EXPECT_THROW(backup.IsServiceRunning(), rtl::EDatabaseError);
+    EXPECT_THROW(backup.GetNextChunk(), rtl::EDatabaseError);
     EXPECT_THROW(backup.ServiceStart(), rtl::EDatabaseError);
     backup.Params = {"bogus=1"};
     EXPECT_THROW(backup.Attach(), rtl::EDatabaseError);

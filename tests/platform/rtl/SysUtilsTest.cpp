@@ -65,7 +65,7 @@ TEST(Format, FloatsFollowTheDecimalSeparator)
     {
         TScopedFormatSettings fs('.', ',');
         EXPECT_EQ(Format("%3.1f", 87.5), "87.5");
-        EXPECT_EQ(Format("%3.1f MHz, %3.1f dB\xB5V ", 105.0, 7.25), "105.0 MHz, 7.2 dB\xB5V ");
+        EXPECT_EQ(Format("%3.1f MHz, %3.1f dB\xB5V ", 105.0, 7.25), "105.0 MHz, 7.3 dB\xB5V ");
         EXPECT_EQ(Format("%6.2f|%-7.1f|%f", 3.14159, 2.0, 1.0), "  3.14|2.0    |1.00");
         EXPECT_EQ(Format("%n", 1234567.891), "1,234,567.89");
         EXPECT_EQ(Format("%.0n", -1234567.5), "-1,234,568");
@@ -84,19 +84,46 @@ TEST(Format, FloatsFollowTheDecimalSeparator)
     }
 }
 
-TEST(Format, HalvesGoToTheEvenDigit)
+TEST(Format, DecimalHalvesGoAwayFromZero)
 {
     TScopedFormatSettings fs('.', ',');
-    // The decimal value as written decides, not its binary approximation.
+    // The decimal value as written decides, not its binary approximation: 2.675 and
+    // 2.665 are halves although the doubles lie a little below and above them.
     EXPECT_EQ(Format("%.2f", 2.675), "2.68");
-    EXPECT_EQ(Format("%.2f", 2.665), "2.66");
-    EXPECT_EQ(Format("%.0f|%.0f|%.0f|%.0f", 0.5, 1.5, 2.5, -2.5), "0|2|2|-2");
-    EXPECT_EQ(Format("%.1f", 0.25), "0.2");
+    EXPECT_EQ(Format("%.2f", 2.665), "2.67");
+    EXPECT_EQ(Format("%.0f|%.0f|%.0f|%.0f", 0.5, 1.5, 2.5, -2.5), "1|2|3|-3");
+    EXPECT_EQ(Format("%.1f", 0.25), "0.3");
     EXPECT_EQ(Format("%.1f", 0.35), "0.4");
+    EXPECT_EQ(Format("%3.1f MHz", 1.05), "1.1 MHz");
+    EXPECT_EQ(Format("%.1f", -0.05), "-0.1");
+    // Either side of a half, by the neighbouring doubles' own shortest texts
+    // (1.0499999999999998 and 1.0500000000000003).
+    EXPECT_EQ(Format("%.1f", std::nextafter(1.05, 0.0)), "1.0");
+    EXPECT_EQ(Format("%.1f", std::nextafter(1.05, 2.0)), "1.1");
+    EXPECT_EQ(Format("%.2f", std::nextafter(2.675, 0.0)), "2.67");
     EXPECT_EQ(Format("%.2f", 2.6751), "2.68");
+    EXPECT_EQ(Format("%.2f", 1.0049999), "1.00");
     // A negative value that rounds to zero shows no sign.
     EXPECT_EQ(Format("%.1f", -0.04), "0.0");
     EXPECT_EQ(Format("%.2f", 9.995), "10.00");
+    EXPECT_EQ(Format("%.2m", Currency::FromScaled(10050)), "$1.01");
+}
+
+TEST(Format, WidthsAndPrecisionsFromArgumentsAreCappedAsWrittenOnesAre)
+{
+    TScopedFormatSettings fs('.', ',');
+    constexpr std::size_t kCap = 1 << 20;
+    const int huge = std::numeric_limits<int>::max();
+    // Not gigabytes of blanks or zeros.
+    EXPECT_EQ(Format("%*d", huge, 5).size(), kCap);
+    EXPECT_EQ(Format("%99999999d", 5).size(), kCap);
+    EXPECT_EQ(Format("%.*d", huge, 5).size(), kCap);
+    EXPECT_EQ(Format("%*d", 3000000000u, 5).size(), kCap);
+    EXPECT_EQ(Format("%*d", 1LL << 40, 5).size(), kCap);
+    EXPECT_EQ(Format("%.*s|%.*f", huge, "abc", huge, 1.5), "abc|1.500000000000000000");
+    // A negative one counts as none.
+    EXPECT_EQ(Format("%*d|%.*f", -5, 7, -1, 2.5), "7|2.50");
+    EXPECT_EQ(Format("%*d", std::numeric_limits<long long>::min(), 7), "7");
 }
 
 TEST(Format, MismatchedOrMissingArgumentsRaise)
@@ -140,18 +167,27 @@ TEST(FormatFloat, PicturesUnderBothSeparators)
     }
 }
 
-TEST(FormatFloat, HalvesGoToTheEvenDigit)
+TEST(FormatFloat, DecimalHalvesGoAwayFromZero)
 {
     TScopedFormatSettings fs('.', ',');
     EXPECT_EQ(FormatFloat("0.00", 2.675), "2.68");
-    EXPECT_EQ(FormatFloat("0.00", 2.665), "2.66");
-    EXPECT_EQ(FormatFloat("0", 2.5), "2");
+    EXPECT_EQ(FormatFloat("0.00", 2.665), "2.67");
+    EXPECT_EQ(FormatFloat("0.0", 0.25), "0.3");
+    EXPECT_EQ(FormatFloat("0.0", 1.05), "1.1");
+    EXPECT_EQ(FormatFloat("0.0", std::nextafter(1.05, 0.0)), "1.0");
+    EXPECT_EQ(FormatFloat("0.00", 1.005), "1.01");
+    EXPECT_EQ(FormatFloat("0", 2.5), "3");
     EXPECT_EQ(FormatFloat("0", 3.5), "4");
-    EXPECT_EQ(FormatFloat("0", -2.5), "-2");
-    EXPECT_EQ(FormatFloat("0.0", 0.05), "0.0");
+    EXPECT_EQ(FormatFloat("0", -2.5), "-3");
+    EXPECT_EQ(FormatFloat("0.0", 0.05), "0.1");
     EXPECT_EQ(FormatFloat("0.0", 0.15), "0.2");
-    EXPECT_EQ(FormatCurr("0.00", Currency::FromScaled(10050)), "1.00");
+    EXPECT_EQ(FormatFloat("#,##0.0", 1234.25), "1,234.3");
+    EXPECT_EQ(FormatFloat("0.0E+00", 1.25e10), "1.3E+10");
+    // At most 15 significant digits of a double, in the same single rounding.
+    EXPECT_EQ(FormatFloat("0.000000000000000000", 0.1 + 0.2), "0.300000000000000000");
+    EXPECT_EQ(FormatCurr("0.00", Currency::FromScaled(10050)), "1.01");
     EXPECT_EQ(FormatCurr("0.00", Currency::FromScaled(10150)), "1.02");
+    EXPECT_EQ(FormatCurr("0.00", Currency::FromScaled(-10050)), "-1.01");
 }
 
 TEST(FormatFloat, SectionsForPositiveNegativeAndZero)
@@ -204,13 +240,33 @@ TEST(FloatToStr, FifteenSignificantDigits)
     EXPECT_EQ(FloatToStrF(1.0 / 3, ffGeneral, 15, 0), "0.333333333333333");
     EXPECT_EQ(FloatToStrF(1234.5678, ffFixed, 15, 2), "1234.57");
     EXPECT_EQ(FloatToStrF(1234.5678, ffNumber, 15, 1), "1,234.6");
-    EXPECT_EQ(FloatToStrF(1234.5, ffExponent, 4, 2), "1.234E+03");
+    EXPECT_EQ(FloatToStrF(1234.5, ffExponent, 4, 2), "1.235E+03");
+    EXPECT_EQ(FloatToStrF(1.25, ffFixed, 15, 1), "1.3");
     EXPECT_EQ(FloatToStrF(-1234.5, ffCurrency, 15, 2), "($1,234.50)");
     EXPECT_EQ(FloatToStrF(1e20, ffFixed, 15, 2), "1.00000000000000E+20");
 
     TScopedFormatSettings comma(CommaSettings());
     EXPECT_EQ(FloatToStr(123.456), "123,456");
     EXPECT_EQ(FloatToStr(-1.5e-7), "-1,5E-7");
+}
+
+TEST(FloatToStr, EveryTextReadsBack)
+{
+    TScopedFormatSettings fs('.', ',');
+    const double largest = std::numeric_limits<double>::max();
+    // Rounded up to 15 digits the largest doubles would lie beyond the largest double.
+    EXPECT_EQ(FloatToStr(largest), "1.79769313486231E308");
+    EXPECT_EQ(FloatToStr(-largest), "-1.79769313486231E308");
+    for (const double v : {largest, -largest, std::nextafter(largest, 0.0), 1.7976931348623149e308, 1e308,
+                           std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
+                           -std::numeric_limits<double>::denorm_min(), 0.1 + 0.2, 2.675, 1.0 / 3}) {
+        const std::string text = FloatToStr(v);
+        double back = 0;
+        ASSERT_TRUE(TryStrToFloat(text, back)) << text;
+        EXPECT_NEAR(back, v, std::fabs(v) * 1e-14) << text;
+    }
+    EXPECT_EQ(FormatFloat("0.00E+00", largest), "1.79E+308");
+    EXPECT_EQ(Format("%.3e", largest), "1.79E+308");
 }
 
 TEST(CurrToStr, ExactAmounts)
@@ -221,7 +277,8 @@ TEST(CurrToStr, ExactAmounts)
     EXPECT_EQ(CurrToStr(Currency::FromScaled(std::numeric_limits<std::int64_t>::max())), "922337203685477.5807");
     EXPECT_EQ(CurrToStrF(Currency::FromScaled(12345000), ffCurrency, 2), "$1,234.50");
     EXPECT_EQ(CurrToStrF(Currency::FromScaled(-12345000), ffCurrency, 2), "($1,234.50)");
-    EXPECT_EQ(CurrToStrF(Currency::FromScaled(10050), ffFixed, 2), "1.00");
+    EXPECT_EQ(CurrToStrF(Currency::FromScaled(10050), ffFixed, 2), "1.01");
+    EXPECT_EQ(CurrToStrF(Currency::FromScaled(-10050), ffFixed, 2), "-1.01");
     EXPECT_EQ(CurrToStrF(Currency::FromScaled(10150), ffFixed, 2), "1.02");
     {
         TScopedFormatSettings comma(CommaSettings());

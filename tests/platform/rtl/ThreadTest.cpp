@@ -1,4 +1,16 @@
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Exception.h"
@@ -119,4 +131,109 @@ TEST(MainThreadQueue, QueuedCallMayWaitForAThreadWhoseCallIsQueuedBehindIt)
     MainThread::CheckSynchronize(); // hangs if the waiting call cannot reach the one behind it
     EXPECT_TRUE(t.ran);
     EXPECT_TRUE(t.Finished());
+}
+
+namespace {
+
+// SIGTERM taken from a descriptor on the main loop, as the program takes it.
+class TerminationWatch {
+public:
+    TerminationWatch()
+    {
+        ::sigemptyset(&set_);
+        ::sigaddset(&set_, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &set_, &saved_);
+        fd_ = ::signalfd(-1, &set_, SFD_CLOEXEC | SFD_NONBLOCK);
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+            signalfd_siginfo info;
+            while (::read(fd_, &info, sizeof info) == sizeof info) received = std::chrono::steady_clock::now();
+        });
+    }
+    ~TerminationWatch()
+    {
+        notifier_.reset();
+        signalfd_siginfo info;
+        while (::read(fd_, &info, sizeof info) == sizeof info) {
+        }
+        ::close(fd_);
+        ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+    }
+    std::optional<std::chrono::steady_clock::time_point> received;
+
+private:
+    sigset_t set_, saved_;
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+void BusyFor(std::chrono::microseconds d)
+{
+    const auto end = std::chrono::steady_clock::now() + d;
+    while (std::chrono::steady_clock::now() < end) {
+    }
+}
+
+} // namespace
+
+TEST(MainThreadQueue, TimersAndSignalsAreServedWhileThreadsQueueCallsFlatOut)
+{
+    using namespace std::chrono;
+    TerminationWatch watch;
+    const pid_t mainThread = static_cast<pid_t>(::syscall(SYS_gettid));
+    std::atomic<bool> stop{false};
+    std::atomic<long> ran{0};
+    std::atomic<long> outstanding{0};
+    std::vector<std::thread> load;
+    // Delivery-like round trips, and calls queued without waiting (kept from growing without end).
+    for (int t = 0; t < 4; ++t)
+        load.emplace_back([&] {
+            while (!stop) MainThread::Synchronize([&] { BusyFor(microseconds(20)); ++ran; });
+        });
+    for (int t = 0; t < 2; ++t)
+        load.emplace_back([&] {
+            while (!stop) {
+                if (outstanding.load() > 20000) {
+                    std::this_thread::yield();
+                    continue;
+                }
+                ++outstanding;
+                MainThread::Queue([&] { BusyFor(microseconds(5)); --outstanding; ++ran; });
+            }
+        });
+    // However the main thread fares, the load ends after a while.
+    std::thread guard([&] {
+        for (int i = 0; i < 100 && !stop; ++i) std::this_thread::sleep_for(milliseconds(50));
+        stop = true;
+    });
+
+    QEventLoop loop;
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(100);
+    steady_clock::time_point sent;
+    std::thread signaller([&] {
+        std::this_thread::sleep_for(milliseconds(300));
+        sent = steady_clock::now();
+        ::syscall(SYS_tgkill, ::getpid(), mainThread, SIGTERM);
+    });
+    QTimer::singleShot(1200, &loop, &QEventLoop::quit);
+    const auto start = steady_clock::now();
+    loop.exec();
+    const auto looped = steady_clock::now() - start;
+    const bool loadStillRunning = !stop.exchange(true);
+    signaller.join();
+    guard.join();
+    while (outstanding.load() > 0 || ran.load() == 0) MainThread::CheckSynchronize(milliseconds(5));
+    for (auto& t : load) t.join();
+    MainThread::CheckSynchronize();
+
+    EXPECT_TRUE(loadStillRunning) << "the loop ended only when the load stopped";
+    EXPECT_LT(looped, milliseconds(2500));
+    // About 12 ticks in 1.2 s; a starved loop gets none.
+    EXPECT_GE(ticks, 6);
+    ASSERT_TRUE(watch.received.has_value());
+    EXPECT_LT(*watch.received - sent, milliseconds(300));
+    EXPECT_GT(ran.load(), 1000);
 }
