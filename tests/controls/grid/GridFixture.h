@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the grid tests: a memory data set of people with a lookup into a
-// second one, a grid bound to it, and a collection that counts change notices.
+// second one, a grid bound to it, a collection that counts change notices, and mouse
+// drags as the user makes them.
 #include <memory>
 #include <string>
 #include <vector>
