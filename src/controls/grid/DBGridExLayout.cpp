@@ -2,6 +2,7 @@
 // widths and tab stops, automatic fitting of the widths; the widths dragged in the grid,
 // window creation, the link's activation and scrolling; cell areas; the property setters.
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "controls/editors/ButtonPainting.h"
@@ -376,8 +377,12 @@ void TCustomDBGridEx::LinkActive(bool Value)
 
 void TCustomDBGridEx::Scroll(int Distance)
 {
+    // Rows are repainted across the client width, their lower line included.
+    auto invalidateRows = [this](int first, int last) {
+        const ui::TRect rows = BoxRect(0, first, ColCount() - 1, last);
+        if (!rows.IsEmpty()) InvalidateRect({0, rows.Top, ClientWidth(), rows.Bottom + GridLineWidth()});
+    };
     if (HandleAllocated()) {
-        const ui::TRect oldRow = BoxRect(0, Row(), ColCount() - 1, Row());
         const int oldRowIndex = Row();
         if (dataLink_->GetActiveRecord() >= DataRowCount()) RecalcDataRows();
         const bool barShown = ScrollBarShown(ui::sbVertical);
@@ -385,9 +390,8 @@ void TCustomDBGridEx::Scroll(int Distance)
         if (barShown != ScrollBarShown(ui::sbVertical) && autoFitColWidths_ && !IsDesigning()) DeferLayout();
         const int newRow = dataLink_->GetActiveRecord() + titleOffset_;
         if (dataLink_->Active() && newRow != Row() && newRow < RowCount()) MoveColRow(Col(), newRow, false, false);
-        InvalidateRect({0, oldRow.Top, ClientWidth(), oldRow.Bottom + GridLineWidth()});
-        const ui::TRect newRowRect = BoxRect(0, Row(), ColCount() - 1, Row());
-        InvalidateRect({0, newRowRect.Top, ClientWidth(), newRowRect.Bottom + GridLineWidth()});
+        if (oldRowIndex < RowCount()) invalidateRows(oldRowIndex, oldRowIndex);
+        invalidateRows(Row(), Row());
 
         if (Distance != 0) {
             HideEditor();
@@ -400,8 +404,7 @@ void TCustomDBGridEx::Scroll(int Distance)
             // The data rows moved: their band is painted again, the footers stay.
             const int firstData = titleOffset_;
             const int lastData = footerRowCount_ > 0 ? RowCount() - footerRowCount_ - 2 : RowCount() - 1;
-            const ui::TRect band = BoxRect(0, firstData, ColCount() - 1, std::max(firstData, lastData));
-            if (!band.IsEmpty()) InvalidateRect({0, band.Top, ClientWidth(), band.Bottom + GridLineWidth()});
+            invalidateRows(firstData, std::max(firstData, lastData));
             if (options_.Contains(dgIndicator)) InvalidateCell(0, Row());
             if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();
         }
