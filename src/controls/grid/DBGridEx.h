@@ -18,6 +18,7 @@
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExDataLink.h"
 #include "controls/grid/DBGridExFilter.h"
+#include "controls/grid/DBGridExResources.h"
 #include "controls/grid/DBGridExScrollBars.h"
 #include "controls/grid/DBGridExSeams.h"
 #include "controls/grid/DBGridExStyle.h"
@@ -492,9 +493,93 @@ private:
     std::vector<THeadTreeNode*> titleLeaves_ = std::vector<THeadTreeNode*>(1, nullptr);
 
     // ======== painting
+public:
+    // The grid reads right to left: its lines, cells and frames are mirrored.
+    bool UseRightToLeftAlignment() const;
+    // Whether a cell gets a raised frame: fixed cells with dghFixed3D, footer cells with
+    // dghFooter3D, data cells with dghData3D, frozen cells with dghFrozen3D (and the gap
+    // row's indicator cell with dghFixed3D and dghData3D or dghFrozen3D); never a shown
+    // filter cell.
+    virtual bool Is3DCell(int ACol, int ARow, ui::TGridDrawState State);
+    // The frame of a cell: raised edges, sunken when Pressed; without BottomLine or
+    // RightLine that side is a plain line in the pen's colour. In the flat look only the
+    // top and left sides get an edge, the others plain lines.
+    void DrawCellFrame(ui::TCanvas& ACanvas, const ui::TRect& ARect, bool Pressed, bool BottomLine, bool RightLine);
+
+protected:
+    // The client area by areas: lines, then cells, then the room right of and below the
+    // cells; nothing while the layout lock is held.
+    void Paint() override;
+    // Every cell of one area through DrawCell, on the area's colour; a cell whose drawing
+    // fails is left empty.
+    void PaintAreaCells(const ui::TGridDrawInfo& Info, int FirstCol, int FirstRow, const ui::TRect& Area,
+                        ui::TColor AreaColor, ui::TGridDrawState AreaState);
+    // Switches the canvas's right-to-left mapping over the client width.
+    void SetRightToLeftMapping(bool RightToLeft);
+    // The flat look of a 3-D grid: a one-pixel sunken border (none without a single border).
+    void CalcNonClientSize(ui::TRect& client) override;
+    void PaintNonClient(ui::TCanvas& canvas) override;
+
+private:
+    // An external scroll bar hands its notices to the grid's scroll handling.
+    friend class TDBGridExScrollBar;
+    // The top of the first footer row on screen; -1 when none is.
+    int footerTop(const ui::TGridDrawInfo& info) const;
+    void paintRowFrame();
+    // The program-wide resources held while the grid lives.
+    TDBGridExResourcesUse resourcesUse_;
+    // The geometry of the paint under way.
+    ui::TGridDrawInfo paintInfo_;
 
     // ======== cell drawing
+public:
+    // Draws the data cell of Column for the current record into Rect with the canvas's
+    // brush and font, as the grid does by default (for OnDrawColumnCell handlers).
+    void DefaultDrawColumnCell(const ui::TRect& Rect, int DataCol, TColumnEx* Column, ui::TGridDrawState State);
+    // The grid row whose indicator shows the current record; -1 before it was drawn.
+    int IndicatorRow() const { return indicatorRow_; }
 
+protected:
+    void DrawCell(int ACol, int ARow, const ui::TRect& ARect, ui::TGridDrawState AState) override;
+    // The colours of a selected or highlighted data cell, decided by the style when the
+    // grid has one; true when they were set. A highlighted cell of the current row may
+    // gain gdSelected.
+    virtual bool GetDataCellHighlight(ui::TFont& AFont, ui::TColor& Background, ui::TGridDrawState& State, int ACol,
+                                      int ARow);
+    // The colours of a title, indicator, filter or footer cell that is selected
+    // (Highlight), decided by the style when the grid has one; true when they were set.
+    virtual bool GetFixedCellHighlight(ui::TFont& AFont, ui::TColor& Background, bool Highlight,
+                                       ui::TGridDrawState State, const TCellArea& Area);
+    // Fires OnGetCellParams.
+    virtual void GetCellParams(TColumnEx* Column, ui::TFont& AFont, ui::TColor& Background,
+                               ui::TGridDrawState State);
+    // A data cell's text; in a right-to-left grid placed in the mirrored cell.
+    void WriteCellText(const ui::TRect& ARect, int DX, int DY, const std::string& Text, rtl::TAlignment Alignment,
+                       ui::TTextLayout Layout, bool WordWrap, bool EndEllipsis);
+
+private:
+    // The parts of DrawCell, by area.
+    void drawIndicatorCell(int ARow, const ui::TRect& rect, ui::TGridDrawState state, const TCellArea& area,
+                           int inset);
+    void drawTitleCell(int ACol, ui::TRect& rect, ui::TGridDrawState state, const TCellArea& area, int dx, int dy,
+                       bool& pressed);
+    void drawTitleBands(int ACol, const ui::TRect& leafFrame);
+    void drawDataCell(int ACol, int ARow, const ui::TRect& ARect, const ui::TRect& rect, ui::TGridDrawState state,
+                      int dx, int dy);
+    void drawFooterCell(int ACol, const ui::TRect& rect, ui::TGridDrawState state, const TCellArea& area, int dx,
+                        int dy);
+    // Text, image or check box of a column's cell in the canvas's brush and font; an image
+    // beside the text stands in a strip of stripColor, the text stripGap pixels after it.
+    void drawCellContent(const ui::TRect& rect, TColumnEx& column, const TColCellParamsEx& params, int dx, int dy,
+                         ui::TColor stripColor, int stripGap);
+    void drawCheckBox(const ui::TRect& rect, TCheckBoxState state);
+    // The column's always shown edit buttons in the strip at the cell's right.
+    void drawEditButtons(const ui::TRect& strip, const ui::TRect& cell, TColumnEx& column, ui::TColor background);
+    void drawIncSearchPrefix(const ui::TRect& rect, const TColCellParamsEx& params, ui::TGridDrawState state, int dx,
+                             int dy);
+    // The grid is its form's active control (a grid on no form: it has the focus).
+    bool isActiveControl() const;
+    int indicatorRow_ = -1;
     // ======== data rows and scrolling
 public:
     // The scroll bars follow the rows and columns.
@@ -532,6 +617,15 @@ private:
     // ======== keyboard
 
     // ======== mouse
+public:
+    // The title button held down: its grid column (-1 for none), and whether the held
+    // mouse is over it (the button shows pressed).
+    int PressedTitleColumn() const { return pressedTitleColumn_; }
+    bool TitleButtonPressed() const { return titleButtonPressed_; }
+
+private:
+    int pressedTitleColumn_ = -1;
+    bool titleButtonPressed_ = false;
 
     // ======== cell areas, title buttons, tool tips
 public:

@@ -8,16 +8,8 @@
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExFilter.h"
 #include "controls/grid/DBGridExImpExp.h"
-#include "controls/grid/DBGridExScrollBars.h"
 
 namespace grid {
-
-// ---- replaced by the painting work
-
-void TDBGridExScrollBar::SetExtScrollBar(ui::TScrollBar* value)
-{
-    extScrollBar_ = value;
-}
 
 // ---- replaced by the keyboard and mouse work
 

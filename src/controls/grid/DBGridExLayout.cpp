@@ -512,6 +512,7 @@ void TCustomDBGridEx::SetFlat(bool value)
     if (value == flat_) return;
     flat_ = value;
     frameHeightAllowance_ = flat_ ? 2 : 4;
+    RecalcNonClient();
     LayoutChanged();
 }
 

@@ -11,6 +11,10 @@ namespace grid {
 class TDBGridExScrollBar : public rtl::TPersistent {
 public:
     TDBGridExScrollBar(TCustomDBGridEx& grid, ui::TScrollBarKind kind);
+    // An attached bar gets its own handling back.
+    ~TDBGridExScrollBar() override;
+    TDBGridExScrollBar(const TDBGridExScrollBar&) = delete;
+    TDBGridExScrollBar& operator=(const TDBGridExScrollBar&) = delete;
 
     TCustomDBGridEx& Grid() const { return grid_; }
     ui::TScrollBarKind Kind() const { return kind_; }
@@ -19,9 +23,14 @@ public:
     // Visible, Tracking and ExtScrollBar of another bar's settings.
     void Assign(const rtl::TPersistent* source) override;
 
-    // The control that stands for the grid's bar; none: the grid's own.
+    // The control that stands for the grid's bar; none: the grid's own. An attached bar
+    // hands its scroll notices to the grid first, follows Visible, and is set free when
+    // another bar (or none) is attached. A bar attached to another grid is refused with
+    // "Possible <name> already attached to the other control."; the grid keeps its bar.
     ui::TScrollBar* GetExtScrollBar() const { return extScrollBar_; }
     void SetExtScrollBar(ui::TScrollBar* value);
+    // The bar whose range and position count: the external one, else the grid's own.
+    ui::TScrollBar* ScrollBar() const;
     bool GetTracking() const { return tracking_; }
     void SetTracking(bool value) { tracking_ = value; }
     // Not sbNeverShowEx; setting it chooses sbAutoShowEx or sbNeverShowEx and shows or
@@ -36,8 +45,12 @@ public:
     bool IsShowing() const;
 
 private:
+    void unhook();
+
     TCustomDBGridEx& grid_;
     ui::TScrollBar* extScrollBar_ = nullptr;
+    // The external bar carries this grid's hook.
+    bool hooked_ = false;
     ui::TScrollBarKind kind_;
     bool tracking_ = false;
     TScrollBarVisibleModeEx visibleMode_ = sbAutoShowEx;

@@ -13,6 +13,8 @@ inline constexpr const char* ATONotInLevel = "ATo not in level";
 inline constexpr const char* GetCellTypeAlgorithmError = "Algorithm error in TCustomDBGridEx.GetCellType";
 
 // ---- scroll bars, drop-down box, tool tips and resources
+// An external scroll bar that already hands its notices to another grid; %s is its name.
+inline constexpr const char* ScrollBarAlreadyAttached = "Possible %s already attached to the other control.";
 
 // ---- sums
 

@@ -74,6 +74,7 @@ void TCanvas::SetPainter(QPainter* p, const TRect& visible)
 {
     painter_ = p;
     visible_ = visible;
+    mirrorWidth_ = -1;
     fontApplied_ = 0;
     penApplied_ = 0;
 }
@@ -368,7 +369,13 @@ void TCanvas::drawTextCell(int x, int y, const QString& text, const TRect* clip,
         else
             painter_->setClipRect(toQRect(*clip));
     }
-    painter_->translate(x, y);
+    if (mirrorWidth_ >= 0) {
+        // The text's box is mirrored as a whole; the glyphs are not.
+        painter_->translate(x + width, y);
+        painter_->scale(-1, 1);
+    } else {
+        painter_->translate(x, y);
+    }
     if (font_.Orientation() != 0) painter_->rotate(-font_.Orientation() / 10.0);
     if (opaqueCell) painter_->fillRect(QRect(0, 0, width, height), brushColor());
     painter_->setPen(ToQColor(font_.Color()));
@@ -558,6 +565,21 @@ int TCanvas::DrawText(std::string_view text8, TRect& r, unsigned format, const T
         y += lineHeight;
     }
     return (top - r.Top) + totalHeight;
+}
+
+void TCanvas::SetRightToLeftMapping(bool on, int width)
+{
+    if (!ready() || on == RightToLeftMapping()) return;
+    const QTransform flip(-1, 0, 0, 1, on ? width : mirrorWidth_, 0);
+    painter_->setTransform(flip, true);
+    if (on) {
+        mirrorWidth_ = width;
+        unmirroredVisible_ = visible_;
+        visible_ = {width - visible_.Right, visible_.Top, width - visible_.Left, visible_.Bottom};
+    } else {
+        mirrorWidth_ = -1;
+        visible_ = unmirroredVisible_;
+    }
 }
 
 // ---- clipping ----

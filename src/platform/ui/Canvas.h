@@ -129,6 +129,12 @@ public:
     TRect ClipRect();
     bool RectVisible(const TRect& r) { return ClipRect().Intersects(r); }
 
+    // Right-to-left mapping: until it is switched off, what is drawn at x lands at
+    // width - x, so that the left edge of the area is at its right. Text keeps its
+    // reading direction: only its place is mirrored.
+    void SetRightToLeftMapping(bool on, int width);
+    bool RightToLeftMapping() const { return mirrorWidth_ >= 0; }
+
     // Images.
     void Draw(int x, int y, const TBitmap& bitmap);
     void StretchDraw(const TRect& r, const TBitmap& bitmap);
@@ -155,6 +161,8 @@ private:
     TPoint penPos_;
     QPainter* painter_ = nullptr;
     TRect visible_;
+    int mirrorWidth_ = -1;   // the mirrored width, -1 when not mirrored
+    TRect unmirroredVisible_;
     unsigned fontApplied_ = 0;
     unsigned penApplied_ = 0;
 };

@@ -649,6 +649,11 @@ void TCustomGrid::ScrollMessage(TScrollBarKind kind, TScrollCode code, int& pos)
 void TCustomGrid::CalcNonClientSize(TRect& client)
 {
     TControl::CalcNonClientSize(client);
+    ExcludeScrollBars(client);
+}
+
+void TCustomGrid::ExcludeScrollBars(TRect& client) const
+{
     if (vertShown_) client.Right = std::max(client.Left, client.Right - Metrics().VScrollWidth);
     if (horzShown_) client.Bottom = std::max(client.Top, client.Bottom - Metrics().HScrollHeight);
 }
@@ -656,6 +661,11 @@ void TCustomGrid::CalcNonClientSize(TRect& client)
 void TCustomGrid::PaintNonClient(TCanvas& canvas)
 {
     TControl::PaintNonClient(canvas);
+    PaintScrollBarCorner(canvas);
+}
+
+void TCustomGrid::PaintScrollBarCorner(TCanvas& canvas)
+{
     if (vertShown_ && horzShown_) {
         // The square where the two bars meet.
         const TPoint off = ClientOffset();

@@ -10,6 +10,7 @@
 // width -1 is hidden together with its grid line; width 0 leaves only the line.
 // Descendants change behaviour through the protected virtual hooks; the data grid
 // replaces the paint loop, the key and mouse handling and the scroll bars.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,16 @@ protected:
     // of fixed cells and the focus frame (default drawing).
     void PaintCells(const TGridDrawInfo& info, int firstCol, int firstRow, const TRect& area, TColor color,
                     TGridDrawState areaState);
+    // Calls paintCell for every cell of one area that needs painting: rows from firstRow
+    // and columns from firstCol laid out from the area's top left, cut at its edges; cells
+    // of width or height 0, cells outside the clip and the current cell while the in-place
+    // edit covers it are passed over. The state is areaState, plus gdFocused on the current
+    // cell of a focused grid and gdSelected inside the selection.
+    using TPaintCellFunc = std::function<void(int col, int row, const TRect& rect, TGridDrawState state)>;
+    void ForEachPaintCell(const TGridDrawInfo& info, int firstCol, int firstRow, const TRect& area,
+                          TGridDrawState areaState, const TPaintCellFunc& paintCell);
+    // The marks of a column or row sizing or a column move in progress, over everything.
+    void PaintGridStateMarks();
     // The colour of the lines between data cells (silver, grey on a silver grid).
     TColor DataLineColor() const;
 
@@ -336,6 +347,10 @@ protected:
     // ---- frame and size
     void CalcNonClientSize(TRect& client) override;
     void PaintNonClient(TCanvas& canvas) override;
+    // The room the shown bars take from the client rectangle, and the square where the
+    // two bars meet (for descendants that draw their own border).
+    void ExcludeScrollBars(TRect& client) const;
+    void PaintScrollBarCorner(TCanvas& canvas);
     void Resize() override;
 
     // The timer of timed scrolling and its interval (tests shorten it).

@@ -47,22 +47,14 @@ void TCustomGrid::PaintLines(const TGridDrawInfo& info, bool horzLines, bool ver
     c.Brush().SetColor(saved);
 }
 
-void TCustomGrid::PaintCells(const TGridDrawInfo& info, int firstCol, int firstRow, const TRect& area,
-                             TColor color, TGridDrawState areaState)
+void TCustomGrid::ForEachPaintCell(const TGridDrawInfo& info, int firstCol, int firstRow, const TRect& area,
+                                   TGridDrawState areaState, const TPaintCellFunc& paintCell)
 {
     if (area.IsEmpty()) return;
-    TCanvas& c = Canvas();
     const bool focused = GridFocused();
     const TGridRect sel = Selection();
     const bool editorOnCell = inplaceEdit_ && inplaceEdit_->Visible() && editorMode_ && (options_ & goEditing);
-    const TColor textColor = Font().Color();
-    const TRect clip = c.ClipRect();
-    const bool fixed3D = Ctl3D() && (options_ & (goFixedVertLine | goFixedHorzLine));
-    unsigned fixedEdges = 0;
-    if (options_ & goFixedVertLine) fixedEdges |= BF_LEFT | BF_RIGHT;
-    if (options_ & goFixedHorzLine) fixedEdges |= BF_TOP | BF_BOTTOM;
-    const bool frameFocus = !(options_ & goRowSelect)
-        && !((options_ & goEditing) && (options_ & goAlwaysShowEditor));
+    const TRect clip = Canvas().ClipRect();
 
     int y = area.Top;
     for (int row = firstRow; row < rowCount_ && y < area.Bottom; ++row) {
@@ -85,19 +77,36 @@ void TCustomGrid::PaintCells(const TGridDrawInfo& info, int firstCol, int firstR
             if (sel.Contains(col, row)) state |= gdSelected;
             // The edit covers the current cell while it is shown.
             if (current && editorOnCell) continue;
-
-            if (defaultDrawing_) {
-                const bool highlight = (state & gdSelected)
-                    && (!(state & gdFocused) || (options_ & (goDrawFocusSelected | goRowSelect)));
-                c.Brush().SetColor(highlight ? clHighlight : color);
-                c.Font().SetColor(highlight ? clHighlightText : textColor);
-                c.FillRect(r);
-            }
-            DrawCell(col, row, r, state);
-            if (defaultDrawing_ && (state & gdFixed) && fixed3D) c.DrawEdge(r, BDR_RAISEDINNER, fixedEdges);
-            if (defaultDrawing_ && (state & gdFocused) && frameFocus) c.DrawFocusRect(r);
+            paintCell(col, row, r, state);
         }
     }
+}
+
+void TCustomGrid::PaintCells(const TGridDrawInfo& info, int firstCol, int firstRow, const TRect& area,
+                             TColor color, TGridDrawState areaState)
+{
+    TCanvas& c = Canvas();
+    const TColor textColor = Font().Color();
+    const bool fixed3D = Ctl3D() && (options_ & (goFixedVertLine | goFixedHorzLine));
+    unsigned fixedEdges = 0;
+    if (options_ & goFixedVertLine) fixedEdges |= BF_LEFT | BF_RIGHT;
+    if (options_ & goFixedHorzLine) fixedEdges |= BF_TOP | BF_BOTTOM;
+    const bool frameFocus = !(options_ & goRowSelect)
+        && !((options_ & goEditing) && (options_ & goAlwaysShowEditor));
+
+    auto paintCell = [&](int col, int row, const TRect& r, TGridDrawState state) {
+        if (defaultDrawing_) {
+            const bool highlight = (state & gdSelected)
+                && (!(state & gdFocused) || (options_ & (goDrawFocusSelected | goRowSelect)));
+            c.Brush().SetColor(highlight ? clHighlight : color);
+            c.Font().SetColor(highlight ? clHighlightText : textColor);
+            c.FillRect(r);
+        }
+        DrawCell(col, row, r, state);
+        if (defaultDrawing_ && (state & gdFixed) && fixed3D) c.DrawEdge(r, BDR_RAISEDINNER, fixedEdges);
+        if (defaultDrawing_ && (state & gdFocused) && frameFocus) c.DrawFocusRect(r);
+    };
+    ForEachPaintCell(info, firstCol, firstRow, area, areaState, paintCell);
     c.Font().SetColor(textColor);
 }
 
@@ -136,13 +145,15 @@ void TCustomGrid::Paint()
     c.Brush().SetColor(color);
     c.FillRect({gridRight, 0, ClientWidth(), ClientHeight()});
     c.FillRect({0, gridBottom, gridRight, ClientHeight()});
+    PaintGridStateMarks();
+}
 
-    // The marks of a sizing or a column move in progress, over everything.
+void TCustomGrid::PaintGridStateMarks()
+{
     const TRect mark = sizingLineRect();
-    if (!mark.IsEmpty()) {
-        c.Brush().SetColor(clBlack);
-        c.FillRect(mark);
-    }
+    if (mark.IsEmpty()) return;
+    Canvas().Brush().SetColor(clBlack);
+    Canvas().FillRect(mark);
 }
 
 // Where the sizing line or the drop mark of a moved column stands now.

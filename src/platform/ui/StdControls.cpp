@@ -317,6 +317,7 @@ void TScrollBar::barAction(int action)
 void TScrollBar::scrollTo(TScrollCode code, int pos)
 {
     pos = std::clamp(pos, min_, MaxPosition());
+    if (scrollHook_) scrollHook_(code, pos);
     Scroll(code, pos);
     SetParams(pos, min_, max_);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Small controls: speed button, scroll bar, gauge, shape, label, push button and panel.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -111,6 +112,13 @@ public:
     // The Qt bar inside (tests drive it).
     QScrollBar* Bar() const { return bar_; }
 
+    // Another control's hook on the bar's scroll notices: it sees each notice first (and
+    // may move the position), then the bar handles it as usual. One hook at a time;
+    // empty when the bar handles its notices alone.
+    using TScrollHook = std::function<void(TScrollCode code, int& scrollPos)>;
+    const TScrollHook& ScrollHook() const { return scrollHook_; }
+    void SetScrollHook(TScrollHook hook) { scrollHook_ = std::move(hook); }
+
     TNotifyEvent OnChange;
     TScrollEvent OnScroll;
 
@@ -128,6 +136,7 @@ private:
     TScrollBarKind kind_;
     int min_ = 0, max_ = 100, position_ = 0, pageSize_ = 0, smallChange_ = 1, largeChange_ = 1;
     bool syncing_ = false;
+    TScrollHook scrollHook_;
 };
 
 // ---- gauge ----
