@@ -37,11 +37,11 @@ public:
 
     // ---- the unit manager's events
     void OnDeviceData(device_link::TDevice* device, const device_link::TArray& packet);
-    // Logs 1002 for a configured unit that has its view, shows the state on the view,
+    // Logs leDeviceStatus for a configured unit that has its view, shows the state on the view,
     // redraws the unit list. A failure to log goes to the application's exception handler.
     void OnDeviceStatus(device_link::TDevice* device, device_link::TStatus state);
     void OnBufferStatus(device_link::TDevice* device, const device_link::TComStats& stats);
-    // Logs 1003 (0 connect, 1 disconnect) for a unit with a database id; a failure goes
+    // Logs leDeviceAction (0 connect, 1 disconnect) for a unit with a database id; a failure goes
     // to the application's exception handler.
     void OnDeviceAction(device_link::TDevice* device, int action);
 

@@ -9,6 +9,7 @@
 #include "device_link/common.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/rtl/ByteOrder.h"
+#include "storage/LogEvents.h"
 #include "storage/LogTexts.h"
 
 namespace storage {
@@ -351,7 +352,7 @@ void TDM::SaveMap(rtl::TStream& source)
         PostOrCancel(IBQ_CONFIG_);
     }
     const std::uint8_t loaded = 1;
-    AddToLogBytes(0, 1001, &loaded, 0);
+    AddToLogBytes(0, leMapStored, &loaded, 0);
 }
 
 // ---------------------------------------------------------------- unit rows
@@ -400,7 +401,7 @@ void TDM::AddDevice(device_link::TDevice& device)
     }
     PostOrCancel(q);
     device.Id = q.FieldByName("ID")->GetAsInteger();
-    AddToLogStr(0, 1004, device.Alias + ":" + device.GetAddressText());
+    AddToLogStr(0, leDeviceAdded, device.Alias + ":" + device.GetAddressText());
 }
 
 void TDM::UpdateDevice(device_link::TDevice& device)

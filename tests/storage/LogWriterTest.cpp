@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 
 #include "DModuleFixture.h"
+#include "device_link/DeviceSettings.h"
 #include "platform/rtl/SysUtils.h"
 
 using storage::TDM;
@@ -268,6 +269,19 @@ TEST(LogWriterTables, InList)
     int expected = 6;
     for (const auto& row : storage::LogFilterTable()) EXPECT_EQ(row.Byte, expected++);
     EXPECT_EQ(expected, 35);
+}
+
+TEST(LogWriterTables, EachRowReadsTheRecordByteItNames)
+{
+    const auto rows = storage::LogFilterTable();
+    for (const auto& row : rows) {
+        device_link::TDeviceSettings::TBytes bytes = device_link::TDeviceSettings{}.ToBytes();
+        for (const auto& other : rows) bytes[static_cast<std::size_t>(other.Byte)] = 1;
+        bytes[static_cast<std::size_t>(row.Byte)] = 0;
+        const auto settings = device_link::TDeviceSettings::FromBytes(bytes.data());
+        for (const auto& other : rows)
+            EXPECT_EQ(other.Switch(settings), &other == &row ? 0 : 1) << "byte " << row.Byte << ", row " << other.Byte;
+    }
 }
 
 // ---------------------------------------------------------------- durability
