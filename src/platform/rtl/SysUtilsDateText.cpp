@@ -44,147 +44,169 @@ struct DateParts {
     bool hasTime;
 };
 
-void AppendFormatted(std::string& out, std::string_view f, const DateParts& p,
-                     const TFormatSettings& fs, int depth)
-{
-    if (depth > 2) return;  // a pattern naming itself
-    const bool twelve = HasAmPm(f);
-    bool afterHour = false;
-    std::size_t i = 0;
-    auto run = [&](char letter) {
+// Writes a date-time by a pattern. A letter pattern that names another one (c, ddddd,
+// dddddd, t, tt) writes that one in its place, two levels deep at most.
+class TDateWriter {
+public:
+    TDateWriter(std::string& out, const DateParts& parts, const TFormatSettings& fs) : out_(out), p_(parts), fs_(fs) {}
+
+    void Write(std::string_view f, int depth = 0)
+    {
+        if (depth > 2) return; // a pattern naming itself
+        const bool twelve = HasAmPm(f);
+        bool afterHour = false; // "m" right after an hour is the minute
+        std::size_t i = 0;
+        while (i < f.size()) {
+            const char c = f[i];
+            if (IsQuote(c)) {
+                i = CopyQuoted(f, i);
+                continue;
+            }
+            const char letter = Lower(c);
+            const std::size_t n = RunLength(f, i, letter);
+            switch (letter) {
+            case 'c':
+                ++i;
+                WriteDateAndTime(depth);
+                break;
+            case 'd': i += n; WriteDay(n, depth); break;
+            case 'y': i += n; WriteYear(n); break;
+            case 'm':
+                i += n;
+                if (afterHour && n <= 2) WriteNumber(p_.minute, n);
+                else WriteMonth(n);
+                break;
+            case 'h': i += n; WriteHour(n, twelve); break;
+            case 'n': i += n; WriteNumber(p_.minute, n); break;
+            case 's': i += n; WriteNumber(p_.second, n); break;
+            case 'z': i += n; WriteMilliseconds(n); break;
+            case 't':
+                i += n;
+                Write(n == 1 ? fs_.ShortTimeFormat : fs_.LongTimeFormat, depth + 1);
+                break;
+            default:
+                // Separators, the half of the day and plain characters leave afterHour.
+                i = WriteOther(f, i);
+                continue;
+            }
+            afterHour = letter == 'h';
+        }
+    }
+
+private:
+    static std::size_t RunLength(std::string_view f, std::size_t i, char letter)
+    {
         std::size_t n = 0;
         while (i + n < f.size() && Lower(f[i + n]) == letter) ++n;
         return n;
-    };
-    while (i < f.size()) {
-        const char c = f[i];
-        const char lc = Lower(c);
-        if (IsQuote(c)) {
-            const std::size_t end = f.find(c, i + 1);
-            const std::size_t stop = end == std::string_view::npos ? f.size() : end;
-            out.append(f.substr(i + 1, stop - i - 1));
-            i = stop == f.size() ? stop : stop + 1;
-            continue;
-        }
-        switch (lc) {
-        case 'c': {
-            ++i;
-            AppendFormatted(out, fs.ShortDateFormat, p, fs, depth + 1);
-            if (p.hasTime) { out += ' '; AppendFormatted(out, fs.LongTimeFormat, p, fs, depth + 1); }
-            afterHour = false;
-            continue;
-        }
-        case 'd': {
-            const std::size_t n = run('d');
-            i += n;
-            switch (n) {
-            case 1: out += std::to_string(p.day); break;
-            case 2: out += Two(p.day); break;
-            case 3: out += fs.ShortDayNames[p.dow - 1]; break;
-            case 4: out += fs.LongDayNames[p.dow - 1]; break;
-            case 5: AppendFormatted(out, fs.ShortDateFormat, p, fs, depth + 1); break;
-            default: AppendFormatted(out, fs.LongDateFormat, p, fs, depth + 1); break;
-            }
-            afterHour = false;
-            continue;
-        }
-        case 'y': {
-            const std::size_t n = run('y');
-            i += n;
-            if (n <= 2) out += Two(p.year % 100);
-            else { std::string y = std::to_string(p.year); if (y.size() < 4) y.insert(0, 4 - y.size(), '0'); out += y; }
-            afterHour = false;
-            continue;
-        }
-        case 'm': {
-            const std::size_t n = run('m');
-            i += n;
-            if (afterHour && n <= 2) {
-                out += n == 1 ? std::to_string(p.minute) : Two(p.minute);
-            } else {
-                switch (n) {
-                case 1: out += std::to_string(p.month); break;
-                case 2: out += Two(p.month); break;
-                case 3: out += fs.ShortMonthNames[p.month - 1]; break;
-                default: out += fs.LongMonthNames[p.month - 1]; break;
-                }
-            }
-            afterHour = false;
-            continue;
-        }
-        case 'h': {
-            const std::size_t n = run('h');
-            i += n;
-            int h = p.hour;
-            if (twelve) { h %= 12; if (h == 0) h = 12; }
-            out += n == 1 ? std::to_string(h) : Two(h);
-            afterHour = true;
-            continue;
-        }
-        case 'n': {
-            const std::size_t n = run('n');
-            i += n;
-            out += n == 1 ? std::to_string(p.minute) : Two(p.minute);
-            afterHour = false;
-            continue;
-        }
-        case 's': {
-            const std::size_t n = run('s');
-            i += n;
-            out += n == 1 ? std::to_string(p.second) : Two(p.second);
-            afterHour = false;
-            continue;
-        }
-        case 'z': {
-            const std::size_t n = run('z');
-            i += n;
-            if (n < 3) out += std::to_string(p.ms);
-            else { std::string z = std::to_string(p.ms); z.insert(0, 3 - z.size(), '0'); out += z; }
-            afterHour = false;
-            continue;
-        }
-        case 't': {
-            const std::size_t n = run('t');
-            i += n;
-            AppendFormatted(out, n == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, p, fs, depth + 1);
-            afterHour = false;
-            continue;
-        }
-        case 'a': {
-            const bool pm = p.hour >= 12;
-            if (StartsWithNoCase(f, i, "am/pm")) {
-                // Keeps the case the pattern used for the chosen half.
-                out.append(f.substr(pm ? i + 3 : i, 2));
-                i += 5;
-                continue;
-            }
-            if (StartsWithNoCase(f, i, "a/p")) {
-                out += f[pm ? i + 2 : i];
-                i += 3;
-                continue;
-            }
-            if (StartsWithNoCase(f, i, "ampm")) {
-                out += pm ? fs.TimePMString : fs.TimeAMString;
-                i += 4;
-                continue;
-            }
-            break;
-        }
-        case '/':
-            ++i;
-            if (fs.DateSeparator) out += fs.DateSeparator;
-            continue;
-        case ':':
-            ++i;
-            if (fs.TimeSeparator) out += fs.TimeSeparator;
-            continue;
-        default:
-            break;
-        }
-        out += c;
-        ++i;
     }
-}
+
+    // The text between the quote at i and its closing one (or the end); returns where
+    // the pattern goes on.
+    std::size_t CopyQuoted(std::string_view f, std::size_t i)
+    {
+        const std::size_t end = f.find(f[i], i + 1);
+        const std::size_t stop = end == std::string_view::npos ? f.size() : end;
+        out_.append(f.substr(i + 1, stop - i - 1));
+        return stop == f.size() ? stop : stop + 1;
+    }
+
+    void WriteNumber(int value, std::size_t n) { out_ += n == 1 ? std::to_string(value) : Two(value); }
+
+    // "c": the short date, and the long time when the value has one.
+    void WriteDateAndTime(int depth)
+    {
+        Write(fs_.ShortDateFormat, depth + 1);
+        if (p_.hasTime) {
+            out_ += ' ';
+            Write(fs_.LongTimeFormat, depth + 1);
+        }
+    }
+
+    void WriteDay(std::size_t n, int depth)
+    {
+        switch (n) {
+        case 1:
+        case 2: WriteNumber(p_.day, n); break;
+        case 3: out_ += fs_.ShortDayNames[p_.dow - 1]; break;
+        case 4: out_ += fs_.LongDayNames[p_.dow - 1]; break;
+        case 5: Write(fs_.ShortDateFormat, depth + 1); break;
+        default: Write(fs_.LongDateFormat, depth + 1); break;
+        }
+    }
+
+    void WriteYear(std::size_t n)
+    {
+        if (n <= 2) {
+            out_ += Two(p_.year % 100);
+            return;
+        }
+        std::string y = std::to_string(p_.year);
+        if (y.size() < 4) y.insert(0, 4 - y.size(), '0');
+        out_ += y;
+    }
+
+    void WriteMonth(std::size_t n)
+    {
+        switch (n) {
+        case 1:
+        case 2: WriteNumber(p_.month, n); break;
+        case 3: out_ += fs_.ShortMonthNames[p_.month - 1]; break;
+        default: out_ += fs_.LongMonthNames[p_.month - 1]; break;
+        }
+    }
+
+    void WriteHour(std::size_t n, bool twelve)
+    {
+        int h = p_.hour;
+        if (twelve) {
+            h %= 12;
+            if (h == 0) h = 12;
+        }
+        WriteNumber(h, n);
+    }
+
+    void WriteMilliseconds(std::size_t n)
+    {
+        std::string z = std::to_string(p_.ms);
+        if (n >= 3) z.insert(0, 3 - z.size(), '0');
+        out_ += z;
+    }
+
+    // The date and time separators, "am/pm", "a/p" and "ampm", or the character as it
+    // stands; returns where the pattern goes on.
+    std::size_t WriteOther(std::string_view f, std::size_t i)
+    {
+        const bool pm = p_.hour >= 12;
+        if (f[i] == '/') {
+            if (fs_.DateSeparator) out_ += fs_.DateSeparator;
+            return i + 1;
+        }
+        if (f[i] == ':') {
+            if (fs_.TimeSeparator) out_ += fs_.TimeSeparator;
+            return i + 1;
+        }
+        if (StartsWithNoCase(f, i, "am/pm")) {
+            // Keeps the case the pattern used for the chosen half.
+            out_.append(f.substr(pm ? i + 3 : i, 2));
+            return i + 5;
+        }
+        if (StartsWithNoCase(f, i, "a/p")) {
+            out_ += f[pm ? i + 2 : i];
+            return i + 3;
+        }
+        if (StartsWithNoCase(f, i, "ampm")) {
+            out_ += pm ? fs_.TimePMString : fs_.TimeAMString;
+            return i + 4;
+        }
+        out_ += f[i];
+        return i + 1;
+    }
+
+    std::string& out_;
+    const DateParts& p_;
+    const TFormatSettings& fs_;
+};
 
 DateParts PartsOf(TDateTime value)
 {
@@ -207,7 +229,7 @@ std::string FormatDateTime(std::string_view format, TDateTime value, const TForm
 {
     std::string out;
     const DateParts p = PartsOf(value);
-    AppendFormatted(out, format.empty() ? std::string_view("c") : format, p, fs, 0);
+    TDateWriter(out, p, fs).Write(format.empty() ? std::string_view("c") : format);
     return out;
 }
 
