@@ -221,6 +221,8 @@ private:
     void SetupLogQuery();
     std::string ReadConfigBlob(const char* column);
     void WriteConfigBlob(const char* column, const std::string& bytes);
+    // Replaces the blob of the CONFIG row with all of source.
+    void StoreConfigBlob(const char* column, rtl::TStream& source);
     bool PassesUnitFilter(std::int32_t id, std::int32_t code);
     // The one way into the log for the three entry points: the switches, the filters,
     // then the record with the payload bytes as they are.
