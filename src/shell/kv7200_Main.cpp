@@ -56,7 +56,7 @@ void TMainForm::Resize()
 
 bool TMainForm::Initialize(TSplashForm& splash)
 {
-    DataModule = new storage::TDM(nullptr, *this);
+    DataModule = std::make_unique<storage::TDM>(nullptr, *this);
     if (!DataModule->DBVersionOk) {
         ui::MessageDlg("Incompatible DataBase!", ui::mtError, ui::mbOK);
         return false;
@@ -64,7 +64,7 @@ bool TMainForm::Initialize(TSplashForm& splash)
 
     splash.SetStatus("Starting Device Manager", kStepPauseMs);
     device_link::SetD2XXErrorBox([](const std::string& text) { ui::MessageDlg(text, ui::mtError, ui::mbOK); });
-    DeviceManager = new device_link::TDeviceManager(this);
+    DeviceManager = std::make_unique<device_link::TDeviceManager>(this);
     DeviceManager->OnData = device_link::TDeviceDataEvent(this, &TMainForm::OnDeviceData);
     DeviceManager->OnDeviceState = device_link::TDeviceStateEvent(this, &TMainForm::OnDeviceStatus);
     DeviceManager->OnBufferStatus = device_link::TDeviceBufferEvent(this, &TMainForm::OnBufferStatus);
@@ -75,7 +75,7 @@ bool TMainForm::Initialize(TSplashForm& splash)
 
     splash.SetStatus("Enumerating Devices", kStepPauseMs);
     LoadStoredDevices();
-    lvDevices->SetManager(DeviceManager);
+    lvDevices->SetManager(DeviceManager.get());
 
     splash.SetStatus("Loading Settings", kStepPauseMs);
     DataModule->LoadCommon(CommonSettings);
@@ -166,16 +166,12 @@ void TMainForm::FreeDeviceManager()
 {
     if (!DeviceManager) return;
     lvDevices->SetManager(nullptr);
-    // The manager stays reachable while it goes: its units' disconnect notices are logged.
-    delete DeviceManager;
-    DeviceManager = nullptr;
+    // The units go while the manager is reachable: their disconnect notices are logged.
+    DeviceManager->Clear();
+    DeviceManager.reset();
 }
 
-void TMainForm::FreeDataModule()
-{
-    delete DataModule;
-    DataModule = nullptr;
-}
+void TMainForm::FreeDataModule() { DataModule.reset(); }
 
 void TMainForm::FormClose(rtl::TObject*, ui::TCloseAction& action)
 {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include <memory>
+
 #include "device_link/DeviceManager.h"
 #include "platform/ui/Form.h"
 #include "storage/DModule.h"
@@ -28,12 +30,12 @@ public:
     // ---- what storage reads
     std::string ProgramFilePath;
     storage::TCommonSettings CommonSettings;
-    device_link::TDeviceManager* DeviceManager = nullptr; // owned
-    storage::TDM* DataModule = nullptr;                   // owned; also storage::DM
+    std::unique_ptr<device_link::TDeviceManager> DeviceManager;
+    std::unique_ptr<storage::TDM> DataModule; // also storage::DM
 
     std::string GetProgramFilePath() const override { return ProgramFilePath; }
     storage::TCommonSettings& GetCommonSettings() override { return CommonSettings; }
-    device_link::TDeviceManager* GetDeviceManager() override { return DeviceManager; }
+    device_link::TDeviceManager* GetDeviceManager() override { return DeviceManager.get(); }
 
     // ---- the unit manager's events
     void OnDeviceData(device_link::TDevice* device, const device_link::TArray& packet);
