@@ -134,7 +134,7 @@ BENCHMARK(BM_PtyTransport)->Arg(100)->Arg(10)->UseRealTime()->Unit(benchmark::kM
 void BM_TcpRawReadBaseline(benchmark::State& state)
 {
     sim::UnitSimulator unit;
-    io::TIdTCPClient client;
+    io::TTcpClient client;
     client.SetHost("127.0.0.1");
     client.SetPort(unit.StartTcp(0));
     client.ReadTimeout = 5000;

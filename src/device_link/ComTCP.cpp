@@ -9,7 +9,7 @@ constexpr int kReadTimeoutMs = 10000;
 
 } // namespace
 
-TComTCP::TComTCP() : client_(std::make_unique<io::TIdTCPClient>())
+TComTCP::TComTCP() : client_(std::make_unique<io::TTcpClient>())
 {
     client_->ReadTimeout = kReadTimeoutMs;
     StartReader();

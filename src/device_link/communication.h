@@ -30,7 +30,7 @@
 #include "platform/rtl/Thread.h"
 
 namespace io {
-class TIdTCPClient;
+class TTcpClient;
 }
 
 namespace device_link {
@@ -326,7 +326,7 @@ public:
     void SetHost(const std::string& host);
     std::string GetHost() const { return host_; }
     // Read time-out and the socket itself.
-    io::TIdTCPClient& GetClient() { return *client_; }
+    io::TTcpClient& GetClient() { return *client_; }
     // Always 843 in the program; tests point it at their own listener.
     std::atomic<std::int32_t> Port{843};
 
@@ -342,7 +342,7 @@ protected:
 private:
     void TryConnect();
 
-    std::unique_ptr<io::TIdTCPClient> client_;
+    std::unique_ptr<io::TTcpClient> client_;
     std::string host_;
     std::atomic<std::uint8_t> connectRequest_{0};
     int attempts_ = 0; // reader thread only

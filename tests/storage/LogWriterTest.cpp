@@ -524,32 +524,13 @@ TEST_F(LogWriter, RecordsSurviveACrashAfterTheBound)
 
 // ---------------------------------------------------------------- the log view's query
 
-namespace {
-
-// Sets the program-wide number and date settings for as long as it lives.
-class FormatScope {
-public:
-    explicit FormatScope(const rtl::TFormatSettings& settings) : saved_(rtl::FormatSettings)
-    {
-        rtl::FormatSettings = settings;
-    }
-    ~FormatScope() { rtl::FormatSettings = saved_; }
-    FormatScope(const FormatScope&) = delete;
-    FormatScope& operator=(const FormatScope&) = delete;
-
-private:
-    rtl::TFormatSettings saved_;
-};
-
-} // namespace
-
 TEST_F(LogWriter, LogQueryShowsTheTexts)
 {
     rtl::TFormatSettings settings = rtl::TFormatSettings::Invariant();
     settings.DecimalSeparator = ',';
     settings.ShortDateFormat = "dd.mm.yyyy";
     settings.LongTimeFormat = "hh:nn:ss";
-    FormatScope format(settings);
+    rtl::TScopedFormatSettings format(settings);
 
     Execute("insert into DEVICES (ID, ALIAS) values (7, 'Roof')");
     // Stored with known dates, in the order the rows come back.
