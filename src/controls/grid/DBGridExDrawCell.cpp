@@ -104,7 +104,7 @@ bool TCustomDBGridEx::GetDataCellHighlight(ui::TFont& AFont, ui::TColor& Backgro
     const bool inCurrentRow = ARow == Row();
     const bool focused = GridFocused();
     const bool selected = dataLink_->Active()
-        && selection_->IsCellSelected(dataCol, dataLink_->DataSet()->GetBookmark());
+                          && selection_->IsCellSelected(dataCol, dataLink_->DataSet()->GetBookmark());
     bool focusHighlight = false;
     if (!selected) {
         focusHighlight = focused && optionsEx_.Contains(dghHighlightFocus);
@@ -114,9 +114,9 @@ bool TCustomDBGridEx::GetDataCellHighlight(ui::TFont& AFont, ui::TColor& Backgro
             State |= ui::gdSelected;
         }
     }
-    const bool highlighted = selected
-        || (((State & ui::gdSelected) || (inCurrentRow && rowSelect)) && (alwaysShow || focusHighlight)
-            && !(UpdateLocked() && !rowSelect));
+    const bool marked = (State & ui::gdSelected) || (inCurrentRow && rowSelect);
+    const bool shown = (alwaysShow || focusHighlight) && !(UpdateLocked() && !rowSelect);
+    const bool highlighted = selected || (marked && shown);
     if (!highlighted) return false;
     const bool current = rowSelect ? inCurrentRow : inCurrentRow && ACol == Col();
     if (focused) {
@@ -246,7 +246,7 @@ void TCustomDBGridEx::drawIndicatorCell(int ARow, const ui::TRect& rect, ui::TGr
     TActiveRecordScope record(*dataLink_, area.Row);
     const db::TDataSet* dataSet = dataLink_->DataSet();
     const bool selected = (options_.Contains(dgMultiSelect) && selection_->IsRowSelected(dataSet->GetBookmark()))
-        || selection_->SelectionType() == gstAll;
+                          || selection_->SelectionType() == gstAll;
     if (selected) GetFixedCellHighlight(canvas.Font(), background, true, state, area);
     canvas.Brush().SetColor(background);
     canvas.FillRect(rect);
@@ -280,7 +280,9 @@ void TCustomDBGridEx::drawTitleCell(int ACol, ui::TRect& rect, ui::TGridDrawStat
     std::string text = leaf ? leaf->Text : title->GetCaption();
     // In a multi-level title the column owns the leaf's band only.
     if (leaf) rect.Top = rect.Bottom - leaf->Height + 3;
-    const int shift = !pressed ? 0 : (multiTitle || titleHeight_ != 0 || titleLines_ != 0) ? 2 : 1;
+    // A pressed button shifts its content; further in a title of fixed or several lines.
+    int shift = 0;
+    if (pressed) shift = multiTitle || titleHeight_ != 0 || titleLines_ != 0 ? 2 : 1;
     ui::TCustomImageList* images = titleImages_;
     const bool image = images && title->GetImageIndex() != -1;
     if (image) text.clear();
@@ -342,10 +344,10 @@ void TCustomDBGridEx::drawTitleCell(int ACol, ui::TRect& rect, ui::TGridDrawStat
     }
     const ui::TRect markerStrip = ui::TRect{rect.Right - markerWidth, rect.Top, rect.Right, rect.Bottom}.Offsetted(
         shift, shift);
+    const ui::TRect glyphStrip{markerStrip.Right - SortMarkerWidth, markerStrip.Top, markerStrip.Right,
+                               markerStrip.Bottom};
     if (showGlyph)
-        DrawClippedImage(canvas, {markerStrip.Right - SortMarkerWidth, markerStrip.Top, markerStrip.Right,
-                                  markerStrip.Bottom},
-                         DBGridExSortMarkerImages(), ipCenter, 0, marker == smDownEx ? 0 : 1);
+        DrawClippedImage(canvas, glyphStrip, DBGridExSortMarkerImages(), ipCenter, 0, marker == smDownEx ? 0 : 1);
     if (showNumber) {
         const ui::TColor color = highlighted ? ui::clHighlightText : canvas.Font().Color();
         canvas.Font().Assign(DBGridExSortIndexFont());
@@ -365,14 +367,17 @@ void TCustomDBGridEx::drawTitleBands(int ACol, const ui::TRect& leafFrame)
     const ui::TGridDrawInfo& info = paintInfo_;
     // The bands of scrolled columns stay off the fixed ones, and the other way round.
     const int indicatorRight = indicatorOffset_ > 0 ? info.Horz.CellSpan(0) : 0;
-    const ui::TRect titleArea = ACol < FixedCols()
-        ? ui::TRect{indicatorRight, 0, info.Horz.FixedBoundary, RowHeights(0)}
-        : ui::TRect{info.Horz.FixedBoundary, 0, info.Horz.GridBoundary, RowHeights(0)};
+    const bool frozen = ACol < FixedCols();
+    const int titleBottom = RowHeights(0);
+    const ui::TRect titleArea{frozen ? indicatorRight : info.Horz.FixedBoundary, 0,
+                              frozen ? info.Horz.FixedBoundary : info.Horz.GridBoundary, titleBottom};
     const int lineWidth = options_.Contains(dgColLines) ? GridLineWidth() : 0;
     int left = leafFrame.Left;
     int bottom = leafFrame.Top;
     for (THeadTreeNode* band = node->Host; band && band->Host && !band->Drawn; node = band, band = band->Host) {
-        for (const THeadTreeNode* child = band->Child; child != node; child = child->Next) left -= child->Width + lineWidth;
+        // The band starts where its first child does.
+        for (const THeadTreeNode* child = band->Child; child != node; child = child->Next)
+            left -= child->Width + lineWidth;
         const ui::TRect bandRect{left, bottom - band->Height, left + band->Width, bottom};
         bottom = bandRect.Top;
         band->Drawn = true;
@@ -517,8 +522,8 @@ void TCustomDBGridEx::drawIncSearchPrefix(const ui::TRect& rect, const TColCellP
                                           ui::TGridDrawState state, int dx, int dy)
 {
     const bool show = IncSearchActive() && (state & ui::gdSelected) && params.Row + titleOffset_ == Row()
-        && params.Col == SelectedIndex() && (GridFocused() || options_.Contains(dgAlwaysShowSelection))
-        && !IsDesigning() && !UpdateLocked() && isActiveControl();
+                      && params.Col == SelectedIndex() && (GridFocused() || options_.Contains(dgAlwaysShowSelection))
+                      && !IsDesigning() && !UpdateLocked() && isActiveControl();
     if (!show) return;
     ui::TCanvas& canvas = Canvas();
     const std::string prefix = params.Text.substr(0, std::min(params.Text.size(), IncSearchText().size()));

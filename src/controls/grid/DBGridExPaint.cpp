@@ -69,10 +69,10 @@ void TCustomDBGridEx::Paint()
         PaintLines(info, rowLines, colLines, LeftCol(), TopRow(), data, dataLineColor, color);
         if (footerBand) {
             const int firstFooter = RowCount() - footerRowCount_;
-            PaintLines(info, rowLines, colLines, 0, firstFooter, {0, footersTop, fixedRight, gridBottom},
-                       fixedLineColor, fixedColor);
-            PaintLines(info, rowLines, colLines, LeftCol(), firstFooter, {fixedRight, footersTop, gridRight, gridBottom},
-                       fixedLineColor, fixedColor);
+            const ui::TRect fixedPart{0, footersTop, fixedRight, gridBottom};
+            const ui::TRect scrolledPart{fixedRight, footersTop, gridRight, gridBottom};
+            PaintLines(info, rowLines, colLines, 0, firstFooter, fixedPart, fixedLineColor, fixedColor);
+            PaintLines(info, rowLines, colLines, LeftCol(), firstFooter, scrolledPart, fixedLineColor, fixedColor);
             if (rowLines) {
                 canvas.Brush().SetColor(fixedLineColor);
                 canvas.FillRect({frozenLeft, footersTop - info.Vert.EffectiveLineWidth, gridRight, footersTop});
@@ -99,7 +99,7 @@ void TCustomDBGridEx::Paint()
 void TCustomDBGridEx::paintRowFrame()
 {
     const bool frame = !IsDesigning() && options_.Contains(dgRowSelect) && DefaultDrawing() && GridFocused()
-        && (!style_ || style_->GetFocusFrame());
+                       && (!style_ || style_->GetFocusFrame());
     if (!frame) return;
     const ui::TGridRect selection = ui::TCustomGrid::Selection();
     const int left = std::max(0, selection.Left - (FixedCols() - indicatorOffset_));
@@ -142,10 +142,10 @@ bool TCustomDBGridEx::Is3DCell(int ACol, int ARow, ui::TGridDrawState State)
     const bool data3D = optionsEx_.Contains(dghData3D);
 
     bool result = (fixed && fixed3D && (dataCol < 0 || dataRow < 0) && !(footers && dataRow == gapRow))
-        || (optionsEx_.Contains(dghFooter3D) && footers && dataRow > gapRow)
-        || (data3D && !fixed && (!footers || dataRow <= gapRow))
-        || (fixed3D && (data3D || frozen3D) && footers && dataCol < 0 && dataRow == gapRow)
-        || (frozen3D && fixed && dataCol >= 0 && dataRow >= 0);
+                  || (optionsEx_.Contains(dghFooter3D) && footers && dataRow > gapRow)
+                  || (data3D && !fixed && (!footers || dataRow <= gapRow))
+                  || (fixed3D && (data3D || frozen3D) && footers && dataCol < 0 && dataRow == gapRow)
+                  || (frozen3D && fixed && dataCol >= 0 && dataRow >= 0);
     // A shown filter cell is flat.
     if (result && dataRow == -1 && stFilter_->GetVisible() && dataCol >= 0 && dataCol < columns_->Count()) {
         const TColumnEx* column = columns_->Items(dataCol);

@@ -14,8 +14,8 @@ struct TDBGridExSettings {
     ui::TShortCut FindShortCut = ui::ShortCut('F', ui::ssCtrl);
     ui::TShortCut NextMatchShortCut = ui::ShortCut(ui::VK_RETURN, ui::ssCtrl);
     ui::TShortCut PriorMatchShortCut = ui::ShortCut(ui::VK_RETURN, ui::ssShift | ui::ssCtrl);
-    ui::TShortCut CopyFromAboveShortCut = ui::ShortCut(ui::VK_OEM_7, ui::ssCtrl);   // Ctrl and the quote key
-    int IncSearchTimeOut = 1500;   // ms
+    ui::TShortCut CopyFromAboveShortCut = ui::ShortCut(ui::VK_OEM_7, ui::ssCtrl); // Ctrl and the quote key
+    int IncSearchTimeOut = 1500;                                                  // ms
     // A new colour takes effect in the indicator glyph with UpdateIncSearchIndicatorImage.
     ui::TColor IncSearchColor = ui::clYellow;
     ui::TColor IncSearchFontColor = ui::clBlack;
@@ -32,9 +32,13 @@ const ui::TFont& DBGridExSortIndexFont();
 
 // The glyphs of the indicator column, by what the row shows.
 enum TIndicatorImage {
-    iiCurrent = 0, iiEdit = 1, iiInsert = 2, iiMultiDot = 3, iiMultiArrow = 4,
-    iiCurrentSelected = 5,   // the current record of a selected row (light arrow)
-    iiCurrentSearching = 6,  // the current record while a search runs: the light arrow on the search colour
+    iiCurrent = 0,
+    iiEdit = 1,
+    iiInsert = 2,
+    iiMultiDot = 3,
+    iiMultiArrow = 4,
+    iiCurrentSelected = 5,  // the current record of a selected row (light arrow)
+    iiCurrentSearching = 6, // the current record while a search runs: the light arrow on the search colour
 };
 ui::TCustomImageList& DBGridExIndicatorImages();
 // Draws the searching glyph again over DBGridExSettings().IncSearchColor.

@@ -134,8 +134,8 @@ void WriteRotatedTextEx(ui::TCanvas& Canvas, const ui::TRect& Rect, const std::s
     // Along the text runs the rectangle's height, across it its width.
     const ui::TTextMetric metric = Canvas.TextMetrics();
     const int length = Canvas.TextWidth(Text) + ((normal.Style() & ui::fsItalic) ? metric.Overhang : 0);
-    int start = Rect.Bottom - Margin;                                   // upwards from the bottom
-    if (Alignment == rtl::taRightJustify) start = Rect.Top + Margin + length;  // ending at the top
+    int start = Rect.Bottom - Margin;                                         // upwards from the bottom
+    if (Alignment == rtl::taRightJustify) start = Rect.Top + Margin + length; // ending at the top
     else if (Alignment == rtl::taCenter) start = Rect.Top + (Rect.Height() + length) / 2;
     const int across = Rect.Left + (Rect.Width() - metric.Height) / 2;
     if (Canvas.Brush().Style() != ui::bsClear) Canvas.FillRect(Rect);

@@ -35,7 +35,11 @@ void WriteRotatedTextEx(ui::TCanvas& Canvas, const ui::TRect& Rect, const std::s
                         rtl::TAlignment Alignment, int Margin);
 
 // Where DrawClippedImage places an image across the rectangle.
-enum TImagePlacement { ipLeft = 0, ipRight = 1, ipCenter = 2 };
+enum TImagePlacement {
+    ipLeft = 0,
+    ipRight = 1,
+    ipCenter = 2,
+};
 // Draws image Index of the list vertically centred in Rect, placed by Placement (XOffset
 // pixels right of the left edge for ipLeft), and clipped to Rect when it does not fit.
 void DrawClippedImage(ui::TCanvas& Canvas, const ui::TRect& Rect, const ui::TCustomImageList& Images,

@@ -54,7 +54,7 @@ TEST_F(ExternalScrollBars, TheGridScrollsByAnAttachedBar)
     const int leftCol = Grid->LeftCol();
     Bar->Bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(Grid->LeftCol(), leftCol + 1);
-    EXPECT_EQ(lineSteps, 1);   // the bar's own handling follows
+    EXPECT_EQ(lineSteps, 1); // the bar's own handling follows
 
     // Let go: the bar scrolls nothing but itself.
     horz.SetExtScrollBar(nullptr);
@@ -69,7 +69,7 @@ TEST_F(ExternalScrollBars, VisibleShowsAndHidesTheAttachedBar)
     TDBGridExScrollBar& horz = Grid->HorzScrollBar();
     horz.SetVisible(false);
     horz.SetExtScrollBar(Bar);
-    EXPECT_FALSE(Bar->Visible());   // it follows Visible when attached
+    EXPECT_FALSE(Bar->Visible()); // it follows Visible when attached
     horz.SetVisible(true);
     EXPECT_TRUE(Bar->Visible());
     EXPECT_TRUE(horz.IsShowing());
@@ -96,7 +96,7 @@ TEST_F(ExternalScrollBars, ABarServesOneGridAtATime)
     Grid->HorzScrollBar().SetExtScrollBar(nullptr);
     other.HorzScrollBar().SetExtScrollBar(Bar);
     EXPECT_EQ(other.HorzScrollBar().GetExtScrollBar(), Bar);
-    EXPECT_FALSE(own.ScrollHook());   // the bar it had before is its own again
+    EXPECT_FALSE(own.ScrollHook()); // the bar it had before is its own again
     other.HorzScrollBar().SetExtScrollBar(nullptr);
 }
 
@@ -182,8 +182,8 @@ TEST_F(ColumnStorage, RestoringTheOrderSkipsWhatItCannotPlace)
         {"\"NAME\",\"ID\",\"AMOUNT\",\"NAME\",\"MORE\"", "NAME ID AMOUNT "},
         // Quotes that do not close, and text after a closing quote.
         {"\"AMOUNT", "AMOUNT ID NAME "},
-        {"\"AMOUNT\"X,\"NAME", "ID NAME AMOUNT "},   // "AMOUNTX" and "NAME"
-        {"\"\"\"AMOUNT\",\"ID\"", "NAME ID AMOUNT "},  // a quote inside: no such column
+        {"\"AMOUNT\"X,\"NAME", "ID NAME AMOUNT "},    // "AMOUNTX" and "NAME"
+        {"\"\"\"AMOUNT\",\"ID\"", "NAME ID AMOUNT "}, // a quote inside: no such column
         {"", "ID NAME AMOUNT "},
     };
     for (const TCase& c : cases) {
@@ -236,12 +236,12 @@ TEST(GridResources, TheGlyphsOfTheIndicatorAndTheSortMarkers)
     // White (olive for the light arrow) is left out.
     EXPECT_EQ(qAlpha(indicator.Image(iiCurrent).pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(indicator.Image(iiCurrentSelected).pixel(0, 0)), 0);
-    EXPECT_EQ(indicator.Image(iiCurrentSelected).pixel(2, 4) & 0xFFFFFF, 0xFFFFFFu);   // the light arrow's inside
+    EXPECT_EQ(indicator.Image(iiCurrentSelected).pixel(2, 4) & 0xFFFFFF, 0xFFFFFFu); // the light arrow's inside
     // The searching glyph stands on the search colour.
     EXPECT_EQ(indicator.Image(iiCurrentSearching).pixel(0, 0) & 0xFFFFFF, 0xFFFF00u);
 
     const ui::TColor saved = DBGridExSettings().IncSearchColor;
-    DBGridExSettings().IncSearchColor = ui::clOlive;   // the light arrow's transparent colour
+    DBGridExSettings().IncSearchColor = ui::clOlive; // the light arrow's transparent colour
     UpdateIncSearchIndicatorImage();
     EXPECT_EQ(indicator.Count(), 7);
     EXPECT_EQ(indicator.Image(iiCurrentSearching).pixel(0, 0) & 0xFFFFFF, 0x007F7Fu);
@@ -250,7 +250,7 @@ TEST(GridResources, TheGlyphsOfTheIndicatorAndTheSortMarkers)
 
     const ui::TCustomImageList& markers = DBGridExSortMarkerImages();
     ASSERT_EQ(markers.Count(), 2);
-    EXPECT_EQ(qAlpha(markers.Image(0).pixel(0, 0)), 0);   // magenta is left out
+    EXPECT_EQ(qAlpha(markers.Image(0).pixel(0, 0)), 0); // magenta is left out
     EXPECT_NE(qAlpha(markers.Image(0).pixel(4, 1)), 0);
 }
 

@@ -43,7 +43,7 @@ protected:
     std::vector<QPoint> GlyphPixels(int glyph, int row)
     {
         ui::TRect r = Grid->CellRect(0, row);
-        r.Inflate(-1, -1);   // the raised frame
+        r.Inflate(-1, -1); // the raised frame
         const ui::TCustomImageList& images = DBGridExIndicatorImages();
         const int left = r.Right - 1 - images.Width(), top = r.Top + (r.Height() - images.Height()) / 2;
         std::vector<QPoint> points;
@@ -84,22 +84,18 @@ TEST_F(CellDrawing, HighlightColoursWithoutAStyle)
         ui::TColor Background, FontColor;
         bool GainsSelected;
     };
-    const ui::TColor text = ui::clWindowText;
+    const ui::TColor text = ui::clWindowText, hiText = ui::clHighlightText;
+    const ui::TGridDrawState sel = ui::gdSelected;
     const std::vector<TCase> cases = {
-        {"selected, not shown", {}, {}, false, 2, 1, ui::gdSelected, false, ui::clWindow, text, false},
-        {"current cell", {dgAlwaysShowSelection}, {}, false, 1, 1, ui::gdSelected, true, ui::clBtnShadow,
-         ui::clHighlightText, false},
-        {"other selected cell", {dgAlwaysShowSelection}, {}, false, 2, 1, ui::gdSelected, true, ui::clBtnFace, text,
-         false},
+        {"selected, not shown", {}, {}, false, 2, 1, sel, false, ui::clWindow, text, false},
+        {"current cell", {dgAlwaysShowSelection}, {}, false, 1, 1, sel, true, ui::clBtnShadow, hiText, false},
+        {"other selected cell", {dgAlwaysShowSelection}, {}, false, 2, 1, sel, true, ui::clBtnFace, text, false},
         {"not selected", {dgAlwaysShowSelection}, {}, false, 2, 2, 0, false, ui::clWindow, text, false},
-        {"current row", {dgAlwaysShowSelection, dgRowSelect}, {}, false, 2, 1, 0, true, ui::clBtnShadow,
-         ui::clHighlightText, false},
+        {"current row", {dgAlwaysShowSelection, dgRowSelect}, {}, false, 2, 1, 0, true, ui::clBtnShadow, hiText, false},
         {"row highlight", {}, {dghRowHighlight}, false, 2, 1, 0, true, ui::clBtnFace, text, true},
-        {"focused current cell", {}, {dghHighlightFocus}, true, 1, 1, ui::gdSelected, true, ui::clHighlight,
-         ui::clHighlightText, false},
-        {"focused, no focus highlight", {}, {}, true, 1, 1, ui::gdSelected, false, ui::clWindow, text, false},
-        {"focused row highlight", {}, {dghRowHighlight}, true, 2, 1, 0, true, ui::clHighlight, ui::clHighlightText,
-         true},
+        {"focused current cell", {}, {dghHighlightFocus}, true, 1, 1, sel, true, ui::clHighlight, hiText, false},
+        {"focused, no focus highlight", {}, {}, true, 1, 1, sel, false, ui::clWindow, text, false},
+        {"focused row highlight", {}, {dghRowHighlight}, true, 2, 1, 0, true, ui::clHighlight, hiText, true},
         {"focused, other row", {}, {dghHighlightFocus}, true, 2, 2, 0, false, ui::clWindow, text, false},
     };
     const TDBGridOptions baseOptions = Grid->GetOptions();
@@ -174,7 +170,7 @@ TEST_F(CellDrawing, TheIndicatorShowsTheRecordsState)
     ShowThreeColumns();
     ExpectGlyph(Render(), iiCurrent, 1);
     EXPECT_EQ(Grid->IndicatorRow(), 1);
-    EXPECT_EQ(gridtest::CountColor(CellImage(Render(), 0, 2), ui::clBlack), 0);   // not current
+    EXPECT_EQ(gridtest::CountColor(CellImage(Render(), 0, 2), ui::clBlack), 0); // not current
 
     Data.Next();
     Data.Edit();
@@ -304,7 +300,7 @@ TEST_F(CellDrawing, AnEventHandlerDrawsTheDefaultWayWithItsOwnColours)
     QImage image = Render();
     EXPECT_EQ(ClientPixel(image, cell.Left, cell.Top), ui::clYellow);
     EXPECT_EQ(ClientPixel(image, cell.Right - 1, cell.Bottom - 1), ui::clYellow);
-    EXPECT_GT(gridtest::CountColor(CellImage(image, 2, 2), ui::clBlack), 0);   // its text
+    EXPECT_GT(gridtest::CountColor(CellImage(image, 2, 2), ui::clBlack), 0); // its text
 
     // With dghFooter3D the cell keeps a one-pixel ring of its own.
     SetOptionEx(dghFooter3D, true);

@@ -52,10 +52,10 @@ TEST_F(GridPaint, FixedLinesAreBlackDataLinesSilver)
 {
     ShowTwoColumns();
     QImage image = Render();
-    EXPECT_EQ(LineRightOf(image, 1, 0), ui::clBlack);    // between titles
-    EXPECT_EQ(LineBelow(image, 1, 0), ui::clBlack);      // under a title
-    EXPECT_EQ(LineBelow(image, 0, 1), ui::clBlack);      // in the indicator column
-    EXPECT_EQ(LineRightOf(image, 1, 1), ui::clSilver);   // between data cells
+    EXPECT_EQ(LineRightOf(image, 1, 0), ui::clBlack);  // between titles
+    EXPECT_EQ(LineBelow(image, 1, 0), ui::clBlack);    // under a title
+    EXPECT_EQ(LineBelow(image, 0, 1), ui::clBlack);    // in the indicator column
+    EXPECT_EQ(LineRightOf(image, 1, 1), ui::clSilver); // between data cells
     EXPECT_EQ(LineBelow(image, 1, 1), ui::clSilver);
 
     // On a silver grid the data lines turn grey.
@@ -80,7 +80,7 @@ TEST_F(GridPaint, FrozenColumnsHaveDataLinesUnlessTheyAre3D)
     ASSERT_EQ(Grid->FixedCols(), 2);
     QImage image = Render();
     EXPECT_EQ(LineBelow(image, 1, 1), ui::clSilver);
-    EXPECT_EQ(LineRightOf(image, 1, 1), ui::clBlack);   // where the scrolled part begins
+    EXPECT_EQ(LineRightOf(image, 1, 1), ui::clBlack); // where the scrolled part begins
     EXPECT_EQ(LineRightOf(image, 0, 1), ui::clBlack);
 
     SetOptionEx(dghFrozen3D, true);
@@ -139,7 +139,7 @@ TEST_F(GridPaint, RaisedFramesByOption)
     const TCell cells[] = {{0, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 4}, {2, 4}, {0, 5}, {2, 5}, {1, 5}};
     struct TCase {
         TDBGridExOptions Options;
-        const char* Expected;   // per cell above: 1 raised, 0 not
+        const char* Expected; // per cell above: 1 raised, 0 not
     };
     const TCase cases[] = {
         {{dghFixed3D}, "1110000100"},
@@ -166,7 +166,7 @@ TEST_F(GridPaint, RaisedFramesByOption)
     Grid->STFilter().SetVisible(true);
     ASSERT_EQ(Grid->TitleOffset(), 2);
     EXPECT_FALSE(grid.Is3DCell(2, 1, ui::gdFixed));
-    EXPECT_TRUE(grid.Is3DCell(3, 1, ui::gdFixed));   // its filter settings are hidden
+    EXPECT_TRUE(grid.Is3DCell(3, 1, ui::gdFixed)); // its filter settings are hidden
 }
 
 TEST_F(GridPaint, TheFlatLookHasAOnePixelSunkenBorder)
@@ -201,7 +201,7 @@ TEST_F(GridPaint, NothingIsPaintedWhileTheLayoutLockIsHeld)
     EXPECT_EQ(drawn, 0);
     Grid->EndLayout();
     Render();
-    EXPECT_EQ(drawn, 9);   // three columns of three records
+    EXPECT_EQ(drawn, 9); // three columns of three records
 }
 
 TEST_F(GridPaint, ALoadingGridShowsOnlyItsColour)

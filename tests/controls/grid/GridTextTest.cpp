@@ -167,7 +167,7 @@ TEST_F(TextRoutines, UpwardTextRunsFromTheBottomTheTopOrTheMiddle)
             TImageCanvas paint(image);
             paint.Canvas.Brush().SetColor(ui::clWhite);
             WriteRotatedTextEx(paint.Canvas, rect, "Upwards", alignment, 3);
-            EXPECT_EQ(paint.Canvas.Font().Orientation(), 0);   // the canvas gets its font back
+            EXPECT_EQ(paint.Canvas.Font().Orientation(), 0); // the canvas gets its font back
         }
         return uitest::InkBounds(image);
     };
@@ -193,7 +193,7 @@ TEST_F(TextRoutines, ImagesArePlacedAcrossTheCellAndClippedToIt)
     red.Canvas().Brush().SetColor(ui::clRed);
     red.Canvas().FillRect({0, 0, 10, 6});
     images.Add(red);
-    const ui::TRect cell{20, 10, 60, 21};   // 11 high: 2.5 pixels above and below, rounded down
+    const ui::TRect cell{20, 10, 60, 21}; // 11 high: 2.5 pixels above and below, rounded down
     struct TCase {
         TImagePlacement Placement;
         int XOffset;
@@ -217,7 +217,7 @@ TEST_F(TextRoutines, ImagesArePlacedAcrossTheCellAndClippedToIt)
     {
         TImageCanvas paint(image);
         DrawClippedImage(paint.Canvas, {20, 10, 26, 14}, images, ipLeft, 0, 0);
-        DrawClippedImage(paint.Canvas, {40, 10, 60, 20}, images, ipLeft, 0, 5);   // no such image
+        DrawClippedImage(paint.Canvas, {40, 10, 60, 20}, images, ipLeft, 0, 5); // no such image
     }
     EXPECT_EQ(uitest::InkBounds(image), QRect(20, 10, 6, 4));
 }
