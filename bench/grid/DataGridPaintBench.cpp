@@ -104,7 +104,8 @@ struct TGridFixture {
         grid.SetBounds(0, 0, Width(), 1000);
         grid.show();
         // Exactly the records, the footer and the titles: one screen.
-        grid.SetBounds(0, 0, Width(), grid.ClientOffset().Y * 2 + grid.RowHeights(0) + 1 + (kRecords + 1) * (grid.DefaultRowHeight() + 1) + 1);
+        const int rows = grid.RowHeights(0) + 1 + (kRecords + 1) * (grid.DefaultRowHeight() + 1) + 1;
+        grid.SetBounds(0, 0, Width(), grid.ClientOffset().Y * 2 + rows);
     }
     static int Width() { return kColumns * (kColWidth + 1) + 4; }
 };
