@@ -64,7 +64,7 @@ protected:
     }
 };
 
-TEST_F(CellDrawing, HighlightColoursWithoutAStyle)
+TEST_F(CellDrawing, HighlightColoursWithoutAStyleWithAndWithoutFocus)
 {
     Grid = std::make_unique<THighlightGrid>();
     Grid->SetBounds(0, 0, 400, 200);
@@ -125,7 +125,7 @@ TEST_F(CellDrawing, HighlightColoursWithoutAStyle)
     Grid->EndUpdate();
 }
 
-TEST_F(CellDrawing, FixedCellHighlightWithoutAStyle)
+TEST_F(CellDrawing, FixedCellHighlightWithoutAStyleWithAndWithoutFocus)
 {
     Grid = std::make_unique<THighlightGrid>();
     ShowThreeColumns();

@@ -231,7 +231,7 @@ TEST_F(GridPaint, ACellThatCannotBeDrawnStaysEmpty)
     EXPECT_TRUE(Exceptions.empty());
 }
 
-TEST_F(GridPaint, TheCurrentRowIsFramedInARowSelectGrid)
+TEST_F(GridPaint, TheCurrentRowIsFramedInAFocusedRowSelectGrid)
 {
     ShowTwoColumns();
     SetOption(dgRowSelect, true);
