@@ -8,6 +8,7 @@
 
 #include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/ItemSearch.h"
+#include "controls/editors/ToolCtrlsEx.h"
 #include "platform/db/DataSet.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/ui/Clipboard.h"
@@ -290,7 +291,10 @@ bool TCustomDBComboBoxEx::isListKey(ui::Word key, ui::TShiftState shift) const
 void TCustomDBComboBoxEx::KeyDown(ui::Word& key, ui::TShiftState shift)
 {
     if (listVisible_ && isListKey(key, shift)) {
-        listBox_->KeyDownFromOwner(key, shift);
+        // Ctrl+Home and Ctrl+End go to the first and the last item, as Home and End do there.
+        ui::TShiftState listShift = shift;
+        if (key == ui::VK_HOME || key == ui::VK_END) listShift &= ~static_cast<ui::TShiftState>(ui::ssCtrl);
+        listBox_->KeyDownFromOwner(key, listShift);
         key = 0;
         return;
     }
@@ -407,12 +411,19 @@ void TCustomDBComboBoxEx::MouseDown(ui::TMouseButton button, ui::TShiftState shi
     TCustomDBEditEx::MouseDown(button, shift, x, y);
     // Keyed, a click on the text opens the list and the next one closes it.
     if (!keyed_ || button != ui::mbLeft || (shift & ui::ssDouble) || !GetEditRect().Contains({x, y})) return;
+    const ui::TPoint at = ClientToScreen({x, y});
+    const unsigned long time = ui::GetMessageTime();
     if (listVisible_) {
-        CloseUp(false);
+        // The press that makes a double click of the one that opened the list is no new click.
+        const auto interval = static_cast<std::int64_t>(time) - static_cast<std::int64_t>(openingPressTime_);
+        if (!(openedByText_ && IsDoubleClick(openingPress_, at, interval))) CloseUp(false);
         return;
     }
     if (CanFocus() && !Focused()) SetFocus();
     DropDown();
+    openedByText_ = listVisible_;
+    openingPress_ = at;
+    openingPressTime_ = time;
 }
 
 bool TCustomDBComboBoxEx::DoMouseWheel(ui::TShiftState shift, int wheelDelta, ui::TPoint mousePos)
@@ -514,6 +525,7 @@ void TCustomDBComboBoxEx::CloseUp(bool Accept)
         dropDownBox_.SetWidth(box->Width());
     }
     listVisible_ = false;
+    openedByText_ = false;
     SetDroppedDown(false);
     TCustomDBEditEx::CloseUp(Accept);
     if (Accept && !ReadOnly() && DataLink()->Edit()) {

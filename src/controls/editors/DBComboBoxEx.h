@@ -148,6 +148,11 @@ private:
     bool keyed_ = false;
     bool listVisible_ = false;
     bool showingItem_ = false;
+    // The press on the keyed text that opened the list (a second one soon after makes a
+    // double click, not a click that closes it).
+    bool openedByText_ = false;
+    ui::TPoint openingPress_;
+    unsigned long openingPressTime_ = 0;
 };
 
 class TDBComboBoxEx : public TCustomDBComboBoxEx {
