@@ -2,33 +2,19 @@
 // database: the user picks a unit's type and locks its map place, the record is posted,
 // and a second reading finds both in the database; emptied, both read Null.
 #include "DBComboBoxExTestSupport.h"
-
-#include <filesystem>
+#include "FirebirdTestSupport.h"
 
 #include "controls/editors/DBCheckBoxEx.h"
-#include "platform/fb/FbClient.h"
-#include "platform/fb/FbTestDatabase.h"
 #include "platform/fb/IBQuery.h"
 #include "platform/fb/IBSQL.h"
 #include "platform/fb/IBUpdateSQL.h"
-#include "support/TempDir.h"
 
 using namespace editors;
 
 namespace {
 
-class ChoiceEditorsFirebirdTest : public editorstest::ComboBoxTest {
+class ChoiceEditorsFirebirdTest : public editorstest::WithFirebird<editorstest::ComboBoxTest> {
 protected:
-    static void SetUpTestSuite()
-    {
-        lockFolder_ = fbtest::UsePrivateLockFolder();
-        fb::LoadClientLibrary();
-    }
-    static void TearDownTestSuite()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(lockFolder_, ignored);
-    }
     void SetUp() override
     {
         ComboBoxTest::SetUp();
@@ -60,9 +46,6 @@ protected:
         return values;
     }
 
-    static inline std::string lockFolder_;
-    testsupport::TempDir dir;
-    fbtest::TConnection connection{fbtest::CopyBuiltDatabase(dir.Path())};
     TDBCheckBoxEx* check = nullptr;
 };
 
