@@ -122,7 +122,7 @@ void TCustomDBCheckBoxEx::SetStateInternal(TCheckBoxState Value)
     if (Value == state_) return;
     state_ = Value;
     // The event only: the dynamic Click toggles, which would set the state again.
-    if (!ClicksDisabled && OnClick) OnClick(this);
+    if (OnClick) OnClick(this);
     Invalidate();
     modified_ = true;
 }

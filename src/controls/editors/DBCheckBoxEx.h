@@ -78,7 +78,7 @@ protected:
                            bool Enabled);
     // One line, centred vertically; etched when disabled; the focus frame around it.
     virtual void DrawCaption(ui::TCanvas& Canvas, const ui::TRect& Rect, bool Enabled);
-    // Stores a new state: OnClick (unless clicks are disabled), repaint, Modified.
+    // Stores a new state: OnClick, repaint, Modified.
     virtual void SetStateInternal(TCheckBoxState Value);
     virtual void PostState();
     // The user's toggle, when the data link can edit.

@@ -54,11 +54,14 @@ void TCustomDBComboBoxEx::updateMode()
 
 void TCustomDBComboBoxEx::itemsChanged(rtl::TObject*)
 {
+    // Showing the key's new item is no change of the user's to write.
+    const bool modified = DataLink()->GetModified();
     updateMode();
     // The key stays; its item may now stand elsewhere (or be gone).
     if (keyed_) InternalSetValue(keyValue_);
     else itemIndexFromText();
     ResetMaxLength();
+    DataLink()->SetModified(modified);
 }
 
 void TCustomDBComboBoxEx::keyItemsChanged(rtl::TObject*)
@@ -66,7 +69,9 @@ void TCustomDBComboBoxEx::keyItemsChanged(rtl::TObject*)
     updateMode();
     itemIndexFromText();
     ResetMaxLength();
+    // The value is read anew: nothing is left to write.
     DataChanged();
+    DataLink()->SetModified(false);
     UpdateEditButtonControls();
 }
 

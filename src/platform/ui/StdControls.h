@@ -289,17 +289,13 @@ private:
 // ---- button control ----
 
 // The base of buttons that show a checked state (check boxes): a tab stop that takes the
-// focus, with Checked through virtual operations and a switch that keeps changes of the
-// state from firing OnClick.
+// focus, with Checked through virtual operations.
 class TButtonControl : public TControl {
 public:
     explicit TButtonControl(TControl* parent = nullptr);
 
     virtual bool GetChecked() const { return false; }
     virtual void SetChecked(bool) {}
-
-protected:
-    bool ClicksDisabled = false;
 };
 
 // ---- panel ----

@@ -331,9 +331,20 @@ TEST_F(DBComboBoxExTest, KeyedBoundToAFieldWritesTheKeyAndNullClearsIt)
     EXPECT_EQ(ds.FieldByName("ID")->GetAsInteger(), 1);
 
     // Unfocused, the item of the field's key is painted.
+    ds.Cancel();
     ds.Next();
     Leave();
     EXPECT_EQ(combo->GetDisplayText(), "Two");
+
+    // New items or keys while the user is in the combo box are no change to write.
+    Enter();
+    SetItems({"Uno", "Dos", "Tres"});
+    EXPECT_EQ(combo->Text(), "Dos");
+    SetKeys({"3", "2", "1"});
+    EXPECT_EQ(combo->Text(), "Dos");
+    Leave();
+    EXPECT_TRUE(Exceptions.empty()) << Exceptions.front();
+    EXPECT_EQ(ds.State(), db::dsBrowse);
 }
 
 TEST_F(DBComboBoxExTest, FreeBoundToAStringFieldShowsAndWritesTheText)
