@@ -386,3 +386,28 @@ TEST_F(DBComboBoxExTest, AFieldNameWithoutDataSourceSkipsTheDataSetSteps)
     EXPECT_NO_THROW(combo->Clear());
     EXPECT_TRUE(combo->GetValue().IsNull());
 }
+
+TEST_F(DBComboBoxExTest, TheEditImageShowsTheCurrentItemsImage)
+{
+    auto images = editorstest::SolidImages({ui::clRed, ui::clLime, ui::clBlue});
+    combo->SetImages(images.get());
+    SetItems({"Red", "Lime", "Blue"});
+    SetKeys({"r", "l", "b"});
+    EXPECT_EQ(combo->GetEditImage()->GetImageIndex(), -1);
+    combo->SetValue("b");
+    EXPECT_EQ(combo->GetEditImage()->GetImageIndex(), 2);
+    std::vector<int> asked;
+    combo->OnGetItemImageIndex =
+        TListGetImageIndexEventEx::FromFunction([&](rtl::TObject* sender, int item, int& image) {
+            EXPECT_EQ(sender, combo);
+            asked.push_back(item);
+            image = 2 - item;
+        });
+    Key(Qt::Key_Up);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(asked.back(), 1);
+    EXPECT_EQ(combo->GetEditImage()->GetImageIndex(), 1);
+    combo->SetItemIndex(0);
+    EXPECT_EQ(combo->GetEditImage()->GetImageIndex(), 2);
+    combo->SetImages(nullptr);
+}
