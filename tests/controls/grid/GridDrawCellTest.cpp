@@ -366,17 +366,9 @@ TEST_F(CellDrawing, TheFocusedCellIsFramedWhenTheStyleSaysSo)
     const QImage plain = Render();
     DBGridExStyle().SetFocusFrame(true);
     const ui::TRect cell = Grid->CellRect(Grid->Col(), Grid->Row());
-    const ui::TPoint offset = Grid->ClientOffset();
-    int onBorder = 0, elsewhere = 0;
-    for (int y = 0; y < framed.height(); ++y)
-        for (int x = 0; x < framed.width(); ++x) {
-            if (framed.pixel(x, y) == plain.pixel(x, y)) continue;
-            const int cx = x - offset.X, cy = y - offset.Y;
-            const bool border = (cx == cell.Left || cx == cell.Right - 1) || (cy == cell.Top || cy == cell.Bottom - 1);
-            ++(border ? onBorder : elsewhere);
-        }
-    EXPECT_GT(onBorder, cell.Width());
-    EXPECT_EQ(elsewhere, 0);
+    const TDifferences differences = DifferencesAround(framed, plain, cell);
+    EXPECT_GT(differences.OnBorder, cell.Width());
+    EXPECT_EQ(differences.Elsewhere, 0);
 }
 
 TEST_F(CellDrawing, TitleImagesTakeThePlaceOfTheCaption)

@@ -93,6 +93,26 @@ protected:
         Grid->SetOptions(on ? options.Include(option) : options.Exclude(option));
     }
 
+    // Where two renderings differ: pixels on the border of rect (client coordinates) and
+    // pixels elsewhere.
+    struct TDifferences {
+        int OnBorder = 0;
+        int Elsewhere = 0;
+    };
+    TDifferences DifferencesAround(const QImage& a, const QImage& b, const ui::TRect& rect) const
+    {
+        const ui::TPoint offset = Grid->ClientOffset();
+        TDifferences differences;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                if (a.pixel(x, y) == b.pixel(x, y)) continue;
+                const int cx = x - offset.X, cy = y - offset.Y;
+                const bool border = cx == rect.Left || cx == rect.Right - 1 || cy == rect.Top || cy == rect.Bottom - 1;
+                ++(border ? differences.OnBorder : differences.Elsewhere);
+            }
+        return differences;
+    }
+
     ui::TImageList Images{10, 10};
 };
 

@@ -243,18 +243,9 @@ TEST_F(GridPaint, TheCurrentRowIsFramedInAFocusedRowSelectGrid)
     DBGridExStyle().SetFocusFrame(true);
     // The two differ only on the border of the row's box, the frozen columns included.
     const ui::TRect box = Grid->BoxRect(Grid->IndicatorOffset(), Grid->Row(), Grid->ColCount() - 1, Grid->Row());
-    const ui::TPoint offset = Grid->ClientOffset();
-    int differences = 0, inside = 0;
-    for (int y = 0; y < framed.height(); ++y)
-        for (int x = 0; x < framed.width(); ++x) {
-            if (framed.pixel(x, y) == plain.pixel(x, y)) continue;
-            ++differences;
-            const int cx = x - offset.X, cy = y - offset.Y;
-            const bool onBorder = cx == box.Left || cx == box.Right - 1 || cy == box.Top || cy == box.Bottom - 1;
-            if (!onBorder) ++inside;
-        }
-    EXPECT_GT(differences, box.Width());
-    EXPECT_EQ(inside, 0);
+    const TDifferences differences = DifferencesAround(framed, plain, box);
+    EXPECT_GT(differences.OnBorder, box.Width());
+    EXPECT_EQ(differences.Elsewhere, 0);
 }
 
 TEST_F(GridPaint, ARightToLeftGridIsMirrored)
