@@ -1,4 +1,5 @@
 // Right-to-left mapping of the canvas, and the scroll hook another control puts on a bar.
+#include <string>
 #include <vector>
 
 #include <QScrollBar>
