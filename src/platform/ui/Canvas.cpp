@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QPolygon>
+#include <QTransform>
 
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Metrics.h"
@@ -370,8 +371,11 @@ void TCanvas::drawTextCell(int x, int y, const QString& text, const TRect* clip,
             painter_->setClipRect(toQRect(*clip));
     }
     if (mirrorWidth_ >= 0) {
-        // The text's box is mirrored as a whole; the glyphs are not.
-        painter_->translate(x + width, y);
+        // The text's box (turned with the font) is mirrored as a whole; the glyphs are not.
+        QTransform turn;
+        turn.rotate(-font_.Orientation() / 10.0);
+        const QRect box = turn.mapRect(QRect(0, 0, width, height));
+        painter_->translate(x + 2 * box.left() + box.width(), y);
         painter_->scale(-1, 1);
     } else {
         painter_->translate(x, y);

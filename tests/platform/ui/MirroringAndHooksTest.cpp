@@ -46,6 +46,23 @@ TEST(RightToLeftMapping, MirrorsPlacesButNotTheReadingDirection)
     EXPECT_EQ(mirrored, expected);
 }
 
+TEST(RightToLeftMapping, TurnedTextKeepsItsDirectionToo)
+{
+    TFixedMetricsScope metrics;
+    auto upwards = [](bool mirror, int x) {
+        QImage image = uitest::WhiteImage(60, 80);
+        TImageCanvas paint(image);
+        paint.Canvas.SetRightToLeftMapping(mirror, 60);
+        paint.Canvas.Font().SetOrientation(900);
+        paint.Canvas.Brush().SetStyle(bsClear);
+        paint.Canvas.TextOut(x, 70, "Up");
+        paint.End();
+        return image;
+    };
+    const int height = TCanvas().TextHeight("Up");
+    EXPECT_EQ(upwards(true, 10), upwards(false, 60 - 10 - height));
+}
+
 TEST(ScrollHook, SeesEachNoticeBeforeTheBar)
 {
     TFixedMetricsScope metrics;
