@@ -19,6 +19,7 @@
 #include "controls/grid/DBGridExDataLink.h"
 #include "controls/grid/DBGridExFilter.h"
 #include "controls/grid/DBGridExScrollBars.h"
+#include "controls/grid/DBGridExSelection.h"
 #include "controls/grid/DBGridExSeams.h"
 #include "controls/grid/DBGridExStyle.h"
 #include "controls/grid/DBGridExTitleTree.h"
@@ -226,7 +227,7 @@ public:
     TDBGridExScrollBar& VertScrollBar() const { return *vertScrollBar_; }
     void SetVertScrollBar(const TDBGridExScrollBar& value) { vertScrollBar_->Assign(&value); }
     IDBGridExSumList& SumList() const { return *sumList_; }
-    IDBGridExSelection& Selection() const { return *selection_; }
+    TDBGridExSelection& Selection() const { return static_cast<TDBGridExSelection&>(*selection_); }
 
     // Only properties that differ from their defaults are stored; FooterColor always is.
     bool IsAllowedOperationsStored() const { return allowedOperations_ != DefaultAllowedOperations; }
@@ -583,6 +584,12 @@ private:
     bool incSearchLocked_ = false;
 
     // ======== selection
+public:
+    // The selected records, in bookmark order.
+    TBookmarkListEx& SelectedRows() const { return *selectedRows_; }
+
+private:
+    std::unique_ptr<TBookmarkListEx> selectedRows_;
 
     // ======== filter row
 public:

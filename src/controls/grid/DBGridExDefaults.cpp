@@ -42,28 +42,6 @@ void TCustomDBGridEx::RefreshHorzScrollBar()
 
 // ---- replaced by the selection and search work
 
-namespace {
-
-class TEmptyGridSelection : public IDBGridExSelection {
-public:
-    TDBGridExSelectionType SelectionType() const override { return gstNon; }
-    void Clear() override {}
-    void ClearRows() override {}
-    bool IsCellSelected(int, const db::TBookmark&) const override { return false; }
-    bool IsRowSelected(const db::TBookmark&) const override { return false; }
-    int SelectedRowCount() const override { return 0; }
-    bool IsColumnSelected(int) const override { return false; }
-    void SetLinkActive(bool) override {}
-    void RefreshColumns() override {}
-};
-
-} // namespace
-
-std::unique_ptr<IDBGridExSelection> TCustomDBGridEx::CreateSelection()
-{
-    return std::make_unique<TEmptyGridSelection>();
-}
-
 void TCustomDBGridEx::OptimizeColWidth(TColumnEx*)
 {
 }

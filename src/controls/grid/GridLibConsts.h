@@ -12,6 +12,11 @@ inline constexpr const char* ATONotInLevel = "ATo not in level";
 // ---- grid core: cell areas, keyboard and mouse
 inline constexpr const char* GetCellTypeAlgorithmError = "Algorithm error in TCustomDBGridEx.GetCellType";
 
+// ---- grid core: selection
+// TopRow, BottomRow, LeftCol and RightCol of a rectangle without data share one text.
+inline constexpr const char* SelectionRectRowError = "Error in TDBGridExSelectionRect.GetBottomRow";
+inline constexpr const char* SelectionRectCellError = "Error in function TDBGridExSelectionRect.CellSelected";
+
 // ---- scroll bars, drop-down box, tool tips and resources
 
 // ---- sums
