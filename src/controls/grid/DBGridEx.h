@@ -576,12 +576,64 @@ public:
     // Adds Text to the search and moves to the first match.
     void StartIncSearch(const std::string& Text, int TimeOut, TIncSearchDirection Direction);
     void StopIncSearch();
+    // The running search's time-out in milliseconds; -1: none.
+    int IncSearchTimeOut() const { return incSearchTimeOut_; }
+    // The window timer that ends a search.
+    static constexpr int IncSearchTimerId = 2;
+    // Whether the find shortcut opens the find dialog modally.
+    virtual bool FindDialogModal() const { return true; }
+
+    // A walk over the records that leaves the view as it was: the data set's controls stay
+    // quiet and the window position is saved. Its end, also by a failure, restores the
+    // position unless Keep() was called (a match stays current), then lets the controls
+    // speak again; a walk of the search does so without ending the search.
+    class TRecordWalk {
+    public:
+        TRecordWalk(TCustomDBGridEx& grid, db::TDataSet& dataSet, bool bySearch);
+        ~TRecordWalk() noexcept(false);
+        TRecordWalk(const TRecordWalk&) = delete;
+        TRecordWalk& operator=(const TRecordWalk&) = delete;
+        void Keep() { keep_ = true; }
+
+    private:
+        TCustomDBGridEx& grid_;
+        db::TDataSet& dataSet_;
+        bool bySearch_;
+        bool keep_ = false;
+        int unwinding_;
+    };
+
+protected:
+    // Notes the record in the middle of the rows on screen and the current record's
+    // distance from it; RestoreWindowPosition brings both back to their rows.
+    void SaveWindowPosition();
+    void RestoreWindowPosition();
+    // Timer 2 ends the search.
+    void TimerTick(int id) override;
 
 private:
+    friend class TDBGridExFindDlg;
+    // The widths the column's title, its data on the current record and its footer row
+    // need.
+    int titleWidthNeeded(ui::TCanvas& canvas, TColumnEx& column);
+    int dataWidthNeeded(ui::TCanvas& canvas, TColumnEx& column);
+    int footerWidthNeeded(ui::TCanvas& canvas, TColumnEx& column, int row);
+    // The first characters of the selected column's text on the current record, as many
+    // as text has, when they equal text with case ignored.
+    bool incSearchMatch(const std::string& text, std::string& shown) const;
+    // Puts the record at the bookmark back on row middleRow of the data set's window.
+    void placeRecordOnRow(const db::TBookmark& bookmark, int middleRow);
+
     bool incSearchActive_ = false;
     std::string incSearchText_;
     // Set while the search itself moves the data set, so that the move does not end it.
     bool incSearchLocked_ = false;
+    int incSearchTimeOut_ = -1;
+    // The saved window position: the middle record, its row in the data set's window, and
+    // the current record's distance from it. No bookmark: nothing to restore.
+    db::TBookmark savedMiddle_;
+    int savedMiddleRow_ = 0;
+    int savedOffset_ = 0;
 
     // ======== selection
 public:

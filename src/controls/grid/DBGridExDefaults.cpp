@@ -42,22 +42,6 @@ void TCustomDBGridEx::RefreshHorzScrollBar()
 
 // ---- replaced by the selection and search work
 
-void TCustomDBGridEx::OptimizeColWidth(TColumnEx*)
-{
-}
-
-void TCustomDBGridEx::OptimizeColWidths(TColumnsExList&)
-{
-}
-
-void TCustomDBGridEx::StartIncSearch(const std::string&, int, TIncSearchDirection)
-{
-}
-
-void TCustomDBGridEx::StopIncSearch()
-{
-}
-
 TShowDBGridExFindDialogProc ShowDBGridExFindDialogProc = nullptr;
 
 // ---- replaced by the sums work

@@ -16,28 +16,13 @@ namespace grid {
 namespace {
 
 // The bookmarks of the records the grid's link holds, top to bottom (empty for a record
-// being inserted); the link's active record is left as it was.
+// being inserted).
 std::vector<db::TBookmark> BufferedBookmarks(TCustomDBGridEx& grid)
 {
     std::vector<db::TBookmark> bookmarks;
-    TGridDataLinkEx& link = grid.DataLink();
-    const db::TDataSet* dataSet = link.DataSet();
-    if (!link.Active() || !dataSet) return bookmarks;
-    struct TRestore {
-        TGridDataLinkEx& link;
-        int active;
-        ~TRestore()
-        {
-            try {
-                link.SetActiveRecord(active);
-            } catch (...) {
-            }
-        }
-    } restore{link, link.GetActiveRecord()};
-    for (int i = 0; i < link.RecordCount(); ++i) {
-        link.SetActiveRecord(i);
-        bookmarks.push_back(dataSet->GetBookmark());
-    }
+    const db::TDataSet* dataSet = grid.DataLink().DataSet();
+    if (!dataSet) return bookmarks;
+    ForEachWindowRecord(grid.DataLink(), [&](int) { bookmarks.push_back(dataSet->GetBookmark()); });
     return bookmarks;
 }
 

@@ -345,6 +345,10 @@ int AnsiCompareStr(std::string_view a, std::string_view b);
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);
 bool AnsiSameStr(std::string_view a, std::string_view b);
+// Whether s begins with, or holds, sub when both are upper-cased as AnsiUpperCase does
+// (an empty sub is in every text).
+bool AnsiStartsText(std::string_view sub, std::string_view s);
+bool AnsiContainsText(std::string_view s, std::string_view sub);
 
 // Position of sub in s from offset (1-based), 0 when absent or sub is empty.
 std::size_t Pos(std::string_view sub, std::string_view s, std::size_t offset = 1);

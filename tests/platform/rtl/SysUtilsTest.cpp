@@ -471,6 +471,17 @@ TEST(Strings, TrimCaseCompareAndReplace)
     EXPECT_EQ(AnsiCompareText("\xC9T\xC9", "\xE9t\xE9"), 0);
     EXPECT_NE(AnsiCompareText("ete", "\xE9t\xE9"), 0);
     EXPECT_TRUE(AnsiSameText("\x8A" "A", "\x9A" "a"));
+    // Upper-case folding, letter by letter: accents stay, ß and µ have no capital.
+    EXPECT_TRUE(AnsiStartsText("\xE9t", "\xC9T\xC9"));
+    EXPECT_FALSE(AnsiStartsText("et", "\xC9T\xC9"));
+    EXPECT_FALSE(AnsiStartsText("\xC9T\xC9!", "\xC9T\xC9"));
+    EXPECT_TRUE(AnsiStartsText("", "x"));
+    EXPECT_FALSE(AnsiContainsText("Stra\xDF" "e \x9A", "SSE \x8A"));
+    EXPECT_TRUE(AnsiContainsText("Stra\xDF" "e \x9A", "\xDF" "E \x8A"));
+    EXPECT_TRUE(AnsiContainsText("abc", ""));
+    EXPECT_TRUE(AnsiContainsText("", ""));
+    EXPECT_FALSE(AnsiContainsText("", "a"));
+    EXPECT_FALSE(AnsiContainsText("ab", "abc"));
 
     EXPECT_EQ(Pos("lo", "hello"), 4u);
     EXPECT_EQ(Pos("x", "hello"), 0u);
