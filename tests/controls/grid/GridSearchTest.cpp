@@ -92,8 +92,8 @@ protected:
 TEST_F(SearchTest, AColumnFitsItsWidestCellTitleOrFooter)
 {
     std::vector<std::string> names = Numbered(40);
-    const std::string widest = "a name wider than 99";   // NAME holds 20 characters
-    names[34] = widest;   // far below the rows on screen
+    const std::string widest = "a name wider than 99"; // NAME holds 20 characters
+    names[34] = widest;                                // far below the rows on screen
     SetNames(names);
     Show({"NAME", "ID"});
     TColumnEx* column = C(0);
@@ -101,7 +101,7 @@ TEST_F(SearchTest, AColumnFitsItsWidestCellTitleOrFooter)
     const int data = 4 + WidthOf(widest, column->GetFont());
     column->OptimizeWidth();
     EXPECT_EQ(column->GetWidth(), data);
-    EXPECT_EQ(C(1)->GetWidth(), C(1)->DefaultWidth());   // only the one asked for
+    EXPECT_EQ(C(1)->GetWidth(), C(1)->DefaultWidth()); // only the one asked for
     EXPECT_EQ(Name(), "Row 1");
 
     // A wider title decides; its sort marker (and number) take room too.
@@ -153,14 +153,14 @@ TEST_F(SearchTest, WithoutDataNoWidthChangesAndEmptyDataFitsTitlesAndFooters)
     TColumnEx* column = Grid->Columns().Add();
     column->SetFieldName("NAME");
     column->SetWidth(300);
-    column->OptimizeWidth();   // no data source
+    column->OptimizeWidth(); // no data source
     EXPECT_EQ(column->GetWidth(), 300);
     Bind();
     Data.Close();
-    column->OptimizeWidth();   // a closed data set
+    column->OptimizeWidth(); // a closed data set
     EXPECT_EQ(column->GetWidth(), 300);
 
-    Data.Open();   // open and empty
+    Data.Open(); // open and empty
     uitest::ShowActive(Grid.get());
     column->OptimizeWidth();
     EXPECT_EQ(column->GetWidth(), 4 + WidthOf("NAME", column->Title()->GetFont()));
@@ -242,7 +242,7 @@ TEST_F(SearchTest, ScansLeaveEveryRecordOnItsRow)
             EXPECT_FALSE(Data.ControlsDisabled());
         }
     }
-    EXPECT_EQ(parities.size(), 2u);   // windows of even and of odd length
+    EXPECT_EQ(parities.size(), 2u); // windows of even and of odd length
 
     // Nothing on screen: nothing is kept, and restoring does nothing.
     SetNames({});
@@ -320,19 +320,19 @@ TEST_F(SearchTest, ARecordBeingEditedIsNeitherPostedNorDropped)
 
 TEST_F(SearchTest, FromTheTopTheSearchGrowsWithEachCharacter)
 {
-    SetNames({"Apple", "apricot", "Banana", "Apex", "\xC9" "clair"});
+    SetNames({"Apple", "apricot", "Banana", "Apex", "\311clair"});
     Show({"NAME"});
     ui::TManualTimers timers;
     struct TStep {
         const char* Typed;
-        const char* Text;      // the search text afterwards
-        const char* Current;   // the current record afterwards
+        const char* Text;    // the search text afterwards
+        const char* Current; // the current record afterwards
     };
     const TStep steps[] = {
-        {"a", "A", "Apple"},         // the current record matches: it stays
+        {"a", "A", "Apple"}, // the current record matches: it stays
         {"P", "Ap", "Apple"},
-        {"r", "apr", "apricot"},     // the record's own characters
-        {"x", "apr", "apricot"},     // nothing found: the character is dropped
+        {"r", "apr", "apricot"}, // the record's own characters
+        {"x", "apr", "apricot"}, // nothing found: the character is dropped
         {"i", "apri", "apricot"},
     };
     for (const TStep& step : steps) {
@@ -347,10 +347,10 @@ TEST_F(SearchTest, FromTheTopTheSearchGrowsWithEachCharacter)
     EXPECT_FALSE(Grid->IncSearchActive());
     EXPECT_EQ(Grid->IncSearchText(), "");
     EXPECT_FALSE(Grid->TimerActive(TCustomDBGridEx::IncSearchTimerId));
-    // Letters beyond ASCII fold too.
-    Grid->StartIncSearch("\xE9" "C", 1500, isdFromTop);
-    EXPECT_EQ(Name(), "\xC9" "clair");
-    EXPECT_EQ(Grid->IncSearchText(), "\xC9" "c");
+    // Letters beyond ASCII fold too (\311 is an E acute, \351 its small letter).
+    Grid->StartIncSearch("\351C", 1500, isdFromTop);
+    EXPECT_EQ(Name(), "\311clair");
+    EXPECT_EQ(Grid->IncSearchText(), "\311c");
 
     // Without data nothing happens.
     Grid->StopIncSearch();
@@ -369,8 +369,7 @@ TEST_F(SearchTest, DownAndUpGoOnFromTheRecordNextToTheCurrentOne)
         TIncSearchDirection Direction;
         const char* Current;
     };
-    const TStep steps[] = {{isdDown, "apricot"}, {isdDown, "Apex"}, {isdDown, "Apex"},
-                           {isdUp, "apricot"},   {isdUp, "Apple"},  {isdUp, "Apple"}};
+    const TStep steps[] = {{isdDown, "apricot"}, {isdDown, "Apex"}, {isdDown, "Apex"}, {isdUp, "apricot"}, {isdUp, "Apple"}, {isdUp, "Apple"}};
     for (const TStep& step : steps) {
         Grid->StartIncSearch("", -1, step.Direction);
         EXPECT_EQ(Name(), step.Current);
@@ -394,7 +393,7 @@ TEST_F(SearchTest, TheSearchEndsAfterItsTimeOut)
     Grid->StartIncSearch("b", 1500, isdFromTop);
     timers.Advance(1499);
     EXPECT_TRUE(Grid->IncSearchActive());
-    Grid->StartIncSearch("q", 1500, isdFromTop);   // found nothing, but the timer starts again
+    Grid->StartIncSearch("q", 1500, isdFromTop); // found nothing, but the timer starts again
     EXPECT_EQ(Grid->IncSearchText(), "B");
     timers.Advance(1000);
     EXPECT_TRUE(Grid->IncSearchActive());

@@ -72,7 +72,7 @@ TEST_F(Selection, TheRecordListStaysInBookmarkOrderWhateverTheClickOrder)
     for (int recNo : {5, 2, 8, 1, 5, 7})
         Pick(recNo);
     EXPECT_EQ(Sel().SelectionType(), gstRecordBookmarks);
-    EXPECT_EQ(ListedIds(), (std::vector<int>{1, 2, 5, 7, 8}));   // selecting 5 again changed nothing
+    EXPECT_EQ(ListedIds(), (std::vector<int>{1, 2, 5, 7, 8})); // selecting 5 again changed nothing
 
     // A record inserted third shows third but compares after every other: it goes last.
     Data.SetRecNo(3);
@@ -89,12 +89,12 @@ TEST_F(Selection, TheRecordListStaysInBookmarkOrderWhateverTheClickOrder)
     // Finding gives the place a bookmark stands at or would go to, also right after a
     // change of the list (the kept answer of the last search must not survive it).
     int index = -1;
-    const db::TBookmark third = MarkOf(4);   // ID 3 (the inserted one shows third)
+    const db::TBookmark third = MarkOf(4); // ID 3 (the inserted one shows third)
     EXPECT_FALSE(Rows().Find(third, index));
     EXPECT_EQ(index, 2);
     EXPECT_FALSE(Rows().Find(third, index));
     EXPECT_EQ(index, 2);
-    Pick(1, false);   // ID 1 leaves the list
+    Pick(1, false); // ID 1 leaves the list
     EXPECT_FALSE(Rows().Find(third, index));
     EXPECT_EQ(index, 1);
     EXPECT_TRUE(Rows().Find(inserted, index));
@@ -106,7 +106,7 @@ TEST_F(Selection, TheRecordListStaysInBookmarkOrderWhateverTheClickOrder)
     Data.GotoBookmark(inserted);
     EXPECT_TRUE(Rows().CurrentRowSelected());
     EXPECT_TRUE(Sel().IsRowSelected(inserted));
-    EXPECT_TRUE(Sel().IsCellSelected(-1, inserted));   // the whole row, indicator included
+    EXPECT_TRUE(Sel().IsCellSelected(-1, inserted)); // the whole row, indicator included
     EXPECT_EQ(Sel().SelectedRowCount(), 5);
 }
 
@@ -198,7 +198,7 @@ TEST_F(Selection, AFailedDeleteKeepsWhatIsLeftListedAndTheControlsOn)
     EXPECT_THROW(Rows().Delete(), rtl::Exception);
     Data.BeforeDelete = {};
     EXPECT_FALSE(Data.ControlsDisabled());
-    EXPECT_EQ(ListedIds(), (std::vector<int>{2, 4}));   // 6 went, 4 was refused
+    EXPECT_EQ(ListedIds(), (std::vector<int>{2, 4})); // 6 went, 4 was refused
     EXPECT_EQ(Sel().SelectionType(), gstRecordBookmarks);
     EXPECT_EQ(Data.RecordCount(), 5);
 }
@@ -296,7 +296,7 @@ TEST_F(ColumnSelection, TogglingTwiceRestoresAndClicksKeepColumnOrder)
     EXPECT_EQ(Sel().RepaintRect(), (ui::TGridRect{3, 0, 3, Grid->RowCount() - 1}));
     // Moving a selected column keeps the list in column order.
     Cols().Select(C(4), true);
-    C(4)->SetIndex(0);   // the selected 2 becomes 3
+    C(4)->SetIndex(0); // the selected 2 becomes 3
     Sel().RefreshColumns();
     EXPECT_EQ(Selected(), (std::vector<int>{0, 3}));
 }
@@ -309,12 +309,12 @@ TEST_F(ColumnSelection, ShiftExtendsFromTheAnchorAndGivesBackWhatItPassed)
         std::vector<int> Selected;
     };
     const TStep steps[] = {
-        {4, {2, 3, 4}},   // right of the anchor
+        {4, {2, 3, 4}}, // right of the anchor
         {5, {2, 3, 4, 5}},
-        {3, {2, 3}},      // back towards it
-        {0, {0, 1, 2}},   // past it to the left: the right side is given back
+        {3, {2, 3}},    // back towards it
+        {0, {0, 1, 2}}, // past it to the left: the right side is given back
         {1, {1, 2}},
-        {4, {2, 3, 4}},   // and past it again to the right
+        {4, {2, 3, 4}}, // and past it again to the right
         {2, {2}},
     };
     Cols().Select(C(2), false);
@@ -328,7 +328,7 @@ TEST_F(ColumnSelection, ShiftExtendsFromTheAnchorAndGivesBackWhatItPassed)
 
     // Columns selected before the extension keep their state; hidden ones are never added.
     Cols().Select(C(5), false);
-    Cols().Toggle(C(1));   // anchor 1; selected 1 and 5
+    Cols().Toggle(C(1)); // anchor 1; selected 1 and 5
     C(2)->SetVisible(false);
     Cols().ExtendTo(C(3));
     EXPECT_EQ(Selected(), (std::vector<int>{1, 3, 5}));
@@ -339,7 +339,7 @@ TEST_F(ColumnSelection, ShiftExtendsFromTheAnchorAndGivesBackWhatItPassed)
     // A deselected anchor deselects what the extension passes, and gives it back.
     Cols().Select(C(0), false);
     Cols().ExtendTo(C(5));
-    Cols().Toggle(C(3));   // anchor 3, not selected
+    Cols().Toggle(C(3)); // anchor 3, not selected
     Cols().ExtendTo(C(5));
     EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2}));
     Cols().ExtendTo(C(1));
@@ -360,12 +360,12 @@ TEST_F(ColumnSelection, AColumnThatGoesLeavesTheSelection)
     Cols().ExtendTo(C(3));
     TColumnEx* anchor = C(1);
     TColumnEx* shift = C(3);
-    delete shift;   // the shift column goes: the extension starts from the anchor again
+    delete shift; // the shift column goes: the extension starts from the anchor again
     EXPECT_EQ(Cols().ShiftColumn(), anchor);
     EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
-    Cols().ExtendTo(C(3));   // the old 4
+    Cols().ExtendTo(C(3)); // the old 4
     EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3}));
-    Grid->Columns().Delete(1);   // the anchor goes
+    Grid->Columns().Delete(1); // the anchor goes
     EXPECT_EQ(Cols().Anchor(), nullptr);
     EXPECT_EQ(Cols().ShiftColumn(), nullptr);
     EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
@@ -393,7 +393,7 @@ TEST_F(RectSelection, ACellIsNoRectangleAndTheCornersAreOrdered)
     const db::TBookmark two = MarkOf(2);
     const db::TBookmark five = MarkOf(5);
     R().Select(3, five, false);
-    EXPECT_EQ(Sel().SelectionType(), gstNon);   // a single cell
+    EXPECT_EQ(Sel().SelectionType(), gstNon); // a single cell
     R().Select(1, two, true);
     EXPECT_EQ(Sel().SelectionType(), gstRectangle);
     EXPECT_EQ(R().TopRow(), two);
@@ -437,7 +437,7 @@ TEST_F(RectSelection, RowsCountAsTheGridShowsThem)
     const db::TBookmark inserted = Data.GetBookmark();
     EXPECT_GT(Data.CompareBookmarks(inserted, four), 0);
     EXPECT_TRUE(Sel().IsCellSelected(0, inserted));
-    EXPECT_FALSE(Sel().IsCellSelected(0, MarkOf(6)));   // ID 5 now
+    EXPECT_FALSE(Sel().IsCellSelected(0, MarkOf(6))); // ID 5 now
     EXPECT_EQ(R().BottomRow(), four);
     // The anchor's record going leaves a rectangle that holds nothing.
     Data.GotoBookmark(two);
@@ -498,7 +498,7 @@ TEST_F(RectSelection, ARectangleKeepsTheEditorAwayWhileTheGridClearsSelections)
     Grid->SetOptionsEx(Grid->GetOptionsEx().Include(dghClearSelection));
     EXPECT_FALSE(Grid->CanEditShow());
     Grid->SetAllowedSelections({gstRecordBookmarks, gstColumns, gstAll});
-    EXPECT_EQ(Sel().SelectionType(), gstNon);   // the rectangle went with its kind
+    EXPECT_EQ(Sel().SelectionType(), gstNon); // the rectangle went with its kind
     Grid->ShowEditor();
     EXPECT_TRUE(Grid->InplaceEdit()->Visible());
 
