@@ -1,6 +1,7 @@
 // The grid's walks over the records of a memory data set, each beside a plain loop over
 // the same display texts in the same run: fitting a column's width over 100,000 records,
-// and the incremental search for a text that only the last of 1,000,000 records holds.
+// and the find dialog and the incremental search looking for a text that only the last
+// of 1,000,000 records holds.
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "TimeRatioReporter.h"
 #include "controls/grid/DBGridEx.h"
+#include "controls/grid/DBGridExFindDlgs.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/db/DataSetScopes.h"
 #include "platform/db/DataSource.h"
@@ -95,31 +97,61 @@ void BM_PlainWidthLoop(benchmark::State& state)
 }
 BENCHMARK(BM_PlainWidthLoop)->Unit(benchmark::kMillisecond);
 
-void BM_IncSearchToTheLast(benchmark::State& state)
+// Runs one search per iteration over the million records; each must end on the last.
+template <typename Search>
+void SearchToTheLast(benchmark::State& state, Search&& search)
 {
     TRecords& r = Finds();
     for (auto _ : state) {
-        r.data.First();
-        r.grid.StartIncSearch("THE ONE", -1, grid::isdFromTop);
+        search(r);
         if (r.data.FieldByName("ID")->GetAsInteger() != 1'000'000) state.SkipWithError("not found");
-        r.grid.StopIncSearch();
     }
     state.counters["records"] = 1'000'000;
 }
-BENCHMARK(BM_IncSearchToTheLast)->Unit(benchmark::kMillisecond);
 
 // The same texts compared in a loop of one's own.
+template <typename Matches>
+void PlainLoop(TRecords& r, Matches&& matches)
+{
+    db::TDisableControlsScope quiet(r.data);
+    for (r.data.First(); !r.data.Eof(); r.data.Next())
+        if (matches(r.column->DisplayText())) break;
+}
+
+void BM_FindDialogToTheLast(benchmark::State& state)
+{
+    grid::TDBGridExFindDlg dialog;
+    dialog.Execute(Finds().grid, "one record", "", false, {{"Name", Finds().column}});
+    SearchToTheLast(state, [&](TRecords&) {
+        dialog.cbTextChange(nullptr); // each time a new search from the first record
+        dialog.bFindClick(nullptr);
+    });
+}
+BENCHMARK(BM_FindDialogToTheLast)->Unit(benchmark::kMillisecond);
+
+void BM_PlainFindLoop(benchmark::State& state)
+{
+    SearchToTheLast(state, [](TRecords& r) {
+        PlainLoop(r, [](const std::string& text) { return rtl::AnsiContainsText(text, "one record"); });
+    });
+}
+BENCHMARK(BM_PlainFindLoop)->Unit(benchmark::kMillisecond);
+
+void BM_IncSearchToTheLast(benchmark::State& state)
+{
+    SearchToTheLast(state, [](TRecords& r) {
+        r.data.First();
+        r.grid.StartIncSearch("THE ONE", -1, grid::isdFromTop);
+        r.grid.StopIncSearch();
+    });
+}
+BENCHMARK(BM_IncSearchToTheLast)->Unit(benchmark::kMillisecond);
+
 void BM_PlainSearchLoop(benchmark::State& state)
 {
-    TRecords& r = Finds();
-    for (auto _ : state) {
-        r.data.First();
-        db::TDisableControlsScope quiet(r.data);
-        for (r.data.First(); !r.data.Eof(); r.data.Next())
-            if (rtl::AnsiStartsText("THE ONE", r.column->DisplayText())) break;
-        if (r.data.FieldByName("ID")->GetAsInteger() != 1'000'000) state.SkipWithError("not found");
-    }
-    state.counters["records"] = 1'000'000;
+    SearchToTheLast(state, [](TRecords& r) {
+        PlainLoop(r, [](const std::string& text) { return rtl::AnsiStartsText("THE ONE", text); });
+    });
 }
 BENCHMARK(BM_PlainSearchLoop)->Unit(benchmark::kMillisecond);
 
@@ -133,6 +165,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     TTimeRatioReporter reporter("BM_OptimizeColWidth", "BM_PlainWidthLoop",
                                 "optimal width / plain loop time (target at most 3)");
+    reporter.AddRatio("BM_FindDialogToTheLast", "BM_PlainFindLoop", "find dialog / plain loop time (target at most 3)");
     reporter.AddRatio("BM_IncSearchToTheLast", "BM_PlainSearchLoop",
                       "incremental search / plain loop time (target at most 3)");
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -1,6 +1,5 @@
 // What the grid does while the parts that replace these bodies are not there yet: no
-// painting of its own, no sums, nothing selected, no search, no clipboard, no drop-down
-// grid, no filter row. Each block goes when the part that defines its members arrives.
+// painting of its own, no sums, no clipboard, no drop-down grid, no filter row. Each block goes when the part that defines its members arrives.
 #include <memory>
 #include <string>
 
@@ -39,10 +38,6 @@ void TCustomDBGridEx::RefreshHorzScrollBar()
     UpdateScrollRange();
     UpdateScrollPos();
 }
-
-// ---- replaced by the selection and search work
-
-TShowDBGridExFindDialogProc ShowDBGridExFindDialogProc = nullptr;
 
 // ---- replaced by the sums work
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "GridFixture.h"
+#include "GridRecordsTest.h"
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
 #include "controls/grid/DBGridExUtils.h"
@@ -31,33 +31,16 @@ public:
     }
 };
 
-class SearchTest : public gridtest::GridTest {
+class SearchTest : public gridtest::GridRecordsTest {
 protected:
     void SetUp() override
     {
-        GridTest::SetUp();
+        GridRecordsTest::SetUp();
         Grid = std::make_unique<TSearchGrid>();
         Grid->SetBounds(0, 0, 400, 200);
     }
     TSearchGrid& G() { return static_cast<TSearchGrid&>(*Grid); }
 
-    // The records get these names (IDs from 1), the first current.
-    void SetNames(const std::vector<std::string>& names)
-    {
-        while (!Data.IsEmpty()) Data.Delete();
-        int id = 0;
-        for (const std::string& name : names) {
-            ++id;
-            AddRow(id, name, id * 1.5, 1);
-        }
-        Data.First();
-    }
-    std::vector<std::string> Numbered(int count, const std::string& prefix = "Row ")
-    {
-        std::vector<std::string> names;
-        for (int i = 1; i <= count; ++i) names.push_back(prefix + std::to_string(i));
-        return names;
-    }
     // The grid bound and shown with a stored column per field.
     void Show(std::initializer_list<const char*> fields)
     {
@@ -66,7 +49,6 @@ protected:
         uitest::ShowActive(Grid.get());
     }
     TColumnEx* C(int index) { return Grid->Columns().Items(index); }
-    std::string Name() { return F("NAME")->GetAsString(); }
 
     static int WidthOf(const std::string& text, const ui::TFont& font)
     {
