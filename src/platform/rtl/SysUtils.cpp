@@ -973,6 +973,21 @@ int MulDiv(int value, int numerator, int denominator)
     return static_cast<int>(q);
 }
 
+double RoundToDecimals(double value, int places)
+{
+    if (!std::isfinite(value) || value == 0) return value;
+    Decimal d = Decimal::FromDouble(value);
+    d.maxSignificant = std::numeric_limits<int>::max();  // every digit the double has
+    const long long keep = static_cast<long long>(d.exponent) + std::max(places, 0);
+    if (keep >= static_cast<long long>(d.digits.size())) return value;
+    d.RoundToDigits(static_cast<int>(keep), true);
+    if (d.IsZero()) return 0.0;
+    const std::string text = (d.negative ? "-0." : "0.") + d.digits + "e" + std::to_string(d.exponent);
+    double rounded = value;
+    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    return rounded;
+}
+
 // ===========================================================================
 // Dates
 
