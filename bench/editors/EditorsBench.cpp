@@ -1,8 +1,8 @@
 // The drop-down list with 100,000 items: filled and opened (shown and painted), and
 // incremental-search steps in it, beside a QListWidget with the same items doing the
 // same, measured in the same run. And a data set of 100,000 records scrolled from the
-// first to the last under a bound edit base (each record shown in it), beside the same
-// scroll with no editor attached.
+// first to the last under a bound edit base or numeric editor (each record shown in it),
+// beside the same scroll with no editor attached.
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -15,6 +15,7 @@
 
 #include "TimeRatioReporter.h"
 #include "controls/editors/DBCtrlsEx.h"
+#include "controls/editors/DBNumberEditEx.h"
 #include "controls/editors/DropDownWindows.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/FieldTypes.h"
@@ -200,6 +201,29 @@ void BM_ScrollBoundEditor(benchmark::State& state)
 // 0: a string field; 1: a float field with a display format.
 BENCHMARK(BM_ScrollBoundEditor)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The numeric editor on the float field: each record's number is read and shown in the
+// field's display format.
+void BM_ScrollBoundNumberEditor(benchmark::State& state)
+{
+    db::TMemDataSet& ds = Stations();
+    ui::TForm form;
+    form.SetBounds(100, 100, 300, 100);
+    auto* edit = new editors::TDBNumberEditEx(&form);
+    edit->SetBounds(10, 10, 200, 21);
+    form.Show();
+    db::TDataSource source;
+    source.SetDataSet(&ds);
+    edit->SetDataSource(&source);
+    edit->SetDataField("FREQUENCY");
+    int records = 0;
+    for (auto _ : state) records = ScrollAll(ds);
+    if (records != kRecords || edit->Text() != ds.FieldByName("FREQUENCY")->DisplayText())
+        state.SkipWithError("the editor did not follow the records");
+    state.counters["records"] = records;
+    edit->SetDataSource(nullptr);
+}
+BENCHMARK(BM_ScrollBoundNumberEditor)->Unit(benchmark::kMillisecond);
+
 // The ratio reporter, and what the editor adds to a record: the difference of the two
 // scrolls' times over the records scrolled.
 class TScrollReporter : public TTimeRatioReporter {
@@ -222,7 +246,7 @@ public:
         TTimeRatioReporter::Finalize();
         const auto baseline = scrollTimes_.find("BM_ScrollNoEditor");
         if (baseline == scrollTimes_.end()) return;
-        for (const char* name : {"BM_ScrollBoundEditor/0", "BM_ScrollBoundEditor/1"}) {
+        for (const char* name : {"BM_ScrollBoundEditor/0", "BM_ScrollBoundEditor/1", "BM_ScrollBoundNumberEditor"}) {
             const auto measured = scrollTimes_.find(name);
             if (measured == scrollTimes_.end()) continue;
             // Times are in milliseconds.

@@ -153,6 +153,12 @@ std::string TCustomDBNumberEditEx::GetDisplayValueText() const
     return rtl::FloatToStr(value);
 }
 
+std::string TCustomDBNumberEditEx::GetDisplayText() const
+{
+    if (HasState(rtl::csDesigning) && !DataLink()->Active()) return TCustomDBEditEx::GetDisplayText();
+    return EditText();
+}
+
 ui::TAlignment TCustomDBNumberEditEx::DefaultAlignment() const
 {
     return DataLink()->Field() ? TCustomDBEditEx::DefaultAlignment() : ui::taRightJustify;

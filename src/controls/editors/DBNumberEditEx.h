@@ -60,6 +60,9 @@ public:
     // The value formatted for display: DisplayFormat, else currency, else the general
     // form with 15 digits; empty for Null.
     virtual std::string GetDisplayValueText() const;
+    // What the unfocused editor paints: the text it shows, which is the value for display
+    // (a bound field's own display text may use another format).
+    std::string GetDisplayText() const override;
 
     // ---- the calculator
     // Made on first use, owned by the editor.
