@@ -100,41 +100,33 @@ void TCustomDBNumberEditEx::SetDecimalPlaces(unsigned Value)
     settingsChanged();
 }
 
-double TCustomDBNumberEditEx::GetMaxValue() const
+double TCustomDBNumberEditEx::fieldLimit(bool upper) const
 {
-    if (maxValueAssigned_) return maxValue_;
     const db::TField* field = DataLink()->Field();
-    if (auto* integer = dynamic_cast<const db::TIntegerField*>(field)) return static_cast<double>(integer->GetMaxValue());
-    if (auto* bcd = dynamic_cast<const db::TBCDField*>(field)) return bcd->GetMaxValue().ToDouble();
-    if (auto* number = dynamic_cast<const db::TFloatField*>(field)) return number->GetMaxValue();
+    if (auto* integer = dynamic_cast<const db::TIntegerField*>(field))
+        return static_cast<double>(upper ? integer->GetMaxValue() : integer->GetMinValue());
+    if (auto* bcd = dynamic_cast<const db::TBCDField*>(field))
+        return (upper ? bcd->GetMaxValue() : bcd->GetMinValue()).ToDouble();
+    if (auto* number = dynamic_cast<const db::TFloatField*>(field))
+        return upper ? number->GetMaxValue() : number->GetMinValue();
     return 0;
 }
 
-double TCustomDBNumberEditEx::GetMinValue() const
+double TCustomDBNumberEditEx::GetMaxValue() const { return maxValueAssigned_ ? maxValue_ : fieldLimit(true); }
+
+double TCustomDBNumberEditEx::GetMinValue() const { return minValueAssigned_ ? minValue_ : fieldLimit(false); }
+
+void TCustomDBNumberEditEx::setLimit(double& limit, bool& assigned, double value)
 {
-    if (minValueAssigned_) return minValue_;
-    const db::TField* field = DataLink()->Field();
-    if (auto* integer = dynamic_cast<const db::TIntegerField*>(field)) return static_cast<double>(integer->GetMinValue());
-    if (auto* bcd = dynamic_cast<const db::TBCDField*>(field)) return bcd->GetMinValue().ToDouble();
-    if (auto* number = dynamic_cast<const db::TFloatField*>(field)) return number->GetMinValue();
-    return 0;
+    if (assigned && limit == value) return;
+    limit = value;
+    if (!HasState(rtl::csLoading) && DataIndependent()) UpdateData();
+    assigned = true;
 }
 
-void TCustomDBNumberEditEx::SetMaxValue(double Value)
-{
-    if (maxValueAssigned_ && maxValue_ == Value) return;
-    maxValue_ = Value;
-    if (!HasState(rtl::csLoading) && DataIndependent()) UpdateData();
-    maxValueAssigned_ = true;
-}
+void TCustomDBNumberEditEx::SetMaxValue(double Value) { setLimit(maxValue_, maxValueAssigned_, Value); }
 
-void TCustomDBNumberEditEx::SetMinValue(double Value)
-{
-    if (minValueAssigned_ && minValue_ == Value) return;
-    minValue_ = Value;
-    if (!HasState(rtl::csLoading) && DataIndependent()) UpdateData();
-    minValueAssigned_ = true;
-}
+void TCustomDBNumberEditEx::SetMinValue(double Value) { setLimit(minValue_, minValueAssigned_, Value); }
 
 double TCustomDBNumberEditEx::ClampAndRound(double Value) const
 {

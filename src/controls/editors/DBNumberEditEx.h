@@ -126,6 +126,9 @@ private:
     bool wheelStep(bool up, ui::TShiftState shift);
     bool calculatorOwns(const ui::TControl* control) const;
     void settingsChanged();
+    // The bound field's lower or upper limit (of an integer, float or BCD field), else 0.
+    double fieldLimit(bool upper) const;
+    void setLimit(double& limit, bool& assigned, double value);
 
     rtl::Variant value_ = rtl::Null();
     QPointer<TPopupCalculatorEx> calculator_;

@@ -3,9 +3,6 @@
 // the database.
 #include "DBEditTestSupport.h"
 
-#include <filesystem>
-
-#include "platform/fb/FbClient.h"
 #include "platform/fb/FbTestDatabase.h"
 #include "platform/fb/IBQuery.h"
 #include "platform/fb/IBSQL.h"
@@ -18,17 +15,6 @@ namespace {
 
 class DBEditFirebirdTest : public editorstest::DBEditTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        lockFolder_ = fbtest::UsePrivateLockFolder();
-        fb::LoadClientLibrary();
-    }
-    static void TearDownTestSuite()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(lockFolder_, ignored);
-    }
-
     // The alias stored for a unit, read afresh.
     std::string StoredAlias(int id)
     {
@@ -40,7 +26,6 @@ protected:
         return read.Fields(0).GetAsString();
     }
 
-    static inline std::string lockFolder_;
     testsupport::TempDir dir;
     fbtest::TConnection connection{fbtest::CopyBuiltDatabase(dir.Path())};
 };

@@ -3,10 +3,7 @@
 // number in the database.
 #include "NumberEditTestSupport.h"
 
-#include <filesystem>
-
 #include "platform/db/DataSource.h"
-#include "platform/fb/FbClient.h"
 #include "platform/fb/FbTestDatabase.h"
 #include "platform/fb/IBQuery.h"
 #include "platform/fb/IBSQL.h"
@@ -21,17 +18,6 @@ class DBNumberEditFirebirdTest : public editorstest::NumberEditFixture {
 protected:
     DBNumberEditFirebirdTest() : NumberEditFixture(editorstest::kPointDecimal) {}
 
-    static void SetUpTestSuite()
-    {
-        lockFolder_ = fbtest::UsePrivateLockFolder();
-        fb::LoadClientLibrary();
-    }
-    static void TearDownTestSuite()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(lockFolder_, ignored);
-    }
-
     // The port stored for a unit, read afresh.
     int StoredPort(int id)
     {
@@ -43,7 +29,6 @@ protected:
         return read.Fields(0).GetAsInteger();
     }
 
-    static inline std::string lockFolder_;
     testsupport::TempDir dir;
     fbtest::TConnection connection{fbtest::CopyBuiltDatabase(dir.Path())};
     db::TDataSource source;
