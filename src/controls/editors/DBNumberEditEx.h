@@ -7,8 +7,9 @@
 //
 // - Typing: '.' and ',' both type the decimal separator; a key is taken only when the
 //   whole text it would give still reads as a number (or a lone sign) with no more than
-//   DecimalPlaces decimals, and not below zero while MinValue >= 0 < MaxValue. With an
-//   edit picture holding "," the integer digits are grouped in threes as they are typed.
+//   DecimalPlaces decimals, and not below zero while MinValue >= 0 and MaxValue > 0.
+//   With an edit picture holding "," the integer digits are grouped in threes as they
+//   are typed.
 // - Text to value: every change of the text the user makes gives the value: empty, blank
 //   or a lone sign is Null; a number is clamped to the limits and rounded. A text that is
 //   not (yet) a number ("1e" after a deletion) leaves the value as it was; a paste that
@@ -19,8 +20,9 @@
 // - Limits (the explicit MinValue and MaxValue only): equal limits mean none; min > max
 //   keeps only the lower one when max is 0, only the upper one when min is 0, else none.
 // - The calculator: the main button (unless it is an up/down pair) or its shortcut
-//   Alt+Down drops it down below the editor; while it is open the keys that type go to
-//   it, Enter and Esc close it, and so do a press outside and the loss of the focus.
+//   Alt+Down drops it down below the editor; while it is open the keys that type, Enter
+//   and Backspace go to it, Esc closes it, and so do a press outside and the loss of the
+//   focus.
 #include <QPointer>
 
 #include "controls/editors/CalculatorEx.h"
@@ -116,7 +118,7 @@ protected:
     void CancelMode(ui::TControl* sender) override;
     // Refused when the text would not read as a number.
     void PasteFromClipboard() override;
-    // While the calculator is open the keys that type (and Enter) go to it.
+    // While the calculator is open the keys that type, Enter and Backspace go to it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

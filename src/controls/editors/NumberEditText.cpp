@@ -98,9 +98,10 @@ std::string ThousandsGroupedText(std::string_view text, bool group, const rtl::T
         sign = number.substr(0, 1);
         number.erase(0, 1);
     }
-    const std::size_t end = std::min({number.find(settings.DecimalSeparator), number.find_first_of("Ee"), number.size()});
     const char separator = settings.ThousandSeparator;
     if (!group || separator == 0 || separator == settings.DecimalSeparator) return sign + number;
+    const std::size_t end =
+        std::min({number.find(settings.DecimalSeparator), number.find_first_of("Ee"), number.size()});
 
     // From the last digit of the integer part to its first: a separator before every third
     // digit that has digits to its left.

@@ -28,7 +28,10 @@ inline constexpr TSeparators kCommaDecimal{',', '.', "CommaDecimal"};
 // A number editor and a second edit on the shown form; the editor has the focus.
 class NumberEditFixture : public uitest::FormTest {
 protected:
-    explicit NumberEditFixture(TSeparators separators) : separators_(separators), numbers_(separators.Decimal, separators.Thousands) {}
+    explicit NumberEditFixture(TSeparators separators)
+        : separators_(separators), numbers_(separators.Decimal, separators.Thousands)
+    {
+    }
 
     void SetUp() override
     {
