@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExDataLink.h"
@@ -19,6 +21,7 @@
 #include "controls/grid/DBGridExScrollBars.h"
 #include "controls/grid/DBGridExSeams.h"
 #include "controls/grid/DBGridExStyle.h"
+#include "controls/grid/DBGridExTitleTree.h"
 #include "controls/grid/DBGridExTypes.h"
 #include "platform/db/DataSource.h"
 #include "platform/ui/Bitmap.h"
@@ -86,8 +89,47 @@ public:
     bool LayoutLocked() const { return layoutLock_ > 0; }
     // The layout routine is running.
     bool InLayout() const { return inLayout_; }
-    // Asks for a layout once the present locks are gone.
+    // Asks for a layout once the present locks are gone (posts the deferred layout once,
+    // while the window exists); holds and releases no lock itself.
     void DeferLayout();
+
+    // A layout bracket held for a scope. End() lays the grid out (at the outermost
+    // level), Defer() leaves the layout to the deferred one; a scope left otherwise (by a
+    // failure) releases the bracket without a layout.
+    class TLayoutLock {
+    public:
+        // Takes a bracket; with Adopt, takes over one the caller already holds.
+        enum TAdopt { Adopt };
+        explicit TLayoutLock(TCustomDBGridEx& grid) : grid_(&grid) { grid.BeginLayout(); }
+        TLayoutLock(TCustomDBGridEx& grid, TAdopt) : grid_(&grid) {}
+        ~TLayoutLock()
+        {
+            if (grid_) grid_->UnlockLayout();
+        }
+        TLayoutLock(const TLayoutLock&) = delete;
+        TLayoutLock& operator=(const TLayoutLock&) = delete;
+        void End() { std::exchange(grid_, nullptr)->EndLayout(); }
+        void Defer()
+        {
+            TCustomDBGridEx* grid = std::exchange(grid_, nullptr);
+            grid->UnlockLayout();
+            grid->DeferLayout();
+        }
+
+    private:
+        TCustomDBGridEx* grid_;
+    };
+    // The update lock held for a scope.
+    class TUpdateLock {
+    public:
+        explicit TUpdateLock(TCustomDBGridEx& grid) : grid_(grid) { grid.BeginUpdate(); }
+        ~TUpdateLock() { grid_.EndUpdate(); }
+        TUpdateLock(const TUpdateLock&) = delete;
+        TUpdateLock& operator=(const TUpdateLock&) = delete;
+
+    private:
+        TCustomDBGridEx& grid_;
+    };
 
     bool IsLoading() const { return HasState(rtl::csLoading); }
     bool IsDesigning() const { return HasState(rtl::csDesigning); }
@@ -119,12 +161,53 @@ public:
     TDBGridExAllowedOperations GetAllowedOperations() const { return allowedOperations_; }
     void SetAllowedOperations(TDBGridExAllowedOperations value) { allowedOperations_ = value; }
     TDBGridExSelectionTypes GetAllowedSelections() const { return allowedSelections_; }
+    // A selection of a kind no longer allowed is cleared.
+    void SetAllowedSelections(TDBGridExSelectionTypes value);
+    TDBGridExEditActions GetEditActions() const { return editActions_; }
+    void SetEditActions(TDBGridExEditActions value) { editActions_ = value; }
     ui::TFont& TitleFont() { return titleFont_; }
     const ui::TFont& TitleFont() const { return titleFont_; }
+    // Copies the font; the titles are laid out again.
+    void SetTitleFont(const ui::TFont& value) { titleFont_.Assign(value); }
     ui::TFont& FooterFont() { return footerFont_; }
     const ui::TFont& FooterFont() const { return footerFont_; }
+    // Copies the font; with footer rows the grid is laid out again.
+    void SetFooterFont(const ui::TFont& value) { footerFont_.Assign(value); }
     ui::TColor GetFooterColor() const { return footerColor_; }
+    // With footer rows the grid repaints.
+    void SetFooterColor(ui::TColor value);
+    // Rows at the bottom of the grid, under a gap row that takes the room left over.
+    int GetFooterRowCount() const { return footerRowCount_; }
+    // A negative count is ignored.
+    void SetFooterRowCount(int value);
+    // Data columns that stay at the left while the rest scrolls; a negative count is ignored.
+    int GetFrozenCols() const { return frozenCols_; }
+    void SetFrozenCols(int value);
+    // The width the visible columns fill at least with AutoFitColWidths.
+    int GetMinAutoFitWidth() const { return minAutoFitWidth_; }
+    void SetMinAutoFitWidth(int value);
+    // Extra pixels and text lines of a data row (negative values become 0).
+    int GetRowHeight() const { return rowHeight_; }
+    void SetRowHeight(int value);
+    int GetRowLines() const { return rowLines_; }
+    void SetRowLines(int value);
+    // Row heights may be dragged in the indicator column.
+    bool GetRowSizingAllowed() const { return rowSizingAllowed_; }
+    void SetRowSizingAllowed(bool value);
+    // Sort in the grid rather than in the data set's query; only recorded here.
+    bool GetSortLocal() const { return sortLocal_; }
+    void SetSortLocal(bool value) { sortLocal_ = value; }
+    // Extra pixels and text lines of the title row.
+    int GetTitleHeight() const { return titleHeight_; }
+    void SetTitleHeight(int value);
+    int GetTitleLines() const { return titleLines_; }
+    void SetTitleLines(int value);
     ui::TCustomImageList* GetTitleImages() const { return titleImages_; }
+    // A change inside the list repaints the grid.
+    void SetTitleImages(ui::TCustomImageList* value);
+    // The pixels a multi-level title band adds below its text.
+    int GetVTitleMargin() const { return vTitleMargin_; }
+    void SetVTitleMargin(int value);
     TImeMode GetImeMode() const { return imeMode_; }
     void SetImeMode(TImeMode value) { imeMode_ = value; }
     const std::string& GetImeName() const { return imeName_; }
@@ -145,19 +228,105 @@ public:
     IDBGridExSumList& SumList() const { return *sumList_; }
     IDBGridExSelection& Selection() const { return *selection_; }
 
+    // Only properties that differ from their defaults are stored; FooterColor always is.
+    bool IsAllowedOperationsStored() const { return allowedOperations_ != DefaultAllowedOperations; }
+    bool IsAllowedSelectionsStored() const { return allowedSelections_ != DefaultAllowedSelections; }
+    bool IsAutoFitColWidthsStored() const { return autoFitColWidths_; }
+    bool IsColorStored() const { return Color() != ui::clWindow; }
+    // The columns are written when they are the user's own.
+    bool IsColumnsStored() const { return columns_->Customized(); }
+    bool IsDefaultDrawingStored() const { return !DefaultDrawing(); }
+    bool IsDrawMemoTextStored() const { return drawMemoText_; }
+    bool IsEditActionsStored() const { return !editActions_.IsEmpty(); }
+    bool IsFixedColorStored() const { return FixedColor() != ui::clBtnFace; }
+    bool IsFlatStored() const { return flat_; }
+    bool IsFooterColorStored() const { return true; }
+    bool IsFooterRowCountStored() const { return footerRowCount_ != 0; }
+    bool IsFrozenColsStored() const { return frozenCols_ != 0; }
+    bool IsMinAutoFitWidthStored() const { return minAutoFitWidth_ != 0; }
+    bool IsOptionsStored() const { return options_ != DefaultDBGridOptions; }
+    bool IsOptionsExStored() const { return optionsEx_ != DefaultDBGridExOptions; }
+    bool IsReadOnlyStored() const { return readOnly_; }
+    bool IsRowHeightStored() const { return rowHeight_ != 0; }
+    bool IsRowLinesStored() const { return rowLines_ != 0; }
+    bool IsRowSizingAllowedStored() const { return rowSizingAllowed_; }
+    bool IsSortLocalStored() const { return sortLocal_; }
+    bool IsTitleHeightStored() const { return titleHeight_ != 0; }
+    bool IsTitleLinesStored() const { return titleLines_ != 0; }
+    bool IsUseMultiTitleStored() const { return useMultiTitle_; }
+    bool IsVTitleMarginStored() const { return vTitleMargin_ != 10; }
+
     // The text of the in-place editor, kept for the write into the field.
     const std::string& CurrentEditText() const { return currentEditText_; }
+    // The key a lookup cell's edit text stands for, and the text it was set for: written
+    // instead of looking the text up again while the edit text is still that text.
+    const rtl::Variant& EditKeyValue() const { return editKeyValue_; }
+    const std::string& EditKeyText() const { return editKeyText_; }
+    void SetEditKeyValue(const rtl::Variant& value, const std::string& ForText);
     // The in-place editor is in use with its most-recently-used list on.
     bool EditorMRUListInUse() const;
+    // The grid's cell editor; none until it is first shown.
+    TDBGridInplaceEdit* InplaceEdit() const;
+    // Reloads the editor from its cell (with an open drop-down marked as closing).
+    void InvalidateEditor() override;
+
+    // The parameters handed to the cell hooks.
+    TColCellParamsEx& CellParams() { return cellParams_; }
 
     // Clears the selected rows and the selection when dghClearSelection asks for it.
     void ClearSelection();
+    // Sets the focus for a click; true when the grid or its editor holds it.
+    virtual bool AcquireFocus();
+    // dgAlwaysShowEditor, while the filter row is not being edited.
+    virtual bool AlwaysShowEditor() const;
+    // The main button of the cell editor was clicked: fires OnEditButtonClick.
+    virtual void EditButtonClick();
+    // Scales fonts and widths by M / D (with the grid's font, when the font scales).
+    virtual void ChangeScale(int M, int D);
 
     // Removed components: columns forget image lists, list sources and fields that go.
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
+    TDBGridExClickEvent OnCellClick;
+    TDBGridExClickEvent OnTitleClick;
+    rtl::TNotifyEvent OnColEnter;
+    rtl::TNotifyEvent OnColExit;
+    rtl::TNotifyEvent OnColWidthsChanged;
+    rtl::TNotifyEvent OnEditButtonClick;
+    rtl::TNotifyEvent OnSortMarkingChanged;
+    rtl::TNotifyEvent OnSumListAfterRecalcAll;
+    rtl::TNotifyEvent OnSumListRecalcAll;
+    rtl::TNotifyEvent OnApplyFilter;
+    TMovedEvent OnColumnMoved;
+    TDrawColumnExCellEvent OnDrawColumnCell;
+    TDrawDataCellEvent OnDrawDataCell;
+    TGetCellExParamsEvent OnGetCellParams;
+    TDrawFooterCellEvent OnDrawFooterCell;
+    TGetFooterParamsEvent OnGetFooterParams;
+    TGetBtnExParamsEvent OnGetBtnParams;
+    TCheckTitleExBtnEvent OnCheckButton;
+    TTitleExClickEvent OnTitleBtnClick;
+
 protected:
     TCustomDBGridEx(ui::TControl* parent, const TDBGridExClasses& classes);
+
+    // Where a shift-click selection of rows started.
+    struct TSelectionAnchor {
+        bool Set = false;
+        db::TBookmark Bookmark;
+        bool Selected = false;
+    };
+    TSelectionAnchor& SelectionAnchor() { return selectionAnchor_; }
+    // A click takes the focus (always so for this grid).
+    bool AcquireFocusOnClick() const { return acquireFocusOnClick_; }
+
+    // The events' firing operations.
+    virtual void CellClick(TColumnEx* Column);
+    // Repaints the title and footers of the new current column, then fires OnColEnter.
+    virtual void ColEnter();
+    virtual void ColExit();
+    virtual void DrawColumnCell(const ui::TRect& Rect, int DataCol, TColumnEx* Column, ui::TGridDrawState State);
+    virtual void DrawDataCell(const ui::TRect& Rect, db::TField* Field, ui::TGridDrawState State);
 
     // The link's notices.
     virtual void LinkActive(bool Value);
@@ -174,13 +343,40 @@ protected:
     // The edit text for UpdateEditorData.
     void SetEditText(int ACol, int ARow, const std::string& Value) override;
 
+    // The cell editor's hooks: whether it shows, may change the text and takes a key,
+    // and its text, length limit and mask.
+    ui::TInplaceEdit* CreateEditor() override;
+    bool CanEditShow() override;
+    bool CanEditModify() override;
+    bool CanEditAcceptKey(char Key) override;
+    std::string GetEditText(int ACol, int ARow) override;
+    int GetEditLimit() override;
+    std::string GetEditMask(int ACol, int ARow) override;
+    // A column dragged to another place moves its column object along.
+    void ColumnMoved(int FromIndex, int ToIndex) override;
+    void Loaded() override;
+    // The right button over a data column shows that column's popup menu.
+    void DoContextPopup(ui::TPoint MousePos, bool& Handled) override;
+    // The deferred layout.
+    void WndProc(ui::TMessage& Message) override;
+    void FontChanged() override;
+
 private:
     friend class TGridDataLinkEx;
 
     void titleFontChanged(rtl::TObject* sender);
+    void footerFontChanged(rtl::TObject* sender);
+    void titleImagesChanged(rtl::TObject* sender);
     void applyBaseOptions();
     std::unique_ptr<IDBGridExSumList> CreateSumList();
     std::unique_ptr<IDBGridExSelection> CreateSelection();
+    // The column of a grid column; none on the indicator and outside the columns.
+    TColumnEx* columnAt(int ACol) const;
+    TColumnEx* selectedColumn() const { return columnAt(Col()); }
+    // The text the cell editor would show for the column's field now.
+    std::string editorTextOf(const TColumnEx& column) const;
+    // Refreshes the filter-row editor unless its refresh is suspended.
+    void refreshFilterEditor();
 
     std::uint8_t indicatorOffset_ = 1;
     std::uint8_t titleOffset_ = 1;
@@ -200,11 +396,21 @@ private:
     ui::TFont footerFont_;
     ui::TColor footerColor_ = ui::clWindow;
     ui::TCustomImageList* titleImages_ = nullptr;
-    TDBGridOptions options_ = {dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
-                               dgConfirmDelete, dgCancelOnExit};
-    TDBGridExOptions optionsEx_ = {dghFixed3D, dghHighlightFocus, dghClearSelection, dghDialogFind};
-    TDBGridExAllowedOperations allowedOperations_ = {alopInsertEx, alopUpdateEx, alopDeleteEx, alopAppendEx};
-    TDBGridExSelectionTypes allowedSelections_ = {gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+    TDBGridOptions options_ = DefaultDBGridOptions;
+    TDBGridExOptions optionsEx_ = DefaultDBGridExOptions;
+    TDBGridExAllowedOperations allowedOperations_ = DefaultAllowedOperations;
+    TDBGridExSelectionTypes allowedSelections_ = DefaultAllowedSelections;
+    TDBGridExEditActions editActions_;
+    int footerRowCount_ = 0;
+    int frozenCols_ = 0;
+    int minAutoFitWidth_ = 0;
+    int rowHeight_ = 0;
+    int rowLines_ = 0;
+    bool rowSizingAllowed_ = false;
+    bool sortLocal_ = false;
+    int titleHeight_ = 0;
+    int titleLines_ = 0;
+    int vTitleMargin_ = 10;
     bool readOnly_ = false;
     bool drawMemoText_ = false;
     bool flat_ = false;
@@ -215,14 +421,75 @@ private:
     bool displayWidthWriteThrough_ = true;
     TDBGridExStyle* style_ = nullptr;
     std::string currentEditText_;
+    // The cell the edit text was typed into.
+    ui::TGridCoord editTextCell_{-1, -1};
+    rtl::Variant editKeyValue_ = rtl::Null();
+    std::string editKeyText_;
+    TColCellParamsEx cellParams_;
+    TSelectionAnchor selectionAnchor_;
+    bool acquireFocusOnClick_ = true;
+    // Set while the grid copies its parent's font into the title and footer fonts.
+    bool copyingParentFont_ = false;
 
     // ======== layout
+public:
+    // The width of the indicator column.
+    static constexpr int IndicatorWidth = 11;
+    // The private message of the deferred layout.
+    static constexpr unsigned WM_DEFERLAYOUTEX = 0x464;
+    // Data rows are tall enough for more than one line of text.
+    bool RowsCanWrap() const { return rowsCanWrap_; }
+    // The size of a cell's edit buttons.
+    int EditButtonWidth() const;
+    int EditButtonHeight() const { return editButtonHeight_; }
+    // The pixels a cell keeps above and below its text: 4, or 2 when Flat.
+    int FrameHeightAllowance() const { return frameHeightAllowance_; }
+    // Every change of a column asks for a layout: multi-level titles depend on each
+    // column's caption, width, marker and orientation.
+    bool ColumnChangesNeedLayout() const { return useMultiTitle_ && options_.Contains(dgTitles); }
+
+protected:
+    // Widths dragged in the grid reach the columns (with auto-fit, their shares).
+    void ColWidthsChanged() override;
+    void CreateWnd() override;
+
 private:
     // The layout routine; run by the end of the outermost layout bracket.
     void InternalLayout();
+    void removeStaleDefaultColumns();
+    void buildDefaultColumns();
+    void placeFixedColumns();
+    void measureRows();
+    void measureTitles(bool afterWidths);
+    void updateScrollBarStyle();
+    void fitColumnWidths();
+    void takeDraggedWidths();
+    void spreadDraggedWidth(TColumnEx& column, int gridWidth);
+    void updateEditButtonHeight();
     bool inLayout_ = false;
+    bool rowsCanWrap_ = false;
+    int editButtonHeight_ = 0;
+    int frameHeightAllowance_ = 4;
+    int titleRowHeight_ = 0;
+    // The client width the columns were last fitted to.
+    int fittedWidth_ = -1;
 
     // ======== multi-level titles
+public:
+    // The root of the header tree (text "Root").
+    THeadTreeNode& TitleTreeRoot() const { return *titleTreeRoot_; }
+    // The leaf of column Index; none before the tree is built.
+    THeadTreeNode* TitleLeaf(int Index) const;
+
+protected:
+    // Rebuilds the tree from the columns' captions.
+    void BuildTitleTree();
+    // Computes the band heights below the node; returns the height of its subtree.
+    int MeasureTitleTree(THeadTreeNode* node);
+
+private:
+    std::unique_ptr<THeadTreeNode> titleTreeRoot_;
+    std::vector<THeadTreeNode*> titleLeaves_ = std::vector<THeadTreeNode*>(1, nullptr);
 
     // ======== painting
 
@@ -235,6 +502,32 @@ public:
     virtual void RefreshHorzScrollBar();
     // Whether the grid shows its own bar of that kind.
     using ui::TCustomGrid::ScrollBarShown;
+    // Lays the rows out around as many data rows as the data link holds.
+    virtual void RecalcDataRows();
+    // The current row follows the data set's current record.
+    virtual void SyncCurrentRow();
+    // The data rows on screen (at least 1): the page of paging and of the scroll bar.
+    int VisibleDataRowCount() const;
+    // The rows between the fixed rows and the footers.
+    int DataRowCount() const;
+    // Repaints the footer rows.
+    void InvalidateFooters();
+    // The data set's own record numbering, while the grid uses it; none otherwise.
+    IMemTableEx* MemTable() const { return memTable_; }
+    // Whether the grid may use a data set's own record numbering.
+    bool GetMemTableSupport() const { return memTableSupport_; }
+    void SetMemTableSupport(bool value);
+
+protected:
+    void Resize() override;
+
+private:
+    // Holds the data set's record numbering when the grid may and can use it.
+    void evaluateMemTable();
+    int dataLineWidth() const;
+    IMemTableEx* memTable_ = nullptr;
+    const db::TDataSet* memTableDataSet_ = nullptr;
+    bool memTableSupport_ = true;
 
     // ======== keyboard
 
@@ -242,6 +535,15 @@ public:
 
     // ======== cell areas, title buttons, tool tips
 public:
+    // The area a cell lies in and its place inside it.
+    TCellArea GetCellType(int ACol, int ARow) const;
+    // The title rows (1 with dgTitles) and the rows between them and the data (the filter row).
+    virtual int TitleRowCount() const;
+    virtual int SubTitleRowCount() const;
+    // A selection of that kind can be made (none always can).
+    bool SelectionTypeAllowed(TDBGridExSelectionType SelectionType) const;
+    // Gives the base grid every column's width and tab stop.
+    virtual void ApplyColumnAttributes();
     // The data link is active, updates are allowed (or a record is being inserted), and
     // the data set has records or records may be added.
     bool CanEditData() const;
@@ -265,6 +567,20 @@ public:
 public:
     // Fits the width of the column (and of the selected columns) to its content.
     void OptimizeColWidth(TColumnEx* Column);
+    // Fits the widths of the columns to their content.
+    void OptimizeColWidths(TColumnsExList& Columns);
+    // A search typed into the current column runs.
+    bool IncSearchActive() const { return incSearchActive_; }
+    const std::string& IncSearchText() const { return incSearchText_; }
+    // Adds Text to the search and moves to the first match.
+    void StartIncSearch(const std::string& Text, int TimeOut, TIncSearchDirection Direction);
+    void StopIncSearch();
+
+private:
+    bool incSearchActive_ = false;
+    std::string incSearchText_;
+    // Set while the search itself moves the data set, so that the move does not end it.
+    bool incSearchLocked_ = false;
 
     // ======== selection
 
@@ -274,6 +590,17 @@ public:
     void StopFilterEdit();
     // Shows (or hides) the filter-row editor over its cell.
     void UpdateFilterEditor(bool Show);
+    // The filter row's editor is open, on data column FilterEditColumn.
+    bool FilterEditing() const { return filterEditing_; }
+    int FilterEditColumn() const { return filterEditColumn_; }
+
+protected:
+    // Draws a cell of the filter row.
+    virtual void DrawFilterCell(int ACol, int ARow, const ui::TRect& Rect, ui::TGridDrawState State);
+
+private:
+    bool filterEditing_ = false;
+    int filterEditColumn_ = 0;
 };
 
 class TDBGridEx : public TCustomDBGridEx {

@@ -16,14 +16,6 @@ namespace grid {
 
 namespace {
 
-// Key lists match their lines exactly.
-int IndexOfExact(const rtl::TStrings& list, const std::string& text)
-{
-    for (int i = 0; i < list.GetCount(); ++i)
-        if (list[i] == text) return i;
-    return -1;
-}
-
 // A check-box key-list line holds ';'-separated keys; the text matches one of them
 // without regard to case.
 bool MatchesKeyLine(const std::string& line, const std::string& text)
@@ -40,11 +32,6 @@ bool MatchesKeyLine(const std::string& line, const std::string& text)
 std::string FirstKey(const std::string& line)
 {
     return line.substr(0, line.find(';'));
-}
-
-bool IsMemo(const db::TField& field)
-{
-    return field.DataType() == db::ftMemo || field.DataType() == db::ftFmtMemo;
 }
 
 bool IsIntegerType(db::TFieldType type)
@@ -151,13 +138,13 @@ std::string TColumnEx::DisplayText() const
     const TColumnKindEx kind = GetColumnKind();
     if (kind == ckImageList) return {};
     if (KeyListCount() > 0) {
-        const int index = IndexOfExact(*keyList_, field->GetText());
+        const int index = KeyListIndexOf(*keyList_, field->GetText());
         if (index >= 0 && index < PickListCount()) return (*pickList_)[index];
         if (notInKeyListIndex_ >= 0 && notInKeyListIndex_ < PickListCount()) return (*pickList_)[notInKeyListIndex_];
         return {};
     }
     TCustomDBGridEx* grid = Grid();
-    if (grid && grid->GetDrawMemoText() && IsMemo(*field)) return field->GetAsString();
+    if (grid && grid->GetDrawMemoText() && IsMemoField(*field)) return field->GetAsString();
     if (kind == ckLookupField && dropDownSpecRow_->GetVisible() && !field->GetKeyFields().empty()) {
         const rtl::Variant key = field->DataSet()->GetFieldValues(field->GetKeyFields());
         if (dropDownSpecRow_->ValueMatches(key)
@@ -178,7 +165,7 @@ int TColumnEx::GetImageIndex() const
     if (!field) return -1;
     int index = -1;
     if (KeyListCount() > 0) {
-        index = IndexOfExact(*keyList_, field->GetText());
+        index = KeyListIndexOf(*keyList_, field->GetText());
     } else if (PickListCount() > 0) {
         index = pickList_->IndexOf(field->GetText());
     } else if (IsIntegerType(field->DataType())) {
@@ -241,7 +228,7 @@ void TColumnEx::UpdateDataValues(const std::string& Text, const rtl::Variant& Va
     if (handled || !field) return;
     TCustomDBGridEx* grid = Grid();
     if (useText) {
-        if (IsMemo(*field) && grid && grid->GetDrawMemoText()) field->SetAsString(text);
+        if (IsMemoField(*field) && grid && grid->GetDrawMemoText()) field->SetAsString(text);
         else field->SetText(text);
     } else if (field->Lookup() && !field->GetKeyFields().empty()) {
         field->DataSet()->SetFieldValues(field->GetKeyFields(), value);
@@ -255,7 +242,7 @@ void TColumnEx::stepList(const rtl::TStrings& list, bool forward, bool viaPickLi
 {
     const int count = list.GetCount();
     if (count == 0) return;
-    const int index = viaPickList ? list.IndexOf(Field()->GetText()) : IndexOfExact(list, Field()->GetText());
+    const int index = viaPickList ? list.IndexOf(Field()->GetText()) : KeyListIndexOf(list, Field()->GetText());
     int target;
     bool wrapped;
     if (forward) {
@@ -339,7 +326,7 @@ bool TColumnEx::CanModify(bool TryEdit)
         judged = keys.front();
     }
     if (!judged->CanModify()) return false;
-    if (judged->IsBlob() && !judged->OnSetText && !(IsMemo(*judged) && grid && grid->GetDrawMemoText())) return false;
+    if (judged->IsBlob() && !judged->OnSetText && !(IsMemoField(*judged) && grid && grid->GetDrawMemoText())) return false;
     if (grid && !grid->CanEditData()) return false;
     if (!TryEdit || !grid) return true;
     grid->DataLink().Edit();

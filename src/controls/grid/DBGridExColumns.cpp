@@ -936,6 +936,7 @@ void TDBGridColumnsEx::updateItem(TColumnEx& column)
         int target = column.GetWidth();
         if (!column.GetVisible()) target = grid_.GetOptions().Contains(dgColLines) ? -1 : 0;
         if (gridWidth != target) grid_.SetColWidths(rawCol, target);
+        if (grid_.ColumnChangesNeedLayout()) grid_.LayoutChanged();
         return;
     }
     if (gridWidth == -1) return;

@@ -49,7 +49,9 @@ db::TField* TGridDataLinkEx::Fields(int index) const
 bool TGridDataLinkEx::DefaultFields() const
 {
     bool result = true;
-    if (const db::TDataSet* dataSet = DataSet()) result = dataSet->DefaultFields();
+    // A closed data set without fields makes them when it opens.
+    if (const db::TDataSet* dataSet = DataSet())
+        result = dataSet->DefaultFields() || (!dataSet->GetActive() && dataSet->Fields().Count() == 0);
     if (result && sparseMap_)
         for (int entry : fieldMap_)
             if (entry < 0) return false;
@@ -115,8 +117,9 @@ void TGridDataLinkEx::LayoutChanged()
 
 void TGridDataLinkEx::RecordChanged(db::TField* field)
 {
-    grid_.RecordChanged(field);
+    // The grid reloads its editor from the record: no change of the grid's is pending.
     modified_ = false;
+    grid_.RecordChanged(field);
 }
 
 } // namespace grid

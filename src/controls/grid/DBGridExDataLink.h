@@ -25,8 +25,8 @@ public:
     int FieldCount() const { return static_cast<int>(fieldMap_.size()); }
     // The field index of a map entry in the data set's Fields; -1 outside the map.
     int FieldIndex(int index) const;
-    // The data set makes its own fields (true without a data set) and, for a sparse map,
-    // every name was found.
+    // The data set makes its own fields (true without a data set, and for a closed one
+    // without fields) and, for a sparse map, every name was found.
     bool DefaultFields() const;
     bool GetSparseMap() const { return sparseMap_; }
     void SetSparseMap(bool value) { sparseMap_ = value; }

@@ -1,63 +1,16 @@
 // What the grid does while the parts that replace these bodies are not there yet: no
-// layout, no sums, nothing selected, no drop-down grid, no filter row. Each block goes
-// when the part that defines its members arrives.
+// painting of its own, no sums, nothing selected, no search, no clipboard, no drop-down
+// grid, no filter row. Each block goes when the part that defines its members arrives.
 #include <memory>
 #include <string>
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExFilter.h"
+#include "controls/grid/DBGridExImpExp.h"
 #include "controls/grid/DBGridExScrollBars.h"
 
 namespace grid {
-
-// ---- replaced by the layout work
-
-void TCustomDBGridEx::InternalLayout()
-{
-}
-
-void TCustomDBGridEx::DeferLayout()
-{
-}
-
-void TCustomDBGridEx::ClearSelection()
-{
-}
-
-void TCustomDBGridEx::LinkActive(bool)
-{
-}
-
-void TCustomDBGridEx::Scroll(int)
-{
-}
-
-void TCustomDBGridEx::RecordChanged(db::TField*)
-{
-}
-
-void TCustomDBGridEx::RefreshLayout()
-{
-}
-
-void TCustomDBGridEx::DefineFieldMap()
-{
-}
-
-void TCustomDBGridEx::InvalidateIndicator()
-{
-}
-
-bool TCustomDBGridEx::FocusField(db::TField*)
-{
-    return false;
-}
-
-bool TCustomDBGridEx::EditorMRUListInUse() const
-{
-    return false;
-}
 
 // ---- replaced by the painting work
 
@@ -115,6 +68,20 @@ void TCustomDBGridEx::OptimizeColWidth(TColumnEx*)
 {
 }
 
+void TCustomDBGridEx::OptimizeColWidths(TColumnsExList&)
+{
+}
+
+void TCustomDBGridEx::StartIncSearch(const std::string&, int, TIncSearchDirection)
+{
+}
+
+void TCustomDBGridEx::StopIncSearch()
+{
+}
+
+TShowDBGridExFindDialogProc ShowDBGridExFindDialogProc = nullptr;
+
 // ---- replaced by the sums work
 
 namespace {
@@ -159,6 +126,44 @@ void TCustomDBGridEx::GetFooterParams(int, int, TColumnEx*, ui::TFont&, ui::TCol
 {
 }
 
+// ---- replaced by the export and clipboard work
+
+bool CanGridCopy(TCustomDBGridEx&, bool)
+{
+    return false;
+}
+
+bool CanGridCut(TCustomDBGridEx&, bool)
+{
+    return false;
+}
+
+bool CanGridPaste(TCustomDBGridEx&, bool)
+{
+    return false;
+}
+
+bool CanGridDelete(TCustomDBGridEx&, bool)
+{
+    return false;
+}
+
+void GridCopyAction(TCustomDBGridEx&, bool)
+{
+}
+
+void GridCutAction(TCustomDBGridEx&, bool)
+{
+}
+
+void GridPasteAction(TCustomDBGridEx&, bool)
+{
+}
+
+void GridDeleteAction(TCustomDBGridEx&, bool)
+{
+}
+
 // ---- replaced by the lookup grid work
 
 TCustomDBGridEx* TColumnEx::LookupGrid()
@@ -191,6 +196,12 @@ void TCustomDBGridEx::StopFilterEdit()
 
 void TCustomDBGridEx::UpdateFilterEditor(bool)
 {
+}
+
+void TCustomDBGridEx::DrawFilterCell(int, int, const ui::TRect& Rect, ui::TGridDrawState)
+{
+    Canvas().Brush().SetColor(FixedColor());
+    Canvas().FillRect(Rect);
 }
 
 std::string TSTColumnFilterEx::FilterText() const

@@ -54,6 +54,14 @@ using TDBGridExAllowedOperations = rtl::TSet<TDBGridExAllowedOperation, std::uin
 enum TDBGridExEditAction { geaCutEx, geaCopyEx, geaPasteEx, geaDeleteEx, geaSelectAllEx };
 using TDBGridExEditActions = rtl::TSet<TDBGridExEditAction, std::uint8_t>;
 
+// The grid's defaults.
+inline constexpr TDBGridOptions DefaultDBGridOptions = {dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines,
+                                                       dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit};
+inline constexpr TDBGridExOptions DefaultDBGridExOptions = {dghFixed3D, dghHighlightFocus, dghClearSelection,
+                                                            dghDialogFind};
+inline constexpr TDBGridExAllowedOperations DefaultAllowedOperations = {alopInsertEx, alopUpdateEx, alopDeleteEx,
+                                                                        alopAppendEx};
+
 // Stored values only: input methods belong to Qt.
 enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
     imSHanguel, imHanguel };
@@ -140,6 +148,8 @@ using TDrawFooterCellEvent = rtl::Delegate<void(rtl::TObject* Sender, int DataCo
 
 enum TDBGridExSelectionType : std::uint8_t { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
 using TDBGridExSelectionTypes = rtl::TSet<TDBGridExSelectionType, std::uint8_t>;
+inline constexpr TDBGridExSelectionTypes DefaultAllowedSelections = {gstRecordBookmarks, gstRectangle, gstColumns,
+                                                                     gstAll};
 
 // ---- incremental search
 

@@ -43,6 +43,18 @@ bool FieldsCanModify(const std::vector<db::TField*>& fields)
     return std::all_of(fields.begin(), fields.end(), [](const db::TField* f) { return f->CanModify(); });
 }
 
+bool IsMemoField(const db::TField& field)
+{
+    return field.DataType() == db::ftMemo || field.DataType() == db::ftFmtMemo;
+}
+
+int KeyListIndexOf(const rtl::TStrings& list, const std::string& text)
+{
+    for (int i = 0; i < list.GetCount(); ++i)
+        if (list[i] == text) return i;
+    return -1;
+}
+
 void RaiseGridError(const std::string& message)
 {
     throw ui::EInvalidGridOperation(message);

@@ -5,6 +5,7 @@
 
 #include "platform/db/Field.h"
 #include "platform/rtl/Collection.h"
+#include "platform/rtl/StringList.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/UiTypes.h"
 
@@ -23,6 +24,10 @@ bool TextNeedsToolTip(ui::TCanvas& canvas, bool rightToLeft, int extraWidth, int
                       int& textWidth, bool wordWrap, const ui::TRect& cellRect, const std::string& text);
 // Every field of the list can be modified.
 bool FieldsCanModify(const std::vector<db::TField*>& fields);
+// A memo field (plain or formatted).
+bool IsMemoField(const db::TField& field);
+// The line of a key list that equals text exactly; -1 when none does.
+int KeyListIndexOf(const rtl::TStrings& list, const std::string& text);
 // Raises ui::EInvalidGridOperation with the message.
 [[noreturn]] void RaiseGridError(const std::string& message);
 // Takes the derived font into font when the two differ; copying is set meanwhile, so that

@@ -5,7 +5,12 @@ namespace grid::msg {
 // ---- grid core: columns, data link, style
 inline constexpr const char* TooManyColumns = "Grid requested to display more than 256 columns";
 
+// ---- grid core: multi-level titles
+inline constexpr const char* NodeNotInTree = "Node not in Tree";
+inline constexpr const char* ATONotInLevel = "ATo not in level";
+
 // ---- grid core: cell areas, keyboard and mouse
+inline constexpr const char* GetCellTypeAlgorithmError = "Algorithm error in TCustomDBGridEx.GetCellType";
 
 // ---- scroll bars, drop-down box, tool tips and resources
 

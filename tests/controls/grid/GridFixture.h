@@ -1,10 +1,12 @@
 #pragma once
 // Shared pieces of the grid tests: a memory data set of people with a lookup into a
-// second one, a grid bound to it, and a collection that counts change notices.
+// second one, a grid bound to it, a collection that counts change notices, and mouse
+// drags as the user makes them.
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "controls/grid/DBGridEx.h"
@@ -16,13 +18,45 @@
 
 namespace gridtest {
 
+// The widget point of a client point of the control.
+inline QPoint WidgetPoint(const ui::TControl& control, ui::TPoint client)
+{
+    const ui::TPoint offset = control.ClientOffset();
+    return {client.X + offset.X, client.Y + offset.Y};
+}
+
+// Drags with the left button from one client point to another, as the user does.
+inline void DragMouse(ui::TControl& control, ui::TPoint from, ui::TPoint to)
+{
+    QTest::mousePress(&control, Qt::LeftButton, {}, WidgetPoint(control, from));
+    QTest::mouseMove(&control, WidgetPoint(control, {(from.X + to.X) / 2, (from.Y + to.Y) / 2}));
+    QTest::mouseMove(&control, WidgetPoint(control, to));
+    QTest::mouseRelease(&control, Qt::LeftButton, {}, WidgetPoint(control, to));
+}
+
 // A grid whose protected hooks the tests reach, and which writes down the link's notices.
 class TTestGrid : public grid::TDBGridEx {
 public:
     using grid::TDBGridEx::TDBGridEx;
+    using grid::TCustomDBGridEx::BuildTitleTree;
+    using grid::TCustomDBGridEx::CanEditAcceptKey;
+    using grid::TCustomDBGridEx::CanEditModify;
+    using grid::TCustomDBGridEx::CanEditShow;
+    using grid::TCustomDBGridEx::GetEditLimit;
+    using grid::TCustomDBGridEx::GetEditMask;
+    using grid::TCustomDBGridEx::GetEditText;
+    using grid::TCustomDBGridEx::MeasureTitleTree;
     using grid::TCustomDBGridEx::SetEditText;
 
     std::vector<std::string> Notices;
+    // Each layout gives the base grid the columns' widths twice.
+    int AttributeTransfers = 0;
+
+    void ApplyColumnAttributes() override
+    {
+        ++AttributeTransfers;
+        grid::TDBGridEx::ApplyColumnAttributes();
+    }
 
 protected:
     void LinkActive(bool value) override
