@@ -2,6 +2,8 @@
 // SysUtils<part>.cpp beside this file.
 #include "platform/rtl/SysUtils.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -9,6 +11,7 @@
 
 namespace rtl {
 
+using detail::Decimal;
 using detail::TrimView;
 
 // ===========================================================================
