@@ -130,6 +130,23 @@ TEST_F(SearchTest, AColumnFitsItsWidestCellTitleOrFooter)
     EXPECT_EQ(column->GetWidth(), 5 + WidthOf(footer, column->Footers()->Items(1)->GetFont()));
 }
 
+TEST_F(SearchTest, MultiLevelTitlesMeasureTheLeafWrappedInItsBand)
+{
+    SetNames({"a", "b"});
+    Show({"NAME", "ID"});
+    C(0)->SetWidth(60);
+    C(0)->Title()->SetCaption("Group|short words that wrap");
+    C(1)->Title()->SetCaption("Group|Unbreakablewordthatiswide");
+    Grid->SetUseMultiTitle(true);
+    // Words wrap inside the band: a caption of short words needs no more than the band.
+    C(0)->OptimizeWidth();
+    EXPECT_LE(C(0)->GetWidth(), 60);
+    EXPECT_LT(C(0)->GetWidth(), 4 + WidthOf("short words that wrap", C(0)->Title()->GetFont()));
+    // One word wider than the band takes its own width; the group's text does not count.
+    C(1)->OptimizeWidth();
+    EXPECT_EQ(C(1)->GetWidth(), 4 + WidthOf("Unbreakablewordthatiswide", C(1)->Title()->GetFont()));
+}
+
 TEST_F(SearchTest, WithoutDataNoWidthChangesAndEmptyDataFitsTitlesAndFooters)
 {
     TColumnEx* column = Grid->Columns().Add();
