@@ -612,7 +612,6 @@ protected:
     void TimerTick(int id) override;
 
 private:
-    friend class TDBGridExFindDlg;
     // The widths the column's title, its data on the current record and its footer row
     // need.
     int titleWidthNeeded(ui::TCanvas& canvas, TColumnEx& column);

@@ -3,7 +3,6 @@
 #include "controls/grid/DBGridExSelection.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExUtils.h"
