@@ -23,7 +23,8 @@ public:
 
     // Offers the columns of the grid (or the choices given: caption and column) with the
     // grid's selected column chosen, and the text to find; a search starts anew. Modal:
-    // shown modally; otherwise it stays on top and returns at once.
+    // shown modally; otherwise it stays on top and returns at once. The field name that
+    // callers pass along is not used.
     void Execute(TCustomDBGridEx& Grid, const std::string& Text, const std::string& FieldName, bool Modal,
                  const std::vector<std::pair<std::string, TColumnEx*>>& Choices);
     // The grid searched; none when it went.

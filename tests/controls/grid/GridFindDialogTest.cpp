@@ -208,6 +208,25 @@ TEST_F(FindDialog, CtrlTurnsTheDirectionRound)
     EXPECT_FALSE(Dialog->cbText->Modified());
 }
 
+TEST_F(FindDialog, TheRecordTheSearchStartsOnIsLookedAtFirst)
+{
+    ShowGrid({"Apple", "Banana", "Cherry"});
+    Open();
+    Choose(Dialog->cbFindIn, "N");
+    // Up from the first record (the data set at its beginning) and down from the last.
+    Choose(Dialog->cbFindDirection, "U");
+    Data.First();
+    TypeText("Apple");
+    FindNext();
+    EXPECT_EQ(Name(), "Apple");
+    Choose(Dialog->cbFindDirection, "D");
+    Data.Last();
+    TypeText("Cherry");
+    FindNext();
+    EXPECT_EQ(Name(), "Cherry");
+    EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(FindDialog, HowACellMatches)
 {
     struct TCase {
