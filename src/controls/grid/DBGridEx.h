@@ -577,6 +577,9 @@ private:
     void sumListChanged(rtl::TObject* Sender);
     void sumListRecalcAll(rtl::TObject* Sender);
     void sumListAfterRecalcAll(rtl::TObject* Sender);
+    // The rows follow the data set once a recalculation that moved it is over (the
+    // data-set notice that came during the walk was held back).
+    bool refreshAfterRecalc_ = false;
 
     // ======== optimal width and incremental search
 public:

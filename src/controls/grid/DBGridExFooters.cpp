@@ -1,6 +1,8 @@
 // Footer settings of a column, the grid's sum list, and the texts of the footer cells.
 #include "controls/grid/DBGridExFooters.h"
 
+#include <utility>
+
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExUtils.h"
@@ -395,7 +397,10 @@ std::unique_ptr<TDBGridExSumList> TCustomDBGridEx::CreateSumList()
 
 void TCustomDBGridEx::sumListChanged(rtl::TObject*)
 {
-    if (!HasState(rtl::csDestroying)) InvalidateFooters();
+    if (HasState(rtl::csDestroying)) return;
+    // In design mode the refresh itself recalculates: it is not asked for again.
+    if (!sumList_->Recalculating() && std::exchange(refreshAfterRecalc_, false) && !IsDesigning()) RefreshLayout();
+    InvalidateFooters();
 }
 
 void TCustomDBGridEx::sumListRecalcAll(rtl::TObject* Sender)
@@ -405,6 +410,7 @@ void TCustomDBGridEx::sumListRecalcAll(rtl::TObject* Sender)
 
 void TCustomDBGridEx::sumListAfterRecalcAll(rtl::TObject* Sender)
 {
+    refreshAfterRecalc_ = true;
     if (OnSumListAfterRecalcAll) OnSumListAfterRecalcAll(Sender);
 }
 

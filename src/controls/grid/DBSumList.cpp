@@ -271,6 +271,15 @@ TReading Read(const db::TField* field)
 
 const TDBSumAmount kOneRecord = TDBSumAmount::FromInteger(1);
 
+// A total's field for the updates between walks; a field the data set lacks is reported by
+// the walk, not by every edit, post and delete (the post has already been written).
+const db::TField* UpdatedField(const db::TDataSet& dataSet, const std::string& fieldName, bool& missing)
+{
+    const db::TField* field = fieldName.empty() ? nullptr : dataSet.FindField(fieldName);
+    missing = !fieldName.empty() && !field;
+    return field;
+}
+
 // A field the walk reads once per record for every total over it.
 struct TWalkField {
     const db::TField* Field;
@@ -543,8 +552,9 @@ void TDBSumListProducer::DataSetAfterEdit(db::TDataSet* DataSet)
         editedBookmark_ = dataSet_->GetBookmark();
         for (int i = 0; i < sumCollection_->Count(); ++i) {
             TDBSum& sum = *sumCollection_->Items(i);
-            if (!sum.IsWalked()) continue;
-            const db::TField* field = sum.fieldName_.empty() ? nullptr : dataSet_->FieldByName(sum.fieldName_);
+            bool missing;
+            const db::TField* field = UpdatedField(*dataSet_, sum.fieldName_, missing);
+            if (!sum.IsWalked() || missing) continue;
             const TReading now = Read(field);
             sum.oldFieldNull_ = now.Null;
             if (sum.groupOperation_ == goCount) sum.oldValue_ = field && now.Null ? TDBSumAmount() : kOneRecord;
@@ -593,8 +603,9 @@ void TDBSumListProducer::addPosted(bool present)
 {
     for (int i = 0; i < sumCollection_->Count(); ++i) {
         TDBSum& sum = *sumCollection_->Items(i);
-        if (!sum.IsWalked()) continue;
-        const db::TField* field = sum.fieldName_.empty() ? nullptr : dataSet_->FieldByName(sum.fieldName_);
+        bool missing;
+        const db::TField* field = UpdatedField(*dataSet_, sum.fieldName_, missing);
+        if (!sum.IsWalked() || missing) continue;
         const TReading now = present ? Read(field) : TReading{};
         switch (sum.groupOperation_) {
         case goSum:
@@ -649,8 +660,9 @@ void TDBSumListProducer::takeOutCurrent()
     const bool edited = dataSet_->State() == db::dsEdit && editedSlot_ != db::kNoSlot;
     for (int i = 0; i < sumCollection_->Count(); ++i) {
         TDBSum& sum = *sumCollection_->Items(i);
-        if (!sum.IsWalked()) continue;
-        const db::TField* field = sum.fieldName_.empty() ? nullptr : dataSet_->FieldByName(sum.fieldName_);
+        bool missing;
+        const db::TField* field = UpdatedField(*dataSet_, sum.fieldName_, missing);
+        if (!sum.IsWalked() || missing) continue;
         TReading was = edited ? TReading{sum.oldFieldNull_, sum.oldValue_} : Read(field);
         switch (sum.groupOperation_) {
         case goSum: sum.sumValue_ -= was.Value; break;
@@ -727,6 +739,7 @@ void TDBSumListProducer::RecalcAll()
         if (!externalRecalc_) walk();
         fire(OnAfterRecalcAll);
     } catch (...) {
+        recalculating_ = false;
         ClearSumValues();
         throw;
     }
