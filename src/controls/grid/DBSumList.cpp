@@ -39,20 +39,6 @@ std::string MagnitudeText(TMagnitude magnitude)
 
 // ---- TDBSumAmount
 
-TDBSumAmount TDBSumAmount::FromDouble(double value)
-{
-    const double scaled = value * 10000.0;
-    if (std::fabs(scaled) < 0x1p50) {
-        const double whole = std::floor(scaled);
-        const double fraction = scaled - whole;
-        // The product lies within |scaled| x 2^-52 of the scaled decimal text; only a
-        // fraction that close to a half needs the text itself.
-        if (std::fabs(fraction - 0.5) > std::fabs(scaled) * 0x1p-49 + 0x1p-60)
-            return FromScaled(static_cast<TScaled>(static_cast<std::int64_t>(whole)) + (fraction > 0.5 ? 1 : 0));
-    }
-    return FromDecimalText(value);
-}
-
 TDBSumAmount TDBSumAmount::FromDecimalText(double value)
 {
     TDBSumAmount beyond;
@@ -126,27 +112,10 @@ TDBSumAmount TDBSumAmount::DividedBy(std::int64_t count) const
     return result;
 }
 
-TDBSumAmount& TDBSumAmount::operator+=(const TDBSumAmount& other)
+TDBSumAmount& TDBSumAmount::addBeside(const TDBSumAmount& other, int sign)
 {
-    TScaled sum;
-    if (__builtin_add_overflow(scaled_, other.scaled_, &sum)) {
-        excess_ += ScaledToDouble(scaled_) + ScaledToDouble(other.scaled_);
-        sum = 0;
-    }
-    scaled_ = sum;
-    excess_ += other.excess_;
-    return *this;
-}
-
-TDBSumAmount& TDBSumAmount::operator-=(const TDBSumAmount& other)
-{
-    TScaled difference;
-    if (__builtin_sub_overflow(scaled_, other.scaled_, &difference)) {
-        excess_ += ScaledToDouble(scaled_) - ScaledToDouble(other.scaled_);
-        difference = 0;
-    }
-    scaled_ = difference;
-    excess_ -= other.excess_;
+    excess_ += ScaledToDouble(scaled_) + sign * (ScaledToDouble(other.scaled_) + other.excess_);
+    scaled_ = 0;
     return *this;
 }
 
@@ -249,7 +218,7 @@ struct TReading {
     TDBSumAmount Value;
 };
 
-TDBSumAmount AmountOf(const db::TField& field, TValueKind kind)
+inline __attribute__((always_inline)) TDBSumAmount AmountOf(const db::TField& field, TValueKind kind)
 {
     switch (kind) {
     case TValueKind::Whole: return TDBSumAmount::FromInteger(field.GetAsLargeInt());
@@ -280,17 +249,13 @@ const db::TField* UpdatedField(const db::TDataSet& dataSet, const std::string& f
     return field;
 }
 
-// A field the walk reads once per record for every total over it.
+// A field the walk reads once per record: the total and the number of its values, from
+// which every sum, average and count over it follows.
 struct TWalkField {
     const db::TField* Field;
     TValueKind Kind;
-    TReading Now;
-
-    void ReadNow()
-    {
-        Now.Null = Field->IsNull();
-        if (!Now.Null) Now.Value = AmountOf(*Field, Kind);
-    }
+    TDBSumAmount Total;
+    std::int64_t Values = 0;
 };
 
 } // namespace
@@ -757,6 +722,21 @@ void TDBSumListProducer::walk()
     if (sums.empty() && !collectBookmarks) return;
 
     db::TDisableControlsScope controls(ds);
+    // This list passes its data set's scrolls by while it walks: the walk gives the data
+    // set the handler it had, so that it moves on without calling this one.
+    struct TWalkScrolls {
+        db::TDataSet& dataSet;
+        const THook& hook;
+        const bool swapped = dataSet.AfterScroll == hook.Own;
+        TWalkScrolls(db::TDataSet& d, const THook& h) : dataSet(d), hook(h)
+        {
+            if (swapped) dataSet.AfterScroll = hook.Saved;
+        }
+        ~TWalkScrolls()
+        {
+            if (swapped) dataSet.AfterScroll = hook.Own;
+        }
+    } scrolls(ds, hooks_[hkAfterScroll]);
     bookmarks_.clear();
     recalculating_ = true;
     // Each field is read once per record, whatever the number of totals over it.
@@ -775,26 +755,14 @@ void TDBSumListProducer::walk()
 
     db::TBookmarkScope position(ds);
     bool inOrder = true;
+    std::int64_t records = 0;
     for (ds.First(); !ds.Eof(); ds.Next()) {
-        for (TWalkField& field : fields) field.ReadNow();
-        for (std::size_t i = 0; i < sums.size(); ++i) {
-            TDBSum& sum = *sums[i];
-            const TReading* now = fieldOfSum[i] < 0 ? nullptr : &fields[static_cast<std::size_t>(fieldOfSum[i])].Now;
-            switch (sum.groupOperation_) {
-            case goSum:
-                if (now && !now->Null) sum.sumValue_ += now->Value;
-                break;
-            case goAvg:
-                if (now && !now->Null) {
-                    ++sum.count_;
-                    sum.total_ += now->Value;
-                }
-                break;
-            case goCount:
-                if (!now || !now->Null) sum.sumValue_ += kOneRecord;
-                break;
+        ++records;
+        for (TWalkField& field : fields)
+            if (!field.Field->IsNull()) {
+                ++field.Values;
+                field.Total += AmountOf(*field.Field, field.Kind);
             }
-        }
         if (collectBookmarks) {
             bookmarks_.push_back(ds.GetBookmark());
             const std::size_t n = bookmarks_.size();
@@ -806,8 +774,19 @@ void TDBSumListProducer::walk()
     if (!inOrder)
         std::sort(bookmarks_.begin(), bookmarks_.end(),
                   [&ds](const db::TBookmark& a, const db::TBookmark& b) { return ds.CompareBookmarks(a, b) < 0; });
-    for (TDBSum* sum : sums)
-        if (sum->groupOperation_ == goAvg) sum->sumValue_ = sum->total_.DividedBy(sum->count_);
+    for (std::size_t i = 0; i < sums.size(); ++i) {
+        TDBSum& sum = *sums[i];
+        const TWalkField* field = fieldOfSum[i] < 0 ? nullptr : &fields[static_cast<std::size_t>(fieldOfSum[i])];
+        switch (sum.groupOperation_) {
+        case goSum: sum.sumValue_ = field ? field->Total : TDBSumAmount(); break;
+        case goAvg:
+            sum.total_ = field ? field->Total : TDBSumAmount();
+            sum.count_ = field ? static_cast<int>(field->Values) : 0;
+            sum.sumValue_ = sum.total_.DividedBy(sum.count_);
+            break;
+        case goCount: sum.sumValue_ = TDBSumAmount::FromInteger(field ? field->Values : records); break;
+        }
+    }
 }
 
 // ---- virtual records

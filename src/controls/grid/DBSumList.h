@@ -9,6 +9,7 @@
 // same values never drifts. A value is scaled by the decimal text a person reads for it:
 // 2.675 is 26750, although the double nearest 2.675 lies a little below it.
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,7 +37,20 @@ public:
     static constexpr TDBSumAmount FromInteger(std::int64_t whole) { return TDBSumAmount(TScaled(whole) * 10000); }
     // near(value × 10000) on the value's shortest decimal text, a half going to the even
     // integer: 0.00005 is 0 and 0.00015 is 2.
-    static TDBSumAmount FromDouble(double value);
+    static TDBSumAmount FromDouble(double value)
+    {
+        const double scaled = value * 10000.0;
+        const double magnitude = std::fabs(scaled);
+        if (magnitude < 0x1p50) {
+            const auto whole = static_cast<std::int64_t>(scaled);   // towards zero
+            const double fraction = scaled - static_cast<double>(whole);
+            // The product lies within |scaled| x 2^-52 of the scaled decimal text: only a
+            // fraction that close to a half needs the text itself.
+            if (std::fabs(std::fabs(fraction) - 0.5) > magnitude * 0x1p-49 + 0x1p-60)
+                return FromScaled(whole + static_cast<int>(fraction > 0.5) - static_cast<int>(fraction < -0.5));
+        }
+        return FromDecimalText(value);
+    }
 
     TScaled Scaled() const { return scaled_; }
     // Held without the double beside it.
@@ -51,8 +65,24 @@ public:
     // near(amount ÷ count), a half going to the even integer; 0 for a count of 0.
     TDBSumAmount DividedBy(std::int64_t count) const;
 
-    TDBSumAmount& operator+=(const TDBSumAmount& other);
-    TDBSumAmount& operator-=(const TDBSumAmount& other);
+    TDBSumAmount& operator+=(const TDBSumAmount& other)
+    {
+        TScaled sum;
+        if (__builtin_add_overflow(scaled_, other.scaled_, &sum)) [[unlikely]]
+            return addBeside(other, 1);
+        scaled_ = sum;
+        excess_ += other.excess_;
+        return *this;
+    }
+    TDBSumAmount& operator-=(const TDBSumAmount& other)
+    {
+        TScaled difference;
+        if (__builtin_sub_overflow(scaled_, other.scaled_, &difference)) [[unlikely]]
+            return addBeside(other, -1);
+        scaled_ = difference;
+        excess_ -= other.excess_;
+        return *this;
+    }
     friend TDBSumAmount operator+(TDBSumAmount a, const TDBSumAmount& b) { return a += b; }
     friend TDBSumAmount operator-(TDBSumAmount a, const TDBSumAmount& b) { return a -= b; }
     friend bool operator==(const TDBSumAmount& a, const TDBSumAmount& b)
@@ -63,6 +93,8 @@ public:
 private:
     constexpr explicit TDBSumAmount(TScaled scaled) : scaled_(scaled) {}
     static TDBSumAmount FromDecimalText(double value);
+    // Adds sign × other where the scaled sum leaves 128 bits: this amount moves beside.
+    TDBSumAmount& addBeside(const TDBSumAmount& other, int sign);
 
     TScaled scaled_ = 0;
     double excess_ = 0;   // not scaled
