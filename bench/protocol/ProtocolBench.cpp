@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "device_link/ProtocolAutomata.h"
+#include "simulator/UnitSimulator.h"
 
 using device_link::TFrameEvent;
 using device_link::TProtocolAutomata;
@@ -38,28 +39,20 @@ const Stream& UnitStream()
         auto below = [&rng](unsigned n) { return static_cast<unsigned>(rng() % n); };
         std::uint32_t seq = 0;
         while (s.bytes.size() < kStreamSize) {
-            std::vector<std::uint8_t> items;
+            std::vector<sim::UnitItem> items;
             const unsigned count = 1 + below(20);
             for (unsigned i = 0; i < count; ++i) {
                 const unsigned kind = below(10);
                 const unsigned size = kind < 7 ? below(5) : kind < 9 ? 8 : 64;
-                items.push_back(static_cast<std::uint8_t>(size + 1));
-                items.push_back(static_cast<std::uint8_t>(1 + below(170)));
-                for (unsigned j = 0; j < size; ++j) items.push_back(static_cast<std::uint8_t>(rng()));
+                sim::UnitItem item;
+                item.Code = static_cast<std::uint8_t>(1 + below(170));
+                for (unsigned j = 0; j < size; ++j) item.Data.push_back(static_cast<std::uint8_t>(rng()));
+                items.push_back(std::move(item));
             }
-            const std::size_t len = items.size() + 4;
-            ++seq;
-            std::vector<std::uint8_t> covered = {std::uint8_t(len >> 8), std::uint8_t(len), std::uint8_t(seq >> 24),
-                                                 std::uint8_t(seq >> 16), std::uint8_t(seq >> 8), std::uint8_t(seq)};
-            covered.insert(covered.end(), items.begin(), items.end());
-            std::uint8_t check = 0;
-            for (std::uint8_t b : covered) check ^= b;
-            const std::size_t frameSize = covered.size() + 5;
-            s.bytes.push_back('$');
-            s.bytes.push_back('!');
-            s.bytes.insert(s.bytes.end(), covered.begin(), covered.end());
-            s.bytes.insert(s.bytes.end(), {check, '$', '.'});
+            const sim::Bytes frame = sim::BuildUnitFrame(++seq, items);
+            s.bytes.insert(s.bytes.end(), frame.begin(), frame.end());
             ++s.frames;
+            const std::size_t frameSize = frame.size();
             // Noise of a ninth of the frame's size on average: 10% of the stream.
             const std::size_t noise = below(static_cast<unsigned>(frameSize * 2 / 9) + 1);
             for (std::size_t j = 0; j < noise; ++j) s.bytes.push_back(static_cast<std::uint8_t>(rng()));

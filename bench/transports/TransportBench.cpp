@@ -134,7 +134,7 @@ BENCHMARK(BM_PtyTransport)->Arg(100)->Arg(10)->UseRealTime()->Unit(benchmark::kM
 void BM_TcpRawReadBaseline(benchmark::State& state)
 {
     sim::UnitSimulator unit;
-    io::TIdTCPClient client;
+    io::TTcpClient client;
     client.SetHost("127.0.0.1");
     client.SetPort(unit.StartTcp(0));
     client.ReadTimeout = 5000;
@@ -159,21 +159,25 @@ BENCHMARK(BM_TcpRawReadBaseline)->UseRealTime()->Unit(benchmark::kMillisecond);
 // as back-pressure lets it; the ceiling for packets per second of any transport.
 class TFloodCom final : public TCom {
 public:
-    TFloodCom() { StartReader(); }
+    TFloodCom()
+    {
+        connected_ = 1;
+        StartReader();
+    }
     ~TFloodCom() override { StopThreads(); }
     bool Send(const TArray&) override { return false; }
     bool Open() override { return true; }
 
 protected:
-    void Execute() override
+    void ReadOnce() override
     {
-        ResetInterval();
-        const TArray frame(31, 0x41);
-        while (!Terminated()) {
-            if (MayPost()) PostReceived(frame);
-            else Pause(1);
-        }
+        if (MayPost()) PostReceived(frame_);
+        else Pause(1);
     }
+    void CloseLink() override {}
+
+private:
+    const TArray frame_ = TArray(31, 0x41);
 };
 
 void BM_DeliveryPath(benchmark::State& state)

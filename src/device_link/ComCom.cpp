@@ -8,7 +8,6 @@ namespace device_link {
 
 namespace {
 
-constexpr std::uint32_t kMaxRead = 64;
 // A write to the unit that stalls this long is abandoned.
 constexpr std::uint32_t kSendTimeoutMs = 500;
 
@@ -63,63 +62,43 @@ bool TComCom::Send(const TArray& data)
     return port_->SendData(data.data(), static_cast<std::uint32_t>(data.size()), kSendTimeoutMs) > 0;
 }
 
-void TComCom::Close(TStatus code)
+void TComCom::ReadOnce()
 {
-    ReportClose(code);
-    TCom::Close(code);
+    // What the last pass read goes out now; under back-pressure it keeps growing.
+    if (ready_ && MayPost()) {
+        PostReceived(std::move(accumulation_));
+        accumulation_.clear();
+        ready_ = false;
+    } else {
+        if (!ready_) Pause();
+        if (!accumulation_.empty()) ready_ = true;
+    }
+
+    const std::uint32_t waiting = port_->CountRX();
+    if (waiting == 0) {
+        Pause();
+        if (!accumulation_.empty()) ready_ = true;
+        else if (NowMs() - lastReceiveMs_.load() > SilenceLimitMs.load()) {
+            posted_ = 0;
+            DropLink(stConnectTimeout);
+        }
+        return;
+    }
+    std::uint8_t chunk[kMaxRead];
+    const std::uint32_t got = port_->ReadData(chunk, std::min(waiting, kMaxRead));
+    if (got > 0) {
+        accumulation_.insert(accumulation_.end(), chunk, chunk + got);
+        ready_ = true;
+        lastReceiveMs_ = NowMs();
+    }
 }
 
-void TComCom::Execute()
+void TComCom::CloseLink()
 {
-    TArray accumulation;
-    bool ready = false;
-    ResetInterval();
-    std::uint8_t chunk[kMaxRead];
-    while (!Terminated()) {
-        if (!connected_.load()) {
-            Pause();
-            continue;
-        }
-        if (ready && MayPost()) {
-            PostReceived(std::move(accumulation));
-            accumulation.clear();
-            ready = false;
-        } else {
-            if (!ready) Pause();
-            if (!accumulation.empty()) ready = true;
-        }
-
-        const std::uint32_t waiting = port_->CountRX();
-        if (waiting == 0) {
-            Pause();
-            if (!accumulation.empty()) ready = true;
-            else if (NowMs() - lastReceiveMs_.load() > SilenceLimitMs.load()) {
-                // Flags first: a listener told of the state sees it already.
-                port_->Disconnect();
-                posted_ = 0;
-                connected_ = 0;
-                PostStatus(stConnectTimeout);
-            }
-        } else {
-            const std::uint32_t got = port_->ReadData(chunk, std::min(waiting, kMaxRead));
-            if (got > 0) {
-                accumulation.insert(accumulation.end(), chunk, chunk + got);
-                ready = true;
-                lastReceiveMs_ = NowMs();
-            }
-        }
-
-        if (closeRequest_.load()) {
-            port_->Disconnect();
-            closeRequest_ = 0;
-            posted_ = 0;
-            connected_ = 0;
-            PostStatus(stDisconnected);
-            // Bytes of a closed link must not reach the next one.
-            accumulation.clear();
-            ready = false;
-        }
-    }
+    port_->Disconnect();
+    // Bytes of a closed link must not reach the next one.
+    accumulation_.clear();
+    ready_ = false;
 }
 
 } // namespace device_link

@@ -9,7 +9,7 @@ constexpr int kReadTimeoutMs = 10000;
 
 } // namespace
 
-TComTCP::TComTCP() : client_(std::make_unique<io::TIdTCPClient>())
+TComTCP::TComTCP() : client_(std::make_unique<io::TTcpClient>())
 {
     client_->ReadTimeout = kReadTimeoutMs;
     StartReader();
@@ -45,12 +45,6 @@ bool TComTCP::Send(const TArray& data)
     } catch (const io::ETcpError&) {
         return false; // the reader notices a broken connection
     }
-}
-
-void TComTCP::Close(TStatus code)
-{
-    ReportClose(code);
-    TCom::Close(code);
 }
 
 void TComTCP::TerminatedSet()
@@ -95,13 +89,17 @@ void TComTCP::TryConnect()
     }
 }
 
+void TComTCP::ServeOpenRequest()
+{
+    if (connectRequest_.load()) {
+        TryConnect();
+        Pause();
+    }
+    if (!connectRequest_.load()) attempts_ = 0;
+}
+
 void TComTCP::ReadOnce()
 {
-    const auto fail = [this](TStatus code) {
-        connected_ = 0;
-        client_->Disconnect();
-        PostStatus(code);
-    };
     try {
         client_->ReadFromStack();
         const std::size_t n = client_->InputBufferSize();
@@ -117,40 +115,22 @@ void TComTCP::ReadOnce()
             Pause();
         }
     } catch (const io::ETcpReadTimeout&) {
-        fail(stConnectTimeout);
+        DropLink(stConnectTimeout);
     } catch (const io::ETcpClosedGracefully&) {
-        fail(stDisconnectedFromDevice);
+        DropLink(stDisconnectedFromDevice);
     } catch (const io::ETcpSocketError&) {
-        fail(stSocketError);
+        DropLink(stSocketError);
     } catch (...) {
-        // Any other failure leaves the link as it is.
+        // Any other failure leaves the link as it is; the pause keeps one that repeats
+        // from spinning the reader.
+        Pause();
     }
 }
 
-void TComTCP::Execute()
+void TComTCP::CloseLink()
 {
-    ResetInterval();
-    attempts_ = 0;
-    while (!Terminated()) {
-        if (connectRequest_.load()) {
-            TryConnect();
-            Pause();
-        }
-        if (!connectRequest_.load()) attempts_ = 0;
-        if (!connected_.load()) {
-            Pause();
-            continue;
-        }
-        ReadOnce();
-        if (closeRequest_.load()) {
-            client_->Disconnect();
-            closeRequest_ = 0;
-            posted_ = 0;
-            connected_ = 0;
-            connectRequest_ = 0;
-            PostStatus(stDisconnected);
-        }
-    }
+    client_->Disconnect();
+    connectRequest_ = 0;
 }
 
 } // namespace device_link

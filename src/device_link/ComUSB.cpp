@@ -5,12 +5,6 @@
 
 namespace device_link {
 
-namespace {
-
-constexpr std::uint32_t kMaxRead = 64;
-
-} // namespace
-
 TComUSB::TComUSB() { StartReader(); }
 
 TComUSB::~TComUSB()
@@ -51,47 +45,28 @@ bool TComUSB::Send(const TArray& data)
     return io::FT_Write(handle_.load(), data.data(), size, &written) == io::FT_OK && written == size;
 }
 
-void TComUSB::Close(TStatus code)
+void TComUSB::ReadOnce()
 {
-    ReportClose(code);
-    TCom::Close(code);
-}
-
-void TComUSB::Execute()
-{
-    ResetInterval();
+    const io::FT_HANDLE h = handle_.load();
+    std::uint32_t waiting = 0;
+    io::FT_GetQueueStatus(h, &waiting);
     std::uint8_t chunk[kMaxRead];
-    while (!Terminated()) {
-        if (!connected_.load()) {
-            Pause();
-            continue;
-        }
-        const io::FT_HANDLE h = handle_.load();
-        std::uint32_t waiting = 0;
-        io::FT_GetQueueStatus(h, &waiting);
-        std::uint32_t got = 0;
-        const io::FT_STATUS status = io::FT_Read(h, chunk, std::min(waiting, kMaxRead), &got);
-        if (status == io::FT_OK && got > 0) {
-            if (MayPost()) {
-                PostReceived(TArray(chunk, chunk + got));
-            } else {
-                NoteDropped(got); // back-pressure: these bytes are dropped
-                Pause();
-            }
+    std::uint32_t got = 0;
+    const io::FT_STATUS status = io::FT_Read(h, chunk, std::min(waiting, kMaxRead), &got);
+    if (status == io::FT_OK && got > 0) {
+        if (MayPost()) {
+            PostReceived(TArray(chunk, chunk + got));
         } else {
+            NoteDropped(got); // back-pressure: these bytes are dropped
             Pause();
-            std::uint32_t rx = 0, tx = 0, events = 0;
-            if (io::FT_GetStatus(h, &rx, &tx, &events) != io::FT_OK) Close(stDisconnected);
         }
-
-        if (closeRequest_.load()) {
-            io::FT_Close(handle_.exchange(nullptr));
-            closeRequest_ = 0;
-            posted_ = 0;
-            connected_ = 0;
-            PostStatus(stDisconnected);
-        }
+        return;
     }
+    Pause();
+    std::uint32_t rx = 0, tx = 0, events = 0;
+    if (io::FT_GetStatus(h, &rx, &tx, &events) != io::FT_OK) Close(stDisconnected); // the bridge is gone
 }
+
+void TComUSB::CloseLink() { io::FT_Close(handle_.exchange(nullptr)); }
 
 } // namespace device_link

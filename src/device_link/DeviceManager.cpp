@@ -22,15 +22,14 @@ constexpr std::uint32_t kKvBridgeId = 0x04036001; // vendor 0x0403, product 0x60
 TDeviceManager::TDeviceManager(rtl::TComponent* owner) : owner_(owner)
 {
     Refresh();
-    notificator_ = new TPnPNotificator(owner);
+    notificator_ = std::make_unique<TPnPNotificator>(owner);
     notificator_->OnDeviceArrival = rtl::TNotifyEvent(this, &TDeviceManager::DeviceChanged);
     notificator_->OnDeviceRemove = rtl::TNotifyEvent(this, &TDeviceManager::DeviceChanged);
 }
 
 TDeviceManager::~TDeviceManager()
 {
-    delete notificator_;
-    notificator_ = nullptr;
+    notificator_.reset();
     Clear();
 }
 

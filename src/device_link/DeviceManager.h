@@ -59,7 +59,7 @@ public:
     TDeviceActionEvent OnConnectChange;
 
     rtl::TComponent* GetOwner() const { return owner_; }
-    TPnPNotificator* GetNotificator() const { return notificator_; }
+    TPnPNotificator* GetNotificator() const { return notificator_.get(); }
 
     int GetCount() const { return static_cast<int>(devices_.size()); }
     // The unit at index i; nullptr outside 0 to count - 1.
@@ -101,7 +101,7 @@ private:
     void ListChanged() { byIdValid_ = false; }
 
     rtl::TComponent* owner_;
-    TPnPNotificator* notificator_ = nullptr;
+    std::unique_ptr<TPnPNotificator> notificator_;
     std::vector<std::unique_ptr<TDevice>> devices_;
     // The first unit of each id, in list order; rebuilt after the list changed. An Id
     // changed behind the manager's back is caught by checking what the index gives.

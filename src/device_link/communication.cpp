@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Application.h"
 
 namespace device_link {
 
@@ -112,7 +111,13 @@ void TBuffer::RunOnMainThread(void (TBuffer::*delivery)())
     // A listener's failure goes to the application's handler there and then: raised
     // again later it could surface inside any wait for a thread, such as the one of a
     // transport being destroyed. Delivery goes on.
-    Synchronize([this, delivery] { ui::Guarded([&] { (this->*delivery)(); }); });
+    Synchronize([this, delivery] {
+        try {
+            (this->*delivery)();
+        } catch (...) {
+            rtl::MainThread::ReportUnhandled(std::current_exception());
+        }
+    });
 }
 
 void TBuffer::DeliverPacket()
@@ -187,18 +192,39 @@ bool TCom::Pause(int ms)
 
 void TCom::Execute()
 {
+    ResetInterval();
     while (!Terminated()) {
-        if (closeRequest_.load()) connected_ = 0;
-        Pause();
+        ServeOpenRequest();
+        if (!connected_.load()) {
+            Pause();
+            continue;
+        }
+        ReadOnce();
+        if (closeRequest_.load()) CarryOutClose();
     }
 }
 
-void TCom::Close(TStatus) { closeRequest_ = 1; }
+void TCom::CarryOutClose()
+{
+    CloseLink();
+    closeRequest_ = 0;
+    posted_ = 0;
+    connected_ = 0;
+    PostStatus(stDisconnected);
+}
 
-void TCom::ReportClose(TStatus code)
+void TCom::DropLink(TStatus code)
+{
+    CloseLink();
+    connected_ = 0;
+    PostStatus(code);
+}
+
+void TCom::Close(TStatus code)
 {
     PostStatus(code);
     posted_ = 0;
+    closeRequest_ = 1;
 }
 
 void TCom::ClearBuffer()

@@ -30,7 +30,7 @@
 #include "platform/rtl/Thread.h"
 
 namespace io {
-class TIdTCPClient;
+class TTcpClient;
 }
 
 namespace device_link {
@@ -132,6 +132,10 @@ private:
 // A subclass constructor ends with StartReader, its destructor begins with
 // StopThreads. Open, Close, Send, SendData and IsConnected are called on the main
 // thread while the reader runs; the listeners run on the main thread.
+//
+// The reader loop is the same for every link kind; a kind implements opening (Open,
+// and for a link that connects on the reader thread ServeOpenRequest), one read
+// (ReadOnce) and closing (CloseLink).
 class TCom : public rtl::TThread {
 public:
     static constexpr std::int32_t kMaxPending = 500;
@@ -140,10 +144,12 @@ public:
     ~TCom() override;
 
     virtual bool Send(const TArray& data) = 0;
-    virtual bool IsConnected() { return connected_.load() != 0; }
+    // False while a flush is under way, else the connected flag.
+    virtual bool IsConnected() { return !FlushRequested() && connected_.load() != 0; }
     // Starts connecting; the outcome arrives as status codes.
     virtual bool Open() = 0;
-    // Requests the link closed; the reader closes it.
+    // Posts the code as a status, Posted := 0, and requests the link closed; the
+    // reader closes it in its next connected pass.
     virtual void Close(TStatus code);
     // Drops every queued packet and posts stStrobe.
     virtual void ClearBuffer();
@@ -182,13 +188,28 @@ public:
     std::atomic<std::int32_t> PollIntervalMs{100};
 
 protected:
+    // The most bytes a serial or USB reader takes in one read.
+    static constexpr std::uint32_t kMaxRead = 64;
+
     TCom();
     void StartReader();
     void StopThreads();
 
-    // The base loop: waits for termination, clears the connected flag on a close request.
+    // The reader loop: serves an open request, idles while not connected, reads once
+    // per connected pass and, in that pass, carries out a close request.
     void Execute() override;
     void TerminatedSet() override;
+
+    // Called at the start of every pass; a link that connects on the reader thread
+    // connects here.
+    virtual void ServeOpenRequest() {}
+    // One read of a connected pass: posts what came, or pauses.
+    virtual void ReadOnce() = 0;
+    // Closes the link itself (reader thread); the flags are the caller's.
+    virtual void CloseLink() = 0;
+    // A failed link: closes it, clears the connected flag, then posts the code, so a
+    // listener told of the state sees the flag already.
+    void DropLink(TStatus code);
 
     // Sleeps, returning early when the thread is asked to stop; false then.
     bool Pause(int ms);
@@ -207,8 +228,6 @@ protected:
     void NotePosting();
     // Updates the smoothed interval, appends the time tail, posts, counts in Posted.
     void PostReceived(TArray bytes);
-    // What every transport's Close does before the base's: report the code, Posted := 0.
-    void ReportClose(TStatus code);
 
     std::atomic<std::uint8_t> closeRequest_{0};
     std::atomic<std::uint8_t> connected_{0};
@@ -218,6 +237,8 @@ private:
     friend class TBuffer;
     // A packet joins (+1) or leaves (-1) the delivery queue.
     void CountPending(const TArray& packet, int direction);
+    // The end of a connected pass that found a close request.
+    void CarryOutClose();
 
     std::unique_ptr<TBuffer> buffer_;
     std::atomic<std::int32_t> pending_{0};
@@ -252,22 +273,24 @@ public:
     TSerialPortDriver& GetPort() { return *port_; }
 
     bool Send(const TArray& data) override;
-    bool IsConnected() override { return !FlushRequested() && TCom::IsConnected(); }
     bool Open() override;
-    void Close(TStatus code) override;
 
     // More than this many ms without a byte, while nothing waits to be posted, gives
     // stConnectTimeout.
     std::atomic<std::int32_t> SilenceLimitMs{5000};
 
 protected:
-    void Execute() override;
+    void ReadOnce() override;
+    void CloseLink() override;
 
 private:
     std::unique_ptr<TSerialPortDriver> port_;
     std::string portName_;
     // Steady-clock ms of the last received byte.
     std::atomic<std::int64_t> lastReceiveMs_{0};
+    // Reader thread only: bytes read and not yet posted, and whether they may go.
+    TArray accumulation_;
+    bool ready_ = false;
 };
 
 // A unit behind a USB bridge, opened by the bridge's serial number.
@@ -280,12 +303,11 @@ public:
     std::string GetSerial() const { return serial_; }
 
     bool Send(const TArray& data) override;
-    bool IsConnected() override { return !FlushRequested() && TCom::IsConnected(); }
     bool Open() override;
-    void Close(TStatus code) override;
 
 protected:
-    void Execute() override;
+    void ReadOnce() override;
+    void CloseLink() override;
 
 private:
     std::string serial_;
@@ -304,24 +326,23 @@ public:
     void SetHost(const std::string& host);
     std::string GetHost() const { return host_; }
     // Read time-out and the socket itself.
-    io::TIdTCPClient& GetClient() { return *client_; }
+    io::TTcpClient& GetClient() { return *client_; }
     // Always 843 in the program; tests point it at their own listener.
     std::atomic<std::int32_t> Port{843};
 
     bool Send(const TArray& data) override;
-    bool IsConnected() override { return !FlushRequested() && TCom::IsConnected(); }
     bool Open() override;
-    void Close(TStatus code) override;
 
 protected:
-    void Execute() override;
     void TerminatedSet() override;
+    void ServeOpenRequest() override;
+    void ReadOnce() override;
+    void CloseLink() override;
 
 private:
     void TryConnect();
-    void ReadOnce();
 
-    std::unique_ptr<io::TIdTCPClient> client_;
+    std::unique_ptr<io::TTcpClient> client_;
     std::string host_;
     std::atomic<std::uint8_t> connectRequest_{0};
     int attempts_ = 0; // reader thread only

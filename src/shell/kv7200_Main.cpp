@@ -9,6 +9,7 @@
 #include "platform/ui/Dialogs.h"
 #include "shell/DeviceListView.h"
 #include "shell/Splash.h"
+#include "storage/LogEvents.h"
 #include "views/DeviceRDS.h"
 
 namespace shell {
@@ -18,11 +19,6 @@ TMainForm* MainForm = nullptr;
 namespace {
 
 constexpr int kStepPauseMs = 100;
-constexpr std::int32_t kEventProgram = 1000;
-constexpr std::int32_t kEventDeviceStatus = 1002;
-constexpr std::int32_t kEventDeviceAction = 1003;
-constexpr std::uint8_t kProgramStarted = 1;
-constexpr std::uint8_t kProgramTerminated = 2;
 
 views::TDeviceRDSForm* ViewOf(device_link::TDevice* device)
 {
@@ -60,7 +56,7 @@ void TMainForm::Resize()
 
 bool TMainForm::Initialize(TSplashForm& splash)
 {
-    DataModule = new storage::TDM(nullptr, *this);
+    DataModule = std::make_unique<storage::TDM>(nullptr, *this);
     if (!DataModule->DBVersionOk) {
         ui::MessageDlg("Incompatible DataBase!", ui::mtError, ui::mbOK);
         return false;
@@ -68,7 +64,7 @@ bool TMainForm::Initialize(TSplashForm& splash)
 
     splash.SetStatus("Starting Device Manager", kStepPauseMs);
     device_link::SetD2XXErrorBox([](const std::string& text) { ui::MessageDlg(text, ui::mtError, ui::mbOK); });
-    DeviceManager = new device_link::TDeviceManager(this);
+    DeviceManager = std::make_unique<device_link::TDeviceManager>(this);
     DeviceManager->OnData = device_link::TDeviceDataEvent(this, &TMainForm::OnDeviceData);
     DeviceManager->OnDeviceState = device_link::TDeviceStateEvent(this, &TMainForm::OnDeviceStatus);
     DeviceManager->OnBufferStatus = device_link::TDeviceBufferEvent(this, &TMainForm::OnBufferStatus);
@@ -79,7 +75,7 @@ bool TMainForm::Initialize(TSplashForm& splash)
 
     splash.SetStatus("Enumerating Devices", kStepPauseMs);
     LoadStoredDevices();
-    lvDevices->SetManager(DeviceManager);
+    lvDevices->SetManager(DeviceManager.get());
 
     splash.SetStatus("Loading Settings", kStepPauseMs);
     DataModule->LoadCommon(CommonSettings);
@@ -126,7 +122,7 @@ void TMainForm::PostInitialize()
     // Offering to export and clear outdated log records needs the log window, which
     // this program does not have yet.
     DeviceManager->SetAllMuted(false);
-    LogByte(0, kEventProgram, kProgramStarted);
+    LogByte(0, storage::leProgram, storage::lpStarted);
     if (CommonSettings.ConnectAllOnStart) {
         for (int i = 0; i < DeviceManager->GetCount(); ++i) {
             device_link::TDevice* device = DeviceManager->GetItem(i);
@@ -156,7 +152,7 @@ bool TMainForm::Shutdown(TSplashForm& splash)
     if (DataModule && DataModule->DBVersionOk) {
         // A start that failed before the record was read must not overwrite it with defaults.
         if (settingsLoaded_) step([this] { DataModule->SaveCommon(CommonSettings); });
-        step([this] { LogByte(0, kEventProgram, kProgramTerminated); });
+        step([this] { LogByte(0, storage::leProgram, storage::lpTerminated); });
         splash.SetStatus("Clean Database", kStepPauseMs);
         DataModule->Splash = &splash;
         step([this] { DataModule->ExitMaintenance(); });
@@ -170,16 +166,12 @@ void TMainForm::FreeDeviceManager()
 {
     if (!DeviceManager) return;
     lvDevices->SetManager(nullptr);
-    // The manager stays reachable while it goes: its units' disconnect notices are logged.
-    delete DeviceManager;
-    DeviceManager = nullptr;
+    // The units go while the manager is reachable: their disconnect notices are logged.
+    DeviceManager->Clear();
+    DeviceManager.reset();
 }
 
-void TMainForm::FreeDataModule()
-{
-    delete DataModule;
-    DataModule = nullptr;
-}
+void TMainForm::FreeDataModule() { DataModule.reset(); }
 
 void TMainForm::FormClose(rtl::TObject*, ui::TCloseAction& action)
 {
@@ -201,7 +193,7 @@ void TMainForm::OnDeviceStatus(device_link::TDevice* device, device_link::TStatu
 {
     if (views::TDeviceRDSForm* view = ViewOf(device)) {
         if (device->Configured)
-            ui::Guarded([&] { LogByte(device->Id, kEventDeviceStatus, static_cast<std::uint8_t>(state)); });
+            ui::Guarded([&] { LogByte(device->Id, storage::leDeviceStatus, static_cast<std::uint8_t>(state)); });
         view->ShowState(state);
     }
     RefreshDeviceList();
@@ -213,7 +205,7 @@ void TMainForm::OnDeviceAction(device_link::TDevice* device, int action)
 {
     // Also called while the units go at shutdown: a failed record must not end that.
     if (device->Id != 0)
-        ui::Guarded([&] { LogByte(device->Id, kEventDeviceAction, static_cast<std::uint8_t>(action)); });
+        ui::Guarded([&] { LogByte(device->Id, storage::leDeviceAction, static_cast<std::uint8_t>(action)); });
 }
 
 // ---------------------------------------------------------------------------

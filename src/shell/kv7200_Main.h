@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include <memory>
+
 #include "device_link/DeviceManager.h"
 #include "platform/ui/Form.h"
 #include "storage/DModule.h"
@@ -28,20 +30,20 @@ public:
     // ---- what storage reads
     std::string ProgramFilePath;
     storage::TCommonSettings CommonSettings;
-    device_link::TDeviceManager* DeviceManager = nullptr; // owned
-    storage::TDM* DataModule = nullptr;                   // owned; also storage::DM
+    std::unique_ptr<device_link::TDeviceManager> DeviceManager;
+    std::unique_ptr<storage::TDM> DataModule; // also storage::DM
 
     std::string GetProgramFilePath() const override { return ProgramFilePath; }
     storage::TCommonSettings& GetCommonSettings() override { return CommonSettings; }
-    device_link::TDeviceManager* GetDeviceManager() override { return DeviceManager; }
+    device_link::TDeviceManager* GetDeviceManager() override { return DeviceManager.get(); }
 
     // ---- the unit manager's events
     void OnDeviceData(device_link::TDevice* device, const device_link::TArray& packet);
-    // Logs 1002 for a configured unit that has its view, shows the state on the view,
+    // Logs leDeviceStatus for a configured unit that has its view, shows the state on the view,
     // redraws the unit list. A failure to log goes to the application's exception handler.
     void OnDeviceStatus(device_link::TDevice* device, device_link::TStatus state);
     void OnBufferStatus(device_link::TDevice* device, const device_link::TComStats& stats);
-    // Logs 1003 (0 connect, 1 disconnect) for a unit with a database id; a failure goes
+    // Logs leDeviceAction (0 connect, 1 disconnect) for a unit with a database id; a failure goes
     // to the application's exception handler.
     void OnDeviceAction(device_link::TDevice* device, int action);
 

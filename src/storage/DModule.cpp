@@ -9,6 +9,8 @@
 #include "device_link/common.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/rtl/ByteOrder.h"
+#include "platform/rtl/UpdateScope.h"
+#include "storage/LogEvents.h"
 #include "storage/LogTexts.h"
 
 namespace storage {
@@ -76,17 +78,39 @@ private:
     db::TDataSet& dataSet_;
 };
 
-// Posts the record, or cancels it when the post fails, so that the query is not left
-// in edit state to fail again on its next move.
-void PostOrCancel(db::TDataSet& dataSet)
-{
-    try {
-        dataSet.Post();
-    } catch (...) {
-        if (db::IsEditState(dataSet.State()))
-            dataSet.Cancel();
-        throw;
+// An edit of a row (Edit) or a new row (Append) that Post posts; on every other way
+// out, a failed post included, it is cancelled, so that the query is not left in edit
+// state to fail again on its next move.
+class TEditScope {
+public:
+    enum TStart { Edit, Append };
+    TEditScope(db::TDataSet& dataSet, TStart start) : dataSet_(dataSet)
+    {
+        if (start == Append) dataSet_.Append();
+        else dataSet_.Edit();
     }
+    ~TEditScope() noexcept(false)
+    {
+        rtl::CloseScope(uncaught_, [this] {
+            if (db::IsEditState(dataSet_.State()))
+                dataSet_.Cancel();
+        });
+    }
+    TEditScope(const TEditScope&) = delete;
+    TEditScope& operator=(const TEditScope&) = delete;
+
+    void Post() { dataSet_.Post(); }
+
+private:
+    db::TDataSet& dataSet_;
+    int uncaught_ = std::uncaught_exceptions();
+};
+
+// IP1 to IP4, octet 0 the most significant.
+void SetIPColumns(db::TDataSet& q, const std::array<std::uint8_t, 4>& ip)
+{
+    static constexpr const char* kColumns[] = {"IP1", "IP2", "IP3", "IP4"};
+    for (std::size_t i = 0; i < ip.size(); ++i) q.FieldByName(kColumns[i])->SetAsInteger(ip[i]);
 }
 
 db::TBlobField& BlobField(db::TDataSet& dataSet, const char* name)
@@ -301,14 +325,19 @@ std::string TDM::ReadConfigBlob(const char* column)
 
 void TDM::WriteConfigBlob(const char* column, const std::string& bytes)
 {
+    rtl::TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    StoreConfigBlob(column, stream);
+}
+
+void TDM::StoreConfigBlob(const char* column, rtl::TStream& source)
+{
     TCloseOnExit closer(IBQ_CONFIG_);
     IBQ_CONFIG_.Open();
     IBQ_CONFIG_.First();
-    IBQ_CONFIG_.Edit();
-    rtl::TMemoryStream stream;
-    stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-    BlobField(IBQ_CONFIG_, column).LoadFromStream(stream);
-    PostOrCancel(IBQ_CONFIG_);
+    TEditScope edit(IBQ_CONFIG_, TEditScope::Edit);
+    BlobField(IBQ_CONFIG_, column).LoadFromStream(source);
+    edit.Post();
 }
 
 void TDM::LoadCommon(TCommonSettings& common)
@@ -342,16 +371,9 @@ void TDM::LoadMap(rtl::TStream& dest)
 
 void TDM::SaveMap(rtl::TStream& source)
 {
-    {
-        TCloseOnExit closer(IBQ_CONFIG_);
-        IBQ_CONFIG_.Open();
-        IBQ_CONFIG_.First();
-        IBQ_CONFIG_.Edit();
-        BlobField(IBQ_CONFIG_, "MAP").LoadFromStream(source);
-        PostOrCancel(IBQ_CONFIG_);
-    }
+    StoreConfigBlob("MAP", source);
     const std::uint8_t loaded = 1;
-    AddToLogBytes(0, 1001, &loaded, 0);
+    AddToLogBytes(0, leMapStored, &loaded, 0);
 }
 
 // ---------------------------------------------------------------- unit rows
@@ -359,8 +381,8 @@ void TDM::SaveMap(rtl::TStream& source)
 void TDM::AddDevice(device_link::TDevice& device)
 {
     db::TDataSet& q = IBQ_DEVICES_;
-    q.Append();
-    try {
+    {
+        TEditScope edit(q, TEditScope::Append);
         q.FieldByName("DEVICETYPE")->SetAsInteger(device.Kind);
         q.FieldByName("POS")->SetAsInteger(-1);
         q.FieldByName("MAPX")->SetAsInteger(10);
@@ -369,7 +391,7 @@ void TDM::AddDevice(device_link::TDevice& device)
         switch (device.Kind) {
         case device_link::dkUSB:
         case device_link::dkCOM:
-            for (const char* octet : {"IP1", "IP2", "IP3", "IP4"}) q.FieldByName(octet)->SetAsInteger(0);
+            SetIPColumns(q, {0, 0, 0, 0});
             q.FieldByName("PORT")->SetAsInteger(0);
             if (!device.Serial.empty())
                 q.FieldByName("SERIAL")->SetAsString(device.Serial);
@@ -381,10 +403,7 @@ void TDM::AddDevice(device_link::TDevice& device)
                 q.FieldByName("COMPORT")->SetAsString(device.ComPort);
             break;
         case device_link::dkTCP:
-            q.FieldByName("IP1")->SetAsInteger(device.IP[0]);
-            q.FieldByName("IP2")->SetAsInteger(device.IP[1]);
-            q.FieldByName("IP3")->SetAsInteger(device.IP[2]);
-            q.FieldByName("IP4")->SetAsInteger(device.IP[3]);
+            SetIPColumns(q, device.IP);
             if (!device.Serial.empty())
                 q.FieldByName("SERIAL")->SetAsString(device.Serial);
             q.FieldByName("ALIAS")->SetAsString(device.Alias);
@@ -394,13 +413,10 @@ void TDM::AddDevice(device_link::TDevice& device)
         default:
             break;
         }
-    } catch (...) {
-        q.Cancel();
-        throw;
+        edit.Post();
     }
-    PostOrCancel(q);
     device.Id = q.FieldByName("ID")->GetAsInteger();
-    AddToLogStr(0, 1004, device.Alias + ":" + device.GetAddressText());
+    AddToLogStr(0, leDeviceAdded, device.Alias + ":" + device.GetAddressText());
 }
 
 void TDM::UpdateDevice(device_link::TDevice& device)
@@ -408,32 +424,23 @@ void TDM::UpdateDevice(device_link::TDevice& device)
     db::TDataSet& q = IBQ_DEVICES_;
     if (!q.Locate("ID", rtl::Variant(device.Id)))
         return;
-    q.Edit();
-    try {
-        if (device.Kind == device_link::dkTCP) {
-            q.FieldByName("IP1")->SetAsInteger(device.IP[0]);
-            q.FieldByName("IP2")->SetAsInteger(device.IP[1]);
-            q.FieldByName("IP3")->SetAsInteger(device.IP[2]);
-            q.FieldByName("IP4")->SetAsInteger(device.IP[3]);
-        }
-        if (!device.Serial.empty())
-            q.FieldByName("SERIAL")->SetAsString(device.Serial);
-        q.FieldByName("ALIAS")->SetAsString(device.Alias);
-        if (device.Kind == device_link::dkTCP)
-            q.FieldByName("USERID")->SetAsString(device.UserId);
-        q.FieldByName("PASS")->SetAsString(device.GetPassword());
-        rtl::TMemoryStream& settings = device.GetSettingsStream();
-        settings.SetPosition(0);
-        BlobField(q, "CONFIG").LoadFromStream(settings);
-        q.FieldByName("POS")->SetAsInteger(device.Pos);
-        q.FieldByName("MAPX")->SetAsInteger(device.MapX);
-        q.FieldByName("MAPY")->SetAsInteger(device.MapY);
-        q.FieldByName("MAPLOCK")->SetAsInteger(device.MapLock);
-    } catch (...) {
-        q.Cancel();
-        throw;
-    }
-    PostOrCancel(q);
+    TEditScope edit(q, TEditScope::Edit);
+    if (device.Kind == device_link::dkTCP)
+        SetIPColumns(q, device.IP);
+    if (!device.Serial.empty())
+        q.FieldByName("SERIAL")->SetAsString(device.Serial);
+    q.FieldByName("ALIAS")->SetAsString(device.Alias);
+    if (device.Kind == device_link::dkTCP)
+        q.FieldByName("USERID")->SetAsString(device.UserId);
+    q.FieldByName("PASS")->SetAsString(device.GetPassword());
+    rtl::TMemoryStream& settings = device.GetSettingsStream();
+    settings.SetPosition(0);
+    BlobField(q, "CONFIG").LoadFromStream(settings);
+    q.FieldByName("POS")->SetAsInteger(device.Pos);
+    q.FieldByName("MAPX")->SetAsInteger(device.MapX);
+    q.FieldByName("MAPY")->SetAsInteger(device.MapY);
+    q.FieldByName("MAPLOCK")->SetAsInteger(device.MapLock);
+    edit.Post();
 }
 
 } // namespace storage

@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/db/DataSource.h"
@@ -30,6 +31,7 @@ class QTimer;
 namespace device_link {
 class TDevice;
 class TDeviceManager;
+struct TDeviceSettings;
 } // namespace device_link
 
 namespace storage {
@@ -95,10 +97,11 @@ public:
 };
 
 // ---------------------------------------------------------------------------
-// The log filter of a unit: the byte of TDeviceSettings (offset 6 to 34) that
-// switches logging of a set of event codes off when it is 0.
+// The log filter of a unit: a switch of its settings record (offset 6 to 34 of the
+// stored record) that stops logging of a set of event codes when it is 0.
 struct TLogFilterRow {
-    int Byte;
+    int Byte;                                                    // the switch's offset in the record
+    std::uint8_t (*Switch)(const device_link::TDeviceSettings&); // the field at that offset
     std::span<const std::int32_t> Codes;  // empty with AllCodes
     bool AllCodes;                        // the row gates every code of the unit
 };
@@ -161,9 +164,9 @@ public:
     void SaveCommon(const TCommonSettings& common);
     // The decompressed map picture into dest (rewound; empty when none is stored).
     void LoadMap(rtl::TStream& dest);
-    // Stores the compressed picture (all of source, possibly empty) and logs 1001.
+    // Stores the compressed picture (all of source, possibly empty) and logs leMapStored.
     void SaveMap(rtl::TStream& source);
-    // Appends the unit's row, stores its new ID into the unit's Id and logs 1004.
+    // Appends the unit's row, stores its new ID into the unit's Id and logs leDeviceAdded.
     void AddDevice(device_link::TDevice& device);
     // Rewrites the unit's row; nothing when there is none.
     void UpdateDevice(device_link::TDevice& device);
@@ -218,9 +221,12 @@ private:
     void SetupLogQuery();
     std::string ReadConfigBlob(const char* column);
     void WriteConfigBlob(const char* column, const std::string& bytes);
+    // Replaces the blob of the CONFIG row with all of source.
+    void StoreConfigBlob(const char* column, rtl::TStream& source);
     bool PassesUnitFilter(std::int32_t id, std::int32_t code);
-    // The switches, the filters, then the record.
-    void WriteLog(std::int32_t id, std::int32_t code, std::string payload);
+    // The one way into the log for the three entry points: the switches, the filters,
+    // then the record with the payload bytes as they are.
+    void WriteLog(std::int32_t id, std::int32_t code, std::string_view payload);
     void LogWritten();
     std::int64_t NowMs() const;
     void ShowStatus(const std::string& text, int pauseMs);
@@ -233,7 +239,7 @@ private:
     struct TUnitFilter {
         std::uint64_t Stamp = 0;
         std::bitset<256> ItemPasses;
-        bool OthersPass = false; // the unit's system events (1002, 1003)
+        bool OthersPass = false; // the unit's system events (leDeviceStatus, leDeviceAction)
     };
     std::unordered_map<std::int32_t, TUnitFilter> unitFilters_;
     std::int64_t pendingSinceMs_ = -1;  // when the oldest uncommitted log record was written

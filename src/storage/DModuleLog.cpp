@@ -10,6 +10,7 @@
 #include "device_link/DeviceManager.h"
 #include "platform/db/Field.h"
 #include "platform/rtl/SysUtils.h"
+#include "storage/LogEvents.h"
 #include "storage/LogTexts.h"
 
 namespace storage {
@@ -48,18 +49,51 @@ constexpr std::int32_t kMPXLevel[] = {41};
 constexpr std::int32_t kBandScan[] = {20, 21, 22};
 constexpr std::int32_t kNeverLogged[] = {0};
 
-constexpr TLogFilterRow kFilterTable[] = {
-    {6, {}, true},
-    {7, kNegotiation, false}, {8, kPI, false}, {9, kTP, false}, {10, kPTY, false},
-    {11, kGroup0, false}, {12, kGroup1, false}, {13, kGroup2, false}, {14, kGroup3, false},
-    {15, kGroup4, false}, {16, kGroup5, false}, {17, kGroup6, false}, {18, kGroup7, false},
-    {19, kGroup8, false}, {20, kGroup9, false}, {21, kGroup10, false}, {22, kGroup11, false},
-    {23, kGroup12, false}, {24, kGroup13, false}, {25, kGroup14, false}, {26, kGroup15, false},
-    {27, kFreq, false}, {28, kSource, false}, {29, kRDSMode, false}, {30, kStereo, false},
-    {31, kRDSLock, false}, {32, kRFLevel, false}, {33, kMPXLevel, false}, {34, kBandScan, false},
-};
+using device_link::TDeviceSettings;
 
-constexpr std::int32_t kFirstSystemEvent = 1000;
+// The switch of a row: a field of the record, or the byte of one RDS group.
+template <std::uint8_t TDeviceSettings::*Field>
+std::uint8_t Switch(const TDeviceSettings& s)
+{
+    return s.*Field;
+}
+template <std::size_t Group>
+std::uint8_t GroupSwitch(const TDeviceSettings& s)
+{
+    return s.LogGroup[Group];
+}
+
+constexpr TLogFilterRow kFilterTable[] = {
+    {6, Switch<&TDeviceSettings::LogUnitEnabled>, {}, true},
+    {7, Switch<&TDeviceSettings::LogNegotiation>, kNegotiation, false},
+    {8, Switch<&TDeviceSettings::LogPI>, kPI, false},
+    {9, Switch<&TDeviceSettings::LogTP>, kTP, false},
+    {10, Switch<&TDeviceSettings::LogPTY>, kPTY, false},
+    {11, GroupSwitch<0>, kGroup0, false},
+    {12, GroupSwitch<1>, kGroup1, false},
+    {13, GroupSwitch<2>, kGroup2, false},
+    {14, GroupSwitch<3>, kGroup3, false},
+    {15, GroupSwitch<4>, kGroup4, false},
+    {16, GroupSwitch<5>, kGroup5, false},
+    {17, GroupSwitch<6>, kGroup6, false},
+    {18, GroupSwitch<7>, kGroup7, false},
+    {19, GroupSwitch<8>, kGroup8, false},
+    {20, GroupSwitch<9>, kGroup9, false},
+    {21, GroupSwitch<10>, kGroup10, false},
+    {22, GroupSwitch<11>, kGroup11, false},
+    {23, GroupSwitch<12>, kGroup12, false},
+    {24, GroupSwitch<13>, kGroup13, false},
+    {25, GroupSwitch<14>, kGroup14, false},
+    {26, GroupSwitch<15>, kGroup15, false},
+    {27, Switch<&TDeviceSettings::LogFreq>, kFreq, false},
+    {28, Switch<&TDeviceSettings::LogSource>, kSource, false},
+    {29, Switch<&TDeviceSettings::LogRDSMode>, kRDSMode, false},
+    {30, Switch<&TDeviceSettings::LogStereo>, kStereo, false},
+    {31, Switch<&TDeviceSettings::LogRDSLock>, kRDSLock, false},
+    {32, Switch<&TDeviceSettings::LogRFLevel>, kRFLevel, false},
+    {33, Switch<&TDeviceSettings::LogMPXLevel>, kMPXLevel, false},
+    {34, Switch<&TDeviceSettings::LogBandScan>, kBandScan, false},
+};
 
 } // namespace
 
@@ -73,11 +107,11 @@ bool InList(std::int32_t value, std::span<const std::int32_t> table)
 
 namespace {
 
-// Whether a unit whose settings record is bytes logs code.
-bool FilterPasses(const device_link::TDeviceSettings::TBytes& bytes, std::int32_t code)
+// Whether a unit with these settings logs code.
+bool FilterPasses(const TDeviceSettings& settings, std::int32_t code)
 {
     for (const TLogFilterRow& row : kFilterTable)
-        if (bytes[static_cast<std::size_t>(row.Byte)] == 0 && (row.AllCodes || InList(code, row.Codes)))
+        if (row.Switch(settings) == 0 && (row.AllCodes || InList(code, row.Codes)))
             return false;
     return true;
 }
@@ -93,12 +127,11 @@ bool TDM::PassesUnitFilter(std::int32_t id, std::int32_t code)
     // The unit's record is decoded once per change, not once per record.
     TUnitFilter& filter = unitFilters_[id];
     if (filter.Stamp != device->GetSettingsStamp()) {
-        device_link::TDeviceSettings settings;
+        TDeviceSettings settings;
         device->GetSettings(settings);
-        const device_link::TDeviceSettings::TBytes bytes = settings.ToBytes();
         for (std::size_t c = 0; c < filter.ItemPasses.size(); ++c)
-            filter.ItemPasses[c] = FilterPasses(bytes, static_cast<std::int32_t>(c));
-        filter.OthersPass = FilterPasses(bytes, kFirstSystemEvent);
+            filter.ItemPasses[c] = FilterPasses(settings, static_cast<std::int32_t>(c));
+        filter.OthersPass = FilterPasses(settings, leFirstSystemEvent);
         filter.Stamp = device->GetSettingsStamp();
     }
     if (code >= 0 && static_cast<std::size_t>(code) < filter.ItemPasses.size())
@@ -111,30 +144,27 @@ void TDM::AddToLog(std::int32_t id, std::int32_t code, rtl::TStream& data)
     std::string payload(static_cast<std::size_t>(std::max<std::int64_t>(data.GetSize(), 0)), '\0');
     data.SetPosition(0);
     payload.resize(static_cast<std::size_t>(data.Read(payload.data(), static_cast<std::int64_t>(payload.size()))));
-    WriteLog(id, code, std::move(payload));
+    WriteLog(id, code, payload);
 }
 
 void TDM::AddToLogBytes(std::int32_t id, std::int32_t code, const std::uint8_t* bytes, int high)
 {
-    std::string payload;
+    std::string_view payload;
     if (bytes && high >= 0)
-        payload.assign(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(high) + 1);
-    WriteLog(id, code, std::move(payload));
+        payload = std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(high) + 1);
+    WriteLog(id, code, payload);
 }
 
-void TDM::AddToLogStr(std::int32_t id, std::int32_t code, const std::string& text)
-{
-    WriteLog(id, code, text);
-}
+void TDM::AddToLogStr(std::int32_t id, std::int32_t code, const std::string& text) { WriteLog(id, code, text); }
 
-void TDM::WriteLog(std::int32_t id, std::int32_t code, std::string payload)
+void TDM::WriteLog(std::int32_t id, std::int32_t code, std::string_view payload)
 {
     const TCommonSettings& common = mainForm_.GetCommonSettings();
     if (common.LogEnabled == 0)
         return;
-    if (common.LogSystemEvents == 0 && code >= kFirstSystemEvent)
+    if (common.LogSystemEvents == 0 && code >= leFirstSystemEvent)
         return;
-    if (id == 0 && code < kFirstSystemEvent)
+    if (id == 0 && code < leFirstSystemEvent)
         return;
     if (InList(code, kNeverLogged))
         return;
@@ -145,7 +175,7 @@ void TDM::WriteLog(std::int32_t id, std::int32_t code, std::string payload)
 
     addToLog.ParamByName("DEVICEID").SetAsInteger(id);
     addToLog.ParamByName("DATACODE").SetAsInteger(code);
-    addToLog.ParamByName("DATA").SetAsString(std::move(payload));
+    addToLog.ParamByName("DATA").SetAsString(std::string(payload));
     addToLog.ParamByName("DT").SetAsDouble(rtl::Now());
     addToLog.ExecProc();
     LogWritten();

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "device_link/Freq.h"
+#include "storage/LogEvents.h"
 
 namespace storage {
 
@@ -23,7 +24,7 @@ struct TCodeName {
     Datas Data;
 };
 
-// Codes with a fixed CODES text, ascending. 17, 1000 and 1001 name themselves
+// Codes with a fixed CODES text, ascending. 17, leProgram and leMapStored name themselves
 // from their payload and are not here.
 constexpr TCodeName kCodeNames[] = {
     {1, "Device Ping", Datas::Empty},
@@ -139,10 +140,10 @@ constexpr TCodeName kCodeNames[] = {
     {168, "TUNING AND SWITCHING PTY", Datas::Payload},
     {169, "TUNING AND SWITCHING TA", Datas::Payload},
     {170, "TUNING AND SWITCHING TP", Datas::Payload},
-    {1002, "Device Status", Datas::Rule},
-    {1003, "Device Action", Datas::Rule},
-    {1004, "New Device Added", Datas::Payload},
-    {1005, "Device Removed", Datas::Payload},
+    {leDeviceStatus, "Device Status", Datas::Rule},
+    {leDeviceAction, "Device Action", Datas::Rule},
+    {leDeviceAdded, "New Device Added", Datas::Payload},
+    {leDeviceRemoved, "Device Removed", Datas::Payload},
 };
 
 static_assert(std::is_sorted(std::begin(kCodeNames), std::end(kCodeNames),
@@ -243,14 +244,14 @@ std::string RuleText(int code, const TPayload& b, const rtl::TFormatSettings& se
         return DIText(b);
     case 90:
         return ClockText(b);
-    case 1002: {  // link states the transports report; socket error and the rest stay blank
+    case leDeviceStatus: {  // link states the transports report; socket error and the rest stay blank
         static constexpr const char* kTexts[] = {
             "Connected", "Disconnected", nullptr, "Connection Timeout", nullptr, "Connection Refused",
             "Disconnected from Device", "Ubable to Connect", nullptr, nullptr, nullptr, nullptr,
             "Idle", "Attempt Connection"};
         return Choice(b, kTexts);
     }
-    case 1003: {
+    case leDeviceAction: {
         static constexpr const char* kTexts[] = {"Connect", "Disconnect"};
         return Choice(b, kTexts);
     }
@@ -269,11 +270,11 @@ std::string LogCodeText(int code, std::string_view payload)
         static constexpr const char* kTexts[] = {"Wrong Password", "Password Accepted"};
         return Choice(b, kTexts);
     }
-    case 1000: {
+    case leProgram: {
         static constexpr const char* kTexts[] = {nullptr, "Program Started", "Program Terminated"};
         return Choice(b, kTexts);
     }
-    case 1001: {
+    case leMapStored: {
         static constexpr const char* kTexts[] = {nullptr, "New Map Loaded"};
         return Choice(b, kTexts);
     }

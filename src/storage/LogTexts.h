@@ -1,7 +1,9 @@
 #pragma once
 // The texts the log window shows for an event log record: the name of its event
 // code (CODES), its payload as readable text (DATAS) and its date and time (DTS).
-// The log query computes them for every row from DATACODE, DATA and DT.
+// The log query computes them for every row from DATACODE, DATA and DT. The units'
+// live views name and show every item they receive with the same texts, and the unit
+// list shows a link state as the leDeviceStatus text, so all of them agree.
 //
 // The payload is the record's bytes taken unchanged as 8-bit characters. A payload
 // shorter than the bytes a rule reads gives an empty text for what depends on the

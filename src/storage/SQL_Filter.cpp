@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace storage {
 
@@ -76,36 +77,30 @@ std::string TSQLFilter::OrderText() const
 void TSQLFilter::Build(rtl::TStrings& list) const
 {
     if (BaseSQL.empty()) return;
-    list.BeginUpdate();
-    try {
-        list.Clear();
-        list.Add(BaseSQL);
-        list.Add("");
-        if (!WhereWord.empty()) {
-            list.Add(WhereWord);
-            bool clauseAdded = false;
-            if (!conditions_.empty()) {
-                list.Add(ConditionsText());
-                clauseAdded = true;
-            }
-            if (!ExcludeField.empty() && !excluded_.empty()) {
-                list.Add((clauseAdded ? "AND" : "") + ExclusionsText());
-                clauseAdded = true;
-            }
-            if (!IncludeField.empty() && !included_.empty())
-                list.Add((clauseAdded ? "AND" : "") + InclusionsText());
-            if (!orderFields_.empty()) {
-                list.Add("ORDER BY");
-                list.Add(OrderText());
-                if (SortOrder == 0) list.Add("ASC");
-                else if (SortOrder == 1) list.Add("DESC");
-            }
+    const rtl::TUpdateScope update(list);
+    list.Clear();
+    list.Add(BaseSQL);
+    list.Add("");
+    if (!WhereWord.empty()) {
+        list.Add(WhereWord);
+        bool clauseAdded = false;
+        if (!conditions_.empty()) {
+            list.Add(ConditionsText());
+            clauseAdded = true;
         }
-    } catch (...) {
-        list.EndUpdate();
-        throw;
+        if (!ExcludeField.empty() && !excluded_.empty()) {
+            list.Add((clauseAdded ? "AND" : "") + ExclusionsText());
+            clauseAdded = true;
+        }
+        if (!IncludeField.empty() && !included_.empty())
+            list.Add((clauseAdded ? "AND" : "") + InclusionsText());
+        if (!orderFields_.empty()) {
+            list.Add("ORDER BY");
+            list.Add(OrderText());
+            if (SortOrder == 0) list.Add("ASC");
+            else if (SortOrder == 1) list.Add("DESC");
+        }
     }
-    list.EndUpdate();
 }
 
 std::string TSQLFilter::GetSQLText() const

@@ -9,6 +9,7 @@
 #include "platform/ui/StdControls.h"
 #include "platform/ui/Timer.h"
 #include "storage/DModule.h"
+#include "storage/LogEvents.h"
 #include "storage/LogTexts.h"
 #include "views/TextLabel.h"
 
@@ -35,7 +36,7 @@ std::string UnitText(const std::string& payload)
 std::string LinkStateText(TStatus state)
 {
     // The log's texts first, so that the list, the views and the log agree.
-    std::string text = storage::LogDataText(1002, std::string(1, static_cast<char>(state)));
+    std::string text = storage::LogDataText(storage::leDeviceStatus, std::string(1, static_cast<char>(state)));
     if (!text.empty()) return text;
     switch (state) {
     case device_link::stSocketError: return "Socket Error";

@@ -9,6 +9,7 @@
 
 #include "platform/rtl/Exception.h"
 
+using device_link::TArray;
 using device_link::TBArray;
 using device_link::TFrameEvent;
 using device_link::TProtocolAutomata;
@@ -16,29 +17,27 @@ using device_link::TProtocolPacket;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 struct Item {
     std::uint8_t code;
-    Bytes data;
+    TArray data;
 };
 
 // A unit frame built from the wire description, independently of the automaton.
-Bytes UnitFrame(std::uint32_t seq, const std::vector<Item>& items)
+TArray UnitFrame(std::uint32_t seq, const std::vector<Item>& items)
 {
-    Bytes body;
+    TArray body;
     for (const Item& item : items) {
         body.push_back(static_cast<std::uint8_t>(item.data.size() + 1));
         body.push_back(item.code);
         body.insert(body.end(), item.data.begin(), item.data.end());
     }
     const std::size_t len = body.size() + 4;
-    Bytes covered = {std::uint8_t(len >> 8), std::uint8_t(len),
+    TArray covered = {std::uint8_t(len >> 8), std::uint8_t(len),
                      std::uint8_t(seq >> 24), std::uint8_t(seq >> 16), std::uint8_t(seq >> 8), std::uint8_t(seq)};
     covered.insert(covered.end(), body.begin(), body.end());
     std::uint8_t check = 0;
     for (std::uint8_t b : covered) check ^= b;
-    Bytes frame = {'$', '!'};
+    TArray frame = {'$', '!'};
     frame.insert(frame.end(), covered.begin(), covered.end());
     frame.push_back(check);
     frame.push_back('$');
@@ -46,7 +45,7 @@ Bytes UnitFrame(std::uint32_t seq, const std::vector<Item>& items)
     return frame;
 }
 
-Bytes operator+(Bytes a, const Bytes& b)
+TArray operator+(TArray a, const TArray& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -62,7 +61,7 @@ struct AutomatonTest : ::testing::Test {
     TProtocolAutomata automaton;
     Sink sink;
     AutomatonTest() { automaton.OnFrame = TFrameEvent(&sink, &Sink::OnFrame); }
-    void Feed(const Bytes& bytes) { automaton.Feed(bytes); }
+    void Feed(const TArray& bytes) { automaton.Feed(bytes); }
     std::vector<std::uint32_t> Seqs() const
     {
         std::vector<std::uint32_t> seqs;
@@ -88,7 +87,7 @@ const std::vector<Item> kThreeItems = {{0x02, {'A', 'B'}}, {0x2A, {7}}, {0x5A, {
 
 TEST_F(AutomatonTest, DecodesTheDocumentedUnitFrame)
 {
-    const Bytes wire = {0x24, 0x21, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x03, 0x02, 0x41, 0x42, 0x0B, 0x24, 0x2E};
+    const TArray wire = {0x24, 0x21, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x03, 0x02, 0x41, 0x42, 0x0B, 0x24, 0x2E};
     EXPECT_EQ(UnitFrame(1, {{0x02, {'A', 'B'}}}), wire);
     Feed(wire);
     ASSERT_EQ(sink.packets.size(), 1u);
@@ -98,7 +97,7 @@ TEST_F(AutomatonTest, DecodesTheDocumentedUnitFrame)
 TEST_F(AutomatonTest, DecodesSequenceNumbersAndItemShapes)
 {
     // Sequence 00 00 01 02; an item of code only; a zero byte inside the text; the largest item.
-    Bytes big(254);
+    TArray big(254);
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7);
     const std::vector<Item> items = {{0x10, {}}, {0x20, {0x41, 0x00, 0x42}}, {0xFF, big}};
     Feed(UnitFrame(258, items));
@@ -115,10 +114,10 @@ TEST_F(AutomatonTest, DecodesSequenceNumbersAndItemShapes)
 
 TEST_F(AutomatonTest, SplitFeedingGivesTheSamePacketAsWholeFeeding)
 {
-    const Bytes frame = UnitFrame(0x01020304, kThreeItems);
+    const TArray frame = UnitFrame(0x01020304, kThreeItems);
     for (std::size_t cut = 0; cut <= frame.size(); ++cut) {
-        Feed(Bytes(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(cut)));
-        Feed(Bytes(frame.begin() + static_cast<std::ptrdiff_t>(cut), frame.end()));
+        Feed(TArray(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(cut)));
+        Feed(TArray(frame.begin() + static_cast<std::ptrdiff_t>(cut), frame.end()));
     }
     for (std::uint8_t b : frame) automaton.Feed(&b, 1);
     ASSERT_EQ(sink.packets.size(), frame.size() + 2);
@@ -149,18 +148,18 @@ TEST_F(AutomatonTest, FramesInOneCallArriveInOrderEachBeforeTheNextIsExamined)
 
 TEST_F(AutomatonTest, DropsNoiseAndBrokenFramesAndKeepsTheNextGoodOne)
 {
-    const Bytes good = UnitFrame(7, {{5, {'x'}}});
-    Bytes badCheck = UnitFrame(100, kThreeItems);
+    const TArray good = UnitFrame(7, {{5, {'x'}}});
+    TArray badCheck = UnitFrame(100, kThreeItems);
     badCheck[badCheck.size() - 3] ^= 0x01;
-    Bytes badEnd1 = UnitFrame(101, kThreeItems);
+    TArray badEnd1 = UnitFrame(101, kThreeItems);
     badEnd1[badEnd1.size() - 2] = '#';
-    Bytes badEnd2 = UnitFrame(102, kThreeItems);
+    TArray badEnd2 = UnitFrame(102, kThreeItems);
     badEnd2[badEnd2.size() - 1] = ',';
-    Bytes badMark = UnitFrame(103, kThreeItems);
+    TArray badMark = UnitFrame(103, kThreeItems);
     badMark[1] = '?';
 
-    Feed(Bytes{0x00, 0xFF, '!', '.', '$', 'x'} + good);       // noise, a lone "$"
-    Feed(Bytes{'$'} + UnitFrame(104, kThreeItems) + good);    // "$$!": not a frame start
+    Feed(TArray{0x00, 0xFF, '!', '.', '$', 'x'} + good);       // noise, a lone "$"
+    Feed(TArray{'$'} + UnitFrame(104, kThreeItems) + good);    // "$$!": not a frame start
     Feed(badCheck + good);
     Feed(badEnd1 + good);
     Feed(badEnd2 + good);
@@ -170,18 +169,18 @@ TEST_F(AutomatonTest, DropsNoiseAndBrokenFramesAndKeepsTheNextGoodOne)
 
 TEST_F(AutomatonTest, ResetAbandonsAPartialFrame)
 {
-    const Bytes cut = UnitFrame(1, kThreeItems);
+    const TArray cut = UnitFrame(1, kThreeItems);
     const std::ptrdiff_t half = 9;
-    Feed(Bytes(cut.begin(), cut.begin() + half));
+    Feed(TArray(cut.begin(), cut.begin() + half));
     automaton.Reset();
-    Feed(Bytes(cut.begin() + half, cut.end()) + UnitFrame(2, {{1, {}}}));
+    Feed(TArray(cut.begin() + half, cut.end()) + UnitFrame(2, {{1, {}}}));
     EXPECT_EQ(Seqs(), (std::vector<std::uint32_t>{2}));
 }
 
 TEST_F(AutomatonTest, ZeroLengthItemsAndLengthMismatchesAreNeverDelivered)
 {
-    const Bytes good = UnitFrame(9, kThreeItems);
-    auto withLen = [](Bytes frame, std::size_t len) {
+    const TArray good = UnitFrame(9, kThreeItems);
+    auto withLen = [](TArray frame, std::size_t len) {
         frame[2] = std::uint8_t(len >> 8);
         frame[3] = std::uint8_t(len);
         std::uint8_t check = 0;
@@ -189,22 +188,22 @@ TEST_F(AutomatonTest, ZeroLengthItemsAndLengthMismatchesAreNeverDelivered)
         frame[frame.size() - 3] = check;
         return frame;
     };
-    const Bytes proper = UnitFrame(50, kThreeItems);
+    const TArray proper = UnitFrame(50, kThreeItems);
     const std::size_t len = (std::size_t(proper[2]) << 8) | proper[3];
 
     // A zero item length, first and after a good item (check byte right for the bytes).
-    Bytes zeroFirst = {'$', '!', 0, 6, 0, 0, 0, 1, 0, 5};
+    TArray zeroFirst = {'$', '!', 0, 6, 0, 0, 0, 1, 0, 5};
     zeroFirst.push_back(0 ^ 6 ^ 1 ^ 0 ^ 5);
     zeroFirst.insert(zeroFirst.end(), {'$', '.'});
     // A zero length as the last item, filling LEN exactly, with the right check byte.
-    Bytes zeroLast = {'$', '!', 0, 7, 0, 0, 0, 2, 1, 5, 0};
+    TArray zeroLast = {'$', '!', 0, 7, 0, 0, 0, 2, 1, 5, 0};
     zeroLast.push_back(0 ^ 7 ^ 2 ^ 1 ^ 5 ^ 0);
     zeroLast.insert(zeroLast.end(), {'$', '.'});
-    Bytes zeroLater = proper;
+    TArray zeroLater = proper;
     zeroLater[12] = 0;  // the second item's length byte
     zeroLater = withLen(zeroLater, len);
 
-    const std::vector<Bytes> broken = {
+    const std::vector<TArray> broken = {
         zeroFirst, zeroLast, zeroLater,
         withLen(proper, len - 1),   // the last item runs past LEN
         withLen(proper, len - 4),   // LEN ends inside the last item
@@ -220,9 +219,9 @@ TEST_F(AutomatonTest, ZeroLengthItemsAndLengthMismatchesAreNeverDelivered)
     // swallows them while the broken frame lasts; a zero item length then ends it,
     // and the second look at its bytes finds them.
     // Fed whole and one byte per call.
-    const Bytes zeros(256, 0x00);
+    const TArray zeros(256, 0x00);
     for (const bool bytewise : {false, true}) {
-        auto feed = [&](const Bytes& bytes) {
+        auto feed = [&](const TArray& bytes) {
             if (!bytewise) return Feed(bytes);
             for (std::uint8_t b : bytes) automaton.Feed(&b, 1);
         };
@@ -243,9 +242,9 @@ TEST_F(AutomatonTest, ZeroLengthItemsAndLengthMismatchesAreNeverDelivered)
 TEST_F(AutomatonTest, LongestFrameKeepsItsBufferWithinLen)
 {
     // LEN 0xFFFF: 255 items of 256 bytes fill 65280 bytes; one of 251 the rest.
-    std::vector<Item> items(255, Item{0x11, Bytes(254, 0x24)});
-    items.push_back(Item{0x12, Bytes(249, 0x2E)});
-    const Bytes frame = UnitFrame(5, items);
+    std::vector<Item> items(255, Item{0x11, TArray(254, 0x24)});
+    items.push_back(Item{0x12, TArray(249, 0x2E)});
+    const TArray frame = UnitFrame(5, items);
     ASSERT_EQ(frame[2], 0xFF);
     ASSERT_EQ(frame[3], 0xFF);
     Feed(frame);
@@ -254,7 +253,7 @@ TEST_F(AutomatonTest, LongestFrameKeepsItsBufferWithinLen)
     EXPECT_LE(automaton.BufferCapacity(), 0xFFFFu - 4);
 
     // Endless items under LEN 0xFFFF are cut off at LEN, dropped and looked at once more.
-    Bytes flood = {'$', '!', 0xFF, 0xFF, 0, 0, 0, 1};
+    TArray flood = {'$', '!', 0xFF, 0xFF, 0, 0, 0, 1};
     for (int i = 0; i < 2000; ++i) {
         flood.insert(flood.end(), {50, 1});
         flood.resize(flood.size() + 49, 0x21);
@@ -318,7 +317,7 @@ TEST(ProtocolAutomataRandom, NoisyStreamDeliversEveryCleanFrameOnce)
     std::mt19937 rng(20240607);
     auto below = [&rng](unsigned n) { return static_cast<unsigned>(rng() % n); };
     auto randomBytes = [&](std::size_t n) {
-        Bytes b(n);
+        TArray b(n);
         for (auto& x : b) x = static_cast<std::uint8_t>(rng());
         return b;
     };
@@ -338,7 +337,7 @@ TEST(ProtocolAutomataRandom, NoisyStreamDeliversEveryCleanFrameOnce)
         bool required;
     };
     std::vector<Sent> sent;
-    Bytes stream;
+    TArray stream;
     std::size_t noiseBytes = 0;
     bool hunting = true;
     std::uint32_t seq = 0;
@@ -347,23 +346,23 @@ TEST(ProtocolAutomataRandom, NoisyStreamDeliversEveryCleanFrameOnce)
             const std::size_t before = stream.size();
             const unsigned kind = below(10);
             if (kind < 5) {
-                Bytes quiet = randomBytes(1 + below(40));
+                TArray quiet = randomBytes(1 + below(40));
                 for (std::size_t i = 1; i < quiet.size(); ++i)
                     if (quiet[i - 1] == '$' && quiet[i] == '!') quiet[i] = '#';
                 if (quiet.back() == '$') quiet.back() = ' ';
                 stream.insert(stream.end(), quiet.begin(), quiet.end());
             } else if (kind == 5) {
                 // A whole frame with a wrong check byte: hunting again after it.
-                Bytes bad = UnitFrame(0xEEEEEEEE, randomItems());
+                TArray bad = UnitFrame(0xEEEEEEEE, randomItems());
                 bad[bad.size() - 3] ^= static_cast<std::uint8_t>(1 + below(255));
                 stream.insert(stream.end(), bad.begin(), bad.end());
             } else {
-                Bytes bad = UnitFrame(0xEEEEEEEE, randomItems());
+                TArray bad = UnitFrame(0xEEEEEEEE, randomItems());
                 switch (kind) {
                 case 6: bad[8] = 0; break;                                                   // zero item length
                 case 7: bad[3] = static_cast<std::uint8_t>(bad[3] + 1 + below(30)); break;   // LEN off
                 case 8: bad.resize(3 + below(static_cast<unsigned>(bad.size() - 3))); break; // cut short
-                default: bad = Bytes{'$', '!'} + randomBytes(below(60)); break;
+                default: bad = TArray{'$', '!'} + randomBytes(below(60)); break;
                 }
                 stream.insert(stream.end(), bad.begin(), bad.end());
                 hunting = false;
@@ -376,7 +375,7 @@ TEST(ProtocolAutomataRandom, NoisyStreamDeliversEveryCleanFrameOnce)
             noiseBytes += stream.size() - before;
         }
         Sent frame{++seq, randomItems(), hunting};
-        const Bytes wire = UnitFrame(frame.seq, frame.items);
+        const TArray wire = UnitFrame(frame.seq, frame.items);
         stream.insert(stream.end(), wire.begin(), wire.end());
         sent.push_back(std::move(frame));
     }

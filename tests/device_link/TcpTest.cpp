@@ -247,7 +247,7 @@ TEST(TComTCPTest, ASimulatedUnitServesOneClientAfterAnother)
     ASSERT_TRUE(link.rec.WaitForBytes(3 * frameSize));
 
     // A second client waits while the first is served.
-    io::TIdTCPClient second;
+    io::TTcpClient second;
     second.SetHost("127.0.0.1");
     second.SetPort(unit.Port());
     second.ReadTimeout = 300;

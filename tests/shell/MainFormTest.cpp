@@ -78,7 +78,7 @@ TEST_F(MainFormTest, InitializationAnnouncesItsStepsAndListsTheStoredUnits)
     EXPECT_EQ(statuses, (std::vector<std::string>{"Starting Device Manager", "Prepare Map", "Enumerating Devices",
                                                   "Loading Settings"}));
     EXPECT_EQ(shell::MainForm, form.get());
-    EXPECT_EQ(storage::DM, form->DataModule);
+    EXPECT_EQ(storage::DM, form->DataModule.get());
     EXPECT_EQ(form->CommonSettings.LogEnabled, 1);
     EXPECT_EQ(form->CommonSettings.ListDblClickAction, 2); // the stored defaults
 
@@ -219,7 +219,7 @@ TEST_F(MainFormTest, AStartThatFailedBeforeTheSettingsWereReadKeepsTheStoredOnes
 {
     // The data module is up, then the initialization fails (say, on a stored unit)
     // before the settings record is read.
-    form->DataModule = new storage::TDM(nullptr, *form);
+    form->DataModule = std::make_unique<storage::TDM>(nullptr, *form);
     ASSERT_TRUE(form->DataModule->DBVersionOk);
     form->Shutdown(splash);
     EXPECT_EQ(form->DataModule, nullptr);

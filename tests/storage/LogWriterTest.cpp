@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 
 #include "DModuleFixture.h"
+#include "support/ChildRoutine.h"
+#include "device_link/DeviceSettings.h"
 #include "platform/rtl/SysUtils.h"
 
 using storage::TDM;
@@ -270,6 +272,19 @@ TEST(LogWriterTables, InList)
     EXPECT_EQ(expected, 35);
 }
 
+TEST(LogWriterTables, EachRowReadsTheRecordByteItNames)
+{
+    const auto rows = storage::LogFilterTable();
+    for (const auto& row : rows) {
+        device_link::TDeviceSettings::TBytes bytes = device_link::TDeviceSettings{}.ToBytes();
+        for (const auto& other : rows) bytes[static_cast<std::size_t>(other.Byte)] = 1;
+        bytes[static_cast<std::size_t>(row.Byte)] = 0;
+        const auto settings = device_link::TDeviceSettings::FromBytes(bytes.data());
+        for (const auto& other : rows)
+            EXPECT_EQ(other.Switch(settings), &other == &row ? 0 : 1) << "byte " << row.Byte << ", row " << other.Byte;
+    }
+}
+
 // ---------------------------------------------------------------- durability
 
 TEST_F(LogWriter, RecordsAreCommittedWithinTheBound)
@@ -379,11 +394,12 @@ TEST_F(LogWriter, AFailedRenewalKeepsTheUnitRowsOpen)
 }
 
 // A child process writes log records through its own data module and is killed; the
-// parent then reads the file. The child is this program, run with one disabled test.
+// parent then reads the file. The child is this program, run with its child switch.
 namespace {
 
 constexpr const char* kChildDirVar = "KV_DM_CRASH_CHILD_DIR";
 constexpr const char* kChildModeVar = "KV_DM_CRASH_CHILD_MODE";
+constexpr const char* kCrashChild = "log-writer-crash";
 
 void WriteMarker(const std::string& path)
 {
@@ -406,9 +422,8 @@ int RunKilledChild(const std::string& dir, const std::string& mode, int waitAfte
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::string a0 = exe, a1 = "--gtest_also_run_disabled_tests",
-                a2 = "--gtest_filter=LogWriterCrash.DISABLED_ChildWritesAndWaits";
-    char* argv[] = {a0.data(), a1.data(), a2.data(), nullptr};
+    std::string a0 = exe, a1 = testsupport::ChildSwitch(kCrashChild);
+    char* argv[] = {a0.data(), a1.data(), nullptr};
 
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -438,13 +453,12 @@ int RunKilledChild(const std::string& dir, const std::string& mode, int waitAfte
     return status;
 }
 
-} // namespace
-
-TEST(LogWriterCrash, DISABLED_ChildWritesAndWaits)
+// The child: writes records as mode says, tells the parent, and waits to be killed.
+int WriteAndWaitForTheCrash()
 {
     const char* dir = std::getenv(kChildDirVar);
     const char* mode = std::getenv(kChildModeVar);
-    ASSERT_TRUE(dir && mode);
+    if (!dir || !mode) return 2;
     storagetest::EngineFolder();
     dmtest::FakeMainForm main;
     main.ProgramFile = std::string(dir) + "/kv7200";
@@ -474,6 +488,10 @@ TEST(LogWriterCrash, DISABLED_ChildWritesAndWaits)
     WriteMarker(std::string(dir) + "/ready");
     for (;;) ::pause();
 }
+
+const bool kCrashChildRegistered = testsupport::RegisterChildRoutine(kCrashChild, WriteAndWaitForTheCrash);
+
+} // namespace
 
 TEST_F(LogWriter, RecordsSurviveACrashAfterTheBound)
 {
@@ -510,32 +528,13 @@ TEST_F(LogWriter, RecordsSurviveACrashAfterTheBound)
 
 // ---------------------------------------------------------------- the log view's query
 
-namespace {
-
-// Sets the program-wide number and date settings for as long as it lives.
-class FormatScope {
-public:
-    explicit FormatScope(const rtl::TFormatSettings& settings) : saved_(rtl::FormatSettings)
-    {
-        rtl::FormatSettings = settings;
-    }
-    ~FormatScope() { rtl::FormatSettings = saved_; }
-    FormatScope(const FormatScope&) = delete;
-    FormatScope& operator=(const FormatScope&) = delete;
-
-private:
-    rtl::TFormatSettings saved_;
-};
-
-} // namespace
-
 TEST_F(LogWriter, LogQueryShowsTheTexts)
 {
     rtl::TFormatSettings settings = rtl::TFormatSettings::Invariant();
     settings.DecimalSeparator = ',';
     settings.ShortDateFormat = "dd.mm.yyyy";
     settings.LongTimeFormat = "hh:nn:ss";
-    FormatScope format(settings);
+    rtl::TScopedFormatSettings format(settings);
 
     Execute("insert into DEVICES (ID, ALIAS) values (7, 'Roof')");
     // Stored with known dates, in the order the rows come back.

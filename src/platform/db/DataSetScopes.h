@@ -3,10 +3,12 @@
 // stood on is current again afterwards, also when the walk fails.
 //
 // When a walk fails and the restoring step fails as well, the walk's error is the one
-// that travels on; a restoring step that fails on its own raises its error.
+// that travels on; a restoring step that fails on its own raises its error
+// (rtl::CloseScope).
 #include <exception>
 
 #include "platform/db/DataSet.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace db {
 
@@ -15,11 +17,7 @@ public:
     explicit TDisableControlsScope(TDataSet& dataSet) : dataSet_(dataSet) { dataSet_.DisableControls(); }
     ~TDisableControlsScope() noexcept(false)
     {
-        if (std::uncaught_exceptions() > unwinding_) {
-            try { dataSet_.EnableControls(); } catch (...) {}
-            return;
-        }
-        dataSet_.EnableControls();
+        rtl::CloseScope(unwinding_, [this] { dataSet_.EnableControls(); });
     }
     TDisableControlsScope(const TDisableControlsScope&) = delete;
     TDisableControlsScope& operator=(const TDisableControlsScope&) = delete;
@@ -36,12 +34,7 @@ public:
     explicit TBookmarkScope(TDataSet& dataSet) : dataSet_(dataSet), bookmark_(dataSet.GetBookmark()) {}
     ~TBookmarkScope() noexcept(false)
     {
-        if (released_) return;
-        if (std::uncaught_exceptions() > unwinding_) {
-            try { restore(); } catch (...) {}
-            return;
-        }
-        restore();
+        if (!released_) rtl::CloseScope(unwinding_, [this] { restore(); });
     }
     TBookmarkScope(const TBookmarkScope&) = delete;
     TBookmarkScope& operator=(const TBookmarkScope&) = delete;

@@ -19,6 +19,19 @@ void CheckStart(const ISC_STATUS* status, const std::string& databaseName, bool 
 
 } // namespace
 
+// ---------------------------------------------------------------- TIBClientList
+
+void TIBClientList::Add(TIBClient* client)
+{
+    if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
+        clients_.push_back(client);
+}
+
+void TIBClientList::Remove(TIBClient* client)
+{
+    clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
+}
+
 // ---------------------------------------------------------------- TIBDatabase
 
 TIBDatabase::~TIBDatabase()
@@ -28,8 +41,7 @@ TIBDatabase::~TIBDatabase()
     } catch (...) {
         // A destructor cannot report; the engine drops the attachment with the process.
     }
-    for (TIBClient* client : std::vector<TIBClient*>(clients_))
-        client->DatabaseFreed(this);
+    clients_.Notify([this](TIBClient& client) { client.DatabaseFreed(this); });
 }
 
 void TIBDatabase::SetDefaultTransaction(TIBTransaction* transaction)
@@ -76,8 +88,7 @@ void TIBDatabase::Close()
 {
     if (!handle_)
         return;
-    for (TIBClient* client : std::vector<TIBClient*>(clients_))
-        client->DatabaseClosing();
+    clients_.Notify([](TIBClient& client) { client.DatabaseClosing(); });
     ISC_STATUS_ARRAY status;
     Api().isc_detach_database(status, &handle_);
     Check(status);
@@ -104,16 +115,9 @@ isc_db_handle* TIBDatabase::Handle()
     return &handle_;
 }
 
-void TIBDatabase::AddClient(TIBClient* client)
-{
-    if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
-        clients_.push_back(client);
-}
+void TIBDatabase::AddClient(TIBClient* client) { clients_.Add(client); }
 
-void TIBDatabase::RemoveClient(TIBClient* client)
-{
-    clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
-}
+void TIBDatabase::RemoveClient(TIBClient* client) { clients_.Remove(client); }
 
 // ------------------------------------------------------------- TIBTransaction
 
@@ -125,8 +129,7 @@ TIBTransaction::~TIBTransaction()
     } catch (...) {
         // Nothing to report to from a destructor; the engine rolls it back at detach.
     }
-    for (TIBClient* client : std::vector<TIBClient*>(clients_))
-        client->TransactionFreed(this);
+    clients_.Notify([this](TIBClient& client) { client.TransactionFreed(this); });
     if (database_) {
         if (database_->defaultTransaction_ == this)
             database_->defaultTransaction_ = nullptr;
@@ -187,8 +190,7 @@ void TIBTransaction::StartIfNeeded()
 
 void TIBTransaction::NotifyEnding()
 {
-    for (TIBClient* client : std::vector<TIBClient*>(clients_))
-        client->TransactionEnding();
+    clients_.Notify([](TIBClient& client) { client.TransactionEnding(); });
 }
 
 void TIBTransaction::Commit()
@@ -232,16 +234,9 @@ isc_tr_handle* TIBTransaction::Handle()
     return &handle_;
 }
 
-void TIBTransaction::AddClient(TIBClient* client)
-{
-    if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
-        clients_.push_back(client);
-}
+void TIBTransaction::AddClient(TIBClient* client) { clients_.Add(client); }
 
-void TIBTransaction::RemoveClient(TIBClient* client)
-{
-    clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
-}
+void TIBTransaction::RemoveClient(TIBClient* client) { clients_.Remove(client); }
 
 void TIBTransaction::EndByDefaultAction()
 {

@@ -26,6 +26,22 @@ public:
     virtual void TransactionFreed(TIBTransaction*) {}
 };
 
+// The clients of a connection or transaction, each listed once.
+class TIBClientList {
+public:
+    void Add(TIBClient* client);
+    void Remove(TIBClient* client);
+    // Tells every client listed now; a client may leave the list while it is told.
+    template <typename Notice>
+    void Notify(Notice notice) const
+    {
+        for (TIBClient* client : std::vector<TIBClient*>(clients_)) notice(*client);
+    }
+
+private:
+    std::vector<TIBClient*> clients_;
+};
+
 enum class TTransactionAction { TARollback, TACommit, TARollbackRetaining, TACommitRetaining };
 
 // A connection. Params lines: "user_name=...", "password=...", "lc_ctype=...",
@@ -63,7 +79,7 @@ private:
     friend class TIBTransaction;
     isc_db_handle handle_ = 0;
     TIBTransaction* defaultTransaction_ = nullptr;
-    std::vector<TIBClient*> clients_;
+    TIBClientList clients_;
 };
 
 // A transaction on one database. Params lines: "read_committed", "rec_version",
@@ -106,7 +122,7 @@ private:
 
     TIBDatabase* database_ = nullptr;
     isc_tr_handle handle_ = 0;
-    std::vector<TIBClient*> clients_;
+    TIBClientList clients_;
 };
 
 } // namespace fb

@@ -1,20 +1,13 @@
 #include "platform/fb/IBStoredProc.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/fb/FbClient.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace fb {
 
 namespace {
-
-std::string TrimRight(std::string s)
-{
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    return s;
-}
 
 std::string Quoted(const std::string& name)
 {
@@ -72,7 +65,7 @@ void TIBStoredProc::Prepare()
     catalogue.ExecQuery();
     std::vector<std::string> inputs, outputs;
     while (catalogue.Next()) {
-        std::string param = TrimRight(catalogue.Fields(0).GetAsString());
+        std::string param = rtl::TrimRight(catalogue.Fields(0).GetAsString());
         (catalogue.Fields(1).GetAsInteger() == 0 ? inputs : outputs).push_back(param);
     }
     std::string call = "execute procedure " + Quoted(name_);
@@ -128,11 +121,7 @@ TParam& TIBStoredProc::ParamByName(const std::string& name)
     if (TParam* p = sql_.FindParam(name))
         return *p;
     for (auto& p : outputs_) {
-        const std::string& n = p->GetName();
-        if (n.size() == name.size()
-            && std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
-                   return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-               }))
+        if (rtl::SameText(p->GetName(), name))
             return *p;
     }
     throw rtl::EDatabaseError("Parameter " + name + " not found in " + name_);

@@ -1,6 +1,5 @@
 #include "platform/fb/IBXSQLDA.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "platform/fb/FbClient.h"
 #include "platform/fb/IBBlob.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace fb {
 
@@ -44,33 +44,11 @@ std::int64_t RoundToInt64(double value)
     return static_cast<std::int64_t>(r);
 }
 
-std::string Trimmed(const std::string& s)
+// Numbers in text values are read as the engine writes them: '.' before the decimals.
+const rtl::TFormatSettings& EngineFormat()
 {
-    auto b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return {};
-    auto e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
-bool ParseInt64(const std::string& text, std::int64_t& value)
-{
-    std::string t = Trimmed(text);
-    const char* first = t.data();
-    if (!t.empty() && t[0] == '+')
-        ++first;
-    auto [ptr, ec] = std::from_chars(first, t.data() + t.size(), value);
-    return !t.empty() && ec == std::errc() && ptr == t.data() + t.size();
-}
-
-bool ParseDouble(const std::string& text, double& value)
-{
-    std::string t = Trimmed(text);
-    const char* first = t.data();
-    if (!t.empty() && t[0] == '+')
-        ++first;
-    auto [ptr, ec] = std::from_chars(first, t.data() + t.size(), value);
-    return !t.empty() && ec == std::errc() && ptr == t.data() + t.size();
+    static const rtl::TFormatSettings settings = rtl::TFormatSettings::Invariant();
+    return settings;
 }
 
 std::string ScaledToString(std::int64_t value, int scale)
@@ -287,12 +265,8 @@ std::int64_t TSqlValue::GetAsInt64() const
     case TKind::Float:
     case TKind::DateTime:
         return RoundToInt64(float_);
-    case TKind::Text: {
-        std::int64_t v;
-        if (ParseInt64(text_, v))
-            return v;
-        throw rtl::EConvertError("'" + text_ + "' is not a valid integer value");
-    }
+    case TKind::Text:
+        return rtl::StrToInt64(text_);
     }
     return 0;
 }
@@ -310,12 +284,8 @@ double TSqlValue::GetAsDouble() const
     case TKind::Float:
     case TKind::DateTime:
         return float_;
-    case TKind::Text: {
-        double v;
-        if (ParseDouble(text_, v))
-            return v;
-        throw rtl::EConvertError("'" + text_ + "' is not a valid floating point value");
-    }
+    case TKind::Text:
+        return rtl::StrToFloat(text_, EngineFormat());
     }
     return 0;
 }
@@ -343,7 +313,7 @@ TDateTime TSqlValue::GetAsDateTime() const
 {
     if (kind_ == TKind::Text) {
         double v;
-        if (ParseDouble(text_, v))
+        if (rtl::TryStrToFloat(text_, v, EngineFormat()))
             return v;
         throw rtl::EConvertError("'" + text_ + "' is not a valid date and time");
     }
@@ -353,15 +323,13 @@ TDateTime TSqlValue::GetAsDateTime() const
 bool TSqlValue::GetAsBoolean() const
 {
     if (kind_ == TKind::Text) {
-        std::string t = Trimmed(text_);
-        for (char& c : t)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string t = rtl::LowerCase(rtl::Trim(text_));
         if (t == "true")
             return true;
         if (t == "false")
             return false;
         double v;
-        if (ParseDouble(text_, v))
+        if (rtl::TryStrToFloat(text_, v, EngineFormat()))
             return v != 0;
         throw rtl::EConvertError("'" + text_ + "' is not a valid boolean value");
     }

@@ -1,8 +1,8 @@
 #include "platform/fb/ParamBlock.h"
 
-#include <cctype>
 
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace fb {
 
@@ -44,13 +44,7 @@ TParamLine ParseParamLine(std::string_view line)
 {
     TParamLine result;
     auto eq = line.find('=');
-    std::string_view name = line.substr(0, eq);
-    while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back())))
-        name.remove_suffix(1);
-    while (!name.empty() && std::isspace(static_cast<unsigned char>(name.front())))
-        name.remove_prefix(1);
-    for (char c : name)
-        result.Name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    result.Name = rtl::LowerCase(rtl::Trim(line.substr(0, eq)));
     for (std::string_view prefix : {"isc_dpb_", "isc_tpb_", "isc_spb_"}) {
         if (result.Name.rfind(prefix, 0) == 0) {
             result.Name.erase(0, prefix.size());

@@ -27,43 +27,43 @@ std::string ErrorText(const std::string& what, int code) { return what + ": " + 
 
 } // namespace
 
-TIdTCPClient::TIdTCPClient()
+TTcpClient::TTcpClient()
 {
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) throw ETcpSocketError(ErrorText("eventfd", errno), errno);
 }
 
-TIdTCPClient::~TIdTCPClient()
+TTcpClient::~TTcpClient()
 {
     CloseSocket();
     ::close(wakeFd_);
 }
 
-void TIdTCPClient::SetHost(const std::string& host)
+void TTcpClient::SetHost(const std::string& host)
 {
     std::lock_guard lock(settingsLock_);
     host_ = host;
 }
 
-std::string TIdTCPClient::GetHost() const
+std::string TTcpClient::GetHost() const
 {
     std::lock_guard lock(settingsLock_);
     return host_;
 }
 
-void TIdTCPClient::SetPort(int port)
+void TTcpClient::SetPort(int port)
 {
     std::lock_guard lock(settingsLock_);
     port_ = port;
 }
 
-int TIdTCPClient::GetPort() const
+int TTcpClient::GetPort() const
 {
     std::lock_guard lock(settingsLock_);
     return port_;
 }
 
-int TIdTCPClient::WaitFor(int fd, short events, int timeoutMs) const
+int TTcpClient::WaitFor(int fd, short events, int timeoutMs) const
 {
     if (cancelled_.load()) return -1;
     pollfd p[2] = {{fd, events, 0}, {wakeFd_, POLLIN, 0}};
@@ -75,7 +75,7 @@ int TIdTCPClient::WaitFor(int fd, short events, int timeoutMs) const
     }
 }
 
-void TIdTCPClient::Connect(int timeoutMs)
+void TTcpClient::Connect(int timeoutMs)
 {
     Disconnect();
     std::uint32_t address = 0;
@@ -115,26 +115,26 @@ void TIdTCPClient::Connect(int timeoutMs)
     fd_ = fd;
 }
 
-bool TIdTCPClient::Connected() const
+bool TTcpClient::Connected() const
 {
     std::shared_lock lock(socketLock_);
     return fd_ >= 0;
 }
 
-void TIdTCPClient::CloseSocket()
+void TTcpClient::CloseSocket()
 {
     std::unique_lock lock(socketLock_);
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
 
-void TIdTCPClient::Disconnect()
+void TTcpClient::Disconnect()
 {
     CloseSocket();
     input_.clear();
 }
 
-std::size_t TIdTCPClient::ReadFromStack()
+std::size_t TTcpClient::ReadFromStack()
 {
     std::shared_lock lock(socketLock_);
     if (fd_ < 0) throw ETcpSocketError("Not connected", ENOTCONN);
@@ -148,7 +148,7 @@ std::size_t TIdTCPClient::ReadFromStack()
     return ReceiveWaiting();
 }
 
-std::size_t TIdTCPClient::ReceiveWaiting()
+std::size_t TTcpClient::ReceiveWaiting()
 {
     std::size_t total = 0;
     std::uint8_t chunk[16384];
@@ -169,7 +169,7 @@ std::size_t TIdTCPClient::ReceiveWaiting()
     return total;
 }
 
-std::vector<std::uint8_t> TIdTCPClient::ExtractInput(std::size_t count)
+std::vector<std::uint8_t> TTcpClient::ExtractInput(std::size_t count)
 {
     count = std::min(count, input_.size());
     if (count == input_.size()) {
@@ -182,20 +182,20 @@ std::vector<std::uint8_t> TIdTCPClient::ExtractInput(std::size_t count)
     return out;
 }
 
-void TIdTCPClient::OpenWriteBuffer()
+void TTcpClient::OpenWriteBuffer()
 {
     buffering_ = true;
     writeBuffer_.clear();
 }
 
-void TIdTCPClient::Write(const void* data, std::size_t count)
+void TTcpClient::Write(const void* data, std::size_t count)
 {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     if (buffering_) writeBuffer_.insert(writeBuffer_.end(), bytes, bytes + count);
     else SendAll(bytes, count);
 }
 
-void TIdTCPClient::CloseWriteBuffer()
+void TTcpClient::CloseWriteBuffer()
 {
     if (!buffering_) return;
     buffering_ = false;
@@ -204,7 +204,7 @@ void TIdTCPClient::CloseWriteBuffer()
     SendAll(pending.data(), pending.size());
 }
 
-void TIdTCPClient::SendAll(const std::uint8_t* data, std::size_t count)
+void TTcpClient::SendAll(const std::uint8_t* data, std::size_t count)
 {
     std::shared_lock lock(socketLock_);
     if (fd_ < 0) throw ETcpSocketError("Not connected", ENOTCONN);
@@ -223,7 +223,7 @@ void TIdTCPClient::SendAll(const std::uint8_t* data, std::size_t count)
     }
 }
 
-void TIdTCPClient::Cancel()
+void TTcpClient::Cancel()
 {
     cancelled_ = true;
     const std::uint64_t one = 1;

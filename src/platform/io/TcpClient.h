@@ -36,12 +36,12 @@ class ETcpReadTimeout : public ETcpError { using ETcpError::ETcpError; };
 // The peer closed the connection.
 class ETcpClosedGracefully : public ETcpError { using ETcpError::ETcpError; };
 
-class TIdTCPClient {
+class TTcpClient {
 public:
-    TIdTCPClient();
-    ~TIdTCPClient();
-    TIdTCPClient(const TIdTCPClient&) = delete;
-    TIdTCPClient& operator=(const TIdTCPClient&) = delete;
+    TTcpClient();
+    ~TTcpClient();
+    TTcpClient(const TTcpClient&) = delete;
+    TTcpClient& operator=(const TTcpClient&) = delete;
 
     void SetHost(const std::string& host);
     std::string GetHost() const;

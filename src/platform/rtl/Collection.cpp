@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/rtl/UpdateScope.h"
+
 namespace rtl {
 
 // ===========================================================================
@@ -100,14 +102,8 @@ void TCollection::Delete(int index)
 void TCollection::Clear()
 {
     if (items_.empty()) return;
-    BeginUpdate();
-    try {
-        while (!items_.empty()) delete items_.back();
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    while (!items_.empty()) delete items_.back();
 }
 
 TCollectionItem* TCollection::GetItem(int index) const
@@ -142,15 +138,9 @@ void TCollection::Assign(const TPersistent* source)
 {
     if (const auto* src = dynamic_cast<const TCollection*>(source)) {
         if (src == this) return;
-        BeginUpdate();
-        try {
-            Clear();
-            for (TCollectionItem* item : src->items_) Add()->Assign(item);
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        const TUpdateScope update(*this);
+        Clear();
+        for (TCollectionItem* item : src->items_) Add()->Assign(item);
         return;
     }
     TPersistent::Assign(source);

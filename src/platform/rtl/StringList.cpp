@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace rtl {
 
@@ -24,15 +25,9 @@ int TStrings::AddObject(const std::string& s, void* object)
 
 void TStrings::AddStrings(const TStrings& strings)
 {
-    BeginUpdate();
-    try {
-        const int count = strings.GetCount();  // fixed: the source may be this list
-        for (int i = 0; i < count; ++i) AddObject(strings.Get(i), strings.GetObject(i));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    const int count = strings.GetCount();  // fixed: the source may be this list
+    for (int i = 0; i < count; ++i) AddObject(strings.Get(i), strings.GetObject(i));
 }
 
 void TStrings::InsertObject(int index, const std::string& s, void* object)
@@ -81,34 +76,22 @@ void TStrings::Move(int curIndex, int newIndex)
 {
     if (curIndex == newIndex) return;
     if (newIndex < 0 || newIndex >= GetCount()) IndexError(newIndex);
-    BeginUpdate();
-    try {
-        const std::string s = Get(curIndex);
-        void* object = GetObject(curIndex);
-        Delete(curIndex);
-        InsertObject(newIndex, s, object);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    const std::string s = Get(curIndex);
+    void* object = GetObject(curIndex);
+    Delete(curIndex);
+    InsertObject(newIndex, s, object);
 }
 
 void TStrings::Exchange(int index1, int index2)
 {
-    BeginUpdate();
-    try {
-        const std::string s = Get(index1);
-        void* object = GetObject(index1);
-        Put(index1, Get(index2));
-        PutObject(index1, GetObject(index2));
-        Put(index2, s);
-        PutObject(index2, object);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    const std::string s = Get(index1);
+    void* object = GetObject(index1);
+    Put(index1, Get(index2));
+    PutObject(index1, GetObject(index2));
+    Put(index2, s);
+    PutObject(index2, object);
 }
 
 bool TStrings::Equals(const TStrings& other) const
@@ -131,23 +114,17 @@ std::string TStrings::GetText() const
 
 void TStrings::SetText(const std::string& text)
 {
-    BeginUpdate();
-    try {
-        Clear();
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = start;
-            while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-            Add(text.substr(start, end - start));
-            if (end < text.size() && text[end] == '\r') ++end;
-            if (end < text.size() && text[end] == '\n') ++end;
-            start = end;
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    const TUpdateScope update(*this);
+    Clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+        Add(text.substr(start, end - start));
+        if (end < text.size() && text[end] == '\r') ++end;
+        if (end < text.size() && text[end] == '\n') ++end;
+        start = end;
     }
-    EndUpdate();
 }
 
 std::string TStrings::DelimitedText(char delimiter, char quote) const
@@ -169,46 +146,40 @@ std::string TStrings::DelimitedText(char delimiter, char quote) const
 void TStrings::ParseDelimited(const std::string& text, char delimiter, char quote, bool strict)
 {
     auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    BeginUpdate();
-    try {
-        Clear();
-        std::size_t i = 0;
-        const std::size_t n = text.size();
+    const TUpdateScope update(*this);
+    Clear();
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    if (!strict)
+        while (i < n && isBlank(text[i])) ++i;
+    while (i < n) {
+        std::string item;
+        if (text[i] == quote) {
+            // Quoted: up to the closing quote, doubled quotes stand for one.
+            ++i;
+            while (i < n) {
+                if (text[i] == quote) {
+                    if (i + 1 < n && text[i + 1] == quote) { item += quote; i += 2; continue; }
+                    ++i;
+                    break;
+                }
+                item += text[i++];
+            }
+            // Text right after the closing quote belongs to the item.
+            while (i < n && text[i] != delimiter && (strict || !isBlank(text[i]))) item += text[i++];
+        } else {
+            while (i < n && text[i] != delimiter && (strict || !isBlank(text[i]))) item += text[i++];
+        }
+        Add(item);
         if (!strict)
             while (i < n && isBlank(text[i])) ++i;
-        while (i < n) {
-            std::string item;
-            if (text[i] == quote) {
-                // Quoted: up to the closing quote, doubled quotes stand for one.
-                ++i;
-                while (i < n) {
-                    if (text[i] == quote) {
-                        if (i + 1 < n && text[i + 1] == quote) { item += quote; i += 2; continue; }
-                        ++i;
-                        break;
-                    }
-                    item += text[i++];
-                }
-                // Text right after the closing quote belongs to the item.
-                while (i < n && text[i] != delimiter && (strict || !isBlank(text[i]))) item += text[i++];
-            } else {
-                while (i < n && text[i] != delimiter && (strict || !isBlank(text[i]))) item += text[i++];
-            }
-            Add(item);
+        if (i < n && text[i] == delimiter) {
+            ++i;
             if (!strict)
                 while (i < n && isBlank(text[i])) ++i;
-            if (i < n && text[i] == delimiter) {
-                ++i;
-                if (!strict)
-                    while (i < n && isBlank(text[i])) ++i;
-                if (i == n) Add(std::string());  // a trailing delimiter ends with an empty item
-            }
+            if (i == n) Add(std::string());  // a trailing delimiter ends with an empty item
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
 }
 
 std::string TStrings::GetDelimitedText() const { return DelimitedText(delimiter_, quoteChar_); }
@@ -300,15 +271,9 @@ void TStrings::Assign(const TPersistent* source)
 {
     if (const auto* src = dynamic_cast<const TStrings*>(source)) {
         if (src == this) return;
-        BeginUpdate();
-        try {
-            Clear();
-            AddStrings(*src);
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        const TUpdateScope update(*this);
+        Clear();
+        AddStrings(*src);
         return;
     }
     TPersistent::Assign(source);

@@ -44,17 +44,6 @@ Queue& queue()
     return q;
 }
 
-void reportUnhandled()
-{
-    std::function<void(std::exception_ptr)> handler;
-    {
-        std::lock_guard lock(queue().m);
-        handler = queue().unhandled;
-    }
-    if (handler) handler(std::current_exception());
-    else std::fprintf(stderr, "unhandled exception in a queued main-thread call\n");
-}
-
 void postDrain();
 
 // One slice of queued calls from the event loop. Whatever is left waits behind the
@@ -66,7 +55,7 @@ void drainFromEventLoop()
     try {
         MainThread::CheckSynchronize();
     } catch (...) {
-        reportUnhandled();
+        MainThread::ReportUnhandled(std::current_exception());
     }
     if (queue().size.load() > 0) postDrain();
 }
@@ -202,6 +191,24 @@ void SetUnhandledExceptionHandler(std::function<void(std::exception_ptr)> handle
 {
     std::lock_guard lock(queue().m);
     queue().unhandled = std::move(handler);
+}
+
+void ReportUnhandled(std::exception_ptr error) noexcept
+{
+    std::function<void(std::exception_ptr)> handler;
+    {
+        std::lock_guard lock(queue().m);
+        handler = queue().unhandled;
+    }
+    try {
+        if (handler) {
+            handler(error);
+            return;
+        }
+    } catch (...) {
+        // The handler itself failed: only the console is left.
+    }
+    std::fprintf(stderr, "unhandled exception in a main-thread call\n");
 }
 
 } // namespace MainThread

@@ -38,8 +38,12 @@ bool CheckSynchronize(std::chrono::milliseconds timeout = std::chrono::milliseco
 // and each drain runs one slice and posts the next behind the loop's other work.
 void SetWakeHook(std::function<void()> hook);
 // Receives what a queued call threw when the event loop ran it (nothing may be thrown
-// through the loop). The ui layer points it at the application's exception handler.
+// through the loop), and what ReportUnhandled is given. The ui layer points it at the
+// application's exception handler.
 void SetUnhandledExceptionHandler(std::function<void(std::exception_ptr)> handler);
+// Hands a failure that must not travel further to that handler (to standard error
+// while none is set). Never throws.
+void ReportUnhandled(std::exception_ptr error) noexcept;
 } // namespace MainThread
 
 // A mutex that the same thread may enter again.

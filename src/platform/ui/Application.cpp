@@ -16,6 +16,13 @@ TExceptionHandler& handler()
     static TExceptionHandler h;
     return h;
 }
+
+// What the main thread runs for other threads (the transports' deliveries) reports its
+// failures through the runtime: they reach the application's handler too.
+[[maybe_unused]] const bool kRuntimeReportsHere = [] {
+    rtl::MainThread::SetUnhandledExceptionHandler([](std::exception_ptr e) { HandleException(e); });
+    return true;
+}();
 } // namespace
 
 void SetExceptionHandler(TExceptionHandler h) { handler() = std::move(h); }

@@ -5,7 +5,8 @@
 // runs its work through Guarded, which hands a failure to the exception handler.
 // The default handler shows the message in an error box captioned "Error"; the
 // program or a test may install its own. rtl::EAbort is dropped silently before any
-// handler sees it: it ends an operation without a message.
+// handler sees it: it ends an operation without a message. Failures the runtime
+// reports (rtl::MainThread::ReportUnhandled) come here as well.
 #include <exception>
 #include <functional>
 #include <string>

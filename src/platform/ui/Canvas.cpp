@@ -398,6 +398,40 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r, std::st
     drawTextCell(x, y, ToQString(text), clip, brush_.Style() != bsClear);
 }
 
+// How wide a line of DrawText is: with tab expansion every tab moves to the next stop.
+struct TTextWidths {
+    const QFontMetrics& Metrics;
+    int TabWidth;
+    bool ExpandTabs;
+
+    bool HasTabs(const QString& s) const { return ExpandTabs && s.contains(u'\t'); }
+
+    // Calls part(text, x) for each piece between tabs, at its offset from the line's start;
+    // returns the line's width.
+    template <typename Part>
+    int ForEachTabPart(const QString& s, Part&& part) const
+    {
+        int x = 0;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= s.size(); ++i) {
+            if (i == s.size() || s[i] == u'\t') {
+                const QString piece = s.mid(start, i - start);
+                part(piece, x);
+                x += Metrics.horizontalAdvance(piece);
+                if (i < s.size()) x = (x / TabWidth + 1) * TabWidth;
+                start = i + 1;
+            }
+        }
+        return x;
+    }
+
+    int Of(const QString& s) const
+    {
+        if (!HasTabs(s)) return Metrics.horizontalAdvance(s);
+        return ForEachTabPart(s, [](const QString&, int) {});
+    }
+};
+
 namespace {
 
 struct TLine {
@@ -420,97 +454,117 @@ TLine stripPrefix(const QString& s)
     return line;
 }
 
-} // namespace
+// The lines of text and the '&' marks of each, unless the format says to keep them.
+class TLineBuilder {
+public:
+    TLineBuilder(unsigned format, const TTextWidths& widths, int areaWidth)
+        : format_(format), widths_(widths), areaWidth_(areaWidth) {}
 
-int TCanvas::DrawText(std::string_view text8, TRect& r, unsigned format, const TDrawTextParams* params)
-{
-    TDrawTextParams p = params ? *params : TDrawTextParams{};
-    const QFont& qf = font_.ToQFont();
-    QFontMetrics fm(qf);
-    const int lineHeight = fm.height() + ((format & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
-    const int tabWidth = std::max(1, (p.TabLength > 0 ? p.TabLength : 8) * std::max(1, fm.averageCharWidth()));
-    const bool expandTabs = format & DT_EXPANDTABS;
-    TRect area{r.Left + p.LeftMargin, r.Top, r.Right - p.RightMargin, r.Bottom};
-    const int areaWidth = std::max(0, area.Width());
-
-    // Width of a line; with tab expansion every tab moves to the next stop.
-    auto widthOf = [&](const QString& s) {
-        if (!expandTabs || !s.contains(u'\t')) return fm.horizontalAdvance(s);
-        int x = 0;
-        qsizetype start = 0;
-        for (qsizetype i = 0; i <= s.size(); ++i) {
-            if (i == s.size() || s[i] == u'\t') {
-                x += fm.horizontalAdvance(s.mid(start, i - start));
-                if (i < s.size()) x = (x / tabWidth + 1) * tabWidth;
-                start = i + 1;
-            }
+    std::vector<TLine> Build(const QString& all)
+    {
+        if (format_ & DT_SINGLELINE) {
+            QString s = all;
+            s.remove(u'\r');
+            s.remove(u'\n');
+            Add(s);
+            return std::move(lines_);
         }
-        return x;
-    };
-
-    // Lines.
-    QString all = ToQString(text8);
-    std::vector<TLine> lines;
-    auto addLine = [&](const QString& s) {
-        lines.push_back((format & DT_NOPREFIX) ? TLine{s, -1} : stripPrefix(s));
-    };
-    if (format & DT_SINGLELINE) {
-        QString s = all;
-        s.remove(u'\r');
-        s.remove(u'\n');
-        addLine(s);
-    } else {
         QString norm = all;
         norm.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         norm.replace(u'\r', u'\n');
-        const QStringList paragraphs = norm.split(u'\n');
-        for (const QString& para : paragraphs) {
-            if (!(format & DT_WORDBREAK)) { addLine(para); continue; }
-            // Greedy word wrap at blanks; a word wider than the area keeps a line of its own.
-            QString cur;
-            qsizetype i = 0;
-            bool any = false;
-            while (i < para.size()) {
-                qsizetype j = i;
-                while (j < para.size() && para[j] != u' ') ++j;
-                QString word = para.mid(i, j - i);
-                qsizetype k = j;
-                while (k < para.size() && para[k] == u' ') ++k;
-                QString blanks = para.mid(j, k - j);
-                QString candidate = cur + word;
-                if (!cur.isEmpty() && widthOf(stripPrefix(candidate).Text) > areaWidth) {
-                    while (cur.endsWith(u' ')) cur.chop(1);
-                    addLine(cur);
-                    any = true;
-                    cur = word + blanks;
-                } else {
-                    cur = candidate + blanks;
-                }
-                i = k;
-            }
-            while (cur.endsWith(u' ') && any) cur.chop(1);
-            addLine(cur);
+        for (const QString& paragraph : norm.split(u'\n')) {
+            if (format_ & DT_WORDBREAK) Wrap(paragraph);
+            else Add(paragraph);
         }
+        return std::move(lines_);
     }
 
-    // End ellipsis: the longest start of the line that fits with "..." after it.
-    if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) {
-        for (TLine& line : lines) {
-            if (widthOf(line.Text) <= areaWidth) continue;
-            QString cut = QStringLiteral("...");
-            for (qsizetype n = line.Text.size() - 1; n > 0; --n) {
-                QString c = line.Text.left(n) + QStringLiteral("...");
-                if (widthOf(c) <= areaWidth) { cut = c; break; }
+private:
+    void Add(const QString& s) { lines_.push_back((format_ & DT_NOPREFIX) ? TLine{s, -1} : stripPrefix(s)); }
+
+    // Greedy word wrap at blanks; a word wider than the area keeps a line of its own.
+    void Wrap(const QString& paragraph)
+    {
+        QString current;
+        qsizetype i = 0;
+        bool broken = false;
+        while (i < paragraph.size()) {
+            qsizetype j = i;
+            while (j < paragraph.size() && paragraph[j] != u' ') ++j;
+            const QString word = paragraph.mid(i, j - i);
+            qsizetype k = j;
+            while (k < paragraph.size() && paragraph[k] == u' ') ++k;
+            const QString blanks = paragraph.mid(j, k - j);
+            const QString candidate = current + word;
+            if (!current.isEmpty() && widths_.Of(stripPrefix(candidate).Text) > areaWidth_) {
+                while (current.endsWith(u' ')) current.chop(1);
+                Add(current);
+                broken = true;
+                current = word + blanks;
+            } else {
+                current = candidate + blanks;
             }
-            if (line.Underline >= 0 && line.Underline >= cut.size() - 3) line.Underline = -1;
-            line.Text = cut;
+            i = k;
         }
+        while (current.endsWith(u' ') && broken) current.chop(1);
+        Add(current);
     }
+
+    unsigned format_;
+    const TTextWidths& widths_;
+    int areaWidth_;
+    std::vector<TLine> lines_;
+};
+
+// End ellipsis: a line too wide keeps the longest start that fits with "..." after it.
+void CutWithEllipsis(std::vector<TLine>& lines, const TTextWidths& widths, int areaWidth)
+{
+    for (TLine& line : lines) {
+        if (widths.Of(line.Text) <= areaWidth) continue;
+        QString cut = QStringLiteral("...");
+        for (qsizetype n = line.Text.size() - 1; n > 0; --n) {
+            QString c = line.Text.left(n) + QStringLiteral("...");
+            if (widths.Of(c) <= areaWidth) { cut = c; break; }
+        }
+        if (line.Underline >= 0 && line.Underline >= cut.size() - 3) line.Underline = -1;
+        line.Text = cut;
+    }
+}
+
+} // namespace
+
+void TCanvas::drawTextLine(int x, int y, const QString& text, int underline, const TTextWidths& widths,
+                           const TRect* clip, bool opaque)
+{
+    const auto drawPart = [&](const QString& part, int offset) { drawTextCell(x + offset, y, part, clip, opaque); };
+    if (widths.HasTabs(text)) widths.ForEachTabPart(text, drawPart);
+    else drawPart(text, 0);
+    if (underline < 0) return;
+    const QFontMetrics& fm = widths.Metrics;
+    const int ux = x + fm.horizontalAdvance(text.left(underline));
+    const int uw = fm.horizontalAdvance(text.mid(underline, 1));
+    painter_->save();
+    if (clip) painter_->setClipRect(toQRect(*clip), painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    painter_->fillRect(QRect(ux, y + fm.ascent() + 1, uw, 1), ToQColor(font_.Color()));
+    painter_->restore();
+}
+
+int TCanvas::DrawText(std::string_view text8, TRect& r, unsigned format, const TDrawTextParams* params)
+{
+    const TDrawTextParams p = params ? *params : TDrawTextParams{};
+    const QFontMetrics fm(font_.ToQFont());
+    const int lineHeight = fm.height() + ((format & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
+    const int tabWidth = std::max(1, (p.TabLength > 0 ? p.TabLength : 8) * std::max(1, fm.averageCharWidth()));
+    const TTextWidths widths{fm, tabWidth, (format & DT_EXPANDTABS) != 0};
+    const TRect area{r.Left + p.LeftMargin, r.Top, r.Right - p.RightMargin, r.Bottom};
+    const int areaWidth = std::max(0, area.Width());
+
+    std::vector<TLine> lines = TLineBuilder(format, widths, areaWidth).Build(ToQString(text8));
+    if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) CutWithEllipsis(lines, widths, areaWidth);
 
     int widest = 0;
-    for (const TLine& line : lines) widest = std::max(widest, widthOf(line.Text));
+    for (const TLine& line : lines) widest = std::max(widest, widths.Of(line.Text));
     const int totalHeight = lineHeight * static_cast<int>(lines.size());
-
     if (format & DT_CALCRECT) {
         r.Right = r.Left + p.LeftMargin + widest + p.RightMargin;
         r.Bottom = r.Top + totalHeight;
@@ -528,33 +582,11 @@ int TCanvas::DrawText(std::string_view text8, TRect& r, unsigned format, const T
     const TRect* clip = (format & DT_NOCLIP) ? nullptr : &r;
     int y = top;
     for (const TLine& line : lines) {
-        int lw = widthOf(line.Text);
+        const int lw = widths.Of(line.Text);
         int x = area.Left;
         if (format & DT_CENTER) x = area.Left + (area.Width() - lw) / 2;
         else if (format & DT_RIGHT) x = area.Right - lw;
-        if (expandTabs && line.Text.contains(u'\t')) {
-            int cx = 0;
-            qsizetype start = 0;
-            for (qsizetype i = 0; i <= line.Text.size(); ++i) {
-                if (i == line.Text.size() || line.Text[i] == u'\t') {
-                    QString part = line.Text.mid(start, i - start);
-                    drawTextCell(x + cx, y, part, clip, opaque);
-                    cx += fm.horizontalAdvance(part);
-                    if (i < line.Text.size()) cx = (cx / tabWidth + 1) * tabWidth;
-                    start = i + 1;
-                }
-            }
-        } else {
-            drawTextCell(x, y, line.Text, clip, opaque);
-        }
-        if (line.Underline >= 0) {
-            int ux = x + fm.horizontalAdvance(line.Text.left(line.Underline));
-            int uw = fm.horizontalAdvance(line.Text.mid(line.Underline, 1));
-            painter_->save();
-            if (clip) painter_->setClipRect(toQRect(*clip), painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-            painter_->fillRect(QRect(ux, y + fm.ascent() + 1, uw, 1), ToQColor(font_.Color()));
-            painter_->restore();
-        }
+        drawTextLine(x, y, line.Text, line.Underline, widths, clip, opaque);
         y += lineHeight;
     }
     return (top - r.Top) + totalHeight;

@@ -64,6 +64,9 @@ struct TTextMetric {
     int Overhang = 0;         // extra width an italic font reaches past its advance
 };
 
+// How DrawText measures its lines (Canvas.cpp).
+struct TTextWidths;
+
 class TCanvas {
 public:
     TCanvas();
@@ -147,6 +150,10 @@ private:
     void fillSolid(const QRect& r, const QColor& c);
     void drawThinLine(int x1, int y1, int x2, int y2);
     void drawTextCell(int x, int y, const QString& text, const TRect* clip, bool opaqueCell);
+    // One line of DrawText: its pieces between tab stops, and the mark under the
+    // character at underline (none when negative).
+    void drawTextLine(int x, int y, const QString& text, int underline, const TTextWidths& widths,
+                      const TRect* clip, bool opaque);
     void setRasterOpForPen();
 
     TFont font_;

@@ -696,7 +696,7 @@ bool TControl::handleWheel(QWidget*, QWheelEvent* e)
     if (delta == 0) delta = e->angleDelta().x();
     const QPoint g = e->globalPosition().toPoint();
     const TShiftState shift = ShiftStateOf(e->modifiers(), e->buttons());
-    // An unhandled wheel goes up to the parents, as the original platform passes it on.
+    // A wheel turn a control does not handle goes up to its parents, the nearest first.
     QPointer<TControl> control(this);
     while (control) {
         if (control->DoMouseWheel(shift, delta, {g.x(), g.y()})) break;

@@ -1,7 +1,7 @@
 #pragma once
 // Colours, fonts, pens, brushes and cursors.
 //
-// A TColor is the original platform's colour value: 0x00BBGGRR for a plain colour,
+// A TColor is a 32-bit colour value: 0x00BBGGRR for a plain colour,
 // 0xFF0000nn for system colour nn (kept symbolic until drawn, then looked up in the
 // system-colour table of Metrics.h), plus clNone and clDefault. Stored records carry
 // these numbers unchanged.
@@ -28,7 +28,7 @@ constexpr int GetRValue(TColor c) { return c & 0xFF; }
 constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
 constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
 
-// System colour indexes of the original platform.
+// System colour indexes: the nn of a system colour 0xFF0000nn.
 enum TSysColorIndex : int {
     COLOR_SCROLLBAR = 0, COLOR_BACKGROUND, COLOR_ACTIVECAPTION, COLOR_INACTIVECAPTION, COLOR_MENU,
     COLOR_WINDOW, COLOR_WINDOWFRAME, COLOR_MENUTEXT, COLOR_WINDOWTEXT, COLOR_CAPTIONTEXT,

@@ -82,8 +82,8 @@ enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTra
 
 using TScrollEvent = rtl::Delegate<void(TObject* Sender, TScrollCode Code, int& ScrollPos)>;
 
-// A scroll bar with the original platform's page semantics: with a page size P the
-// thumb covers P positions and the largest position is Max - P + 1.
+// A scroll bar whose page is part of its range: with a page size P the thumb covers
+// P positions and the largest position is Max - P + 1.
 class TScrollBar : public TControl {
 public:
     explicit TScrollBar(TControl* parent = nullptr, TScrollBarKind kind = sbHorizontal);

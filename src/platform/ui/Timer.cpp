@@ -124,7 +124,7 @@ TTimer::~TTimer() { slot_.Stop(); }
 
 void TTimer::update()
 {
-    // Runs only with a handler, as the original component does.
+    // A timer without a handler does not run.
     if (enabled_ && interval_ > 0 && onTimer_)
         slot_.Start(interval_);
     else

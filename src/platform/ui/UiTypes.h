@@ -75,7 +75,8 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TBorderStyle { bsNone, bsSingle };
 enum TScrollBarKind { sbHorizontal, sbVertical };
 
-// Virtual key codes of the original platform; letters and digits are their ASCII codes.
+// Virtual key codes, as controls and stored shortcuts use them; letters and digits are
+// their ASCII codes.
 enum : Word {
     VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04,
     VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D,
@@ -112,7 +113,8 @@ inline void ShortCutToKey(TShortCut sc, Word& key, TShiftState& shift)
     if (sc & scAlt) shift |= ssAlt;
 }
 
-// Cursors by the original platform's identifiers; further ones are registered by number.
+// Cursors by their numeric identifiers (crDefault 0, crArrow -2 ...); further ones are
+// registered by number.
 using TCursor = int;
 enum : int {
     crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22,

@@ -10,7 +10,7 @@ using namespace io;
 
 namespace {
 
-void ConnectTo(TIdTCPClient& client, int port, int timeoutMs = 1000)
+void ConnectTo(TTcpClient& client, int port, int timeoutMs = 1000)
 {
     client.SetHost("127.0.0.1");
     client.SetPort(port);
@@ -21,7 +21,7 @@ void ConnectTo(TIdTCPClient& client, int port, int timeoutMs = 1000)
 
 TEST(TcpClientTest, ConnectFailuresAreTold)
 {
-    TIdTCPClient client;
+    TTcpClient client;
     EXPECT_THROW(ConnectTo(client, sim::UnusedLoopbackPort()), ETcpConnectFailed);
     sim::StalledListener stalled;
     EXPECT_THROW(ConnectTo(client, stalled.Port(), 50), ETcpConnectTimeout);
@@ -36,7 +36,7 @@ TEST(TcpClientTest, ReadsTellTimeOutDataAndPeerClose)
 {
     sim::UnitSimulator unit;
     const int port = unit.StartTcp(0);
-    TIdTCPClient client;
+    TTcpClient client;
     client.ReadTimeout = 50;
     ConnectTo(client, port);
     ASSERT_TRUE(client.Connected());
@@ -72,7 +72,7 @@ TEST(TcpClientTest, CancelEndsAWaitAtOnce)
 {
     sim::UnitSimulator unit;
     const int port = unit.StartTcp(0);
-    TIdTCPClient client;
+    TTcpClient client;
     client.ReadTimeout = 10000;
     ConnectTo(client, port);
     std::thread canceller([&] {

@@ -31,16 +31,18 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         c.Canvas.DrawEdge(r, EDGE_RAISED, BF_RECT);
     }
     const TSysColorTable& sys = SysColors();
-    EXPECT_EQ(PixelAt(img, 2, 2), sys[COLOR_3DLIGHT]);        // outer top-left
-    EXPECT_EQ(PixelAt(img, 10, 2), sys[COLOR_3DLIGHT]);       // top row stops one short
-    EXPECT_EQ(PixelAt(img, 11, 2), sys[COLOR_3DDKSHADOW]);    // top-right corner is the dark side
-    EXPECT_EQ(PixelAt(img, 2, 9), sys[COLOR_3DDKSHADOW]);     // bottom-left corner too
-    EXPECT_EQ(PixelAt(img, 11, 9), sys[COLOR_3DDKSHADOW]);
-    EXPECT_EQ(PixelAt(img, 3, 3), sys[COLOR_BTNHIGHLIGHT]);   // inner ring
-    EXPECT_EQ(PixelAt(img, 10, 8), sys[COLOR_BTNSHADOW]);
-    EXPECT_EQ(PixelAt(img, 5, 5), kBack);                      // no BF_MIDDLE: inside untouched
-    EXPECT_EQ(PixelAt(img, 12, 5), kBack);                     // right edge excluded
-    EXPECT_EQ(PixelAt(img, 5, 10), kBack);
+    uitest::ExpectPixels(img, {
+        {2, 2, sys[COLOR_3DLIGHT]}, // outer top-left
+        {10, 2, sys[COLOR_3DLIGHT]}, // top row stops one short
+        {11, 2, sys[COLOR_3DDKSHADOW]}, // top-right corner is the dark side
+        {2, 9, sys[COLOR_3DDKSHADOW]}, // bottom-left corner too
+        {11, 9, sys[COLOR_3DDKSHADOW]},
+        {3, 3, sys[COLOR_BTNHIGHLIGHT]}, // inner ring
+        {10, 8, sys[COLOR_BTNSHADOW]},
+        {5, 5, kBack}, // no BF_MIDDLE: inside untouched
+        {12, 5, kBack}, // right edge excluded
+        {5, 10, kBack},
+    });
 
     QImage sunken = BackImage(20, 20);
     TRect adjusted{2, 2, 12, 10};
@@ -48,11 +50,13 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         uitest::TImageCanvas c(sunken);
         c.Canvas.DrawEdge(adjusted, EDGE_SUNKEN, BF_RECT | BF_MIDDLE | BF_ADJUST);
     }
-    EXPECT_EQ(PixelAt(sunken, 2, 2), sys[COLOR_BTNSHADOW]);
-    EXPECT_EQ(PixelAt(sunken, 11, 9), sys[COLOR_BTNHIGHLIGHT]);
-    EXPECT_EQ(PixelAt(sunken, 3, 3), sys[COLOR_3DDKSHADOW]);
-    EXPECT_EQ(PixelAt(sunken, 10, 8), sys[COLOR_3DLIGHT]);
-    EXPECT_EQ(PixelAt(sunken, 5, 5), sys[COLOR_BTNFACE]);
+    uitest::ExpectPixels(sunken, {
+        {2, 2, sys[COLOR_BTNSHADOW]},
+        {11, 9, sys[COLOR_BTNHIGHLIGHT]},
+        {3, 3, sys[COLOR_3DDKSHADOW]},
+        {10, 8, sys[COLOR_3DLIGHT]},
+        {5, 5, sys[COLOR_BTNFACE]},
+    });
     EXPECT_EQ(adjusted, (TRect{4, 4, 10, 8}));
 
     // Partial: only the bottom side of a single inner edge.
@@ -61,9 +65,11 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         uitest::TImageCanvas c(partial);
         c.Canvas.DrawEdge(TRect{2, 2, 12, 10}, BDR_RAISEDINNER, BF_BOTTOM);
     }
-    EXPECT_EQ(PixelAt(partial, 5, 9), sys[COLOR_BTNSHADOW]);
-    EXPECT_EQ(PixelAt(partial, 2, 2), kBack);
-    EXPECT_EQ(PixelAt(partial, 11, 5), kBack);
+    uitest::ExpectPixels(partial, {
+        {5, 9, sys[COLOR_BTNSHADOW]},
+        {2, 2, kBack},
+        {11, 5, kBack},
+    });
 }
 
 TEST_F(CanvasTest, FocusRectangleInvertsEveryOtherFramePixelAndASecondCallRestores)
@@ -75,11 +81,13 @@ TEST_F(CanvasTest, FocusRectangleInvertsEveryOtherFramePixelAndASecondCallRestor
         c.Canvas.DrawFocusRect({4, 4, 20, 14});
     }
     const TColor inverted = RGB(255 - 10, 255 - 20, 255 - 30);
-    EXPECT_EQ(PixelAt(img, 4, 4), inverted);     // (x + y) even
-    EXPECT_EQ(PixelAt(img, 5, 4), kBack);        // odd: untouched
-    EXPECT_EQ(PixelAt(img, 19, 13), inverted);   // the frame's last pixel row and column
-    EXPECT_EQ(PixelAt(img, 20, 14), kBack);      // outside
-    EXPECT_EQ(PixelAt(img, 10, 8), kBack);       // inside
+    uitest::ExpectPixels(img, {
+        {4, 4, inverted}, // (x + y) even
+        {5, 4, kBack}, // odd: untouched
+        {19, 13, inverted}, // the frame's last pixel row and column
+        {20, 14, kBack}, // outside
+        {10, 8, kBack}, // inside
+    });
     {
         uitest::TImageCanvas c(img);
         c.Canvas.DrawFocusRect({4, 4, 20, 14});
@@ -100,14 +108,16 @@ TEST_F(CanvasTest, ThinLinesExcludeTheirLastPointAndGeometricPensHaveFlatEnds)
         c.Canvas.LineTo(25, 5);
         EXPECT_EQ(c.Canvas.PenPos(), (TPoint{25, 5}));
     }
-    EXPECT_EQ(PixelAt(img, 2, 5), clBlack);
-    EXPECT_EQ(PixelAt(img, 9, 5), clBlack);
-    EXPECT_EQ(PixelAt(img, 10, 5), clWhite);
-    EXPECT_EQ(PixelAt(img, 3, 10), clBlack);
-    EXPECT_EQ(PixelAt(img, 3, 3), clBlack);
-    EXPECT_EQ(PixelAt(img, 3, 2), clWhite);
-    EXPECT_EQ(PixelAt(img, 24, 4), clBlack);
-    EXPECT_EQ(PixelAt(img, 25, 5), clWhite);
+    uitest::ExpectPixels(img, {
+        {2, 5, clBlack},
+        {9, 5, clBlack},
+        {10, 5, clWhite},
+        {3, 10, clBlack},
+        {3, 3, clBlack},
+        {3, 2, clWhite},
+        {24, 4, clBlack},
+        {25, 5, clWhite},
+    });
 
     QImage thick = uitest::WhiteImage(40, 40);
     {
@@ -140,16 +150,18 @@ TEST_F(CanvasTest, RectangleFrameIsInsideTheRectangleAndFillExcludesRightAndBott
         c.Canvas.Brush().SetColor(clBlue);
         c.Canvas.FrameRect({0, 20, 6, 26});
     }
-    EXPECT_EQ(PixelAt(img, 5, 5), clBlack);
-    EXPECT_EQ(PixelAt(img, 14, 11), clBlack);
-    EXPECT_EQ(PixelAt(img, 15, 11), clWhite);
-    EXPECT_EQ(PixelAt(img, 14, 12), clWhite);
-    EXPECT_EQ(PixelAt(img, 6, 6), clRed);
-    EXPECT_EQ(PixelAt(img, 24, 21), clLime);
-    EXPECT_EQ(PixelAt(img, 25, 21), clWhite);
-    EXPECT_EQ(PixelAt(img, 24, 22), clWhite);
-    EXPECT_EQ(PixelAt(img, 5, 25), clBlue);
-    EXPECT_EQ(PixelAt(img, 3, 22), clWhite);
+    uitest::ExpectPixels(img, {
+        {5, 5, clBlack},
+        {14, 11, clBlack},
+        {15, 11, clWhite},
+        {14, 12, clWhite},
+        {6, 6, clRed},
+        {24, 21, clLime},
+        {25, 21, clWhite},
+        {24, 22, clWhite},
+        {5, 25, clBlue},
+        {3, 22, clWhite},
+    });
 }
 
 TEST_F(CanvasTest, SystemColoursStaySymbolicUntilDrawn)
@@ -195,9 +207,11 @@ TEST_F(CanvasTest, ClipSaveIntersectRestore)
         c.Canvas.FillRect({30, 30, 40, 40});
     }
     EXPECT_EQ(uitest::InkBounds(img.copy(0, 0, 25, 25)), QRect(15, 10, 5, 10));
-    EXPECT_EQ(PixelAt(img, 16, 11), clRed);
-    EXPECT_EQ(PixelAt(img, 12, 11), clWhite);
-    EXPECT_EQ(PixelAt(img, 35, 35), clLime);
+    uitest::ExpectPixels(img, {
+        {16, 11, clRed},
+        {12, 11, clWhite},
+        {35, 35, clLime},
+    });
 }
 
 TEST_F(CanvasTest, TextOutIsPlacedByItsCellAndOpaqueUnlessTheBrushIsClear)
@@ -215,9 +229,11 @@ TEST_F(CanvasTest, TextOutIsPlacedByItsCellAndOpaqueUnlessTheBrushIsClear)
         EXPECT_EQ(c.Canvas.PenPos(), (TPoint{60 + w, 5}));
     }
     ASSERT_GT(w, 0);
-    EXPECT_EQ(PixelAt(img, 10, 5), clYellow);
-    EXPECT_EQ(PixelAt(img, 10 + w - 1, 5 + h - 1), clYellow);
-    EXPECT_EQ(PixelAt(img, 10 + w, 5), clWhite);
+    uitest::ExpectPixels(img, {
+        {10, 5, clYellow},
+        {10 + w - 1, 5 + h - 1, clYellow},
+        {10 + w, 5, clWhite},
+    });
     QRect ink = uitest::InkBounds(img.copy(60, 0, 60, 40));
     EXPECT_GE(ink.top(), 5);
     EXPECT_LE(ink.bottom(), 5 + h - 1);

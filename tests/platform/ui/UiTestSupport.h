@@ -88,6 +88,20 @@ inline ui::TColor PixelAt(const QImage& img, int x, int y)
     return ui::FromQColor(QColor::fromRgb(img.pixel(x, y)));
 }
 
+// One pixel of a table of expected pixels.
+struct TPixel {
+    int X;
+    int Y;
+    ui::TColor Colour;
+};
+
+// Expects every listed pixel of img to have its colour; a failure names the pixel.
+inline void ExpectPixels(const QImage& img, std::initializer_list<TPixel> pixels)
+{
+    for (const TPixel& p : pixels)
+        EXPECT_EQ(PixelAt(img, p.X, p.Y), p.Colour) << "pixel (" << p.X << ", " << p.Y << ")";
+}
+
 // The bounding box of the pixels that differ from the colour c.
 inline QRect InkBounds(const QImage& img, QRgb background = qRgb(255, 255, 255))
 {
