@@ -248,7 +248,9 @@ void TDBGridExSumList::BindFooter(TColumnFooterEx& footer)
         return;
     }
     const std::string& own = footer.GetFieldName();
-    const std::string fieldName = operation == goCount ? std::string() : own.empty() ? column->GetFieldName() : own;
+    // A count counts the records.
+    std::string fieldName;
+    if (operation != goCount) fieldName = own.empty() ? column->GetFieldName() : own;
     // Field names are found without regard to case: a name that only changed case keeps its total.
     if (sum && sum->GetGroupOperation() == operation && rtl::AnsiSameText(sum->GetFieldName(), fieldName)) return;
     TDBSumCollection& sums = SumCollection();

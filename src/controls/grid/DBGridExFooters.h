@@ -15,7 +15,10 @@
 
 namespace grid {
 
-enum TColumnFooterAssignedValue { fvAlignment, fvFont, fvColor, fvToolTips };
+enum TColumnFooterAssignedValue { fvAlignment,
+                                  fvFont,
+                                  fvColor,
+                                  fvToolTips };
 using TColumnFooterAssignedValues = rtl::TSet<TColumnFooterAssignedValue, std::uint8_t>;
 
 class TColumnFooterEx : public rtl::TCollectionItem {

@@ -190,7 +190,10 @@ namespace {
 
 // How a field's value becomes an amount: whole numbers and fixed-point amounts exactly,
 // other numbers by their decimal text; text and the rest of the types are not summed.
-enum class TValueKind { Whole, Fixed, Float, None };
+enum class TValueKind { Whole,
+                        Fixed,
+                        Float,
+                        None };
 
 TValueKind KindOf(const db::TField& field)
 {

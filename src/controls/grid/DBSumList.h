@@ -42,7 +42,7 @@ public:
         const double scaled = value * 10000.0;
         const double magnitude = std::fabs(scaled);
         if (magnitude < 0x1p50) {
-            const auto whole = static_cast<std::int64_t>(scaled);   // towards zero
+            const auto whole = static_cast<std::int64_t>(scaled); // towards zero
             const double fraction = scaled - static_cast<double>(whole);
             // The product lies within |scaled| x 2^-52 of the scaled decimal text: only a
             // fraction that close to a half needs the text itself.
@@ -97,7 +97,7 @@ private:
     TDBSumAmount& addBeside(const TDBSumAmount& other, int sign);
 
     TScaled scaled_ = 0;
-    double excess_ = 0;   // not scaled
+    double excess_ = 0; // not scaled
 };
 
 // One total: the sum, the average or the count of a field (a count without a field
@@ -243,8 +243,16 @@ private:
         db::TDataSetNotifyEvent Saved;
     };
     enum THookIndex {
-        hkAfterOpen, hkAfterClose, hkAfterInsert, hkAfterEdit, hkAfterPost, hkAfterCancel, hkBeforeDelete,
-        hkAfterScroll, hkMasterAfterScroll, hkCount
+        hkAfterOpen,
+        hkAfterClose,
+        hkAfterInsert,
+        hkAfterEdit,
+        hkAfterPost,
+        hkAfterCancel,
+        hkBeforeDelete,
+        hkAfterScroll,
+        hkMasterAfterScroll,
+        hkCount
     };
     static std::vector<THook*>& HookRegistry();
 

@@ -113,7 +113,7 @@ TEST_F(FooterTexts, EachValueTypeAndFieldTypeHasItsText)
     };
     const TCase cases[] = {
         {"whole numbers: the total's whole part", "N", fvtSum, none, "7"},
-        {"whole numbers: an average's whole part", "N", fvtAvg, none, "2"},   // 2.3333
+        {"whole numbers: an average's whole part", "N", fvtAvg, none, "2"}, // 2.3333
         {"whole numbers through the footer's format", "N", fvtSum, footerFormat("#,##0.00"), "7.00"},
         {"whole numbers through the field's format", "N", fvtSum, fieldFormat("0.0"), "7.0"},
         {"floats: general form", "F", fvtSum, none, "3.75"},
@@ -174,7 +174,7 @@ TEST_F(FooterTexts, WholeNumberTotalsShowTheirWholePartTowardsZero)
         Kinds.Next();
     }
     EXPECT_EQ(FooterText(sum), "-3");
-    EXPECT_EQ(FooterText(avg), "-1");   // -1.5
+    EXPECT_EQ(FooterText(avg), "-1"); // -1.5
 }
 
 TEST_F(FooterTexts, ATotalOverAFieldTheDataSetLacksIsAnErrorOfTheWalkAndShowsZero)
@@ -194,7 +194,7 @@ TEST_F(FooterTexts, FieldValuesFollowTheCurrentRecordAndAMissingFieldIsTheDataSe
 {
     TColumnEx* column = FooterColumn("F", fvtFieldValue, "F");
     Kinds.Last();
-    EXPECT_EQ(FooterText(column), "");   // null
+    EXPECT_EQ(FooterText(column), ""); // null
     Kinds.Prior();
     EXPECT_EQ(FooterText(column), "2.5");
     column->Footer()->SetFieldName("NOPE");
@@ -208,7 +208,7 @@ TEST_F(FooterTexts, EachFooterRowHasItsOwnFooter)
     column->Footers()->Add()->SetValueType(fvtCount);
     EXPECT_EQ(FooterText(column, 0), "1.875");
     EXPECT_EQ(FooterText(column, 1), "3");
-    EXPECT_EQ(FooterText(column, 2), "3.75");   // past the rows of Footers: the column's Footer
+    EXPECT_EQ(FooterText(column, 2), "3.75"); // past the rows of Footers: the column's Footer
     EXPECT_EQ(SumCount(), 3);
     column->Footers()->Delete(0);
     EXPECT_EQ(SumCount(), 2);
@@ -233,7 +233,7 @@ TEST_F(Footers, TotalsFollowEditsAndRepaintOnlyTheFooterRows)
     Grid->SetFooterRowCount(2);
     uitest::ShowActive(Grid.get());
     EXPECT_EQ(FooterText(sum), "9");
-    Put("AMOUNT", 3.5);   // 1.5 -> 3.5
+    Put("AMOUNT", 3.5); // 1.5 -> 3.5
     EXPECT_EQ(FooterText(sum), "11");
     Data.Append();
     Data.FieldByName("ID")->SetAsInteger(4);
@@ -269,7 +269,7 @@ TEST_F(Footers, LayoutsBindTheFootersAgainWithoutRecalculating)
     Grid->OnSumListRecalcAll = rtl::TNotifyEvent::FromFunction([&](rtl::TObject*) { ++recalcs; });
     Bind();
     Grid->SumList().SetActive(true);
-    TColumnEx* amount = FooterColumn("amount", fvtSum);   // the field's name in another case
+    TColumnEx* amount = FooterColumn("amount", fvtSum); // the field's name in another case
     amount->Footers()->Add()->SetValueType(fvtAvg);
     FooterColumn("ID", fvtCount);
     Grid->SetFooterRowCount(2);
@@ -280,10 +280,10 @@ TEST_F(Footers, LayoutsBindTheFootersAgainWithoutRecalculating)
     Grid->SetAutoFitColWidths(true);
     Grid->SetBounds(0, 0, 500, 240);
     Data.Close();
-    Data.Open();   // a new walk, and the layouts of a closed and an open data set
+    Data.Open(); // a new walk, and the layouts of a closed and an open data set
     EXPECT_EQ(recalcs, before + 1);
     EXPECT_EQ(SumCount(), sums);
-    EXPECT_EQ(FooterText(amount), "0");   // a memory data set opens empty
+    EXPECT_EQ(FooterText(amount), "0"); // a memory data set opens empty
 
     // A change of kind or field binds once more; a kind without a total frees it.
     amount->Footer()->SetValueType(fvtAvg);
@@ -303,7 +303,7 @@ TEST_F(Footers, ATotalTakenOutOfTheSumListIsForgottenByItsFooter)
     ASSERT_NE(count->Footer()->Sum(), nullptr);
     Grid->SumList().SumCollection().Clear();
     EXPECT_EQ(count->Footer()->Sum(), nullptr);
-    EXPECT_EQ(FooterText(count), "");   // no total for a count
+    EXPECT_EQ(FooterText(count), ""); // no total for a count
     count->Footer()->SetValueType(fvtSum);
     EXPECT_EQ(FooterText(count), "6");
 }
@@ -320,7 +320,7 @@ TEST_F(Footers, AFailedRecalculationDoesNotHoldTheGridsLayoutBack)
     EXPECT_FALSE(Data.ControlsDisabled());
     const int rows = Grid->RowCount();
     AddRow(4, "Row 4", 1.0, 1);
-    EXPECT_EQ(Grid->RowCount(), rows + 1);   // the data change laid the rows out
+    EXPECT_EQ(Grid->RowCount(), rows + 1); // the data change laid the rows out
 }
 
 TEST_F(Footers, AfterARecalculationTheGridStandsOnTheFirstRecord)
@@ -370,7 +370,7 @@ TEST_F(Footers, TheFooterColourFollowsTheParentsWithTheGrid)
     EXPECT_EQ(Grid->GetFooterColor(), ui::clAqua);
     form.SetColor(ui::clLime);
     EXPECT_EQ(Grid->GetFooterColor(), ui::clLime);
-    Grid->SetColor(ui::clRed);   // the grid's own colour ends the following
+    Grid->SetColor(ui::clRed); // the grid's own colour ends the following
     EXPECT_EQ(Grid->GetFooterColor(), ui::clLime);
     form.SetColor(ui::clNavy);
     EXPECT_EQ(Grid->GetFooterColor(), ui::clLime);
@@ -390,7 +390,7 @@ TEST_F(Footers, TheSumListTakesTheSettingsOfAnother)
     EXPECT_TRUE(Grid->SumList().GetExternalRecalc());
     EXPECT_TRUE(Grid->SumList().GetVirtualRecords());
     EXPECT_EQ(Grid->SumList().DataSet(), &Data);
-    EXPECT_EQ(FooterText(Grid->Columns().Items(0)), "0");   // the totals are the handler's
+    EXPECT_EQ(FooterText(Grid->Columns().Items(0)), "0"); // the totals are the handler's
 }
 
 } // namespace

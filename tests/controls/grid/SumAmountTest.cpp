@@ -34,19 +34,19 @@ TEST(SumAmount, ValuesScaleByTheDecimalTextAPersonReads)
         double Value;
         std::int64_t Expected;
     } cases[] = {
-        {0.00005, 0},                // 0.5: the even neighbour
-        {0.00015, 2},                // the double lies below 1.5 when multiplied
+        {0.00005, 0}, // 0.5: the even neighbour
+        {0.00015, 2}, // the double lies below 1.5 when multiplied
         {-0.00015, -2},
         {0.00025, 2},
         {0.00035, 4},
-        {1.00005, 10000},            // the product lies above 10000.5
-        {2.675, 26750},              // four decimals: no rounding at all
+        {1.00005, 10000}, // the product lies above 10000.5
+        {2.675, 26750},   // four decimals: no rounding at all
         {1.005, 10050},
         {2.67505, 26750},
         {1234.56785, 12345678},
         {0.1, 1000},
         {-0.00004, 0},
-        {900000000000000.5, 9000000000000005000},   // beyond 2^53 once scaled: the decimal text decides
+        {900000000000000.5, 9000000000000005000}, // beyond 2^53 once scaled: the decimal text decides
         {1e-300, 0},
         {-1e-300, 0},
         {0.0, 0},
@@ -63,7 +63,7 @@ TEST(SumAmount, EveryFiveDecimalValueRoundsAsItsText)
     std::uniform_int_distribution<std::int64_t> digits(-999999999999999, 999999999999999);
     for (int i = 0; i < 200000; ++i) {
         std::int64_t k = digits(random);
-        if (i % 2 == 0) k = k / 10 * 10 + 5;   // a half at the fifth decimal
+        if (i % 2 == 0) k = k / 10 * 10 + 5; // a half at the fifth decimal
         ASSERT_EQ(Scaled(TDBSumAmount::FromDouble(static_cast<double>(k) / 100000.0)), HalfToEvenTenth(k)) << k;
     }
 }
@@ -86,7 +86,7 @@ TEST(SumAmount, TotalsPastSixtyFourBitsStayExact)
     EXPECT_EQ((big + big + big).WholeText(), "3000000000000000");
     EXPECT_DOUBLE_EQ((big + big).ToDouble(), 2e15);
     EXPECT_EQ(TDBSumAmount::FromInteger(-7).WholeText(), "-7");
-    EXPECT_EQ(TDBSumAmount::FromDouble(-7.9).WholeText(), "-7");   // towards zero
+    EXPECT_EQ(TDBSumAmount::FromDouble(-7.9).WholeText(), "-7"); // towards zero
 }
 
 TEST(SumAmount, WhatEvenOneHundredTwentyEightBitsCannotHoldIsCarriedBeside)
@@ -116,8 +116,17 @@ TEST(SumAmount, AveragesRoundHalvesToEven)
         std::int64_t Count;
         std::int64_t Expected;
     } cases[] = {
-        {5, 2, 2}, {7, 2, 4}, {-5, 2, -2}, {-7, 2, -4}, {10, 4, 2}, {14, 4, 4}, {10, 3, 3}, {11, 3, 4},
-        {5, -2, -2}, {300000, 3, 100000}, {7, 0, 0},
+        {5, 2, 2},
+        {7, 2, 4},
+        {-5, 2, -2},
+        {-7, 2, -4},
+        {10, 4, 2},
+        {14, 4, 4},
+        {10, 3, 3},
+        {11, 3, 4},
+        {5, -2, -2},
+        {300000, 3, 100000},
+        {7, 0, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Scaled(TDBSumAmount::FromScaled(c.Scaled).DividedBy(c.Count)), c.Expected)

@@ -109,7 +109,7 @@ TEST_F(SumList, AnActiveListWalksTheRecordsOnceAndLeavesTheCursorOnTheFirst)
     rtl::TObject* sender = nullptr;
     Sums->OnRecalcAll = rtl::TNotifyEvent::FromFunction([&](rtl::TObject* s) { ++recalcs, sender = s; });
     Sums->OnAfterRecalcAll = rtl::TNotifyEvent::FromFunction([&](rtl::TObject*) { ++afterRecalcs; });
-    TDBSum* price = AddSum(goSum, "price");   // names are found whatever their case
+    TDBSum* price = AddSum(goSum, "price"); // names are found whatever their case
     Go(3);
     Activate();
     EXPECT_EQ(Text(Sum->SumValue()), "10.5");
@@ -132,7 +132,7 @@ TEST_F(SumList, AnActiveListWalksTheRecordsOnceAndLeavesTheCursorOnTheFirst)
     EXPECT_EQ(recalcs, 1);
     Data.Close();
     EXPECT_EQ(Totals(), (std::vector<std::string>{"0", "0", "0", "0", "0"}));
-    Data.Open();   // a memory data set opens empty
+    Data.Open(); // a memory data set opens empty
     EXPECT_EQ(recalcs, 2);
     Put("AMOUNT", 1.25);
     EXPECT_EQ(Text(Sum->SumValue()), "1.25");
@@ -150,12 +150,12 @@ TEST_F(SumList, EditsMoveTheTotalsByTheirChange)
 {
     Activate();
     Go(1);
-    Put("AMOUNT", 7.0);   // 5 -> 7
+    Put("AMOUNT", 7.0); // 5 -> 7
     EXPECT_EQ(Text(Sum->SumValue()), "12.5");
-    EXPECT_EQ(Text(Avg->SumValue()), "4.1667");   // 12.5 / 3
+    EXPECT_EQ(Text(Avg->SumValue()), "4.1667"); // 12.5 / 3
 
     Go(2);
-    Put("AMOUNT", rtl::Null());   // 3 -> Null: one value fewer in the average and the count
+    Put("AMOUNT", rtl::Null()); // 3 -> Null: one value fewer in the average and the count
     EXPECT_EQ(Text(Sum->SumValue()), "9.5");
     EXPECT_EQ(Text(Avg->SumValue()), "4.75");
     EXPECT_EQ(Text(CountAmount->SumValue()), "2");
@@ -235,7 +235,7 @@ TEST_F(SumList, ACountCountsARecordOnceItIsPosted)
     EXPECT_EQ(Text(Count->SumValue()), "4");
     Data.Post();
     EXPECT_EQ(Text(Count->SumValue()), "5");
-    EXPECT_EQ(Text(CountAmount->SumValue()), "3");   // its AMOUNT is null
+    EXPECT_EQ(Text(CountAmount->SumValue()), "3"); // its AMOUNT is null
 
     // A count of a field that a new record already holds counts it too.
     Data.OnNewRecord = db::TDataSetNotifyEvent::FromFunction(
@@ -254,8 +254,8 @@ TEST_F(SumList, AFilterChangeIsNoticedAtTheNextScrollAndRecalculatedOnce)
     Activate();
     ASSERT_EQ(recalcs, 1);
     Data.SetFilter("AMOUNT > 2.5");
-    EXPECT_EQ(recalcs, 1);   // not filtered yet: nothing to notice
-    Data.SetFiltered(true);  // the data set goes back to its first record: a scroll
+    EXPECT_EQ(recalcs, 1);  // not filtered yet: nothing to notice
+    Data.SetFiltered(true); // the data set goes back to its first record: a scroll
     EXPECT_EQ(recalcs, 2);
     EXPECT_EQ(Text(Sum->SumValue()), "8");
     Data.Next();
@@ -275,13 +275,13 @@ TEST_F(SumList, ARecordTheFilterNoLongerTakesLeavesTheTotalsWhenPosted)
     Data.SetFilter("AMOUNT > 2.5");
     Data.SetFiltered(true);
     Go(1);
-    Put("AMOUNT", 1.0);   // leaves the filter
+    Put("AMOUNT", 1.0); // leaves the filter
     EXPECT_EQ(Data.RecordCount(), 1);
     EXPECT_EQ(Text(Sum->SumValue()), "3");
     EXPECT_EQ(Text(Count->SumValue()), "1");
     ExpectTotalsOfAWalk("edited out of the filter");
     Data.Append();
-    Data.FieldByName("AMOUNT")->SetAsFloat(2);   // never enters the filter
+    Data.FieldByName("AMOUNT")->SetAsFloat(2); // never enters the filter
     Data.Post();
     EXPECT_EQ(Text(Count->SumValue()), "1");
     ExpectTotalsOfAWalk("inserted outside the filter");
@@ -318,8 +318,8 @@ TEST_F(SumList, ARecalculationAskedForDuringAnEditWaitsForThePostOrCancel)
     Go(2);
     Data.Edit();
     Data.FieldByName("AMOUNT")->SetAsFloat(13);
-    TDBSum* price = AddSum(goSum, "PRICE");   // asks for a recalculation
-    EXPECT_EQ(Data.State(), db::dsEdit);      // the half-edited record is not posted
+    TDBSum* price = AddSum(goSum, "PRICE"); // asks for a recalculation
+    EXPECT_EQ(Data.State(), db::dsEdit);    // the half-edited record is not posted
     EXPECT_EQ(Data.FieldByName("AMOUNT")->GetAsFloat(), 13);
     Data.Post();
     EXPECT_EQ(Text(Sum->SumValue()), "20.5");
@@ -386,7 +386,7 @@ TEST_F(SumList, TheReplacedHandlersAreCalledAndGivenBack)
     for (int i = 0; i < 8; ++i) EXPECT_FALSE(Data.*events[i] == own[i]) << names[i];
     EXPECT_FALSE(master.AfterScroll == masterScroll);
     calls.clear();
-    Put("AMOUNT", 7.0);   // on the first record, where the walk left the cursor
+    Put("AMOUNT", 7.0); // on the first record, where the walk left the cursor
     Data.Delete();
     master.Next();
     // Post hands on after its update, delete and scroll before theirs; the master's
@@ -422,7 +422,7 @@ TEST_F(SumList, TwoListsOnOneDataSetCanGoInEitherOrder)
         TDBSum* kept = firstGoesFirst ? secondSum : firstSum;
         (firstGoesFirst ? first : second).reset();
         Go(1);
-        Put("AMOUNT", Data.FieldByName("AMOUNT")->GetAsFloat() + 1);   // reaches the one left
+        Put("AMOUNT", Data.FieldByName("AMOUNT")->GetAsFloat() + 1); // reaches the one left
         EXPECT_EQ(Text(kept->SumValue()), firstGoesFirst ? "11.5" : "12.5");
         first.reset();
         second.reset();
@@ -433,13 +433,13 @@ TEST_F(SumList, TwoListsOnOneDataSetCanGoInEitherOrder)
 TEST_F(SumList, ExternalRecalculationLeavesTheTotalsToTheHandler)
 {
     Sums->SetExternalRecalc(true);
-    TDBSum* external = AddSum(goSum, "NOPE");   // never read
+    TDBSum* external = AddSum(goSum, "NOPE"); // never read
     Sums->OnRecalcAll = rtl::TNotifyEvent::FromFunction(
         [&](rtl::TObject*) { external->SetSumValue(TDBSumAmount::FromInteger(42)); });
     Sums->SetDataSet(&Data);
     Sums->SetActive(true);
     EXPECT_EQ(Text(external->SumValue()), "42");
-    EXPECT_THROW(Sums->SetExternalRecalc(false), rtl::Exception);   // now the walk reads it
+    EXPECT_THROW(Sums->SetExternalRecalc(false), rtl::Exception); // now the walk reads it
 }
 
 TEST_F(SumList, VirtualRecordsNumberADataSetThatDoesNotNumberItsOwn)
@@ -448,7 +448,7 @@ TEST_F(SumList, VirtualRecordsNumberADataSetThatDoesNotNumberItsOwn)
     Fill(data);
     Sums->SetDataSet(&data);
     Sums->SetVirtualRecords(true);
-    EXPECT_FALSE(Sums->IsSequenced());   // not active yet
+    EXPECT_FALSE(Sums->IsSequenced()); // not active yet
     Sums->SetActive(true);
     EXPECT_TRUE(Sums->IsSequenced());
     EXPECT_EQ(Sums->RecordCount(), 4);
@@ -468,7 +468,7 @@ TEST_F(SumList, VirtualRecordsNumberADataSetThatDoesNotNumberItsOwn)
     data.First();
     data.Delete();
     EXPECT_EQ(Sums->RecordCount(), 4);
-    EXPECT_EQ(Sums->RecNo(), 1);   // record 2 is now the first
+    EXPECT_EQ(Sums->RecNo(), 1); // record 2 is now the first
     Sums->SetRecNo(4);
     EXPECT_EQ(data.FieldByName("ID")->GetAsInteger(), 5);
     Sums.reset();
@@ -509,7 +509,7 @@ TEST_F(SumList, ADataSetOrMasterDestroyedWhileHeldIsLetGo)
     data.reset();
     EXPECT_EQ(Sums->DataSet(), nullptr);
     EXPECT_EQ(Text(Sum->SumValue()), "0");
-    Sums->SetDataSet(&Data);   // still works with another
+    Sums->SetDataSet(&Data); // still works with another
     EXPECT_EQ(Text(Sum->SumValue()), "10.5");
 }
 

@@ -30,9 +30,10 @@ protected:
         fb::TIBSQL fill(&c.db);
         fill.SetParamCheck(false);
         fill.SetSQL("execute block as declare i integer = 0; begin "
-                    "while (i < " + std::to_string(kRecords) + ") do begin "
-                    "execute procedure ADD_TO_LOG(45000 + :i * 7 / 1000.0, mod(:i, 3), 'payload', mod(:i * 37, 170) + 1);"
-                    " i = i + 1; end end");
+                    "while (i < "
+                    + std::to_string(kRecords) + ") do begin "
+                                                 "execute procedure ADD_TO_LOG(45000 + :i * 7 / 1000.0, mod(:i, 3), 'payload', mod(:i * 37, 170) + 1);"
+                                                 " i = i + 1; end end");
         fill.ExecQuery();
         c.tr.CommitRetaining();
 
