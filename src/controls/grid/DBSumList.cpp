@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "platform/db/DataSetScopes.h"
 #include "platform/db/DataSource.h"
@@ -279,8 +280,9 @@ private:
     TDBSumListProducer& producer_;
 };
 
-TDBSumListProducer::TDBSumListProducer(rtl::TComponent* owner) : owner_(owner)
+TDBSumListProducer::TDBSumListProducer(rtl::TComponent* owner)
 {
+    owner_ = owner;
     sumCollection_ = std::make_unique<TDBSumCollection>(*this);
     watcher_ = std::make_unique<TWatcher>(*this);
 }

@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,11 @@ private:
     TDBSumListProducer& producer_;
 };
 
+// Keeps the totals of its sum collection over a data set. While active it holds the data
+// set's AfterOpen, AfterClose, AfterInsert, AfterEdit, AfterPost, AfterCancel, BeforeDelete
+// and AfterScroll (and its master's AfterScroll), and calls the handlers it replaced. When
+// it goes it gives them back, also to another producer that chained after it; a handler
+// that other code chains after it must be taken away first.
 class TDBSumListProducer : public rtl::TPersistent {
 public:
     explicit TDBSumListProducer(rtl::TComponent* owner);
@@ -277,7 +283,7 @@ private:
     void insertBookmark(const db::TBookmark& bookmark);
     void removeBookmark(const db::TBookmark& bookmark);
 
-    rtl::TComponent* owner_;
+    rtl::TComponent* owner_ = nullptr;
     std::unique_ptr<TDBSumCollection> sumCollection_;
     std::unique_ptr<TWatcher> watcher_;
     db::TDataSet* dataSet_ = nullptr;

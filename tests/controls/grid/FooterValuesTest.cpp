@@ -335,6 +335,39 @@ TEST_F(Footers, AfterARecalculationTheGridStandsOnTheFirstRecord)
     EXPECT_EQ(Grid->Row(), Grid->TitleOffset());
 }
 
+TEST_F(Footers, AGridLoadedWithADataSourceActivatesItsSumsWhenLoadingEnds)
+{
+    Grid->BeginLoading();
+    Bind();
+    TColumnEx* column = FooterColumn("AMOUNT", fvtSum);
+    EXPECT_FALSE(Data.AfterPost);   // nothing held while loading
+    Grid->EndLoading();
+    EXPECT_TRUE(Grid->SumList().Active());
+    EXPECT_EQ(FooterText(column), "9");
+    Put("AMOUNT", 2.0);
+    EXPECT_EQ(FooterText(column), "9.5");
+}
+
+TEST_F(Footers, AnotherDataSourceTakesTheSumsAlong)
+{
+    Bind();
+    Grid->SumList().SetActive(true);
+    TColumnEx* column = FooterColumn("AMOUNT", fvtSum);
+    db::TMemDataSet other;
+    other.AddField<db::TFloatField>("AMOUNT");
+    other.Open();
+    other.Append();
+    other.FieldByName("AMOUNT")->SetAsFloat(0.5);
+    other.Post();
+    db::TDataSource otherSource;
+    otherSource.SetDataSet(&other);
+    Grid->SetDataSource(&otherSource);
+    EXPECT_EQ(FooterText(column), "0.5");
+    EXPECT_FALSE(Data.AfterPost);   // the first data set has its events back
+    Grid->SetDataSource(&Source);
+    EXPECT_EQ(FooterText(column), "9");
+}
+
 TEST_F(Footers, TheFooterHookMayChangeLookAndText)
 {
     Bind();
