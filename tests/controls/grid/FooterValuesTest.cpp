@@ -340,7 +340,7 @@ TEST_F(Footers, AGridLoadedWithADataSourceActivatesItsSumsWhenLoadingEnds)
     Grid->BeginLoading();
     Bind();
     TColumnEx* column = FooterColumn("AMOUNT", fvtSum);
-    EXPECT_FALSE(Data.AfterPost);   // nothing held while loading
+    EXPECT_FALSE(Data.AfterPost); // nothing held while loading
     Grid->EndLoading();
     EXPECT_TRUE(Grid->SumList().Active());
     EXPECT_EQ(FooterText(column), "9");
@@ -363,7 +363,7 @@ TEST_F(Footers, AnotherDataSourceTakesTheSumsAlong)
     otherSource.SetDataSet(&other);
     Grid->SetDataSource(&otherSource);
     EXPECT_EQ(FooterText(column), "0.5");
-    EXPECT_FALSE(Data.AfterPost);   // the first data set has its events back
+    EXPECT_FALSE(Data.AfterPost); // the first data set has its events back
     Grid->SetDataSource(&Source);
     EXPECT_EQ(FooterText(column), "9");
 }
