@@ -356,6 +356,21 @@ TEST_F(SumList, AFailingRecalculationLeavesControlsEnabledTheFlagDownAndTheRecor
     EXPECT_EQ(Text(Sum->SumValue()), "10.5");
 }
 
+TEST_F(SumList, AReplacedHandlerRunsAlsoWhenTheUpdateBeforeItFails)
+{
+    int opened = 0;
+    Data.AfterOpen = db::TDataSetNotifyEvent::FromFunction([&](db::TDataSet*) { ++opened; });
+    Activate();
+    TDBSumCollection& sums = Sums->SumCollection();
+    sums.BeginUpdate();
+    sums.Add()->SetFieldName("NOPE");
+    EXPECT_THROW(sums.EndUpdate(), rtl::Exception);
+    Data.Close();
+    EXPECT_THROW(Data.Open(), rtl::Exception); // the walk fails on the missing field
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(Data.GetActive());
+}
+
 TEST_F(SumList, TheReplacedHandlersAreCalledAndGivenBack)
 {
     std::vector<std::string> calls;
