@@ -129,6 +129,14 @@ bool TFieldDataLinkEx::Edit()
     return editing_;
 }
 
+bool TFieldDataLinkEx::PrepareWrite(bool Designing)
+{
+    if (dataIndependent_) return true;
+    if (Designing) return false;
+    if (db::TDataSet* dataSet = DataSet()) dataSet->Edit();
+    return true;
+}
+
 void TFieldDataLinkEx::SetText(const std::string& text)
 {
     if (dataIndependent_) {
@@ -362,25 +370,16 @@ void TCustomDBEditEx::SetEditText(const std::string& Text) { setOwnText(Text); }
 
 void TCustomDBEditEx::InternalSetValue(const rtl::Variant& Value) { SetEditText(VariantText(Value)); }
 
-bool TCustomDBEditEx::editForWrite()
-{
-    if (DataIndependent()) return true;
-    if (HasState(rtl::csDesigning)) return false;
-    // A field name without a data source has no data set to put into edit state.
-    if (db::TDataSet* dataSet = dataLink_->DataSet()) dataSet->Edit();
-    return true;
-}
-
 void TCustomDBEditEx::SetText(const std::string& Value)
 {
-    if (!editForWrite()) return;
+    if (!dataLink_->PrepareWrite(HasState(rtl::csDesigning))) return;
     SetEditText(Value);
     if (!inUpdateData_) UpdateData();
 }
 
 void TCustomDBEditEx::SetValueAndUpdate(const rtl::Variant& Value)
 {
-    if (!editForWrite()) return;
+    if (!dataLink_->PrepareWrite(HasState(rtl::csDesigning))) return;
     InternalSetValue(Value);
     if (!inUpdateData_) UpdateData();
 }

@@ -103,6 +103,10 @@ public:
     void SetModified(bool value) { modified_ = value; }
     // Drops the control's changes: the control is told the record changed.
     void Reset() { RecordChanged(nullptr); }
+    // Before the program writes a control's value (Text, Value, State): a bound data set
+    // goes into edit state; a link without a data set has none to edit. False in the
+    // designer, where only a data-independent control takes such writes.
+    bool PrepareWrite(bool Designing);
     // Data-independent: the kept value becomes the text; bound: the field's text (AsString
     // of a memo field). A link with several fields or none takes no text.
     void SetText(const std::string& text);
@@ -413,9 +417,6 @@ private:
 
     // Sets the text as the editor itself does (not a change by the user).
     void setOwnText(const std::string& text);
-    // Before Text or Value is written: a bound data set goes into edit state; false in
-    // the designer, where only a data-independent editor takes them.
-    bool editForWrite();
     TEditButtonEx* buttonOfPair(int index) const;
     int buttonIndexOf(rtl::TObject* control) const;
     void popupButtonMenu(TEditButtonControlEx* control, QMenu* menu);

@@ -181,7 +181,7 @@ bool TCustomEdit::FilterBoxEvent(QWidget* box, QEvent* e)
         const bool release = e->type() == QEvent::MouseButtonRelease;
         const QPoint at = m->position().toPoint();
         InnerWidgetEvent(box, e, [](QEvent*) { return true; });
-        if (release && box->rect().contains(at) && SelectionClipboardSupported()) {
+        if (release && box->rect().contains(at) && SelectionClipboardSupported() && TextBoxTakesMouseButtons()) {
             Guarded([&] {
                 if (!Focused() && CanFocus()) SetFocus();
                 PlaceCaretAt(box, at);
@@ -196,9 +196,18 @@ bool TCustomEdit::FilterBoxEvent(QWidget* box, QEvent* e)
     }
 }
 
+bool TCustomEdit::WithheldFromTextBox(const QEvent* e) const
+{
+    const QEvent::Type t = e->type();
+    const bool button = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease
+                     || t == QEvent::MouseButtonDblClick;
+    return button && !TextBoxTakesMouseButtons();
+}
+
 // What the text box itself does with an event that passed the control's hooks.
 bool TCustomEdit::editDefaultEvent(QEvent* e)
 {
+    if (WithheldFromTextBox(e)) return true;
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (ClipboardShortcut(*k)) return true;

@@ -116,6 +116,10 @@ protected:
     // Whether the user's editing may change the text now: not read-only, and
     // EditCanModify allows it. A descendant that keeps its own read-only rule answers here.
     virtual bool CanChangeText();
+    // Whether the text box itself takes mouse buttons (caret placement, selecting, the
+    // middle-click paste); the control's mouse hooks run either way. An edit whose text
+    // the user only picks from a list answers false.
+    virtual bool TextBoxTakesMouseButtons() const { return true; }
     // Whether the box's own key handling may delete text (Backspace, Delete and the
     // word and line deletions); a masked edit deletes through its mask instead.
     virtual bool BoxEditsFreely() const { return true; }
@@ -137,6 +141,9 @@ protected:
     virtual void PlaceTextBoxes();
     // Shows or hides the single-line box (a descendant showing another box hides it).
     void SetEditWindowVisible(bool v);
+    // A press, release or double click that the text box must not see (see
+    // TextBoxTakesMouseButtons).
+    bool WithheldFromTextBox(const QEvent* e) const;
     // For a text box's paint event: paints what UnfocusedText answers on surface and
     // returns true, unless the box has the focus or UnfocusedText declines.
     bool PaintUnfocusedText(QWidget* surface, bool boxFocused);

@@ -476,13 +476,16 @@ bool TCustomMaskEdit::memoViewportEvent(QEvent* e)
     case QEvent::MouseButtonPress:
         // A press inside the selection would start dragging it out of the box (and
         // remove it there): the press places the caret instead.
-        if (auto* m = static_cast<QMouseEvent*>(e); m->button() == Qt::LeftButton && memo_->textCursor().hasSelection())
+        if (auto* m = static_cast<QMouseEvent*>(e); m->button() == Qt::LeftButton && memo_->textCursor().hasSelection()
+                                                   && !WithheldFromTextBox(e))
             memo_->setTextCursor(memo_->cursorForPosition(m->position().toPoint()));
         [[fallthrough]];
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
-        return InnerWidgetEvent(viewport, e, [this](QEvent* ev) { return memo_->BaseViewportEvent(ev); });
+        return InnerWidgetEvent(viewport, e, [this](QEvent* ev) {
+            return WithheldFromTextBox(ev) || memo_->BaseViewportEvent(ev);
+        });
     default:
         return memo_->BaseViewportEvent(e);
     }

@@ -658,6 +658,14 @@ bool TButton::DialogChar(char key)
     return true;
 }
 
+// ---- TButtonControl ----
+
+TButtonControl::TButtonControl(TControl* parent) : TControl(parent)
+{
+    SetTabStop(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
 // ---- TPanel ----
 
 TPanel::TPanel(TControl* parent) : TControl(parent)

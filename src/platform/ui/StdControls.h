@@ -286,6 +286,18 @@ private:
     bool spaceDown_ = false;
 };
 
+// ---- button control ----
+
+// The base of buttons that show a checked state (check boxes): a tab stop that takes the
+// focus, with Checked through virtual operations.
+class TButtonControl : public TControl {
+public:
+    explicit TButtonControl(TControl* parent = nullptr);
+
+    virtual bool GetChecked() const { return false; }
+    virtual void SetChecked(bool) {}
+};
+
 // ---- panel ----
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };

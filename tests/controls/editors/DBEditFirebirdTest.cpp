@@ -2,33 +2,18 @@
 // changes the unit's alias, the record is posted, and a second reading finds the text in
 // the database.
 #include "DBEditTestSupport.h"
+#include "FirebirdTestSupport.h"
 
-#include <filesystem>
-
-#include "platform/fb/FbClient.h"
-#include "platform/fb/FbTestDatabase.h"
 #include "platform/fb/IBQuery.h"
 #include "platform/fb/IBSQL.h"
 #include "platform/fb/IBUpdateSQL.h"
-#include "support/TempDir.h"
 
 using namespace editors;
 
 namespace {
 
-class DBEditFirebirdTest : public editorstest::DBEditTest {
+class DBEditFirebirdTest : public editorstest::WithFirebird<editorstest::DBEditTest> {
 protected:
-    static void SetUpTestSuite()
-    {
-        lockFolder_ = fbtest::UsePrivateLockFolder();
-        fb::LoadClientLibrary();
-    }
-    static void TearDownTestSuite()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(lockFolder_, ignored);
-    }
-
     // The alias stored for a unit, read afresh.
     std::string StoredAlias(int id)
     {
@@ -39,10 +24,6 @@ protected:
         EXPECT_TRUE(read.Next());
         return read.Fields(0).GetAsString();
     }
-
-    static inline std::string lockFolder_;
-    testsupport::TempDir dir;
-    fbtest::TConnection connection{fbtest::CopyBuiltDatabase(dir.Path())};
 };
 
 } // namespace

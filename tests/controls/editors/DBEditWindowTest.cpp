@@ -12,22 +12,10 @@
 
 using namespace editors;
 using editorstest::TTestEdit;
+using editorstest::SolidImages;
 using editorstest::TTestHolder;
 
 namespace {
-
-// An image list of 16 x h images filled with the given colours.
-std::unique_ptr<ui::TCustomImageList> SolidImages(std::initializer_list<ui::TColor> colours, int height = 16)
-{
-    auto images = std::make_unique<ui::TCustomImageList>(16, height);
-    for (ui::TColor c : colours) {
-        ui::TBitmap b(16, height);
-        b.Canvas().Brush().SetColor(c);
-        b.Canvas().FillRect({0, 0, 16, height});
-        images->Add(b);
-    }
-    return images;
-}
 
 // An editor whose value is a number, as the numeric editor's is.
 class TNumberEdit : public TTestEdit {

@@ -225,3 +225,40 @@ TEST_F(EditBaseTest, EnterReachesTheEditOnceAndThenTheForm)
     EXPECT_EQ(keys, (std::vector<Word>{VK_RETURN, VK_ESCAPE}));
     EXPECT_EQ(formKeys, 0);
 }
+
+TEST_F(EditBaseTest, AnEditCanKeepMouseButtonsAndTheClipboardPasteFromItsTextBox)
+{
+    // An edit whose text is only picked: its hooks see the buttons, its text box does not.
+    class TPickedEdit : public TCustomEdit {
+    public:
+        using TCustomEdit::TCustomEdit;
+        std::vector<std::string> Presses;
+
+    protected:
+        bool TextBoxTakesMouseButtons() const override { return false; }
+        void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override
+        {
+            Presses.push_back(shift & ssDouble ? "double" : button == mbLeft ? "left" : "other");
+            TCustomEdit::MouseDown(button, shift, x, y);
+        }
+        void PasteFromClipboard() override { Presses.push_back("paste"); }
+    };
+    auto* picked = new TPickedEdit(form);
+    picked->SetTop(70);
+    picked->SetText("picked text");
+    picked->SetFocus();
+    picked->SelectAll();
+    QWidget* box = picked->EditWindow();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseDClick(box, Qt::LeftButton, {}, QPoint(40, 5));
+    QTest::mouseClick(box, Qt::MiddleButton, {}, QPoint(5, 5));
+    EXPECT_EQ(picked->Presses, (std::vector<std::string>{"left", "double", "other"}));
+    EXPECT_EQ(picked->SelLength(), 11);  // no caret placed, no word selected, nothing pasted
+    EXPECT_EQ(picked->Text(), "picked text");
+
+    // The plain edit's box places the caret.
+    edit->SetText("plain");
+    edit->SelectAll();
+    QTest::mouseClick(edit->EditWindow(), Qt::LeftButton, {}, QPoint(3, 5));
+    EXPECT_EQ(edit->SelLength(), 0);
+}
