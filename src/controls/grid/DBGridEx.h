@@ -226,7 +226,10 @@ public:
     void SetHorzScrollBar(const TDBGridExScrollBar& value) { horzScrollBar_->Assign(&value); }
     TDBGridExScrollBar& VertScrollBar() const { return *vertScrollBar_; }
     void SetVertScrollBar(const TDBGridExScrollBar& value) { vertScrollBar_->Assign(&value); }
-    IDBGridExSumList& SumList() const { return *sumList_; }
+    // The totals of the footers.
+    TDBGridExSumList& SumList() const { return *sumList_; }
+    // Takes the settings of another sum list.
+    void SetSumList(const TDBGridExSumList& value) { sumList_->Assign(&value); }
     TDBGridExSelection& Selection() const { return static_cast<TDBGridExSelection&>(*selection_); }
 
     // Only properties that differ from their defaults are stored; FooterColor always is.
@@ -369,7 +372,7 @@ private:
     void footerFontChanged(rtl::TObject* sender);
     void titleImagesChanged(rtl::TObject* sender);
     void applyBaseOptions();
-    std::unique_ptr<IDBGridExSumList> CreateSumList();
+    std::unique_ptr<TDBGridExSumList> CreateSumList();
     std::unique_ptr<IDBGridExSelection> CreateSelection();
     // The column of a grid column; none on the indicator and outside the columns.
     TColumnEx* columnAt(int ACol) const;
@@ -388,7 +391,7 @@ private:
     std::unique_ptr<TColumnDefValuesEx> columnDefValues_;
     TColumnsExList visibleColumns_;
     TColumnsExList sortMarkedColumns_;
-    std::unique_ptr<IDBGridExSumList> sumList_;
+    std::unique_ptr<TDBGridExSumList> sumList_;
     std::unique_ptr<IDBGridExSelection> selection_;
     std::unique_ptr<TSTDBGridExFilter> stFilter_;
     std::unique_ptr<TDBGridExScrollBar> horzScrollBar_;
@@ -558,11 +561,26 @@ protected:
 
     // ======== footer values
 public:
-    // The text of footer row Row (0 is the first) of the column.
+    // The text of footer row Row (0 is the first) of the column: its total, its field's
+    // value in the current record or its fixed text. A total over a field the data set
+    // lacks is "0"; a field value of such a field raises the data set's error.
     virtual std::string GetFooterValue(int Row, TColumnEx* Column);
     // Fires OnGetFooterParams for a footer cell before it is drawn or measured.
     virtual void GetFooterParams(int DataCol, int Row, TColumnEx* Column, ui::TFont& AFont, ui::TColor& Background,
                                  rtl::TAlignment& Alignment, ui::TGridDrawState State, std::string& Text);
+
+protected:
+    // While the grid takes its colour from its parent, the footers take it too.
+    void ColorChanged() override;
+
+private:
+    // The sum list's notices: totals changed, a full recalculation starts and ends.
+    void sumListChanged(rtl::TObject* Sender);
+    void sumListRecalcAll(rtl::TObject* Sender);
+    void sumListAfterRecalcAll(rtl::TObject* Sender);
+    // The rows follow the data set once a recalculation that moved it is over (the
+    // data-set notice that came during the walk was held back).
+    bool refreshAfterRecalc_ = false;
 
     // ======== optimal width and incremental search
 public:

@@ -39,50 +39,6 @@ void TCustomDBGridEx::RefreshHorzScrollBar()
     UpdateScrollPos();
 }
 
-// ---- replaced by the sums work
-
-namespace {
-
-// Record numbers are the data set's own; no totals are kept.
-class TDataSetSumList : public IDBGridExSumList {
-public:
-    void SetDataSet(db::TDataSet* dataSet) override { dataSet_ = dataSet; }
-    bool Active() const override { return active_; }
-    void SetActive(bool value) override { active_ = value; }
-    void RecalcAll() override {}
-    bool Recalculating() const override { return false; }
-    bool IsSequenced() const override { return dataSet_ && dataSet_->IsSequenced(); }
-    int RecNo() const override { return dataSet_ ? dataSet_->GetRecNo() : -1; }
-    void SetRecNo(int recNo) override
-    {
-        if (dataSet_) dataSet_->SetRecNo(recNo);
-    }
-    int RecordCount() const override { return dataSet_ && dataSet_->GetActive() ? dataSet_->RecordCount() : 0; }
-    void BindFooter(TColumnFooterEx&) override {}
-    void UnbindFooter(TColumnFooterEx&) override {}
-
-private:
-    db::TDataSet* dataSet_ = nullptr;
-    bool active_ = false;
-};
-
-} // namespace
-
-std::unique_ptr<IDBGridExSumList> TCustomDBGridEx::CreateSumList()
-{
-    return std::make_unique<TDataSetSumList>();
-}
-
-std::string TCustomDBGridEx::GetFooterValue(int, TColumnEx*)
-{
-    return {};
-}
-
-void TCustomDBGridEx::GetFooterParams(int, int, TColumnEx*, ui::TFont&, ui::TColor&, rtl::TAlignment&,
-                                      ui::TGridDrawState, std::string&)
-{
-}
-
 // ---- replaced by the export and clipboard work
 
 bool CanGridCopy(TCustomDBGridEx&, bool)
