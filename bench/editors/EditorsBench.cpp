@@ -1,8 +1,8 @@
 // The drop-down list with 100,000 items: filled and opened (shown and painted), and
 // incremental-search steps in it, beside a QListWidget with the same items doing the
 // same, measured in the same run. And a data set of 100,000 records scrolled from the
-// first to the last under a bound edit base (each record shown in it), beside the same
-// scroll with no editor attached.
+// first to the last under a bound edit base or numeric editor (each record shown in it),
+// beside the same scroll with no editor attached.
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -15,6 +15,7 @@
 
 #include "TimeRatioReporter.h"
 #include "controls/editors/DBCtrlsEx.h"
+#include "controls/editors/DBNumberEditEx.h"
 #include "controls/editors/DropDownWindows.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/FieldTypes.h"
@@ -182,23 +183,26 @@ void BM_ScrollBoundEditor(benchmark::State& state)
     db::TMemDataSet& ds = Stations();
     ui::TForm form;
     form.SetBounds(100, 100, 300, 100);
-    auto* edit = new editors::TCustomDBEditEx(&form);
+    editors::TCustomDBEditEx* edit = state.range(0) == 2 ? new editors::TDBNumberEditEx(&form)
+                                                         : new editors::TCustomDBEditEx(&form);
     edit->SetBounds(10, 10, 200, 21);
     edit->GetEditButton()->SetVisible(true);
     form.Show();
     db::TDataSource source;
     source.SetDataSet(&ds);
     edit->SetDataSource(&source);
-    edit->SetDataField(state.range(0) == 0 ? "NAME" : "FREQUENCY");
+    const char* field = state.range(0) == 0 ? "NAME" : "FREQUENCY";
+    edit->SetDataField(field);
     int records = 0;
     for (auto _ : state) records = ScrollAll(ds);
-    const std::string last = ds.FieldByName(state.range(0) == 0 ? "NAME" : "FREQUENCY")->DisplayText();
+    const std::string last = ds.FieldByName(field)->DisplayText();
     if (records != kRecords || edit->Text() != last) state.SkipWithError("the editor did not follow the records");
     state.counters["records"] = records;
     edit->SetDataSource(nullptr);
 }
-// 0: a string field; 1: a float field with a display format.
-BENCHMARK(BM_ScrollBoundEditor)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// 0: a string field; 1: a float field with a display format; 2: the same under a numeric
+// editor, which reads the number and shows it in that format.
+BENCHMARK(BM_ScrollBoundEditor)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The ratio reporter, and what the editor adds to a record: the difference of the two
 // scrolls' times over the records scrolled.
@@ -222,7 +226,7 @@ public:
         TTimeRatioReporter::Finalize();
         const auto baseline = scrollTimes_.find("BM_ScrollNoEditor");
         if (baseline == scrollTimes_.end()) return;
-        for (const char* name : {"BM_ScrollBoundEditor/0", "BM_ScrollBoundEditor/1"}) {
+        for (const char* name : {"BM_ScrollBoundEditor/0", "BM_ScrollBoundEditor/1", "BM_ScrollBoundEditor/2"}) {
             const auto measured = scrollTimes_.find(name);
             if (measured == scrollTimes_.end()) continue;
             // Times are in milliseconds.

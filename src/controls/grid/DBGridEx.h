@@ -20,6 +20,7 @@
 #include "controls/grid/DBGridExFilter.h"
 #include "controls/grid/DBGridExResources.h"
 #include "controls/grid/DBGridExScrollBars.h"
+#include "controls/grid/DBGridExSelection.h"
 #include "controls/grid/DBGridExSeams.h"
 #include "controls/grid/DBGridExStyle.h"
 #include "controls/grid/DBGridExTitleTree.h"
@@ -226,8 +227,11 @@ public:
     void SetHorzScrollBar(const TDBGridExScrollBar& value) { horzScrollBar_->Assign(&value); }
     TDBGridExScrollBar& VertScrollBar() const { return *vertScrollBar_; }
     void SetVertScrollBar(const TDBGridExScrollBar& value) { vertScrollBar_->Assign(&value); }
-    IDBGridExSumList& SumList() const { return *sumList_; }
-    IDBGridExSelection& Selection() const { return *selection_; }
+    // The totals of the footers.
+    TDBGridExSumList& SumList() const { return *sumList_; }
+    // Takes the settings of another sum list.
+    void SetSumList(const TDBGridExSumList& value) { sumList_->Assign(&value); }
+    TDBGridExSelection& Selection() const { return static_cast<TDBGridExSelection&>(*selection_); }
 
     // Only properties that differ from their defaults are stored; FooterColor always is.
     bool IsAllowedOperationsStored() const { return allowedOperations_ != DefaultAllowedOperations; }
@@ -369,7 +373,7 @@ private:
     void footerFontChanged(rtl::TObject* sender);
     void titleImagesChanged(rtl::TObject* sender);
     void applyBaseOptions();
-    std::unique_ptr<IDBGridExSumList> CreateSumList();
+    std::unique_ptr<TDBGridExSumList> CreateSumList();
     std::unique_ptr<IDBGridExSelection> CreateSelection();
     // The column of a grid column; none on the indicator and outside the columns.
     TColumnEx* columnAt(int ACol) const;
@@ -388,7 +392,7 @@ private:
     std::unique_ptr<TColumnDefValuesEx> columnDefValues_;
     TColumnsExList visibleColumns_;
     TColumnsExList sortMarkedColumns_;
-    std::unique_ptr<IDBGridExSumList> sumList_;
+    std::unique_ptr<TDBGridExSumList> sumList_;
     std::unique_ptr<IDBGridExSelection> selection_;
     std::unique_ptr<TSTDBGridExFilter> stFilter_;
     std::unique_ptr<TDBGridExScrollBar> horzScrollBar_;
@@ -651,11 +655,26 @@ protected:
 
     // ======== footer values
 public:
-    // The text of footer row Row (0 is the first) of the column.
+    // The text of footer row Row (0 is the first) of the column: its total, its field's
+    // value in the current record or its fixed text. A total over a field the data set
+    // lacks is "0"; a field value of such a field raises the data set's error.
     virtual std::string GetFooterValue(int Row, TColumnEx* Column);
     // Fires OnGetFooterParams for a footer cell before it is drawn or measured.
     virtual void GetFooterParams(int DataCol, int Row, TColumnEx* Column, ui::TFont& AFont, ui::TColor& Background,
                                  rtl::TAlignment& Alignment, ui::TGridDrawState State, std::string& Text);
+
+protected:
+    // While the grid takes its colour from its parent, the footers take it too.
+    void ColorChanged() override;
+
+private:
+    // The sum list's notices: totals changed, a full recalculation starts and ends.
+    void sumListChanged(rtl::TObject* Sender);
+    void sumListRecalcAll(rtl::TObject* Sender);
+    void sumListAfterRecalcAll(rtl::TObject* Sender);
+    // The rows follow the data set once a recalculation that moved it is over (the
+    // data-set notice that came during the walk was held back).
+    bool refreshAfterRecalc_ = false;
 
     // ======== optimal width and incremental search
 public:
@@ -669,14 +688,71 @@ public:
     // Adds Text to the search and moves to the first match.
     void StartIncSearch(const std::string& Text, int TimeOut, TIncSearchDirection Direction);
     void StopIncSearch();
+    // The running search's time-out in milliseconds; -1: none.
+    int IncSearchTimeOut() const { return incSearchTimeOut_; }
+    // The window timer that ends a search.
+    static constexpr int IncSearchTimerId = 2;
+    // Whether the find shortcut opens the find dialog modally.
+    virtual bool FindDialogModal() const { return true; }
+
+    // A walk over the records that leaves the view as it was: the data set's controls stay
+    // quiet and the window position is saved. Its end, also by a failure, restores the
+    // position unless Keep() was called (a match stays current), then lets the controls
+    // speak again; a walk of the search does so without ending the search.
+    class TRecordWalk {
+    public:
+        TRecordWalk(TCustomDBGridEx& grid, db::TDataSet& dataSet, bool bySearch);
+        ~TRecordWalk() noexcept(false);
+        TRecordWalk(const TRecordWalk&) = delete;
+        TRecordWalk& operator=(const TRecordWalk&) = delete;
+        void Keep() { keep_ = true; }
+
+    private:
+        TCustomDBGridEx& grid_;
+        db::TDataSet& dataSet_;
+        bool bySearch_;
+        bool keep_ = false;
+        int unwinding_;
+    };
+
+protected:
+    // Notes the record in the middle of the rows on screen and the current record's
+    // distance from it; RestoreWindowPosition brings both back to their rows.
+    void SaveWindowPosition();
+    void RestoreWindowPosition();
+    // Timer 2 ends the search.
+    void TimerTick(int id) override;
 
 private:
+    // The widths the column's title, its data on the current record and its footer row
+    // need.
+    int titleWidthNeeded(ui::TCanvas& canvas, TColumnEx& column);
+    int dataWidthNeeded(ui::TCanvas& canvas, TColumnEx& column);
+    int footerWidthNeeded(ui::TCanvas& canvas, TColumnEx& column, int row);
+    // The first characters of the selected column's text on the current record, as many
+    // as text has, when they equal text with case ignored.
+    bool incSearchMatch(const std::string& text, std::string& shown) const;
+    // Puts the record at the bookmark back on row middleRow of the data set's window.
+    void placeRecordOnRow(const db::TBookmark& bookmark, int middleRow);
+
     bool incSearchActive_ = false;
     std::string incSearchText_;
     // Set while the search itself moves the data set, so that the move does not end it.
     bool incSearchLocked_ = false;
+    int incSearchTimeOut_ = -1;
+    // The saved window position: the middle record, its row in the data set's window, and
+    // the current record's distance from it. No bookmark: nothing to restore.
+    db::TBookmark savedMiddle_;
+    int savedMiddleRow_ = 0;
+    int savedOffset_ = 0;
 
     // ======== selection
+public:
+    // The selected records, in bookmark order.
+    TBookmarkListEx& SelectedRows() const { return *selectedRows_; }
+
+private:
+    std::unique_ptr<TBookmarkListEx> selectedRows_;
 
     // ======== filter row
 public:

@@ -926,6 +926,12 @@ void TDBGridColumnsEx::Update(rtl::TCollectionItem* item)
     if (!grid_.InLayout()) grid_.RefreshHorzScrollBar();
 }
 
+void TDBGridColumnsEx::Notify(rtl::TCollectionItem* item, rtl::TCollectionNotification action)
+{
+    rtl::TCollection::Notify(item, action);
+    if (action != rtl::cnAdded && !grid_.HasState(rtl::csDestroying)) grid_.Selection().Columns().ColumnRemoved(item);
+}
+
 void TDBGridColumnsEx::updateItem(TColumnEx& column)
 {
     const int rawCol = grid_.DataToRawColumn(column.GetIndex());

@@ -530,6 +530,8 @@ protected:
     // A column's change repaints its grid column and hands its width to the grid; a
     // change of the whole collection lays the grid out again.
     void Update(rtl::TCollectionItem* item) override;
+    // A column leaving the grid leaves its selection too.
+    void Notify(rtl::TCollectionItem* item, rtl::TCollectionNotification action) override;
 
 private:
     friend class TColumnTitleEx;

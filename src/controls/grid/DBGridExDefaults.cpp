@@ -1,6 +1,6 @@
-// What the grid does while the parts that replace these bodies are not there yet: no
-// painting of its own, no sums, nothing selected, no search, no clipboard, no drop-down
-// grid, no filter row. Each block goes when the part that defines its members arrives.
+// What the grid does while the parts that replace these bodies are not there yet: the
+// base grid's scroll bars, the edit text written as text, no clipboard, no drop-down grid,
+// no filter row. Each block goes when the part that defines its members arrives.
 #include <memory>
 #include <string>
 
@@ -30,92 +30,6 @@ void TCustomDBGridEx::RefreshHorzScrollBar()
 {
     UpdateScrollRange();
     UpdateScrollPos();
-}
-
-// ---- replaced by the selection and search work
-
-namespace {
-
-class TEmptyGridSelection : public IDBGridExSelection {
-public:
-    TDBGridExSelectionType SelectionType() const override { return gstNon; }
-    void Clear() override {}
-    void ClearRows() override {}
-    bool IsCellSelected(int, const db::TBookmark&) const override { return false; }
-    bool IsRowSelected(const db::TBookmark&) const override { return false; }
-    int SelectedRowCount() const override { return 0; }
-    bool IsColumnSelected(int) const override { return false; }
-    void SetLinkActive(bool) override {}
-    void RefreshColumns() override {}
-};
-
-} // namespace
-
-std::unique_ptr<IDBGridExSelection> TCustomDBGridEx::CreateSelection()
-{
-    return std::make_unique<TEmptyGridSelection>();
-}
-
-void TCustomDBGridEx::OptimizeColWidth(TColumnEx*)
-{
-}
-
-void TCustomDBGridEx::OptimizeColWidths(TColumnsExList&)
-{
-}
-
-void TCustomDBGridEx::StartIncSearch(const std::string&, int, TIncSearchDirection)
-{
-}
-
-void TCustomDBGridEx::StopIncSearch()
-{
-}
-
-TShowDBGridExFindDialogProc ShowDBGridExFindDialogProc = nullptr;
-
-// ---- replaced by the sums work
-
-namespace {
-
-// Record numbers are the data set's own; no totals are kept.
-class TDataSetSumList : public IDBGridExSumList {
-public:
-    void SetDataSet(db::TDataSet* dataSet) override { dataSet_ = dataSet; }
-    bool Active() const override { return active_; }
-    void SetActive(bool value) override { active_ = value; }
-    void RecalcAll() override {}
-    bool Recalculating() const override { return false; }
-    bool IsSequenced() const override { return dataSet_ && dataSet_->IsSequenced(); }
-    int RecNo() const override { return dataSet_ ? dataSet_->GetRecNo() : -1; }
-    void SetRecNo(int recNo) override
-    {
-        if (dataSet_) dataSet_->SetRecNo(recNo);
-    }
-    int RecordCount() const override { return dataSet_ && dataSet_->GetActive() ? dataSet_->RecordCount() : 0; }
-    void BindFooter(TColumnFooterEx&) override {}
-    void UnbindFooter(TColumnFooterEx&) override {}
-
-private:
-    db::TDataSet* dataSet_ = nullptr;
-    bool active_ = false;
-};
-
-} // namespace
-
-std::unique_ptr<IDBGridExSumList> TCustomDBGridEx::CreateSumList()
-{
-    return std::make_unique<TDataSetSumList>();
-}
-
-std::string TCustomDBGridEx::GetFooterValue(int, TColumnEx*)
-{
-    return {};
-}
-
-void TCustomDBGridEx::GetFooterParams(int, int, TColumnEx*, ui::TFont&, ui::TColor&, rtl::TAlignment&,
-                                      ui::TGridDrawState, std::string&)
-{
 }
 
 // ---- replaced by the export and clipboard work

@@ -1,18 +1,24 @@
 #pragma once
 // The footer cells of a column: what each footer row shows under the data rows (a sum,
 // an average or a count kept by the grid's sum list, a field's value or a fixed text)
-// and how it looks. Unassigned looks follow the column's field and the grid.
+// and how it looks. Unassigned looks follow the column's field and the grid. Also the
+// grid's sum list, which keeps one total for each footer that shows one.
 #include <cstdint>
 #include <string>
 
+#include "controls/grid/DBGridExSeams.h"
 #include "controls/grid/DBGridExTypes.h"
+#include "controls/grid/DBSumList.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Set.h"
 #include "platform/ui/Graphics.h"
 
 namespace grid {
 
-enum TColumnFooterAssignedValue { fvAlignment, fvFont, fvColor, fvToolTips };
+enum TColumnFooterAssignedValue { fvAlignment,
+                                  fvFont,
+                                  fvColor,
+                                  fvToolTips };
 using TColumnFooterAssignedValues = rtl::TSet<TColumnFooterAssignedValue, std::uint8_t>;
 
 class TColumnFooterEx : public rtl::TCollectionItem {
@@ -112,6 +118,37 @@ protected:
 
 private:
     TColumnEx& column_;
+};
+
+// The grid's sum list over the grid's data set: each sum, average and count footer of
+// the grid's columns has its total here, made when the footer asks for one and freed
+// when it no longer does. Its owner (the sender of its events) is the grid.
+class TDBGridExSumList : public TDBSumListProducer, public IDBGridExSumList {
+public:
+    explicit TDBGridExSumList(TCustomDBGridEx& grid);
+
+    TCustomDBGridEx& Grid() const { return grid_; }
+
+    void SetDataSet(db::TDataSet* dataSet) override { TDBSumListProducer::SetDataSet(dataSet); }
+    bool Active() const override { return TDBSumListProducer::Active(); }
+    void SetActive(bool value) override { TDBSumListProducer::SetActive(value); }
+    void RecalcAll() override { TDBSumListProducer::RecalcAll(); }
+    bool Recalculating() const override { return TDBSumListProducer::Recalculating(); }
+    bool IsSequenced() const override { return TDBSumListProducer::IsSequenced(); }
+    int RecNo() const override { return TDBSumListProducer::RecNo(); }
+    void SetRecNo(int recNo) override { TDBSumListProducer::SetRecNo(recNo); }
+    int RecordCount() const override { return TDBSumListProducer::RecordCount(); }
+    // Gives the footer the total its kind and field ask for; a footer whose total is
+    // already the right one costs a comparison (every layout binds the footers again).
+    void BindFooter(TColumnFooterEx& footer) override;
+    void UnbindFooter(TColumnFooterEx& footer) override;
+
+protected:
+    // A total taken out of the collection by other code: the footers forget it.
+    void SumRemoving(const rtl::TCollectionItem* sum) override;
+
+private:
+    TCustomDBGridEx& grid_;
 };
 
 } // namespace grid

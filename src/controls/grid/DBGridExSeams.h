@@ -85,7 +85,7 @@ public:
 };
 
 // Opens the grid's find dialog with a text to search, the field to search in, and the
-// columns offered (caption, column). Null while no find dialog is linked in.
+// columns offered (caption, column). Set by the find dialog's unit.
 using TShowDBGridExFindDialogProc = void (*)(TCustomDBGridEx& grid, const std::string& Text,
                                              const std::string& FieldName, bool Modal,
                                              const std::vector<std::pair<std::string, TColumnEx*>>& Choices);

@@ -73,4 +73,24 @@ int MulDivOr(int value, int numerator, int denominator, int fallback)
     return denominator == 0 ? fallback : rtl::MulDiv(value, numerator, denominator);
 }
 
+void ForEachWindowRecord(db::TDataLink& link, const std::function<void(int index)>& fn)
+{
+    if (!link.Active()) return;
+    struct TRestore {
+        db::TDataLink& link;
+        int active;
+        ~TRestore()
+        {
+            try {
+                link.SetActiveRecord(active);
+            } catch (...) {
+            }
+        }
+    } restore{link, link.GetActiveRecord()};
+    for (int i = 0; i < link.RecordCount(); ++i) {
+        link.SetActiveRecord(i);
+        fn(i);
+    }
+}
+
 } // namespace grid

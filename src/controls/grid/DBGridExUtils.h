@@ -1,8 +1,10 @@
 #pragma once
 // Small routines shared by the units of the data grid.
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/db/DataSource.h"
 #include "platform/db/Field.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/StringList.h"
@@ -35,6 +37,10 @@ int KeyListIndexOf(const rtl::TStrings& list, const std::string& text);
 void TakeDerivedFont(ui::TFont& font, const ui::TFont& derived, bool& copying);
 // value * numerator / denominator rounded to nearest; fallback when denominator is 0.
 int MulDivOr(int value, int numerator, int denominator, int fallback);
+// Makes each record of the link's window the active one in turn, top to bottom, and
+// calls fn with its index; the active record is set back afterwards, also when fn fails.
+// Nothing moves: a record being edited stays as it is.
+void ForEachWindowRecord(db::TDataLink& link, const std::function<void(int index)>& fn);
 
 // Runs fn inside an update bracket of the collection (none: just fn); the bracket ends
 // also when fn fails.

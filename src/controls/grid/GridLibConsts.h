@@ -12,6 +12,11 @@ inline constexpr const char* ATONotInLevel = "ATo not in level";
 // ---- grid core: cell areas, keyboard and mouse
 inline constexpr const char* GetCellTypeAlgorithmError = "Algorithm error in TCustomDBGridEx.GetCellType";
 
+// ---- grid core: selection
+// TopRow, BottomRow, LeftCol and RightCol of a rectangle without data share one text.
+inline constexpr const char* SelectionRectRowError = "Error in TDBGridExSelectionRect.GetBottomRow";
+inline constexpr const char* SelectionRectCellError = "Error in function TDBGridExSelectionRect.CellSelected";
+
 // ---- scroll bars, drop-down box, tool tips and resources
 // An external scroll bar that already hands its notices to another grid; %s is its name.
 inline constexpr const char* ScrollBarAlreadyAttached = "Possible %s already attached to the other control.";
@@ -19,8 +24,31 @@ inline constexpr const char* ScrollBarAlreadyAttached = "Possible %s already att
 // ---- sums
 
 // ---- export, import and clipboard
+inline constexpr const char* ClearSelectedCells = "Clear selected cells?";
+inline constexpr const char* InvalidTextFormat = "Invalid text format";
+inline constexpr const char* InvalidKVDBIFFormat = "Invalid KVDBIF format";
+inline constexpr const char* ErrorDuringInsertValue = "Error during insert value:";
+inline constexpr const char* IgnoreError = "Ignore error?";
 
 // ---- find dialog
+inline constexpr const char* FindDialogStringNotFound = "String \"%s\" not found.";
+// The dialog's own words.
+inline constexpr const char* FindDialogCaption = "Find text";
+inline constexpr const char* FindWhatLabel = "Fi&nd What:";
+inline constexpr const char* FindInLabel = "Find &in:";
+inline constexpr const char* MatchLabel = "Matc&h:";
+inline constexpr const char* SearchLabel = "Sea&rch:";
+inline constexpr const char* MatchCaseCaption = "Match &Case";
+inline constexpr const char* MatchFormatCaption = "Match F&ormat";
+inline constexpr const char* FindNextCaption = "&Find next";
+inline constexpr const char* CloseCaption = "Close";
+inline constexpr const char* AllColumnsItem = "<All>";
+inline constexpr const char* FromAnyPartOfField = "From any part of field";
+inline constexpr const char* WholeField = "Whole field";
+inline constexpr const char* FromBeginningOfField = "From beging of field";
+inline constexpr const char* SearchUp = "Up";
+inline constexpr const char* SearchDown = "Down";
+inline constexpr const char* SearchAll = "All";
 
 // ---- lookup grid and lookup combo box
 

@@ -115,6 +115,9 @@ public:
     bool BookmarkValid(const TBookmark& bookmark);
     // <0, 0, >0; an empty bookmark comes before every other.
     int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
+    // Where the bookmark's record stands among the records shown now, as RecNo counts
+    // them (the order on screen, unlike CompareBookmarks); -1 when it is not shown.
+    int RecNoOfBookmark(const TBookmark& bookmark);
 
     // --- master: the data source of the master data set in a master-detail pair; what
     // follows this data set (a grid's sum list) follows the master's scrolling through it.

@@ -33,6 +33,8 @@ std::size_t TDataSet::viewIndexOf(TSlot slot)
 {
     std::size_t pos = store_.PositionOf(slot);
     if (!filterActive_ || pos == TRecordStore::npos) return pos;
+    // A row the filter has not judged yet is judged now, with those before it.
+    while (filterScanned_ <= pos && viewFetchFiltered(filteredRows_.size())) {}
     // Filtered rows keep the store's order: search by store position.
     auto it = std::lower_bound(filteredRows_.begin(), filteredRows_.end(), pos,
                                [this](TSlot s, std::size_t p) { return store_.PositionOf(s) < p; });
@@ -314,6 +316,14 @@ void TDataSet::GotoBookmark(const TBookmark& bookmark)
     if (index == TRecordStore::npos) DatabaseError(msg::RecordNotFound);
     fire(BeforeScroll);
     gotoView(index);
+}
+
+int TDataSet::RecNoOfBookmark(const TBookmark& bookmark)
+{
+    if (!GetActive()) return -1;
+    const TSlot slot = store_.SlotOfId(decodeBookmark(bookmark));
+    const std::size_t index = slot == kNoSlot ? TRecordStore::npos : viewIndexOf(slot);
+    return index == TRecordStore::npos ? -1 : static_cast<int>(index) + 1;
 }
 
 int TDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const

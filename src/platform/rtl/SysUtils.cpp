@@ -2,6 +2,8 @@
 // SysUtils<part>.cpp beside this file.
 #include "platform/rtl/SysUtils.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -9,6 +11,7 @@
 
 namespace rtl {
 
+using detail::Decimal;
 using detail::TrimView;
 
 // ===========================================================================
@@ -43,6 +46,21 @@ int MulDiv(int value, int numerator, int denominator)
         q += ((product < 0) != (denominator < 0)) ? -1 : 1;
     if (q < std::numeric_limits<int>::min() || q > std::numeric_limits<int>::max()) return -1;
     return static_cast<int>(q);
+}
+
+double RoundToDecimals(double value, int places)
+{
+    if (!std::isfinite(value) || value == 0) return value;
+    Decimal d = Decimal::FromDouble(value);
+    d.maxSignificant = std::numeric_limits<int>::max();  // every digit the double has
+    const long long keep = static_cast<long long>(d.exponent) + std::max(places, 0);
+    if (keep >= static_cast<long long>(d.digits.size())) return value;
+    d.RoundToDigits(static_cast<int>(keep), true);
+    if (d.IsZero()) return 0.0;
+    const std::string text = (d.negative ? "-0." : "0.") + d.digits + "e" + std::to_string(d.exponent);
+    double rounded = value;
+    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    return rounded;
 }
 
 // ===========================================================================

@@ -267,6 +267,12 @@ std::int64_t Trunc(double value);
 // value * numerator / denominator in 64 bits, rounded to nearest (a half away from zero);
 // -1 when denominator is 0.
 int MulDiv(int value, int numerator, int denominator);
+// value rounded to places decimals, a half going to the even digit, judged on the value's
+// shortest decimal text (what a person reads): 2.675 rounds to 2.68 and 2.665 to 2.66,
+// although both doubles lie a little below. A value with no digit beyond places, NaN and
+// the infinities come back unchanged; so does every value whose places-scaled form leaves
+// the 64-bit range, which has no such digit. places below 0 count as 0.
+double RoundToDecimals(double value, int places);
 
 // ---------------------------------------------------------------------------
 // Dates and times
@@ -345,6 +351,10 @@ int AnsiCompareStr(std::string_view a, std::string_view b);
 int AnsiCompareText(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);
 bool AnsiSameStr(std::string_view a, std::string_view b);
+// Whether s begins with, or holds, sub when both are upper-cased as AnsiUpperCase does
+// (an empty sub is in every text).
+bool AnsiStartsText(std::string_view sub, std::string_view s);
+bool AnsiContainsText(std::string_view s, std::string_view sub);
 
 // Position of sub in s from offset (1-based), 0 when absent or sub is empty.
 std::size_t Pos(std::string_view sub, std::string_view s, std::size_t offset = 1);

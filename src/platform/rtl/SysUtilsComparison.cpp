@@ -184,4 +184,23 @@ int AnsiCompareText(std::string_view a, std::string_view b) { return CollationCo
 bool AnsiSameText(std::string_view a, std::string_view b) { return AnsiCompareText(a, b) == 0; }
 bool AnsiSameStr(std::string_view a, std::string_view b) { return a == b; }
 
+namespace {
+
+bool SameUpper(char a, char b)
+{
+    return a == b || AnsiUpperChar(a) == AnsiUpperChar(b);
+}
+
+} // namespace
+
+bool AnsiStartsText(std::string_view sub, std::string_view s)
+{
+    return sub.size() <= s.size() && std::equal(sub.begin(), sub.end(), s.begin(), SameUpper);
+}
+
+bool AnsiContainsText(std::string_view s, std::string_view sub)
+{
+    return std::search(s.begin(), s.end(), sub.begin(), sub.end(), SameUpper) != s.end() || sub.empty();
+}
+
 } // namespace rtl

@@ -766,7 +766,9 @@ bool TControl::handleKey(QKeyEvent* e, const std::function<bool(QEvent*)>& defau
     }
 
     TForm* form = ParentForm();
-    if (form && form != this && form->KeyPreview()) {
+    // A key without a virtual key code has nothing to preview (and its 0 must not read
+    // as a key the form took).
+    if (form && form != this && form->KeyPreview() && original != 0) {
         form->PreviewKeyDown(key, shift);
         if (!self || key == 0) return true;
     }

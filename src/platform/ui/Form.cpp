@@ -82,6 +82,8 @@ void TForm::showEvent(QShowEvent* e)
     TControl::showEvent(e);
     Guarded([&] {
         applyPosition();
+        // The user does not size a dialog; the program still may while it is hidden.
+        if (formBorderStyle_ == bsDialog) setFixedSize(size());
         DoShow();
     });
 }
@@ -125,6 +127,23 @@ void TForm::SetFormStyle(TFormStyle v)
     formStyle_ = v;
     const bool shown = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, v == fsStayOnTop);
+    // Changing a window's flags hides it; it comes back as it was.
+    if (shown) show();
+}
+
+void TForm::SetFormBorderStyle(TFormBorderStyle v)
+{
+    if (v == formBorderStyle_) return;
+    formBorderStyle_ = v;
+    const bool shown = isVisible();
+    Qt::WindowFlags flags = windowFlags() & ~Qt::WindowType_Mask;
+    if (v == bsDialog) {
+        flags |= Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        flags &= ~Qt::WindowMinMaxButtonsHint;
+    } else {
+        flags = (flags & ~(Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)) | Qt::Window;
+    }
+    setWindowFlags(flags);
     // Changing a window's flags hides it; it comes back as it was.
     if (shown) show();
 }
@@ -186,6 +205,10 @@ void TForm::changeEvent(QEvent* e)
 void TForm::hideEvent(QHideEvent* e)
 {
     TControl::hideEvent(e);
+    if (formBorderStyle_ == bsDialog) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     Guarded([&] { DoHide(); });
 }
 

@@ -14,6 +14,8 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
 enum TFormStyle { fsNormal, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+// A sizeable window, or a dialog: fixed in size while shown, without minimize and maximize buttons.
+enum TFormBorderStyle { bsSizeable, bsDialog };
 
 using TCloseEvent = rtl::Delegate<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = rtl::Delegate<void(TObject* Sender, bool& CanClose)>;
@@ -48,6 +50,8 @@ public:
     void SetPosition(TPosition v) { position_ = v; }
     TFormStyle FormStyle() const { return formStyle_; }
     void SetFormStyle(TFormStyle v);
+    TFormBorderStyle FormBorderStyle() const { return formBorderStyle_; }
+    void SetFormBorderStyle(TFormBorderStyle v);
     TWindowState WindowState() const;
     void SetWindowState(TWindowState v);
     // The bounds of the normal state, also while maximized or minimized; setting them then
@@ -81,6 +85,7 @@ private:
     bool keyPreview_ = false;
     TPosition position_ = poDesigned;
     TFormStyle formStyle_ = fsNormal;
+    TFormBorderStyle formBorderStyle_ = bsSizeable;
     TRect normalBounds_;
     bool normalBoundsSet_ = false;  // set while not in the normal state
     TModalResult modalResult_ = mrNone;

@@ -479,6 +479,44 @@ TEST(Bookmarks, CompareInFetchAndPostOrderSoASortedListStaysSortedWhateverTheVie
     EXPECT_EQ(ds->CompareBookmarks("", ""), 0);
 }
 
+TEST(Bookmarks, RecNoOfABookmarkFollowsTheOrderShown)
+{
+    auto ds = dbtest::MakeRows(4);
+    std::vector<db::TBookmark> marks;
+    for (ds->First(); !ds->Eof(); ds->Next()) marks.push_back(ds->GetBookmark());
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ds->RecNoOfBookmark(marks[i]), i + 1);
+    // A record inserted second shows second, though it compares after all the others.
+    ds->SetRecNo(2);
+    ds->Insert();
+    ds->FieldByName("ID")->SetAsInteger(99);
+    ds->Post();
+    const db::TBookmark inserted = ds->GetBookmark();
+    EXPECT_EQ(ds->RecNoOfBookmark(inserted), 2);
+    EXPECT_EQ(ds->RecNoOfBookmark(marks[1]), 3);
+    EXPECT_EQ(ds->RecNoOfBookmark(marks[3]), 5);
+    // Records outside the view, deleted ones and strange bookmarks are not shown.
+    ds->SetFilter("ID > 2");
+    ds->SetFiltered(true);
+    EXPECT_EQ(ds->RecNoOfBookmark(marks[0]), -1);
+    // Also records the filter has not come to yet (nothing shows more than one record).
+    EXPECT_EQ(ds->RecNoOfBookmark(marks[3]), 3);
+    EXPECT_EQ(ds->RecNoOfBookmark(marks[2]), 2);
+    ds->SetFilter("ID < 4");
+    EXPECT_TRUE(ds->BookmarkValid(marks[2]));
+    ds->GotoBookmark(marks[2]);
+    EXPECT_EQ(ds->GetRecNo(), 3);
+    ds->SetFiltered(false);
+    ds->GotoBookmark(marks[0]);
+    ds->Delete();
+    EXPECT_EQ(ds->RecNoOfBookmark(marks[0]), -1);
+    EXPECT_EQ(ds->RecNoOfBookmark(inserted), 1);
+    EXPECT_EQ(ds->RecNoOfBookmark(""), -1);
+    EXPECT_EQ(ds->RecNoOfBookmark("garbage"), -1);
+    EXPECT_EQ(ds->RecNoOfBookmark(std::string(8, '\xff')), -1);
+    ds->Close();
+    EXPECT_EQ(ds->RecNoOfBookmark(inserted), -1);
+}
+
 TEST(MasterSource, IsKeptUntilTheSourceGoesAndRefusesTheDataSetsOwnSource)
 {
     auto master = dbtest::MakeRows(2);

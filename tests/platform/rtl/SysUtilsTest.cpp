@@ -363,6 +363,44 @@ TEST(Arithmetic, RoundTruncAndMulDiv)
     EXPECT_EQ(MulDiv(std::numeric_limits<int>::max(), 2, 1), -1);
 }
 
+TEST(Arithmetic, RoundToDecimalsHalvesToEvenAsTheNumberReads)
+{
+    struct Case {
+        double value;
+        int places;
+        double expected;
+    };
+    const Case cases[] = {
+        {2.675, 2, 2.68},     // the double lies below 2.675; its text is a half
+        {2.665, 2, 2.66},     // a half to the even digit
+        {-2.675, 2, -2.68},
+        {2.5, 0, 2.0},
+        {3.5, 0, 4.0},
+        {-0.5, 0, 0.0},
+        {0.05, 1, 0.0},
+        {0.15, 1, 0.2},
+        {0.9999, 3, 1.0},
+        {0.004, 2, 0.0},      // every kept digit is 0
+        {0.005, 2, 0.0},
+        {0.0051, 2, 0.01},
+        {0.7 + 0.1, 1, 0.8},  // 0.7999999999999999
+        {1.05, 1, 1.0},
+        {1.15, 1, 1.2},
+        {12.3456, 3, 12.346},
+        {12.5, -1, 12.0},     // below 0 counts as 0
+        {123456789012345678.0, 2, 123456789012345678.0},  // scaled beyond 64 bits: unchanged
+        {9.3e18, 0, 9.3e18},
+        {1e300, 37, 1e300},
+        {0.1, 38, 0.1},
+        {5e-324, 300, 0.0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RoundToDecimals(c.value, c.places), c.expected) << c.value << " at " << c.places;
+    EXPECT_TRUE(std::isnan(RoundToDecimals(std::nan(""), 2)));
+    EXPECT_EQ(RoundToDecimals(-std::numeric_limits<double>::infinity(), 2), -std::numeric_limits<double>::infinity());
+    EXPECT_FALSE(std::signbit(RoundToDecimals(-0.001, 2)));  // no negative zero
+}
+
 // Encoded while the program's statics are built, possibly before the runtime's own.
 const TDateTime kStaticDate = EncodeDate(2023, 2, 25);
 
@@ -471,6 +509,17 @@ TEST(Strings, TrimCaseCompareAndReplace)
     EXPECT_EQ(AnsiCompareText("\xC9T\xC9", "\xE9t\xE9"), 0);
     EXPECT_NE(AnsiCompareText("ete", "\xE9t\xE9"), 0);
     EXPECT_TRUE(AnsiSameText("\x8A" "A", "\x9A" "a"));
+    // Upper-case folding, letter by letter: accents stay, ß and µ have no capital.
+    EXPECT_TRUE(AnsiStartsText("\xE9t", "\xC9T\xC9"));
+    EXPECT_FALSE(AnsiStartsText("et", "\xC9T\xC9"));
+    EXPECT_FALSE(AnsiStartsText("\xC9T\xC9!", "\xC9T\xC9"));
+    EXPECT_TRUE(AnsiStartsText("", "x"));
+    EXPECT_FALSE(AnsiContainsText("Stra\xDF" "e \x9A", "SSE \x8A"));
+    EXPECT_TRUE(AnsiContainsText("Stra\xDF" "e \x9A", "\xDF" "E \x8A"));
+    EXPECT_TRUE(AnsiContainsText("abc", ""));
+    EXPECT_TRUE(AnsiContainsText("", ""));
+    EXPECT_FALSE(AnsiContainsText("", "a"));
+    EXPECT_FALSE(AnsiContainsText("ab", "abc"));
 
     EXPECT_EQ(Pos("lo", "hello"), 4u);
     EXPECT_EQ(Pos("x", "hello"), 0u);

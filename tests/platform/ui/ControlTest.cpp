@@ -1,6 +1,7 @@
 // Controls: focus, keys, mouse, capture and cancel mode, messages, timers, fonts and colours.
 #include "UiTestSupport.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QShortcut>
@@ -265,6 +266,11 @@ TEST_F(ControlTest, KeyPreviewShowsKeysToTheFormFirst)
     QTest::keyClick(a, Qt::Key_L);
     EXPECT_EQ(previewed, (std::vector<Word>{'K', 'L'}));
     EXPECT_EQ(a->KeysDown, (std::vector<Word>{'L'}));
+    // A key without a code (an accented letter) is not previewed and still types.
+    QKeyEvent accent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0xE9)));
+    QApplication::sendEvent(a, &accent);
+    EXPECT_EQ(previewed.size(), 2u);
+    EXPECT_EQ(a->Typed, "l\xE9");
 }
 
 TEST_F(ControlTest, APressOnAnotherControlSendsCancelModeToTheFocusedOne)

@@ -422,6 +422,28 @@ TEST_F(ControlsTest, AFormCentresKeepsItsNormalBoundsAndStaysOnTop)
     EXPECT_EQ(form->NormalBounds(), form->BoundsRect());
 }
 
+TEST_F(ControlsTest, ADialogKeepsItsSizeWhileShownAndHasNoMinimizeOrMaximize)
+{
+    TForm dialog(form);
+    dialog.SetFormBorderStyle(bsDialog);
+    EXPECT_EQ(dialog.windowFlags() & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    dialog.SetClientSize(505, 124);
+    dialog.Show();
+    EXPECT_EQ(dialog.minimumSize(), QSize(505, 124));
+    EXPECT_EQ(dialog.maximumSize(), QSize(505, 124));
+    dialog.Hide();
+    dialog.SetClientSize(300, 100);
+    EXPECT_EQ(dialog.ClientWidth(), 300);
+    dialog.SetFormBorderStyle(bsSizeable);
+    EXPECT_EQ(dialog.windowFlags() & Qt::WindowType_Mask, Qt::Window);
+    dialog.Show();
+    EXPECT_EQ(dialog.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    dialog.Hide();
+}
+
 TEST_F(ControlsTest, AFormNotShownYetFocusesItsActiveControlWhenItShows)
 {
     auto* first = new TCustomEdit(form);
