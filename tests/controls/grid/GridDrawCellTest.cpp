@@ -186,6 +186,78 @@ TEST_F(CellDrawing, TheIndicatorShowsTheRecordsState)
     Data.Cancel();
 }
 
+TEST_F(CellDrawing, ASelectedRowIsHighlightedAndOnlyTheCurrentOneHasAGlyph)
+{
+    ShowThreeColumns();
+    SetOption(dgMultiSelect, true);
+    Data.Next();
+    Grid->SelectedRows().SetCurrentRowSelected(true);
+    Data.First();
+    const ui::TColor darkGrey = ui::RGB(64, 64, 64);
+    auto interior = [&](const QImage& image, int row) {
+        const QImage cell = CellImage(image, 0, row);
+        return cell.copy(1, 1, cell.width() - 2, cell.height() - 2); // inside the raised frame
+    };
+    QImage image = Render();
+    // The selected row in browse state: the highlight, no glyph.
+    QImage selected = interior(image, 2);
+    EXPECT_EQ(gridtest::CountColor(selected, darkGrey), selected.width() * selected.height());
+    ExpectGlyph(image, iiCurrent, 1);
+
+    // While the current record is edited the other selected row still shows no glyph.
+    Data.Edit();
+    image = Render();
+    selected = interior(image, 2);
+    EXPECT_EQ(gridtest::CountColor(selected, darkGrey), selected.width() * selected.height());
+    ExpectGlyph(image, iiEdit, 1);
+    Data.Cancel();
+
+    // The current record selected as well: the light arrow on the highlight.
+    Grid->SelectedRows().SetCurrentRowSelected(true);
+    const QImage current = interior(Render(), 1);
+    EXPECT_GT(gridtest::CountColor(current, ui::clWhite), 0);
+    EXPECT_GT(gridtest::CountColor(current, darkGrey), current.width() * current.height() / 2);
+}
+
+TEST_F(CellDrawing, ASelectedColumnsTitleIsHighlighted)
+{
+    ShowThreeColumns();
+    SetOption(dgMultiSelect, true);
+    Grid->Selection().Columns().Select(Grid->Columns().Items(1), false);
+    ASSERT_TRUE(Grid->Selection().IsColumnSelected(1));
+    const QImage image = Render();
+    const ui::TRect title = Grid->CellRect(2, 0);
+    EXPECT_EQ(ClientPixel(image, title.Left + 2, title.Top + 2), ui::RGB(64, 64, 64));
+    EXPECT_GT(gridtest::CountColor(CellImage(image, 2, 0), ui::clWhite), title.Width()); // its caption
+    EXPECT_NE(ClientPixel(CellImage(image, 3, 0), 2, 2), ui::RGB(64, 64, 64));
+}
+
+TEST_F(CellDrawing, TheTypedPartOfASearchStandsOutInTheFocusedCell)
+{
+    ShowThreeColumns();
+    Grid->SetSelectedIndex(1);
+    Grid->SetFocus();
+    ASSERT_TRUE(Grid->GridFocused());
+    Grid->StartIncSearch("Row", -1, isdFromTop);
+    ASSERT_TRUE(Grid->IncSearchActive());
+    const QImage image = Render();
+    const ui::TRect cell = Grid->CellRect(2, 1);
+    ui::TCanvas measure;
+    measure.Font().Assign(Grid->Columns().Items(1)->GetFont());
+    const QImage cellImage = CellImage(image, 2, 1);
+    QRect yellow;
+    for (int y = 0; y < cellImage.height(); ++y)
+        for (int x = 0; x < cellImage.width(); ++x)
+            if (uitest::PixelAt(cellImage, x, y) == ui::clYellow) yellow |= QRect(x, y, 1, 1);
+    // Where "Row" stands in the left-aligned text, two pixels in, the cell's height.
+    EXPECT_EQ(yellow, QRect(2, 0, measure.TextWidth("Row"), cell.Height()));
+    // The indicator shows the arrow on the search colour.
+    EXPECT_GT(gridtest::CountColor(CellImage(image, 0, 1), ui::clYellow), 20);
+
+    Grid->StopIncSearch();
+    EXPECT_EQ(gridtest::CountColor(CellImage(Render(), 2, 1), ui::clYellow), 0);
+}
+
 TEST_F(CellDrawing, ASingleSortMarkerHasNoNumber)
 {
     ShowThreeColumns();

@@ -1,8 +1,10 @@
 // Pictures of grids showing every kind of cell, numbered sort markers, multi-level
-// titles and footers, in the 3-D and in the flat look, written to build/snapshots/grid/.
+// titles and two footer rows (a count, a text, a sum and an average), in the 3-D and in
+// the flat look, written to build/snapshots/grid/.
 #include <gtest/gtest.h>
 
 #include "GridDrawFixture.h"
+#include "controls/grid/DBGridExFooters.h"
 
 namespace {
 
@@ -21,8 +23,18 @@ protected:
         Grid->Columns().Items(1)->Title()->SetCaption("Person|Name");
         Grid->Columns().Items(2)->Title()->SetCaption("Person|Amount");
         Grid->SetUseMultiTitle(true);
-        Grid->SetFooterRowCount(1);
+        Grid->SetFooterRowCount(2);
+        TColumnEx* name = Grid->Columns().Items(1);
+        name->Footer()->SetValueType(fvtStaticText);
+        name->Footer()->SetValue("Sum, average");
+        TColumnEx* amount = Grid->Columns().Items(2);
+        amount->Footers()->Add();
+        amount->Footers()->Add();
+        static_cast<TColumnFooterEx*>(amount->Footers()->GetItem(0))->SetValueType(fvtSum);
+        static_cast<TColumnFooterEx*>(amount->Footers()->GetItem(1))->SetValueType(fvtAvg);
+        Grid->Columns().Items(0)->Footer()->SetValueType(fvtCount);
         Grid->EndLayout();
+        Grid->SumList().SetActive(true);
     }
 };
 
