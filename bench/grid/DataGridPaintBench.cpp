@@ -1,7 +1,8 @@
 // One full screen of the data grid painted into an image: 40 records by 12 columns of a
 // memory data set (texts, numbers with display formats, check boxes, images chosen by a
-// key list, two-level titles and a footer row), against QTableView showing the same
-// texts, check states, images and headers from a QStandardItemModel, in the same run.
+// key list, two-level titles and a footer row of a count, an average and a sum), against
+// QTableView showing the same texts, check states, images and headers from a
+// QStandardItemModel, in the same run.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -17,6 +18,7 @@
 
 #include "TimeRatioReporter.h"
 #include "controls/grid/DBGridEx.h"
+#include "controls/grid/DBGridExFooters.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/db/MemDataSet.h"
@@ -97,10 +99,14 @@ struct TGridFixture {
         keys.SetCommaText("A,B,C");
         columns[5]->SetKeyList(&keys);
         columns[5]->SetImageList(&images);
+        columns[0]->Footer()->SetValueType(grid::fvtCount);
+        columns[2]->Footer()->SetValueType(grid::fvtAvg);
+        columns[7]->Footer()->SetValueType(grid::fvtSum);
         grid.SetUseMultiTitle(true);
         grid.SetFooterRowCount(1);
         grid.SetOptions(grid.GetOptions().Exclude(grid::dgIndicator));
         grid.EndLayout();
+        grid.SumList().SetActive(true);
         grid.SetBounds(0, 0, Width(), 1000);
         grid.show();
         // Exactly the records, the footer and the titles: one screen.
