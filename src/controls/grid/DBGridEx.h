@@ -584,6 +584,7 @@ private:
     // The grid is its form's active control (a grid on no form: it has the focus).
     bool isActiveControl() const;
     int indicatorRow_ = -1;
+
     // ======== data rows and scrolling
 public:
     // The scroll bars follow the rows and columns.
