@@ -433,10 +433,7 @@ TEST_F(CellDrawing, TheFocusedCellIsFramedWhenTheStyleSaysSo)
     ShowThreeColumns();
     Grid->SetFocus();
     ASSERT_TRUE(Grid->GridFocused());
-    const QImage framed = Render();
-    DBGridExStyle().SetFocusFrame(false);
-    const QImage plain = Render();
-    DBGridExStyle().SetFocusFrame(true);
+    const auto [framed, plain] = RenderFramedAndPlain();
     const ui::TRect cell = Grid->CellRect(Grid->Col(), Grid->Row());
     const TDifferences differences = DifferencesAround(framed, plain, cell);
     EXPECT_GT(differences.OnBorder, cell.Width());

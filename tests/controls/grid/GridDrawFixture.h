@@ -4,11 +4,13 @@
 // images beside numbers, a lookup, a memo), pictures of what the grid drew, and the
 // pixels of its client area.
 #include <string>
+#include <utility>
 
 #include <QImage>
 
 #include "GridFixture.h"
 #include "controls/grid/DBGridEx.h"
+#include "controls/grid/DBGridExStyle.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Bitmap.h"
 #include "support/Snapshot.h"
@@ -93,6 +95,15 @@ protected:
         Grid->SetOptions(on ? options.Include(option) : options.Exclude(option));
     }
 
+    // The grid rendered with the style's focus frame on, then off.
+    std::pair<QImage, QImage> RenderFramedAndPlain()
+    {
+        const QImage framed = Render();
+        grid::DBGridExStyle().SetFocusFrame(false);
+        const QImage plain = Render();
+        grid::DBGridExStyle().SetFocusFrame(true);
+        return {framed, plain};
+    }
     // Where two renderings differ: pixels on the border of rect (client coordinates) and
     // pixels elsewhere.
     struct TDifferences {

@@ -237,10 +237,7 @@ TEST_F(GridPaint, TheCurrentRowIsFramedInAFocusedRowSelectGrid)
     SetOption(dgRowSelect, true);
     Grid->SetFocus();
     ASSERT_TRUE(Grid->GridFocused());
-    const QImage framed = Render();
-    DBGridExStyle().SetFocusFrame(false);
-    const QImage plain = Render();
-    DBGridExStyle().SetFocusFrame(true);
+    const auto [framed, plain] = RenderFramedAndPlain();
     // The two differ only on the border of the row's box, the frozen columns included.
     const ui::TRect box = Grid->BoxRect(Grid->IndicatorOffset(), Grid->Row(), Grid->ColCount() - 1, Grid->Row());
     const TDifferences differences = DifferencesAround(framed, plain, box);
