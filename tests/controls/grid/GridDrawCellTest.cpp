@@ -11,7 +11,6 @@
 #include "GridDrawFixture.h"
 #include "controls/grid/DBGridExFooters.h"
 #include "controls/grid/DBGridExResources.h"
-#include "controls/grid/DBGridExStyle.h"
 #include "platform/ui/Metrics.h"
 
 namespace {

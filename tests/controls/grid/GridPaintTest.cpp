@@ -8,7 +8,6 @@
 
 #include "GridDrawFixture.h"
 #include "controls/grid/DBGridExFilter.h"
-#include "controls/grid/DBGridExStyle.h"
 
 namespace {
 
