@@ -2,6 +2,7 @@
 //  - UpdateDevice, one commit each (rows per second);
 //  - opening the log query on a 1,000,000-record log until its first 100 rows are read,
 //    with the calculated texts, beside a bare select of the same rows (ratio);
+//  - the same query read to its end (Ctrl+End), beside a bare fetch of every row (ratio);
 //  - AddToLog for unit items through the real filters beside executing the prepared
 //    ADD_TO_LOG directly with the same records (records per second of each, ratio);
 //  - the whole per-record path from a delivered packet (automaton, RDS view, filters,
@@ -176,6 +177,43 @@ void BM_LogQueryFirst100Rows(benchmark::State& state)
     state.counters["ratio"] = bare / query;
 }
 BENCHMARK(BM_LogQueryFirst100Rows)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Ctrl+End in the log view on a 1,000,000-record log: the query read to its last record and
+// the 40 records a screen shows there read with their texts, beside a bare fetch of every
+// row of the same select (ratio: the query's time over the bare fetch's).
+void BM_LogQueryToTheEnd(benchmark::State& state)
+{
+    Bench b(MillionRecordDatabase());
+    double query = 0, bare = 0;
+    std::size_t checksum = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        db::TDataSet& log = b.Dm->IBQ_LOG_;
+        log.Open();
+        log.Last();
+        for (int row = 0; row < 40 && !log.Bof(); ++row, log.Prior())
+            checksum += log.FieldByName("CODES")->GetAsString().size() + log.FieldByName("DATAS")->GetAsString().size()
+                + log.FieldByName("DTS")->GetAsString().size() + log.FieldByName("ALIAS")->GetAsString().size();
+        log.Close();
+        auto t1 = Clock::now();
+        {
+            fb::TIBSQL q(&b.Dm->IBDatabase, &b.Dm->IBTransaction);
+            q.SetSQL("select * from get_log");
+            q.ExecQuery();
+            while (q.Next()) ++checksum;
+        }
+        auto t2 = Clock::now();
+        query += Seconds(t1 - t0);
+        bare += Seconds(t2 - t1);
+        state.SetIterationTime(Seconds(t1 - t0));
+    }
+    benchmark::DoNotOptimize(checksum);
+    const double n = static_cast<double>(state.iterations());
+    state.counters["query_s"] = query / n;
+    state.counters["bare_fetch_s"] = bare / n;
+    state.counters["ratio"] = query / bare;
+}
+BENCHMARK(BM_LogQueryToTheEnd)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(3);
 
 // ---------------------------------------------------------------- log writer
 
