@@ -1,6 +1,6 @@
 // What the grid does while the parts that replace these bodies are not there yet: the
-// base grid's scroll bars, the edit text written as text, no clipboard, no drop-down grid,
-// no filter row. Each block goes when the part that defines its members arrives.
+// base grid's scroll bars, the edit text written as text, no clipboard, no filter row.
+// Each block goes when the part that defines its members arrives.
 #include <memory>
 #include <string>
 
@@ -67,26 +67,6 @@ void GridPasteAction(TCustomDBGridEx&, bool)
 }
 
 void GridDeleteAction(TCustomDBGridEx&, bool)
-{
-}
-
-// ---- replaced by the lookup grid work
-
-TCustomDBGridEx* TColumnEx::LookupGrid()
-{
-    return nullptr;
-}
-
-TDBLookupGridExOptions TColumnEx::GetLookupGridOptions() const
-{
-    return {};
-}
-
-void TColumnEx::SetLookupGridOptions(TDBLookupGridExOptions)
-{
-}
-
-void TColumnEx::HandDropDownBoxEventsToLookupGrid()
 {
 }
 
