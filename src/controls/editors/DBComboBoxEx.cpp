@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QMouseEvent>
 
 #include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/ItemSearch.h"
@@ -399,16 +397,7 @@ void TCustomDBComboBoxEx::EditButtonMouseMove(rtl::TObject* Sender, ui::TShiftSt
     const ui::TPoint screen = button->ClientToScreen({X, Y});
     const ui::TPoint inList = listBox_->ScreenToClient(screen);
     if (!listBox_->ClientRect().Contains(inList)) return;
-    // The button lets go of the press (without a click) and the list takes it over, so
-    // that the drag selects in the list and the release there picks.
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(button, &release);
-    listBox_->SetMouseCapture(true);
-    const ui::TPoint offset = listBox_->ClientOffset();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(inList.X + offset.X, inList.Y + offset.Y),
-                      QPointF(screen.X, screen.Y), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(listBox_, &press);
+    PassButtonPressTo(button, listBox_, screen);
 }
 
 void TCustomDBComboBoxEx::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
