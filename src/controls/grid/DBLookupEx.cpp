@@ -92,7 +92,15 @@ editors::TEditButtonEx* TCustomDBLookupComboboxEx::CreateEditButton()
 void TCustomDBLookupComboboxEx::updatePlainMode()
 {
     plainMode_ = !DataLink()->GetDataSource() && dataFieldName_.empty() && !listSource_ && listFieldNames_.empty()
-        && keyFieldName_.empty();
+                 && keyFieldName_.empty();
+    updateLook();
+}
+
+void TCustomDBLookupComboboxEx::updateLook()
+{
+    // A list's text is only picked: no I-beam over it.
+    const bool picked = !plainMode_ && style_ == csDropDownListEx;
+    EditWindow()->setCursor(picked ? Qt::ArrowCursor : Qt::IBeamCursor);
     UpdateReadOnlyState();
 }
 
@@ -156,7 +164,7 @@ void TCustomDBLookupComboboxEx::SetStyle(TDBLookupComboboxExStyle Value)
 {
     if (Value == style_) return;
     style_ = Value;
-    UpdateReadOnlyState();
+    updateLook();
 }
 
 void TCustomDBLookupComboboxEx::Notification(rtl::TComponent* component, rtl::TOperation operation)
@@ -213,7 +221,7 @@ void TCustomDBLookupComboboxEx::UpdateControlState()
 bool TCustomDBLookupComboboxEx::isKeyDataField(const db::TField* field) const
 {
     return std::find(fields_.KeyDataFields.begin(), fields_.KeyDataFields.end(), field)
-        != fields_.KeyDataFields.end();
+           != fields_.KeyDataFields.end();
 }
 
 // ---- value and text
@@ -457,7 +465,7 @@ void TCustomDBLookupComboboxEx::PostTextToField()
     }
     auto* link = static_cast<TDataSourceLinkEx*>(DataLink());
     const bool freeText = DataIndependent() && listActive_ && !LocateKey() && !Text().empty() && style_ == csDropDownEx
-        && !dropDownBox_->SpecRow().GetVisible();
+                          && !dropDownBox_->SpecRow().GetVisible();
     link->SetFreeText(freeText);
     if (freeText) {
         link->SetValue(rtl::Variant(Text()));
@@ -482,37 +490,16 @@ void TCustomDBLookupComboboxEx::stepKey(bool up)
     if (Focused()) SelectAllText();
 }
 
-bool TCustomDBLookupComboboxEx::isListKey(ui::Word key, ui::TShiftState shift) const
-{
-    switch (key) {
-    case ui::VK_PRIOR:
-    case ui::VK_NEXT:
-    case ui::VK_UP:
-    case ui::VK_DOWN:
-    case ui::VK_CONTROL:
-        break;
-    case ui::VK_HOME:
-    case ui::VK_END:
-        if (!(shift & ui::ssCtrl)) return false;
-        break;
-    default:
-        return false;
-    }
-    // A button's shortcut (Alt+Down closes the list) stays with the editor.
-    const ui::TShortCut shortCut = ui::ShortCut(key, shift);
-    if (GetEditButton()->GetShortCut() == shortCut) return false;
-    for (int i = 0; i < GetEditButtons()->GetCount(); ++i)
-        if (GetEditButtons()->Items(i)->GetShortCut() == shortCut) return false;
-    return true;
-}
-
 void TCustomDBLookupComboboxEx::KeyDown(ui::Word& key, ui::TShiftState shift)
 {
     if (plainMode_ || !listActive_) {
         editors::TCustomDBEditEx::KeyDown(key, shift);
         return;
     }
-    if (listVisible_ && isListKey(key, shift)) {
+    // The Ctrl key itself goes to the grid too.
+    const bool gridKey =
+        IsDropDownListKey(key, shift) || (key == ui::VK_CONTROL && !IsEditButtonShortCut(key, shift));
+    if (listVisible_ && gridKey) {
         // Ctrl+Home and Ctrl+End go to the first and the last record.
         ui::TShiftState gridShift = shift;
         if (key == ui::VK_HOME || key == ui::VK_END) gridShift &= ~static_cast<ui::TShiftState>(ui::ssCtrl);

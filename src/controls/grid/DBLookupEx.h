@@ -21,7 +21,10 @@ namespace grid {
 
 class TCustomDBLookupComboboxEx;
 
-enum TDBLookupComboboxExStyle { csDropDownListEx, csDropDownEx };
+enum TDBLookupComboboxExStyle {
+    csDropDownListEx,
+    csDropDownEx,
+};
 
 // A text that is in no record is to be written: the handler may add it to the list and
 // set RecheckInList, and the editor then looks for it again.
@@ -191,6 +194,8 @@ private:
     friend class TListSourceLinkEx;
 
     void updatePlainMode();
+    // The text's read-only state and cursor after a change of the mode or the style.
+    void updateLook();
     // Puts the bound data set into edit state for the key; true when it edits.
     bool editData();
     void setKeyValue(const rtl::Variant& value);
@@ -201,7 +206,6 @@ private:
     bool isKeyDataField(const db::TField* field) const;
     // The record one up or down from the key's (from the first without one) is chosen.
     void stepKey(bool up);
-    bool isListKey(ui::Word key, ui::TShiftState shift) const;
     int dropDownWidth() const;
     void gridCloseUp(rtl::TObject*, bool accept) { CloseUp(accept); }
     void gridColumnMoved(rtl::TObject*, int, int) { columnsMoved_ = true; }

@@ -83,7 +83,7 @@ std::string FieldNamesOf(const std::vector<db::TField*>& fields)
 std::string CellsTextItem(const std::string& text)
 {
     const bool plain = text.find_first_of(";\"") == std::string::npos
-        && std::none_of(text.begin(), text.end(), [](char c) { return c > 0 && c < 32; });
+                       && std::none_of(text.begin(), text.end(), [](char c) { return c > 0 && c < 32; });
     if (plain) return text;
     std::string quoted = "\"";
     for (char c : text) {
@@ -106,7 +106,7 @@ bool TLookupFieldsEx::KeyValueFits(const rtl::Variant& Value) const
     if (KeyFields.empty()) return false;
     if (!Value.IsArray()) return KeyFields.size() == 1;
     return rtl::VarArrayHighBound(Value, 1) - rtl::VarArrayLowBound(Value, 1) + 1
-        == static_cast<int>(KeyFields.size());
+           == static_cast<int>(KeyFields.size());
 }
 
 rtl::Variant TLookupFieldsEx::DataKeyValue() const
@@ -136,7 +136,7 @@ bool TLookupFieldsEx::ListFieldSearchable() const
     const db::TFieldType type = ListField->DataType();
     const db::TFieldKind kind = ListField->GetFieldKind();
     return (kind == db::fkData || kind == db::fkInternalCalc)
-        && (type == db::ftString || type == db::ftFixedChar || type == db::ftWideString);
+           && (type == db::ftString || type == db::ftFixedChar || type == db::ftWideString);
 }
 
 void CheckNotCircular(const db::TDataSet* DataSet, const db::TDataSource* ListSource)
@@ -535,21 +535,18 @@ void TDBLookupGridEx::SetOptions(TDBLookupGridExOptions value)
 
 void TDBLookupGridEx::applyOptions()
 {
+    // Each lookup option sets or clears one of the grid's.
+    auto follow = [this](auto& set, TDBLookupGridExOption from, auto to) {
+        if (lookupOptions_.Contains(from)) set.Include(to);
+        else set.Exclude(to);
+    };
     TDBGridOptions options = TCustomDBGridEx::GetOptions();
-    auto follow = [&](TDBLookupGridExOption from, TDBGridOption to) {
-        if (lookupOptions_.Contains(from)) options.Include(to);
-        else options.Exclude(to);
-    };
-    follow(dlgColumnResizeEx, dgColumnResize);
-    follow(dlgColLinesEx, dgColLines);
-    follow(dlgRowLinesEx, dgRowLines);
+    follow(options, dlgColumnResizeEx, dgColumnResize);
+    follow(options, dlgColLinesEx, dgColLines);
+    follow(options, dlgRowLinesEx, dgRowLines);
     TDBGridExOptions optionsEx = TCustomDBGridEx::GetOptionsEx();
-    auto followEx = [&](TDBLookupGridExOption from, TDBGridExOption to) {
-        if (lookupOptions_.Contains(from)) optionsEx.Include(to);
-        else optionsEx.Exclude(to);
-    };
-    followEx(dlgAutoSortMarkingEx, dghAutoSortMarking);
-    followEx(dlgMultiSortMarkingEx, dghMultiSortMarking);
+    follow(optionsEx, dlgAutoSortMarkingEx, dghAutoSortMarking);
+    follow(optionsEx, dlgMultiSortMarkingEx, dghMultiSortMarking);
     TCustomDBGridEx::SetOptions(options);
     TCustomDBGridEx::SetOptionsEx(optionsEx);
 }

@@ -344,7 +344,9 @@ bool TDBLookupGridEx::GetVertScrollInfo(TScrollBarInfo& info) const
     info.Min = 0;
     info.Max = 4;
     info.Page = 1;
-    info.Position = list->Bof() ? 0 : list->Eof() ? 4 : 2;
+    info.Position = 2;
+    if (list->Bof()) info.Position = 0;
+    else if (list->Eof()) info.Position = 4;
     return true;
 }
 

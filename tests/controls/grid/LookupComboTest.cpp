@@ -94,8 +94,10 @@ protected:
 TEST_F(LookupCombo, TheKeyShowsItsRecordsTextOrTheSpecialRowsOrNothing)
 {
     EXPECT_TRUE(combo->PlainMode());
+    EXPECT_EQ(combo->EditWindow()->cursor().shape(), Qt::IBeamCursor);
     ShowList();
     EXPECT_FALSE(combo->PlainMode());
+    EXPECT_EQ(combo->EditWindow()->cursor().shape(), Qt::ArrowCursor);
     ASSERT_TRUE(combo->ListActive());
     combo->SetKeyValue(3);
     EXPECT_EQ(combo->Text(), "Cid");
