@@ -1,11 +1,16 @@
 #pragma once
-// The grid's exports and clipboard actions.
+// The grid's exports, imports and clipboard actions.
 //
 // Writers put what the selection holds (or every record) into a stream in one of four
 // formats: tab-separated text, CSV, an RTF table and the binary cell format KVDBIF.
 // Other programs read these bytes, so each writer produces them exactly: Windows-1252
 // text, CR LF line ends. The text format carries cell texts as they are: a cell holding
 // a TAB or a line end does not come back as one cell.
+//
+// Readers put tab-separated text or KVDBIF cells back into the records and columns the
+// selection names, from the current record on when nothing is selected. An input that
+// is not well formed raises its format error before anything is changed; a value a field
+// refuses asks whether to go on.
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,11 +18,15 @@
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExTypes.h"
 #include "controls/grid/DBSumList.h"
+#include "platform/rtl/Abort.h"
 #include "platform/rtl/Stream.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Graphics.h"
 
 namespace grid {
+
+class TTextCellReader;
+class TKVDBIFCellReader;
 
 // The character between CSV cells; ";" from start.
 extern char CSVSeparator;
@@ -193,6 +202,107 @@ void WriteGridToExportStream(TCustomDBGridEx& Grid, rtl::TStream& Stream, bool I
     TExport exporter;
     exporter.DBGrid = &Grid;
     exporter.ExportToStream(Stream, IsExportAll);
+}
+
+// ---- readers
+
+class TDBGridExImport {
+public:
+    virtual ~TDBGridExImport() = default;
+
+    // The grid imported into (not owned).
+    TCustomDBGridEx* DBGrid = nullptr;
+
+    // Reads records into the selection's records and columns; with IsImportAll into every
+    // record from the first, first visible column on. Without a selection the records from
+    // the current one on are overwritten and the rest appended (when appending is
+    // allowed); while a record is being inserted every record read is inserted there.
+    virtual void ImportFromStream(rtl::TStream& Stream, bool IsImportAll);
+    void ImportFromFile(const std::string& FileName, bool IsImportAll);
+
+protected:
+    virtual void ReadPrefix() {}
+    virtual void ReadSuffix() {}
+    // ReadValue for each listed column.
+    virtual void ReadRecord(TColumnsExList& Columns);
+    virtual void ReadValue(TColumnEx* Column);
+
+    rtl::TStream& Stream() const { return *stream_; }
+    // Runs store; a failure asks "Error during insert value:" with Yes (go on), No (stop
+    // the import silently) and All (go on and ask no more).
+    template <typename Fn>
+    void StoreValue(Fn&& store)
+    {
+        try {
+            store();
+        } catch (const rtl::EAbort&) {
+            throw;
+        } catch (const rtl::Exception& e) {
+            valueFailed(e);
+        }
+    }
+    // The field a column's cells go into: its field, or a lookup field's key field. None
+    // for a lookup over several key fields, which one cell cannot fill.
+    static db::TField* TargetField(TColumnEx& Column);
+    // Puts the target's data set into edit state when it may be changed; whether it is
+    // then editing or inserting.
+    static bool EditTarget(db::TField& Target);
+
+    bool EndOfData = false;
+
+private:
+    void valueFailed(const rtl::Exception& e);
+    void addTheRest(TColumnsExList& columns, bool atEnd);
+
+    rtl::TStream* stream_ = nullptr;
+    bool ignoreAllErrors_ = false;
+};
+
+// Tab-separated text: each line a record, each cell a column's text.
+class TDBGridExImportAsText : public TDBGridExImport {
+public:
+    TDBGridExImportAsText();
+    ~TDBGridExImportAsText() override;
+    void ImportFromStream(rtl::TStream& Stream, bool IsImportAll) override;
+
+protected:
+    void ReadPrefix() override;
+    void ReadRecord(TColumnsExList& Columns) override;
+    // A lookup column finds the text in its lookup data set and takes the key found; a
+    // key-list column takes the key of the text's pick-list line (none found: Null);
+    // any other column takes the text.
+    void ReadValue(TColumnEx* Column) override;
+
+private:
+    std::unique_ptr<TTextCellReader> reader_;
+    std::string cellText_;
+};
+
+// KVDBIF: the header's columns in order, each cell's value into its column's field.
+class TDBGridExImportAsKVDBIF : public TDBGridExImport {
+public:
+    TDBGridExImportAsKVDBIF();
+    ~TDBGridExImportAsKVDBIF() override;
+    void ImportFromStream(rtl::TStream& Stream, bool IsImportAll) override;
+
+protected:
+    void ReadPrefix() override;
+    void ReadRecord(TColumnsExList& Columns) override;
+    // Tag 1 leaves the field as it is, tag 2 clears it; the next value is read in any case.
+    void ReadValue(TColumnEx* Column) override;
+
+private:
+    std::unique_ptr<TKVDBIFCellReader> reader_;
+};
+
+// Imports into the grid with a reader of the class, which is freed afterwards (also on
+// failure).
+template <typename TImport>
+void LoadGridFromImportStream(TCustomDBGridEx& Grid, rtl::TStream& Stream, bool IsImportAll)
+{
+    TImport importer;
+    importer.DBGrid = &Grid;
+    importer.ImportFromStream(Stream, IsImportAll);
 }
 
 // ---- clipboard actions

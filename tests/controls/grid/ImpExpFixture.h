@@ -35,6 +35,15 @@ protected:
         grid::WriteGridToExportStream<TExport>(*Grid, stream, all);
         return stream.ToString();
     }
+    template <typename TImport>
+    void Import(const std::string& bytes, bool all = false)
+    {
+        rtl::TMemoryStream stream;
+        stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+        stream.SetPosition(0);
+        grid::LoadGridFromImportStream<TImport>(*Grid, stream, all);
+    }
+
     db::TBookmark MarkOf(int recNo)
     {
         Data.SetRecNo(recNo);
