@@ -236,7 +236,12 @@ TEST_F(FilterRow, DownGoesBackToTheDataAtTheTopOfTheWindow)
     Show();
     Data.Last();
     ASSERT_EQ(F("ID")->GetAsInteger(), 3);
+    // A record being edited is posted before the editor opens.
+    Data.Edit();
+    F("FLAG")->SetAsString("new");
     ClickFilterCell(3);
+    EXPECT_EQ(Data.State(), db::dsBrowse);
+    EXPECT_EQ(F("FLAG")->GetAsString(), "new");
     Type("x");
     Key(Qt::Key_Down);
     EXPECT_FALSE(Grid->FilterEditing());
