@@ -1,5 +1,7 @@
 // The filter row: its cells, the editor laid over one of them, the keys that move the
 // editor between cells, and applying the conditions to the data set.
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -64,7 +66,8 @@ void TCustomDBGridEx::StartFilterEdit(int DataCol)
         filterEditor_->OnKeyDown = {this, &TCustomDBGridEx::filterEditKeyDown};
         filterEditor_->OnKeyPress = {this, &TCustomDBGridEx::filterEditKeyPress};
     }
-    if (filterEditing_ && filterEditColumn_ != DataCol && filterEditor_->Visible()) closeFilterEditor();
+    // What was typed is stored first, also when the same cell is opened again.
+    if (filterEditing_ && filterEditor_->Visible()) closeFilterEditor();
     filterEditColumn_ = DataCol;
     filterEditing_ = true;
     HideEditor();

@@ -343,6 +343,13 @@ TEST_F(FilterRow, HidingTheRowOrLockedSettingsDecideTheEnd)
     Grid->STFilter().SetVisible(true);
     ClickFilterCell(0);
     ASSERT_TRUE(Grid->FilterEditing());
+    // Opening the same cell again keeps what was typed.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Type("3");
+    Grid->StartFilterEdit(0);
+    EXPECT_EQ(Column(0)->STFilter()->ExpressionText(), "= 3");
+    EXPECT_EQ(EditorText(), "= 3");
+    EXPECT_TRUE(EditorFocused());
     // Locked settings keep the editor open.
     Grid->STFilter().BeginUpdate();
     Grid->StopFilterEdit();
