@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QMouseEvent>
 
 #include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/ItemSearch.h"
@@ -12,7 +10,6 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/ui/Clipboard.h"
-#include "platform/ui/Metrics.h"
 #include "platform/ui/Popup.h"
 
 namespace editors {
@@ -395,20 +392,8 @@ void TCustomDBComboBoxEx::EditButtonMouseMove(rtl::TObject* Sender, ui::TShiftSt
 {
     TCustomDBEditEx::EditButtonMouseMove(Sender, Shift, X, Y);
     if (!listVisible_ || !(Shift & ui::ssLeft) || ButtonControlCount() == 0 || Sender != EditButtonControl(0)) return;
-    TEditButtonControlEx* button = EditButtonControl(0);
-    const ui::TPoint screen = button->ClientToScreen({X, Y});
-    const ui::TPoint inList = listBox_->ScreenToClient(screen);
-    if (!listBox_->ClientRect().Contains(inList)) return;
-    // The button lets go of the press (without a click) and the list takes it over, so
-    // that the drag selects in the list and the release there picks.
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(button, &release);
-    listBox_->SetMouseCapture(true);
-    const ui::TPoint offset = listBox_->ClientOffset();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(inList.X + offset.X, inList.Y + offset.Y),
-                      QPointF(screen.X, screen.Y), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(listBox_, &press);
+    // The drag goes on in the list, and the release there picks.
+    PassButtonDragToDropDown(EditButtonControl(0), listBox_, X, Y);
 }
 
 void TCustomDBComboBoxEx::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
@@ -474,15 +459,7 @@ int TCustomDBComboBoxEx::dropDownWidth(int rows) const
     if (wanted > 0) {
         width = wanted;
     } else if (wanted == -1) {
-        ui::TCanvas measure;
-        measure.Font().Assign(Font());
-        int widest = 0;
-        for (int i = 0; i < itemCount_; ++i) widest = std::max(widest, measure.TextWidth(items_.StringAt(i)));
-        int client = widest + 5;
-        if (const ui::TCustomImageList* images = GetImages()) client += images->Width() + 4;
-        // Beside the items: the frame, and the scroll bar when they do not fit.
-        width = client + listBox_->Width() - listBox_->ClientWidth();
-        if (itemCount_ > rows) width += ui::Metrics().VScrollWidth;
+        width = listBox_->WidthForItems(rows);
     }
     return std::max(width, Width());
 }
