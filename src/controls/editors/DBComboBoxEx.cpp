@@ -392,8 +392,11 @@ void TCustomDBComboBoxEx::EditButtonMouseMove(rtl::TObject* Sender, ui::TShiftSt
 {
     TCustomDBEditEx::EditButtonMouseMove(Sender, Shift, X, Y);
     if (!listVisible_ || !(Shift & ui::ssLeft) || ButtonControlCount() == 0 || Sender != EditButtonControl(0)) return;
-    // The drag goes on in the list, and the release there picks.
-    PassButtonDragToDropDown(EditButtonControl(0), listBox_, X, Y);
+    TEditButtonControlEx* button = EditButtonControl(0);
+    const ui::TPoint screen = button->ClientToScreen({X, Y});
+    const ui::TPoint inList = listBox_->ScreenToClient(screen);
+    if (!listBox_->ClientRect().Contains(inList)) return;
+    PassButtonPressTo(button, listBox_, screen);
 }
 
 void TCustomDBComboBoxEx::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)

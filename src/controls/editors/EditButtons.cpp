@@ -357,18 +357,4 @@ void PopupEditButtonMenu(ui::TControl* Editor, TEditButtonControlEx* Button, QMe
     Menu->popup(QPoint(at.X, at.Y));
 }
 
-bool PassButtonDragToDropDown(TEditButtonControlEx* Button, ui::TControl* DropDown, int X, int Y)
-{
-    const ui::TPoint screen = Button->ClientToScreen({X, Y});
-    const ui::TPoint inDropDown = DropDown->ScreenToClient(screen);
-    if (!DropDown->ClientRect().Contains(inDropDown)) return false;
-    releaseWithoutClick(Button);
-    DropDown->SetMouseCapture(true);
-    const ui::TPoint offset = DropDown->ClientOffset();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(inDropDown.X + offset.X, inDropDown.Y + offset.Y),
-                      QPointF(screen.X, screen.Y), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(DropDown, &press);
-    return true;
-}
-
 } // namespace editors

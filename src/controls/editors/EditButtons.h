@@ -189,9 +189,4 @@ int EditButtonControlWidth(const TEditButtonEx& Button, bool Flat);
 // the button's Tag, so that the press that closed the menu opens nothing.
 void PopupEditButtonMenu(ui::TControl* Editor, TEditButtonControlEx* Button, QMenu* Menu);
 
-// The left button, held on an editor's main button while its drop-down is open, moved to
-// (X, Y) of the button: over the drop-down, the button lets go of the press (without a
-// click) and the drop-down takes it over, so that the drag goes on there. True when it did.
-bool PassButtonDragToDropDown(TEditButtonControlEx* Button, ui::TControl* DropDown, int X, int Y);
-
 } // namespace editors

@@ -135,6 +135,7 @@ void TDBGridInplaceEdit::showDropDown(ui::TControl* control, bool sizeGrip)
         pickList_->SetSized(false);
     }
     listVisible_ = true;
+    listColumn_ = Column();
     if (ButtonControlCount() > 0) EditButtonControl(0)->SetAlwaysDown(true);
     SetCaretVisible(false);
 }
@@ -156,8 +157,9 @@ void TDBGridInplaceEdit::CloseUp(bool Accept)
     if (ButtonControlCount() > 0) EditButtonControl(0)->SetAlwaysDown(false);
     SetCaretVisible(true);
     Invalidate();
+    // Closed for another cell's column (the grid moved on), it hands nothing over.
     TColumnEx* column = Column();
-    if (!column) return;
+    if (!column || column != listColumn_) return;
     if (resized) {
         // The size the user gave the list with its grip is the column's from now on.
         column->SetDropDownRows(pickList_->RowCount());

@@ -221,6 +221,8 @@ private:
     // The drop-down of the style (one of those below, or the column's lookup grid).
     ui::TControl* dropDown_ = nullptr;
     QPointer<TCustomDBGridEx> lookupGrid_;
+    // The column whose drop-down is open (only compared: the column may be gone by then).
+    const TColumnEx* listColumn_ = nullptr;
     editors::TPopupListboxEx* pickList_ = nullptr;
     editors::TPopupMonthCalendarEx* calendar_ = nullptr;
     editors::TPopupCalculatorEx* calculator_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include "controls/editors/ButtonPainting.h"
+#include "controls/editors/DropDownWindows.h"
 #include "controls/editors/ToolCtrlsEx.h"
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
@@ -284,7 +285,10 @@ void TDBGridInplaceEdit::EditButtonMouseMove(rtl::TObject* Sender, ui::TShiftSta
 {
     // Dragging from the main button into the open list goes on there.
     if (!listVisible_ || !(Shift & ui::ssLeft) || !dropDown_ || buttonIndexOf(Sender) != 0) return;
-    editors::PassButtonDragToDropDown(EditButtonControl(0), dropDown_, X, Y);
+    editors::TEditButtonControlEx* button = EditButtonControl(0);
+    const ui::TPoint screen = button->ClientToScreen({X, Y});
+    if (dropDown_->ClientRect().Contains(dropDown_->ScreenToClient(screen)))
+        editors::PassButtonPressTo(button, dropDown_, screen);
 }
 
 void TDBGridInplaceEdit::EditButtonMouseUp(rtl::TObject* Sender, ui::TMouseButton, ui::TShiftState, int X, int Y)
