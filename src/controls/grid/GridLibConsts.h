@@ -24,6 +24,8 @@ inline constexpr const char* ScrollBarAlreadyAttached = "Possible %s already att
 // ---- sums
 
 // ---- export, import and clipboard
+inline constexpr const char* DeleteRecordQuestion = "Delete record?";
+inline constexpr const char* DeleteSelectedRecordsQuestion = "Delete all selected records?";
 inline constexpr const char* ClearSelectedCells = "Clear selected cells?";
 inline constexpr const char* InvalidTextFormat = "Invalid text format";
 inline constexpr const char* InvalidKVDBIFFormat = "Invalid KVDBIF format";
