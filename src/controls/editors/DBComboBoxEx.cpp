@@ -267,32 +267,9 @@ bool TCustomDBComboBoxEx::ProcessSearchKey(const std::string& Keys)
 
 // ---- keys ----
 
-bool TCustomDBComboBoxEx::isListKey(ui::Word key, ui::TShiftState shift) const
-{
-    switch (key) {
-    case ui::VK_PRIOR:
-    case ui::VK_NEXT:
-    case ui::VK_UP:
-    case ui::VK_DOWN:
-        break;
-    case ui::VK_HOME:
-    case ui::VK_END:
-        if (!(shift & ui::ssCtrl)) return false;
-        break;
-    default:
-        return false;
-    }
-    // A button's shortcut (Alt+Down closes the list) stays with the editor.
-    const ui::TShortCut shortCut = ui::ShortCut(key, shift);
-    if (GetEditButton()->GetShortCut() == shortCut) return false;
-    for (int i = 0; i < GetEditButtons()->GetCount(); ++i)
-        if (GetEditButtons()->Items(i)->GetShortCut() == shortCut) return false;
-    return true;
-}
-
 void TCustomDBComboBoxEx::KeyDown(ui::Word& key, ui::TShiftState shift)
 {
-    if (listVisible_ && isListKey(key, shift)) {
+    if (listVisible_ && IsDropDownListKey(key, shift)) {
         // Ctrl+Home and Ctrl+End go to the first and the last item, as Home and End do there.
         ui::TShiftState listShift = shift;
         if (key == ui::VK_HOME || key == ui::VK_END) listShift &= ~static_cast<ui::TShiftState>(ui::ssCtrl);

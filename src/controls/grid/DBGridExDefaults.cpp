@@ -1,6 +1,6 @@
 // What the grid does while the parts that replace these bodies are not there yet: the
-// base grid's scroll bars, the edit text written as text, no drop-down grid. Each block
-// goes when the part that defines its members arrives.
+// base grid's scroll bars and the edit text written as text. Each block goes when the
+// part that defines its members arrives.
 #include <memory>
 #include <string>
 
@@ -28,26 +28,6 @@ void TCustomDBGridEx::RefreshHorzScrollBar()
 {
     UpdateScrollRange();
     UpdateScrollPos();
-}
-
-// ---- replaced by the lookup grid work
-
-TCustomDBGridEx* TColumnEx::LookupGrid()
-{
-    return nullptr;
-}
-
-TDBLookupGridExOptions TColumnEx::GetLookupGridOptions() const
-{
-    return {};
-}
-
-void TColumnEx::SetLookupGridOptions(TDBLookupGridExOptions)
-{
-}
-
-void TColumnEx::HandDropDownBoxEventsToLookupGrid()
-{
 }
 
 } // namespace grid

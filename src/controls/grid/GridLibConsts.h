@@ -53,6 +53,7 @@ inline constexpr const char* SearchDown = "Down";
 inline constexpr const char* SearchAll = "All";
 
 // ---- lookup grid and lookup combo box
+inline constexpr const char* PropDefByLookup = "Property already defined by lookup field";
 
 // ---- property storage
 
