@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/db/DBConsts.h"
 #include "platform/db/DataSet.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace db {
 
@@ -199,9 +199,10 @@ private:
             break;
         case Token::Number: {
             n->kind = NodeKind::Literal;
-            char* end = nullptr;
-            double d = std::strtod(tok_.text.c_str(), &end);
-            if (!end || *end != '\0') fail("'" + tok_.text + "' is not a number");
+            // Filter texts write numbers with a '.', whatever the user's locale says.
+            static const rtl::TFormatSettings invariant = rtl::TFormatSettings::Invariant();
+            double d = 0;
+            if (!rtl::TryStrToFloat(tok_.text, d, invariant)) fail("'" + tok_.text + "' is not a number");
             n->value = rtl::Variant(d);
             break;
         }

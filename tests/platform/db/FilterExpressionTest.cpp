@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DbTestSupport.h"
+#include "platform/rtl/SysUtils.h"
 
 using namespace dbtest;
 
@@ -37,6 +38,11 @@ TEST(FilterExpression, ComparisonsAndLogic)
     EXPECT_EQ(countWith(*ds, "AMOUNT IS NOT NULL"), 9);
     EXPECT_EQ(countWith(*ds, "AMOUNT < 100"), 9);   // Null compares false
     EXPECT_EQ(countWith(*ds, "NAME = 'row 1'"), 0);  // texts compare exactly
+
+    // The user's number format does not change how a filter reads its numbers.
+    const rtl::TScopedFormatSettings comma(',', '.');
+    EXPECT_EQ(countWith(*ds, "AMOUNT > 7.4"), 6);
+    EXPECT_EQ(countWith(*ds, "AMOUNT > 7.4e0"), 6);
 }
 
 TEST(FilterExpression, SyntaxErrorsNameTheProblem)
@@ -55,6 +61,7 @@ TEST(FilterExpression, SyntaxErrorsNameTheProblem)
     EXPECT_EQ(error("ID 1"), "Invalid filter expression 'ID 1': comparison expected");
     EXPECT_EQ(error("ID = 1 2"), "Invalid filter expression 'ID = 1 2': unexpected '2'");
     EXPECT_EQ(error("ID IS 5"), "Invalid filter expression 'ID IS 5': NULL expected");
+    EXPECT_EQ(error("ID = 1e400"), "Invalid filter expression 'ID = 1e400': '1e400' is not a number");
     ds->SetFilter("MISSING = 1");   // names are checked once filtering starts
     EXPECT_THROW(ds->SetFiltered(true), rtl::EDatabaseError);
     EXPECT_FALSE(ds->GetFiltered());
