@@ -1,6 +1,6 @@
-// What the grid does while the parts that replace these bodies are not there yet: the
-// base grid's scroll bars, the edit text written as text, no clipboard, no drop-down grid,
-// no filter row. Each block goes when the part that defines its members arrives.
+// What the grid does while the parts that replace these bodies are not there yet: no
+// clipboard, no drop-down grid, no filter row. Each block goes when the part that defines
+// its members arrives.
 #include <memory>
 #include <string>
 
@@ -10,27 +10,6 @@
 #include "controls/grid/DBGridExImpExp.h"
 
 namespace grid {
-
-// ---- replaced by the keyboard and mouse work
-
-void TCustomDBGridEx::UpdateEditorData()
-{
-    const int index = SelectedIndex();
-    if (index < 0 || index >= Columns().Count()) return;
-    Columns().Items(index)->UpdateDataValues(currentEditText_, rtl::Variant(currentEditText_), true);
-}
-
-void TCustomDBGridEx::RefreshVertScrollBar()
-{
-    UpdateScrollRange();
-    UpdateScrollPos();
-}
-
-void TCustomDBGridEx::RefreshHorzScrollBar()
-{
-    UpdateScrollRange();
-    UpdateScrollPos();
-}
 
 // ---- replaced by the export and clipboard work
 

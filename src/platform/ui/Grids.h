@@ -333,6 +333,9 @@ protected:
     bool ScrollBarShown(TScrollBarKind kind) const { return kind == sbVertical ? vertShown_ : horzShown_; }
     // Shows or hides a bar and gives its room to the client area or takes it.
     void SetScrollBarShown(TScrollBarKind kind, bool shown);
+    // A descendant that keeps a bar itself (whether it shows, its range and position):
+    // the range and position updates above leave that bar alone.
+    virtual bool OwnsScrollBar(TScrollBarKind) const { return false; }
     // Sets a bar's range, page and position at once.
     static void SetScrollBarParams(TScrollBar* bar, int min, int max, int page, int position);
 
