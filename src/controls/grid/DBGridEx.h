@@ -798,7 +798,7 @@ public:
     void RebuildSortedColumns();
     // Whether a press at (X, Y) starts a column sizing in the title rows: the zone
     // round each data column's right line; ACol is the grid column sized.
-    bool InTitleSizingZone(int X, int Y, int& ACol, int& LinePos) const;
+    bool InTitleSizingZone(int X, int Y, int& ACol, int& LinePos);
     // The pointer the grid shows at a client point.
     ui::TCursor CursorAt(int X, int Y);
     // Ctrl was held at the last title click: the sort marking waits for its release.
@@ -842,9 +842,14 @@ private:
     // The focus left the grid and its editor.
     void gridLeft();
     void editorExit(rtl::TObject* sender);
-    // The column whose sizing edge lies at the point (in the title rows or where the
-    // base grid sizes columns); -1 for none.
-    int columnSizingEdgeAt(int X, int Y);
+    // The sizing a press at the point starts: in a title's zone, else the base grid's.
+    struct TSizingAt {
+        ui::TGridState State = ui::gsNormal;
+        int Index = -1;
+        int LinePos = 0;
+        bool Title = false;
+    };
+    TSizingAt sizingAt(int X, int Y);
     // Ctrl was held at the last title click.
     bool sortByCtrl_ = false;
     // Made on first use, owned by the grid as a component.

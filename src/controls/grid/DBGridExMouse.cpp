@@ -34,20 +34,6 @@ bool TCustomDBGridEx::inTitleLeaf(int ACol, int y) const
     return y >= cell.Bottom - leaf->Height + 3;
 }
 
-int TCustomDBGridEx::columnSizingEdgeAt(int X, int Y)
-{
-    int col = -1;
-    int line = 0;
-    if (InTitleSizingZone(X, Y, col, line)) return col;
-    ui::TGridDrawInfo info;
-    CalcDrawInfo(info);
-    ui::TGridState state = ui::gsNormal;
-    int pos = 0;
-    int ofs = 0;
-    CalcSizingState(X, Y, info, state, col, pos, ofs);
-    return state == ui::gsColSizing ? col : -1;
-}
-
 // ---- presses
 
 void TCustomDBGridEx::MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y)
@@ -97,8 +83,8 @@ void TCustomDBGridEx::MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, 
 bool TCustomDBGridEx::doubleClickPress(ui::TShiftState shift, int x, int y)
 {
     if (optionsEx_.Contains(dghDblClickOptimizeColWidth)) {
-        const int edge = columnSizingEdgeAt(x, y);
-        if (TColumnEx* column = columnAt(edge)) {
+        const TSizingAt sizing = sizingAt(x, y);
+        if (TColumnEx* column = sizing.State == ui::gsColSizing ? columnAt(sizing.Index) : nullptr) {
             OptimizeColWidth(column);
             return true;
         }
@@ -113,7 +99,8 @@ bool TCustomDBGridEx::doubleClickPress(ui::TShiftState shift, int x, int y)
 void TCustomDBGridEx::DblClick()
 {
     // A double click on a sizing edge fits the column (the press that follows does it).
-    if (optionsEx_.Contains(dghDblClickOptimizeColWidth) && columnAt(columnSizingEdgeAt(downPoint_.X, downPoint_.Y)))
+    if (optionsEx_.Contains(dghDblClickOptimizeColWidth)
+        && sizingAt(downPoint_.X, downPoint_.Y).State == ui::gsColSizing)
         return;
     ui::TControl::DblClick();
     const ui::TGridCoord cell = MouseCoord(downPoint_.X, downPoint_.Y);
@@ -122,24 +109,12 @@ void TCustomDBGridEx::DblClick()
 
 bool TCustomDBGridEx::sizingPress(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
 {
-    int col = -1;
-    int line = 0;
-    if (button == ui::mbLeft && InTitleSizingZone(x, y, col, line)) {
-        dataLink_->UpdateData();
-        beginTitleSizing(col, line, line - x);
-        ui::TControl::MouseDown(button, shift, x, y);
-        return true;
-    }
-    ui::TGridDrawInfo info;
-    CalcDrawInfo(info);
-    ui::TGridState state = ui::gsNormal;
-    int pos = 0;
-    int ofs = 0;
-    CalcSizingState(x, y, info, state, col, pos, ofs);
-    if (state == ui::gsNormal) return false;
+    const TSizingAt sizing = sizingAt(x, y);
+    if (sizing.State == ui::gsNormal) return false;
     dataLink_->UpdateData();
-    if (state == ui::gsColSizing && button == ui::mbLeft && optionsEx_.Contains(dghTraceColSizing)) {
-        beginTitleSizing(col, pos, ofs);
+    const bool own = sizing.Title || optionsEx_.Contains(dghTraceColSizing);
+    if (sizing.State == ui::gsColSizing && button == ui::mbLeft && own) {
+        beginTitleSizing(sizing.Index, sizing.LinePos, sizing.LinePos - x);
         ui::TControl::MouseDown(button, shift, x, y);
         return true;
     }

@@ -1,7 +1,6 @@
 // Title clicks and the sort marking they make, the column sizing zones of the titles and
 // the pointer over the grid.
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -54,43 +53,35 @@ void TCustomDBGridEx::RebuildSortedColumns()
 
 // ---- sizing zones
 
-bool TCustomDBGridEx::InTitleSizingZone(int X, int Y, int& ACol, int& LinePos) const
+bool TCustomDBGridEx::InTitleSizingZone(int X, int Y, int& ACol, int& LinePos)
 {
     ACol = -1;
-    if ((!options_.Contains(dgColumnResize) && !IsDesigning()) || TitleRowCount() == 0 || RowCount() == 0) return false;
+    if (TitleRowCount() == 0 || RowCount() == 0) return false;
     ui::TGridDrawInfo info;
     CalcDrawInfo(info);
-    const ui::TGridAxisDrawInfo& horz = info.Horz;
-    const int titleBottom = RowHeights(0) + info.Vert.EffectiveLineWidth;
-    if (Y < 0 || Y >= titleBottom) return false;
-    const int lineWidth = horz.EffectiveLineWidth;
-    const int zone = std::max(7, lineWidth);
-    int bestDistance = 0;
-    auto consider = [&](int col, int start) {
-        const int size = horz.CellSize(col);
-        if (size < 0 || col < indicatorOffset_) return;
-        const int line = start + size;
-        // Columns that end at the client edge have their line there.
-        const int centre = std::min(line + lineWidth / 2, ClientWidth() - 1);
-        const int low = centre - zone / 2;
-        if (X < low || X >= low + zone) return;
-        const int distance = std::abs(X - centre);
-        if (ACol < 0 || distance <= bestDistance) {
-            ACol = col;
-            bestDistance = distance;
-            LinePos = line;
-        }
-    };
-    int pos = 0;
-    for (int col = 0; col < horz.FixedCellCount; ++col) {
-        consider(col, pos);
-        pos += horz.CellSpan(col);
+    if (Y < 0 || Y >= RowHeights(0) + info.Vert.EffectiveLineWidth) return false;
+    // The base grid's zones of its fixed rows (column sizing follows dgColumnResize).
+    ui::TGridState state = ui::gsNormal;
+    int offset = 0;
+    ui::TCustomGrid::CalcSizingState(X, Y, info, state, ACol, LinePos, offset);
+    if (state == ui::gsColSizing && ACol >= indicatorOffset_) return true;
+    ACol = -1;
+    return false;
+}
+
+TCustomDBGridEx::TSizingAt TCustomDBGridEx::sizingAt(int X, int Y)
+{
+    TSizingAt sizing;
+    if (InTitleSizingZone(X, Y, sizing.Index, sizing.LinePos)) {
+        sizing.State = ui::gsColSizing;
+        sizing.Title = true;
+        return sizing;
     }
-    for (int col = horz.FirstGridCell; col < horz.GridCellCount && pos < horz.GridExtent; ++col) {
-        consider(col, pos);
-        pos += horz.CellSpan(col);
-    }
-    return ACol >= 0;
+    ui::TGridDrawInfo info;
+    CalcDrawInfo(info);
+    int offset = 0;
+    CalcSizingState(X, Y, info, sizing.State, sizing.Index, sizing.LinePos, offset);
+    return sizing;
 }
 
 void TCustomDBGridEx::CalcSizingState(int x, int y, const ui::TGridDrawInfo& info, ui::TGridState& state, int& index,
@@ -108,17 +99,9 @@ void TCustomDBGridEx::CalcSizingState(int x, int y, const ui::TGridDrawInfo& inf
 
 ui::TCursor TCustomDBGridEx::CursorAt(int X, int Y)
 {
-    int col = -1;
-    int line = 0;
-    if (InTitleSizingZone(X, Y, col, line)) return ui::crHSplit;
-    ui::TGridDrawInfo info;
-    CalcDrawInfo(info);
-    ui::TGridState state = ui::gsNormal;
-    int pos = 0;
-    int ofs = 0;
-    CalcSizingState(X, Y, info, state, col, pos, ofs);
-    if (state == ui::gsColSizing) return ui::crHSplit;
-    if (state == ui::gsRowSizing) return ui::crVSplit;
+    const TSizingAt sizing = sizingAt(X, Y);
+    if (sizing.State == ui::gsColSizing) return ui::crHSplit;
+    if (sizing.State == ui::gsRowSizing) return ui::crVSplit;
     if (!options_.Contains(dgMultiSelect) || IsDesigning()) return Cursor();
     const ui::TGridCoord cell = MouseCoord(X, Y);
     if (indicatorOffset_ > 0 && cell.X == 0 && onRecordRow(cell) && !dataLink_->DataSet()->IsEmpty()
