@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QVariant>
 
+#include "controls/grid/DBGridExFilterEdit.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/db/FieldTypes.h"
@@ -55,6 +56,8 @@ TCustomDBGridEx::~TCustomDBGridEx()
 {
     // Notices raised while the parts go must not reach a grid that is half gone.
     Destroying();
+    filterEditing_ = false;
+    filterEditor_.reset();
     memTable_ = nullptr;
     if (style_) style_->RemoveGrid(this);
     selection_->Clear();
@@ -487,7 +490,8 @@ bool TCustomDBGridEx::AcquireFocus()
     // focus widget too.
     const QWidget* now = window()->focusWidget();
     const ui::TInplaceEdit* editor = InplaceEditor();
-    return now == this || (editor && now && (now == editor || editor->isAncestorOf(now)));
+    if (now == this || (editor && now && (now == editor || editor->isAncestorOf(now)))) return true;
+    return filterEditor_ && now && (now == filterEditor_.get() || filterEditor_->isAncestorOf(now));
 }
 
 bool TCustomDBGridEx::AlwaysShowEditor() const

@@ -124,12 +124,6 @@ void TCustomDBGridEx::CopyValueFromAbove()
 
 // ---- focus
 
-void TCustomDBGridEx::FocusIn(ui::TControl* previous)
-{
-    ui::TCustomGrid::FocusIn(previous);
-    if (previous != InplaceEditor() && filterEditing_) StopFilterEdit();
-}
-
 void TCustomDBGridEx::DoExit()
 {
     if (!GridFocused()) gridLeft();

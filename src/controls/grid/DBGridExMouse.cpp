@@ -38,29 +38,19 @@ bool TCustomDBGridEx::inTitleLeaf(int ACol, int y) const
 
 void TCustomDBGridEx::MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y)
 {
-    // A press holds the mouse until its release.
-    if (Button != ui::mbMiddle) SetMouseCapture(true);
     checkClickCell_ = {-1, -1};
     downPoint_ = movePoint_ = {X, Y};
     sizingEnded_ = false;
     doubleClicked_ = Shift & ui::ssDouble;
-    if (!AcquireFocus()) {
-        SetMouseCapture(false);
+    if (!AcquireFocus()) return;
+    // (Before the capture: the press goes on to the filter editor.)
+    if (FilterRowMouseDown(Button, Shift, X, Y)) {
+        ui::TControl::MouseDown(Button, Shift, X, Y);
         return;
     }
+    // A press holds the mouse until its release.
+    if (Button != ui::mbMiddle) SetMouseCapture(true);
     const ui::TGridCoord cell = MouseCoord(X, Y);
-    // A press in the filter row: its editor moves to the cell pressed, or closes.
-    if (stFilter_->GetVisible() && cell.Y >= 0 && cell.Y == TitleRowCount() && Button != ui::mbMiddle) {
-        if (filterEditing_) StopFilterEdit();
-        const TColumnEx* column = columnAt(cell.X);
-        if (column && column->GetVisible() && column->STFilter()->GetVisible()) {
-            ClearSelection();
-            StartFilterEdit(RawToDataColumn(cell.X));
-            SetMouseCapture(false);
-            ui::TControl::MouseDown(Button, Shift, X, Y);
-            return;
-        }
-    }
     if (doubleClicked_ && Button == ui::mbLeft) {
         doubleClickPress(Shift, X, Y);
         ui::TControl::MouseDown(Button, Shift, X, Y);

@@ -25,54 +25,58 @@ int MulDivTrunc(int value, int num, int den)
 
 // ---- the vertical bar
 
+TCustomDBGridEx::TVertBarState TCustomDBGridEx::vertBarState() const
+{
+    TVertBarState bar;
+    // (Asked by the base grid while the grid is still being made, too.)
+    if (!dataLink_ || !sumList_ || !dataLink_->Active()) return bar;
+    const db::TDataSet& dataSet = *dataLink_->DataSet();
+    if (sumList_->IsSequenced()) {
+        const int count = sumList_->RecordCount();
+        bar.Min = 1;
+        bar.Page = VisibleDataRowCount();
+        bar.Max = std::max(bar.Min, count + bar.Page - 1);
+        // A record being inserted has no number: the thumb stays.
+        bar.Position = dataSet.State() == db::dsInsert ? ScrollBarControl(ui::sbVertical)->Position()
+                                                        : sumList_->RecNo();
+        bar.Position = std::clamp(bar.Position, bar.Min, std::max(bar.Min, count));
+        // The bar's range always exceeds its page by count - 1: whether there is
+        // anything to scroll is the count against the page.
+        bar.Fits = count <= bar.Page;
+    } else {
+        bar.Min = 0;
+        bar.Page = 0;
+        bar.Max = 4;
+        bar.Position = dataSet.Bof() ? 0 : (dataSet.Eof() ? 4 : 2);
+        bar.Fits = (dataSet.Bof() && dataSet.Eof()) || dataLink_->RecordCount() < dataLink_->GetBufferCount();
+    }
+    return bar;
+}
+
+bool TCustomDBGridEx::GetVertScrollInfo(TScrollBarInfo& info) const
+{
+    const TVertBarState bar = vertBarState();
+    const TScrollBarVisibleModeEx mode = vertScrollBar_ ? vertScrollBar_->GetVisibleMode() : sbAutoShowEx;
+    const bool own = mode != sbNeverShowEx && !(vertScrollBar_ && vertScrollBar_->GetExtScrollBar());
+    info.Shown = own && (mode == sbAlwaysShowEx || !bar.Fits);
+    // A bar that stands aside for an external one, or is never shown, keeps no range.
+    info.Min = bar.Min;
+    info.Max = own ? bar.Max : bar.Min;
+    info.Page = own ? bar.Page : 0;
+    info.Position = own ? bar.Position : bar.Min;
+    return true;
+}
+
 void TCustomDBGridEx::RefreshVertScrollBar()
 {
-    if (!dataLink_ || !HandleAllocated() || refreshingVertBar_ || !vertScrollBar_) return;
-    TVertBarState bar;
-    if (dataLink_->Active()) {
-        const db::TDataSet& dataSet = *dataLink_->DataSet();
-        if (sumList_->IsSequenced()) {
-            const int count = sumList_->RecordCount();
-            bar.Min = 1;
-            bar.Page = VisibleDataRowCount();
-            bar.Max = std::max(bar.Min, count + bar.Page - 1);
-            bar.Position = dataSet.State() == db::dsInsert && vertBarSet_ ? vertBar_.Position : sumList_->RecNo();
-            bar.Position = std::clamp(bar.Position, bar.Min, std::max(bar.Min, count));
-            // The bar's range always exceeds its page by count - 1: whether there is
-            // anything to scroll is the count against the page.
-            bar.Fits = count <= bar.Page;
-        } else {
-            bar.Min = 0;
-            bar.Page = 0;
-            bar.Max = 4;
-            bar.Position = dataSet.Bof() ? 0 : (dataSet.Eof() ? 4 : 2);
-            bar.Fits = (dataSet.Bof() && dataSet.Eof())
-                       || dataLink_->RecordCount() < dataLink_->GetBufferCount();
-        }
-    }
-    bar.Mode = vertScrollBar_->GetVisibleMode();
-    ui::TScrollBar* ext = vertScrollBar_->GetExtScrollBar();
-    bar.ExtBar = ext;
-    if (vertBarSet_ && bar == vertBar_) return;
-    vertBar_ = bar;
-    vertBarSet_ = true;
-
-    const bool own = bar.Mode != sbNeverShowEx && !ext;
-    const bool show = own && (bar.Mode == sbAlwaysShowEx || !bar.Fits);
-    ui::TScrollBar* window = ScrollBarControl(ui::sbVertical);
-    refreshingVertBar_ = true;
-    try {
-        window->SetEnabled(!(bar.Mode == sbAlwaysShowEx && bar.Fits));
-        if (own) SetScrollBarParams(window, bar.Min, bar.Max, bar.Page, bar.Position);
-        else SetScrollBarParams(window, bar.Min, bar.Min, 0, bar.Min);
-        // Showing or hiding the bar changes the client width, and so the layout.
-        SetScrollBarShown(ui::sbVertical, show);
-    } catch (...) {
-        refreshingVertBar_ = false;
-        throw;
-    }
-    refreshingVertBar_ = false;
-    if (ext) SetScrollBarParams(ext, bar.Min, bar.Max, bar.Page, bar.Position);
+    if (!dataLink_ || !HandleAllocated() || !vertScrollBar_) return;
+    const TVertBarState bar = vertBarState();
+    ScrollBarControl(ui::sbVertical)
+        ->SetEnabled(!(vertScrollBar_->GetVisibleMode() == sbAlwaysShowEx && bar.Fits));
+    UpdateScrollRange();
+    UpdateScrollPos();
+    if (ui::TScrollBar* ext = vertScrollBar_->GetExtScrollBar())
+        SetScrollBarParams(ext, bar.Min, bar.Max, bar.Page, bar.Position);
 }
 
 // ---- the horizontal bar
