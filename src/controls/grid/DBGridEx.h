@@ -371,6 +371,8 @@ protected:
 
 private:
     friend class TGridDataLinkEx;
+    // The cell editor writes its text (UpdateEditorData) before it steps a value.
+    friend class TDBGridInplaceEdit;
 
     void titleFontChanged(rtl::TObject* sender);
     void footerFontChanged(rtl::TObject* sender);
