@@ -107,9 +107,12 @@ void TCustomDBGridEx::RecordChanged(db::TField* Field)
 {
     if (!HandleAllocated()) return;
     if (Field) {
+        // The row of the data set's current record, which a program or another control
+        // may have moved away from the grid's cursor.
+        const int row = dataLink_->Active() ? dataLink_->GetActiveRecord() + titleOffset_ : Row();
         for (int i = 0; i < columns_->Count(); ++i)
             if (columns_->Items(i)->Field() == Field) {
-                InvalidateRow(Row());
+                if (row < RowCount()) InvalidateRow(row);
                 break;
             }
     } else {
@@ -316,7 +319,10 @@ TDBGridInplaceEdit* TCustomDBGridEx::InplaceEdit() const
 
 ui::TInplaceEdit* TCustomDBGridEx::CreateEditor()
 {
-    return new TDBGridInplaceEdit(*this);
+    auto* editor = new TDBGridInplaceEdit(*this);
+    // The focus leaving the editor for another control leaves the grid.
+    editor->OnExit = {this, &TCustomDBGridEx::editorExit};
+    return editor;
 }
 
 bool TCustomDBGridEx::EditorMRUListInUse() const
@@ -479,8 +485,13 @@ void TCustomDBGridEx::InvalidateEditor()
 bool TCustomDBGridEx::AcquireFocus()
 {
     if (!acquireFocusOnClick_ || !CanFocus() || IsDesigning()) return true;
-    SetFocus();
-    return GridFocused() || (filterEditor_ && filterEditor_->Focused());
+    if (!GridFocused()) SetFocus();
+    // Asked of the window, not the application: a window that is not active keeps its
+    // focus widget too.
+    const QWidget* now = window()->focusWidget();
+    const ui::TInplaceEdit* editor = InplaceEditor();
+    if (now == this || (editor && now && (now == editor || editor->isAncestorOf(now)))) return true;
+    return filterEditor_ && now && (now == filterEditor_.get() || filterEditor_->isAncestorOf(now));
 }
 
 bool TCustomDBGridEx::AlwaysShowEditor() const

@@ -28,8 +28,11 @@
 #include "platform/db/DataSource.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Grids.h"
+#include "platform/ui/Hints.h"
 
 namespace grid {
+
+class TToolTipsWindow;
 
 // The classes a grid makes its columns and column default values of; a descendant grid
 // passes its own to the protected constructor.
@@ -614,18 +617,101 @@ public:
     bool GetMemTableSupport() const { return memTableSupport_; }
     void SetMemTableSupport(bool value);
 
+    // The window timer of the automatic scrolling while a selection is dragged beyond the
+    // data rows (the base grid's timed scrolling timer).
+    static constexpr int AutoScrollTimerId = ScrollTimerId;
+
 protected:
     void Resize() override;
+    // The vertical bar shows where the current record stands, not the rows (which are
+    // the data link's window): always true.
+    bool GetVertScrollInfo(TScrollBarInfo& info) const override;
+    // Vertical requests move the data set; horizontal ones scroll the columns.
+    void ScrollMessage(ui::TScrollBarKind kind, ui::TScrollCode code, int& pos) override;
+    // A notch moves one record.
+    bool DoMouseWheelDown(ui::TShiftState shift, ui::TPoint mousePos) override;
+    bool DoMouseWheelUp(ui::TShiftState shift, ui::TPoint mousePos) override;
+    // The external horizontal bar and the filter-row editor follow the first column.
+    void TopLeftChanged() override;
 
 private:
     // Holds the data set's record numbering when the grid may and can use it.
     void evaluateMemTable();
     int dataLineWidth() const;
+    void horizontalScroll(ui::TScrollCode code, int& pos);
+    bool wheelMove(int distance);
+    // The rectangle of the data cells on screen: from the first scrolling data cell to the
+    // last column and the last data row.
+    ui::TRect dataAreaBox() const;
+    // Starts, re-times or stops the automatic scrolling for the mouse at point.
+    void updateAutoScroll(ui::TPoint point);
+    void autoScrollTick();
     IMemTableEx* memTable_ = nullptr;
     const db::TDataSet* memTableDataSet_ = nullptr;
     bool memTableSupport_ = true;
+    // What the vertical bar shows, and whether the records all fit on screen.
+    struct TVertBarState {
+        int Min = 0;
+        int Max = 1;
+        int Page = 2;
+        int Position = 0;
+        bool Fits = true;
+    };
+    TVertBarState vertBarState() const;
+    // A tracked thumb moved the record: the position notice of its release is ignored.
+    bool thumbTracked_ = false;
 
     // ======== keyboard
+public:
+    // Moves the current column to ACol; with Direction +1 or -1 hidden columns are passed
+    // over that way (nothing moves when none is left). Select extends a rectangle.
+    void MoveCol(int ACol, int Direction, bool Select);
+    // Moves the current record by Distance (with ToEnd: to the first or last record),
+    // selecting records, or with RectangleOff false a rectangle of cells, on the way.
+    void MoveRecords(bool Select, int Distance, bool RectangleOff, bool ToEnd);
+    // Down and Up: an unchanged new record is dropped instead; past the last record a
+    // new one is appended when the grid may.
+    void NextRow(bool Select);
+    void PriorRow(bool Select);
+    // Tab and Shift+Tab: the next or previous column with a tab stop, along the records.
+    void Tab(bool GoForward);
+    // Asks before deleting (with dgConfirmDelete); true to go on.
+    virtual bool ConfirmDelete();
+    // Copies the selected column's value of the record above into the current record.
+    void CopyValueFromAbove();
+
+protected:
+    void KeyDown(ui::Word& Key, ui::TShiftState Shift) override;
+    // Releasing Ctrl applies a multi-column sort marking made meanwhile.
+    void KeyUp(ui::Word& Key, ui::TShiftState Shift) override;
+    // The character path: check and image cells step on Space, a search takes what it
+    // types, anything else goes to the base grid (and so to the cell editor).
+    void KeyPress(char& Key) override;
+    // The key-press step: Enter writes the editor's text, a printable character may
+    // start a search.
+    void DoKeyPress(char& Key) override;
+
+private:
+    // The steps of KeyDown.
+    bool filterRowKey(ui::Word key, ui::TShiftState shift);
+    bool shortcutKey(ui::Word key, ui::TShiftState shift);
+    bool plainKey(ui::Word key, ui::TShiftState shift);
+    bool ctrlKey(ui::Word key, ui::TShiftState shift);
+    void deleteRecords();
+    void insertRecord();
+    // A typed character goes to the search rather than to the cell editor.
+    bool searchTakesCharacter(char key) const;
+    // The move of MoveRecords in a rectangle, and one record step of it.
+    void moveRectangle(bool select, int distance, bool toEnd);
+    bool moveSelectingStep(bool select, int direction);
+    // The data set's current record against another one, as the records are shown:
+    // <0 above it, 0 the same, >0 below.
+    int compareWithCurrent(const db::TBookmark& bookmark) const;
+    // Whether the current column is of the image-list or check-box kind.
+    bool checkOrImageColumn() const;
+    // Set at every key: Ctrl is held or dghClearSelection is off.
+    bool toggleSelection_ = false;
+    bool inColExit_ = false;
 
     // ======== mouse
 public:
@@ -633,10 +719,64 @@ public:
     // mouse is over it (the button shows pressed).
     int PressedTitleColumn() const { return pressedTitleColumn_; }
     bool TitleButtonPressed() const { return titleButtonPressed_; }
+    // What the mouse does while a button is held: nothing, selecting records, columns or
+    // a rectangle of cells, or sizing a column from a title.
+    enum TMouseMode : std::uint8_t { mmNone = 0, mmRecords = 1, mmColumns = 2, mmRectangle = 3, mmTitleSizing = 6 };
+    TMouseMode MouseMode() const { return mouseMode_; }
+
+protected:
+    void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+    void MouseMove(ui::TShiftState Shift, int X, int Y) override;
+    void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+    // A double click on a sizing edge fits the column instead (in the press that follows).
+    void DblClick() override;
+    // Losing the mouse releases a held title button and ends any title sizing.
+    void CaptureCancelled() override;
 
 private:
+    // The parts of MouseDown, each true when the press was taken.
+    bool doubleClickPress(ui::TShiftState shift, int x, int y);
+    bool sizingPress(ui::TMouseButton button, ui::TShiftState shift, int x, int y);
+    bool columnSelectPress(ui::TShiftState shift, const ui::TGridCoord& cell);
+    bool fixedRowsPress(ui::TMouseButton button, ui::TShiftState shift, int x, int y, const ui::TGridCoord& cell);
+    void dataPress(ui::TMouseButton button, ui::TShiftState shift, int x, int y, const ui::TGridCoord& cell);
+    // Step 14 and 15 of a data press: a rectangle or the records selected by the press.
+    bool rectanglePress(ui::TShiftState shift, int oldCol, const db::TBookmark& oldBookmark);
+    void recordPress(ui::TMouseButton button, ui::TShiftState shift, const ui::TGridCoord& cell, int oldRow);
+    void titleButtonMove(int x, int y);
+    void selectingMove(int x, int y);
+    void columnsMove(ui::TShiftState shift, int x, int y);
+    void titleSizingMove(int x);
+    bool titleButtonRelease(ui::TShiftState shift, int x, int y);
+    void clickRelease(ui::TMouseButton button, ui::TShiftState shift, int x, int y);
+    void releaseTitleButton();
+    void endTitleSizing();
+    // Where the press started a column sizing of the grid's own: the column and its left edge.
+    void beginTitleSizing(int column, int linePos, int offset);
+    // The press lies on a multi-level title's own band (always outside multi-level titles).
+    bool inTitleLeaf(int ACol, int y) const;
+    // The cell of a data row that holds a record (the rows under the records are empty).
+    bool onRecordRow(const ui::TGridCoord& cell) const;
     int pressedTitleColumn_ = -1;
     bool titleButtonPressed_ = false;
+    TMouseMode mouseMode_ = mmNone;
+    // Set by a press the grid handles itself.
+    bool mouseHeld_ = false;
+    bool recordDrag_ = false;
+    bool cellDrag_ = false;
+    // The image-list or check-box cell the left button went down on.
+    ui::TGridCoord checkClickCell_{-1, -1};
+    bool doubleClicked_ = false;
+    ui::TPoint downPoint_;
+    ui::TPoint movePoint_;
+    // The column a column drag last reached.
+    int columnDragLast_ = -1;
+    // The column a title sizing sizes, its left edge and the pointer's distance from its line.
+    int sizingColumn_ = -1;
+    int sizingLeft_ = 0;
+    int sizingOffset_ = 0;
+    // A row sizing or column sizing ended with the release.
+    bool sizingEnded_ = false;
 
     // ======== cell areas, title buttons, tool tips
 public:
@@ -655,10 +795,65 @@ public:
     // Repaints one data column, or every column bound to the field.
     void InvalidateColumn(int DataCol);
     void InvalidateField(db::TField* Field);
+    // The sort-marked columns again, from their titles' SortIndex.
+    void RebuildSortedColumns();
+    // Whether a press at (X, Y) starts a column sizing in the title rows: the zone
+    // round each data column's right line; ACol is the grid column sized.
+    bool InTitleSizingZone(int X, int Y, int& ACol, int& LinePos);
+    // The pointer the grid shows at a client point.
+    ui::TCursor CursorAt(int X, int Y);
+    // Ctrl was held at the last title click: the sort marking waits for its release.
+    bool SortMarkingPending() const { return sortByCtrl_; }
+
+    // Writes the editor's text into the selected column's field, by the column's kind.
+    void UpdateEditorData();
 
 protected:
-    // Writes the editor's text into the selected column's field.
-    void UpdateEditorData();
+    // The title notifications: OnTitleClick, OnTitleBtnClick and OnCheckButton.
+    virtual void TitleClick(TColumnEx* Column);
+    virtual void TitleBtnClick(int ACol, TColumnEx* Column);
+    virtual void CheckTitleButton(int ACol, bool& Enabled);
+    // After a title click changed the sort markers: OnSortMarkingChanged, else the data
+    // service sorts the data set (only with dghAutoSortMarking).
+    virtual void SortMarkingChanged();
+    // Narrows the base grid's sizing: row sizing only in the indicator column.
+    void CalcSizingState(int x, int y, const ui::TGridDrawInfo& info, ui::TGridState& state, int& index,
+                         int& sizingPos, int& sizingOfs) override;
+    // Tool tips of cut-off texts, the titles' hints.
+    bool WantsHints() const override { return true; }
+    int HintShowPause(ui::TPoint p) override;
+    bool ShowHintAt(ui::THintInfo& info) override;
+    // Leaving the grid drops an untouched new record (dgCancelOnExit) or writes the
+    // editor's text.
+    void DoExit() override;
+
+private:
+    // Tab stops at the column: it is shown, not read-only, and its field can be changed.
+    bool columnTabStop(const TColumnEx& column) const;
+    // The same for a grid column, asked of the columns now (a column's change does not
+    // lay the grid out again).
+    bool tabStopAt(int ACol) const;
+    void writePickListText(TColumnEx& column, const std::string& text);
+    void writeKeyPickListText(TColumnEx& column, const std::string& text);
+    void writeLookupText(TColumnEx& column, const std::string& text);
+    // The text of a cell for its tool tip, the rectangle it is measured in and its font;
+    // false when the cell has no tool tip.
+    bool toolTipText(int ACol, int ARow, std::string& text, ui::TRect& rect, ui::TFont& font, bool& wrap);
+    // The focus left the grid and its editor.
+    void gridLeft();
+    void editorExit(rtl::TObject* sender);
+    // The sizing a press at the point starts: in a title's zone, else the base grid's.
+    struct TSizingAt {
+        ui::TGridState State = ui::gsNormal;
+        int Index = -1;
+        int LinePos = 0;
+        bool Title = false;
+    };
+    TSizingAt sizingAt(int X, int Y);
+    // Ctrl was held at the last title click.
+    bool sortByCtrl_ = false;
+    // Made on first use, owned by the grid as a component.
+    TToolTipsWindow* toolTipsWindow_ = nullptr;
 
     // ======== footer values
 public:
@@ -727,7 +922,7 @@ protected:
     // distance from it; RestoreWindowPosition brings both back to their rows.
     void SaveWindowPosition();
     void RestoreWindowPosition();
-    // Timer 2 ends the search.
+    // Timer 2 ends the search; timer 1 scrolls while a selection is dragged.
     void TimerTick(int id) override;
 
 private:
@@ -807,7 +1002,6 @@ protected:
     // caret where it was made); a press elsewhere in the filter row ends filter editing.
     // True when the press was taken.
     bool FilterRowMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
-    void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
     // The grid taking the focus ends filter editing.
     void FocusIn(ui::TControl* Previous) override;
     void CancelMode(ui::TControl* Sender) override;

@@ -467,6 +467,18 @@ bool TCustomDBGridEx::SelectionTypeAllowed(TDBGridExSelectionType SelectionType)
     return !(cellKind && options_.Contains(dgRowSelect));
 }
 
+bool TCustomDBGridEx::columnTabStop(const TColumnEx& column) const
+{
+    if (!column.GetVisible() || column.GetReadOnly() || !dataLink_->Active()) return false;
+    const db::TField* field = column.Field();
+    if (!field || field->Calculated()) return false;
+    if (!field->Lookup()) return !field->GetReadOnly();
+    // A lookup field is read-only when all its key fields are.
+    for (const std::string& name : db::SplitFieldNames(field->GetKeyFields()))
+        if (const db::TField* key = field->DataSet()->FindField(name); key && !key->GetReadOnly()) return true;
+    return false;
+}
+
 void TCustomDBGridEx::ApplyColumnAttributes()
 {
     const bool colLines = options_.Contains(dgColLines);
@@ -474,18 +486,7 @@ void TCustomDBGridEx::ApplyColumnAttributes()
         const int rawCol = DataToRawColumn(i);
         if (rawCol >= ColCount()) break;
         TColumnEx* column = columns_->Items(i);
-        const db::TField* field = column->Field();
-        bool fieldWritable = field && !field->Calculated();
-        if (fieldWritable && field->Lookup()) {
-            // A lookup field is read-only when all its key fields are.
-            fieldWritable = false;
-            for (const std::string& name : db::SplitFieldNames(field->GetKeyFields()))
-                if (const db::TField* key = field->DataSet()->FindField(name); key && !key->GetReadOnly())
-                    fieldWritable = true;
-        } else if (fieldWritable) {
-            fieldWritable = !field->GetReadOnly();
-        }
-        SetTabStops(rawCol, column->GetVisible() && !column->GetReadOnly() && dataLink_->Active() && fieldWritable);
+        SetTabStops(rawCol, columnTabStop(*column));
         SetColWidths(rawCol, column->GetVisible() ? column->GetWidth() : (colLines ? -1 : 0));
     }
     if (options_.Contains(dgIndicator) && ColCount() > 0) SetColWidths(0, IndicatorWidth);

@@ -295,6 +295,11 @@ void TCustomDBGridEx::TimerTick(int id)
         StopIncSearch();
         return;
     }
+    // The base grid's timer of column moving shares the number.
+    if (id == AutoScrollTimerId && (mouseMode_ != mmNone || recordDrag_ || cellDrag_)) {
+        autoScrollTick();
+        return;
+    }
     ui::TCustomGrid::TimerTick(id);
 }
 

@@ -11,6 +11,9 @@ inline constexpr const char* ATONotInLevel = "ATo not in level";
 
 // ---- grid core: cell areas, keyboard and mouse
 inline constexpr const char* GetCellTypeAlgorithmError = "Algorithm error in TCustomDBGridEx.GetCellType";
+// The questions before Ctrl+Delete deletes one record or the selected ones.
+inline constexpr const char* DeleteRecord = "Delete record?";
+inline constexpr const char* DeleteSelectedRecords = "Delete all selected records?";
 
 // ---- grid core: selection
 // TopRow, BottomRow, LeftCol and RightCol of a rectangle without data share one text.
