@@ -4,6 +4,8 @@
 // list of recently used texts, and pictures of each style open and closed.
 #include "InplaceEditFixture.h"
 
+#include <QWheelEvent>
+
 #include "controls/editors/SizeGrip.h"
 
 namespace {
@@ -141,6 +143,26 @@ TEST_F(InplaceDropDown, APickListOpensOnTheFirstLetterAndTypingCompletesTheTextW
     Snapshot("inplace-picklist-closed");
     Data.Post();
     EXPECT_EQ(F("COLOR")->GetAsString(), "Black");
+}
+
+TEST_F(InplaceDropDown, TheWheelDoesNothingWhileAListIsOpen)
+{
+    AddColorColumn();
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+    const int index = PickList()->ItemIndex();
+    const int top = PickList()->TopIndex();
+    QWidget* box = editor->EditWindow();
+    QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &wheel);
+    EXPECT_TRUE(Open());
+    EXPECT_EQ(PickList()->ItemIndex(), index);
+    EXPECT_EQ(PickList()->TopIndex(), top);
+    EXPECT_EQ(editor->Text(), "Red");
+    EXPECT_EQ(Data.GetRecNo(), 1);
 }
 
 TEST_F(InplaceDropDown, ResizingThePickListWithItsGripSetsTheColumnsRowsAndWidth)

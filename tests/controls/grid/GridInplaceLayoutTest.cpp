@@ -201,6 +201,37 @@ TEST_F(InplaceLayout, AReadOnlyAutomaticColumnHasNoButton)
     EXPECT_TRUE(editor->EditButtonControl(0)->Visible());
 }
 
+TEST_F(InplaceLayout, InAWrappedTextUpAndDownMoveBetweenItsLinesBeforeTheyGoToTheGrid)
+{
+    AddColumn("NAME", 150)->SetWordWrap(true);
+    Grid->SetRowLines(3);
+    Grid->SetOptions(Grid->GetOptions().Include(dgAlwaysShowEditor));
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    ASSERT_TRUE(editor->WordWrap());
+    Key(Qt::Key_End);
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    Type("two");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    Type("three");
+    ASSERT_EQ(editor->LineCount(), 3);
+    const int row = Grid->Row();
+    // (At the end of the text the grid would take Up too.)
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(editor->CaretLine(), 1);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(editor->CaretLine(), 0);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(editor->CaretLine(), 1);
+    EXPECT_EQ(Grid->Row(), row);
+    // From the last line the grid takes Down.
+    Key(Qt::Key_Down);
+    EXPECT_EQ(editor->CaretLine(), 2);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Grid->Row(), row + 1);
+}
+
 TEST_F(InplaceLayout, AnImageColumnKeepsTheImagesRoomAlsoWhenTheValueHasNoImage)
 {
     ui::TCustomImageList images(16, 16);
