@@ -172,7 +172,8 @@ struct ChangeCounter {
     int changed = 0;
     int countAtChange = -1;
     void OnChanging(TObject*) { ++changing; }
-    void OnChange(TObject* sender) {
+    void OnChange(TObject* sender)
+    {
         ++changed;
         countAtChange = static_cast<TStringList*>(sender)->GetCount();
     }
