@@ -368,6 +368,9 @@ protected:
     virtual void UpdateMRUDropDown();
     // The user resized the open list: its rows and width are kept in MRUList.
     virtual void MRUListBoxResized();
+    // Whether the recently used text AText is offered under the editor's text: it starts
+    // with the text (case as the list says), then the list's OnFilterItem may change that.
+    virtual void FilterMRUItem(const std::string& AText, bool& Accept);
 
     // ---- in place
     IInplaceEditHolderEx* InplaceEditHolderInterface() const { return holderInterface_; }

@@ -669,7 +669,8 @@ void TCustomDBEditEx::mruDropDown(rtl::TObject*)
 {
     if (!mruListBox_) mruListBox_ = CreateMRUListBox();
     TMRUListboxEx* box = mruListBox_;
-    if (!mruList_->FilterItemsTo(box->Items(), Text())) {
+    const auto filter = [this](const std::string& item, bool& accept) { FilterMRUItem(item, accept); };
+    if (!mruList_->FilterItemsTo(box->Items(), Text(), filter)) {
         // Typing goes on: a partial list is not shown, the next key filters again.
         if (mruDropped()) mruList_->CloseUp(false);
         return;
@@ -700,6 +701,11 @@ void TCustomDBEditEx::mruDropDown(rtl::TObject*)
     box->SizeGrip()->SetGripVisible(true);
     box->UpdateScrollBar();
     mruList_->SetDroppedDown(true);
+}
+
+void TCustomDBEditEx::FilterMRUItem(const std::string& AText, bool& Accept)
+{
+    Accept = mruList_->FilterItem(AText, Text());
 }
 
 void TCustomDBEditEx::mruCloseUp(rtl::TObject*, bool accept)

@@ -370,6 +370,13 @@ void TCustomDBNumberEditEx::PasteFromClipboard()
     TCustomDBEditEx::PasteFromClipboard();
 }
 
+void TCustomDBNumberEditEx::FilterMRUItem(const std::string& AText, bool& Accept)
+{
+    TCustomDBEditEx::FilterMRUItem(AText, Accept);
+    double number = 0;
+    if (Accept && ReadNumberText(NormalizeNumberText(AText), number) == TNumberText::NotANumber) Accept = false;
+}
+
 // ---- the calculator ----
 
 TPopupCalculatorEx* TCustomDBNumberEditEx::GetCalculator()

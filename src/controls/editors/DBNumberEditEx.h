@@ -118,6 +118,8 @@ protected:
     void CancelMode(ui::TControl* sender) override;
     // Refused when the text would not read as a number.
     void PasteFromClipboard() override;
+    // Only recently used texts that read as numbers are offered: taking another would fail.
+    void FilterMRUItem(const std::string& AText, bool& Accept) override;
     // While the calculator is open the keys that type, Enter and Backspace go to it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 

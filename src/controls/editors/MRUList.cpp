@@ -67,7 +67,14 @@ void TMRUListEx::SetActive(bool value)
     if (OnActiveChange) OnActiveChange(this);
 }
 
-bool TMRUListEx::FilterItemsTo(rtl::TStrings& List, const std::string& Text)
+bool TMRUListEx::FilterItem(const std::string& Item, const std::string& Text)
+{
+    bool accept = sameText(std::string_view(Item).substr(0, Text.size()), Text);
+    if (OnFilterItem) OnFilterItem(this, Item, accept);
+    return accept;
+}
+
+bool TMRUListEx::FilterItemsTo(rtl::TStrings& List, const std::string& Text, const TItemFilter& Filter)
 {
     List.BeginUpdate();
     List.Clear();
@@ -78,8 +85,9 @@ bool TMRUListEx::FilterItemsTo(rtl::TStrings& List, const std::string& Text)
             break;
         }
         const std::string& item = items_.StringAt(i);
-        bool accept = sameText(std::string_view(item).substr(0, Text.size()), Text);
-        if (OnFilterItem) OnFilterItem(this, item, accept);
+        bool accept = false;
+        if (Filter) Filter(item, accept);
+        else accept = FilterItem(item, Text);
         if (accept) List.Add(item);
     }
     List.EndUpdate();

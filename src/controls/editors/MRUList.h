@@ -1,6 +1,7 @@
 #pragma once
 // The most-recently-used texts of an editor or a grid column: the newest last, at most
 // Limit of them, offered in a drop-down list filtered by what the user has typed.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,11 +29,15 @@ public:
     // says) moves to the end, else the text is appended and the oldest items beyond
     // Limit go. An empty text is ignored.
     void Add(const std::string& Text);
-    // Clears List and fills it with the items that start with Text (case as
-    // CaseSensitive says), each one passed to OnFilterItem, which may change the
-    // verdict. Every hundredth item it stops when StopOnKey is set and a key press
+    // The verdict on Item for the typed Text: it starts with Text (case as CaseSensitive
+    // says), then OnFilterItem may change that.
+    bool FilterItem(const std::string& Item, const std::string& Text);
+    // Decides on one item in FilterItemsTo's place (an editor's own rule).
+    using TItemFilter = std::function<void(const std::string& ItemText, bool& Accept)>;
+    // Clears List and fills it with the items FilterItem accepts for Text, or Filter when
+    // one is given. Every hundredth item it stops when StopOnKey is set and a key press
     // waits, and then returns false.
-    bool FilterItemsTo(rtl::TStrings& List, const std::string& Text);
+    bool FilterItemsTo(rtl::TStrings& List, const std::string& Text, const TItemFilter& Filter = {});
     // Fire the owner's handlers.
     void DropDown();
     void CloseUp(bool Accept);

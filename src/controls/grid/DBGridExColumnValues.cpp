@@ -181,6 +181,8 @@ TCheckBoxState TColumnEx::GetCheckboxState() const
     if (!field) return cbUnchecked;
     if (field->IsNull()) return cbGrayed;
     if (field->DataType() == db::ftBoolean) return field->GetAsBoolean() ? cbChecked : cbUnchecked;
+    // Without a key list no text is needed (the exports ask every cell for its state).
+    if (KeyListCount() == 0) return cbGrayed;
     const std::string text = field->GetText();
     if (KeyListCount() > 0 && MatchesKeyLine((*keyList_)[0], text)) return cbChecked;
     if (KeyListCount() > 1 && MatchesKeyLine((*keyList_)[1], text)) return cbUnchecked;

@@ -287,12 +287,8 @@ void TDBGridExSumList::SumRemoving(const rtl::TCollectionItem* sum)
 
 // ---- the grid's footer values
 
-namespace {
-
-// A total as the footer of a field of this type shows it.
-std::string SumText(const TColumnFooterEx& footer, const db::TField& field, const TDBSumAmount& value)
+std::string SumAmountText(const std::string& format, const db::TField& field, const TDBSumAmount& value)
 {
-    const std::string& format = footer.GetDisplayFormat();
     const std::string& fieldFormat = field.GetDisplayFormat();
     const bool currency = field.GetCurrency();
     const int currencyDecimals = currency ? rtl::FormatSettings.CurrencyDecimals : 0;
@@ -324,6 +320,8 @@ std::string SumText(const TColumnFooterEx& footer, const db::TField& field, cons
     default: return "0";
     }
 }
+
+namespace {
 
 // The field's value in the current record, through the footer's format when it has one.
 std::string FieldValueText(const db::TField& field, const std::string& format)
@@ -363,7 +361,7 @@ std::string TCustomDBGridEx::GetFooterValue(int Row, TColumnEx* Column)
         if (!field) return "0";
         const TDBSum* sum =
             sumList_->SumCollection().Find(footer->GetValueType() == fvtSum ? goSum : goAvg, field->GetFieldName());
-        return sum ? SumText(*footer, *field, sum->SumValue()) : "0";
+        return sum ? SumAmountText(footer->GetDisplayFormat(), *field, sum->SumValue()) : "0";
     }
     case fvtCount: {
         const TDBSum* sum = sumList_->SumCollection().Find(goCount, {});

@@ -151,4 +151,9 @@ private:
     TCustomDBGridEx& grid_;
 };
 
+// A total as a footer over a field of this type shows it: through format when it is not
+// empty, else through the field's DisplayFormat, else in the field type's plain form. "0"
+// for a field of a type that is not added up.
+std::string SumAmountText(const std::string& format, const db::TField& field, const TDBSumAmount& value);
+
 } // namespace grid

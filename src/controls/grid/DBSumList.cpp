@@ -264,6 +264,16 @@ struct TWalkField {
 
 } // namespace
 
+bool IsSummedField(const db::TField& field)
+{
+    return KindOf(field) != TValueKind::None;
+}
+
+TDBSumAmount FieldAmount(const db::TField& field)
+{
+    return Read(&field).Value;
+}
+
 // ---- TDBSumListProducer
 
 // Hears when the data set or its master goes away.

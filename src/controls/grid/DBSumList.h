@@ -101,6 +101,11 @@ private:
     double excess_ = 0; // not scaled
 };
 
+// Whether totals add up the values of the field's type (numbers, dates and times).
+bool IsSummedField(const db::TField& field);
+// The amount a total takes from the field's value in the current record; 0 for Null.
+TDBSumAmount FieldAmount(const db::TField& field);
+
 // One total: the sum, the average or the count of a field (a count without a field
 // counts the records).
 class TDBSum : public rtl::TCollectionItem {

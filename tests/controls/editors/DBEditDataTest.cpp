@@ -65,6 +65,20 @@ TEST_F(DBEditDataTest, EnteringTheDataIndependentModePutsNullBackAndRefreshesThe
     EXPECT_TRUE(edit->DataIndependent());
     EXPECT_TRUE(edit->DataLink()->GetKeptValue().IsNull());
     EXPECT_EQ(edit->Text(), "");
+
+    // A text shown while neither bound nor independent goes when the mode is entered.
+    edit->SetDataField("NAME");
+    edit->SetText("unbound");
+    EXPECT_EQ(edit->Text(), "unbound");
+    edit->SetDataField("");
+    EXPECT_TRUE(edit->DataIndependent());
+    EXPECT_TRUE(edit->DataLink()->GetKeptValue().IsNull());
+    EXPECT_EQ(edit->Text(), "");
+    // And a kept value goes when the mode is left.
+    edit->SetText("kept again");
+    edit->SetDataField("NAME");
+    EXPECT_TRUE(edit->DataLink()->GetKeptValue().IsNull());
+    EXPECT_EQ(edit->Text(), "");
 }
 
 TEST_F(DBEditDataTest, AFieldNameWithoutDataSourceSkipsTheDataSetSteps)

@@ -11,6 +11,7 @@
 
 #include "NumberEditTestSupport.h"
 #include "controls/editors/DropDownPlacement.h"
+#include "controls/editors/DropDownWindows.h"
 #include "platform/db/DbTestSupport.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/rtl/Variant.h"
@@ -401,6 +402,34 @@ TEST_P(DBNumberEditTest, APasteThatGivesNoNumberIsRefused)
     EXPECT_EQ(edit->Text(), L("12.5"));
     Paste("0");
     EXPECT_EQ(Value(), rtl::Variant(102.5));
+}
+
+TEST_P(DBNumberEditTest, OnlyRecentlyUsedNumbersAreOfferedAndTakingOneGivesItsValue)
+{
+    TMRUListEx* mru = edit->GetMRUList();
+    mru->SetActive(true);
+    for (const char* text : {"12.5", "1x", "1,234.5", "-"}) mru->GetItems().Add(L(text));
+    // Written while unfocused, the display text is what the list keeps.
+    edit->SetDisplayFormat("0.0 'dB'");
+    Leave();
+    edit->SetValue(17.5);
+    ASSERT_EQ(mru->GetItems().StringAt(mru->GetItems().GetCount() - 1), L("17.5 dB"));
+
+    Enter();
+    edit->SelectAll();
+    Type("1");
+    ASSERT_TRUE(mru->GetDroppedDown());
+    const rtl::TStringList& shown = edit->MRUListBox()->Items();
+    ASSERT_EQ(shown.GetCount(), 2);
+    EXPECT_EQ(shown.StringAt(0), L("12.5"));
+    EXPECT_EQ(shown.StringAt(1), L("1,234.5"));
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(mru->GetDroppedDown());
+    EXPECT_EQ(Value(), rtl::Variant(1234.5));
+    Leave();
+    EXPECT_EQ(edit->DataLink()->GetKeptValue(), rtl::Variant(1234.5));
 }
 
 TEST_P(DBNumberEditTest, TheKeyFilterReadsTheWholeTextAndRefusesWhatIsNotFinite)

@@ -1,0 +1,24 @@
+#pragma once
+// The records and columns a selection names, as the grid's exports, imports and cell
+// clearing walk them.
+#include <functional>
+
+#include "controls/grid/DBGridExColumns.h"
+#include "platform/db/DataSet.h"
+
+namespace grid {
+
+// The visible columns among the grid's columns First to Last (data column indexes), in
+// column order. A rectangle names its columns so; the same positions serve writing and
+// reading when columns are hidden.
+void VisibleColumnsBetween(TCustomDBGridEx& grid, int First, int Last, TColumnsExList& Columns);
+
+// Makes each record of the selection's rectangle current in turn, from whichever of its
+// two rows comes first in the data set to the other; when one of them is gone, from the
+// other to the end of the data. The walk stops early when fn returns false.
+void ForEachRectangleRecord(TCustomDBGridEx& grid, db::TDataSet& dataSet, const std::function<bool()>& fn);
+
+// Makes each record current in turn, from the first to the last, while fn returns true.
+void ForEachRecord(db::TDataSet& dataSet, const std::function<bool()>& fn);
+
+} // namespace grid
