@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QMouseEvent>
 
 #include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/ItemSearch.h"
@@ -270,32 +268,9 @@ bool TCustomDBComboBoxEx::ProcessSearchKey(const std::string& Keys)
 
 // ---- keys ----
 
-bool TCustomDBComboBoxEx::isListKey(ui::Word key, ui::TShiftState shift) const
-{
-    switch (key) {
-    case ui::VK_PRIOR:
-    case ui::VK_NEXT:
-    case ui::VK_UP:
-    case ui::VK_DOWN:
-        break;
-    case ui::VK_HOME:
-    case ui::VK_END:
-        if (!(shift & ui::ssCtrl)) return false;
-        break;
-    default:
-        return false;
-    }
-    // A button's shortcut (Alt+Down closes the list) stays with the editor.
-    const ui::TShortCut shortCut = ui::ShortCut(key, shift);
-    if (GetEditButton()->GetShortCut() == shortCut) return false;
-    for (int i = 0; i < GetEditButtons()->GetCount(); ++i)
-        if (GetEditButtons()->Items(i)->GetShortCut() == shortCut) return false;
-    return true;
-}
-
 void TCustomDBComboBoxEx::KeyDown(ui::Word& key, ui::TShiftState shift)
 {
-    if (listVisible_ && isListKey(key, shift)) {
+    if (listVisible_ && IsDropDownListKey(key, shift)) {
         // Ctrl+Home and Ctrl+End go to the first and the last item, as Home and End do there.
         ui::TShiftState listShift = shift;
         if (key == ui::VK_HOME || key == ui::VK_END) listShift &= ~static_cast<ui::TShiftState>(ui::ssCtrl);
@@ -399,16 +374,7 @@ void TCustomDBComboBoxEx::EditButtonMouseMove(rtl::TObject* Sender, ui::TShiftSt
     const ui::TPoint screen = button->ClientToScreen({X, Y});
     const ui::TPoint inList = listBox_->ScreenToClient(screen);
     if (!listBox_->ClientRect().Contains(inList)) return;
-    // The button lets go of the press (without a click) and the list takes it over, so
-    // that the drag selects in the list and the release there picks.
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(button, &release);
-    listBox_->SetMouseCapture(true);
-    const ui::TPoint offset = listBox_->ClientOffset();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(inList.X + offset.X, inList.Y + offset.Y),
-                      QPointF(screen.X, screen.Y), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(listBox_, &press);
+    PassButtonPressTo(button, listBox_, screen);
 }
 
 void TCustomDBComboBoxEx::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)

@@ -131,8 +131,6 @@ private:
     // The previous (up) or next item, as the arrow keys, the wheel and an up/down button step.
     void selectNeighbour(bool previous);
     bool wheelSelect(bool previous, ui::TShiftState shift);
-    // Whether key goes to the open list instead of the editor.
-    bool isListKey(ui::Word key, ui::TShiftState shift) const;
     int dropDownWidth(int rows) const;
     TPopupListboxEx* listBox();
     void listMouseUp(rtl::TObject*, ui::TMouseButton button, ui::TShiftState shift, int x, int y);

@@ -348,6 +348,11 @@ protected:
     // Enabled, hot look and separator colour of every button control.
     void UpdateEditButtonControls();
     void SetDroppedDown(bool Value) { droppedDown_ = Value; }
+    // The key with its shift state is the shortcut of the main button or a further one.
+    bool IsEditButtonShortCut(ui::Word Key, ui::TShiftState Shift) const;
+    // A key an open drop-down list takes from the editor: PageUp, PageDown, Up, Down,
+    // and Home and End with Ctrl, unless it is a button's shortcut (Alt+Down closes).
+    bool IsDropDownListKey(ui::Word Key, ui::TShiftState Shift) const;
     bool ButtonDroppedIt() const { return buttonDroppedIt_; }
 
     // ---- layout and look

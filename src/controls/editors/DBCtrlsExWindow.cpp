@@ -54,6 +54,33 @@ void TCustomDBEditEx::KeyDown(ui::Word& key, ui::TShiftState shift)
     if ((key == ui::VK_DELETE || (key == ui::VK_INSERT && keys == ui::ssShift)) && !readOnly_) dataLink_->Edit();
 }
 
+bool TCustomDBEditEx::IsEditButtonShortCut(ui::Word Key, ui::TShiftState Shift) const
+{
+    const ui::TShortCut shortCut = ui::ShortCut(Key, Shift);
+    if (editButton_->GetShortCut() == shortCut) return true;
+    for (int i = 0; i < editButtons_->GetCount(); ++i)
+        if (editButtons_->Items(i)->GetShortCut() == shortCut) return true;
+    return false;
+}
+
+bool TCustomDBEditEx::IsDropDownListKey(ui::Word Key, ui::TShiftState Shift) const
+{
+    switch (Key) {
+    case ui::VK_PRIOR:
+    case ui::VK_NEXT:
+    case ui::VK_UP:
+    case ui::VK_DOWN:
+        break;
+    case ui::VK_HOME:
+    case ui::VK_END:
+        if (!(Shift & ui::ssCtrl)) return false;
+        break;
+    default:
+        return false;
+    }
+    return !IsEditButtonShortCut(Key, Shift);
+}
+
 bool TCustomDBEditEx::runShortCut(ui::Word key, ui::TShiftState shift)
 {
     const ui::TShortCut shortCut = ui::ShortCut(key, shift);

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QVariant>
 
+#include "controls/grid/DBGridExFilterEdit.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/db/FieldTypes.h"
@@ -55,6 +56,8 @@ TCustomDBGridEx::~TCustomDBGridEx()
 {
     // Notices raised while the parts go must not reach a grid that is half gone.
     Destroying();
+    filterEditing_ = false;
+    filterEditor_.reset();
     memTable_ = nullptr;
     if (style_) style_->RemoveGrid(this);
     selection_->Clear();
@@ -477,7 +480,7 @@ bool TCustomDBGridEx::AcquireFocus()
 {
     if (!acquireFocusOnClick_ || !CanFocus() || IsDesigning()) return true;
     SetFocus();
-    return GridFocused();
+    return GridFocused() || (filterEditor_ && filterEditor_->Focused());
 }
 
 bool TCustomDBGridEx::AlwaysShowEditor() const

@@ -757,21 +757,70 @@ private:
 
     // ======== filter row
 public:
+    // Opens the filter editor over the filter cell of data column DataCol (when the row is
+    // shown and the column has a filter cell), after posting a pending edit and closing
+    // the editor of another column.
     void StartFilterEdit(int DataCol);
+    // Closes the filter editor, storing its text, unless the filter settings are locked.
+    // A text that does not read raises and leaves the editor open with it.
     void StopFilterEdit();
-    // Shows (or hides) the filter-row editor over its cell.
+    // Places the filter editor over its cell and, with Show, shows it with its whole text
+    // selected; closes it when it cannot show (a selection exists).
     void UpdateFilterEditor(bool Show);
     // The filter row's editor is open, on data column FilterEditColumn.
     bool FilterEditing() const { return filterEditing_; }
     int FilterEditColumn() const { return filterEditColumn_; }
+    // The filter editor; none before it was first opened.
+    TInplaceFilterEditEx* FilterEditor() const { return filterEditor_.get(); }
+    // A column's filter condition changed: its cell repaints and the open editor on it
+    // shows the condition's text.
+    void FilterSettingsChanged(TColumnEx& Column);
+    // Stores the open editor's text, has the filter applied (OnApplyFilter, else
+    // DefaultApplyFilter), keeps the first visible column, shows the editor again and
+    // recalculates the footers' sums.
+    void ApplyFilter();
+    // The column is visible and shows its filter cell.
+    bool HasFilterCell(int DataCol) const;
+    // FixedColor with each of red, green and blue raised by an eighth, at most 255.
+    ui::TColor FilterRowColor() const;
 
 protected:
+    virtual TInplaceFilterEditEx* CreateFilterEditor();
+    // The editor takes the column's condition: with a list source its list (picked only
+    // from the list when the filter has a KeyField) and its current key, else its text.
+    virtual void InitFilterEditor(int DataCol);
+    // The editor's text (and key, with a list source) becomes the column's condition.
+    virtual void StoreFilterText(int DataCol);
+    // The data service applies the filter while the layout is locked.
+    virtual void DefaultApplyFilter();
+    // Filter editing is on and nothing is selected.
+    virtual bool CanShowFilterEditor();
     // Draws a cell of the filter row.
     virtual void DrawFilterCell(int ACol, int ARow, const ui::TRect& Rect, ui::TGridDrawState State);
+    // A press on a filter cell with a filter opens its editor there (a left press puts the
+    // caret where it was made); a press elsewhere in the filter row ends filter editing.
+    // True when the press was taken.
+    bool FilterRowMouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+    void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
+    // The grid taking the focus ends filter editing.
+    void FocusIn(ui::TControl* Previous) override;
+    void CancelMode(ui::TControl* Sender) override;
 
 private:
+    struct TFilterEditorDeleter {
+        void operator()(TInplaceFilterEditEx* editor) const;
+    };
+    // Stores the text, hides the editor and gives the focus back to the grid.
+    void closeFilterEditor();
+    // The next data column with a filter cell after (or before) DataCol, wrapping around;
+    // DataCol itself when no other has one.
+    int nextFilterColumn(int DataCol, bool forward) const;
+    void filterEditKeyDown(rtl::TObject* Sender, ui::Word& Key, ui::TShiftState Shift);
+    void filterEditKeyPress(rtl::TObject* Sender, char& Key);
     bool filterEditing_ = false;
-    int filterEditColumn_ = 0;
+    bool closingFilterEditor_ = false;
+    int filterEditColumn_ = -1;
+    std::unique_ptr<TInplaceFilterEditEx, TFilterEditorDeleter> filterEditor_;
 };
 
 class TDBGridEx : public TCustomDBGridEx {

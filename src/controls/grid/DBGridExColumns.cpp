@@ -95,6 +95,7 @@ TColumnEx::TColumnEx(rtl::TCollection* collection) : rtl::TCollectionItem(collec
 TColumnEx::~TColumnEx()
 {
     removeFromSortOrder();
+    freeLookupGrid();
     dropDownSpecRow_.reset();
     title_.reset();
     pickList_.reset();

@@ -372,6 +372,9 @@ public:
     // ---- the lookup drop-down
     void LookupGridFreeNotification(rtl::TComponent* component) override;
     TCustomDBGridEx* LookupGrid() override;
+    // The column's drop-down data grid, made on first use (a pop-up of the column's grid);
+    // none outside a grid.
+    TPopupDataGridEx* PopupLookupGrid();
     TDBLookupGridExOptions GetLookupGridOptions() const override;
     void SetLookupGridOptions(TDBLookupGridExOptions options) override;
     // Kept here and handed to the drop-down grid when it is made and on every change.
@@ -440,6 +443,7 @@ private:
     void removeFromSortOrder();
     // The drop-down grid takes the five OnDropDownBox events.
     void HandDropDownBoxEventsToLookupGrid();
+    void freeLookupGrid();
     void stepList(const rtl::TStrings& list, bool forward, bool viaPickList);
     void stepLookup(db::TField& field, bool forward);
     int specRowCell(const db::TField& field) const;
@@ -499,6 +503,7 @@ private:
     TGetCellExParamsEvent onDropDownBoxGetCellParams_;
     rtl::TNotifyEvent onDropDownBoxSortMarkingChanged_;
     TTitleExClickEvent onDropDownBoxTitleBtnClick_;
+    TPopupDataGridEx* popupLookupGrid_ = nullptr;
 };
 
 // The published column class of the grid.

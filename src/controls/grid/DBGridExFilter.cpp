@@ -3,6 +3,10 @@
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExColumns.h"
+#include "platform/db/DataSet.h"
+#include "platform/db/DataSetScopes.h"
+#include "platform/rtl/UpdateScope.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace grid {
 
@@ -69,6 +73,140 @@ std::string TSTColumnFilterEx::FilteredFieldName() const
 rtl::Variant TSTColumnFilterEx::GetKeyValue() const
 {
     return keyField_.empty() ? currentKeyValue_ : expression_.Operand1;
+}
+
+// ---- the condition as text
+
+namespace {
+
+// Numbers are written bare, unless a decimal comma would split them in a list; dates in
+// the short date format; anything else quoted.
+std::string ValueText(const rtl::Variant& value, bool inList)
+{
+    if (value.VarType() == rtl::varDouble) {
+        std::string text = rtl::FloatToStr(value.AsFloat());
+        return inList && rtl::FormatSettings.DecimalSeparator == ',' ? "'" + text + "'" : text;
+    }
+    if (value.VarType() == rtl::varDate) return rtl::DateTimeToStr(value.AsDateTime());
+    return "'" + value.AsString() + "'";
+}
+
+std::string ConditionText(TSTFilterOperatorEx op, const rtl::Variant& operand)
+{
+    switch (op) {
+    case foNoneEx: return {};
+    case foNullEx: return "=Null";
+    case foNotNullEx: return "<>Null";
+    case foInEx:
+    case foNotInEx: {
+        std::string text = std::string(FilterOperatorText(op)) + " (";
+        if (!operand.IsArray()) {
+            text += ValueText(operand, true);
+        } else {
+            for (int i = operand.LowBound(); i <= operand.HighBound(); ++i) {
+                if (i > operand.LowBound()) text += ',';
+                text += ValueText(operand[i], true);
+            }
+        }
+        return text + ")";
+    }
+    default: return std::string(FilterOperatorText(op)) + " " + ValueText(operand, false);
+    }
+}
+
+} // namespace
+
+std::string TSTColumnFilterEx::FilterText() const
+{
+    const TSTFilterExpressionEx& e = expression_;
+    if (e.OperandKind == okNoneEx || e.Operator1 == foNoneEx) return {};
+    if (HasListSource()) {
+        if (!e.Operand1.IsArray()) return e.Operand1.AsString();
+        std::string text;
+        for (int i = e.Operand1.LowBound(); i <= e.Operand1.HighBound(); ++i) {
+            if (i > e.Operand1.LowBound()) text += ',';
+            text += "'" + e.Operand1[i].AsString() + "'";
+        }
+        return text;
+    }
+    std::string text = ConditionText(e.Operator1, e.Operand1);
+    if (e.Relation == foNoneEx) return text;
+    text += ' ';
+    text += FilterOperatorText(e.Relation);
+    // A condition that ends with its AND or OR is written so.
+    if (e.Operator2 != foNoneEx) text += " " + ConditionText(e.Operator2, e.Operand2);
+    return text;
+}
+
+TSTOperandKindEx TSTColumnFilterEx::OperandKind() const
+{
+    const TCustomDBGridEx* grid = column_.Grid();
+    const db::TDataSet* dataSet = grid ? grid->DataLink().DataSet() : nullptr;
+    const db::TField* field = dataSet && !dataField_.empty() ? dataSet->FindField(dataField_) : nullptr;
+    if (!field) field = column_.Field();
+    return field ? OperandKindOfFieldType(field->DataType()) : okNoneEx;
+}
+
+void TSTColumnFilterEx::SetExpressionFromText(const std::string& text)
+{
+    // A text that does not read changes nothing.
+    TSTFilterExpressionEx expression;
+    expression.OperandKind = OperandKind();
+    ParseFilterExpression(text, expression);
+    expression_ = std::move(expression);
+    expressionText_ = FilterText();
+    if (TCustomDBGridEx* grid = column_.Grid()) grid->FilterSettingsChanged(column_);
+}
+
+void TSTColumnFilterEx::SetExpressionFromKeyValue(const rtl::Variant& value, const std::string& text)
+{
+    if (value.IsNull() || value.IsEmpty()) {
+        SetExpressionFromText(text);
+        currentKeyValue_ = rtl::Null();
+        return;
+    }
+    // The picked text is the whole condition; it is not read as a condition text (a
+    // list's text may hold a quote or a word such as AND).
+    TSTFilterExpressionEx expression;
+    expression.OperandKind = OperandKind();
+    expression.Operator1 = foInEx;
+    expression.Operand1 = rtl::Variant(text);
+    expression_ = std::move(expression);
+    expressionText_ = FilterText();
+    currentKeyValue_ = value;
+    if (TCustomDBGridEx* grid = column_.Grid()) grid->FilterSettingsChanged(column_);
+}
+
+// ---- the list a condition is picked from
+
+void TSTColumnFilterEx::ListDataChanged(db::TFieldDataLink*)
+{
+    if (!keyField_.empty()) ReadListValues(listValues_, &keyValues_);
+}
+
+void TSTColumnFilterEx::ReadListValues(rtl::TStrings& Texts, rtl::TStrings* Keys)
+{
+    // Walking the list moves its data set, which tells the link again.
+    if (readingList_ || !listLink_.Active() || listField_.empty()) return;
+    db::TDataSet& dataSet = *listLink_.DataSet();
+    // A record being edited would be posted by the walk; the post tells the link again.
+    if (dataSet.State() != db::dsBrowse) return;
+    readingList_ = true;
+    struct TReadingDone {
+        bool& reading;
+        ~TReadingDone() { reading = false; }
+    } done{readingList_};
+    const rtl::TUpdateScope textsUpdate(Texts);
+    Texts.Clear();
+    if (Keys) Keys->Clear();
+    const db::TField* listField = dataSet.FieldByName(listField_);
+    const db::TField* keyField = Keys ? dataSet.FieldByName(keyField_) : nullptr;
+    db::TDisableControlsScope quiet(dataSet);
+    db::TBookmarkScope position(dataSet);
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+        Texts.Add(listField->GetAsString());
+        if (Keys) Keys->Add(keyField->GetAsString());
+    }
 }
 
 } // namespace grid

@@ -77,7 +77,10 @@ public:
     const TSTFilterExpressionEx& Expression() const { return expression_; }
     const std::string& ExpressionText() const { return expressionText_; }
 
-    // The condition as the filter row shows it.
+    // The condition as the filter row shows it: empty without one; with a list source the
+    // picked texts, quoted when there are several; else each operator with its operand,
+    // texts quoted and numbers bare (quoted in a list while the decimal separator is a
+    // comma), joined by AND or OR.
     virtual std::string FilterText() const;
     virtual bool HasListSource() const { return GetListSource() != nullptr; }
     // The field the condition applies to: DataField, else (without a list source) the
@@ -88,10 +91,21 @@ public:
     virtual rtl::Variant GetKeyValue() const;
     virtual rtl::Variant GetOperand2() const { return expression_.Operand2; }
 
-    // The condition from what the user typed in the cell.
+    // The condition from what the user typed in the cell, its operands read as the
+    // filtered field's kind of value; the text is then rebuilt from it. A text that does
+    // not read raises and changes nothing.
     void SetExpressionFromText(const std::string& text);
-    // The condition from a key picked from the list, shown as text.
+    // The condition from a key picked from the list, shown as text: "In" the text alone,
+    // or, for a Null key, the condition the text reads as.
     void SetExpressionFromKeyValue(const rtl::Variant& value, const std::string& text);
+    // The kind of value of the filtered field: the grid data set's DataField, else the
+    // column's field.
+    TSTOperandKindEx OperandKind() const;
+    // Reads the list data set from its first record to its end: each record's ListField
+    // text into Texts and, with Keys, its KeyField text into Keys (both emptied first);
+    // the list's current record stays current. Nothing without an open list or a
+    // ListField, nor while the list data set edits a record.
+    void ReadListValues(rtl::TStrings& Texts, rtl::TStrings* Keys);
 
 private:
     // The list data set changed: the key and display values are read again.
@@ -108,6 +122,7 @@ private:
     bool visible_ = true;
     TSTFilterExpressionEx expression_;
     std::string expressionText_;
+    bool readingList_ = false;
 };
 
 } // namespace grid

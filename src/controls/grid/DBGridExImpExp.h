@@ -11,6 +11,9 @@
 // selection names, from the current record on when nothing is selected. An input that
 // is not well formed raises its format error before anything is changed; a value a field
 // refuses asks whether to go on.
+//
+// The clipboard actions copy (all four formats), cut, paste (KVDBIF when there, else
+// text) and delete the selection, or with ForWholeGrid everything.
 #include <memory>
 #include <string>
 #include <vector>
@@ -307,16 +310,24 @@ void LoadGridFromImportStream(TCustomDBGridEx& Grid, rtl::TStream& Stream, bool 
 
 // ---- clipboard actions
 
-// Whether each clipboard action is possible now, and the actions: copy, cut, paste and
-// delete of the selection (or of the whole grid).
+// Whether each action can run now: the grid's data is open and there is something to act
+// on; cut and delete also need a grid and data set that may be changed, paste also
+// KVDBIF or text on the clipboard.
 bool CanGridCopy(TCustomDBGridEx& grid, bool ForWholeGrid);
 bool CanGridCut(TCustomDBGridEx& grid, bool ForWholeGrid);
 bool CanGridPaste(TCustomDBGridEx& grid, bool ForWholeGrid);
 bool CanGridDelete(TCustomDBGridEx& grid, bool ForWholeGrid);
 
+// The text, "Csv", "Rich Text Format" and "KVDBIF" exports on the clipboard; a format whose
+// export is empty is left out (the text always goes).
 void GridCopyAction(TCustomDBGridEx& grid, bool ForWholeGrid);
+// Copy, then delete.
 void GridCutAction(TCustomDBGridEx& grid, bool ForWholeGrid);
+// Imports the clipboard's KVDBIF block, else its text (one trailing 0 byte dropped).
 void GridPasteAction(TCustomDBGridEx& grid, bool ForWholeGrid);
+// Deletes the selected records, or clears the selected cells; asks first with
+// dgConfirmDelete ("Delete record?", "Delete all selected records?", "Clear selected
+// cells?"). Everything selected deletes every record without a question.
 void GridDeleteAction(TCustomDBGridEx& grid, bool ForWholeGrid);
 
 } // namespace grid

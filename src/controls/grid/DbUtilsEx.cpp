@@ -133,14 +133,16 @@ private:
     bool AtEnd() const { return pos_ >= s_.size(); }
 
     // The token after the blanks; false at the end of the text. Text that reads as no
-    // operator and no value ("(", NOT before a value) is an error, also at the end.
+    // operator and no value ("(", NOT before a value) ends the expression when it ends the
+    // text, and is an error before anything else.
     bool NextToken(TToken& token)
     {
         pos_ = SkipBlanks(pos_);
         if (AtEnd()) return false;
         token = Lex(listMode_);
-        if (token.code == foNoneEx) Fail(msg::IncorrectExpression);
-        return true;
+        if (token.code != foNoneEx) return true;
+        if (AtEnd()) return false;
+        Fail(msg::IncorrectExpression);
     }
 
     // The first non-blank from p; p itself when only blanks follow.

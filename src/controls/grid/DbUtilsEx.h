@@ -13,7 +13,8 @@
 // values, up to ",". Commas separate the values of IN (...), and of a bare value list
 // except in a number column while the decimal separator is ","; so a number with a
 // decimal comma is written quoted in a list: In ('1,5','2'). The other operators take
-// one value, commas included. Nothing after the second operand is read.
+// one value, commas included. Nothing after the second operand is read. At the end of
+// the text a lone AND or OR, a "(" and a NOT that makes no operator ("'x' NOT") are let be.
 //
 // Beside the parser: the registry of data-set feature objects that the grids' data
 // service asks to apply a filter or a sort order.

@@ -24,6 +24,8 @@ inline constexpr const char* ScrollBarAlreadyAttached = "Possible %s already att
 // ---- sums
 
 // ---- export, import and clipboard
+inline constexpr const char* DeleteRecordQuestion = "Delete record?";
+inline constexpr const char* DeleteSelectedRecordsQuestion = "Delete all selected records?";
 inline constexpr const char* ClearSelectedCells = "Clear selected cells?";
 inline constexpr const char* InvalidTextFormat = "Invalid text format";
 inline constexpr const char* InvalidKVDBIFFormat = "Invalid KVDBIF format";
@@ -51,6 +53,7 @@ inline constexpr const char* SearchDown = "Down";
 inline constexpr const char* SearchAll = "All";
 
 // ---- lookup grid and lookup combo box
+inline constexpr const char* PropDefByLookup = "Property already defined by lookup field";
 
 // ---- property storage
 

@@ -580,11 +580,14 @@ void TCustomGrid::UpdateScrollRange()
         bool& f;
         ~Reset() { f = false; }
     } reset{updatingScroll_};
+    TScrollBarInfo own;
     // Showing one bar narrows the client area, which may call for the other bar.
     for (int pass = 0; pass < 3; ++pass) {
         const TGridCoord maxTL = MaxTopLeft();
+        const bool ownVert = GetVertScrollInfo(own);
         const bool wantH = (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && maxTL.X > fixedCols_;
-        const bool wantV = (scrollBars_ == ssVertical || scrollBars_ == ssBoth) && maxTL.Y > fixedRows_;
+        const bool wantV = ownVert ? own.Shown
+                                   : (scrollBars_ == ssVertical || scrollBars_ == ssBoth) && maxTL.Y > fixedRows_;
         if (wantH == horzShown_ && wantV == vertShown_) break;
         SetScrollBarShown(sbHorizontal, wantH);
         SetScrollBarShown(sbVertical, wantV);
@@ -597,13 +600,17 @@ void TCustomGrid::UpdateScrollRange()
     const int scrollCols = colCount_ - fixedCols_;
     const int scrollRows = rowCount_ - fixedRows_;
     SetScrollBarParams(horzBar_, 0, std::max(0, scrollCols - 1), colCount_ - maxTL.X, topLeft_.X - fixedCols_);
-    SetScrollBarParams(vertBar_, 0, std::max(0, scrollRows - 1), rowCount_ - maxTL.Y, topLeft_.Y - fixedRows_);
+    if (GetVertScrollInfo(own))
+        SetScrollBarParams(vertBar_, own.Min, own.Max, own.Page, own.Position);
+    else
+        SetScrollBarParams(vertBar_, 0, std::max(0, scrollRows - 1), rowCount_ - maxTL.Y, topLeft_.Y - fixedRows_);
 }
 
 void TCustomGrid::UpdateScrollPos()
 {
     horzBar_->SetPosition(topLeft_.X - fixedCols_);
-    vertBar_->SetPosition(topLeft_.Y - fixedRows_);
+    TScrollBarInfo own;
+    vertBar_->SetPosition(GetVertScrollInfo(own) ? own.Position : topLeft_.Y - fixedRows_);
 }
 
 void TCustomGrid::barScroll(TScrollBarKind kind, TScrollCode code, int& pos)

@@ -329,6 +329,18 @@ protected:
     virtual void UpdateScrollPos();
     // A scroll notice of a bar; pos is where the bar is to stand afterwards.
     virtual void ScrollMessage(TScrollBarKind kind, TScrollCode code, int& pos);
+    // A vertical bar that does not follow the rows (a grid whose rows are a window of a
+    // data set scrolls the data set): whether it shows, and its range, page and position.
+    struct TScrollBarInfo {
+        bool Shown = false;
+        int Min = 0, Max = 0, Page = 0, Position = 0;
+    };
+    // True when info sets the vertical bar instead of the rows; the default: false.
+    virtual bool GetVertScrollInfo(TScrollBarInfo& info) const
+    {
+        (void)info;
+        return false;
+    }
     TScrollBar* ScrollBarControl(TScrollBarKind kind) const { return kind == sbVertical ? vertBar_ : horzBar_; }
     bool ScrollBarShown(TScrollBarKind kind) const { return kind == sbVertical ? vertShown_ : horzShown_; }
     // Shows or hides a bar and gives its room to the client area or takes it.

@@ -171,6 +171,18 @@ const TParseCase kParseCases[] = {
     {"> 5 AND", okNumberEx, Both, foGreaterEx, Num(5), foAndEx},
     {"> 5 OR", okNumberEx, Both, foGreaterEx, Num(5), foOrEx},
     {"> 5 AND !In (1,2", okNumberEx, Both, foGreaterEx, Num(5), foAndEx, foNotInEx, Arr({Num(1), Num(2)})},
+    // What reads as no operator and no value is let be at the end of the text.
+    {"5 (", okNumberEx, Both, foEqualEx, Num(5)},
+    {"> 5 (", okNumberEx, Both, foGreaterEx, Num(5)},
+    {"'x' (", okTextEx, Both, foLikeEx, Txt("x")},
+    {"a,b (", okTextEx, Both, foInEx, Arr({Txt("a"), Txt("b ")})},
+    {"In (1,2) (", okNumberEx, Both, foInEx, Arr({Num(1), Num(2)})},
+    {"'x' NOT", okTextEx, Both, foLikeEx, Txt("x")},
+    {"'x' !!", okTextEx, Both, foLikeEx, Txt("x")},
+    {"=Null!", okTextEx, Both, foNullEx, None},
+    {"> 5 AND (", okNumberEx, Both, foGreaterEx, Num(5), foAndEx},
+    {"> 5 AND !", okNumberEx, Both, foGreaterEx, Num(5), foAndEx},
+    {"> 5 AND !x", okNumberEx, Both, foGreaterEx, Num(5), foAndEx},
     // Nothing after the second operand is read.
     {"> 5 AND < 10) junk", okNumberEx, Both, foGreaterEx, Num(5), foAndEx, foLessEx, Num(10)},
     {"> 5 AND In (1) (", okNumberEx, Both, foGreaterEx, Num(5), foAndEx, foInEx, Num(1)},
@@ -244,11 +256,10 @@ const TErrorCase kErrorCases[] = {
     {"(", okNumberEx, Both, "Error in expression: ("},
     {"!x", okTextEx, Both, "Error in expression: !x"},
     {"!!~ x", okTextEx, Both, "Error in expression: !!~ x"},
-    {"> 5 (", okNumberEx, Both, "Incorrect expression: > 5 ("},
     {"> 5 AND (5", okNumberEx, Both, "Incorrect expression: > 5 AND (5"},
-    {"> 5 AND (", okNumberEx, Both, "Incorrect expression: > 5 AND ("},
-    {"> 5 AND !x", okNumberEx, Both, "Incorrect expression: > 5 AND !x"},
-    {"> 5 AND !", okNumberEx, Both, "Incorrect expression: > 5 AND !"},
+    {"5 ( 6", okNumberEx, Both, "Incorrect expression: 5 ( 6"},
+    {"'x' NOT y OR 5", okTextEx, Both, "Incorrect expression: 'x' NOT y OR 5"},
+    {"= Null ! = 5", okTextEx, Both, "Incorrect expression: = Null ! = 5"},
     // The message carries the trimmed text.
     {"   > Null \t", okNumberEx, Both, "Unexpected expression before Null: > Null"},
     // Operands that do not convert raise the conversion's own error.

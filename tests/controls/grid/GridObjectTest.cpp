@@ -189,7 +189,7 @@ TEST_F(GridTest, TheScrollBarSettings)
     horz.SetExtScrollBar(nullptr);
 }
 
-TEST_F(GridTest, TheDropDownBoxWithoutADropDownGrid)
+TEST_F(GridTest, TheDropDownBoxAndTheColumnsDropDownGrid)
 {
     Bind();
     TColumnEx* who = AddColumn("WHO");
@@ -198,12 +198,19 @@ TEST_F(GridTest, TheDropDownBoxWithoutADropDownGrid)
     EXPECT_EQ(box.GetRows(), 7);
     EXPECT_TRUE(box.GetAutoFitColWidths());
     EXPECT_EQ(box.GetAlign(), editors::daLeft);
-    EXPECT_EQ(box.GetColumns(), nullptr);
-    EXPECT_EQ(box.GetColumnDefValues(), nullptr);
+    // The column's drop-down grid holds the columns, default values and options.
+    EXPECT_EQ(box.GetOptions(), TDBLookupGridExOptions{dlgColLinesEx});
+    ASSERT_NE(box.GetColumns(), nullptr);
+    EXPECT_EQ(box.GetColumns(), &who->LookupGrid()->Columns());
+    EXPECT_EQ(box.GetColumnDefValues(), &who->LookupGrid()->ColumnDefValues());
     EXPECT_FALSE(box.IsColumnsStored());
     box.SetOptions({dlgRowLinesEx});
-    EXPECT_TRUE(box.GetOptions().IsEmpty());
-    box.SetColumns(Grid->Columns());   // dropped: nothing to take it
+    EXPECT_EQ(box.GetOptions(), TDBLookupGridExOptions{dlgRowLinesEx});
+    // Without a holder there is no grid: nothing to read, writes are dropped.
+    TColumnDropDownBoxEx loose(nullptr);
+    EXPECT_EQ(loose.GetColumns(), nullptr);
+    EXPECT_TRUE(loose.GetOptions().IsEmpty());
+    loose.SetColumns(Grid->Columns());
 
     box.SetRows(3);
     box.SetSizable(true);

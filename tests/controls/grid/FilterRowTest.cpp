@@ -1,0 +1,450 @@
+// The filter row driven as the user drives it: a click opens the editor over a filter
+// cell, typing stays as typed, Enter applies the condition through the data service (a
+// feature object of the tests' own filters the memory data set), the keys move between
+// filter cells and back to the data; and the row as it is drawn.
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "FilterFeatures.h"
+#include "GridFixture.h"
+#include "controls/grid/DBGridExFilterEdit.h"
+#include "platform/rtl/SysUtils.h"
+#include "support/Snapshot.h"
+
+namespace {
+
+using namespace grid;
+using gridtest::GridTest;
+
+class FilterRow : public GridTest {
+protected:
+    void SetUp() override
+    {
+        GridTest::SetUp();
+        Bind();
+        for (const char* field : {"ID", "NAME", "AMOUNT", "FLAG"}) AddColumn(field);
+        Amount()->Footer()->SetValueType(fvtSum);
+        Grid->SetFooterRowCount(1);
+        Grid->SumList().SetActive(true);
+        Grid->STFilter().SetVisible(true);
+        Grid->SetBounds(0, 0, 420, 220);
+    }
+    void TearDown() override
+    {
+        Data.SetFiltered(false);
+        Data.OnFilterRecord = nullptr;
+        if (Features) UnregisterDatasetFeaturesEx("TMemDataSet");
+        GridTest::TearDown();
+    }
+
+    void RegisterFeatures()
+    {
+        auto owned = std::make_unique<gridtest::TFilterRowFeatures>();
+        Features = owned.get();
+        RegisterDatasetFeaturesEx("TMemDataSet", std::move(owned));
+    }
+    void Show()
+    {
+        uitest::ShowActive(Grid.get());
+        Grid->SetFocus();
+    }
+
+    TColumnEx* Column(int index) const { return Grid->Columns().Items(index); }
+    TColumnEx* Amount() const { return Column(2); }
+    ui::TRect FilterCell(int dataCol) const
+    {
+        return Grid->CellRect(Grid->DataToRawColumn(dataCol), Grid->TitleOffset() - 1);
+    }
+    // A press on the filter cell, dx pixels from its left edge.
+    void ClickFilterCell(int dataCol, int dx = 10, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const ui::TRect cell = FilterCell(dataCol);
+        QTest::mouseClick(Grid.get(), button, {}, gridtest::WidgetPoint(*Grid, {cell.Left + dx, cell.Top + 4}));
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, m);
+    }
+    void Type(const char* text) { QTest::keyClicks(QApplication::focusWidget(), text); }
+
+    TInplaceFilterEditEx* Editor() const { return Grid->FilterEditor(); }
+    bool EditorShown() const { return Editor() && Editor()->Visible(); }
+    std::string EditorText() const { return Editor() ? Editor()->Text() : std::string(); }
+    bool EditorFocused() const { return Editor() && QApplication::focusWidget() == Editor()->EditWindow(); }
+    std::string Sum() { return Grid->GetFooterValue(0, Amount()); }
+    std::string Names()
+    {
+        std::string names;
+        for (Data.First(); !Data.Eof(); Data.Next()) names += (names.empty() ? "" : ",") + F("NAME")->GetAsString();
+        Data.First();
+        return names;
+    }
+
+    rtl::TScopedFormatSettings Settings{rtl::TFormatSettings::Invariant()};
+    gridtest::TFilterRowFeatures* Features = nullptr;
+};
+
+TEST_F(FilterRow, TypingAConditionFiltersTheRowsAndUpdatesTheFooters)
+{
+    RegisterFeatures();
+    Show();
+    const std::string allSum = Sum();
+    ClickFilterCell(2);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_TRUE(EditorFocused());
+    EXPECT_EQ(Grid->FilterEditColumn(), 2);
+    EXPECT_EQ(Grid->SelectedIndex(), 2) << "the column came into view as the current one";
+    Type("> 2");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Features->Calls, 1);
+    EXPECT_EQ(Features->LastGrid, Grid.get());
+    EXPECT_EQ(Names(), "Row 2,Row 3");
+    EXPECT_EQ(Sum(), "7.5");
+    EXPECT_NE(Sum(), allSum);
+    // The editor stays, showing the condition as the filter row writes it.
+    EXPECT_TRUE(EditorShown());
+    EXPECT_EQ(EditorText(), "> 2");
+
+    // A second condition, in a text column, narrows the rows further.
+    Grid->SetOptions(Grid->GetOptions().Include(dgTabs));
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Grid->FilterEditColumn(), 1);
+    Type("3");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(EditorText(), "~ '3'");
+    EXPECT_EQ(Names(), "Row 3");
+    EXPECT_EQ(Sum(), "4.5");
+    EXPECT_TRUE(Exceptions.empty());
+    QApplication::processEvents();
+    EXPECT_FALSE(testsupport::SaveSnapshot(Grid.get(), "grid", "filter-row-editing").empty());
+}
+
+TEST_F(FilterRow, WithoutAFeatureObjectTheRowsStay)
+{
+    Show();
+    ClickFilterCell(2);
+    Type("> 2");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Amount()->STFilter()->ExpressionText(), "> 2") << "the condition is kept";
+    EXPECT_FALSE(Data.GetFiltered());
+    EXPECT_EQ(Names(), "Row 1,Row 2,Row 3");
+    EXPECT_EQ(Sum(), "9");
+}
+
+TEST_F(FilterRow, TypingKeepsTheTextUntilTheCellIsLeft)
+{
+    RegisterFeatures();
+    Show();
+    ClickFilterCell(1);
+    Type("R");
+    EXPECT_EQ(EditorText(), "R");
+    Type("o");
+    EXPECT_EQ(EditorText(), "Ro");
+    EXPECT_EQ(Column(1)->STFilter()->ExpressionText(), "") << "not stored while typed";
+    Type("w");
+    // Unfinished conditions are no error while they are typed.
+    ClickFilterCell(0);
+    EXPECT_EQ(Column(1)->STFilter()->ExpressionText(), "~ 'Row'") << "stored on leaving the cell";
+    Type("In (1,");
+    Type("'");
+    EXPECT_EQ(EditorText(), "In (1,'");
+    EXPECT_TRUE(Exceptions.empty());
+
+    // Applying a text that does not read reports it and keeps it in the open editor.
+    Key(Qt::Key_Return);
+    ASSERT_EQ(Exceptions.size(), 1u);
+    EXPECT_EQ(Exceptions[0], "Quote is absent: In (1,'");
+    EXPECT_TRUE(EditorShown());
+    EXPECT_EQ(EditorText(), "In (1,'");
+    EXPECT_EQ(Features->Calls, 0);
+    // Leaving it so does too.
+    Key(Qt::Key_Down);
+    ASSERT_EQ(Exceptions.size(), 2u);
+    EXPECT_TRUE(Grid->FilterEditing());
+    EXPECT_TRUE(EditorFocused());
+
+    Key(Qt::Key_F2);
+    Key(Qt::Key_Backspace);
+    Type("3)");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(EditorText(), "In (1,3)");
+    EXPECT_EQ(Names(), "Row 1,Row 3");
+    EXPECT_EQ(Exceptions.size(), 2u);
+}
+
+TEST_F(FilterRow, ArrowsTabAndHomeMoveBetweenFilterCellsAndWrapAround)
+{
+    Column(1)->STFilter()->SetVisible(false); // NAME shows no filter cell
+    Column(0)->STFilter()->SetExpressionFromText("1");
+    Column(3)->STFilter()->SetExpressionFromText("x");
+    Grid->SetOptions(Grid->GetOptions().Include(dgTabs));
+    Show();
+    ClickFilterCell(2);
+    Type("12");
+    Key(Qt::Key_Right); // at the end of the text: the next filter cell
+    EXPECT_EQ(Grid->FilterEditColumn(), 3);
+    EXPECT_EQ(Amount()->STFilter()->ExpressionText(), "= 12") << "stored on leaving";
+    EXPECT_EQ(EditorText(), "~ 'x'");
+    Key(Qt::Key_End); // all selected: End only goes to the end
+    EXPECT_EQ(Grid->FilterEditColumn(), 3);
+    Key(Qt::Key_End); // past the last column to the first
+    EXPECT_EQ(Grid->FilterEditColumn(), 0);
+    Key(Qt::Key_Home); // all selected: Home only moves the caret
+    EXPECT_EQ(Grid->FilterEditColumn(), 0);
+    Key(Qt::Key_Left); // before the first column to the last
+    EXPECT_EQ(Grid->FilterEditColumn(), 3);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Grid->FilterEditColumn(), 0);
+    Key(Qt::Key_Tab); // NAME is skipped
+    EXPECT_EQ(Grid->FilterEditColumn(), 2);
+    EXPECT_EQ(EditorText(), "= 12");
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Home);
+    EXPECT_EQ(Grid->FilterEditColumn(), 0);
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Grid->FilterEditColumn(), 3);
+
+    // Inside the text the arrows move the caret.
+    Type("ab");
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(Editor()->SelStart(), 0);
+    EXPECT_EQ(Grid->FilterEditColumn(), 3);
+    Key(Qt::Key_F2); // the caret to the end
+    EXPECT_EQ(Editor()->SelStart(), 2);
+    EXPECT_EQ(Grid->FilterEditColumn(), 3);
+    Key(Qt::Key_Up); // ignored
+    EXPECT_EQ(EditorText(), "ab");
+    EXPECT_TRUE(EditorShown());
+
+    // With no other filter cell the keys stay where they are.
+    for (int i : {0, 2}) Column(i)->STFilter()->SetVisible(false);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Tab, Qt::Key_Home, Qt::Key_Left}) {
+        Key(key);
+        EXPECT_EQ(Grid->FilterEditColumn(), 3);
+        EXPECT_TRUE(EditorShown());
+    }
+}
+
+TEST_F(FilterRow, DownGoesBackToTheDataAtTheTopOfTheWindow)
+{
+    Show();
+    Data.Last();
+    ASSERT_EQ(F("ID")->GetAsInteger(), 3);
+    // A record being edited is posted before the editor opens.
+    Data.Edit();
+    F("FLAG")->SetAsString("new");
+    ClickFilterCell(3);
+    EXPECT_EQ(Data.State(), db::dsBrowse);
+    EXPECT_EQ(F("FLAG")->GetAsString(), "new");
+    Type("x");
+    Key(Qt::Key_Down);
+    EXPECT_FALSE(Grid->FilterEditing());
+    EXPECT_FALSE(EditorShown());
+    EXPECT_EQ(Column(3)->STFilter()->ExpressionText(), "~ 'x'");
+    EXPECT_EQ(Grid->SelectedIndex(), 3);
+    EXPECT_EQ(F("ID")->GetAsInteger(), 1) << "the first record of the window";
+    EXPECT_TRUE(Grid->GridFocused());
+
+    // Ctrl+Down leaves the record where it is.
+    Data.Last();
+    ClickFilterCell(0);
+    Key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_FALSE(Grid->FilterEditing());
+    EXPECT_EQ(Grid->SelectedIndex(), 0);
+    EXPECT_EQ(F("ID")->GetAsInteger(), 3);
+}
+
+TEST_F(FilterRow, AClickPutsTheCaretWhereItWasMadeAndClearsASelection)
+{
+    Column(1)->SetWidth(150);
+    Column(1)->STFilter()->SetExpressionFromText("abcdefghij");
+    Grid->SetOptions(Grid->GetOptions().Include(dgMultiSelect));
+    Grid->SetAllowedSelections({gstRectangle});
+    Show();
+    Data.Last();
+    const db::TBookmark last = Data.GetBookmark();
+    Data.First();
+    Grid->Selection().Rect().Select(1, Data.GetBookmark(), false);
+    Grid->Selection().Rect().Select(2, last, true);
+    ASSERT_EQ(Grid->Selection().SelectionType(), gstRectangle);
+
+    ClickFilterCell(1, 3);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstNon);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(EditorText(), "~ 'abcdefghij'");
+    EXPECT_EQ(Editor()->SelLength(), 0);
+    EXPECT_EQ(Editor()->SelStart(), 0);
+    ClickFilterCell(1, 140);
+    EXPECT_EQ(Editor()->SelStart(), 14);
+
+    // A press elsewhere in the filter row ends the editing.
+    ClickFilterCell(-1, 3);
+    EXPECT_FALSE(Grid->FilterEditing());
+    // The right button opens the editor too, with everything selected.
+    ClickFilterCell(1, 40, Qt::RightButton);
+    EXPECT_TRUE(EditorShown());
+    EXPECT_EQ(Editor()->SelLength(), 14);
+
+    // A selection made meanwhile closes the editor.
+    Grid->Selection().Rect().Select(1, Data.GetBookmark(), false);
+    Grid->Selection().Rect().Select(2, last, true);
+    Grid->UpdateFilterEditor(true);
+    EXPECT_FALSE(Grid->FilterEditing());
+    EXPECT_FALSE(EditorShown());
+}
+
+TEST_F(FilterRow, TheFocusComingFromAnotherControlEndsTheEditing)
+{
+    ui::TForm form;
+    form.SetBounds(20, 20, 480, 300);
+    Grid->SetParent(&form);
+    ui::TCustomEdit other(&form);
+    other.SetBounds(10, 240, 100, 24);
+    uitest::ShowActive(&form);
+    ClickFilterCell(0);
+    ASSERT_TRUE(EditorFocused());
+    Type("2");
+    other.SetFocus();
+    EXPECT_TRUE(Grid->FilterEditing()) << "the editor stays while the focus is elsewhere";
+    EXPECT_EQ(EditorText(), "2");
+    // Back on the editor's own grid from its editor: it stays too.
+    ClickFilterCell(1);
+    EXPECT_EQ(Grid->FilterEditColumn(), 1);
+    EXPECT_EQ(Column(0)->STFilter()->ExpressionText(), "= 2");
+    const ui::TRect data = Grid->CellRect(1, Grid->TitleOffset());
+    QTest::mouseClick(Grid.get(), Qt::LeftButton, {}, gridtest::WidgetPoint(*Grid, {data.Left + 4, data.Top + 4}));
+    EXPECT_TRUE(Grid->FilterEditing());
+    EXPECT_TRUE(EditorShown());
+    other.SetFocus();
+    Grid->SetFocus();
+    EXPECT_FALSE(Grid->FilterEditing());
+    EXPECT_FALSE(EditorShown());
+    EXPECT_TRUE(Grid->GridFocused());
+    Grid->SetParent(nullptr);
+}
+
+TEST_F(FilterRow, HidingTheRowOrLockedSettingsDecideTheEnd)
+{
+    Show();
+    ClickFilterCell(0);
+    Type("2");
+    Grid->STFilter().SetVisible(false);
+    EXPECT_FALSE(Grid->FilterEditing());
+    EXPECT_FALSE(EditorShown());
+    EXPECT_EQ(Column(0)->STFilter()->ExpressionText(), "= 2");
+    EXPECT_EQ(Grid->TitleOffset(), 1);
+
+    Grid->STFilter().SetVisible(true);
+    ClickFilterCell(0);
+    ASSERT_TRUE(Grid->FilterEditing());
+    // Opening the same cell again keeps what was typed.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Type("3");
+    Grid->StartFilterEdit(0);
+    EXPECT_EQ(Column(0)->STFilter()->ExpressionText(), "= 3");
+    EXPECT_EQ(EditorText(), "= 3");
+    EXPECT_TRUE(EditorFocused());
+    // Locked settings keep the editor open.
+    Grid->STFilter().BeginUpdate();
+    Grid->StopFilterEdit();
+    EXPECT_TRUE(Grid->FilterEditing());
+    Grid->STFilter().EndUpdate();
+    Grid->StopFilterEdit();
+    EXPECT_FALSE(Grid->FilterEditing());
+}
+
+TEST_F(FilterRow, AListSourceDropsItsTextsAndPicksByKey)
+{
+    RegisterFeatures();
+    TColumnEx* cust = AddColumn("CUST");
+    TSTColumnFilterEx& filter = *cust->STFilter();
+    db::TDataSource customers;
+    customers.SetDataSet(&Customers);
+    filter.SetDataField("CUST");
+    filter.SetListField("CUSTNAME");
+    filter.SetKeyField("CUSTID");
+    filter.SetListSource(&customers);
+    Grid->SetWidth(640);
+    Show();
+    ClickFilterCell(4, 4);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_TRUE(Editor()->GetEditButton()->GetVisible());
+    EXPECT_TRUE(Editor()->Keyed());
+    ASSERT_EQ(Editor()->Items().GetCount(), 3);
+    EXPECT_EQ(Editor()->Items()[1], "Bob");
+    // A press on a text that is only picked drops the list; Enter takes its item.
+    EXPECT_TRUE(Editor()->ListVisible());
+    Type("b");
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(Editor()->ListVisible());
+    EXPECT_EQ(EditorText(), "Bob");
+    EXPECT_EQ(filter.ExpressionText(), "") << "not applied by the list";
+    Key(Qt::Key_Return);
+    EXPECT_EQ(filter.ExpressionText(), "Bob");
+    EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant("2"));
+    EXPECT_EQ(Names(), "Row 2");
+
+    // A plain column's editor has neither a list nor a button.
+    ClickFilterCell(1);
+    EXPECT_FALSE(Editor()->GetEditButton()->GetVisible());
+    EXPECT_EQ(Editor()->Items().GetCount(), 0);
+    ClickFilterCell(4, 4);
+    EXPECT_EQ(EditorText(), "Bob");
+    filter.SetListSource(nullptr);
+}
+
+TEST_F(FilterRow, TheRowIsDrawnInBlueOnTheLightenedFixedColour)
+{
+    struct TCase {
+        ui::TColor fixed;
+        ui::TColor lighter;
+    };
+    // Each part gains an eighth, rounded (halves to even), at most 255.
+    for (const TCase& c : {TCase{ui::RGB(0, 0, 0), ui::RGB(0, 0, 0)}, TCase{ui::RGB(255, 4, 12), ui::RGB(255, 4, 14)},
+                           TCase{ui::RGB(100, 200, 248), ui::RGB(112, 225, 255)},
+                           TCase{ui::RGB(8, 20, 36), ui::RGB(9, 22, 40)}}) {
+        Grid->SetFixedColor(c.fixed);
+        EXPECT_EQ(Grid->FilterRowColor(), c.lighter) << std::hex << c.fixed;
+    }
+    Grid->SetFixedColor(ui::RGB(160, 160, 160));
+    db::TDataSource customers;
+    customers.SetDataSet(&Customers);
+    Column(3)->STFilter()->SetListSource(&customers);
+    Column(1)->STFilter()->SetVisible(false);
+    Column(0)->STFilter()->SetExpressionFromText("In (1,2,3)");
+    Column(2)->STFilter()->SetExpressionFromText("> 1.5 AND < 4");
+    Show();
+    QApplication::processEvents();
+    const QImage image = uitest::Render(Grid.get());
+    testsupport::SaveSnapshot(image, "grid", "filter-row");
+
+    const ui::TColor filterColour = ui::RGB(180, 180, 180);
+    const ui::TPoint offset = Grid->ClientOffset();
+    const auto at = [&](int x, int y) { return uitest::PixelAt(image, x + offset.X, y + offset.Y); };
+    const auto blueIn = [&](const ui::TRect& r) {
+        int blue = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) blue += at(x, y) == ui::clBlue;
+        return blue;
+    };
+    const ui::TRect id = FilterCell(0);
+    EXPECT_EQ(at(id.Right - 2, id.Bottom - 1), filterColour);
+    EXPECT_GT(blueIn(id), 10) << "the condition's text";
+    // A column without a filter cell keeps the fixed colour and shows nothing.
+    const ui::TRect name = FilterCell(1);
+    EXPECT_EQ(at(name.Left + 3, name.Top + 3), ui::RGB(160, 160, 160));
+    EXPECT_EQ(blueIn(name), 0);
+    // A list source gives the cell a drop-down button at its right end.
+    const ui::TRect flag = FilterCell(3);
+    EXPECT_NE(at(flag.Right - Grid->EditButtonWidth() / 2, flag.Top + 2), filterColour);
+    EXPECT_EQ(at(flag.Left + 3, flag.Top + 3), filterColour);
+    Column(3)->STFilter()->SetListSource(nullptr);
+}
+
+} // namespace
