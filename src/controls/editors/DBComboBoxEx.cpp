@@ -10,7 +10,6 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/ui/Clipboard.h"
-#include "platform/ui/Metrics.h"
 #include "platform/ui/Popup.h"
 
 namespace editors {
@@ -440,15 +439,7 @@ int TCustomDBComboBoxEx::dropDownWidth(int rows) const
     if (wanted > 0) {
         width = wanted;
     } else if (wanted == -1) {
-        ui::TCanvas measure;
-        measure.Font().Assign(Font());
-        int widest = 0;
-        for (int i = 0; i < itemCount_; ++i) widest = std::max(widest, measure.TextWidth(items_.StringAt(i)));
-        int client = widest + 5;
-        if (const ui::TCustomImageList* images = GetImages()) client += images->Width() + 4;
-        // Beside the items: the frame, and the scroll bar when they do not fit.
-        width = client + listBox_->Width() - listBox_->ClientWidth();
-        if (itemCount_ > rows) width += ui::Metrics().VScrollWidth;
+        width = listBox_->WidthForItems(rows);
     }
     return std::max(width, Width());
 }

@@ -427,7 +427,6 @@ private:
     void setOwnText(const std::string& text);
     TEditButtonEx* buttonOfPair(int index) const;
     int buttonIndexOf(rtl::TObject* control) const;
-    void popupButtonMenu(TEditButtonControlEx* control, QMenu* menu);
     bool runShortCut(ui::Word key, ui::TShiftState shift);
     void updateImageWidth();
     ui::TRect imageRect() const;

@@ -1,20 +1,16 @@
 // The window side of the edit base: keys, edit buttons and their layout, the text area,
 // painting, height, edit image, hot look, the recently-used drop-down, focus and the
 // in-place mode.
-#include <QCoreApplication>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPointer>
 
 #include "controls/editors/ButtonPainting.h"
 #include "controls/editors/DBCtrlsEx.h"
-#include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/DropDownWindows.h"
 #include "controls/editors/ToolCtrlsEx.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Metrics.h"
-#include "platform/ui/Popup.h"
 
 namespace editors {
 
@@ -220,31 +216,13 @@ void TCustomDBEditEx::EditButtonDown(rtl::TObject* Sender, bool TopButton, bool&
     if (index == 0) {
         if (OnButtonDown) OnButtonDown(this, TopButton, AutoRepeat, Handled);
         if (Handled) return;
-        if (QMenu* menu = button->GetDropdownMenu(); menu && control) popupButtonMenu(control, menu);
+        if (QMenu* menu = button->GetDropdownMenu(); menu && control) PopupEditButtonMenu(this, control, menu);
         else EditButtonDefaultAction(TopButton);
         return;
     }
     if (button->OnDown) button->OnDown(button, TopButton, AutoRepeat, Handled);
     if (Handled) return;
-    if (QMenu* menu = button->GetDropdownMenu(); menu && control) popupButtonMenu(control, menu);
-}
-
-void TCustomDBEditEx::popupButtonMenu(TEditButtonControlEx* control, QMenu* menu)
-{
-    const int index = static_cast<int>(control->GetTag());
-    QPointer<TCustomDBEditEx> self(this);
-    QObject::connect(
-        menu, &QMenu::aboutToHide, this,
-        [self, index] {
-            if (self) self->PostMessage(CM_BUTTONMENUMARKER, index);
-        },
-        Qt::SingleShotConnection);
-    const ui::TPoint at = control->ClientToScreen({0, control->Height()});
-    // The menu takes the mouse: the button comes up now, without a click.
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(control, &release);
-    menu->popup(QPoint(at.X, at.Y));
+    if (QMenu* menu = button->GetDropdownMenu(); menu && control) PopupEditButtonMenu(this, control, menu);
 }
 
 void TCustomDBEditEx::EditButtonClick(rtl::TObject* Sender)
@@ -313,23 +291,13 @@ void TCustomDBEditEx::UpdateEditButtonControlList()
         TButtonPair& pair = buttonControls_[i];
         TEditButtonControlEx* control = pair.Button;
         const bool visible = button->GetVisible();
-        control->SetVisible(visible);
-        control->SetStyle(button->GetStyle());
-        control->SetGlyph(button->GetGlyph());
-        control->SetNumGlyphs(button->GetNumGlyphs());
-        control->SetHint(button->GetHint());
-        control->SetShowHint(!button->GetHint().empty());
-        control->SetFlat(flat_);
+        control->TakeButton(*button, flat_);
         control->SetTag(static_cast<std::intptr_t>(i));
         control->OnDown = TButtonDownEventEx(this, &TCustomDBEditEx::EditButtonDown);
         control->OnClick = rtl::TNotifyEvent(this, &TCustomDBEditEx::EditButtonClick);
         control->OnMouseMove = ui::TMouseMoveEvent(this, &TCustomDBEditEx::EditButtonMouseMove);
         control->OnMouseUp = ui::TMouseEvent(this, &TCustomDBEditEx::EditButtonMouseUp);
-        int width = 0;
-        if (visible)
-            width = button->GetWidth() > 0 ? button->GetWidth()
-                    : flat_               ? GetDefaultFlatButtonWidth()
-                                          : ui::Metrics().VScrollWidth;
+        const int width = EditButtonControlWidth(*button, flat_);
         buttonWidths[i] = width;
         if (visible) {
             const int buttonHeight =
@@ -712,21 +680,11 @@ void TCustomDBEditEx::mruDropDown(rtl::TObject*)
             return;
         }
         box->SetRows(rows);
-        const ui::TPoint at = AlignDropDownWindowRect(host, box, daLeft);
-        box->SetBounds(at.X, at.Y, box->Width(), box->Height());
+        box->PlaceUnder(host);
         return;
     }
     if (box->Count() == 0) return;
-    box->SetColor(Color());
-    box->Font().Assign(Font());
-    box->SetItemHeight(box->GetTextHeight());
-    box->SetBounds(box->Left(), box->Top(), host.Width(), box->Height());
-    box->SetRows(rows);
-    const ui::TPoint at = AlignDropDownWindowRect(host, box, daLeft);
-    box->SetBounds(at.X, at.Y, box->Width(), box->Height());
-    ui::ShowPopupNoActivate(box);
-    box->SizeGrip()->SetGripVisible(true);
-    box->UpdateScrollBar();
+    box->DropDownUnder(host, rows, host.Width(), *this);
     mruList_->SetDroppedDown(true);
 }
 
@@ -764,28 +722,12 @@ void TCustomDBEditEx::MRUListBoxResized()
 bool TCustomDBEditEx::mruKey(ui::Word& key, ui::TShiftState shift)
 {
     if (!mruDropped()) return false;
-    switch (key) {
-    case ui::VK_UP:
-    case ui::VK_DOWN:
-    case ui::VK_PRIOR:
-    case ui::VK_NEXT:
-        if (shift & ui::ssAlt) return false;
-        break;
-    case ui::VK_HOME:
-    case ui::VK_END:
-        if (!(shift & ui::ssCtrl)) return false;
-        break;
-    case ui::VK_RETURN:
-    case ui::VK_ESCAPE:
+    if (key == ui::VK_RETURN || key == ui::VK_ESCAPE) {
         mruList_->CloseUp(key == ui::VK_RETURN);
         key = 0;
         return true;
-    default:
-        return false;
     }
-    mruListBox_->KeyDownFromOwner(key, shift);
-    key = 0;
-    return true;
+    return mruListBox_->MoveByOwnerKey(key, shift);
 }
 
 } // namespace editors

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 
+#include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/EditInterfaces.h"
 #include "controls/editors/ToolCtrlsEx.h"
 #include "platform/rtl/Clock.h"
@@ -47,6 +48,19 @@ int TPopupListboxEx::GetBorderHeight() const
     ui::TRect r{0, 0, 100, 100};
     const_cast<TPopupListboxEx*>(this)->CalcNonClientSize(r);
     return 100 - r.Height();
+}
+
+int TPopupListboxEx::WidthForItems(int Rows) const
+{
+    ui::TCanvas measure;
+    measure.Font().Assign(Font());
+    int widest = 0;
+    for (int i = 0; i < Count(); ++i) widest = std::max(widest, measure.TextWidth(Items().StringAt(i)));
+    int client = widest + 5;
+    if (imageList_) client += imageList_->Width() + 4;
+    int width = client + Width() - ClientWidth();
+    if (Count() > Rows) width += ui::Metrics().VScrollWidth;
+    return width;
 }
 
 void TPopupListboxEx::SetRows(int Rows)
@@ -167,6 +181,49 @@ void TMRUListboxEx::UpdateScrollBar()
     bar->SetBounds(ClientWidth() - bar->Width(), top, bar->Width(), std::max(0, bottom - top));
     grip->SetTriangleWindow(!(bar->Visible() && gripOnRight));
     internalMove_ = false;
+}
+
+void TMRUListboxEx::DropDownUnder(const ui::TRect& Host, int Rows, int Width, const ui::TControl& Look)
+{
+    SetColor(Look.Color());
+    Font().Assign(Look.Font());
+    SetItemHeight(GetTextHeight());
+    SetItemIndex(-1);
+    SetBounds(Left(), Top(), Width, Height());
+    SetRows(Rows);
+    PlaceUnder(Host);
+    ui::ShowPopupNoActivate(this);
+    SizeGrip()->SetGripVisible(true);
+    UpdateScrollBar();
+}
+
+void TMRUListboxEx::PlaceUnder(const ui::TRect& Host)
+{
+    const ui::TPoint at = AlignDropDownWindowRect(Host, this, daLeft);
+    SetBounds(at.X, at.Y, Width(), Height());
+}
+
+bool TMRUListboxEx::MoveByOwnerKey(ui::Word& Key, ui::TShiftState Shift)
+{
+    switch (Key) {
+    case ui::VK_UP:
+    case ui::VK_DOWN:
+    case ui::VK_PRIOR:
+    case ui::VK_NEXT:
+        if (Shift & ui::ssAlt) return false;
+        break;
+    case ui::VK_HOME:
+    case ui::VK_END:
+        if (!(Shift & ui::ssCtrl)) return false;
+        // The first and the last item, as Home and End go there in the list.
+        Shift &= ~static_cast<ui::TShiftState>(ui::ssCtrl);
+        break;
+    default:
+        return false;
+    }
+    KeyDownFromOwner(Key, Shift);
+    Key = 0;
+    return true;
 }
 
 void TMRUListboxEx::LayoutChanged()

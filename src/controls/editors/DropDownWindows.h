@@ -40,6 +40,9 @@ public:
     int GetTextHeight() const;
     // The height of the frame: what the window is higher than its rows.
     int GetBorderHeight() const;
+    // The width that shows the widest of its items whole in its font (with its image),
+    // and a scroll bar beside them when they are more than Rows.
+    int WidthForItems(int Rows) const;
     // Set whenever the window changes size (the owner clears it when it sizes the list,
     // so that it tells a size the user gave it with the grip).
     bool Sized() const { return sized_; }
@@ -96,6 +99,16 @@ public:
     ui::TScrollBar* ScrollBar() const { return ScrollBarControl(); }
     // Places the scroll bar beside the grip.
     void UpdateScrollBar();
+
+    // Drops the list down below Host (screen coordinates), left edges aligned: in Look's
+    // colour and font, a row per text line, nothing selected, Rows rows and Width wide;
+    // shown without activation, with its grip and its scroll bar.
+    void DropDownUnder(const ui::TRect& Host, int Rows, int Width, const ui::TControl& Look);
+    // Places the open list below Host again.
+    void PlaceUnder(const ui::TRect& Host);
+    // A key of the owner while the list is down: Up, Down, PageUp and PageDown (without
+    // Alt), Ctrl+Home and Ctrl+End move in the list and are consumed (true).
+    bool MoveByOwnerKey(ui::Word& Key, ui::TShiftState Shift);
 
 protected:
     void LayoutChanged() override;

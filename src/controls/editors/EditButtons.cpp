@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+
+#include "controls/editors/EditInterfaces.h"
 #include "platform/ui/InputState.h"
+#include "platform/ui/Metrics.h"
 #include "platform/ui/Themes.h"
 
 namespace editors {
@@ -302,6 +307,54 @@ void TEditButtonControlEx::Paint()
         canvas.Brush().SetColor(parentColor);
         canvas.FrameRect(r);
     }
+}
+
+void TEditButtonControlEx::TakeButton(const TEditButtonEx& Button, bool Flat)
+{
+    SetVisible(Button.GetVisible());
+    SetStyle(Button.GetStyle());
+    SetGlyph(Button.GetGlyph());
+    SetNumGlyphs(Button.GetNumGlyphs());
+    SetHint(Button.GetHint());
+    SetShowHint(!Button.GetHint().empty());
+    SetFlat(Flat);
+}
+
+int EditButtonControlWidth(const TEditButtonEx& Button, bool Flat)
+{
+    if (!Button.GetVisible()) return 0;
+    if (Button.GetWidth() > 0) return Button.GetWidth();
+    return Flat ? GetDefaultFlatButtonWidth() : ui::Metrics().VScrollWidth;
+}
+
+// ---- menus and drags of editors' buttons ----
+
+namespace {
+
+// The button comes up at once, without a click.
+void releaseWithoutClick(TEditButtonControlEx* button)
+{
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(button, &release);
+}
+
+} // namespace
+
+void PopupEditButtonMenu(ui::TControl* Editor, TEditButtonControlEx* Button, QMenu* Menu)
+{
+    const auto tag = static_cast<std::intptr_t>(Button->GetTag());
+    QPointer<ui::TControl> editor(Editor);
+    QObject::connect(
+        Menu, &QMenu::aboutToHide, Editor,
+        [editor, tag] {
+            if (editor) editor->PostMessage(CM_BUTTONMENUMARKER, tag);
+        },
+        Qt::SingleShotConnection);
+    const ui::TPoint at = Button->ClientToScreen({0, Button->Height()});
+    // The menu takes the mouse.
+    releaseWithoutClick(Button);
+    Menu->popup(QPoint(at.X, at.Y));
 }
 
 } // namespace editors

@@ -148,6 +148,8 @@ public:
 
     // Fires OnDown.
     virtual void EditButtonDown(bool TopButton, bool& AutoRepeat);
+    // Shows Button: its visibility, style, glyph and glyph count and hint, flat or not.
+    void TakeButton(const TEditButtonEx& Button, bool Flat);
 
     TButtonDownEventEx OnDown;
 
@@ -177,5 +179,14 @@ class TSpeedButtonEx : public TEditButtonControlEx {
 public:
     using TEditButtonControlEx::TEditButtonControlEx;
 };
+
+// The width an editor gives the control of Button: 0 while it is hidden, its Width when
+// set, else a flat button's width in the flat look, else a vertical scroll bar's.
+int EditButtonControlWidth(const TEditButtonEx& Button, bool Flat);
+
+// Pops Menu up below Button, an edit button of Editor: the button comes up at once
+// (without a click), and when the menu closes Editor is posted CM_BUTTONMENUMARKER with
+// the button's Tag, so that the press that closed the menu opens nothing.
+void PopupEditButtonMenu(ui::TControl* Editor, TEditButtonControlEx* Button, QMenu* Menu);
 
 } // namespace editors

@@ -368,6 +368,8 @@ protected:
 
 private:
     friend class TGridDataLinkEx;
+    // The cell editor writes its text (UpdateEditorData) before it steps a value.
+    friend class TDBGridInplaceEdit;
 
     void titleFontChanged(rtl::TObject* sender);
     void footerFontChanged(rtl::TObject* sender);
@@ -514,6 +516,10 @@ protected:
     // The client area by areas: lines, then cells, then the room right of and below the
     // cells; nothing while the layout lock is held.
     void Paint() override;
+    // The grid lines of one area, rows from FirstRow and columns from FirstCol: horizontal
+    // and vertical ones in LineColor where asked, the gutters otherwise in FillColor.
+    void PaintAreaLines(const ui::TGridDrawInfo& Info, bool DrawHorz, bool DrawVert, int FirstCol, int FirstRow,
+                        const ui::TRect& Area, ui::TColor LineColor, ui::TColor FillColor);
     // Every cell of one area through DrawCell, on the area's colour; a cell whose drawing
     // fails is left empty.
     void PaintAreaCells(const ui::TGridDrawInfo& Info, int FirstCol, int FirstRow, const ui::TRect& Area,

@@ -34,20 +34,6 @@ std::string FirstKey(const std::string& line)
     return line.substr(0, line.find(';'));
 }
 
-bool IsIntegerType(db::TFieldType type)
-{
-    switch (type) {
-    case db::ftSmallint:
-    case db::ftInteger:
-    case db::ftWord:
-    case db::ftAutoInc:
-    case db::ftLargeint:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool IsSteppedNumber(db::TFieldType type)
 {
     switch (type) {
@@ -168,7 +154,7 @@ int TColumnEx::GetImageIndex() const
         index = KeyListIndexOf(*keyList_, field->GetText());
     } else if (PickListCount() > 0) {
         index = pickList_->IndexOf(field->GetText());
-    } else if (IsIntegerType(field->DataType())) {
+    } else if (IsIntegerField(*field)) {
         const std::int64_t value = field->GetAsLargeInt();
         if (value >= INT32_MIN && value <= INT32_MAX) index = static_cast<int>(value);
     }

@@ -58,21 +58,21 @@ void TCustomDBGridEx::Paint()
     const ui::TRect fixedColumns{0, fixedBottom, fixedRight, gridBottom};
     const ui::TRect data{fixedRight, fixedBottom, gridRight, gridBottom};
     if (info.Horz.EffectiveLineWidth > 0 || info.Vert.EffectiveLineWidth > 0) {
-        PaintLines(info, rowLines, colLines, 0, 0, corner, fixedLineColor, fixedColor);
-        PaintLines(info, rowLines, colLines, LeftCol(), 0, titles, fixedLineColor, fixedColor);
-        PaintLines(info, rowLines, colLines, 0, TopRow(), fixedColumns, fixedLineColor, fixedColor);
+        PaintAreaLines(info, rowLines, colLines, 0, 0, corner, fixedLineColor, fixedColor);
+        PaintAreaLines(info, rowLines, colLines, LeftCol(), 0, titles, fixedLineColor, fixedColor);
+        PaintAreaLines(info, rowLines, colLines, 0, TopRow(), fixedColumns, fixedLineColor, fixedColor);
         // Frozen columns have the lines of data; the line after the last one stays fixed.
         if (FixedCols() > indicatorOffset_ && !optionsEx_.Contains(dghFrozen3D))
-            PaintLines(info, rowLines, colLines, indicatorOffset_, TopRow(),
+            PaintAreaLines(info, rowLines, colLines, indicatorOffset_, TopRow(),
                        {frozenLeft, fixedBottom, fixedRight - 1, gridBottom - (footerBand ? footerExtent : 0)},
                        dataLineColor, color);
-        PaintLines(info, rowLines, colLines, LeftCol(), TopRow(), data, dataLineColor, color);
+        PaintAreaLines(info, rowLines, colLines, LeftCol(), TopRow(), data, dataLineColor, color);
         if (footerBand) {
             const int firstFooter = RowCount() - footerRowCount_;
             const ui::TRect fixedPart{0, footersTop, fixedRight, gridBottom};
             const ui::TRect scrolledPart{fixedRight, footersTop, gridRight, gridBottom};
-            PaintLines(info, rowLines, colLines, 0, firstFooter, fixedPart, fixedLineColor, fixedColor);
-            PaintLines(info, rowLines, colLines, LeftCol(), firstFooter, scrolledPart, fixedLineColor, fixedColor);
+            PaintAreaLines(info, rowLines, colLines, 0, firstFooter, fixedPart, fixedLineColor, fixedColor);
+            PaintAreaLines(info, rowLines, colLines, LeftCol(), firstFooter, scrolledPart, fixedLineColor, fixedColor);
             if (rowLines) {
                 canvas.Brush().SetColor(fixedLineColor);
                 canvas.FillRect({frozenLeft, footersTop - info.Vert.EffectiveLineWidth, gridRight, footersTop});
@@ -94,6 +94,12 @@ void TCustomDBGridEx::Paint()
     if (options_.Contains(dgTitles) && useMultiTitle_)
         titleTreeRoot_->ForEachNode([](THeadTreeNode& node) { node.Drawn = false; });
     PaintGridStateMarks();
+}
+
+void TCustomDBGridEx::PaintAreaLines(const ui::TGridDrawInfo& Info, bool DrawHorz, bool DrawVert, int FirstCol,
+                                     int FirstRow, const ui::TRect& Area, ui::TColor LineColor, ui::TColor FillColor)
+{
+    PaintLines(Info, DrawHorz, DrawVert, FirstCol, FirstRow, Area, LineColor, FillColor);
 }
 
 void TCustomDBGridEx::paintRowFrame()

@@ -48,6 +48,20 @@ bool IsMemoField(const db::TField& field)
     return field.DataType() == db::ftMemo || field.DataType() == db::ftFmtMemo;
 }
 
+bool IsIntegerField(const db::TField& field)
+{
+    switch (field.DataType()) {
+    case db::ftSmallint:
+    case db::ftInteger:
+    case db::ftWord:
+    case db::ftAutoInc:
+    case db::ftLargeint:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int KeyListIndexOf(const rtl::TStrings& list, const std::string& text)
 {
     for (int i = 0; i < list.GetCount(); ++i)

@@ -28,6 +28,8 @@ bool TextNeedsToolTip(ui::TCanvas& canvas, bool rightToLeft, int extraWidth, int
 bool FieldsCanModify(const std::vector<db::TField*>& fields);
 // A memo field (plain or formatted).
 bool IsMemoField(const db::TField& field);
+// A field of one of the integer types.
+bool IsIntegerField(const db::TField& field);
 // The line of a key list that equals text exactly; -1 when none does.
 int KeyListIndexOf(const rtl::TStrings& list, const std::string& text);
 // Raises ui::EInvalidGridOperation with the message.

@@ -305,6 +305,9 @@ protected:
     void FocusOut(TControl* next) override;
     // The grid or its edit has the focus.
     bool GridFocused() const;
+    // The grid or its edit gained or lost the focus: when GridFocused changed since the
+    // last check the grid repaints (the look of its selection depends on it).
+    virtual void CheckFocusState();
 
     // ---- the in-place edit's hooks
     virtual TInplaceEdit* CreateEditor();
@@ -414,6 +417,8 @@ private:
 
     TInplaceEdit* inplaceEdit_ = nullptr;
     bool editorMode_ = false;
+    // GridFocused at the last CheckFocusState.
+    bool focusState_ = false;
     int inplaceCol_ = -1, inplaceRow_ = -1;
 
     TScrollBar* horzBar_ = nullptr;

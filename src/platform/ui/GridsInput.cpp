@@ -536,9 +536,18 @@ void TCustomGrid::ColumnMoved(int, int) {}
 
 // ---- focus ----
 
+void TCustomGrid::CheckFocusState()
+{
+    const bool focused = GridFocused();
+    if (focused == focusState_) return;
+    focusState_ = focused;
+    Invalidate();
+}
+
 void TCustomGrid::FocusIn(TControl* previous)
 {
     TControl::FocusIn(previous);
+    focusState_ = GridFocused();
     Invalidate();
     if (previous != inplaceEdit_) {
         if (inplaceEdit_ && inplaceEdit_->Visible() && inplaceEdit_->CanFocus())
@@ -551,6 +560,7 @@ void TCustomGrid::FocusIn(TControl* previous)
 void TCustomGrid::FocusOut(TControl* next)
 {
     TControl::FocusOut(next);
+    focusState_ = GridFocused();
     Invalidate();
 }
 

@@ -48,6 +48,16 @@ void TInplaceEdit::UpdateContents()
     SetModified(false);
 }
 
+void TInplaceEdit::ShowText(const std::string& text)
+{
+    ++loading_;
+    struct Done {
+        int& n;
+        ~Done() { --n; }
+    } done{loading_};
+    SetText(text);
+}
+
 void TInplaceEdit::UpdateLoc(const TRect& r)
 {
     if (r.IsEmpty()) {
@@ -142,7 +152,8 @@ void TInplaceEdit::KeyPress(char& key)
         MessageBeep();
         return;
     }
-    switch (ch) {
+    if (key != 0) TypedCharacter(key);
+    switch (static_cast<unsigned char>(key)) {
     case 0:
         return;
     case 9:
@@ -179,6 +190,18 @@ void TInplaceEdit::Change()
 {
     TCustomMaskEdit::Change();
     if (loading_ == 0 && !InternalTextChange()) grid_->UpdateText();
+}
+
+void TInplaceEdit::FocusIn(TControl* previous)
+{
+    TCustomMaskEdit::FocusIn(previous);
+    grid_->CheckFocusState();
+}
+
+void TInplaceEdit::FocusOut(TControl* next)
+{
+    TCustomMaskEdit::FocusOut(next);
+    grid_->CheckFocusState();
 }
 
 } // namespace ui

@@ -35,6 +35,10 @@ protected:
     // The rectangle of the text box in client coordinates.
     void SetTextRect(const TRect& r) { SetEditRect(r); }
     TRect TextRect() const { return EditRect(); }
+    // The edit is loading its cell's text (UpdateContents).
+    bool Loading() const { return loading_ > 0; }
+    // Shows a text without handing it to the grid, which keeps its edit text.
+    void ShowText(const std::string& text);
 
     // The grid's CanEditModify.
     bool EditCanModify() override;
@@ -48,11 +52,17 @@ protected:
     // selected; Ctrl+Enter's line feed breaks the line in the multi-line box and is
     // swallowed by a single line.
     void KeyPress(char& key) override;
+    // A typed character the grid's key-press step let through, before the edit takes it;
+    // 0 consumes it.
+    virtual void TypedCharacter(char& /*key*/) {}
     unsigned DialogCode() const override;
     void DblClick() override;
     bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
     // Each change of the text by the user goes to the grid's SetEditText.
     void Change() override;
+    // The grid hears when the focus comes or goes.
+    void FocusIn(TControl* previous) override;
+    void FocusOut(TControl* next) override;
 
     // ---- the grid's hooks, for descendants of this edit
     bool GridCanEditModify();

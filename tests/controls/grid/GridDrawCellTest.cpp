@@ -420,11 +420,20 @@ TEST_F(CellDrawing, AlwaysShownEditButtonsStandAtTheCellsRight)
     // A button face with the three dots, as high as the grid's buttons.
     EXPECT_EQ(ClientPixel(image, cell.Right - width + 3, cell.Top + 3), ui::ColorToRGB(ui::clBtnFace));
     EXPECT_GT(gridtest::CountColor(strip, ui::clBlack), 0);
-    const int below = cell.Top + Grid->EditButtonHeight();
-    if (below < cell.Bottom) EXPECT_EQ(ClientPixel(image, cell.Right - width + 3, below), ui::ColorToRGB(ui::clWindow));
     // The text keeps left of the strip.
     EXPECT_LT(uitest::InkBounds(CellImage(image, 2, 2).copy(0, 0, cell.Width() - width, cell.Height())).right(),
               cell.Width() - width);
+
+    // Rows taller than the buttons: under them the strip has the cell's colour.
+    name->SetColor(ui::clAqua);
+    Grid->SetRowHeight(20);
+    const ui::TRect tall = Grid->CellRect(2, 2);
+    const int below = tall.Top + Grid->EditButtonHeight();
+    ASSERT_LT(below, tall.Bottom);
+    const QImage taller = Render();
+    EXPECT_NE(ClientPixel(taller, tall.Right - width + 3, below - 1), ui::clAqua); // its edge
+    EXPECT_EQ(ClientPixel(taller, tall.Right - width + 3, below), ui::clAqua);
+    EXPECT_EQ(ClientPixel(taller, tall.Right - width + 3, tall.Bottom - 1), ui::clAqua);
 }
 
 TEST_F(CellDrawing, TheFocusedCellIsFramedWhenTheStyleSaysSo)

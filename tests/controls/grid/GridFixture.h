@@ -90,6 +90,32 @@ protected:
     void Update(rtl::TCollectionItem* item) override { ++(item ? ItemNotices : AllNotices); }
 };
 
+// Opens customers: CUSTID integer, CUSTNAME string; a row per name, numbered from 1.
+inline void OpenCustomers(db::TMemDataSet& customers, std::initializer_list<const char*> names)
+{
+    customers.AddField<db::TIntegerField>("CUSTID");
+    customers.AddField<db::TStringField>("CUSTNAME", db::fkData, 20);
+    customers.Open();
+    int id = 0;
+    for (const char* name : names) {
+        customers.Append();
+        customers.FieldByName("CUSTID")->SetAsInteger(++id);
+        customers.FieldByName("CUSTNAME")->SetAsString(name);
+        customers.Post();
+    }
+    customers.First();
+}
+
+// The lookup field WHO of data: the CUSTNAME of the customer whose CUSTID is its CUST.
+inline void AddCustomerLookup(db::TMemDataSet& data, db::TMemDataSet& customers)
+{
+    db::TField* who = data.AddField<db::TStringField>("WHO", db::fkLookup, 20);
+    who->SetKeyFields("CUST");
+    who->SetLookupDataSet(&customers);
+    who->SetLookupKeyFields("CUSTID");
+    who->SetLookupResultField("CUSTNAME");
+}
+
 // Customers: CUSTID integer, CUSTNAME string; rows 1 "Ann", 2 "Bob", 3 "Cid".
 // People: ID integer, NAME string(20), AMOUNT float, FLAG string(3), NOTE memo,
 // ACTIVE Boolean, CUST integer and the lookup WHO (CUST -> CUSTNAME).
@@ -98,17 +124,7 @@ protected:
     void SetUp() override
     {
         UiTest::SetUp();
-        Customers.AddField<db::TIntegerField>("CUSTID");
-        Customers.AddField<db::TStringField>("CUSTNAME", db::fkData, 20);
-        Customers.Open();
-        const char* names[] = {"Ann", "Bob", "Cid"};
-        for (int i = 0; i < 3; ++i) {
-            Customers.Append();
-            Customers.FieldByName("CUSTID")->SetAsInteger(i + 1);
-            Customers.FieldByName("CUSTNAME")->SetAsString(names[i]);
-            Customers.Post();
-        }
-        Customers.First();
+        OpenCustomers(Customers, {"Ann", "Bob", "Cid"});
 
         Data.AddField<db::TIntegerField>("ID");
         Data.AddField<db::TStringField>("NAME", db::fkData, 20);
@@ -117,11 +133,7 @@ protected:
         Data.AddField<db::TMemoField>("NOTE");
         Data.AddField<db::TBooleanField>("ACTIVE");
         Data.AddField<db::TIntegerField>("CUST");
-        db::TField* who = Data.AddField<db::TStringField>("WHO", db::fkLookup, 20);
-        who->SetKeyFields("CUST");
-        who->SetLookupDataSet(&Customers);
-        who->SetLookupKeyFields("CUSTID");
-        who->SetLookupResultField("CUSTNAME");
+        AddCustomerLookup(Data, Customers);
         Data.Open();
         AddRow(1, "Row 1", 1.5, 1);
         AddRow(2, "Row 2", 3.0, 2);

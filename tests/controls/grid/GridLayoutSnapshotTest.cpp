@@ -1,6 +1,6 @@
 // Grids laid out with one-, two- and three-level titles, frozen columns and fitted
 // widths, written to build/snapshots/grid/ for people to look at. What is asserted is
-// the geometry: the cells' text is drawn by the grid's own painting, not yet here.
+// the geometry; what the cells show is asserted by the drawing tests.
 #include <string>
 #include <vector>
 

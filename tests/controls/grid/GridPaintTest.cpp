@@ -154,7 +154,7 @@ TEST_F(GridPaint, RaisedFramesByOption)
         std::string got;
         for (const TCell& cell : cells) {
             const bool fixed = cell.Col < Grid->FixedCols() || cell.Row < Grid->FixedRows();
-            got += grid.Is3DCell(cell.Col, cell.Row, fixed ? ui::gdFixed : 0) ? '1' : '0';
+            got += grid.Is3DCell(cell.Col, cell.Row, fixed ? ui::TGridDrawState{ui::gdFixed} : 0u) ? '1' : '0';
         }
         EXPECT_EQ(got, c.Expected);
     }
