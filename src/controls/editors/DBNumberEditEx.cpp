@@ -25,9 +25,8 @@ constexpr double kCurrencyLimit = 922337203685477.5807;
 std::string CurrencyText(double value)
 {
     const int decimals = rtl::FormatSettings.CurrencyDecimals;
-    const double amount = rtl::RoundToDecimals(value, 4);
-    if (!(std::fabs(amount) < kCurrencyLimit)) return rtl::FloatToStrF(value, rtl::ffCurrency, 15, decimals);
-    return rtl::CurrToStrF(rtl::Currency::FromDouble(amount), rtl::ffCurrency, decimals);
+    if (!(std::fabs(value) < kCurrencyLimit)) return rtl::FloatToStrF(value, rtl::ffCurrency, 15, decimals);
+    return rtl::CurrToStrF(rtl::Currency::FromDouble(value), rtl::ffCurrency, decimals);
 }
 
 bool IsNumberType(rtl::TVarType type)
@@ -318,7 +317,11 @@ void TCustomDBNumberEditEx::StepValue(bool Up)
 {
     if (increment_ == 0 || !EditCanModify()) return;
     const double stepped = value_.IsNull() ? increment_ : value_.AsFloat() + (Up ? increment_ : -increment_);
-    InternalSetValue(ClampAndRound(stepped));
+    // A NaN or infinite increment, or a sum past the double range, is no number to show:
+    // the limits may still bound it, else the step does nothing.
+    const double number = ClampAndRound(stepped);
+    if (!std::isfinite(number)) return;
+    InternalSetValue(number);
     if (Focused()) SelectAll();
 }
 

@@ -522,6 +522,7 @@ bool TColumnEx::IsLookupDisplayFieldsStored() const
 
 void TColumnEx::SetMaxWidth(int value)
 {
+    value = std::min(value, MaxColumnWidth);
     if (value == maxWidth_) return;
     maxWidth_ = value;
     if (value > 0 && GetWidth() > value) SetWidth(value);
@@ -529,6 +530,7 @@ void TColumnEx::SetMaxWidth(int value)
 
 void TColumnEx::SetMinWidth(int value)
 {
+    value = std::min(value, MaxColumnWidth);
     if (value == minWidth_) return;
     minWidth_ = value;
     if (value > 0 && GetWidth() < value) SetWidth(value);
@@ -684,7 +686,8 @@ int TColumnEx::DefaultWidth() const
     ui::TCanvas canvas;
     canvas.Font().Assign(GetFont());
     const int overhang = canvas.TextMetrics().Overhang;
-    return (canvas.TextWidth("0") - overhang) * field->GetDisplayWidth() + overhang + 4;
+    const long long width = static_cast<long long>(canvas.TextWidth("0") - overhang) * field->GetDisplayWidth();
+    return static_cast<int>(std::min<long long>(width + overhang + 4, MaxColumnWidth));
 }
 
 int TColumnEx::GetWidth() const
@@ -701,7 +704,7 @@ int TColumnEx::ClampWidth(int width) const
 {
     if (maxWidth_ >= 1 && width > maxWidth_) width = maxWidth_;
     if (width < minWidth_) width = minWidth_;
-    return width;
+    return std::min(width, MaxColumnWidth);
 }
 
 void TColumnEx::writeDisplayWidth(db::TField& field, int width) const
@@ -718,7 +721,7 @@ void TColumnEx::writeDisplayWidth(db::TField& field, int width) const
 void TColumnEx::SetWidth(int value)
 {
     if (db::TField* field = writeThroughField()) {
-        writeDisplayWidth(*field, value);
+        writeDisplayWidth(*field, std::min(value, MaxColumnWidth));
         if (Grid()->LayoutLocked() && !assigned(cvWidth)) return;
     }
     if (!assigned(cvWidth) && value == DefaultWidth()) {

@@ -167,6 +167,11 @@ private:
 
 // ---- columns
 
+// The widest a column gets, however its width is set (the optimal width of a long text, a
+// stored width, its bounds): no screen shows more than a few thousand pixels of one cell,
+// and the grid's sums of widths stay far from the integer limit.
+inline constexpr int MaxColumnWidth = 8192;
+
 class TColumnEx : public rtl::TCollectionItem, public ILookupGridHolderEx {
 public:
     explicit TColumnEx(rtl::TCollection* collection);
@@ -303,7 +308,8 @@ public:
     // Set by the automatic fitting for a column its bounds hold.
     bool GetClamped() const { return clamped_; }
     void SetClamped(bool value) { clamped_ = value; }
-    // The width within MinWidth and MaxWidth; MinWidth wins when the two cross.
+    // The width within MinWidth and MaxWidth (MinWidth wins when the two cross), and at
+    // most MaxColumnWidth.
     int ClampWidth(int width) const;
     // Asks the grid to fit this column's width to its content.
     virtual void OptimizeWidth();

@@ -49,12 +49,17 @@ void WriteTextThroughBitmap(ui::TCanvas& canvas, const ui::TRect& rect, bool rig
                             const std::string& text, rtl::TAlignment alignment, ui::TTextLayout layout, bool wordWrap,
                             bool endEllipsis, const ui::TDrawTextParams& params)
 {
+    // The bitmap holds only what is visible of the cell: a cell far wider or taller than
+    // the screen (a long text's optimal width) costs no more than the screen.
+    const ui::TRect shown = rect.Intersected(canvas.ClipRect());
+    if (shown.IsEmpty()) return;
     const int width = rect.Width(), height = rect.Height();
-    ui::TBitmap& bitmap = DrawBitmap(width, height);
+    const int left = rect.Left - shown.Left, top = rect.Top - shown.Top;  // the cell on the bitmap
+    ui::TBitmap& bitmap = DrawBitmap(shown.Width(), shown.Height());
     ui::TCanvas& surface = bitmap.Canvas();
     surface.Brush().SetStyle(ui::bsSolid);
     surface.Brush().SetColor(canvas.Brush().Color());
-    surface.FillRect({0, 0, width, height});
+    surface.FillRect({0, 0, shown.Width(), shown.Height()});
     surface.Font().Assign(canvas.Font());
     surface.Brush().SetStyle(ui::bsClear);
 
@@ -62,7 +67,7 @@ void WriteTextThroughBitmap(ui::TCanvas& canvas, const ui::TRect& rect, bool rig
     if (wordWrap) format |= ui::DT_WORDBREAK;
     if (endEllipsis) format |= ui::DT_END_ELLIPSIS;
     if (rightToLeft) format |= ui::DT_RTLREADING;
-    ui::TRect area{dx, dy, width - dx, height - dy};
+    ui::TRect area{left + dx, top + dy, left + width - dx, top + height - dy};
     if (layout != ui::tlTop) {
         ui::TRect measured = area;
         const int textHeight = surface.DrawText(text, measured, format | ui::DT_CALCRECT, &params);
@@ -71,20 +76,21 @@ void WriteTextThroughBitmap(ui::TCanvas& canvas, const ui::TRect& rect, bool rig
     if (dx > 0) ++area.Right;
     surface.DrawText(text, area, format, &params);
     surface.Brush().SetStyle(ui::bsSolid);
-    canvas.CopyRect(rect, bitmap, {0, 0, width, height});
+    canvas.CopyRect(shown, bitmap, {0, 0, shown.Width(), shown.Height()});
 }
 
 } // namespace
 
 std::string TruncateTextEx(const std::string& Text, ui::TCanvas& Canvas, int MaxWidth)
 {
-    std::string result = Text;
-    const int length = static_cast<int>(Text.size());
-    for (int i = 1; i <= length; ++i) {
-        if (Canvas.TextWidth(result) <= MaxWidth) break;
-        result = Text.substr(0, static_cast<std::size_t>(std::max(0, length - (i + 1)))) + Ellipsis;
-    }
-    return result;
+    if (Text.empty() || Canvas.TextWidth(Text) <= MaxWidth) return Text;
+    // The longest start of at most all but two characters that fits with the ellipsis;
+    // none fitting leaves the ellipsis alone.
+    const auto fits = [&](long long n) {
+        return Canvas.TextWidth(Text.substr(0, static_cast<std::size_t>(n)) + Ellipsis) <= MaxWidth;
+    };
+    const long long kept = ui::LongestFitting(1, static_cast<long long>(Text.size()) - 2, fits);
+    return Text.substr(0, static_cast<std::size_t>(std::max(0LL, kept))) + Ellipsis;
 }
 
 void WriteTextEx(ui::TCanvas& Canvas, const ui::TRect& Rect, bool RightToLeft, int DX, int DY,

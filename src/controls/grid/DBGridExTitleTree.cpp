@@ -2,6 +2,7 @@
 #include "controls/grid/DBGridExTitleTree.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "controls/grid/DBGridEx.h"
@@ -27,23 +28,39 @@ THeadTreeNode::~THeadTreeNode()
 
 void THeadTreeNode::FreeChildren()
 {
-    if (!Child) return;
-    std::vector<THeadTreeNode*> children;
-    THeadTreeNode* node = Child;
-    do {
-        children.push_back(node);
-        node = node->Next;
-    } while (node != Child);
+    // Every node below, gathered without recursion (a tree may be thousands of levels
+    // deep), then freed childless.
+    std::vector<THeadTreeNode*> below;
+    for (THeadTreeNode* child = Child; child;) {
+        below.push_back(child);
+        child = child->Next == Child ? nullptr : child->Next;
+    }
     Child = nullptr;
-    for (THeadTreeNode* child : children) delete child;
+    for (std::size_t i = 0; i < below.size(); ++i) {
+        THeadTreeNode* node = below[i];
+        for (THeadTreeNode* child = node->Child; child;) {
+            below.push_back(child);
+            child = child->Next == node->Child ? nullptr : child->Next;
+        }
+        node->Child = nullptr;
+    }
+    for (THeadTreeNode* node : below) delete node;
 }
 
 bool THeadTreeNode::Contains(const THeadTreeNode* node) const
 {
+    // Up from the node: it is in this subtree's ring when one of its hosts (or itself)
+    // is this node or shares this node's host.
+    const THeadTreeNode* top = nullptr;
+    for (const THeadTreeNode* n = node; n; n = n->Host) {
+        if (n == this || (Host && n->Host == Host)) return true;
+        top = n;
+    }
+    // Without a host this node's ring is a ring of roots: the node's own root may be in it.
+    if (Host || !top) return false;
     const THeadTreeNode* sibling = this;
     do {
-        if (sibling == node) return true;
-        if (sibling->Child && sibling->Child->Contains(node)) return true;
+        if (sibling == top) return true;
         sibling = sibling->Next;
     } while (sibling != this);
     return false;
@@ -142,14 +159,21 @@ THeadTreeNode* THeadTreeNode::GroupSiblings(THeadTreeNode* first, THeadTreeNode*
 
 void THeadTreeNode::ForEachNode(const std::function<void(THeadTreeNode&)>& proc)
 {
-    if (!Child) return;
-    THeadTreeNode* node = Child;
-    do {
-        THeadTreeNode* next = node->Next;
+    // Each place: the next node of a ring still to visit, and where that ring starts.
+    struct TPlace {
+        THeadTreeNode* Node;
+        THeadTreeNode* First;
+    };
+    std::vector<TPlace> places;
+    if (Child) places.push_back({Child, Child});
+    while (!places.empty()) {
+        TPlace& place = places.back();
+        THeadTreeNode* node = place.Node;
+        if (node->Next == place.First) places.pop_back();
+        else place.Node = node->Next;
         proc(*node);
-        node->ForEachNode(proc);
-        node = next;
-    } while (node != Child);
+        if (node->Child) places.push_back({node->Child, node->Child});
+    }
 }
 
 // ---- the grid's tree
@@ -164,27 +188,20 @@ namespace {
 
 // Where the word after the first "|"-separated word starts; npos when there is none.
 // Words are runs of characters other than "|"; separators in a row count as one.
-std::size_t SecondWordStart(const std::string& text)
+std::size_t SecondWordStart(std::string_view text)
 {
     const std::size_t firstWord = text.find_first_not_of('|');
-    if (firstWord == std::string::npos) return std::string::npos;
+    if (firstWord == std::string_view::npos) return std::string_view::npos;
     const std::size_t separator = text.find('|', firstWord);
-    if (separator == std::string::npos) return std::string::npos;
+    if (separator == std::string_view::npos) return std::string_view::npos;
     return text.find_first_not_of('|', separator);
 }
 
-std::string FirstWord(const std::string& text)
+std::string_view FirstWord(std::string_view text)
 {
     const std::size_t start = text.find_first_not_of('|');
-    if (start == std::string::npos) return {};
+    if (start == std::string_view::npos) return {};
     return text.substr(start, text.find('|', start) - start);
-}
-
-// The text without its first word and the separators after it.
-std::string WithoutFirstWord(const std::string& text)
-{
-    const std::size_t second = SecondWordStart(text);
-    return second == std::string::npos ? std::string() : text.substr(second);
 }
 
 } // namespace
@@ -209,76 +226,100 @@ void TCustomDBGridEx::BuildTitleTree()
 
     // Each pass forms one band: the leaves from i on that share their first word and their
     // present host, and have a word after it, lose that word, and the band takes it.
-    // Passes go on until none forms.
+    // Passes go on until none forms. The leaves before the one that formed a band have no
+    // second word, so the next pass starts where the last one formed its band. What is left
+    // of each caption is kept as a place in it until the end: a caption of many levels is
+    // not copied once per level.
     constexpr int GroupBandHeight = 20;
-    bool changed = true;
-    while (changed) {
-        changed = false;
-        for (int i = 0; i < count && !changed; ++i) {
-            THeadTreeNode* from = titleLeaves_[static_cast<std::size_t>(i)];
-            if (SecondWordStart(from->Text) == std::string::npos) continue;
-            const std::string group = FirstWord(from->Text);
-            int j = i;
-            while (j + 1 < count) {
-                const THeadTreeNode* next = titleLeaves_[static_cast<std::size_t>(j + 1)];
-                if (next->Host != from->Host || SecondWordStart(next->Text) == std::string::npos
-                    || FirstWord(next->Text) != group)
-                    break;
-                ++j;
-            }
-            for (int k = i; k <= j; ++k) {
-                THeadTreeNode* leaf = titleLeaves_[static_cast<std::size_t>(k)];
-                leaf->Text = WithoutFirstWord(leaf->Text);
-            }
-            THeadTreeNode* host = from->Host;
-            host->GroupSiblings(from, titleLeaves_[static_cast<std::size_t>(j)], group, GroupBandHeight);
-            changed = true;
+    std::vector<std::size_t> rest(static_cast<std::size_t>(count), 0);
+    const auto remaining = [&](int k) {
+        return std::string_view(titleLeaves_[static_cast<std::size_t>(k)]->Text).substr(rest[static_cast<std::size_t>(k)]);
+    };
+    for (int i = 0; i < count;) {
+        THeadTreeNode* from = titleLeaves_[static_cast<std::size_t>(i)];
+        if (SecondWordStart(remaining(i)) == std::string_view::npos) {
+            ++i;
+            continue;
         }
+        const std::string group(FirstWord(remaining(i)));
+        int j = i;
+        while (j + 1 < count) {
+            const THeadTreeNode* next = titleLeaves_[static_cast<std::size_t>(j + 1)];
+            if (next->Host != from->Host || SecondWordStart(remaining(j + 1)) == std::string_view::npos
+                || FirstWord(remaining(j + 1)) != group)
+                break;
+            ++j;
+        }
+        for (int k = i; k <= j; ++k) rest[static_cast<std::size_t>(k)] += SecondWordStart(remaining(k));
+        THeadTreeNode* host = from->Host;
+        host->GroupSiblings(from, titleLeaves_[static_cast<std::size_t>(j)], group, GroupBandHeight);
+    }
+    for (int k = 0; k < count; ++k) {
+        THeadTreeNode* leaf = titleLeaves_[static_cast<std::size_t>(k)];
+        if (rest[static_cast<std::size_t>(k)] > 0) leaf->Text.erase(0, rest[static_cast<std::size_t>(k)]);
     }
 }
 
 int TCustomDBGridEx::MeasureTitleTree(THeadTreeNode* node)
 {
     if (!node || !node->Child) return 0;
+    // The nodes with children, each before its subtree; measured last to first, so that
+    // every subtree is measured before its host (no recursion: bands may be thousands of
+    // levels deep). A measured node's Height holds its total until its host sets it.
+    std::vector<THeadTreeNode*> hosts{node};
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        THeadTreeNode* child = hosts[i]->Child;
+        do {
+            if (child->Child) hosts.push_back(child);
+            child = child->Next;
+        } while (child != hosts[i]->Child);
+    }
     ui::TCanvas canvas;
     struct TChildMeasure {
         THeadTreeNode* Node;
         int Sub;
     };
     std::vector<TChildMeasure> children;
-    bool titleFontTaken = false;
-    int tallest = 0;
-    THeadTreeNode* child = node->Child;
-    do {
-        const int sub = child->Child ? MeasureTitleTree(child) : 0;
-        const TColumnTitleEx* title = child->Column ? child->Column->Title() : nullptr;
-        if (title) {
-            canvas.Font().Assign(title->GetFont());
-        } else if (!titleFontTaken) {
-            canvas.Font().Assign(titleFont_);
-            titleFontTaken = true;
-        }
-        const std::string text = child->Text.empty() ? std::string(" ") : child->Text;
-        int own = 0;
-        if (title && title->GetOrientation() == tohVertical) {
-            own = canvas.TextWidth(text) + 6;
-        } else {
-            if (child->Width >= 1) {
-                ui::TRect box{0, 0, std::max(1, child->Width - 4 - child->WIndent), 0};
-                canvas.DrawText(text, box, ui::DT_CALCRECT | ui::DT_WORDBREAK | ui::DT_NOPREFIX);
-                own = box.Height();
+    for (auto host = hosts.rbegin(); host != hosts.rend(); ++host) {
+        children.clear();
+        // A child without a column takes the title font when it is the first such, else
+        // the font of the child before it.
+        const ui::TFont* font = nullptr;
+        bool titleFontTaken = false;
+        int tallest = 0;
+        THeadTreeNode* child = (*host)->Child;
+        do {
+            const int sub = child->Child ? child->Height : 0;
+            const TColumnTitleEx* title = child->Column ? child->Column->Title() : nullptr;
+            if (title) {
+                font = &title->GetFont();
+            } else if (!titleFontTaken) {
+                font = &titleFont_;
+                titleFontTaken = true;
             }
-            own += vTitleMargin_;
-        }
-        children.push_back({child, sub});
-        tallest = std::max(tallest, sub + own);
-        child = child->Next;
-    } while (child != node->Child);
+            canvas.Font().Assign(*font);
+            const std::string text = child->Text.empty() ? std::string(" ") : child->Text;
+            int own = 0;
+            if (title && title->GetOrientation() == tohVertical) {
+                own = canvas.TextWidth(text) + 6;
+            } else {
+                if (child->Width >= 1) {
+                    ui::TRect box{0, 0, std::max(1, child->Width - 4 - child->WIndent), 0};
+                    canvas.DrawText(text, box, ui::DT_CALCRECT | ui::DT_WORDBREAK | ui::DT_NOPREFIX);
+                    own = box.Height();
+                }
+                own += vTitleMargin_;
+            }
+            children.push_back({child, sub});
+            tallest = std::max(tallest, sub + own);
+            child = child->Next;
+        } while (child != (*host)->Child);
 
-    for (const TChildMeasure& measured : children)
-        measured.Node->Height = measured.Node->Child ? tallest - measured.Sub : tallest;
-    node->Height = tallest;
-    return tallest;
+        for (const TChildMeasure& measured : children)
+            measured.Node->Height = measured.Node->Child ? tallest - measured.Sub : tallest;
+        (*host)->Height = tallest;
+    }
+    return node->Height;
 }
 
 } // namespace grid

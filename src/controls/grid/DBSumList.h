@@ -5,17 +5,17 @@
 // by one walk over the records only when they must be (open, a change of the totals
 // asked for, a new filter), and otherwise follow each post and delete.
 //
-// Totals are amounts scaled by 10000 (four decimals), so that adding and taking away the
-// same values never drifts. A value is scaled by the decimal text a person reads for it:
-// 2.675 is 26750, although the double nearest 2.675 lies a little below it.
+// Totals are amounts scaled by 10000 (four decimals, DBSumAmount.h), so that adding and
+// taking away the same values never drifts. A value is scaled by the decimal text a person
+// reads for it: 2.675 is 26750, although the double nearest 2.675 lies a little below it.
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/grid/DBGridExTypes.h"
+#include "controls/grid/DBSumAmount.h"
 #include "platform/db/DataSet.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Component.h"
@@ -24,82 +24,6 @@
 namespace grid {
 
 class TDBSumListProducer;
-
-// An amount scaled by 10000 in 128 bits, so that totals of many 64-bit amounts never
-// wrap. What even that cannot hold (a value beyond ±1.7e34, NaN, an infinity) is carried
-// beside it as a double.
-class TDBSumAmount {
-public:
-    __extension__ typedef __int128 TScaled;
-
-    constexpr TDBSumAmount() = default;
-    static constexpr TDBSumAmount FromScaled(TScaled scaled) { return TDBSumAmount(scaled); }
-    static constexpr TDBSumAmount FromCurrency(rtl::Currency value) { return TDBSumAmount(value.Scaled); }
-    static constexpr TDBSumAmount FromInteger(std::int64_t whole) { return TDBSumAmount(TScaled(whole) * 10000); }
-    // near(value × 10000) on the value's shortest decimal text, a half going to the even
-    // integer: 0.00005 is 0 and 0.00015 is 2.
-    static TDBSumAmount FromDouble(double value)
-    {
-        const double scaled = value * 10000.0;
-        const double magnitude = std::fabs(scaled);
-        if (magnitude < 0x1p50) {
-            const auto whole = static_cast<std::int64_t>(scaled); // towards zero
-            const double fraction = scaled - static_cast<double>(whole);
-            // The product lies within |scaled| x 2^-52 of the scaled decimal text: only a
-            // fraction that close to a half needs the text itself.
-            if (std::fabs(std::fabs(fraction) - 0.5) > magnitude * 0x1p-49 + 0x1p-60)
-                return FromScaled(whole + static_cast<int>(fraction > 0.5) - static_cast<int>(fraction < -0.5));
-        }
-        return FromDecimalText(value);
-    }
-
-    TScaled Scaled() const { return scaled_; }
-    // Held without the double beside it.
-    bool IsExact() const { return excess_ == 0; }
-    bool FitsCurrency() const;
-    // EOverflow when it does not fit.
-    rtl::Currency ToCurrency() const;
-    // The amount itself (the scaled value ÷ 10000).
-    double ToDouble() const;
-    // The whole part (towards zero) in decimal digits.
-    std::string WholeText() const;
-    // near(amount ÷ count), a half going to the even integer; 0 for a count of 0.
-    TDBSumAmount DividedBy(std::int64_t count) const;
-
-    TDBSumAmount& operator+=(const TDBSumAmount& other)
-    {
-        TScaled sum;
-        if (__builtin_add_overflow(scaled_, other.scaled_, &sum)) [[unlikely]]
-            return addBeside(other, 1);
-        scaled_ = sum;
-        excess_ += other.excess_;
-        return *this;
-    }
-    TDBSumAmount& operator-=(const TDBSumAmount& other)
-    {
-        TScaled difference;
-        if (__builtin_sub_overflow(scaled_, other.scaled_, &difference)) [[unlikely]]
-            return addBeside(other, -1);
-        scaled_ = difference;
-        excess_ -= other.excess_;
-        return *this;
-    }
-    friend TDBSumAmount operator+(TDBSumAmount a, const TDBSumAmount& b) { return a += b; }
-    friend TDBSumAmount operator-(TDBSumAmount a, const TDBSumAmount& b) { return a -= b; }
-    friend bool operator==(const TDBSumAmount& a, const TDBSumAmount& b)
-    {
-        return a.scaled_ == b.scaled_ && a.excess_ == b.excess_;
-    }
-
-private:
-    constexpr explicit TDBSumAmount(TScaled scaled) : scaled_(scaled) {}
-    static TDBSumAmount FromDecimalText(double value);
-    // Adds sign × other where the scaled sum leaves 128 bits: this amount moves beside.
-    TDBSumAmount& addBeside(const TDBSumAmount& other, int sign);
-
-    TScaled scaled_ = 0;
-    double excess_ = 0; // not scaled
-};
 
 // Whether totals add up the values of the field's type (numbers, dates and times).
 bool IsSummedField(const db::TField& field);

@@ -214,13 +214,12 @@ void TFormStoragePropertyInterceptor::ApplyStored()
     if (!form) return;
     // A resolution of 0 or less was never really stored: the values stay as they are.
     const int screenPixelsPerInch = ui::Metrics().PixelsPerInch;
-    auto scaled = [&](int value) {
-        return pixelsPerInch_ > 0 ? rtl::MulDiv(value, screenPixelsPerInch, pixelsPerInch_) : value;
+    auto scaled = [&](int value) -> long long {
+        return pixelsPerInch_ > 0 ? rtl::MulDiv64(value, screenPixelsPerInch, pixelsPerInch_) : value;
     };
-    const int height = scaled(height_);
-    const int left = scaled(left_);
-    const int top = scaled(top_);
-    const int width = scaled(width_);
+    // A store may be damaged or edited by hand: whatever it holds, the window comes back
+    // inside the work area.
+    const ui::TRect bounds = ui::FitIntoWorkArea(scaled(left_), scaled(top_), scaled(width_), scaled(height_));
 
     form->SetWindowState(windowState_);
     // A stored control that cannot take the focus (any more) is passed over: the rest of
@@ -228,7 +227,7 @@ void TFormStoragePropertyInterceptor::ApplyStored()
     if (ui::TControl* control = activeControl_; form->CanActivate(control)) form->SetActiveControl(control);
 
     // While maximized or minimized only the rectangle the form returns to changes.
-    form->SetNormalBounds(ui::Bounds(left, top, width, height));
+    form->SetNormalBounds(bounds);
 
     const ui::TPosition position = form->Position();
     if ((position == ui::poScreenCenter || position == ui::poDesktopCenter)

@@ -92,7 +92,7 @@ public:
     std::string GetAsString() const
     {
         TSlot slot;
-        if ((fastReads_ & kFastString) && StoredCell(slot)) return stored_->strings[slot];
+        if ((fastReads_ & kFastString) && StoredCell(slot) && !stored_->Pending(slot)) return stored_->strings[slot];
         return ReadAsString();
     }
     int GetAsInteger() const

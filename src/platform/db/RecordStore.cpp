@@ -45,8 +45,10 @@ void TRecordStore::Open(const TFieldDefs& defs, TRecordProvider* provider)
     Close();
     cols_.resize(static_cast<std::size_t>(defs.Count()));
     for (int i = 0; i < defs.Count(); ++i) {
-        cols_[static_cast<std::size_t>(i)].type = defs[i].DataType;
-        cols_[static_cast<std::size_t>(i)].storage = StorageOf(defs[i].DataType);
+        Column& c = cols_[static_cast<std::size_t>(i)];
+        c.type = defs[i].DataType;
+        c.storage = StorageOf(defs[i].DataType);
+        c.deferred = provider && c.storage == TStorage::String && provider->Defers(i);
     }
     provider_ = provider;
     providerDone_ = false;
@@ -77,7 +79,7 @@ bool TRecordStore::FetchNext()
     }
     TSlot slot = NewSlot();
     try {
-        Write(slot, fetchBuffer_);
+        write(slot, fetchBuffer_, true);
     } catch (...) {
         FreeSlot(slot);
         throw;
@@ -142,7 +144,13 @@ TSlot TRecordStore::NewSlot()
             c.null.push_back(1);
             switch (c.storage) {
             case TStorage::Float: c.floats.push_back(0); break;
-            case TStorage::String: c.strings.emplace_back(); break;
+            case TStorage::String:
+                c.strings.emplace_back();
+                if (c.deferred) {
+                    c.ints.push_back(0);
+                    c.pending.push_back(0);
+                }
+                break;
             default: c.ints.push_back(0); break;
             }
         }
@@ -153,6 +161,7 @@ TSlot TRecordStore::NewSlot()
     for (Column& c : cols_) {
         c.null[slot] = 1;
         if (c.storage == TStorage::String) std::string().swap(c.strings[slot]);
+        if (c.deferred) c.pending[slot] = 0;
     }
     return slot;
 }
@@ -184,6 +193,7 @@ void TRecordStore::FreeSlot(TSlot slot)
     for (Column& c : cols_) {
         c.null[slot] = 1;
         if (c.storage == TStorage::String) std::string().swap(c.strings[slot]);
+        if (c.deferred) c.pending[slot] = 0;
     }
     freeSlots_.push_back(slot);
 }
@@ -206,9 +216,18 @@ rtl::Variant TRecordStore::Get(TSlot slot, int col) const
         if (c.type == ftFloat || c.type == ftCurrency) return rtl::Variant(c.floats[slot]);
         return rtl::Variant::FromDateTime(c.floats[slot]);
     case TStorage::String:
-        return rtl::Variant(c.strings[slot]);
+        return rtl::Variant(GetString(slot, col));
     }
     return rtl::Null();
+}
+
+void TRecordStore::readDeferred(TSlot slot, int col) const
+{
+    if (!provider_) throw rtl::EDatabaseError("The value cannot be read: its data set is closed");
+    // Reading does not change the row: the cell is filled as if it had been fetched so.
+    auto& c = const_cast<Column&>(cols_[static_cast<std::size_t>(col)]);
+    c.strings[slot] = provider_->ReadDeferred(col, c.ints[slot]);
+    c.pending[slot] = 0;
 }
 
 void TRecordStore::Read(TSlot slot, std::vector<rtl::Variant>& values) const
@@ -235,11 +254,24 @@ void TRecordStore::convert(int col, const rtl::Variant& v, Cell& cell) const
 
 void TRecordStore::Write(TSlot slot, const std::vector<rtl::Variant>& values)
 {
+    write(slot, values, false);
+}
+
+void TRecordStore::write(TSlot slot, const std::vector<rtl::Variant>& values, bool fetched)
+{
     // Convert everything first so that a bad value leaves the row unchanged.
     scratch_.resize(cols_.size());
     static const rtl::Variant null = rtl::Null();
-    for (std::size_t i = 0; i < cols_.size(); ++i)
-        convert(static_cast<int>(i), i < values.size() ? values[i] : null, scratch_[i]);
+    for (std::size_t i = 0; i < cols_.size(); ++i) {
+        const rtl::Variant& v = i < values.size() ? values[i] : null;
+        Cell& cell = scratch_[i];
+        if (fetched && cols_[i].deferred) {
+            cell.null = rtl::VarIsClear(v);
+            cell.i = cell.null ? 0 : v.AsInt64();
+        } else {
+            convert(static_cast<int>(i), v, cell);
+        }
+    }
     for (std::size_t i = 0; i < cols_.size(); ++i) {
         Column& c = cols_[i];
         Cell& cell = scratch_[i];
@@ -247,6 +279,16 @@ void TRecordStore::Write(TSlot slot, const std::vector<rtl::Variant>& values)
         switch (c.storage) {
         case TStorage::Float: c.floats[slot] = cell.null ? 0.0 : cell.d; break;
         case TStorage::String:
+            if (c.deferred) {
+                // A fetched key waits to be read; a written value is there.
+                const bool key = fetched && !cell.null;
+                c.pending[slot] = key ? 1 : 0;
+                c.ints[slot] = key ? cell.i : 0;
+                if (key) {
+                    c.strings[slot].clear();
+                    break;
+                }
+            }
             if (cell.null) c.strings[slot].clear();
             else c.strings[slot].swap(cell.s);
             break;

@@ -52,6 +52,16 @@ public:
         (void)oldValues; (void)newValues;
     }
     virtual void ApplyDelete(const std::vector<rtl::Variant>& values) { (void)values; }
+
+    // A column whose values are read only when first asked for (a blob): FetchRow gives
+    // a 64-bit key in its place (Null for a null value) and ReadDeferred the value of a
+    // key, as long as the provider is open.
+    virtual bool Defers(int column) const { (void)column; return false; }
+    virtual std::string ReadDeferred(int column, std::int64_t key)
+    {
+        (void)column; (void)key;
+        return {};
+    }
 };
 
 // A row of the store; stays the same while the row exists (its position may change).
@@ -85,6 +95,11 @@ public:
         std::vector<std::int64_t> ints;     // Int, Currency (scaled), Boolean
         std::vector<double> floats;         // Float, dates and times
         std::vector<std::string> strings;   // String, blobs
+        // A column the provider defers: per slot, whether the value is still to be read
+        // (its key in ints).
+        bool deferred = false;
+        std::vector<std::uint8_t> pending;
+        bool Pending(TSlot slot) const { return deferred && pending[slot] != 0; }
     };
     // Stays at the same address while the store is open.
     const Column& ColumnAt(int col) const { return cols_[static_cast<std::size_t>(col)]; }
@@ -112,11 +127,15 @@ public:
     TSlot SlotOfId(std::uint64_t id) const;
     void AssignId(TSlot slot);
 
-    // Values of a row.
+    // Values of a row. A deferred value is read from the provider when first asked for.
     bool IsNull(TSlot slot, int col) const { return cols_[col].null[slot] != 0; }
     std::int64_t GetInt(TSlot slot, int col) const { return cols_[col].ints[slot]; }
     double GetFloat(TSlot slot, int col) const { return cols_[col].floats[slot]; }
-    const std::string& GetString(TSlot slot, int col) const { return cols_[col].strings[slot]; }
+    const std::string& GetString(TSlot slot, int col) const
+    {
+        if (cols_[col].Pending(slot)) readDeferred(slot, col);
+        return cols_[col].strings[slot];
+    }
     TStorage Storage(int col) const { return cols_[col].storage; }
     rtl::Variant Get(TSlot slot, int col) const;
     void Read(TSlot slot, std::vector<rtl::Variant>& values) const;
@@ -138,6 +157,10 @@ private:
         std::string s;
     };
     void convert(int col, const rtl::Variant& v, Cell& cell) const;
+    // Fetched: deferred columns hold keys.
+    void write(TSlot slot, const std::vector<rtl::Variant>& values, bool fetched);
+    // Reading a deferred value fills its cell; the row's value does not change.
+    void readDeferred(TSlot slot, int col) const;
     bool fetchUntil(std::size_t pos);
     void renumber();
 

@@ -1,6 +1,7 @@
 #include "platform/fb/IBBlob.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/fb/FbClient.h"
 #include "platform/fb/IBDatabase.h"
@@ -36,18 +37,22 @@ private:
     bool writing_;
 };
 
-std::size_t BlobLength(isc_blob_handle* blob)
+// The blob's length, when the engine tells it.
+std::optional<std::size_t> BlobLength(isc_blob_handle* blob)
 {
     const ISC_SCHAR items[] = {isc_info_blob_total_length};
     ISC_SCHAR result[32];
     ISC_STATUS_ARRAY status;
     Api().isc_blob_info(status, blob, sizeof items, items, sizeof result, result);
     if (status[0] == 1 && status[1] != 0)
-        return 0;  // only a size hint
+        return std::nullopt;
     if (result[0] != isc_info_blob_total_length)
-        return 0;
+        return std::nullopt;
     auto len = static_cast<short>(Api().isc_vax_integer(result + 1, 2));
-    return static_cast<std::size_t>(Api().isc_vax_integer(result + 3, len));
+    const ISC_LONG length = Api().isc_vax_integer(result + 3, len);
+    if (length < 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(length);
 }
 
 } // namespace
@@ -61,17 +66,36 @@ std::string ReadBlob(isc_db_handle* db, isc_tr_handle* tr, const ISC_QUAD& id)
     api.isc_open_blob2(status, db, tr, &blob.handle, &blobId, 0, nullptr);
     Check(status);
 
+    // Read up to its known length: the call that would only find the end costs as much as
+    // a read (the client library signals that end by an exception inside itself).
+    const std::optional<std::size_t> length = BlobLength(&blob.handle);
     std::string content;
-    content.reserve(BlobLength(&blob.handle));
-    char buffer[65535];
-    for (;;) {
-        unsigned short got = 0;
-        ISC_STATUS rc = api.isc_get_segment(status, &blob.handle, &got, sizeof buffer, buffer);
-        if (rc == isc_segstr_eof)
-            break;
-        if (rc != 0 && rc != isc_segment)
-            Check(status);
-        content.append(buffer, got);
+    constexpr std::size_t kSegment = 65535;
+    if (length) {
+        content.resize(*length);
+        std::size_t read = 0;
+        while (read < *length) {
+            unsigned short got = 0;
+            const auto want = static_cast<unsigned short>(std::min(kSegment, *length - read));
+            const ISC_STATUS rc = api.isc_get_segment(status, &blob.handle, &got, want, content.data() + read);
+            if (rc == isc_segstr_eof)
+                break;
+            if (rc != 0 && rc != isc_segment)
+                Check(status);
+            read += got;
+        }
+        content.resize(read);
+    } else {
+        char buffer[kSegment];
+        for (;;) {
+            unsigned short got = 0;
+            const ISC_STATUS rc = api.isc_get_segment(status, &blob.handle, &got, sizeof buffer, buffer);
+            if (rc == isc_segstr_eof)
+                break;
+            if (rc != 0 && rc != isc_segment)
+                Check(status);
+            content.append(buffer, got);
+        }
     }
     blob.Close();
     return content;

@@ -1,5 +1,7 @@
 #include "platform/fb/IBQuery.h"
 
+#include <cstring>
+
 #include "platform/fb/IBGenerator.h"
 
 namespace fb {
@@ -48,9 +50,25 @@ public:
         if (!select.GetOpen() || !select.Next())
             return false;
         values.resize(names_.size());
-        for (std::size_t k = 0; k < names_.size(); ++k)
-            values[k] = select.Fields(static_cast<int>(k)).GetValue().GetAsVariant();
+        for (std::size_t k = 0; k < names_.size(); ++k) {
+            const TIBXSQLVar& var = select.Fields(static_cast<int>(k));
+            // A blob is read when its value is first asked for: its id stands in for it.
+            if (var.IsBlob())
+                values[k] = var.GetIsNull() ? rtl::Null() : rtl::Variant(static_cast<long long>(BlobKey(var.GetAsQuad())));
+            else
+                values[k] = var.GetValue().GetAsVariant();
+        }
         return true;
+    }
+
+    bool Defers(int column) const override { return query_.select_.Fields(column).IsBlob(); }
+
+    std::string ReadDeferred(int column, std::int64_t key) override
+    {
+        ISC_QUAD id;
+        static_assert(sizeof id == sizeof key);
+        std::memcpy(&id, &key, sizeof id);
+        return query_.select_.Fields(column).ReadBlob(id);
     }
 
     void ApplyInsert(std::vector<rtl::Variant>& values) override
@@ -72,6 +90,13 @@ public:
     }
 
 private:
+    static std::int64_t BlobKey(const ISC_QUAD& id)
+    {
+        std::int64_t key;
+        std::memcpy(&key, &id, sizeof key);
+        return key;
+    }
+
     TIBUpdateSQL& Updates()
     {
         if (!query_.updateObject_)

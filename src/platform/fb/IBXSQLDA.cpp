@@ -360,6 +360,13 @@ ISC_QUAD TIBXSQLVar::GetAsQuad() const
     return Load<ISC_QUAD>(var_->sqldata);
 }
 
+std::string TIBXSQLVar::ReadBlob(const ISC_QUAD& id) const
+{
+    if (!reader_)
+        throw rtl::EDatabaseError("Blob " + GetName() + " cannot be read here");
+    return reader_->ReadBlob(id);
+}
+
 TSqlValue TIBXSQLVar::GetValue() const
 {
     TSqlValue v;
@@ -390,9 +397,7 @@ TSqlValue TIBXSQLVar::GetValue() const
         v.SetAsString(std::string(data + 2, Load<ISC_USHORT>(data)));
         break;
     case SQL_BLOB:
-        if (!reader_)
-            throw rtl::EDatabaseError("Blob " + GetName() + " cannot be read here");
-        v.SetAsString(reader_->ReadBlob(GetAsQuad()));
+        v.SetAsString(ReadBlob(GetAsQuad()));
         break;
     case SQL_TIMESTAMP:
         v.SetAsDateTime(TimestampToDateTime(Load<ISC_TIMESTAMP>(data)));

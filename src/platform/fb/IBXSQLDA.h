@@ -116,6 +116,8 @@ public:
     bool GetAsBoolean() const { return GetValue().GetAsBoolean(); }
     // The blob id of a blob column (EConvertError for other types).
     ISC_QUAD GetAsQuad() const;
+    // The content of a blob of this column by its id, also one kept from an earlier row.
+    std::string ReadBlob(const ISC_QUAD& id) const;
 
 private:
     friend class TIBXSQLDA;

@@ -35,7 +35,7 @@ std::int64_t Trunc(double value)
     return static_cast<std::int64_t>(value);
 }
 
-int MulDiv(int value, int numerator, int denominator)
+std::int64_t MulDiv64(int value, int numerator, int denominator)
 {
     if (denominator == 0) return -1;
     const std::int64_t product = static_cast<std::int64_t>(value) * numerator;
@@ -44,6 +44,12 @@ int MulDiv(int value, int numerator, int denominator)
     // A remainder of at least half the divisor rounds away from zero.
     if (r != 0 && 2 * (r < 0 ? -r : r) >= (denominator < 0 ? -static_cast<std::int64_t>(denominator) : denominator))
         q += ((product < 0) != (denominator < 0)) ? -1 : 1;
+    return q;
+}
+
+int MulDiv(int value, int numerator, int denominator)
+{
+    const std::int64_t q = MulDiv64(value, numerator, denominator);
     if (q < std::numeric_limits<int>::min() || q > std::numeric_limits<int>::max()) return -1;
     return static_cast<int>(q);
 }

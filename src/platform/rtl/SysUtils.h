@@ -265,8 +265,10 @@ std::int64_t Round(double value);
 // The integer part (towards zero); EInvalidOp as Round.
 std::int64_t Trunc(double value);
 // value * numerator / denominator in 64 bits, rounded to nearest (a half away from zero);
-// -1 when denominator is 0.
+// -1 when denominator is 0, and when the result leaves the int range.
 int MulDiv(int value, int numerator, int denominator);
+// The same, never out of range: the 64-bit result (-1 when denominator is 0).
+std::int64_t MulDiv64(int value, int numerator, int denominator);
 // value rounded to places decimals, a half going to the even digit, judged on the value's
 // shortest decimal text (what a person reads): 2.675 rounds to 2.68 and 2.665 to 2.66,
 // although both doubles lie a little below. A value with no digit beyond places, NaN and

@@ -39,6 +39,10 @@ private:
     bool BeyondLargestDouble() const;
 };
 
+// A decimal already rounded to four decimals as a currency amount; false when it lies
+// beyond the currency range.
+bool DecimalToCurrency(const Decimal& d, Currency& value);
+
 // The digits with a separator between each group of three ("1234567" -> "1,234,567").
 std::string GroupThousands(const std::string& intDigits, char separator);
 

@@ -16,9 +16,15 @@ namespace rtl {
 
 Currency Currency::FromDouble(double value)
 {
-    const double scaled = value * 10000.0;
-    if (!(std::fabs(scaled) < 9.2233720368547758e18)) throw EOverflow("Arithmetic overflow");
-    return Currency{Round(scaled)};
+    // Scaled on the decimal text: value × 10000 in doubles loses the cents from about
+    // 10^12 up (822762763115243.0 would read ...243.0080).
+    if (!std::isfinite(value)) throw EOverflow("Arithmetic overflow");
+    detail::Decimal d = detail::Decimal::FromDouble(value);
+    d.maxSignificant = std::numeric_limits<int>::max();
+    d.RoundToDigits(d.exponent + 4, true);
+    Currency result;
+    if (!detail::DecimalToCurrency(d, result)) throw EOverflow("Arithmetic overflow");
+    return result;
 }
 
 // ===========================================================================
@@ -47,6 +53,22 @@ Decimal Decimal::FromDouble(double value)
     d.exponent = exp + 1;
     d.Normalize();
     return d;
+}
+
+bool DecimalToCurrency(const Decimal& d, Currency& value)
+{
+    if (d.IsZero()) {
+        value = Currency{};
+        return true;
+    }
+    if (d.special != Decimal::Special::None || d.exponent > 15) return false;
+    const std::string scaled = d.IntegerDigits() + d.FractionDigits(4);
+    std::uint64_t mag = 0;
+    if (std::from_chars(scaled.data(), scaled.data() + scaled.size(), mag).ec != std::errc()) return false;
+    const std::uint64_t limit = (std::uint64_t(1) << 63) - (d.negative ? 0 : 1);
+    if (mag > limit) return false;
+    value = Currency{d.negative ? static_cast<std::int64_t>(0 - mag) : static_cast<std::int64_t>(mag)};
+    return true;
 }
 
 Decimal Decimal::FromCurrency(Currency value)

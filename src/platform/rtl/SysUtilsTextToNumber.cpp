@@ -132,16 +132,20 @@ bool TryStrToFloat(const std::string& text, double& value, const TFormatSettings
         const std::size_t e = norm.find('e');
         std::string mant = norm.substr(0, e);
         if (!mant.empty() && mant[0] == '-') mant.erase(0, 1);
+        // An exponent beyond the text's length plus the double range decides alone, whatever
+        // the digits: bounded there, the sum below cannot overflow.
+        const long long kFar = static_cast<long long>(norm.size()) + 1000;
         long long exp = 0;
         if (e != std::string::npos) {
             const char* b = norm.data() + e + 1;
             if (*b == '+') ++b;
-            if (std::from_chars(b, norm.data() + norm.size(), exp).ec != std::errc()) exp = b[0] == '-' ? -100000 : 100000;
+            if (std::from_chars(b, norm.data() + norm.size(), exp).ec != std::errc()) exp = b[0] == '-' ? -kFar : kFar;
+            exp = std::clamp(exp, -kFar, kFar);
         }
         const std::size_t nz = mant.find_first_of("123456789");
         std::size_t point = mant.find('.');
         if (point == std::string::npos) point = mant.size();
-        const long long magnitude = nz == std::string::npos ? -100000
+        const long long magnitude = nz == std::string::npos ? -kFar
             : (nz < point ? static_cast<long long>(point - nz) : -static_cast<long long>(nz - point - 1)) + exp;
         if (magnitude > 0) return false;
         v = 0;
@@ -197,14 +201,7 @@ bool TryStrToCurr(const std::string& text, Currency& value)
     d.exponent = (pointPos < 0 ? static_cast<int>(digits.size()) : pointPos) + exp;
     d.Normalize();
     d.RoundToDigits(d.exponent + 4, true);
-    if (d.IsZero()) { value = Currency{}; return true; }
-    if (d.exponent > 15) return false;
-    std::string scaled = d.IntegerDigits() + d.FractionDigits(4);
-    std::uint64_t mag = 0;
-    if (std::from_chars(scaled.data(), scaled.data() + scaled.size(), mag).ec != std::errc()) return false;
-    if (mag > (std::uint64_t(1) << 63) - 1) return false;
-    value = Currency{d.negative ? -static_cast<std::int64_t>(mag) : static_cast<std::int64_t>(mag)};
-    return true;
+    return detail::DecimalToCurrency(d, value);
 }
 
 Currency StrToCurr(const std::string& text)

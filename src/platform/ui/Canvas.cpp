@@ -468,8 +468,8 @@ TLine stripPrefix(const QString& s)
 // The lines of text and the '&' marks of each, unless the format says to keep them.
 class TLineBuilder {
 public:
-    TLineBuilder(unsigned format, const TTextWidths& widths, int areaWidth)
-        : format_(format), widths_(widths), areaWidth_(areaWidth) {}
+    TLineBuilder(unsigned format, const TTextWidths& widths, const QFont& font, int areaWidth)
+        : format_(format), widths_(widths), fine_(font), areaWidth_(areaWidth) {}
 
     std::vector<TLine> Build(const QString& all)
     {
@@ -493,36 +493,106 @@ public:
 private:
     void Add(const QString& s) { lines_.push_back((format_ & DT_NOPREFIX) ? TLine{s, -1} : stripPrefix(s)); }
 
-    // Greedy word wrap at blanks; a word wider than the area keeps a line of its own.
+    // A word (empty only at a paragraph that starts with blanks) and the blanks after it.
+    struct TToken {
+        qsizetype Start, WordEnd, End;
+    };
+
+    // Greedy word wrap at blanks; a word wider than the area keeps a line of its own. A
+    // line takes the words after its first while the text from its start to the word's end
+    // fits. Where that ends is guessed from each word's own width and then measured: at
+    // the guess when it is right, by a doubling search from it when it is not. So a
+    // paragraph costs time about linear in its length, however long its lines.
     void Wrap(const QString& paragraph)
     {
-        QString current;
-        qsizetype i = 0;
-        bool broken = false;
-        while (i < paragraph.size()) {
+        std::vector<TToken> tokens;
+        for (qsizetype i = 0; i < paragraph.size();) {
             qsizetype j = i;
             while (j < paragraph.size() && paragraph[j] != u' ') ++j;
-            const QString word = paragraph.mid(i, j - i);
             qsizetype k = j;
             while (k < paragraph.size() && paragraph[k] == u' ') ++k;
-            const QString blanks = paragraph.mid(j, k - j);
-            const QString candidate = current + word;
-            if (!current.isEmpty() && widths_.Of(stripPrefix(candidate).Text) > areaWidth_) {
-                while (current.endsWith(u' ')) current.chop(1);
-                Add(current);
-                broken = true;
-                current = word + blanks;
-            } else {
-                current = candidate + blanks;
-            }
+            tokens.push_back({i, j, k});
             i = k;
         }
-        while (current.endsWith(u' ') && broken) current.chop(1);
-        Add(current);
+        if (tokens.empty()) {
+            Add(paragraph);
+            return;
+        }
+        // The estimated width from the paragraph's start to each token, and of each word.
+        const std::size_t count = tokens.size();
+        std::vector<double> before(count + 1, 0.0), word(count, 0.0);
+        for (std::size_t t = 0; t < count; ++t) {
+            const TToken& token = tokens[t];
+            word[t] = fine_.horizontalAdvance(paragraph.mid(token.Start, token.WordEnd - token.Start));
+            const double blanks = fine_.horizontalAdvance(paragraph.mid(token.WordEnd, token.End - token.WordEnd));
+            before[t + 1] = before[t] + word[t] + blanks;
+        }
+        const auto text = [&](std::size_t first, std::size_t last) {
+            return paragraph.mid(tokens[first].Start, tokens[last].WordEnd - tokens[first].Start);
+        };
+        bool broken = false;
+        for (std::size_t first = 0; first < count;) {
+            // Measured whole: does the line from first take the words up to last?
+            const auto fits = [&](std::size_t last) {
+                const QString line = text(first, last);
+                return widths_.Of((format_ & DT_NOPREFIX) ? line : stripPrefix(line).Text) <= areaWidth_;
+            };
+            const auto seemsToFit = [&](long long last) {
+                const auto t = static_cast<std::size_t>(last);
+                return before[t] - before[first] + word[t] <= areaWidth_;
+            };
+            const auto guess = static_cast<std::size_t>(
+                LongestFitting(static_cast<long long>(first) + 1, static_cast<long long>(count) - 1, seemsToFit) + 1);
+            const std::size_t next = FirstNotFitting(first, guess, count, fits);
+            if (next == count) {
+                QString last = paragraph.mid(tokens[first].Start);
+                while (last.endsWith(u' ') && broken) last.chop(1);
+                Add(last);
+                return;
+            }
+            Add(text(first, next - 1));
+            broken = true;
+            first = next;
+        }
+    }
+
+    // The first of the words after first that the line cannot take (count when it takes
+    // all), searched from a guess; fits holds up to some word and not after it.
+    template <typename Fits>
+    static std::size_t FirstNotFitting(std::size_t first, std::size_t guess, std::size_t count, Fits& fits)
+    {
+        // The line takes yes (first always) and not no (count: every word fits).
+        std::size_t yes = first, no = guess;
+        if (guess < count && fits(guess)) {
+            yes = guess;
+            for (std::size_t step = 1;; step *= 2) {
+                no = yes + step;
+                if (no >= count) {
+                    no = count;
+                    break;
+                }
+                if (!fits(no)) break;
+                yes = no;
+            }
+        } else {
+            for (std::size_t step = 1;; step *= 2) {
+                if (no - first <= step) break;
+                const std::size_t probe = no - step;
+                if (fits(probe)) {
+                    yes = probe;
+                    break;
+                }
+                no = probe;
+            }
+        }
+        const long long last = LongestFitting(static_cast<long long>(yes) + 1, static_cast<long long>(no) - 1,
+                                              [&](long long n) { return fits(static_cast<std::size_t>(n)); });
+        return static_cast<std::size_t>(last + 1);
     }
 
     unsigned format_;
     const TTextWidths& widths_;
+    const QFontMetricsF fine_;
     int areaWidth_;
     std::vector<TLine> lines_;
 };
@@ -532,11 +602,11 @@ void CutWithEllipsis(std::vector<TLine>& lines, const TTextWidths& widths, int a
 {
     for (TLine& line : lines) {
         if (widths.Of(line.Text) <= areaWidth) continue;
-        QString cut = QStringLiteral("...");
-        for (qsizetype n = line.Text.size() - 1; n > 0; --n) {
-            QString c = line.Text.left(n) + QStringLiteral("...");
-            if (widths.Of(c) <= areaWidth) { cut = c; break; }
-        }
+        const auto fits = [&](long long n) {
+            return widths.Of(line.Text.left(static_cast<qsizetype>(n)) + QStringLiteral("...")) <= areaWidth;
+        };
+        const long long n = std::max(0LL, LongestFitting(1, static_cast<long long>(line.Text.size()) - 1, fits));
+        const QString cut = line.Text.left(static_cast<qsizetype>(n)) + QStringLiteral("...");
         if (line.Underline >= 0 && line.Underline >= cut.size() - 3) line.Underline = -1;
         line.Text = cut;
     }
@@ -570,7 +640,7 @@ int TCanvas::DrawText(std::string_view text8, TRect& r, unsigned format, const T
     const TRect area{r.Left + p.LeftMargin, r.Top, r.Right - p.RightMargin, r.Bottom};
     const int areaWidth = std::max(0, area.Width());
 
-    std::vector<TLine> lines = TLineBuilder(format, widths, areaWidth).Build(ToQString(text8));
+    std::vector<TLine> lines = TLineBuilder(format, widths, font_.ToQFont(), areaWidth).Build(ToQString(text8));
     if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) CutWithEllipsis(lines, widths, areaWidth);
 
     int widest = 0;

@@ -67,6 +67,21 @@ struct TTextMetric {
 // How DrawText measures its lines (Canvas.cpp).
 struct TTextWidths;
 
+// The largest n in [low, high] for which fits(n) holds, where fits holds up to some n and
+// not beyond (as the width of a text's start grows with its length); low - 1 when it holds
+// for none. Halving the range asks fits about log2(high - low) times.
+template <typename Fits>
+long long LongestFitting(long long low, long long high, Fits&& fits)
+{
+    long long yes = low - 1, no = high + 1;
+    while (no - yes > 1) {
+        const long long mid = yes + (no - yes) / 2;
+        if (fits(mid)) yes = mid;
+        else no = mid;
+    }
+    return yes;
+}
+
 class TCanvas {
 public:
     TCanvas();

@@ -3,6 +3,7 @@
 #include "platform/ui/Grids.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/InplaceEdit.h"
@@ -15,6 +16,17 @@ namespace {
 [[noreturn]] void IndexOutOfRange()
 {
     throw EInvalidGridOperation("Grid index out of range");
+}
+
+int CellSizeWithin(int size)
+{
+    return std::clamp(size, -1, MaxCellSize);
+}
+
+// A sum of spans along an axis as a position.
+int Saturated(long long position)
+{
+    return static_cast<int>(std::clamp<long long>(position, INT_MIN, INT_MAX));
 }
 
 } // namespace
@@ -135,6 +147,7 @@ void TCustomGrid::SizeChanged(int, int) {}
 
 void TCustomGrid::SetDefaultColWidth(int v)
 {
+    v = CellSizeWithin(v);
     defaultColWidth_ = v;
     colWidths_.assign(colCount_, v);
     ColWidthsChanged();
@@ -142,6 +155,7 @@ void TCustomGrid::SetDefaultColWidth(int v)
 
 void TCustomGrid::SetDefaultRowHeight(int v)
 {
+    v = CellSizeWithin(v);
     defaultRowHeight_ = v;
     rowHeights_.assign(rowCount_, v);
     RowHeightsChanged();
@@ -156,7 +170,7 @@ int TCustomGrid::ColWidths(int col) const
 void TCustomGrid::SetColWidths(int col, int width)
 {
     if (col < 0 || col >= colCount_) IndexOutOfRange();
-    width = std::max(-1, width);
+    width = CellSizeWithin(width);
     if (colWidths_[col] == width) return;
     colWidths_[col] = width;
     ColWidthsChanged();
@@ -171,7 +185,7 @@ int TCustomGrid::RowHeights(int row) const
 void TCustomGrid::SetRowHeights(int row, int height)
 {
     if (row < 0 || row >= rowCount_) IndexOutOfRange();
-    height = std::max(-1, height);
+    height = CellSizeWithin(height);
     if (rowHeights_[row] == height) return;
     rowHeights_[row] = height;
     RowHeightsChanged();
@@ -191,7 +205,7 @@ void TCustomGrid::SetTabStops(int col, bool v)
 
 void TCustomGrid::SetGridLineWidth(int v)
 {
-    v = std::max(0, v);
+    v = std::clamp(v, 0, MaxCellSize);
     if (v == gridLineWidth_) return;
     gridLineWidth_ = v;
     Invalidate();
@@ -203,18 +217,18 @@ int TCustomGrid::GridWidth() const
 {
     TGridDrawInfo info;
     CalcDrawInfo(info);
-    int w = 0;
+    long long w = 0;
     for (int i = 0; i < colCount_; ++i) w += info.Horz.CellSpan(i);
-    return w;
+    return Saturated(w);
 }
 
 int TCustomGrid::GridHeight() const
 {
     TGridDrawInfo info;
     CalcDrawInfo(info);
-    int h = 0;
+    long long h = 0;
     for (int i = 0; i < rowCount_; ++i) h += info.Vert.CellSpan(i);
-    return h;
+    return Saturated(h);
 }
 
 void TCustomGrid::ColWidthsChanged()
@@ -286,22 +300,22 @@ void TCustomGrid::calcAxis(TGridAxisDrawInfo& a, bool cols) const
     a.GridCellCount = cols ? colCount_ : rowCount_;
     a.GridExtent = cols ? ClientWidth() : ClientHeight();
 
-    int pos = 0;
+    long long pos = 0;
     for (int i = 0; i < a.FixedCellCount; ++i) pos += a.CellSpan(i);
-    a.FixedBoundary = pos;
-    a.FullVisBoundary = pos;
+    a.FixedBoundary = Saturated(pos);
+    a.FullVisBoundary = a.FixedBoundary;
     a.LastFullVisibleCell = a.FirstGridCell - 1;
     bool full = true;
     for (int i = a.FirstGridCell; i < a.GridCellCount && pos < a.GridExtent; ++i) {
         pos += a.CellSpan(i);
         if (full && pos <= a.GridExtent) {
             a.LastFullVisibleCell = i;
-            a.FullVisBoundary = pos;
+            a.FullVisBoundary = Saturated(pos);
         } else {
             full = false;
         }
     }
-    a.GridBoundary = std::min(pos, a.GridExtent);
+    a.GridBoundary = Saturated(std::min<long long>(pos, a.GridExtent));
 }
 
 void TCustomGrid::CalcDrawInfo(TGridDrawInfo& info) const
@@ -351,7 +365,7 @@ int TCustomGrid::VisibleRowCount() const
 int TCustomGrid::coordFromPos(const TGridAxisDrawInfo& a, int pos) const
 {
     if (pos < 0 || pos >= a.GridExtent) return -1;
-    int end = 0;
+    long long end = 0;
     if (pos < a.FixedBoundary) {
         for (int i = 0; i < a.FixedCellCount; ++i) {
             end += a.CellSpan(i);
@@ -378,14 +392,14 @@ TGridCoord TCustomGrid::MouseCoord(int x, int y) const
 
 int TCustomGrid::cellStart(const TGridAxisDrawInfo& a, int index) const
 {
-    int pos = 0;
+    long long pos = 0;
     if (index < a.FixedCellCount) {
         for (int i = 0; i < index; ++i) pos += a.CellSpan(i);
-        return pos;
+        return Saturated(pos);
     }
     pos = a.FixedBoundary;
     for (int i = a.FirstGridCell; i < index; ++i) pos += a.CellSpan(i);
-    return pos;
+    return Saturated(pos);
 }
 
 // The pixel span [from, to) of cells first..last on one axis, cut at the client edge;
@@ -402,7 +416,7 @@ bool TCustomGrid::axisRange(const TGridAxisDrawInfo& a, int first, int last, int
     if (lastHidden)
         to = a.FixedBoundary - a.EffectiveLineWidth;
     else
-        to = cellStart(a, last) + std::max(0, a.CellSize(last));
+        to = Saturated(static_cast<long long>(cellStart(a, last)) + std::max(0, a.CellSize(last)));
     to = std::min(to, a.GridExtent);
     return from < a.GridExtent && to > from;
 }
@@ -525,7 +539,7 @@ void TCustomGrid::ClampInView(int col, int row)
         }
         if (cell <= a.LastFullVisibleCell) return;
         // The first cell from which `cell` ends inside the client area.
-        int room = a.GridExtent - a.FixedBoundary - a.CellSpan(cell);
+        long long room = static_cast<long long>(a.GridExtent) - a.FixedBoundary - a.CellSpan(cell);
         int i = cell;
         while (i - 1 >= a.FixedCellCount && a.CellSpan(i - 1) <= room) {
             room -= a.CellSpan(i - 1);

@@ -71,6 +71,11 @@ struct TGridRect {
     friend bool operator==(const TGridRect&, const TGridRect&) = default;
 };
 
+// The largest width or height of a cell, and width of a grid line: one cell with its line
+// stays far within int, and the sums along an axis are taken in 64 bits and given back
+// saturated.
+inline constexpr int MaxCellSize = 1 << 24;
+
 // One axis of the grid as the paint sees it, computed from the client size.
 struct TGridAxisDrawInfo {
     int EffectiveLineWidth = 0;  // the grid line width when lines are on for this axis, else 0
@@ -119,7 +124,8 @@ public:
     void SetDefaultColWidth(int v);
     int DefaultRowHeight() const { return defaultRowHeight_; }
     void SetDefaultRowHeight(int v);
-    // Index outside the grid: EInvalidGridOperation. Widths below -1 read as -1.
+    // Index outside the grid: EInvalidGridOperation. Widths below -1 read as -1, above
+    // MaxCellSize as MaxCellSize.
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
     int RowHeights(int row) const;

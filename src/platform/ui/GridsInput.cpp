@@ -206,20 +206,20 @@ void TCustomGrid::CalcSizingState(int x, int y, const TGridDrawInfo& info, TGrid
         const int lw = a.EffectiveLineWidth;
         const int zone = std::max(7, lw);
         int best = -1, bestDist = 0, bestLine = 0;
-        auto consider = [&](int cell, int start) {
+        auto consider = [&](int cell, long long start) {
             const int size = a.CellSize(cell);
             if (size < 0) return;
-            const int line = start + size;
-            const int lo = line + lw / 2 - zone / 2;
+            const long long line = start + size;
+            const long long lo = line + lw / 2 - zone / 2;
             if (p < lo || p >= lo + zone) return;
-            const int dist = std::abs(p - (line + lw / 2));
+            const int dist = static_cast<int>(std::abs(p - (line + lw / 2)));
             if (best < 0 || dist <= bestDist) {
                 best = cell;
                 bestDist = dist;
-                bestLine = line;
+                bestLine = static_cast<int>(line);
             }
         };
-        int pos = 0;
+        long long pos = 0;
         for (int i = 0; i < a.FixedCellCount; ++i) {
             consider(i, pos);
             pos += a.CellSpan(i);

@@ -1,5 +1,6 @@
 #include "platform/ui/Metrics.h"
 
+#include <algorithm>
 #include <climits>
 
 #include <QApplication>
@@ -172,6 +173,22 @@ TRect MonitorWorkArea(const TRect& r)
     if (!best) return {0, 0, 0, 0};
     QRect a = best->availableGeometry();
     return {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
+}
+
+TRect FitIntoWorkArea(long long left, long long top, long long width, long long height)
+{
+    // The monitor is found with the rectangle cut to what any desktop spans.
+    const auto cut = [](long long v) {
+        constexpr long long kDesktop = 1 << 24;
+        return static_cast<int>(std::clamp(v, -kDesktop, kDesktop));
+    };
+    const TRect area =
+        MonitorWorkArea(Bounds(cut(left), cut(top), cut(std::max(width, 1LL)), cut(std::max(height, 1LL))));
+    const long long w = std::clamp<long long>(width, 0, area.Width());
+    const long long h = std::clamp<long long>(height, 0, area.Height());
+    const long long l = std::clamp<long long>(left, area.Left, area.Right - w);
+    const long long t = std::clamp<long long>(top, area.Top, area.Bottom - h);
+    return Bounds(static_cast<int>(l), static_cast<int>(t), static_cast<int>(w), static_cast<int>(h));
 }
 
 } // namespace ui

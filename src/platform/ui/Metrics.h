@@ -76,5 +76,8 @@ private:
 // The work area (screen less task bars) of the monitor that shares most with r,
 // or of the nearest monitor when none does.
 TRect MonitorWorkArea(const TRect& r);
+// A window's rectangle (in 64 bits, as read from a store that may be damaged or edited)
+// made to fit the work area of its monitor: no larger than it, and moved inside it.
+TRect FitIntoWorkArea(long long left, long long top, long long width, long long height);
 
 } // namespace ui

@@ -4,6 +4,7 @@
 // its Right and Bottom edges, as the drawing routines expect.
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "platform/rtl/Persistent.h"
 
@@ -57,7 +58,14 @@ struct TRect {
 };
 
 inline TRect Rect(int l, int t, int r, int b) { return {l, t, r, b}; }
-inline TRect Bounds(int l, int t, int w, int h) { return {l, t, l + w, t + h}; }
+// Right and Bottom stop at the int limits rather than wrap.
+inline TRect Bounds(int l, int t, int w, int h)
+{
+    const auto edge = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    return {l, t, edge(static_cast<long long>(l) + w), edge(static_cast<long long>(t) + h)};
+}
 inline TPoint Point(int x, int y) { return {x, y}; }
 
 // Shift state: a set of modifier keys and mouse buttons held.

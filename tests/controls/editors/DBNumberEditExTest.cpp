@@ -2,9 +2,13 @@
 // separator: typing and the key filter, limits and rounding, stepping by keys, wheel and
 // button, grouping while typing, display and edit pictures, pastes, programmatic writes,
 // the calculator drop-down and a data set's field.
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <memory>
+#include <random>
+#include <string>
 #include <vector>
 
 #include <QPainter>
@@ -265,6 +269,96 @@ TEST_P(DBNumberEditTest, AnIncrementOfZeroStepsNothing)
     ClickButton(false);
     EXPECT_EQ(Value(), rtl::Variant(5.0));
     EXPECT_EQ(edit->Text(), "5");
+}
+
+TEST_P(DBNumberEditTest, AStepThatGivesNoFiniteNumberDoesNothingOrStopsAtTheLimits)
+{
+    UpDownButton();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    auto everyWay = [&] {
+        Key(Qt::Key_Up);
+        Key(Qt::Key_Down);
+        Wheel(120);
+        Wheel(-120);
+        ClickButton(true);
+        ClickButton(false);
+    };
+    for (const double increment : {nan, inf, -inf}) {
+        SCOPED_TRACE(increment);
+        edit->SetIncrement(increment);
+        edit->SetValue(5);
+        const std::string text = edit->Text();
+        everyWay();
+        EXPECT_EQ(Value(), rtl::Variant(5.0));
+        EXPECT_EQ(edit->Text(), text);
+        // Also from an empty editor, where the step is the increment itself.
+        edit->SetText("");
+        everyWay();
+        EXPECT_TRUE(Value().IsNull());
+    }
+    // A sum past the double range does nothing; the step back is a number again.
+    edit->SetIncrement(1e308);
+    edit->SetValue(1.5e308);
+    Key(Qt::Key_Up);
+    Wheel(120);
+    ClickButton(true);
+    EXPECT_EQ(Value(), rtl::Variant(1.5e308));
+    Key(Qt::Key_Down);
+    EXPECT_LT(Value().AsFloat(), 1e308);
+    EXPECT_GT(Value().AsFloat(), 1e307);
+    // With limits an infinite step stops at them; a NaN step still does nothing.
+    edit->SetMinValue(1);
+    edit->SetMaxValue(60);
+    edit->SetValue(30);
+    edit->SetIncrement(inf);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Value(), rtl::Variant(60.0));
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Value(), rtl::Variant(1.0));
+    edit->SetIncrement(nan);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Value(), rtl::Variant(1.0));
+    EXPECT_EQ(edit->Text(), "1");
+    // (The fixture's tear-down finds no error box.)
+}
+
+TEST_P(DBNumberEditTest, CurrencyShowsTheCentAPersonReadsAcrossTheWholeRange)
+{
+    edit->SetCurrency(true);
+    Leave();
+    const struct {
+        double value;
+        const char* display;
+    } cases[] = {
+        {822762763115243.0, "$822,762,763,115,243.00"},
+        {100000000000000.3, "$100,000,000,000,000.30"},
+        {-922337203685477.5, "($922,337,203,685,477.50)"},
+    };
+    for (const auto& c : cases) {
+        edit->SetValue(c.value);
+        EXPECT_EQ(edit->Text(), L(c.display)) << c.value;
+    }
+    // Amounts of whole cents anywhere in the range show those cents: the digits the
+    // double's shortest text has, grouped.
+    std::mt19937_64 random(3116);
+    std::uniform_int_distribution<std::int64_t> cents(0, 92233720368547757);
+    for (int i = 0; i < 3000; ++i) {
+        const std::int64_t k = cents(random) / (i % 2 == 0 ? 1 : 100000);
+        const std::string source = std::to_string(k / 100) + "." + std::to_string(k % 100 / 10) + std::to_string(k % 10);
+        double value = 0;
+        std::from_chars(source.data(), source.data() + source.size(), value);
+        if (value >= 922337203685477.625) continue;  // rounds past the currency's range
+        char shortest[64];
+        std::string digits(shortest, std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr);
+        std::size_t point = digits.find('.');
+        std::string fraction = point == std::string::npos ? "" : digits.substr(point + 1);
+        std::string whole = digits.substr(0, point);
+        fraction.resize(2, '0');
+        for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3) whole.insert(static_cast<std::size_t>(at), ",");
+        edit->SetValue(value);
+        ASSERT_EQ(edit->Text(), L("$" + whole + "." + fraction)) << source;
+    }
 }
 
 TEST_P(DBNumberEditTest, AGroupingPictureGroupsTheDigitsWhileTheUserTypes)

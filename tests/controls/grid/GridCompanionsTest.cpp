@@ -1,5 +1,6 @@
 // The grid's companions: external scroll bars, the storage of column widths and order,
 // the program-wide glyphs, cursors and font, and the tool-tip window.
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -158,6 +159,29 @@ TEST_F(ColumnStorage, AColumnsWidthIsStoredAndComesBack)
     EXPECT_EQ(name->GetWidth(), 120);
     EXPECT_FALSE(interceptor->SetPropertyValue("Width", rtl::Variant("wide")));
     EXPECT_EQ(name->GetWidth(), 120);
+}
+
+TEST_F(ColumnStorage, WidthsAtTheIntegerLimitsStopAtTheColumnBound)
+{
+    // Any integer a store holds reaches the column: it keeps at most MaxColumnWidth, and
+    // the grid's sums over such columns stay true.
+    TColumnEx* name = Grid->Columns().Items(1);
+    std::unique_ptr<TStoragePropertyInterceptor> interceptor = CreatePropertyInterceptor(*name);
+    EXPECT_TRUE(interceptor->SetPropertyValue("Width", rtl::Variant(std::numeric_limits<int>::max())));
+    EXPECT_EQ(name->GetWidth(), MaxColumnWidth);
+    EXPECT_EQ(Grid->ColWidths(Grid->DataToRawColumn(1)), MaxColumnWidth);
+    for (int i = 0; i < Grid->Columns().Count(); ++i) Grid->Columns().Items(i)->SetMinWidth(std::numeric_limits<int>::max());
+    for (int i = 0; i < Grid->Columns().Count(); ++i) {
+        EXPECT_EQ(Grid->Columns().Items(i)->GetMinWidth(), MaxColumnWidth);
+        EXPECT_EQ(Grid->Columns().Items(i)->GetWidth(), MaxColumnWidth);
+    }
+    name->SetMaxWidth(std::numeric_limits<int>::max());
+    EXPECT_EQ(name->GetMaxWidth(), MaxColumnWidth);
+    // The last column's cell lies past the client edge: nothing of it is on screen.
+    EXPECT_TRUE(Grid->CellRect(Grid->ColCount() - 1, 1).IsEmpty());
+    EXPECT_EQ(Grid->MouseCoord(Grid->ColWidths(0) + 5, 30).X, 1);
+    EXPECT_TRUE(interceptor->SetPropertyValue("Width", rtl::Variant(std::numeric_limits<int>::min())));
+    EXPECT_EQ(name->GetWidth(), MaxColumnWidth);  // the minimum width holds
 }
 
 TEST_F(ColumnStorage, TheColumnOrderIsStoredAsQuotedFieldNames)

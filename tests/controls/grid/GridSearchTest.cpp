@@ -10,6 +10,7 @@
 #include "GridRecordsTest.h"
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
+#include "controls/grid/DBGridExText.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/ui/Timer.h"
 
@@ -128,6 +129,25 @@ TEST_F(SearchTest, AColumnFitsItsWidestCellTitleOrFooter)
     column->Footers()->Items(1)->GetFont().SetSize(column->GetFont().Size() + 4);
     column->OptimizeWidth();
     EXPECT_EQ(column->GetWidth(), 5 + WidthOf(footer, column->Footers()->Items(1)->GetFont()));
+}
+
+TEST_F(SearchTest, AMillionCharacterWordFitsTheWidthBoundAndDrawsThroughABitmapNoLargerThanTheGrid)
+{
+    Show({"NOTE", "ID"});
+    Grid->SetDrawMemoText(true);
+    Grid->SetRowLines(2);  // rows of two lines: the memo wraps
+    ASSERT_TRUE(Grid->RowsCanWrap());
+    ASSERT_TRUE(C(0)->GetWordWrap());
+    Data.Edit();
+    F("NOTE")->SetAsString(std::string(1000000, 'w'));
+    Data.Post();
+    C(0)->OptimizeWidth();
+    EXPECT_EQ(C(0)->GetWidth(), MaxColumnWidth);
+    // Drawn, the cell far wider than the grid costs the shared bitmap no more than the grid.
+    Grid->repaint();
+    ASSERT_NE(SharedDrawBitmap(), nullptr);
+    EXPECT_LE(SharedDrawBitmap()->Width(), Grid->ClientWidth());
+    EXPECT_LE(SharedDrawBitmap()->Height(), Grid->ClientHeight());
 }
 
 TEST_F(SearchTest, MultiLevelTitlesMeasureTheLeafWrappedInItsBand)

@@ -50,6 +50,45 @@ TEST_F(TextRoutines, TruncateTextShortensTwoCharactersFirstThenOneAtATime)
     EXPECT_EQ(TruncateTextEx("a", Measure, 0), "...");
 }
 
+TEST_F(TextRoutines, TruncatingAHundredThousandCharactersKeepsTheLongestStartThatFits)
+{
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += static_cast<char>('a' + (i * 7) % 26);
+    for (const int width : {0, 5, 300, 4000}) {
+        SCOPED_TRACE(width);
+        const std::string cut = TruncateTextEx(text, Measure, width);
+        ASSERT_GE(cut.size(), 3u);
+        const std::size_t kept = cut.size() - 3;
+        EXPECT_EQ(cut, text.substr(0, kept) + "...");
+        if (kept > 0) EXPECT_LE(Measure.TextWidth(cut), width);
+        EXPECT_GT(Measure.TextWidth(text.substr(0, kept + 1) + "..."), width);
+    }
+    // Room for all but two characters and the dots: the first shortened form.
+    const int room = Measure.TextWidth(text.substr(0, text.size() - 2) + "...");
+    EXPECT_EQ(TruncateTextEx(text, Measure, room), text.substr(0, text.size() - 2) + "...");
+    EXPECT_EQ(TruncateTextEx(text, Measure, Measure.TextWidth(text)), text);
+}
+
+TEST_F(TextRoutines, ACellFarLargerThanTheCanvasNeedsABitmapOnlyAsLargeAsWhatShows)
+{
+    AcquireDrawBitmap();
+    ReleaseDrawBitmap();
+    ASSERT_EQ(SharedDrawBitmap(), nullptr);  // nothing else holds it: it starts afresh
+    QImage image = uitest::WhiteImage(200, 60);
+    {
+        TImageCanvas paint(image);
+        paint.Canvas.Brush().SetColor(ui::clAqua);
+        WriteTextEx(paint.Canvas, {-4000000, -50, 5000000, 40}, false, 2, 2, std::string(100000, 'w'),
+                    rtl::taLeftJustify, ui::tlTop, true, false);
+    }
+    EXPECT_EQ(uitest::PixelAt(image, 0, 0), ui::clAqua);
+    EXPECT_EQ(uitest::PixelAt(image, 199, 39), ui::clAqua);
+    EXPECT_EQ(uitest::PixelAt(image, 100, 40), ui::clWhite);
+    ASSERT_NE(SharedDrawBitmap(), nullptr);
+    EXPECT_LE(SharedDrawBitmap()->Width(), 200);
+    EXPECT_LE(SharedDrawBitmap()->Height(), 40);
+}
+
 TEST_F(TextRoutines, AlignedTextStandsWhereTheAlignmentPutsIt)
 {
     const ui::TRect rect{10, 5, 150, 30};

@@ -279,4 +279,40 @@ TEST_F(TitleTree, EmptyAndVerticalCaptionsAreMeasuredToo)
     EXPECT_EQ(band->Height, 13 + 10);
 }
 
+TEST_F(TitleTree, AHundredThousandLevelsAreBuiltMeasuredDrawnAndFreed)
+{
+    // Two columns sharing 100,000 bands: no walk over the tree may recurse per level.
+    constexpr int kLevels = 100000;
+    std::string shared;
+    for (int i = 0; i < kLevels; ++i) shared += (i % 2 ? "L|" : "M|");
+    Captions({shared + "x", shared + "y", "z"});
+    ASSERT_NE(Leaf(1), nullptr);
+    EXPECT_EQ(Leaf(0)->Text, "x");
+    EXPECT_EQ(Leaf(1)->Text, "y");
+    EXPECT_EQ(Leaf(0)->Host, Leaf(1)->Host);
+    EXPECT_EQ(Leaf(0)->Depth(), kLevels + 1);
+    EXPECT_EQ(Leaf(2)->Depth(), 1);
+    int nodes = 0;
+    Root().ForEachNode([&](THeadTreeNode&) { ++nodes; });
+    EXPECT_EQ(nodes, kLevels + 3);
+    EXPECT_TRUE(Root().Contains(Leaf(1)));
+    EXPECT_TRUE(Root().Child->Contains(Leaf(0)));
+    EXPECT_FALSE(Leaf(0)->Contains(Root().Child));
+    // Every band one line and its margin; the z column's leaf as tall as them all.
+    EXPECT_EQ(Root().Height, (kLevels + 1) * 23);
+    EXPECT_EQ(Leaf(0)->Height, 23);
+    EXPECT_EQ(Leaf(2)->Height, (kLevels + 1) * 23);
+    EXPECT_EQ(Grid->RowHeights(0), Root().Height - 1);
+
+    // Shown and painted, then the tree freed and built again by the next layout.
+    uitest::ShowActive(Grid.get());
+    Grid->repaint();
+    Grid->Columns().Items(2)->Title()->SetCaption("M|z");
+    EXPECT_EQ(Leaf(2)->Text, "z");
+    EXPECT_EQ(Leaf(2)->Host, Root().Child);  // under the first band, beside the second
+    Grid->SetUseMultiTitle(false);
+    Grid->SetUseMultiTitle(true);
+    EXPECT_EQ(Leaf(1)->Depth(), kLevels + 1);
+}
+
 } // namespace

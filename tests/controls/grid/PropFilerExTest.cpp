@@ -1,3 +1,4 @@
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,6 +119,48 @@ TEST_F(PropFilerExTest, BoundsStoredAtOneResolutionAreRescaledToTheScreens)
         EXPECT_EQ(form->BoundsRect(), c.expected);
         EXPECT_EQ(form->WindowState(), ui::wsNormal);
     }
+}
+
+TEST_F(PropFilerExTest, ADamagedOrEditedPlacementComesBackInsideTheWorkArea)
+{
+    const TRect area{0, 0, 800, 600};
+    ui::TSystemMetrics metrics = ui::Metrics();
+    metrics.WorkAreaOverride = area;
+    ui::SetMetrics(metrics);
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    struct Case {
+        const char* what;
+        int pixelsPerInch;
+        int left, top, width, height;
+    };
+    const std::vector<Case> cases{
+        {"left + width past the int range", 96, kMax - 10, 100, 1000, 300},
+        {"the int limits", 96, kMin, kMax, kMax, kMin},
+        {"a million pixels each way", 96, 20, 20, 1000000, 1000000},
+        {"scaled past the int range", 1, 200000000, 5, 100000000, 200},
+        {"negative sizes", 96, 100, 100, -50, -7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetScreenPixelsPerInch(120);
+        auto interceptor = Intercept();
+        EXPECT_TRUE(interceptor->SetPropertyValue("PixelsPerInch", c.pixelsPerInch));
+        EXPECT_TRUE(interceptor->SetPropertyValue("Left", c.left));
+        EXPECT_TRUE(interceptor->SetPropertyValue("Top", c.top));
+        EXPECT_TRUE(interceptor->SetPropertyValue("Width", c.width));
+        EXPECT_TRUE(interceptor->SetPropertyValue("Height", c.height));
+        interceptor->ApplyStored();
+        const TRect bounds = form->BoundsRect();
+        EXPECT_TRUE(area.ContainsRect(bounds)) << bounds.Left << "," << bounds.Top << " " << bounds.Width() << "x"
+                                               << bounds.Height();
+    }
+    // A window too large for the area takes all of it.
+    SetScreenPixelsPerInch(96);
+    auto interceptor = Intercept();
+    Store(*interceptor, {20, 20, 1000020, 1000020}, 96);
+    interceptor->ApplyStored();
+    EXPECT_EQ(form->BoundsRect(), area);
 }
 
 TEST_F(PropFilerExTest, TakesTheNormalPlacementResolutionStateAndActiveControlOfTheForm)

@@ -1,12 +1,14 @@
 // Amounts of the sum list: values scaled by 10000 as a person reads them, halves to
 // even, and totals that never wrap.
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "controls/grid/DBSumList.h"
+#include "controls/grid/DBSumAmount.h"
 
 namespace {
 
@@ -89,24 +91,97 @@ TEST(SumAmount, TotalsPastSixtyFourBitsStayExact)
     EXPECT_EQ(TDBSumAmount::FromDouble(-7.9).WholeText(), "-7"); // towards zero
 }
 
-TEST(SumAmount, WhatEvenOneHundredTwentyEightBitsCannotHoldIsCarriedBeside)
+TEST(SumAmount, WhatOneHundredTwentyEightBitsCannotHoldIsKeptExactlyBeside)
 {
     TDBSumAmount total = TDBSumAmount::FromDouble(1e35) + TDBSumAmount::FromDouble(2.5);
     EXPECT_FALSE(total.IsExact());
+    EXPECT_EQ(total.WholeText(), "100000000000000000000000000000000002");
     EXPECT_DOUBLE_EQ(total.ToDouble(), 1e35);
     total -= TDBSumAmount::FromDouble(1e35);
     EXPECT_TRUE(total.IsExact());
     EXPECT_EQ(Scaled(total), 25000);
 
-    // Adding past the top of 128 bits moves the total beside, never wraps it.
+    // Adding past the top of 128 bits keeps the total exact, never wraps it.
     TDBSumAmount nearTop = TDBSumAmount::FromDouble(1.6e34);
     EXPECT_TRUE(nearTop.IsExact());
     nearTop += TDBSumAmount::FromDouble(1.6e34);
     EXPECT_FALSE(nearTop.IsExact());
+    EXPECT_EQ(nearTop.WholeText(), "32000000000000000000000000000000000");
     EXPECT_DOUBLE_EQ(nearTop.ToDouble(), 3.2e34);
+    nearTop -= TDBSumAmount::FromDouble(1.6e34);
+    EXPECT_EQ(nearTop, TDBSumAmount::FromDouble(1.6e34));
 
-    EXPECT_FALSE(TDBSumAmount::FromDouble(std::numeric_limits<double>::quiet_NaN()).IsExact());
-    EXPECT_FALSE(TDBSumAmount::FromDouble(std::numeric_limits<double>::infinity()).IsExact());
+    // Values near the double range: the total passes it and comes back.
+    const TDBSumAmount largest = TDBSumAmount::FromDouble(1e308);
+    TDBSumAmount twice = largest + largest;
+    EXPECT_EQ(twice.ToDouble(), std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(twice.IsFinite());
+    twice -= largest;
+    twice += TDBSumAmount::FromInteger(1);
+    EXPECT_EQ(twice.ToDouble(), 1e308);
+    EXPECT_EQ(twice - largest, TDBSumAmount::FromInteger(1));
+    EXPECT_EQ((TDBSumAmount() - largest - largest).ToDouble(), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(TDBSumAmount::FromDouble(-std::numeric_limits<double>::max()).WholeText().size(), 310u);
+    EXPECT_EQ((largest + largest).DividedBy(2), largest);
+    EXPECT_EQ((largest + largest + largest).DividedBy(-3).ToDouble(), -1e308);
+}
+
+TEST(SumAmount, InfinitiesAndNaNsAreCountedSoThatTakingThemAwayLeavesTheTotalBefore)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const TDBSumAmount two = TDBSumAmount::FromDouble(2);
+    TDBSumAmount total = two + TDBSumAmount::FromDouble(inf);
+    EXPECT_FALSE(total.IsFinite());
+    EXPECT_EQ(total.ToDouble(), inf);
+    EXPECT_EQ(total.WholeText(), rtl::FormatFloat("0", inf));
+    total += TDBSumAmount::FromDouble(-inf);
+    EXPECT_TRUE(std::isnan(total.ToDouble())); // both infinities: no number
+    total -= TDBSumAmount::FromDouble(inf);
+    EXPECT_EQ(total.ToDouble(), -inf);
+    total += TDBSumAmount::FromDouble(nan);
+    EXPECT_TRUE(std::isnan(total.ToDouble()));
+    EXPECT_TRUE(std::isnan(total.DividedBy(3).ToDouble()));
+    total -= TDBSumAmount::FromDouble(nan);
+    total -= TDBSumAmount::FromDouble(-inf);
+    EXPECT_TRUE(total.IsExact());
+    EXPECT_EQ(total, two);
+    EXPECT_EQ(TDBSumAmount::FromDouble(inf).DividedBy(-2).ToDouble(), -inf);
+    EXPECT_FALSE(TDBSumAmount::FromDouble(nan).FitsCurrency());
+    EXPECT_THROW(TDBSumAmount::FromDouble(inf).ToCurrency(), rtl::EOverflow);
+}
+
+TEST(SumAmount, ARunningTotalIsTheTotalOfItsValuesAddedAfreshWhateverCameAndWent)
+{
+    // Values of every kind: small, with halves, near and past 128 bits once scaled, near
+    // the double range, infinities and NaN.
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<double> kinds = {0.00005,  -2.675,  1234.56785, 1.6e34, -1.7e34,  1e35,
+                                       1e308,    -1e308,  1.7976931348623157e308, 4.9e-324,
+                                       inf,      -inf,    std::numeric_limits<double>::quiet_NaN(), 0.0};
+    std::mt19937_64 random(143);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<double> held;
+        TDBSumAmount running;
+        for (int step = 0; step < 60; ++step) {
+            const bool add = held.empty() || random() % 3 != 0;
+            if (add) {
+                const double v = random() % 4 == 0 ? kinds[random() % kinds.size()]
+                                                   : std::ldexp(static_cast<double>(random() % 2000000) - 1e6,
+                                                                static_cast<int>(random() % 2100) - 1050);
+                held.push_back(v);
+                running += TDBSumAmount::FromDouble(v);
+            } else {
+                const std::size_t k = random() % held.size();
+                running -= TDBSumAmount::FromDouble(held[k]);
+                held.erase(held.begin() + static_cast<std::ptrdiff_t>(k));
+            }
+            TDBSumAmount fresh;
+            for (double v : held) fresh += TDBSumAmount::FromDouble(v);
+            ASSERT_EQ(running, fresh) << "round " << round << " step " << step;
+            ASSERT_EQ(running.WholeText(), fresh.WholeText());
+        }
+    }
 }
 
 TEST(SumAmount, AveragesRoundHalvesToEven)

@@ -1,8 +1,11 @@
 // The sum list over a memory data set: totals after open, after each edit, insert, post,
 // cancel and delete (checked against a full recalculation), filters, the handlers it
 // takes over and gives back, virtual record numbers, and failures.
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -298,6 +301,74 @@ TEST_F(SumList, HalvesAtTheFourthDecimalGoToEvenAsTheValuesRead)
     // 0 + 2 + 10000 - 2 at the scale of 10000.
     EXPECT_EQ(Sum->SumValue().ToCurrency().Scaled, 10000);
     ExpectTotalsOfAWalk("halves");
+}
+
+TEST_F(SumList, InfinitiesNaNsAndHugeValuesLeaveTheTotalsARecalculationGivesAfterAnyEdits)
+{
+    Activate();
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Two cells of 1e308 pass the double range; editing one back leaves what it gives.
+    Go(1), Put("AMOUNT", 1e308);
+    Go(2), Put("AMOUNT", 1e308);
+    EXPECT_EQ(Sum->SumValue().ToDouble(), inf);
+    Go(2), Put("AMOUNT", 1.0);
+    EXPECT_EQ(Sum->SumValue().ToDouble(), 1e308);
+    Go(1), Put("AMOUNT", nan);
+    EXPECT_TRUE(std::isnan(Sum->SumValue().ToDouble()));
+    EXPECT_TRUE(std::isnan(Avg->SumValue().ToDouble()));
+    Put("AMOUNT", 2.0);
+    EXPECT_EQ(Sum->SumValue().ToCurrency().Scaled, 55000);  // 2 + 1 + 2.5
+    ExpectTotalsOfAWalk("edited back");
+
+    // Random appends, edits, cancels and deletes: after each the totals kept are those a
+    // recalculation gives, amount for amount.
+    const std::vector<rtl::Variant> values = {rtl::Null(), 1e308, -1e308, 1.7976931348623157e308, inf, -inf, nan,
+                                              1e35, -1.6e34, 0.00015, 2.675, -7.0, 0.0};
+    std::mt19937 random(4143);
+    auto amounts = [&] {
+        std::vector<TDBSumAmount> all;
+        for (int i = 0; i < Sums->SumCollection().Count(); ++i) all.push_back(Sums->SumCollection().Items(i)->SumValue());
+        return all;
+    };
+    auto somewhere = [&] {
+        Data.First();
+        Data.MoveBy(static_cast<int>(random() % static_cast<unsigned>(Data.RecordCount())));
+    };
+    for (int step = 0; step < 400; ++step) {
+        const rtl::Variant& value = values[random() % values.size()];
+        switch (random() % 5) {
+        case 0:
+            Data.Append();
+            Data.FieldByName("AMOUNT")->SetValue(value);
+            Data.Post();
+            break;
+        case 1:
+            somewhere();
+            Put("AMOUNT", value);
+            break;
+        case 2:
+            somewhere();
+            Data.Edit();
+            Data.FieldByName("AMOUNT")->SetValue(value);
+            Data.Cancel();
+            break;
+        case 3:
+            Data.Insert();
+            Data.FieldByName("AMOUNT")->SetValue(value);
+            Data.Cancel();
+            break;
+        case 4:
+            if (Data.RecordCount() > 1) {
+                somewhere();
+                Data.Delete();
+            }
+            break;
+        }
+        const std::vector<TDBSumAmount> kept = amounts();
+        Sums->RecalcAll();
+        ASSERT_TRUE(kept == amounts()) << "step " << step;
+    }
 }
 
 TEST_F(SumList, TextFieldsAreNotSummedButCounted)

@@ -444,6 +444,91 @@ TEST(DataSet, OnDemandSourceReadsOnlyWhatIsShownAndWritesThrough)
     EXPECT_EQ(ds.FieldByName("N")->GetAsInteger(), 1'000'000);
 }
 
+namespace {
+
+// Rows of a key and a blob whose content the provider gives only when asked: every third
+// blob is null, the others read "blob <n>".
+class DeferringProvider : public db::TRecordProvider {
+public:
+    bool FetchRow(std::vector<Variant>& values) override
+    {
+        if (fetched >= 1000) return false;
+        ++fetched;
+        values[0] = Variant(fetched);
+        values[1] = fetched % 3 == 0 ? rtl::Null() : Variant(static_cast<long long>(fetched) * 1000);
+        return true;
+    }
+    bool Defers(int column) const override { return column == 1; }
+    std::string ReadDeferred(int column, std::int64_t key) override
+    {
+        EXPECT_EQ(column, 1);
+        reads.push_back(key / 1000);
+        if (failing) throw rtl::EDatabaseError("blob gone");
+        return "blob " + std::to_string(key / 1000);
+    }
+    void ApplyUpdate(const std::vector<Variant>& oldValues, std::vector<Variant>& newValues) override
+    {
+        written.push_back(oldValues[1].AsString() + " -> " + newValues[1].AsString());
+    }
+
+    int fetched = 0;
+    bool failing = false;
+    std::vector<std::int64_t> reads;
+    std::vector<std::string> written;
+};
+
+class DeferringDataSet : public db::TDataSet {
+public:
+    DeferringProvider provider;
+protected:
+    db::TRecordProvider* InternalOpen() override
+    {
+        FieldDefs().Clear();
+        FieldDefs().Add("N", db::ftInteger);
+        FieldDefs().Add("DATA", db::ftBlob);
+        return &provider;
+    }
+};
+
+} // namespace
+
+TEST(DataSet, ADeferredValueIsReadOnceWhenFirstAskedForAndNeverForAFetchAlone)
+{
+    DeferringDataSet ds;
+    ds.Open();
+    ds.Last();
+    EXPECT_EQ(ds.provider.fetched, 1000);
+    EXPECT_TRUE(ds.provider.reads.empty());
+    // Null or not is known without reading.
+    EXPECT_FALSE(ds.FieldByName("DATA")->IsNull());
+    ds.Prior();
+    EXPECT_TRUE(ds.FieldByName("DATA")->IsNull());
+    EXPECT_EQ(ds.FieldByName("DATA")->GetAsString(), "");
+    ds.Prior();
+    EXPECT_TRUE(ds.provider.reads.empty());
+    EXPECT_EQ(ds.FieldByName("DATA")->GetAsString(), "blob 998");
+    EXPECT_EQ(ds.FieldByName("DATA")->GetValue(), Variant("blob 998"));
+    EXPECT_EQ(ds.provider.reads, (std::vector<std::int64_t>{998}));
+    // Through a search, the values it compares are read, once each.
+    ASSERT_TRUE(ds.Locate("DATA", Variant("blob 4"), {}));
+    EXPECT_EQ(ds.FieldByName("N")->GetAsInteger(), 4);
+    EXPECT_EQ(ds.provider.reads, (std::vector<std::int64_t>{998, 1, 2, 4}));
+    // An edit starts from the content and writes content back; it is not read again.
+    ds.Edit();
+    ds.FieldByName("DATA")->SetAsString("new");
+    ds.Post();
+    EXPECT_EQ(ds.provider.written, (std::vector<std::string>{"blob 4 -> new"}));
+    EXPECT_EQ(ds.FieldByName("DATA")->GetAsString(), "new");
+    // A failing read reports its failure and leaves the value to read again.
+    ds.provider.failing = true;
+    ds.First();
+    ds.MoveBy(6);
+    EXPECT_THROW(ds.FieldByName("DATA")->GetAsString(), rtl::EDatabaseError);
+    ds.provider.failing = false;
+    EXPECT_EQ(ds.FieldByName("DATA")->GetAsString(), "blob 7");
+    EXPECT_EQ(ds.provider.reads.size(), 6u);
+}
+
 TEST(Bookmarks, CompareInFetchAndPostOrderSoASortedListStaysSortedWhateverTheViewDoes)
 {
     auto ds = dbtest::MakeRows(5);

@@ -1,6 +1,7 @@
 // The query as a data set: rows fetched on demand, edits written back through the
 // update statements, keys from a generator.
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,50 @@ void SetDeviceStatements(fb::TIBUpdateSQL& u)
     u.InsertSQL = "insert into DEVICES\n(" + list + ")\nvalues\n(" + values + ")";
     u.DeleteSQL = "delete from DEVICES\nwhere\nID = :OLD_ID";
 }
+
+// The blobs opened and the segment reads that found only a blob's end, counted at the
+// client library's entry points while an object of TBlobCalls lives.
+decltype(&::isc_open_blob2) gOpenBlob = nullptr;
+decltype(&::isc_get_segment) gGetSegment = nullptr;
+int gBlobsOpened = 0;
+int gEndsFound = 0;
+
+template <typename F>
+struct TCounted;
+template <typename R, typename... A>
+struct TCounted<R (*)(A...)> {
+    static R Open(A... a)
+    {
+        ++gBlobsOpened;
+        return gOpenBlob(a...);
+    }
+    static R Get(A... a)
+    {
+        const R rc = gGetSegment(a...);
+        if (rc == isc_segstr_eof) ++gEndsFound;
+        return rc;
+    }
+};
+
+class TBlobCalls {
+public:
+    TBlobCalls()
+    {
+        gBlobsOpened = gEndsFound = 0;
+        gOpenBlob = api_.isc_open_blob2;
+        gGetSegment = api_.isc_get_segment;
+        api_.isc_open_blob2 = &TCounted<decltype(gOpenBlob)>::Open;
+        api_.isc_get_segment = &TCounted<decltype(gGetSegment)>::Get;
+    }
+    ~TBlobCalls()
+    {
+        api_.isc_open_blob2 = gOpenBlob;
+        api_.isc_get_segment = gGetSegment;
+    }
+
+private:
+    fb::TFbApi& api_ = const_cast<fb::TFbApi&>(fb::Api());
+};
 
 class QueryTest : public ::testing::Test {
 protected:
@@ -79,6 +124,51 @@ TEST_F(QueryTest, OpeningReadsOnlyTheRowsShown)
     q.Last();
     EXPECT_EQ(q.RecordCount(), 20000);
     EXPECT_TRUE(q.Eof());
+}
+
+TEST_F(QueryTest, BlobsAreReadWhenTheirValueIsFirstAskedForAndByTheirLength)
+{
+    FillLog(3000);
+    // A blob of several segments, an empty one and none.
+    std::string big;
+    for (int i = 0; i < 200000; ++i) big += static_cast<char>(i * 31 % 251);
+    fb::TIBSQL add(&c.db);
+    add.SetSQL("insert into EVENT_LOG (ID, DT, DEVICEID, DATACODE, DATA) "
+               "values (gen_id(GEN_EVENT_LOG_ID, 1), 45999, 0, :CODE, :DATA)");
+    for (const auto& [code, data] : {std::pair<int, const std::string*>{77, &big}, {78, nullptr}, {79, nullptr}}) {
+        add.ParamByName("CODE").SetAsInteger(code);
+        if (data) add.ParamByName("DATA").SetAsString(*data);
+        else if (code == 78) add.ParamByName("DATA").SetAsString("");
+        else add.ParamByName("DATA").Clear();
+        add.ExecQuery();
+    }
+    c.tr.CommitRetaining();
+
+    TBlobCalls calls;
+    fb::TIBQuery q;
+    q.SetDatabase(&c.db);
+    q.SetSQL("select * from get_log");
+    q.Open();
+    q.Last();
+    EXPECT_EQ(q.RecordCount(), 3003);
+    EXPECT_EQ(gBlobsOpened, 0);  // fetching every row read no blob
+    ASSERT_TRUE(q.Locate("DATACODE", 77));
+    EXPECT_EQ(q.FieldByName("DATA")->GetAsString(), big);
+    EXPECT_EQ(gBlobsOpened, 1);
+    ASSERT_TRUE(q.Locate("DATACODE", 78));
+    EXPECT_FALSE(q.FieldByName("DATA")->IsNull());
+    EXPECT_EQ(q.FieldByName("DATA")->GetAsString(), "");
+    ASSERT_TRUE(q.Locate("DATACODE", 79));
+    EXPECT_TRUE(q.FieldByName("DATA")->IsNull());
+    EXPECT_EQ(gBlobsOpened, 2);
+    // The rows a screen shows, each read once however often it is asked for.
+    q.First();
+    for (int row = 0; row < 40; ++row, q.Next()) {
+        EXPECT_EQ(q.FieldByName("DATA")->GetAsString(), "payload");
+        EXPECT_EQ(q.FieldByName("DATA")->GetAsString(), "payload");
+    }
+    EXPECT_EQ(gBlobsOpened, 42);
+    EXPECT_EQ(gEndsFound, 0);  // every blob read to its known length, no further
 }
 
 TEST_F(QueryTest, FieldsFollowTheColumnsAndParametersSelect)

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -335,6 +338,62 @@ TEST(StrToNumbers, TrimmedAndWithTheRuntimeMessages)
     EXPECT_EQ(IntToStr(-9), "-9");
     EXPECT_EQ(IntToHex(255, 4), "00FF");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFFFFFFFFFF");
+}
+
+TEST(StrToNumbers, ExponentsAtAndPastTheIntegerLimitsReadByTheirMagnitude)
+{
+    TScopedFormatSettings fs('.', ',');
+    // Beyond the double range, however far: no number, as "1e400" is.
+    for (const char* text : {"9e9223372036854775807", "-9e9223372036854775807", "1e9223372036854775808",
+                             "0.001e9223372036854775807", "1e99999999999999999999999", "1e+400"})
+        EXPECT_EQ(ConvertMessage([&] { StrToFloat(text); }), "'" + std::string(text) + "' is not a valid floating point value")
+            << text;
+    // Far below it: 0.
+    for (const char* text : {"0.001e-9223372036854775808", "9e-9223372036854775808", "-5e-9223372036854775807",
+                             "1e-99999999999999999999999"})
+        EXPECT_EQ(StrToFloat(text), 0) << text;
+    // The digits move the exponent back: a long text of zeros and a long exponent meet.
+    const std::string zeros(2000, '0');
+    EXPECT_EQ(StrToFloat("0." + zeros + "1e2100"), 1e99);
+    EXPECT_EQ(ConvertMessage([&] { StrToFloat("0." + zeros + "1e2500"); }).substr(0, 4), "'0.0");
+    EXPECT_EQ(StrToFloat("1" + zeros + "e-2400"), 0);
+    EXPECT_EQ(StrToFloat("1" + zeros + "e-2100"), 1e-100);
+}
+
+TEST(Currency, ADoubleIsScaledByItsDecimalTextAcrossTheWholeRange)
+{
+    EXPECT_EQ(Currency::FromDouble(822762763115243.0).Scaled, 8227627631152430000);
+    EXPECT_EQ(Currency::FromDouble(100000000000000.3).Scaled, 1000000000000003000);
+    EXPECT_EQ(Currency::FromDouble(-922337203685477.5).Scaled, -9223372036854775000);
+    EXPECT_EQ(Currency::FromDouble(0.00015).Scaled, 2);  // a half to even, as it reads
+    EXPECT_EQ(Currency::FromDouble(0.00025).Scaled, 2);
+    EXPECT_THROW(Currency::FromDouble(922337203685477.625), EOverflow);
+    EXPECT_THROW(Currency::FromDouble(std::numeric_limits<double>::quiet_NaN()), EOverflow);
+    EXPECT_THROW(Currency::FromDouble(-std::numeric_limits<double>::infinity()), EOverflow);
+    // Amounts of up to four decimals anywhere in the range: the scaled value is the one the
+    // double's shortest text gives, digit for digit.
+    std::mt19937_64 random(35);
+    std::uniform_int_distribution<std::int64_t> scaled(-9223372036854775807, 9223372036854775807);
+    for (int i = 0; i < 100000; ++i) {
+        const std::int64_t k = scaled(random) / (i % 3 == 0 ? 1 : i % 3 == 1 ? 10000 : 100000000);
+        const std::uint64_t mag = k < 0 ? 0 - static_cast<std::uint64_t>(k) : static_cast<std::uint64_t>(k);
+        std::string fraction = std::to_string(mag % 10000);
+        fraction.insert(0, 4 - fraction.size(), '0');
+        const std::string source = (k < 0 ? "-" : "") + std::to_string(mag / 10000) + "." + fraction;
+        double value = 0;
+        std::from_chars(source.data(), source.data() + source.size(), value);
+        if (std::fabs(value) >= 922337203685477.625) continue;  // rounds past the range
+        char shortest[64];
+        char* end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr;
+        std::string text(shortest, end);
+        std::size_t point = text.find('.');
+        if (point == std::string::npos) point = text.size(), text += '.';
+        text.append(4 - (text.size() - point - 1), '0');
+        text.erase(point, 1);
+        std::int64_t expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        ASSERT_EQ(Currency::FromDouble(value).Scaled, expected) << source;
+    }
 }
 
 TEST(Arithmetic, RoundTruncAndMulDiv)

@@ -1,6 +1,11 @@
 // Canvas drawing checked pixel by pixel in images.
 #include "UiTestSupport.h"
 
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/ui/Canvas.h"
 #include "platform/ui/Graphics.h"
 
@@ -341,6 +346,101 @@ TEST_F(CanvasTest, DrawTextMeasuresWrapsAlignsAndExpandsTabs)
     EXPECT_LE(ink.right(), 99);
     EXPECT_GE(ink.top(), (40 - line) / 2);
     EXPECT_LE(ink.bottom(), (40 - line) / 2 + line);
+}
+
+namespace {
+
+// Word wrap as a person does it, one word at a time with the whole line measured again:
+// the lines' count and the widest line.
+std::pair<int, int> WrappedByHand(TCanvas& c, const std::string& paragraph, int width)
+{
+    std::vector<std::string> lines;
+    std::string current;
+    bool broken = false;
+    for (std::size_t i = 0; i < paragraph.size();) {
+        std::size_t j = paragraph.find(' ', i);
+        if (j == std::string::npos) j = paragraph.size();
+        std::size_t k = paragraph.find_first_not_of(' ', j);
+        if (k == std::string::npos) k = paragraph.size();
+        const std::string word = paragraph.substr(i, j - i), blanks = paragraph.substr(j, k - j);
+        if (!current.empty() && c.TextWidth(current + word) > width) {
+            lines.push_back(current.substr(0, current.find_last_not_of(' ') + 1));
+            if (lines.back().find_first_not_of(' ') == std::string::npos) lines.back().clear();
+            broken = true;
+            current = word + blanks;
+        } else {
+            current += word + blanks;
+        }
+        i = k;
+    }
+    if (broken) current = current.substr(0, current.find_last_not_of(' ') + 1);
+    lines.push_back(current);
+    int widest = 0;
+    for (const std::string& line : lines) widest = std::max(widest, c.TextWidth(line));
+    return {static_cast<int>(lines.size()), widest};
+}
+
+} // namespace
+
+TEST_F(CanvasTest, WordWrapBreaksWhereWrappingWordByWordBreaks)
+{
+    TCanvas c;
+    const int line = c.TextHeight("X");
+    std::mt19937 random(510);
+    const char* words[] = {"a", "Wide", "iiii", "MMMMMM", "x.y", "longerwordhere", "q"};
+    for (int round = 0; round < 300; ++round) {
+        std::string text = round % 5 == 0 ? "  " : "";
+        const int count = 1 + static_cast<int>(random() % 60);
+        for (int w = 0; w < count; ++w) {
+            text += words[random() % 7];
+            text += std::string(1 + random() % 3 / 2, ' ');
+        }
+        if (round % 3 == 0) text.pop_back();
+        const int width = 1 + static_cast<int>(random() % 300);
+        const auto [lines, widest] = WrappedByHand(c, text, width);
+        TRect r{0, 0, width, 0};
+        ASSERT_EQ(c.DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX), lines * line)
+            << '"' << text << "\" in " << width;
+        ASSERT_EQ(r.Right, widest) << '"' << text << "\" in " << width;
+    }
+}
+
+TEST_F(CanvasTest, AHundredThousandCharactersWrapAndEndInAnEllipsisAsShorterTextsDo)
+{
+    TCanvas c;
+    const int line = c.TextHeight("X");
+    std::string text;
+    while (text.size() < 100000) text += "word" + std::to_string(text.size() % 97) + " ";
+    text.pop_back();
+    // Wide enough for all of it: one line, however many words.
+    TRect wide{0, 0, c.TextWidth(text), 0};
+    EXPECT_EQ(c.DrawText(text, wide, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX), line);
+    EXPECT_EQ(wide.Right, c.TextWidth(text));
+    // A column's width: as many lines as wrapping word by word gives.
+    const auto [lines, widest] = WrappedByHand(c, text, 150);
+    TRect narrow{0, 0, 150, 0};
+    EXPECT_EQ(c.DrawText(text, narrow, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX), lines * line);
+    EXPECT_EQ(narrow.Right, widest);
+    // One line of it cut with an ellipsis keeps the longest start that fits.
+    const std::string solid(100000, 'm');
+    QImage img = uitest::WhiteImage(300, 20), expected = uitest::WhiteImage(300, 20);
+    std::string cut;
+    {
+        uitest::TImageCanvas ic(img);
+        const int room = ic.Canvas.TextWidth(solid.substr(0, 20) + "...") + 2;
+        std::size_t n = 20;
+        while (ic.Canvas.TextWidth(solid.substr(0, n + 1) + "...") <= room) ++n;
+        cut = solid.substr(0, n) + "...";
+        TRect r{0, 0, room, 20};
+        ic.Canvas.Brush().SetStyle(bsClear);
+        ic.Canvas.DrawText(solid, r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    {
+        uitest::TImageCanvas ic(expected);
+        ic.Canvas.Brush().SetStyle(bsClear);
+        ic.Canvas.TextOut(0, 0, cut);
+    }
+    EXPECT_EQ(img, expected);
 }
 
 TEST_F(CanvasTest, RotatedTextRunsUpwardsFromItsOrigin)

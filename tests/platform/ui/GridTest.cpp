@@ -1,6 +1,8 @@
 // The base grid: cell geometry, the scrolling range, the scroll bars and painting.
 #include "GridTestSupport.h"
 
+#include <limits>
+
 #include <QScrollBar>
 
 using namespace ui;
@@ -61,6 +63,35 @@ TEST_F(GeometryTest, MouseCoordAtCellBorders)
     EXPECT_EQ(grid->MouseCoord(30, 66), (TGridCoord{-1, -1}));
     EXPECT_EQ(grid->MouseCoord(-1, 5), (TGridCoord{-1, -1}));
     EXPECT_EQ(grid->MouseCoord(30, 100), (TGridCoord{-1, -1}));
+}
+
+TEST_F(GridTest, SizesAtTheIntegerLimitsAreCappedAndTheAxisSumsDoNotWrap)
+{
+    // 300 fixed and 300 scrolling columns, each asked to be INT_MAX wide: every sum along
+    // the axis passes the int range many times over.
+    Matrix(600, 3, 10, 10);
+    grid->SetFixedCols(300);
+    for (int col = 0; col < 600; ++col) grid->SetColWidths(col, std::numeric_limits<int>::max());
+    EXPECT_EQ(grid->ColWidths(0), MaxCellSize);
+    grid->SetDefaultRowHeight(std::numeric_limits<int>::max());
+    EXPECT_EQ(grid->DefaultRowHeight(), MaxCellSize);
+    grid->SetDefaultRowHeight(10);
+    EXPECT_EQ(grid->GridWidth(), std::numeric_limits<int>::max());
+    EXPECT_EQ(grid->GridHeight(), 3 * 11);
+    // The first fixed column fills the client area; nothing else is on screen.
+    EXPECT_EQ(grid->MouseCoord(10, 5), (TGridCoord{0, 0}));
+    EXPECT_EQ(grid->MouseCoord(199, 25), (TGridCoord{0, 2}));
+    EXPECT_EQ(grid->CellRect(0, 0), Rect(0, 0, 200, 10));
+    EXPECT_TRUE(grid->CellRect(299, 0).IsEmpty());
+    EXPECT_TRUE(grid->CellRect(599, 0).IsEmpty());
+    EXPECT_EQ(grid->VisibleColCount(), 1);
+    EXPECT_EQ(grid->MaxTopLeft().X, 599);
+    grid->SetLeftCol(450);
+    EXPECT_EQ(grid->LeftCol(), 450);
+    grid->SetGridLineWidth(std::numeric_limits<int>::max());
+    EXPECT_EQ(grid->GridLineWidth(), MaxCellSize);
+    EXPECT_EQ(grid->GridWidth(), std::numeric_limits<int>::max());
+    grid->repaint();
 }
 
 TEST_F(GridTest, FixedCellsStayWhileTheRestScrolls)
