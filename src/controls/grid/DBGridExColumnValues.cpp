@@ -108,12 +108,13 @@ TColumnEditStyleEx TColumnEx::GetColumnEditStyle() const
     return keysModifiable && !readOnlySet && gridEditable ? cesDataListEx : cesNoneEx;
 }
 
-int TColumnEx::specRowCell(const db::TField& field) const
+int TColumnEx::LookupResultIndex() const
 {
-    // The special row's cell of the looked-up field among the drop-down's fields.
+    const db::TField* field = Field();
+    if (!field) return 0;
     const std::vector<std::string> names = db::SplitFieldNames(GetLookupDisplayFields());
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (rtl::AnsiSameText(names[i], field.GetLookupResultField())) return static_cast<int>(i);
+        if (rtl::AnsiSameText(names[i], field->GetLookupResultField())) return static_cast<int>(i);
     return 0;
 }
 
@@ -135,7 +136,7 @@ std::string TColumnEx::DisplayText() const
         const rtl::Variant key = field->DataSet()->GetFieldValues(field->GetKeyFields());
         if (dropDownSpecRow_->ValueMatches(key)
             || (dropDownSpecRow_->GetShowIfNotInKeyList() && !rtl::VarIsClear(key) && field->IsNull()))
-            return dropDownSpecRow_->CellText(specRowCell(*field));
+            return dropDownSpecRow_->CellText(LookupResultIndex());
     }
     if (displayFormat_.empty()) return field->DisplayText();
     if (field->IsNull()) return {};

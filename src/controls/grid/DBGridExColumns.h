@@ -359,6 +359,9 @@ public:
     bool CanModify(bool TryEdit);
     // The pixels the column's visible edit buttons take in a cell.
     int EditButtonsWidth() const;
+    // The place of the lookup result field among LookupDisplayFields: the special row's
+    // cell and the drop-down's column that a lookup cell shows (0 when it is not there).
+    int LookupResultIndex() const;
     // The data set the lookup drop-down lists, and the field's lookup data set.
     db::TDataSet* LookupListDataSet() const;
     db::TDataSet* LookupDataSet() const;
@@ -452,7 +455,6 @@ private:
     void freeLookupGrid();
     void stepList(const rtl::TStrings& list, bool forward, bool viaPickList);
     void stepLookup(db::TField& field, bool forward);
-    int specRowCell(const db::TField& field) const;
 
     TColumnAssignedValues assignedValues_;
     rtl::TAlignment alignment_ = rtl::taLeftJustify;

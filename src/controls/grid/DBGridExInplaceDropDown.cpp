@@ -13,6 +13,7 @@
 #include "controls/editors/ItemSearch.h"
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
+#include "controls/grid/DBLookupGridsEx.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Popup.h"
@@ -63,6 +64,8 @@ editors::TPopupCalculatorEx* TDBGridInplaceEdit::calculator()
 
 void TDBGridInplaceEdit::PickListGetItemImageIndex(rtl::TObject*, int, int&) {}
 
+TPopupDataGridEx* TDBGridInplaceEdit::LookupGrid() const { return lookupGrid_.data(); }
+
 // ---- opening ----
 
 void TDBGridInplaceEdit::DropDown()
@@ -79,6 +82,8 @@ void TDBGridInplaceEdit::DropDown()
     } else if (dropDown_ == calculator_) {
         dropDownCalculator();
         showDropDown(calculator_, false);
+    } else if (lookupGrid_ && dropDown_ == lookupGrid_) {
+        if (dropDownDataList(*column)) showDropDown(lookupGrid_, column->GetDropDownSizing());
     }
 }
 
@@ -125,6 +130,41 @@ void TDBGridInplaceEdit::dropDownCalculator()
     popup.SetFlat(grid_.GetFlat());
 }
 
+bool TDBGridInplaceEdit::dropDownDataList(TColumnEx& column)
+{
+    db::TDataSet* list = column.LookupListDataSet();
+    const db::TField* field = column.Field();
+    if (!list || !field || !list->GetActive()) return false;
+    TPopupDataGridEx& grid = *lookupGrid_;
+    grid.SetKeyValue(rtl::Null());
+    grid.SetColor(column.GetColor());
+    grid.SetFont(column.GetFont());
+    grid.SpecRow().Assign(column.DropDownSpecRow());
+    grid.SetShowTitles(column.GetDropDownShowTitles());
+    int rows = column.GetDropDownRows();
+    if (list->IsSequenced()) rows = std::max(1, std::min(rows, list->RecordCount()));
+    listSource_.SetDataSet(list);
+    grid.SetListSource(nullptr);
+    grid.SetKeyField(field->GetLookupKeyFields());
+    grid.SetListField(column.GetLookupDisplayFields());
+    grid.SetListFieldIndex(column.LookupResultIndex());
+    grid.SetListSource(&listSource_);
+    grid.SetRowCount(rows);
+    // -1 fits the columns to their content, 0 takes the cell's width; never narrower.
+    int width = column.GetDropDownWidth();
+    if (width == -1) {
+        grid.OptimizeColWidths(grid.VisibleColumns());
+        width = grid.WidthForColumns();
+    }
+    grid.SetBounds(grid.Left(), grid.Top(), std::max(width, Width()), grid.Height());
+    // The cell's key: the one typed or chosen for its text, else the record's.
+    const bool typedKey = !rtl::VarIsNull(grid_.EditKeyValue()) && grid_.EditKeyText() == Text();
+    grid.SetKeyValue(typedKey ? grid_.EditKeyValue() : field->DataSet()->GetFieldValues(field->GetKeyFields()));
+    grid.OnCloseUp = editors::TCloseUpEventEx(this, &TDBGridInplaceEdit::lookupGridCloseUp);
+    grid.OnUserChange = rtl::TNotifyEvent(this, &TDBGridInplaceEdit::lookupGridChanged);
+    return true;
+}
+
 void TDBGridInplaceEdit::showDropDown(ui::TControl* control, bool sizeGrip)
 {
     const ui::TPoint at = editors::AlignDropDownWindowRect(editors::ScreenRect(this), control, editors::daLeft);
@@ -133,6 +173,9 @@ void TDBGridInplaceEdit::showDropDown(ui::TControl* control, bool sizeGrip)
     if (control == pickList_) {
         pickList_->SizeGrip()->SetGripVisible(sizeGrip);
         pickList_->SetSized(false);
+    } else if (lookupGrid_ && control == lookupGrid_) {
+        lookupGrid_->SizeGrip()->SetGripVisible(sizeGrip);
+        lookupGrid_->SetResized(false);
     }
     listVisible_ = true;
     listColumn_ = Column();
@@ -149,11 +192,30 @@ void TDBGridInplaceEdit::CloseUp(bool Accept)
     if (!listVisible_ || !control) return;
     if (ui::TControl* capture = ui::TControl::CaptureControl())
         if (capture == control || control->isAncestorOf(capture)) capture->SetMouseCapture(false);
+    // What the list holds, and the size the user gave it with its grip.
+    TPopupDataGridEx* lookup = control == lookupGrid_ ? lookupGrid_.data() : nullptr;
     const int index = control == pickList_ ? pickList_->ItemIndex() : -1;
-    const bool resized = control == pickList_ && pickList_->Sized();
+    const rtl::Variant key = lookup ? lookup->GetKeyValue() : rtl::Null();
+    const std::string text = lookup ? lookup->Text() : std::string();
+    const bool specRowChosen = lookup && lookup->SpecRowSelected();
+    const std::string specRowTexts = lookup ? lookup->SpecRow().GetCellsText() : std::string();
+    bool resized = false;
+    int rows = 0;
+    if (control == pickList_ && pickList_->Sized()) {
+        resized = true;
+        rows = pickList_->RowCount();
+    } else if (lookup && lookup->Resized()) {
+        resized = true;
+        rows = lookup->GetRowCount();
+    }
+    const int width = control->Width();
     control->Hide();
     listVisible_ = false;
-    specRowSelected_ = false;
+    if (lookup) {
+        lookup->OnCloseUp = nullptr;
+        lookup->OnUserChange = nullptr;
+        lookup->SetListSource(nullptr);
+    }
     if (ButtonControlCount() > 0) EditButtonControl(0)->SetAlwaysDown(false);
     SetCaretVisible(true);
     Invalidate();
@@ -162,16 +224,18 @@ void TDBGridInplaceEdit::CloseUp(bool Accept)
     if (!column || column != listColumn_) return;
     if (resized) {
         // The size the user gave the list with its grip is the column's from now on.
-        column->SetDropDownRows(pickList_->RowCount());
-        column->SetDropDownWidth(pickList_->Width());
+        column->SetDropDownRows(rows);
+        column->SetDropDownWidth(width);
     }
+    if (specRowChosen) column->DropDownSpecRow()->SetCellsText(specRowTexts);
     if (!Accept) {
-        if (control == pickList_ || control == lookupGrid_) ShowText(grid_.CurrentEditText());
+        if (control == pickList_ || lookup) ShowText(grid_.CurrentEditText());
         return;
     }
     if (control == pickList_) acceptPickList(*column, index);
     else if (control == calendar_) acceptCalendar(*column);
     else if (control == calculator_) acceptCalculator(*column);
+    else if (lookup) acceptDataList(*column, key, text);
 }
 
 void TDBGridInplaceEdit::acceptPickList(TColumnEx&, int index)
@@ -198,6 +262,39 @@ void TDBGridInplaceEdit::acceptCalculator(TColumnEx&)
     if (!value.IsNumeric()) return;
     setOwnText(rtl::FloatToStr(value.AsFloat()));
     if (Focused()) SelectAll();
+}
+
+void TDBGridInplaceEdit::acceptDataList(TColumnEx& column, const rtl::Variant& key, const std::string& text)
+{
+    if (!column.CanModify(true) || !EditCanModify()) return;
+    grid_.DataLink().Modified();
+    setOwnText(text);
+    // The grid writes this key for the text.
+    grid_.SetEditKeyValue(key, text);
+    SelectAll();
+}
+
+void TDBGridInplaceEdit::lookupGridCloseUp(rtl::TObject*, bool accept) { CloseUp(accept); }
+
+void TDBGridInplaceEdit::lookupGridChanged(rtl::TObject*)
+{
+    // The text of the row the user moved to; the grid keeps its edit text meanwhile.
+    if (!listVisible_ || !lookupGrid_) return;
+    if (lookupGrid_->Text() != Text()) ShowText(lookupGrid_->Text());
+    SelectAll();
+}
+
+void TDBGridInplaceEdit::lookupGridDestroyed()
+{
+    lookupGrid_ = nullptr;
+    if (editStyle_ != cesDataListEx) return;
+    // Until the next refresh the editor has no list.
+    editStyle_ = cesNoneEx;
+    dropDown_ = nullptr;
+    if (!listVisible_) return;
+    listVisible_ = false;
+    if (ButtonControlCount() > 0) EditButtonControl(0)->SetAlwaysDown(false);
+    SetCaretVisible(true);
 }
 
 void TDBGridInplaceEdit::pickListMouseUp(rtl::TObject*, ui::TMouseButton button, ui::TShiftState, int x, int y)
@@ -254,7 +351,8 @@ bool TDBGridInplaceEdit::routeListKey(ui::Word& key, ui::TShiftState shift)
         QWidget* view = calendar_->CalendarWidget()->focusProxy();
         SendKey(view ? view : calendar_->CalendarWidget(), key, shift);
     } else if (lookupGrid_) {
-        SendKey(lookupGrid_, key, shift);
+        lookupGrid_->KeyDownFromOwner(key, shift);
+        lookupGridChanged(lookupGrid_);
     }
     key = 0;
     return true;

@@ -12,6 +12,7 @@
 #include "controls/editors/ToolCtrlsEx.h"
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExUtils.h"
+#include "controls/grid/DBLookupGridsEx.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/InputState.h"
@@ -62,7 +63,7 @@ void TDBGridInplaceEdit::UpdateContents()
     TColumnEx* column = Column();
     editStyle_ = column ? column->GetColumnEditStyle() : cesNoneEx;
     dropDown_ = nullptr;
-    lookupGrid_ = nullptr;
+    if (editStyle_ != cesDataListEx) lookupGrid_ = nullptr;
     switch (editStyle_) {
     case cesPickListEx:
         dropDown_ = pickList();
@@ -74,8 +75,12 @@ void TDBGridInplaceEdit::UpdateContents()
         if (dynamic_cast<const db::TNumericField*>(column->Field())) dropDown_ = calculator();
         break;
     case cesDataListEx:
-        lookupGrid_ = column->LookupGrid();
-        dropDown_ = lookupGrid_;
+        if (TPopupDataGridEx* grid = column->PopupLookupGrid(); grid && grid != lookupGrid_) {
+            QObject::disconnect(lookupGridWatch_);
+            lookupGridWatch_ = QObject::connect(grid, &QObject::destroyed, this, [this] { lookupGridDestroyed(); });
+            lookupGrid_ = grid;
+        }
+        dropDown_ = lookupGrid_.data();
         break;
     default:
         break;
@@ -152,11 +157,10 @@ void TDBGridInplaceEdit::showFoundText(const std::string& text, int typed, const
     grid_.SetEditKeyValue(key, text);
     UpdateImageIndex();
     if (!listVisible_) return;
-    if (dropDown_ == pickList_) {
-        const TColumnEx* column = Column();
-        pickList_->SetItemIndex(
-            column ? editors::FindItemText(pickList_->Items(), pickList_->Count(), text, false) : -1);
-    }
+    if (dropDown_ == pickList_)
+        pickList_->SetItemIndex(editors::FindItemText(pickList_->Items(), pickList_->Count(), text, false));
+    else if (lookupGrid_ && dropDown_ == lookupGrid_)
+        lookupGrid_->SetKeyValue(key);
 }
 
 std::string TDBGridInplaceEdit::GetTextWithoutSelection() const
@@ -277,8 +281,9 @@ bool TDBGridInplaceEdit::deleteInListColumn(ui::Word key)
     setOwnText(rest);
     SetSelStart(caret);
     UpdateGridEditValue();
-    if (pickList_ && dropDown_ == pickList_)
-        pickList_->SetItemIndex(pickList_->Items().IndexOf(grid_.CurrentEditText()));
+    // An open list follows.
+    if (lookupGrid_ && listVisible_) lookupGrid_->SetKeyValue(grid_.EditKeyValue());
+    else if (pickList_) pickList_->SetItemIndex(pickList_->Items().IndexOf(grid_.CurrentEditText()));
     return true;
 }
 
@@ -406,10 +411,7 @@ void TDBGridInplaceEdit::applySpecRow(TColumnEx& column)
 {
     if (!column.CanModify(true)) return;
     const editors::TSpecRowEx& specRow = *column.DropDownSpecRow();
-    const std::string text = specRow.CellText(0);
-    setOwnText(text);
-    grid_.SetEditKeyValue(specRow.GetValue(), text);
-    specRowSelected_ = true;
+    showFoundText(specRow.CellText(column.LookupResultIndex()), 0, specRow.GetValue());
     SelectAll();
 }
 

@@ -28,6 +28,7 @@
 #include "controls/editors/EditButtons.h"
 #include "controls/editors/EditInterfaces.h"
 #include "controls/grid/DBGridExTypes.h"
+#include "platform/db/DataSource.h"
 #include "platform/ui/InplaceEdit.h"
 
 namespace editors {
@@ -79,7 +80,9 @@ public:
     // The main button's action: steps an up/down column, else opens the drop-down.
     virtual void EditButtonClick(bool BottomButton);
     // The drop-down of the edit style (whether open or not); none for styles without one.
-    ui::TControl* DropDownControl() const { return dropDown_; }
+    ui::TControl* DropDownControl() const { return dropDown_.data(); }
+    // The column's drop-down grid while the editor stands on a data-list column.
+    TPopupDataGridEx* LookupGrid() const;
     // The drop-downs, once made.
     editors::TPopupListboxEx* PickListBox() const { return pickList_; }
     editors::TPopupMonthCalendarEx* Calendar() const { return calendar_; }
@@ -167,12 +170,19 @@ private:
     void dropDownPickList(TColumnEx& column);
     void dropDownCalendar();
     void dropDownCalculator();
+    // False when the column has no list to drop down.
+    bool dropDownDataList(TColumnEx& column);
     // Shows the drop-down below the cell.
     void showDropDown(ui::TControl* control, bool sizeGrip);
     // What a closed drop-down hands over.
     void acceptPickList(TColumnEx& column, int index);
     void acceptCalendar(TColumnEx& column);
     void acceptCalculator(TColumnEx& column);
+    void acceptDataList(TColumnEx& column, const rtl::Variant& key, const std::string& text);
+    // The drop-down grid's callbacks: a row picked, the selection moved by the user.
+    void lookupGridCloseUp(rtl::TObject*, bool accept);
+    void lookupGridChanged(rtl::TObject*);
+    void lookupGridDestroyed();
     void pickListMouseUp(rtl::TObject*, ui::TMouseButton button, ui::TShiftState shift, int x, int y);
     // The keys the open drop-down or the list of recently used texts take; true when taken.
     bool routeListKey(ui::Word& key, ui::TShiftState shift);
@@ -219,8 +229,12 @@ private:
     TCustomDBGridEx& grid_;
     TColumnEditStyleEx editStyle_ = cesNoneEx;
     // The drop-down of the style (one of those below, or the column's lookup grid).
-    ui::TControl* dropDown_ = nullptr;
-    QPointer<TCustomDBGridEx> lookupGrid_;
+    QPointer<ui::TControl> dropDown_;
+    QPointer<TPopupDataGridEx> lookupGrid_;
+    // Tells the editor when that grid goes.
+    QMetaObject::Connection lookupGridWatch_;
+    // The lookup grid's list, for as long as it is down.
+    db::TDataSource listSource_;
     // The column whose drop-down is open (only compared: the column may be gone by then).
     const TColumnEx* listColumn_ = nullptr;
     editors::TPopupListboxEx* pickList_ = nullptr;
@@ -232,7 +246,6 @@ private:
     int imageIndex_ = -1;
     bool listVisible_ = false;
     bool closing_ = false;
-    bool specRowSelected_ = false;
     bool openedByButton_ = false;
     bool readOnlySetByCellParams_ = false;
     int ownText_ = 0;

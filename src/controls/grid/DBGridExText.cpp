@@ -54,7 +54,7 @@ void WriteTextThroughBitmap(ui::TCanvas& canvas, const ui::TRect& rect, bool rig
     const ui::TRect shown = rect.Intersected(canvas.ClipRect());
     if (shown.IsEmpty()) return;
     const int width = rect.Width(), height = rect.Height();
-    const int left = rect.Left - shown.Left, top = rect.Top - shown.Top;  // the cell on the bitmap
+    const int left = rect.Left - shown.Left, top = rect.Top - shown.Top; // the cell on the bitmap
     ui::TBitmap& bitmap = DrawBitmap(shown.Width(), shown.Height());
     ui::TCanvas& surface = bitmap.Canvas();
     surface.Brush().SetStyle(ui::bsSolid);

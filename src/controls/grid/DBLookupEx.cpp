@@ -659,12 +659,7 @@ int TCustomDBLookupComboboxEx::dropDownWidth() const
     if (wanted > 0) {
         width = wanted;
     } else if (wanted == -1) {
-        // The columns as they are, with the frame and the scroll bar beside them.
-        int columns = 0;
-        const int line = grid_->TCustomDBGridEx::GetOptions().Contains(dgColLines) ? grid_->GridLineWidth() : 0;
-        for (int i = 0; i < grid_->Columns().Count(); ++i)
-            if (grid_->Columns().Items(i)->GetVisible()) columns += grid_->Columns().Items(i)->GetWidth() + line;
-        width = columns + grid_->Width() - grid_->ClientWidth();
+        width = grid_->WidthForColumns();
     }
     return std::max(width, Width());
 }

@@ -616,6 +616,15 @@ int TDBLookupGridEx::HeightForRows(int Rows) const
     return titleSpan() + Rows * DataRowHeight() + BorderHeight() + SpecRowHeight();
 }
 
+int TDBLookupGridEx::WidthForColumns() const
+{
+    const int line = TCustomDBGridEx::GetOptions().Contains(dgColLines) ? GridLineWidth() : 0;
+    int columns = 0;
+    for (int i = 0; i < Columns().Count(); ++i)
+        if (Columns().Items(i)->GetVisible()) columns += Columns().Items(i)->GetWidth() + line;
+    return columns + Width() - ClientWidth();
+}
+
 void TDBLookupGridEx::SetRowCount(int value)
 {
     rowCount_ = std::clamp(value, 1, 100);

@@ -216,6 +216,9 @@ public:
     int SpecRowGridRow() const;
     // The height that shows Rows data rows.
     int HeightForRows(int Rows) const;
+    // The width that shows every visible column as wide as it is, with the frame and
+    // the scroll bar beside them.
+    int WidthForColumns() const;
 
     // ---- behaviour
     // The list is active, the key link is not read-only, and without a data source or

@@ -56,12 +56,8 @@ public:
     // A column whose values are read only when first asked for (a blob): FetchRow gives
     // a 64-bit key in its place (Null for a null value) and ReadDeferred the value of a
     // key, as long as the provider is open.
-    virtual bool Defers(int column) const { (void)column; return false; }
-    virtual std::string ReadDeferred(int column, std::int64_t key)
-    {
-        (void)column; (void)key;
-        return {};
-    }
+    virtual bool Defers(int /*column*/) const { return false; }
+    virtual std::string ReadDeferred(int /*column*/, std::int64_t /*key*/) { return {}; }
 };
 
 // A row of the store; stays the same while the row exists (its position may change).

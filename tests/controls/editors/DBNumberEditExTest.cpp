@@ -348,7 +348,7 @@ TEST_P(DBNumberEditTest, CurrencyShowsTheCentAPersonReadsAcrossTheWholeRange)
         const std::string source = std::to_string(k / 100) + "." + std::to_string(k % 100 / 10) + std::to_string(k % 10);
         double value = 0;
         std::from_chars(source.data(), source.data() + source.size(), value);
-        if (value >= 922337203685477.625) continue;  // rounds past the currency's range
+        if (value >= 922337203685477.625) continue; // rounds past the currency's range
         char shortest[64];
         std::string digits(shortest, std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr);
         std::size_t point = digits.find('.');

@@ -181,7 +181,7 @@ TEST_F(ColumnStorage, WidthsAtTheIntegerLimitsStopAtTheColumnBound)
     EXPECT_TRUE(Grid->CellRect(Grid->ColCount() - 1, 1).IsEmpty());
     EXPECT_EQ(Grid->MouseCoord(Grid->ColWidths(0) + 5, 30).X, 1);
     EXPECT_TRUE(interceptor->SetPropertyValue("Width", rtl::Variant(std::numeric_limits<int>::min())));
-    EXPECT_EQ(name->GetWidth(), MaxColumnWidth);  // the minimum width holds
+    EXPECT_EQ(name->GetWidth(), MaxColumnWidth); // the minimum width holds
 }
 
 TEST_F(ColumnStorage, TheColumnOrderIsStoredAsQuotedFieldNames)

@@ -73,7 +73,7 @@ TEST_F(TextRoutines, ACellFarLargerThanTheCanvasNeedsABitmapOnlyAsLargeAsWhatSho
 {
     AcquireDrawBitmap();
     ReleaseDrawBitmap();
-    ASSERT_EQ(SharedDrawBitmap(), nullptr);  // nothing else holds it: it starts afresh
+    ASSERT_EQ(SharedDrawBitmap(), nullptr); // nothing else holds it: it starts afresh
     QImage image = uitest::WhiteImage(200, 60);
     {
         TImageCanvas paint(image);

@@ -309,7 +309,7 @@ TEST_F(TitleTree, AHundredThousandLevelsAreBuiltMeasuredDrawnAndFreed)
     Grid->repaint();
     Grid->Columns().Items(2)->Title()->SetCaption("M|z");
     EXPECT_EQ(Leaf(2)->Text, "z");
-    EXPECT_EQ(Leaf(2)->Host, Root().Child);  // under the first band, beside the second
+    EXPECT_EQ(Leaf(2)->Host, Root().Child); // under the first band, beside the second
     Grid->SetUseMultiTitle(false);
     Grid->SetUseMultiTitle(true);
     EXPECT_EQ(Leaf(1)->Depth(), kLevels + 1);

@@ -318,7 +318,7 @@ TEST_F(SumList, InfinitiesNaNsAndHugeValuesLeaveTheTotalsARecalculationGivesAfte
     EXPECT_TRUE(std::isnan(Sum->SumValue().ToDouble()));
     EXPECT_TRUE(std::isnan(Avg->SumValue().ToDouble()));
     Put("AMOUNT", 2.0);
-    EXPECT_EQ(Sum->SumValue().ToCurrency().Scaled, 55000);  // 2 + 1 + 2.5
+    EXPECT_EQ(Sum->SumValue().ToCurrency().Scaled, 55000); // 2 + 1 + 2.5
     ExpectTotalsOfAWalk("edited back");
 
     // Random appends, edits, cancels and deletes: after each the totals kept are those a

@@ -151,7 +151,7 @@ TEST_F(QueryTest, BlobsAreReadWhenTheirValueIsFirstAskedForAndByTheirLength)
     q.Open();
     q.Last();
     EXPECT_EQ(q.RecordCount(), 3003);
-    EXPECT_EQ(gBlobsOpened, 0);  // fetching every row read no blob
+    EXPECT_EQ(gBlobsOpened, 0); // fetching every row read no blob
     ASSERT_TRUE(q.Locate("DATACODE", 77));
     EXPECT_EQ(q.FieldByName("DATA")->GetAsString(), big);
     EXPECT_EQ(gBlobsOpened, 1);
@@ -168,7 +168,7 @@ TEST_F(QueryTest, BlobsAreReadWhenTheirValueIsFirstAskedForAndByTheirLength)
         EXPECT_EQ(q.FieldByName("DATA")->GetAsString(), "payload");
     }
     EXPECT_EQ(gBlobsOpened, 42);
-    EXPECT_EQ(gEndsFound, 0);  // every blob read to its known length, no further
+    EXPECT_EQ(gEndsFound, 0); // every blob read to its known length, no further
 }
 
 TEST_F(QueryTest, FieldsFollowTheColumnsAndParametersSelect)

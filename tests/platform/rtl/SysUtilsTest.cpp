@@ -365,7 +365,7 @@ TEST(Currency, ADoubleIsScaledByItsDecimalTextAcrossTheWholeRange)
     EXPECT_EQ(Currency::FromDouble(822762763115243.0).Scaled, 8227627631152430000);
     EXPECT_EQ(Currency::FromDouble(100000000000000.3).Scaled, 1000000000000003000);
     EXPECT_EQ(Currency::FromDouble(-922337203685477.5).Scaled, -9223372036854775000);
-    EXPECT_EQ(Currency::FromDouble(0.00015).Scaled, 2);  // a half to even, as it reads
+    EXPECT_EQ(Currency::FromDouble(0.00015).Scaled, 2); // a half to even, as it reads
     EXPECT_EQ(Currency::FromDouble(0.00025).Scaled, 2);
     EXPECT_THROW(Currency::FromDouble(922337203685477.625), EOverflow);
     EXPECT_THROW(Currency::FromDouble(std::numeric_limits<double>::quiet_NaN()), EOverflow);
@@ -382,7 +382,7 @@ TEST(Currency, ADoubleIsScaledByItsDecimalTextAcrossTheWholeRange)
         const std::string source = (k < 0 ? "-" : "") + std::to_string(mag / 10000) + "." + fraction;
         double value = 0;
         std::from_chars(source.data(), source.data() + source.size(), value);
-        if (std::fabs(value) >= 922337203685477.625) continue;  // rounds past the range
+        if (std::fabs(value) >= 922337203685477.625) continue; // rounds past the range
         char shortest[64];
         char* end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::fixed).ptr;
         std::string text(shortest, end);
