@@ -120,7 +120,8 @@ std::string TSTColumnFilterEx::FilterText() const
 {
     const TSTFilterExpressionEx& e = expression_;
     if (e.OperandKind == okNoneEx || e.Operator1 == foNoneEx) return {};
-    if (HasListSource()) {
+    // A pick from the list; any other condition is written as typed conditions are.
+    if (HasListSource() && e.Operator1 == foInEx) {
         if (!e.Operand1.IsArray()) return e.Operand1.AsString();
         std::string text;
         for (int i = e.Operand1.LowBound(); i <= e.Operand1.HighBound(); ++i) {
@@ -153,27 +154,31 @@ void TSTColumnFilterEx::SetExpressionFromText(const std::string& text)
     TSTFilterExpressionEx expression;
     expression.OperandKind = OperandKind();
     ParseFilterExpression(text, expression);
-    expression_ = std::move(expression);
-    expressionText_ = FilterText();
-    if (TCustomDBGridEx* grid = column_.Grid()) grid->FilterSettingsChanged(column_);
+    takeExpression(std::move(expression), rtl::Variant(currentKeyValue_));
 }
 
 void TSTColumnFilterEx::SetExpressionFromKeyValue(const rtl::Variant& value, const std::string& text)
 {
+    TSTFilterExpressionEx expression;
+    expression.OperandKind = OperandKind();
     if (value.IsNull() || value.IsEmpty()) {
-        SetExpressionFromText(text);
-        currentKeyValue_ = rtl::Null();
+        ParseFilterExpression(text, expression);
+        takeExpression(std::move(expression), rtl::Null());
         return;
     }
     // The picked text is the whole condition; it is not read as a condition text (a
     // list's text may hold a quote or a word such as AND).
-    TSTFilterExpressionEx expression;
-    expression.OperandKind = OperandKind();
     expression.Operator1 = foInEx;
     expression.Operand1 = rtl::Variant(text);
+    takeExpression(std::move(expression), value);
+}
+
+void TSTColumnFilterEx::takeExpression(TSTFilterExpressionEx expression, const rtl::Variant& key)
+{
     expression_ = std::move(expression);
     expressionText_ = FilterText();
-    currentKeyValue_ = value;
+    // The key goes with the condition before anyone is told: the open editor shows both.
+    currentKeyValue_ = key;
     if (TCustomDBGridEx* grid = column_.Grid()) grid->FilterSettingsChanged(column_);
 }
 

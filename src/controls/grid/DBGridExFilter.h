@@ -77,10 +77,10 @@ public:
     const TSTFilterExpressionEx& Expression() const { return expression_; }
     const std::string& ExpressionText() const { return expressionText_; }
 
-    // The condition as the filter row shows it: empty without one; with a list source the
-    // picked texts, quoted when there are several; else each operator with its operand,
-    // texts quoted and numbers bare (quoted in a list while the decimal separator is a
-    // comma), joined by AND or OR.
+    // The condition as the filter row shows it: empty without one; a pick from a list
+    // source (In) as the picked texts, quoted when there are several; else each operator
+    // with its operand, texts quoted and numbers bare (quoted in a list while the decimal
+    // separator is a comma), joined by AND or OR.
     virtual std::string FilterText() const;
     virtual bool HasListSource() const { return GetListSource() != nullptr; }
     // The field the condition applies to: DataField, else (without a list source) the
@@ -108,6 +108,8 @@ public:
     void ReadListValues(rtl::TStrings& Texts, rtl::TStrings* Keys);
 
 private:
+    // The condition and its key are taken, and the grid is told.
+    void takeExpression(TSTFilterExpressionEx expression, const rtl::Variant& key);
     // The list data set changed: the key and display values are read again.
     void ListDataChanged(db::TFieldDataLink* link);
 

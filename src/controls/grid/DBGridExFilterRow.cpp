@@ -146,19 +146,22 @@ void TCustomDBGridEx::InitFilterEditor(int DataCol)
     TSTColumnFilterEx& filter = *columns_->Items(DataCol)->STFilter();
     TInplaceFilterEditEx& editor = *filterEditor_;
     editor.SetColor(FilterRowColor());
-    editor.KeyItems().Clear();
     if (!filter.HasListSource()) {
-        editor.Items().Clear();
+        editor.BindList(nullptr, std::string(), std::string());
         editor.GetEditButton()->SetVisible(false);
         editor.SetText(filter.ExpressionText());
         return;
     }
-    // Picked only from the list with a key field; else the list's texts are their own keys.
+    // Picked only from the list with a key field; else the list's texts are their own keys
+    // and any condition may be typed.
     const bool keyed = !filter.GetKeyField().empty();
-    filter.ReadListValues(editor.Items(), keyed ? &editor.KeyItems() : nullptr);
+    editor.SetStyle(keyed ? csDropDownListEx : csDropDownEx);
+    editor.BindList(filter.GetListSource(), keyed ? filter.GetKeyField() : filter.GetListField(),
+                    filter.GetListField());
     editor.GetEditButton()->SetVisible(true);
-    if (keyed) editor.SetValue(filter.CurrentKeyValue());
-    else editor.SetText(filter.ExpressionText());
+    editor.SetValue(filter.CurrentKeyValue());
+    // A picked record's text follows its key (several records may show the same text).
+    if (!keyed) editor.SetText(filter.ExpressionText());
 }
 
 void TCustomDBGridEx::StoreFilterText(int DataCol)
@@ -172,7 +175,8 @@ void TCustomDBGridEx::StoreFilterText(int DataCol)
         filter.SetExpressionFromText(text);
         return;
     }
-    filter.SetExpressionFromKeyValue(text.empty() ? rtl::Null() : filterEditor_->GetValue(), text);
+    // A text that is in no record has no key: it is read as a condition.
+    filter.SetExpressionFromKeyValue(text.empty() ? rtl::Null() : filterEditor_->GetKeyValue(), text);
 }
 
 void TCustomDBGridEx::FilterSettingsChanged(TColumnEx& Column)
@@ -315,16 +319,23 @@ bool TCustomDBGridEx::FilterRowMouseDown(ui::TMouseButton Button, ui::TShiftStat
     selection_->Clear();
     StartFilterEdit(dataCol);
     if (Button != ui::mbLeft || !filterEditing_ || !filterEditor_->Visible()) return true;
-    // The caret lands where the user clicked.
-    QLineEdit* box = filterEditor_->EditWindow();
+    // The press lands on what lies under it: in the text the caret goes there (a text
+    // that is only picked from a list drops the list), on the drop-down button the list
+    // drops.
+    TInplaceFilterEditEx& editor = *filterEditor_;
+    QWidget* target = editor.EditWindow();
     const ui::TPoint offset = ClientOffset();
-    const QPointF inGrid(X + offset.X, Y + offset.Y);
-    const QPointF inBox = box->mapFrom(this, inGrid.toPoint());
-    const QPointF global = mapToGlobal(inGrid);
-    QMouseEvent press(QEvent::MouseButtonPress, inBox, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(box, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, inBox, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(box, &release);
+    const QPoint inGrid(X + offset.X, Y + offset.Y);
+    for (int i = 0; i < editor.ButtonControlCount(); ++i) {
+        QWidget* button = editor.EditButtonControl(i);
+        if (button->isVisible() && button->rect().contains(button->mapFrom(this, inGrid))) target = button;
+    }
+    const QPointF at = target->mapFrom(this, inGrid);
+    const QPointF global = mapToGlobal(QPointF(inGrid));
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
     return true;
 }
 

@@ -522,6 +522,15 @@ void TCustomDBLookupComboboxEx::KeyDown(ui::Word& key, ui::TShiftState shift)
         key = 0;
         return;
     }
+    if (key == ui::VK_DELETE && style_ == csDropDownEx && (shift & (ui::ssShift | ui::ssAlt | ui::ssCtrl)) == 0
+        && !IsMasked()) {
+        // Deleted here, so that the free text is located again afterwards.
+        key = 0;
+        if (SelLength() == 0 && SelStart() >= static_cast<int>(Text().size())) return;
+        if (SelLength() == 0) SetSelLength(1);
+        InsertTyped("\b");
+        return;
+    }
     if (key == ui::VK_DELETE && style_ == csDropDownListEx) {
         const bool partial = SelLength() < static_cast<int>(Text().size());
         const bool required = std::any_of(fields_.KeyDataFields.begin(), fields_.KeyDataFields.end(),
@@ -543,6 +552,12 @@ void TCustomDBLookupComboboxEx::KeyPress(char& key)
         return;
     }
     editors::TCustomDBEditEx::KeyPress(key);
+    if (key == ui::VK_BACK && !plainMode_ && style_ == csDropDownEx && !IsMasked()) {
+        // Typed here, so that the free text is located again afterwards.
+        key = 0;
+        InsertTyped("\b");
+        return;
+    }
     if (key == 0 || plainMode_ || style_ != csDropDownListEx) return;
     const auto ch = static_cast<unsigned char>(key);
     if (ch != ui::VK_BACK && ch < 32) return;

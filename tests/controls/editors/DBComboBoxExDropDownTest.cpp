@@ -5,7 +5,6 @@
 #include "DBComboBoxExTestSupport.h"
 
 #include <QLineEdit>
-#include <QPainter>
 #include <QWheelEvent>
 
 #include "controls/editors/SizeGrip.h"
@@ -70,19 +69,7 @@ protected:
         clickTime += 10000;
     }
     // The editor and, while open, the list where it stands below it.
-    QImage Picture() const
-    {
-        const QImage editor = uitest::Render(combo);
-        if (!Open()) return editor;
-        const QImage list = uitest::Render(List());
-        const QPoint at = combo->mapFromGlobal(QPoint(List()->Left(), List()->Top()));
-        QImage both(std::max(editor.width(), at.x() + list.width()), at.y() + list.height(), QImage::Format_RGB32);
-        both.fill(Qt::white);
-        QPainter p(&both);
-        p.drawImage(0, 0, editor);
-        p.drawImage(at, list);
-        return both;
-    }
+    QImage Picture() const { return uitest::RenderWithPopup(combo, Open() ? List() : nullptr); }
 
     int dropDowns = 0;
     std::vector<bool> closeUps;

@@ -35,9 +35,9 @@ private:
             const grid::TSTFilterExpressionEx& e = filter.Expression();
             const db::TField* field = dataSet->FindField(filter.FilteredFieldName());
             if (!field || e.Operator1 == grid::foNoneEx) continue;
-            // A condition picked from a list compares the key.
-            if (filter.HasListSource()) {
-                accept = filter.CurrentKeyValue().IsNull() || Compare(*field, filter.CurrentKeyValue()) == 0;
+            // A condition picked from a list compares the key; one typed is read as typed.
+            if (filter.HasListSource() && !filter.CurrentKeyValue().IsNull()) {
+                accept = Compare(*field, filter.CurrentKeyValue()) == 0;
                 continue;
             }
             const bool first = Holds(*field, e.Operator1, e.Operand1);

@@ -12,7 +12,9 @@
 
 #include "FilterFeatures.h"
 #include "GridFixture.h"
+#include "controls/editors/DropDownPlacement.h"
 #include "controls/grid/DBGridExFilterEdit.h"
+#include "platform/ui/Metrics.h"
 #include "platform/rtl/SysUtils.h"
 #include "support/Snapshot.h"
 
@@ -33,6 +35,7 @@ protected:
         Grid->SumList().SetActive(true);
         Grid->STFilter().SetVisible(true);
         Grid->SetBounds(0, 0, 420, 220);
+        ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1000, 800};
     }
     void TearDown() override
     {
@@ -72,6 +75,25 @@ protected:
     }
     void Type(const char* text) { QTest::keyClicks(QApplication::focusWidget(), text); }
 
+    // The customers as the list of a CUST column's filter (picked by name, no key field).
+    TColumnEx* AddCustomerColumn()
+    {
+        TColumnEx* cust = AddColumn("CUST");
+        TSTColumnFilterEx& filter = *cust->STFilter();
+        CustomerSource.SetDataSet(&Customers);
+        filter.SetDataField("CUST");
+        filter.SetListField("CUSTNAME");
+        filter.SetListSource(&CustomerSource);
+        Grid->SetWidth(640);
+        return cust;
+    }
+    bool ListOpen() const { return Editor() && Editor()->ListVisible() && Editor()->PopupGrid().isVisible(); }
+    QPoint OnListRow(int row) const
+    {
+        TPopupDataGridEx& list = Editor()->PopupGrid();
+        const ui::TRect r = list.CellRect(0, list.TitleOffset() + row);
+        return gridtest::WidgetPoint(list, {r.Left + 4, (r.Top + r.Bottom) / 2});
+    }
     TInplaceFilterEditEx* Editor() const { return Grid->FilterEditor(); }
     bool EditorShown() const { return Editor() && Editor()->Visible(); }
     std::string EditorText() const { return Editor() ? Editor()->Text() : std::string(); }
@@ -87,6 +109,7 @@ protected:
 
     rtl::TScopedFormatSettings Settings{rtl::TFormatSettings::Invariant()};
     gridtest::TFilterRowFeatures* Features = nullptr;
+    db::TDataSource CustomerSource;
 };
 
 TEST_F(FilterRow, TypingAConditionFiltersTheRowsAndUpdatesTheFooters)
@@ -359,44 +382,183 @@ TEST_F(FilterRow, HidingTheRowOrLockedSettingsDecideTheEnd)
     EXPECT_FALSE(Grid->FilterEditing());
 }
 
-TEST_F(FilterRow, AListSourceDropsItsTextsAndPicksByKey)
+TEST_F(FilterRow, AListWithAKeyFieldDropsItsRecordsAndPicksByKey)
 {
     RegisterFeatures();
-    TColumnEx* cust = AddColumn("CUST");
-    TSTColumnFilterEx& filter = *cust->STFilter();
-    db::TDataSource customers;
-    customers.SetDataSet(&Customers);
-    filter.SetDataField("CUST");
-    filter.SetListField("CUSTNAME");
+    Column(0)->STFilter()->SetExpressionFromText("> 0");
+    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
     filter.SetKeyField("CUSTID");
-    filter.SetListSource(&customers);
-    Grid->SetWidth(640);
     Show();
     ClickFilterCell(4, 4);
     ASSERT_TRUE(EditorShown());
     EXPECT_TRUE(Editor()->GetEditButton()->GetVisible());
-    EXPECT_TRUE(Editor()->Keyed());
-    ASSERT_EQ(Editor()->Items().GetCount(), 3);
-    EXPECT_EQ(Editor()->Items()[1], "Bob");
-    // A press on a text that is only picked drops the list; Enter takes its item.
-    EXPECT_TRUE(Editor()->ListVisible());
+    EXPECT_TRUE(Editor()->ListActive());
+    EXPECT_EQ(Editor()->GetStyle(), csDropDownListEx);
+    // A press on a text that is only picked drops the records, as many rows as there are.
+    ASSERT_TRUE(ListOpen());
+    EXPECT_EQ(Editor()->PopupGrid().GetRowCount(), 3);
+    EXPECT_EQ(Editor()->PopupGrid().Top(), editors::ScreenRect(Editor()).Bottom);
+    // Typing searches the list; Enter takes the record and only closes the list.
     Type("b");
+    EXPECT_EQ(Editor()->PopupGrid().GetKeyValue(), rtl::Variant(2));
     Key(Qt::Key_Return);
-    EXPECT_FALSE(Editor()->ListVisible());
+    EXPECT_FALSE(ListOpen());
     EXPECT_EQ(EditorText(), "Bob");
     EXPECT_EQ(filter.ExpressionText(), "") << "not applied by the list";
+    EXPECT_EQ(Names(), "Row 1,Row 2,Row 3");
+    // The next Enter applies the key.
     Key(Qt::Key_Return);
     EXPECT_EQ(filter.ExpressionText(), "Bob");
-    EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant("2"));
+    EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant(2));
     EXPECT_EQ(Names(), "Row 2");
 
-    // A plain column's editor has neither a list nor a button.
-    ClickFilterCell(1);
+    // The editor's button drops the list; keys move in it, a click on a row picks it.
+    QTest::mouseClick(Editor()->EditButtonControl(0), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(ListOpen());
+    EXPECT_EQ(Editor()->PopupGrid().GetKeyValue(), rtl::Variant(2)) << "on the picked record";
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Editor()->PopupGrid().GetKeyValue(), rtl::Variant(3));
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(ListOpen());
+    EXPECT_EQ(EditorText(), "Bob") << "Esc takes nothing";
+    QTest::mouseClick(Editor()->EditButtonControl(0), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(ListOpen());
+    QApplication::processEvents();
+    testsupport::SaveSnapshot(uitest::RenderWithPopup(Grid.get(), &Editor()->PopupGrid()), "grid", "filter-row-list-open");
+    QTest::mouseClick(&Editor()->PopupGrid(), Qt::LeftButton, {}, OnListRow(0));
+    EXPECT_FALSE(ListOpen());
+    EXPECT_EQ(EditorText(), "Ann");
+    EXPECT_TRUE(EditorFocused());
+    Key(Qt::Key_Return);
+    EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant(1));
+    EXPECT_EQ(Names(), "Row 1");
+
+    // A plain column's editor has neither a list nor a button, nor the list's text or key.
+    ClickFilterCell(0);
+    EXPECT_TRUE(Editor()->PlainMode());
     EXPECT_FALSE(Editor()->GetEditButton()->GetVisible());
-    EXPECT_EQ(Editor()->Items().GetCount(), 0);
+    EXPECT_EQ(EditorText(), "> 0");
+    EXPECT_TRUE(Editor()->GetKeyValue().IsNull());
+    EXPECT_FALSE(ListOpen());
+    // A press on the drop-down button of a list's cell opens the editor with the list down.
+    const ui::TRect cell = FilterCell(4);
+    ClickFilterCell(4, cell.Width() - 3);
+    EXPECT_EQ(Grid->FilterEditColumn(), 4);
+    EXPECT_EQ(EditorText(), "Ann");
+    ASSERT_TRUE(ListOpen());
+    Key(Qt::Key_Escape);
+    // Delete empties the pick; applied, every row is back.
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(EditorText(), "");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(filter.ExpressionText(), "");
+    EXPECT_TRUE(filter.CurrentKeyValue().IsNull());
+    EXPECT_EQ(Names(), "Row 1,Row 2,Row 3");
+    EXPECT_EQ(EditorText(), "") << "the emptied pick stays empty";
+    // Back from a plain column an empty pick stays empty.
+    ClickFilterCell(0);
+    EXPECT_TRUE(filter.CurrentKeyValue().IsNull());
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Type("5");
     ClickFilterCell(4, 4);
-    EXPECT_EQ(EditorText(), "Bob");
+    EXPECT_EQ(EditorText(), "");
+    EXPECT_TRUE(Editor()->GetKeyValue().IsNull());
+    EXPECT_TRUE(Exceptions.empty());
     filter.SetListSource(nullptr);
+}
+
+TEST_F(FilterRow, AListWithoutAKeyFieldCompletesTypedTextsAndReadsTheOthersAsConditions)
+{
+    RegisterFeatures();
+    db::TMemDataSet titles;
+    titles.AddField<db::TStringField>("TITLE", db::fkData, 20);
+    titles.Open();
+    for (const char* title : {"Row 1", "Row 3", "Other"}) {
+        titles.Append();
+        titles.FieldByName("TITLE")->SetAsString(title);
+        titles.Post();
+    }
+    db::TDataSource titleSource;
+    titleSource.SetDataSet(&titles);
+    TSTColumnFilterEx& filter = *Column(1)->STFilter();
+    filter.SetDataField("NAME");
+    filter.SetListField("TITLE");
+    filter.SetListSource(&titleSource);
+    Show();
+    ClickFilterCell(1, 4);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(Editor()->GetStyle(), csDropDownEx);
+    EXPECT_FALSE(ListOpen()) << "a free text takes the press for its caret";
+    // What the list holds is completed as typed and picked by its text.
+    Type("Row 3");
+    EXPECT_EQ(EditorText(), "Row 3");
+    EXPECT_EQ(Editor()->GetKeyValue(), rtl::Variant("Row 3"));
+    Type("x");
+    EXPECT_TRUE(Editor()->GetKeyValue().IsNull()) << "Row 3x is in no record";
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(filter.ExpressionText(), "Row 3");
+    EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant("Row 3"));
+    EXPECT_EQ(Names(), "Row 3");
+    // A letter is completed from the list, the completed part selected.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Type("R");
+    EXPECT_EQ(EditorText(), "Row 1");
+    EXPECT_EQ(Editor()->SelLength(), 4) << "what the list completed is selected";
+
+    // A text the list does not hold is a condition.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Type("~ 2");
+    EXPECT_EQ(EditorText(), "~ 2");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(filter.ExpressionText(), "~ '2'");
+    EXPECT_TRUE(filter.CurrentKeyValue().IsNull());
+    EXPECT_EQ(EditorText(), "~ '2'");
+    EXPECT_EQ(Names(), "Row 2");
+
+    // Alt+Down drops the list; Enter takes the record under the keys.
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(ListOpen());
+    EXPECT_TRUE(EditorFocused());
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(ListOpen());
+    EXPECT_EQ(EditorText(), "Row 3");
+    // Leaving the cell stores the pick.
+    Key(Qt::Key_Down);
+    EXPECT_FALSE(Grid->FilterEditing());
+    EXPECT_EQ(filter.ExpressionText(), "Row 3");
+    EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant("Row 3"));
+    ClickFilterCell(1, 4);
+    EXPECT_EQ(EditorText(), "Row 3");
+    EXPECT_EQ(Editor()->GetKeyValue(), rtl::Variant("Row 3"));
+    EXPECT_TRUE(Exceptions.empty());
+    filter.SetListSource(nullptr);
+}
+
+TEST_F(FilterRow, TheEditorsTextStandsAPixelLowerThanALookupComboBoxs)
+{
+    Show();
+    ClickFilterCell(0);
+    ASSERT_TRUE(EditorShown());
+    TDBLookupComboboxEx combo(Grid.get());
+    combo.SetAutoSize(false);
+    combo.SetFlat(true);
+    combo.SetBorderStyle(ui::bsNone);
+    combo.GetEditButton()->SetVisible(false);
+    combo.SetBounds(Editor()->Left(), Editor()->Top(), Editor()->Width(), Editor()->Height());
+    combo.Show();
+    const QRect plain = combo.EditWindow()->geometry();
+    const QRect filter = Editor()->EditWindow()->geometry();
+    EXPECT_EQ(filter.top(), plain.top() + 1);
+    EXPECT_EQ(filter.left(), plain.left());
+    EXPECT_EQ(filter.bottom(), plain.bottom());
+    // Everything is selected when the editor opens, with the caret at the end.
+    Type("12345");
+    Grid->StartFilterEdit(0);
+    EXPECT_EQ(Editor()->SelLength(), 7);
+    EXPECT_EQ(Editor()->EditWindow()->cursorPosition(), 7);
 }
 
 TEST_F(FilterRow, TheRowIsDrawnInBlueOnTheLightenedFixedColour)

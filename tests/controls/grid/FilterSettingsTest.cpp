@@ -229,8 +229,11 @@ TEST_F(FilterSettings, AListSourceFillsTheListsOnceAndPicksByKey)
     EXPECT_EQ(name.CurrentKeyValue(), rtl::Variant(2));
     EXPECT_EQ(name.GetKeyValue(), rtl::Variant("b-colour")) << "with a KeyField: the first operand";
 
-    // A picked text is taken whole, whatever it would read as.
+    // A condition typed over a list is written as typed conditions are.
     name.SetExpressionFromText("> a AND < c");
+    EXPECT_EQ(name.ExpressionText(), "> 'a' AND < 'c'");
+    EXPECT_EQ(name.CurrentKeyValue(), rtl::Variant(2)) << "a typed condition leaves the key";
+    // A picked text is taken whole, whatever it would read as.
     name.SetExpressionFromKeyValue(rtl::Variant(3), "'odd AND end");
     EXPECT_EQ(name.Expression().Operator1, foInEx);
     EXPECT_EQ(name.Expression().Operand1, rtl::Variant("'odd AND end"));

@@ -7,7 +7,6 @@
 #include <string>
 
 #include <QApplication>
-#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -143,19 +142,9 @@ protected:
     // The grid and, while one is open, the drop-down below the editor.
     QImage Picture() const
     {
-        QImage grid = uitest::Render(Grid.get());
         const ui::TControl* dropDown = Open() ? Editor()->DropDownControl() : nullptr;
         if (!dropDown && Editor() && Editor()->MRUListDropped()) dropDown = Editor()->MRUListBox();
-        if (!dropDown) return grid;
-        const QImage list = uitest::Render(const_cast<ui::TControl*>(dropDown));
-        const QPoint at = Grid->mapFromGlobal(QPoint(dropDown->Left(), dropDown->Top()));
-        QImage both(std::max(grid.width(), at.x() + list.width()), std::max(grid.height(), at.y() + list.height()),
-                    QImage::Format_RGB32);
-        both.fill(Qt::white);
-        QPainter painter(&both);
-        painter.drawImage(0, 0, grid);
-        painter.drawImage(at, list);
-        return both;
+        return uitest::RenderWithPopup(Grid.get(), const_cast<ui::TControl*>(dropDown));
     }
     void Snapshot(const std::string& name) const
     {

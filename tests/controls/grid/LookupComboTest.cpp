@@ -4,7 +4,6 @@
 // closed by keys and by the mouse, free text, and the not-in-list handler's recheck.
 #include <QApplication>
 #include <QLineEdit>
-#include <QPainter>
 #include <QTest>
 
 #include "LookupGridFixture.h"
@@ -70,20 +69,7 @@ protected:
         const ui::TRect r = grid.CellRect(0, grid.TitleOffset() + row);
         return {grid.ClientOffset().X + r.Left + 4, grid.ClientOffset().Y + (r.Top + r.Bottom) / 2};
     }
-    QImage Picture() const
-    {
-        const QImage editor = uitest::Render(combo);
-        if (!Open()) return editor;
-        TPopupDataGridEx& grid = combo->PopupGrid();
-        const QImage list = uitest::Render(&grid);
-        const QPoint at = combo->mapFromGlobal(QPoint(grid.Left(), grid.Top()));
-        QImage both(std::max(editor.width(), at.x() + list.width()), at.y() + list.height(), QImage::Format_RGB32);
-        both.fill(Qt::white);
-        QPainter painter(&both);
-        painter.drawImage(0, 0, editor);
-        painter.drawImage(at, list);
-        return both;
-    }
+    QImage Picture() const { return uitest::RenderWithPopup(combo, Open() ? &combo->PopupGrid() : nullptr); }
 
     ui::TForm* form = nullptr;
     TTestLookupCombo* combo = nullptr;
@@ -271,6 +257,32 @@ TEST_F(LookupCombo, AFreeTextStaysTheValueOfADataIndependentEditor)
     Type("Zed");
     EXPECT_EQ(combo->Text(), "Zed");
     EXPECT_TRUE(combo->GetKeyValue().IsNull());
+    // Backspace and Delete look the text up again, the caret staying where it was.
+    combo->SelectAll();
+    Type("Bobx");
+    EXPECT_TRUE(combo->GetKeyValue().IsNull());
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(combo->Text(), "Bob");
+    EXPECT_EQ(KeyOf(), 2);
+    Key(Qt::Key_Backspace);
+    EXPECT_TRUE(combo->GetKeyValue().IsNull()) << "Bo is in no record";
+    Key(Qt::Key_Home);
+    Type("x");
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(combo->Text(), "xo");
+    Type("Bob");
+    EXPECT_EQ(KeyOf(), 0);
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(combo->Text(), "Bobo");
+    EXPECT_EQ(combo->SelStart(), 0);
+    Key(Qt::Key_End);
+    Key(Qt::Key_Delete);
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(combo->Text(), "Bob");
+    EXPECT_EQ(KeyOf(), 2);
+    combo->SelectAll();
+    Type("Zed");
     other->SetFocus();
     EXPECT_EQ(combo->Text(), "Zed");
     EXPECT_EQ(rtl::VarToStr(combo->GetValue()), "Zed");

@@ -2,6 +2,7 @@
 // Shared pieces of the windowing tests: fixed metrics and colours, themes off, a
 // message-box service that answers and records, an exception handler that records,
 // and pixel helpers.
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -136,6 +138,23 @@ private:
 inline QImage Render(QWidget* w)
 {
     return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Renders a widget and, while it is shown, a pop-up window of it where the pop-up stands
+// on the screen, on white.
+inline QImage RenderWithPopup(QWidget* w, QWidget* popup)
+{
+    const QImage image = Render(w);
+    if (!popup || !popup->isVisible()) return image;
+    const QImage drop = Render(popup);
+    const QPoint at = w->mapFromGlobal(popup->mapToGlobal(QPoint(0, 0)));
+    QImage both(std::max(image.width(), at.x() + drop.width()), std::max(image.height(), at.y() + drop.height()),
+                QImage::Format_RGB32);
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawImage(0, 0, image);
+    painter.drawImage(at, drop);
+    return both;
 }
 
 // Shows a window and waits until it is the active one (so it takes the focus).
