@@ -42,11 +42,9 @@ if [[ $check -eq 0 ]]; then
   exit 0
 fi
 
-unformatted=0
-for f in "${files[@]}"; do
-  if ! "$tool" --style=file "$f" | cmp -s - "$f"; then
-    echo "not formatted: $f"
-    unformatted=1
-  fi
-done
-exit $unformatted
+# One file per call, several at once; each file not laid out is named.
+listed=$(printf '%s\0' "${files[@]}" | xargs -0 -n 1 -P "$(nproc)" sh -c \
+  '"$0" --style=file "$1" | cmp -s - "$1" || echo "not formatted: $1"' "$tool" | sort)
+[[ -z $listed ]] && exit 0
+echo "$listed"
+exit 1

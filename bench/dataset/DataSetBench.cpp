@@ -186,8 +186,10 @@ void BM_LocateNonKey(benchmark::State& state)
         f.ds->First();
         auto t0 = Clock::now();
         std::size_t found = 0;
+        // clang-format off
         for (std::size_t i = 0; i < f.rows.size(); ++i)
             if (f.rows[i].name == wanted) { found = i; break; }
+        // clang-format on
         benchmark::DoNotOptimize(found);
         auto t1 = Clock::now();
         bool ok = f.ds->Locate("NAME", rtl::Variant(wanted));

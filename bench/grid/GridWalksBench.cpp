@@ -55,16 +55,20 @@ struct TRecords {
     }
 };
 
+// Made on first use and freed by main while the application lives: a grid outliving
+// QApplication crashes at exit.
+std::unique_ptr<TRecords> widths, finds;
+
 TRecords& Widths()
 {
-    static TRecords records(100'000);
-    return records;
+    if (!widths) widths = std::make_unique<TRecords>(100'000);
+    return *widths;
 }
 
 TRecords& Finds()
 {
-    static TRecords records(1'000'000);
-    return records;
+    if (!finds) finds = std::make_unique<TRecords>(1'000'000);
+    return *finds;
 }
 
 void BM_OptimizeColWidth(benchmark::State& state)
@@ -170,5 +174,7 @@ int main(int argc, char** argv)
                       "incremental search / plain loop time (target at most 3)");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    widths.reset();
+    finds.reset();
     return 0;
 }

@@ -43,7 +43,9 @@ const Stream& UnitStream()
             const unsigned count = 1 + below(20);
             for (unsigned i = 0; i < count; ++i) {
                 const unsigned kind = below(10);
+                // clang-format off
                 const unsigned size = kind < 7 ? below(5) : kind < 9 ? 8 : 64;
+                // clang-format on
                 sim::UnitItem item;
                 item.Code = static_cast<std::uint8_t>(1 + below(170));
                 for (unsigned j = 0; j < size; ++j) item.Data.push_back(static_cast<std::uint8_t>(rng()));

@@ -218,11 +218,13 @@ void BM_SixtyFourTcpTransportsAtLineRate(benchmark::State& state)
         Pump([&] { return std::all_of(units.begin(), units.end(), [](auto& u) { return u->WaitScenarioDone(0); }); },
              std::chrono::seconds(seconds + 30));
         // Then everything sent must arrive.
+        // clang-format off
         Pump([&] {
             for (int i = 0; i < kUnits; ++i)
                 if (sinks[i].Bytes < units[i]->BytesSent()) return false;
             return true;
         }, std::chrono::seconds(10));
+        // clang-format on
     }
     std::uint64_t sent = 0, received = 0, packets = 0, dropped = 0;
     std::int32_t peak = 0;

@@ -47,7 +47,9 @@ public:
 
     // Who asked the program to end: the operator closing the main window, or a
     // termination signal (the session ends, Ctrl+C).
+    // clang-format off
     enum class TEndRequest { WindowClosed, Signal };
+    // clang-format on
     // Ends the message loop (Run then shuts down). A signal also ends every box and
     // dialog the program waits on, now and until it has ended: nobody may be there to
     // answer them. Before Run, the loop is not entered at all.

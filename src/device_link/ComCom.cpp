@@ -13,8 +13,10 @@ constexpr std::uint32_t kSendTimeoutMs = 500;
 
 std::int64_t NowMs()
 {
+    // clang-format off
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch()).count();
+    // clang-format on
 }
 
 } // namespace

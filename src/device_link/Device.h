@@ -25,7 +25,9 @@ namespace device_link {
 class TDeviceManager;
 
 // Device types, as the unit table stores them.
+// clang-format off
 enum : std::uint8_t { dkUSB = 1, dkCOM = 2, dkTCP = 3 };
+// clang-format on
 
 class TDevice : public rtl::TObject {
 public:

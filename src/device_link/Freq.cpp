@@ -17,9 +17,11 @@ constexpr std::array<const char*, 7> kWeekDays{"Mon", "Tue", "Wed", "Thu", "Fri"
 // RF level steps of the unit (descending) and their levels: 20 log10 of 540, 430,
 // 270, 200, 120, 90, 62, 40, 24, 18, 12, 8, 4.3, 2.4 and 1 uV.
 constexpr std::array<double, 15> kLevelSteps{15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
+// clang-format off
 constexpr std::array<double, 15> kLevelDBuV{54.64788, 52.66937, 48.62728, 46.0206, 41.58362,
                                             39.08485, 35.84783, 32.0412,  27.60422, 25.10545,
                                             21.58362, 18.0618,  12.66937, 7.604225, 0.0};
+// clang-format on
 
 constexpr std::uint32_t kClockBits = 0x1FFFF;
 

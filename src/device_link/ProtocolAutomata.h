@@ -131,8 +131,10 @@ public:
 
 private:
     enum State : std::uint8_t {
+        // clang-format off
         sHunt, sMark2, sLenHi, sLenLo, sSeq0, sSeq1, sSeq2, sSeq3,
         sItemLength, sItemBody, sCheck, sEnd1, sEnd2
+        // clang-format on
     };
 
     std::size_t ItemSpace() const { return ((std::size_t(lenHi_) << 8) | lenLo_) - 4; }

@@ -25,8 +25,10 @@ constexpr std::uint32_t kBaudValues[] = {0, 110, 300, 600, 1200, 2400, 4800, 960
 
 std::int64_t NowMs()
 {
+    // clang-format off
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch()).count();
+    // clang-format on
 }
 
 std::uint32_t ClampQueue(std::uint32_t value) { return std::clamp(value, kMinQueue, kMaxQueue); }

@@ -21,6 +21,7 @@ class QTimer;
 
 namespace device_link {
 
+// clang-format off
 enum TPortNumber : std::uint8_t {
     pnCustom, pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
     pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
@@ -38,6 +39,7 @@ enum TPacketMode : std::uint8_t { pmDiscard, pmPass };
 
 // Line signals that GetLineStatus reports (a set of these bits).
 enum TLineStatus : std::uint8_t { lsCTS = 1, lsDSR = 2, lsRING = 4, lsRLSD = 8 };
+// clang-format on
 
 class TSerialPortDriver;
 using TReceiveDataEvent = rtl::Delegate<void(TSerialPortDriver*, const std::uint8_t*, std::uint32_t)>;

@@ -69,12 +69,14 @@ void DecompressStream(rtl::TStream& source, rtl::TStream& dest)
             if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
             if (rc == Z_BUF_ERROR) rc = Z_OK;
         }
+        // clang-format off
         const std::string reason = tooLarge            ? "the data expands beyond " + std::to_string(kMaxDecompressedSize >> 20) + " MiB"
                                  : rc == Z_STREAM_END ? std::string()
                                  : z.msg               ? std::string(z.msg)
                                  : rc == Z_BUF_ERROR   ? std::string("data is cut short")
                                                        : "zlib error " + std::to_string(rc);
         const std::size_t produced = z.total_out;
+        // clang-format on
         inflateEnd(&z);
         if (!reason.empty()) throw EZDecompressionError("Stream decompression failed: " + reason);
         dest.WriteBuffer(output.data(), static_cast<std::int64_t>(produced));

@@ -14,8 +14,10 @@
 
 namespace device_link {
 
+// clang-format off
 class EZCompressionError : public rtl::Exception { using Exception::Exception; };
 class EZDecompressionError : public rtl::Exception { using Exception::Exception; };
+// clang-format on
 
 // Compresses all of source (from its start) in the zlib format at level 9 and
 // writes it to dest at dest's position. Raises EZCompressionError; then nothing is written.

@@ -78,7 +78,9 @@ void TBuffer::DiscardQueued()
 void TBuffer::TerminatedSet()
 {
     // Taking the lock orders this wake-up after a waiter's check of Terminated.
+    // clang-format off
     { std::lock_guard lock(queueLock_); }
+    // clang-format on
     wake_.notify_all();
 }
 

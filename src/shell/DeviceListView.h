@@ -19,7 +19,9 @@ namespace shell {
 
 class TDeviceListView : public ui::TCustomGrid {
 public:
+    // clang-format off
     enum TColumn { colType, colAddress, colAlias, colState, colBacklog, colCount };
+    // clang-format on
 
     explicit TDeviceListView(ui::TControl* parent);
     ~TDeviceListView() override;

@@ -19,7 +19,9 @@ class TDeviceListView;
 class TSplashForm;
 
 // What a double click on the unit list does (TCommonSettings::ListDblClickAction).
+// clang-format off
 enum TListDblClickAction : std::uint8_t { dcaEdit = 0, dcaView = 1, dcaViewAndConnect = 2, dcaConnectDisconnect = 3 };
+// clang-format on
 
 class TMainForm : public ui::TForm, public storage::IMainFormServices {
 public:

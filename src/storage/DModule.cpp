@@ -83,7 +83,9 @@ private:
 // state to fail again on its next move.
 class TEditScope {
 public:
+    // clang-format off
     enum TStart { Edit, Append };
+    // clang-format on
     TEditScope(db::TDataSet& dataSet, TStart start) : dataSet_(dataSet)
     {
         if (start == Append) dataSet_.Append();
@@ -225,8 +227,10 @@ void TDM::SetupComponents()
     IBQ_CONFIG_.AfterPost = afterPost;
 
     const std::pair<fb::TIBStoredProc*, const char*> procedures[] = {
+        // clang-format off
         {&getDBVersion, "GET_DB_VERSION"}, {&addToLog, "ADD_TO_LOG"}, {&getAlias, "GET_ALIAS"},
         {&getOutdatedLog, "GET_OUTDATED_LOG"}, {&emptyLog, "EMPTY_LOG"}, {&clearOutdatedLog, "CLEAR_OUTDATED_LOG"},
+        // clang-format on
     };
     for (const auto& [procedure, name] : procedures) {
         procedure->SetDatabase(&IBDatabase);

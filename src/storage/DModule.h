@@ -43,7 +43,9 @@ namespace storage {
 struct TCommonSettings {
     static constexpr std::size_t kSize = 32;
     using TBytes = std::array<std::uint8_t, kSize>;
+                                                    // clang-format off
                                                     // offset
+                                                    // clang-format on
     std::uint8_t MainMaximized = 0;                 // 0
     // Double-click on the unit list: 0 Edit, 1 View, 2 View & Connect, 3 Connect/Disconnect.
     std::uint8_t ListDblClickAction = 0;            // 1

@@ -16,6 +16,8 @@ enum TLogEvent : std::int32_t {
 };
 
 // The payload byte of leProgram.
+// clang-format off
 enum TLogProgramEvent : std::uint8_t { lpStarted = 1, lpTerminated = 2 };
+// clang-format on
 
 } // namespace storage

@@ -207,7 +207,9 @@ std::string ClockText(const TPayload& b)
 
 std::string RuleText(int code, const TPayload& b, const rtl::TFormatSettings& settings)
 {
+    // clang-format off
     static constexpr const char* kLevelUnit = "dB\xB5" "V";
+    // clang-format on
     switch (code) {
     case 20:  // band scan point: frequency in 10 kHz steps, unit level step
         if (!b.Has(3)) return {};

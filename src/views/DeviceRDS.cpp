@@ -95,7 +95,9 @@ protected:
         } else if (row - 1 < static_cast<int>(order_.size())) {
             const int code = order_[static_cast<std::size_t>(row - 1)];
             const auto& item = form_.items_.at(code);
+            // clang-format off
             text = col == 0 ? std::to_string(code) : col == 1 ? item.Name : item.Text;
+            // clang-format on
         }
         auto& canvas = Canvas();
         canvas.Brush().SetColor(row == 0 ? FixedColor() : ui::clWindow);

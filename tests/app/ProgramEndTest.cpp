@@ -69,7 +69,9 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
         end(program);
+        // clang-format off
         ASSERT_TRUE(program.WaitForEnd(kEndTimeoutMs)) << "still running; standard error:\n" << program.ErrorText();
+        // clang-format on
         EXPECT_TRUE(program.EndedNormally());
         EXPECT_EQ(program.ExitCode(), 0) << program.ErrorText();
         for (sim::UnitSimulator* unit : {&mast, &desk}) {

@@ -278,9 +278,11 @@ TEST(TComTest, ListenerFailureGoesToTheExceptionHandlerAndDeliveryGoesOn)
     LinkRecorder rec;
     auto com = std::make_unique<TTestCom>();
     com->Muted = 0;
+    // clang-format off
     com->AddDataListener(1, rtl::Delegate<void(const TArray&)>::FromFunction([](const TArray& p) {
         if (p[0] == 1) throw std::runtime_error("listener failed");
     }));
+    // clang-format on
     rec.Attach(*com);
     com->PostPacket(Packet({1}, 1.0));
     com->PostPacket(Packet({2}, 1.0));

@@ -129,9 +129,11 @@ TEST(ClampFreq, LimitsToTheBand)
 
 TEST(LevelScale, FollowsTheTableBetweenAndBeyondItsPoints)
 {
+    // clang-format off
     const std::array<double, 15> dbuv{54.64788, 52.66937, 48.62728, 46.0206,  41.58362,
                                       39.08485, 35.84783, 32.0412,  27.60422, 25.10545,
                                       21.58362, 18.0618,  12.66937, 7.604225, 0.0};
+    // clang-format on
     for (int i = 0; i < 15; ++i) {
         EXPECT_NEAR(ADCToDBuV(15 - i), dbuv[i], 1e-9) << "step " << 15 - i;
         EXPECT_NEAR(DBuVToADC(dbuv[i]), 15 - i, 1e-9) << "level " << dbuv[i];

@@ -14,7 +14,9 @@ using device_link::TComStats;
 using device_link::TStatus;
 
 struct LinkEvent {
+    // clang-format off
     enum Kind { Data, State, Statistics } What;
+    // clang-format on
     TArray Packet;
     TStatus Status = device_link::stUnknown;
     TComStats Stats;

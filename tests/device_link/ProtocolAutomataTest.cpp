@@ -326,7 +326,9 @@ TEST(ProtocolAutomataRandom, NoisyStreamDeliversEveryCleanFrameOnce)
         for (Item& item : items) {
             item.code = static_cast<std::uint8_t>(1 + below(170));
             const unsigned kind = below(10);
+            // clang-format off
             item.data = randomBytes(kind < 7 ? below(5) : kind < 9 ? 8 : 64);
+            // clang-format on
         }
         return items;
     };

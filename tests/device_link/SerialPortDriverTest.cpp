@@ -170,11 +170,13 @@ TEST(SerialPortDriverTest, TimerReaderDeliversRawDataAndPackets)
 
     // Raw data: whatever waits, in one call per tick.
     ASSERT_TRUE(unit.Send(Counting(30)));
+    // clang-format off
     ASSERT_TRUE(WaitUntil([&] {
         std::size_t n = 0;
         for (auto& c : raw.Chunks) n += c.size();
         return n == 30;
     }, 2000));
+    // clang-format on
     EXPECT_TRUE(packets.Chunks.empty());
 
     // Packets of 4; the short rest after the packet time-out is passed on (pmPass).

@@ -212,6 +212,7 @@ TEST(TComTCPTest, AFloodCostsSecondsOfDeliveryNotMinutes)
     link.com->GetClient().ReadTimeout = 30000;
     link.com->Open();
     ASSERT_TRUE(link.rec.WaitForState(stConnected));
+    ASSERT_TRUE(peer.WaitForClient(5000)); // the connect may complete before the peer has accepted
 
     // A hostile peer sends 8 MB (twenty times the bound) as fast as it can, then closes,
     // while the main thread is busy elsewhere: the queue fills to its byte bound and the

@@ -92,7 +92,9 @@ TEST_F(FbEmbeddedTest, EveryFileIsWrittenByteForByteIntoItsFolder)
     }
     EXPECT_NE(ReadFile(dir.Path() / "plugins.conf").find("$(this)/libEngine12"), std::string::npos);
     EXPECT_NE(ReadFile(dir.Path() / "plugins.conf").find("$(this)/libfbtrace"), std::string::npos);
+    // clang-format off
     EXPECT_EQ(ReadFile(dir.Path() / "libfbclient.so.2").substr(0, 4), "\x7f" "ELF");
+    // clang-format on
     EXPECT_EQ(::access((dir.Path() / "libEngine12.so").c_str(), X_OK), 0);
     // Resource names are matched without regard to case.
     EXPECT_EQ(storage::FindEngineResource("SO_ENGINE12"), storage::FindEngineResource("so_engine12"));

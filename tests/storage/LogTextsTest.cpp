@@ -43,10 +43,12 @@ const std::string kDBuV = "dB\xB5V";
 // Codes without a name, however the payload looks.
 bool Unnamed(int code)
 {
+    // clang-format off
     static const std::set<int> kListed = {0,  15, 16, 18, 19, 23,  24,  25,  26,  27,  28,  29,  31,  32,
                                           33, 34, 58, 65, 66, 76,  77,  81,  82,  86,  87,  91,  95,  96,
                                           100, 101, 106, 107, 116, 117, 121, 122, 125, 126, 130, 131, 135, 136,
                                           142, 143, 162, 163, 165};
+    // clang-format on
     return kListed.count(code) || (code >= 44 && code <= 53) || (code >= 171 && code <= 999) || code > 1005
            || code < 0;
 }
@@ -96,6 +98,7 @@ TEST(LogTexts, EveryCodeIsNamedOrBlankAsListed)
 TEST(LogTexts, FixedNames)
 {
     const Payload none{};
+    // clang-format off
     const std::vector<std::pair<int, std::string>> names = {
         {1, "Device Ping"},           {10, "Alternative Email Settings"},
         {12, "Unit Name"},            {20, "Band Scan"},
@@ -107,6 +110,7 @@ TEST(LogTexts, FixedNames)
         {170, "TUNING AND SWITCHING TP"}, {1002, "Device Status"},
         {1003, "Device Action"},      {1004, "New Device Added"},
         {1005, "Device Removed"}};
+    // clang-format on
     // The name does not depend on the payload, not even on an empty one.
     for (const auto& [code, name] : names) {
         EXPECT_EQ(LogCodeText(code, none), name) << code;
@@ -139,6 +143,7 @@ TEST(LogTexts, ChoicesOfOneByte)
         std::vector<std::string> texts;  // by b0 from 0; later values give ""
     };
     const std::vector<Case> cases = {
+        // clang-format off
         {30, {"No", "Yes"}},
         {35, {"RDS", "RBDS"}},
         {40, {"Extrenal MPX", "Tuner"}},
@@ -146,6 +151,7 @@ TEST(LogTexts, ChoicesOfOneByte)
         {1003, {"Connect", "Disconnect"}},
         {1002, {"Connected", "Disconnected", "", "Connection Timeout", "", "Connection Refused",
                 "Disconnected from Device", "Ubable to Connect", "", "", "", "", "Idle", "Attempt Connection"}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         for (int b0 = 0; b0 < 256; ++b0) {
@@ -269,9 +275,11 @@ TEST(LogTexts, ShortPayloadsGiveEmptyTexts)
         std::vector<int> full;  // the bytes the rule reads
     };
     const std::vector<Case> cases = {
+        // clang-format off
         {20, {0xFE, 0x29, 15}}, {30, {1}}, {35, {1}}, {39, {0x33, 0x04}}, {40, {1}},
         {41, {0x4B, 0x00}}, {42, {150}}, {43, {1}}, {57, {15, 1}}, {164, {15, 1}},
         {90, {0x60, 0xEA, 0x88, 0xC2, 0x01}}, {1002, {0}}, {1003, {0}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         EXPECT_NE(LogDataText(c.code, Payload(c.full)), "") << c.code;

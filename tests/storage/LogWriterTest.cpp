@@ -174,6 +174,7 @@ TEST_F(LogWriter, EachFilterByteDropsItsCodes)
 {
     // The table as the log settings of a unit describe it (byte: first and last code of each run).
     const std::map<int, std::vector<std::pair<int, int>>> gates = {
+        // clang-format off
         {7, {{1, 14}, {16, 17}, {24, 24}, {27, 27}, {32, 32}, {53, 53}}},
         {8, {{36, 36}}}, {9, {{37, 37}}}, {10, {{38, 38}}},
         {11, {{54, 64}}}, {12, {{67, 75}}}, {13, {{78, 80}}}, {14, {{83, 85}}}, {15, {{88, 90}}},
@@ -181,6 +182,7 @@ TEST_F(LogWriter, EachFilterByteDropsItsCodes)
         {21, {{123, 124}}}, {22, {{127, 129}}}, {23, {{132, 134}}}, {24, {{137, 141}}}, {25, {{144, 161}}},
         {26, {{164, 170}}}, {27, {{39, 39}}}, {28, {{40, 40}}}, {29, {{35, 35}}}, {30, {{43, 43}}},
         {31, {{30, 30}}}, {32, {{42, 42}}}, {33, {{41, 41}}}, {34, {{20, 22}}},
+        // clang-format on
     };
     std::vector<int> all;
     for (int code = 1; code <= 170; ++code) all.push_back(code);

@@ -240,5 +240,3 @@ TEST_F(Maintenance, NothingRunsForARejectedVersion)
     EXPECT_TRUE(Splash.Shown.empty());
     EXPECT_FALSE(std::filesystem::exists(DbPath + "_"));
 }
-
-

@@ -13,7 +13,9 @@ public:
     void Advance(std::int64_t ms) { ms_ += ms; }
     void Set(std::int64_t ms) { ms_ = ms; }
     // A clock function bound to this object, for code that takes std::function<int64_t()>.
+    // clang-format off
     std::function<std::int64_t()> Function() { return [this] { return Now(); }; }
+    // clang-format on
 private:
     std::atomic<std::int64_t> ms_{1'000'000};
 };

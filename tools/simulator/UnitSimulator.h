@@ -44,7 +44,9 @@ private:
 
 // One step of a scenario.
 struct ScenarioStep {
+    // clang-format off
     enum Kind { Frames, BadFrame, Noise, Silence, Close };
+    // clang-format on
     Kind What = Frames;
     std::uint32_t Count = 1;     // Frames: number of frames, 0 = until stopped
     double Rate = 0;             // Frames: frames per second, 0 = as fast as the line takes them

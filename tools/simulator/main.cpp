@@ -100,8 +100,7 @@ int main(int argc, char** argv)
         if (pty) {
             const std::string path = unit.StartPty();
             std::printf("device %s (serial port name \"%s\")\n", path.c_str(), unit.PtyName().c_str());
-        }
-        else std::printf("listening on %s:%d\n", address.c_str(), unit.StartTcp(port, address));
+        } else std::printf("listening on %s:%d\n", address.c_str(), unit.StartTcp(port, address));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kv7200-sim: %s\n", e.what());
         return 1;

@@ -14,18 +14,22 @@ class TDataSource;
 class TDataLink;
 
 enum TFieldType {
+    // clang-format off
     ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
     ftDate, ftTime, ftDateTime, ftAutoInc, ftBlob, ftMemo, ftFmtMemo, ftFixedChar, ftWideString,
     ftLargeint, ftGuid, ftTimeStamp, ftFMTBcd
+    // clang-format on
 };
 
 // Stored data, calculated in OnCalcFields (fkInternalCalc is kept with the record),
 // or looked up in another data set.
+// clang-format off
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
 
 enum TDataSetState {
     dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter
 };
+// clang-format on
 
 inline bool IsEditState(TDataSetState s) { return s == dsEdit || s == dsInsert || s == dsSetKey; }
 

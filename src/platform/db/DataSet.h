@@ -193,8 +193,10 @@ protected:
     // Sends a notice to the data sources and their links.
     void DataEvent(TDataEvent event, std::intptr_t info);
 
+    // clang-format off
     virtual void DoOnNewRecord() { if (OnNewRecord) OnNewRecord(this); }
     virtual void DoOnCalcFields() { if (OnCalcFields) OnCalcFields(this); }
+    // clang-format on
 
 private:
     friend class TField;
@@ -208,7 +210,9 @@ private:
         TDataSetState savedState;
         TRecordRef savedRead;
         explicit ReadScope(TDataSet& d) : ds(d), savedState(d.state_), savedRead(d.read_) {}
+        // clang-format off
         ~ReadScope() { ds.state_ = savedState; ds.read_ = savedRead; }
+        // clang-format on
         ReadScope(const ReadScope&) = delete;
         ReadScope& operator=(const ReadScope&) = delete;
     };
@@ -219,7 +223,9 @@ private:
         std::vector<rtl::Variant> values;
     };
 
+    // clang-format off
     void fire(const TDataSetNotifyEvent& e) { if (e) e(this); }
+    // clang-format on
     // Next when nobody listens and nothing is calculated: the same step without the
     // notices. False when the general path must run.
     bool quietNext()
@@ -264,7 +270,9 @@ private:
 
     // the window
     std::size_t cursor() const { return first_ + static_cast<std::size_t>(activeRecord_); }
+    // clang-format off
     enum class Place { Keep, Centre };
+    // clang-format on
     // Puts target (a view index) in the window; returns how far the window moved.
     std::ptrdiff_t placeWindow(std::size_t target, Place place);
     void resyncAt(std::size_t target);

@@ -353,8 +353,10 @@ void TDataSet::calculate(TSlot slot, const rtl::Variant* values, std::vector<rtl
         bool anyNull = key.IsArray() ? false : rtl::VarIsClear(key);
         for (int i = 0; key.IsArray() && i < key.ElementCount(); ++i)
             anyNull = anyNull || rtl::VarIsClear(key[key.LowBound() + i]);
+        // clang-format off
         if (!anyNull) calc[static_cast<std::size_t>(f->calcIndex_)] =
             other->Lookup(f->lookupKeyFields_, key, f->lookupResultField_);
+        // clang-format on
     }
     DoOnCalcFields();
 }

@@ -66,8 +66,10 @@ KeyMatcher prepare(TField* f, const rtl::Variant& key, TLocateOptions options)
             m.v = rtl::Variant(static_cast<long long>(m.i));
             break;
         }
+        // clang-format off
         case TStorage::Boolean: m.i = key.AsBoolean() ? 1 : 0; m.v = rtl::Variant(m.i != 0); break;
         case TStorage::Currency: m.i = key.AsCurrency().Scaled; m.v = rtl::Variant(key.AsCurrency()); break;
+        // clang-format on
         case TStorage::Float:
             m.d = (f->DataType() == ftFloat || f->DataType() == ftCurrency) ? key.AsFloat() : key.AsDateTime();
             m.v = rtl::Variant(m.d);
@@ -123,8 +125,10 @@ std::ptrdiff_t TDataSet::findRecord(const std::vector<TField*>& fields, const rt
         TSlot slot = viewSlot(i);
         if (state_ == dsInsert && slot == editSlot_) continue;
         bool match = true;
+        // clang-format off
         for (const KeyMatcher& m : matchers)
             if (m.column >= 0 && !storedMatches(m, store_, slot)) { match = false; break; }
+        // clang-format on
         if (!match) continue;
         if (needCalc) {
             calculate(slot, nullptr, calc);
@@ -132,8 +136,10 @@ std::ptrdiff_t TDataSet::findRecord(const std::vector<TField*>& fields, const rt
             read_.slot = slot;
             read_.values = nullptr;
             read_.calc = calc.data();
+            // clang-format off
             for (const KeyMatcher& m : matchers)
                 if (m.column < 0 && !valueMatches(m, *m.field)) { match = false; break; }
+            // clang-format on
         }
         if (match) return static_cast<std::ptrdiff_t>(i);
     }

@@ -86,7 +86,9 @@ protected:
     virtual void ActiveChanged() {}
     virtual void CheckBrowseMode() {}
     virtual void DataSetChanged() { RecordChanged(nullptr); }
+    // clang-format off
     virtual void DataSetScrolled(int distance) { (void)distance; DataSetChanged(); }
+    // clang-format on
     virtual void EditingChanged() {}
     // The control showing Field takes the focus and sets Field to null to say so.
     virtual void FocusControl(TField*& field) { (void)field; }

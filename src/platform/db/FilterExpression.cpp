@@ -11,8 +11,10 @@
 
 namespace db {
 
+// clang-format off
 enum class NodeKind { Or, And, Not, Compare, IsNull, IsNotNull, Field, Literal };
 enum class CompareOp { Eq, Ne, Lt, Gt, Le, Ge };
+// clang-format on
 
 struct TFilterExpression::Node {
     NodeKind kind;
@@ -32,7 +34,9 @@ using Node = TFilterExpression::Node;
 constexpr int kMaxNesting = 100;
 
 struct Token {
+    // clang-format off
     enum Kind { End, Name, Number, Text, Op, LParen, RParen } kind = End;
+    // clang-format on
     std::string text;
 };
 
@@ -95,11 +99,13 @@ private:
                    || ((c == '-' || c == '+') && pos_ + 1 < s_.size()
                        && std::isdigit(static_cast<unsigned char>(s_[pos_ + 1])))) {
             std::size_t start = pos_++;
+            // clang-format off
             while (pos_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '.'
                                         || s_[pos_] == 'e' || s_[pos_] == 'E'
                                         || ((s_[pos_] == '-' || s_[pos_] == '+')
                                             && (s_[pos_ - 1] == 'e' || s_[pos_ - 1] == 'E'))))
                 ++pos_;
+            // clang-format on
             tok_.kind = Token::Number;
             tok_.text = s_.substr(start, pos_ - start);
         } else if (c == '<' || c == '>' || c == '=' || c == '!') {
@@ -110,9 +116,11 @@ private:
             if (tok_.text == "!") fail("'!' without '='");
         } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' || static_cast<unsigned char>(c) >= 128) {
             std::size_t start = pos_;
+            // clang-format off
             while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_'
                                         || static_cast<unsigned char>(s_[pos_]) >= 128))
                 ++pos_;
+            // clang-format on
             tok_.kind = Token::Name;
             tok_.text = s_.substr(start, pos_ - start);
         } else {

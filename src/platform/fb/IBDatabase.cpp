@@ -162,12 +162,14 @@ void TIBTransaction::StartTransaction()
         TParamLine p = ParseParamLine(line);
         if (p.Name.empty())
             continue;
+        // clang-format off
         static const struct { const char* name; std::uint8_t tag; } kItems[] = {
             {"read_committed", isc_tpb_read_committed}, {"rec_version", isc_tpb_rec_version},
             {"no_rec_version", isc_tpb_no_rec_version}, {"nowait", isc_tpb_nowait},
             {"wait", isc_tpb_wait}, {"concurrency", isc_tpb_concurrency},
             {"consistency", isc_tpb_consistency}, {"read", isc_tpb_read}, {"write", isc_tpb_write},
         };
+        // clang-format on
         auto it = std::find_if(std::begin(kItems), std::end(kItems),
                                [&](const auto& item) { return p.Name == item.name; });
         if (it == std::end(kItems))

@@ -42,7 +42,9 @@ private:
     std::vector<TIBClient*> clients_;
 };
 
+// clang-format off
 enum class TTransactionAction { TARollback, TACommit, TARollbackRetaining, TACommitRetaining };
+// clang-format on
 
 // A connection. Params lines: "user_name=...", "password=...", "lc_ctype=...",
 // "sql_role_name=..." (an "isc_dpb_" prefix is accepted). Engine failures raise EIBError.

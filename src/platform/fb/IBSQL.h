@@ -19,8 +19,10 @@
 namespace fb {
 
 enum class TIBSQLTypes {
+    // clang-format off
     SQLUnknown, SQLSelect, SQLInsert, SQLUpdate, SQLDelete, SQLDDL, SQLGetSegment, SQLPutSegment,
     SQLExecProcedure, SQLStartTransaction, SQLCommit, SQLRollback, SQLSelectForUpdate, SQLSetGenerator
+    // clang-format on
 };
 
 // Replaces ":NAME" parameters by "?" outside texts, quoted names and comments.

@@ -46,8 +46,10 @@ protected:
 };
 
 enum class TBackupOption {
+    // clang-format off
     IgnoreChecksums, IgnoreLimbo, MetadataOnly, NoGarbageCollection, OldMetadataDesc,
     NonTransportable, ConvertExtTables
+    // clang-format on
 };
 
 class TIBBackupService : public TIBCustomService {
@@ -60,7 +62,9 @@ public:
 };
 
 enum class TRestoreOption {
+    // clang-format off
     DeactivateIndexes, NoShadow, NoValidityCheck, OneRelationAtATime, Replace, CreateNewDB, UseAllSpace
+    // clang-format on
 };
 
 class TIBRestoreService : public TIBCustomService {

@@ -9,7 +9,9 @@
 
 namespace fb {
 
+// clang-format off
 enum class TUpdateKind { ukModify, ukInsert, ukDelete };
+// clang-format on
 
 class TIBUpdateSQL {
 public:

@@ -23,10 +23,12 @@ struct StandardRate {
 };
 
 constexpr StandardRate kStandardRates[] = {
+    // clang-format off
     {50, B50}, {75, B75}, {110, B110}, {134, B134}, {150, B150}, {200, B200}, {300, B300},
     {600, B600}, {1200, B1200}, {1800, B1800}, {2400, B2400}, {4800, B4800}, {9600, B9600},
     {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
     {460800, B460800}, {921600, B921600},
+    // clang-format on
 };
 
 int RemainingMs(std::chrono::steady_clock::time_point end)
@@ -142,7 +144,9 @@ bool SerialLine::Purge(bool input, bool output)
 {
     if (fd_ < 0) return false;
     if (!input && !output) return true;
+    // clang-format off
     const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    // clang-format on
     return ::ioctl(fd_, TCFLSH, which) == 0;
 }
 

@@ -14,8 +14,10 @@ namespace io {
 // "COMn" is /dev/ttyS(n-1); any other name is taken below /dev ("ttyUSB0", "pts/3").
 std::string SerialDevicePath(const std::string& name);
 
+// clang-format off
 enum class SerialParity : std::uint8_t { None, Odd, Even, Mark, Space };
 enum class SerialStopBits : std::uint8_t { One, OneAndHalf, Two };
+// clang-format on
 
 struct SerialSettings {
     std::uint32_t BaudRate = 9600;    // any value; non-standard rates use the kernel's custom rate
@@ -29,7 +31,9 @@ struct SerialSettings {
 };
 
 // Modem input signals as GetModemSignals reports them.
+// clang-format off
 enum SerialSignal : unsigned { sigCTS = 1, sigDSR = 2, sigRING = 4, sigDCD = 8 };
+// clang-format on
 
 class SerialLine {
 public:

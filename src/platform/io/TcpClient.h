@@ -25,6 +25,7 @@ public:
     int Code;
 };
 // The connect attempt was refused or the host is unreachable.
+// clang-format off
 class ETcpConnectFailed : public ETcpError { using ETcpError::ETcpError; };
 // The connect attempt did not complete within its time-out.
 class ETcpConnectTimeout : public ETcpError { using ETcpError::ETcpError; };
@@ -35,6 +36,7 @@ class ETcpSocketError : public ETcpError { using ETcpError::ETcpError; };
 class ETcpReadTimeout : public ETcpError { using ETcpError::ETcpError; };
 // The peer closed the connection.
 class ETcpClosedGracefully : public ETcpError { using ETcpError::ETcpError; };
+// clang-format on
 
 class TTcpClient {
 public:

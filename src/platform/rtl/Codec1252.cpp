@@ -8,10 +8,12 @@ namespace {
 
 // 0x80..0x9F; the undefined bytes keep their own value as a C1 control character.
 constexpr std::array<char16_t, 32> kHigh = {
+    // clang-format off
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    // clang-format on
 };
 
 void AppendUtf8(std::string& out, char32_t cp)
@@ -39,6 +41,7 @@ bool NextUtf8(std::string_view s, std::size_t& pos, char32_t& cp)
     const auto b0 = static_cast<unsigned char>(s[pos]);
     int len;
     char32_t min;
+    // clang-format off
     if (b0 < 0x80) { cp = b0; ++pos; return true; }
     if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1F; min = 0x80; }
     else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0F; min = 0x800; }
@@ -51,6 +54,7 @@ bool NextUtf8(std::string_view s, std::size_t& pos, char32_t& cp)
         cp = (cp << 6) | (b & 0x3F);
     }
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++pos; return false; }
+    // clang-format on
     pos += len;
     return true;
 }
@@ -111,7 +115,9 @@ std::string Utf8ToCp1252(std::string_view text, char replacement)
     std::size_t pos = 0;
     while (pos < text.size()) {
         char32_t cp = 0;
+        // clang-format off
         if (!NextUtf8(text, pos, cp)) { out += replacement; continue; }
+        // clang-format on
         const int b = UnicodeToCp1252(cp);
         out += b < 0 ? replacement : static_cast<char>(b);
     }

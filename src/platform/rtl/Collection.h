@@ -23,7 +23,9 @@ namespace rtl {
 
 class TCollection;
 
+// clang-format off
 enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
+// clang-format on
 
 class TCollectionItem : public TPersistent {
 public:

@@ -25,9 +25,11 @@
 namespace rtl {
 
 // A bad or duplicate name.
+// clang-format off
 class EComponentError : public Exception { using Exception::Exception; };
 
 enum TOperation { opInsert, opRemove };
+// clang-format on
 
 // Flags of TComponentState.
 enum TComponentStateFlag : unsigned {

@@ -52,7 +52,9 @@ public:
     }
 
 private:
+    // clang-format off
     struct Storage { alignas(std::max_align_t) unsigned char bytes[2 * sizeof(void*)] = {}; };
+    // clang-format on
     using Thunk = R (*)(void*, const Storage&, A...);
 
     template <typename C, typename M>
@@ -86,8 +88,10 @@ public:
     bool Add(const Item& d)
     {
         if (!d) return false;
+        // clang-format off
         for (auto& it : items_)
             if (it == d) { it = Item(); return false; }
+        // clang-format on
         items_.push_back(d);
         return true;
     }

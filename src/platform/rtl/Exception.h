@@ -14,6 +14,7 @@ public:
 };
 
 // Text that does not convert to the asked type ("'%s' is not a valid integer value").
+// clang-format off
 class EConvertError : public Exception { using Exception::Exception; };
 // A read past the end of a stream, a write that did not complete.
 class EStreamError : public Exception { using Exception::Exception; };
@@ -21,6 +22,7 @@ class EReadError : public EStreamError { using EStreamError::EStreamError; };
 class EWriteError : public EStreamError { using EStreamError::EStreamError; };
 // An index outside a list.
 class EListError : public Exception { using Exception::Exception; };
+// clang-format on
 // A database, data-set or engine failure; SQLCode is the engine's code when it gave one.
 class EDatabaseError : public Exception {
 public:
@@ -34,8 +36,10 @@ public:
     EOSError(std::string message, int code) : Exception(std::move(message)), Code(code) {}
     int Code;
 };
+// clang-format off
 class EThreadError : public Exception { using Exception::Exception; };
 class EInvalidOperation : public Exception { using Exception::Exception; };
+// clang-format on
 
 // Raises EOSError with strerror(errno) after the given context text.
 [[noreturn]] void RaiseLastOSError(const std::string& context);

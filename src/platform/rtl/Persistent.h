@@ -19,7 +19,9 @@ public:
 using TNotifyEvent = Delegate<void(TObject* sender)>;
 
 // Horizontal alignment of a text, shared by fields and the controls that show them.
+// clang-format off
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+// clang-format on
 
 class TPersistent : public TObject {
 public:

@@ -148,9 +148,11 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count)
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
 {
+    // clang-format off
     const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                      : origin == TSeekOrigin::soCurrent   ? SEEK_CUR : SEEK_END;
     const off_t r = ::lseek(fd_, offset, whence);
+    // clang-format on
     if (r < 0) RaiseLastOSError("Seek failed");
     return r;
 }

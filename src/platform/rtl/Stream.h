@@ -7,7 +7,9 @@
 
 namespace rtl {
 
+// clang-format off
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+// clang-format on
 
 class TStream {
 public:
@@ -41,7 +43,9 @@ public:
     void SetSize(std::int64_t newSize) override; // keeps the position, even past the new end
     std::int64_t GetSize() override { return static_cast<std::int64_t>(data_.size()); }
 
+    // clang-format off
     void Clear() { data_.clear(); pos_ = 0; }
+    // clang-format on
     std::uint8_t* Memory() { return data_.data(); }
     const std::uint8_t* Memory() const { return data_.data(); }
     const std::vector<std::uint8_t>& Bytes() const { return data_; }
@@ -57,7 +61,9 @@ private:
     std::int64_t pos_ = 0;
 };
 
+// clang-format off
 enum TFileMode { fmOpenRead = 0, fmOpenWrite = 1, fmOpenReadWrite = 2, fmCreate = 0xFF00 };
+// clang-format on
 
 // A file; raises EOSError when it cannot be opened.
 class TFileStream : public TStream {

@@ -159,7 +159,9 @@ void TStrings::ParseDelimited(const std::string& text, char delimiter, char quot
             ++i;
             while (i < n) {
                 if (text[i] == quote) {
+                    // clang-format off
                     if (i + 1 < n && text[i + 1] == quote) { item += quote; i += 2; continue; }
+                    // clang-format on
                     ++i;
                     break;
                 }

@@ -92,8 +92,10 @@ public:
 protected:
     virtual std::string Get(int index) const = 0;
     virtual void Put(int index, const std::string& s);
+    // clang-format off
     virtual void* GetObject(int index) const { (void)index; return nullptr; }
     virtual void PutObject(int index, void* object) { (void)index; (void)object; }
+    // clang-format on
     virtual void SetUpdateState(bool updating) { (void)updating; }
     // Case rule of IndexOf and IndexOfName: by default the locale's, case ignored.
     virtual int CompareStrings(const std::string& a, const std::string& b) const;
@@ -111,7 +113,9 @@ private:
     char nameValueSeparator_ = '=';
 };
 
+// clang-format off
 enum TDuplicates { dupIgnore, dupAccept, dupError };
+// clang-format on
 
 class TStringList : public TStrings {
 public:

@@ -15,14 +15,18 @@ using detail::Lower;
 std::string UpperCase(std::string_view s)
 {
     std::string r(s);
+    // clang-format off
     for (char& c : r) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    // clang-format on
     return r;
 }
 
 std::string LowerCase(std::string_view s)
 {
     std::string r(s);
+    // clang-format off
     for (char& c : r) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    // clang-format on
     return r;
 }
 
@@ -113,7 +117,9 @@ struct CollationTable {
             letter(static_cast<unsigned char>(c - 32), c, 0);
         }
         // Accented letters of the code page, lower and upper case, by base letter.
+        // clang-format off
         struct Row { const char* bytes; char base; };
+        // clang-format on
         static const Row rows[] = {
             {"\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xC0\xC1\xC2\xC3\xC4\xC5\xC6", 'a'},
             {"\xE7\xC7", 'c'},
@@ -138,8 +144,10 @@ struct CollationTable {
                 const auto lower = static_cast<unsigned char>(AnsiLowerChar(*p));
                 std::uint8_t acc = accent;
                 if (upper) {
+                    // clang-format off
                     for (const char* q = r.bytes; *q; ++q)
                         if (static_cast<unsigned char>(*q) == lower) { acc = secondary[lower]; break; }
+                    // clang-format on
                 } else {
                     ++accent;
                 }

@@ -29,8 +29,10 @@ bool HasAmPm(std::string_view f)
 {
     char quote = 0;
     for (std::size_t i = 0; i < f.size(); ++i) {
+        // clang-format off
         if (quote) { if (f[i] == quote) quote = 0; continue; }
         if (IsQuote(f[i])) { quote = f[i]; continue; }
+        // clang-format on
         if (StartsWithNoCase(f, i, "am/pm") || StartsWithNoCase(f, i, "a/p") || StartsWithNoCase(f, i, "ampm"))
             return true;
     }
@@ -69,17 +71,21 @@ public:
                 ++i;
                 WriteDateAndTime(depth);
                 break;
+            // clang-format off
             case 'd': i += n; WriteDay(n, depth); break;
             case 'y': i += n; WriteYear(n); break;
+            // clang-format on
             case 'm':
                 i += n;
                 if (afterHour && n <= 2) WriteNumber(p_.minute, n);
                 else WriteMonth(n);
                 break;
+            // clang-format off
             case 'h': i += n; WriteHour(n, twelve); break;
             case 'n': i += n; WriteNumber(p_.minute, n); break;
             case 's': i += n; WriteNumber(p_.second, n); break;
             case 'z': i += n; WriteMilliseconds(n); break;
+            // clang-format on
             case 't':
                 i += n;
                 Write(n == 1 ? fs_.ShortTimeFormat : fs_.LongTimeFormat, depth + 1);
@@ -248,20 +254,26 @@ namespace {
 struct Scanner {
     std::string_view s;
     std::size_t i = 0;
+    // clang-format off
     void SkipBlanks() { while (i < s.size() && s[i] == ' ') ++i; }
     bool AtEnd() { SkipBlanks(); return i >= s.size(); }
+    // clang-format on
     bool Number(int& v, int& digits)
     {
         SkipBlanks();
         v = 0;
         digits = 0;
+        // clang-format off
         while (i < s.size() && s[i] >= '0' && s[i] <= '9' && digits < 9) { v = v * 10 + (s[i] - '0'); ++i; ++digits; }
+        // clang-format on
         return digits > 0;
     }
     bool Char(char c)
     {
         SkipBlanks();
+        // clang-format off
         if (i < s.size() && s[i] == c) { ++i; return true; }
+        // clang-format on
         return false;
     }
     bool Word(const std::string& w)
@@ -297,7 +309,9 @@ bool ScanDate(Scanner& sc, TDateTime& value, const TFormatSettings& fs)
     while (count < 3) {
         const std::size_t save = sc.i;
         if (!sc.Char(sep)) break;
+        // clang-format off
         if (!sc.Number(n[count], digits[count])) { sc.i = save; return false; }
+        // clang-format on
         ++count;
     }
     if (count < 2) return false;
@@ -305,6 +319,7 @@ bool ScanDate(Scanner& sc, TDateTime& value, const TFormatSettings& fs)
     int y, m, d;
     bool yearGiven = true;
     int yearDigits = 0;
+    // clang-format off
     if (count == 2) {
         yearGiven = false;
         if (order == "YMD") { m = n[0]; d = n[1]; }
@@ -315,6 +330,7 @@ bool ScanDate(Scanner& sc, TDateTime& value, const TFormatSettings& fs)
     } else if (order == "YMD") { y = n[0]; yearDigits = digits[0]; m = n[1]; d = n[2]; }
     else if (order == "DMY") { d = n[0]; m = n[1]; y = n[2]; yearDigits = digits[2]; }
     else { m = n[0]; d = n[1]; y = n[2]; yearDigits = digits[2]; }
+    // clang-format on
     if (yearGiven && yearDigits <= 2) {
         int cy, cm, cd;
         DecodeDate(Date(), cy, cm, cd);
@@ -331,8 +347,10 @@ bool ScanTime(Scanner& sc, TDateTime& value, const TFormatSettings& fs)
     const std::string am = fs.TimeAMString.empty() ? "AM" : fs.TimeAMString;
     const std::string pm = fs.TimePMString.empty() ? "PM" : fs.TimePMString;
     auto marker = [&](int& half) {
+        // clang-format off
         if (sc.Word(am) || sc.Word("AM")) { half = 1; return true; }
         if (sc.Word(pm) || sc.Word("PM")) { half = 2; return true; }
+        // clang-format on
         return false;
     };
     int half = 0;

@@ -26,7 +26,9 @@ std::string UnsignedText(std::uint64_t u, int base)
 {
     static const char* digits = "0123456789ABCDEF";
     std::string s;
+    // clang-format off
     do { s.insert(s.begin(), digits[u % base]); u /= base; } while (u);
+    // clang-format on
     return s;
 }
 

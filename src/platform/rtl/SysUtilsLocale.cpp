@@ -53,11 +53,15 @@ std::string FromQtPattern(const QString& qtPattern, char& separator, bool isTime
         case 'd': out += std::string(std::min<std::size_t>(n, 4), 'd'); break;
         case 'M': out += std::string(std::min<std::size_t>(n, 4), 'm'); break;
         case 'y': out += n <= 2 ? "yy" : "yyyy"; break;
+        // clang-format off
         case 'h': case 'H': out += n == 1 ? "h" : "hh"; break;
+        // clang-format on
         case 'm': out += n == 1 ? "n" : "nn"; break;
         case 's': out += n == 1 ? "s" : "ss"; break;
         case 'z': out += n < 3 ? "z" : "zzz"; break;
+        // clang-format off
         case 'A': case 'a':
+        // clang-format on
             out += "AMPM";
             if (i + n < f.size() && (f[i + n] == 'P' || f[i + n] == 'p')) ++n;
             break;
@@ -68,7 +72,9 @@ std::string FromQtPattern(const QString& qtPattern, char& separator, bool isTime
             } else {
                 for (std::size_t k = 0; k < n; ++k) {
                     const bool sepChar = c != ' ' && c != ',' && (isTime ? (c == ':' || c == '.') : (c == '/' || c == '.' || c == '-'));
+                    // clang-format off
                     if (sepChar && !sepSet) { separator = c; sepSet = true; }
+                    // clang-format on
                     if (sepSet && c == separator) out += isTime ? ':' : '/';
                     else if (c == '/' || c == ':' || c == '"') out += std::string("'") + c + "'";
                     else out += c;
@@ -101,7 +107,9 @@ TFormatSettings TFormatSettings::FromLocale(const std::string& localeName)
     fs.CurrencyString = symbol;
     // Where the symbol and the sign go: match Qt's texts of 1 and -1 against the layouts.
     auto norm = [](std::string s) {
+        // clang-format off
         for (char& ch : s) if (ch == '\xA0') ch = ' ';
+        // clang-format on
         return s;
     };
     const std::string pos = norm(QStringToCp1252(loc.toCurrencyString(1.0)));
@@ -115,11 +123,15 @@ TFormatSettings TFormatSettings::FromLocale(const std::string& localeName)
         TFormatSettings probe = fs;
         for (int k = 0; k < 4; ++k) {
             probe.CurrencyFormat = static_cast<std::uint8_t>(k);
+            // clang-format off
             if (norm(PlaceCurrency(amount, false, probe)) == pos) { fs.CurrencyFormat = probe.CurrencyFormat; break; }
+            // clang-format on
         }
         for (int k = 0; k < 16; ++k) {
             probe.NegCurrFormat = static_cast<std::uint8_t>(k);
+            // clang-format off
             if (norm(PlaceCurrency(amount, true, probe)) == neg) { fs.NegCurrFormat = probe.NegCurrFormat; break; }
+            // clang-format on
         }
     }
 

@@ -111,7 +111,9 @@ void push(PendingCall pc)
 
 namespace MainThread {
 
+// clang-format off
 void Init() { std::lock_guard lock(queue().m); queue().mainId = std::this_thread::get_id(); }
+// clang-format on
 
 bool IsCurrent() { return std::this_thread::get_id() == queue().mainId; }
 

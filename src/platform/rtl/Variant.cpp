@@ -20,8 +20,10 @@ namespace {
 bool IsIntegralType(TVarType t)
 {
     switch (t) {
+    // clang-format off
     case varSmallint: case varInteger: case varShortInt: case varByte:
     case varWord: case varLongWord: case varInt64:
+    // clang-format on
         return true;
     default:
         return false;
@@ -54,10 +56,12 @@ std::int64_t RoundChecked(double d)
 bool TextToBool(const std::string& s, bool& value)
 {
     const std::string t = Trim(s);
+    // clang-format off
     if (SameText(t, "True")) { value = true; return true; }
     if (SameText(t, "False")) { value = false; return true; }
     double d;
     if (TryStrToFloat(t, d)) { value = d != 0; return true; }
+    // clang-format on
     return false;
 }
 
@@ -98,7 +102,9 @@ std::string Variant::AsString() const
     switch (type_) {
     case varEmpty: return {};
     case varString: return s_;
+    // clang-format off
     case varSingle: case varDouble: return FloatToStr(d_);
+    // clang-format on
     case varCurrency: return CurrToStr(Currency{i_});
     case varDate: return DateTimeToStr(d_);
     case varBoolean: return i_ ? "True" : "False";
@@ -114,7 +120,9 @@ std::int64_t Variant::AsInt64() const
     switch (type_) {
     case varEmpty: return 0;
     case varBoolean: return i_ ? -1 : 0;
+    // clang-format off
     case varSingle: case varDouble: case varDate: return RoundChecked(d_);
+    // clang-format on
     case varCurrency: {
         // Nearest whole amount, a half going to even.
         std::int64_t q = i_ / 10000, r = i_ % 10000;
@@ -148,7 +156,9 @@ double Variant::AsFloat() const
     switch (type_) {
     case varEmpty: return 0;
     case varBoolean: return i_ ? -1 : 0;
+    // clang-format off
     case varSingle: case varDouble: case varDate: return d_;
+    // clang-format on
     case varCurrency: return Currency{i_}.ToDouble();
     case varString: return StrToFloat(s_);
     default:
@@ -163,7 +173,9 @@ bool Variant::AsBoolean() const
     switch (type_) {
     case varEmpty: return false;
     case varBoolean: return i_ != 0;
+    // clang-format off
     case varSingle: case varDouble: case varDate: return d_ != 0;
+    // clang-format on
     case varCurrency: return i_ != 0;
     case varString: {
         bool b;
@@ -190,7 +202,9 @@ Currency Variant::AsCurrency() const
     case varEmpty: return {};
     case varCurrency: return Currency{i_};
     case varString: return StrToCurr(s_);
+    // clang-format off
     case varSingle: case varDouble: case varDate:
+    // clang-format on
         if (!(std::fabs(d_) < 922337203685477.5807)) Overflow();
         return Currency::FromDouble(d_);
     case varBoolean: return Currency::FromInt(i_ ? -1 : 0);
@@ -302,13 +316,17 @@ bool operator==(const Variant& a, const Variant& b) { return VarCompareValue(a, 
 
 namespace {
 
+// clang-format off
 enum class NumKind { Int, Curr, Float, Date };
+// clang-format on
 
 NumKind KindOf(const Variant& v)
 {
     switch (v.VarType()) {
     case varCurrency: return NumKind::Curr;
+    // clang-format off
     case varSingle: case varDouble: case varString: return NumKind::Float;
+    // clang-format on
     case varDate: return NumKind::Date;
     default: return NumKind::Int;
     }

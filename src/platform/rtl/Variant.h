@@ -56,6 +56,7 @@ inline constexpr TVarType varString = 0x0100;
 inline constexpr TVarType varTypeMask = 0x0FFF;
 inline constexpr TVarType varArray = 0x2000;
 
+// clang-format off
 class EVariantError : public Exception { using Exception::Exception; };
 class EVariantTypeCastError : public EVariantError { using EVariantError::EVariantError; };
 class EVariantOverflowError : public EVariantError { using EVariantError::EVariantError; };
@@ -63,6 +64,7 @@ class EVariantOverflowError : public EVariantError { using EVariantError::EVaria
 class EVariantArrayBoundsError : public EVariantError { using EVariantError::EVariantError; };
 // "Invalid variant operation" (arithmetic on arrays, texts that are not numbers ...)
 class EVariantInvalidOpError : public EVariantError { using EVariantError::EVariantError; };
+// clang-format on
 
 class Variant {
 public:
@@ -83,9 +85,11 @@ public:
     Variant(std::string v) : type_(varString), s_(std::move(v)) {}
     Variant(std::string_view v) : type_(varString), s_(v) {}
 
+    // clang-format off
     static Variant Null() { Variant v; v.type_ = varNull; return v; }
     static Variant FromDateTime(TDateTime value) { Variant v; v.type_ = varDate; v.d_ = value; return v; }
     static Variant FromError(std::int32_t code) { Variant v; v.type_ = varError; v.i_ = code; return v; }
+    // clang-format on
     // An integer of the given integer type (varSmallint ... varInt64); EVariantOverflowError
     // when the value does not fit.
     static Variant FromInteger(std::int64_t value, TVarType type);
@@ -177,7 +181,9 @@ int VarArrayHighBound(const Variant& v, int dim);
 // New high bound; kept elements stay, new ones are Unassigned.
 void VarArrayRedim(Variant& array, int highBound);
 
+// clang-format off
 enum TVariantRelationship { vrEqual, vrLessThan, vrGreaterThan, vrNotEqual };
+// clang-format on
 // Order of two values by the equality rules above; texts by byte order.
 TVariantRelationship VarCompareValue(const Variant& a, const Variant& b);
 inline bool VarSameValue(const Variant& a, const Variant& b) { return a == b; }

@@ -156,7 +156,9 @@ void TThemeServices::DrawPart(TCanvas& canvas, TThemedPart part, const TRect& r,
     base.rect = toQRect(r);
     base.palette = QApplication::palette();
     base.state = QStyle::State_None;
-    if (!(state & tsDisabled)) base.state |= QStyle::State_Enabled;
+    // Styles take a disabled part's colours from the palette's current group.
+    if (state & tsDisabled) base.palette.setCurrentColorGroup(QPalette::Disabled);
+    else base.state |= QStyle::State_Enabled;
     if (state & tsHot) base.state |= QStyle::State_MouseOver;
     if (state & tsPressed) base.state |= QStyle::State_Sunken;
     else base.state |= QStyle::State_Raised;

@@ -254,6 +254,31 @@ TEST_F(ButtonPaintingTest, SnapshotsOfEveryKindAndLook)
         // flat; inactive then active; enabled then disabled; up, pressed, lower pressed.
         editorstest::WriteSnapshot(themed ? "button-faces-themed" : "button-faces-classic",
                                    sheet.scaled(sheet.size() * 2));
+
+        // What the sheet shows: each face within its cell, and the looks apart.
+        const auto face = [&](TButtonPaintKindEx kind, std::size_t i) {
+            return sheet.copy(static_cast<int>(i) * cell + 3, kind * cell + 3, 17, 18);
+        };
+        for (TButtonPaintKindEx kind : kAllKinds)
+            for (std::size_t i = 0; i < looks.size(); ++i) {
+                const TLook& look = looks[i];
+                SCOPED_TRACE(::testing::Message() << "kind " << kind << " themed " << themed << " flat " << look.Flat
+                                                  << " active " << look.Active << " enabled " << look.Enabled
+                                                  << " down " << look.DownHalf);
+                const QRect ring(static_cast<int>(i) * cell + 1, kind * cell + 1, 21, 22);
+                const QRect ink = uitest::InkBounds(sheet.copy(ring), ui::ToQColor(kParent).rgb());
+                EXPECT_TRUE(QRect(2, 2, 17, 18).contains(ink)) << "ink at " << ink.x() << "," << ink.y();
+                EXPECT_FALSE(ink.isEmpty());
+                // Looks listed in the order of AllLooks: down 0, 1, 2, then enabled and disabled.
+                if (look.Enabled) {
+                    EXPECT_NE(face(kind, i), face(kind, i + 3)) << "disabled as enabled";
+                }
+                if (themed || kind == bpkCheckBoxEx || look.DownHalf == 0) continue;
+                EXPECT_NE(face(kind, i), face(kind, i - look.DownHalf)) << "pressed as raised";
+                if (kind == bpkUpDownEx && look.DownHalf == 2) {
+                    EXPECT_NE(face(kind, i), face(kind, i - 1)) << "the lower half pressed as the upper";
+                }
+            }
     }
 }
 

@@ -307,24 +307,52 @@ TEST_F(DBCheckBoxExTest, PicturesOfTheThreeStatesFlatAnd3D)
     QPainter painter(&sheet);
     const TCheckBoxState states[] = {cbUnchecked, cbChecked, cbGrayed};
     const char* names[] = {"Unchecked", "Checked", "Grayed"};
+    QImage looks[2][3];
+    other->SetFocus();  // the box has the focus in its own row only
     for (int flat = 0; flat < 2; ++flat) {
+        SCOPED_TRACE(flat ? "flat" : "3-D");
         box->SetFlat(flat == 1);
         for (int i = 0; i < 3; ++i) {
             box->SetCaption(names[i]);
             box->SetState(states[i]);
-            painter.drawImage(flat * 130, i * rowHeight, uitest::Render(box));
+            const QImage picture = uitest::Render(box);
+            painter.drawImage(flat * 130, i * rowHeight, picture);
+            // The same caption in every state: the pictures differ by the box alone.
+            box->SetCaption("State");
+            looks[flat][i] = uitest::Render(box);
         }
+        EXPECT_NE(looks[flat][cbUnchecked], looks[flat][cbChecked]);
+        EXPECT_NE(looks[flat][cbChecked], looks[flat][cbGrayed]);
+        EXPECT_NE(looks[flat][cbUnchecked], looks[flat][cbGrayed]);
         box->SetCaption("Focused");
+        const QImage unfocused = uitest::Render(box);
         box->SetFocus();
-        painter.drawImage(flat * 130, 3 * rowHeight, uitest::Render(box));
+        ASSERT_TRUE(box->Focused());
+        const QImage focused = uitest::Render(box);
+        painter.drawImage(flat * 130, 3 * rowHeight, focused);
+        EXPECT_NE(focused, unfocused);
         other->SetFocus();
-        box->SetEnabled(false);
         box->SetCaption("Disabled");
-        painter.drawImage(flat * 130, 4 * rowHeight, uitest::Render(box));
+        const QImage enabled = uitest::Render(box);
+        box->SetEnabled(false);
+        const QImage disabled = uitest::Render(box);
+        painter.drawImage(flat * 130, 4 * rowHeight, disabled);
+        EXPECT_NE(disabled, enabled);
         box->SetEnabled(true);
     }
     painter.end();
+    for (int i = 0; i < 3; ++i) EXPECT_NE(looks[0][i], looks[1][i]) << "state " << i << ": flat as 3-D";
     editorstest::WriteSnapshot("checkbox_states", sheet);
+
+    // The caption at the left puts the box at the right end.
+    box->SetFlat(false);
+    box->SetCaption("Left");
+    const QImage right = uitest::Render(box);
     box->SetAlignment(ui::taLeftJustify);
-    editorstest::WriteSnapshot("checkbox_caption_left", uitest::Render(box));
+    const QImage left = uitest::Render(box);
+    editorstest::WriteSnapshot("checkbox_caption_left", left);
+    const auto column = [](const QImage& image, int x, int width) { return image.copy(x, 0, width, image.height()); };
+    const int boxSide = 13;
+    EXPECT_NE(column(left, 0, boxSide), column(right, 0, boxSide));
+    EXPECT_NE(column(left, left.width() - boxSide, boxSide), column(right, right.width() - boxSide, boxSide));
 }

@@ -240,6 +240,7 @@ TEST_F(SecondUserBuildTest, AFailedBuildNamesTheFolderAndWhy)
         std::vector<std::string> Expected;
     };
     const TCase cases[] = {
+        // clang-format off
         {"the user chose the shared lock folder", {"FIREBIRD_LOCK=/tmp/firebird"}, "out/kv7200.FDB",
          {"operating system directive access failed", blocked}},
         {"no folder of its own can be made",
@@ -250,6 +251,7 @@ TEST_F(SecondUserBuildTest, AFailedBuildNamesTheFolderAndWhy)
               + "\" cannot be created: Permission denied)"}},
         {"the database folder is closed", {}, "closed/kv7200.FDB",
          {"Permission denied", "The database folder \"/tmp/closed\" cannot be written: Permission denied"}},
+        // clang-format on
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);

@@ -34,7 +34,9 @@ TEST(Codec1252, KnownCharacters)
 
 TEST(Codec1252, MissingAndMalformedCharactersBecomeTheReplacement)
 {
+    // clang-format off
     EXPECT_EQ(Utf8ToCp1252("a\xE4\xB8\xAD" "b"), "a?b");            // a CJK character
+    // clang-format on
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?");                        // truncated sequence
     EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");                     // overlong form
     EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80", '_'), "___");           // a surrogate

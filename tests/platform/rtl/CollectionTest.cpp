@@ -45,7 +45,9 @@ protected:
     }
     void Notify(TCollectionItem*, TCollectionNotification action) override
     {
+        // clang-format off
         log.push_back(action == cnAdded ? "added" : action == cnExtracting ? "extracting" : "deleting");
+        // clang-format on
     }
 };
 

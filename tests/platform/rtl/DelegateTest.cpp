@@ -10,7 +10,9 @@ namespace {
 struct Counter {
     int hits = 0;
     int last = 0;
+    // clang-format off
     void On(int v) { ++hits; last = v; }
+    // clang-format on
     void Other(int v) { last = -v; }
     int Twice(int v) const { return 2 * v; }
 };

@@ -7,7 +7,9 @@
 
 namespace {
 
+// clang-format off
 enum TColour { Red, Green, Blue, Ninth = 8, Fifteenth = 15 };
+// clang-format on
 using TColours = rtl::TSet<TColour, std::uint16_t>;
 
 TEST(Set, MembersAreBitsAtTheirPositions)

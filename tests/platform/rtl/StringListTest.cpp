@@ -128,9 +128,11 @@ TEST(StringList, SortedWithDuplicatesAndCase)
     list.Add("pear");
     list.Add("Apple");
     list.Add("banana");
+    // clang-format off
     list.Add("\xE9" "clair");  // sorts with e, not after z
     list.Add("zucchini");
     EXPECT_EQ(Items(list), (Lines{"Apple", "banana", "\xE9" "clair", "pear", "zucchini"}));
+    // clang-format on
     int index = -1;
     EXPECT_TRUE(list.Find("BANANA", index));
     EXPECT_EQ(index, 1);
@@ -172,7 +174,8 @@ struct ChangeCounter {
     int changed = 0;
     int countAtChange = -1;
     void OnChanging(TObject*) { ++changing; }
-    void OnChange(TObject* sender) {
+    void OnChange(TObject* sender)
+    {
         ++changed;
         countAtChange = static_cast<TStringList*>(sender)->GetCount();
     }

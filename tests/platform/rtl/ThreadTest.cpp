@@ -57,7 +57,9 @@ TEST(Thread, TerminateStopsLoopAndOnTerminateRunsOnMain)
 {
     struct Looper : TThread {
         std::atomic<int> turns{0};
+        // clang-format off
         void Execute() override { while (!Terminated()) { ++turns; std::this_thread::yield(); } }
+        // clang-format on
     } t;
     bool terminated = false;
     bool onMain = false;
@@ -119,7 +121,9 @@ TEST(MainThreadQueue, QueuedCallMayWaitForAThreadWhoseCallIsQueuedBehindIt)
 {
     struct SyncOnce : TThread {
         bool ran = false;
+        // clang-format off
         void Execute() override { Synchronize([this] { ran = true; }); }
+        // clang-format on
     } t;
     std::atomic<int> pushes{0};
     MainThread::SetWakeHook([&] { ++pushes; });
