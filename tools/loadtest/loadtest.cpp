@@ -12,6 +12,7 @@
 // on every way out.
 //
 //   kv7200-loadtest [--units N] [--seconds S] [--rate FRAMES_PER_S]
+// Anything else on the command line is refused with exit status 2.
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
@@ -40,6 +41,7 @@
 #include "device_link/DeviceManager.h"
 #include "loadtest/ProgramRig.h"
 #include "platform/fb/IBSQL.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Thread.h"
 #include "shell/kv7200_Main.h"
 #include "simulator/UnitSimulator.h"
@@ -55,6 +57,45 @@ struct Options {
     int Seconds = 60;
     double Rate = 50; // frames per second of each unit
 };
+
+constexpr const char* kUsage = "usage: kv7200-loadtest [--units 1..1000] [--seconds 1..86400] [--rate 0.1..1000]\n";
+
+// The options of the command line; an error text for an unknown option or a value out
+// of its range, so that a mistyped option never starts a run of its own.
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error)
+{
+    Options options;
+    for (int i = 1; i < argc; i += 2) {
+        const std::string name = argv[i];
+        if (name != "--units" && name != "--seconds" && name != "--rate") {
+            error = "unknown option " + name;
+            return std::nullopt;
+        }
+        if (i + 1 >= argc) {
+            error = name + " needs a value";
+            return std::nullopt;
+        }
+        const std::string text = argv[i + 1];
+        int whole = 0;
+        double number = 0;
+        bool valid = false;
+        if (name == "--units") {
+            valid = rtl::TryStrToInt(text, whole) && whole >= 1 && whole <= 1000;
+            options.Units = whole;
+        } else if (name == "--seconds") {
+            valid = rtl::TryStrToInt(text, whole) && whole >= 1 && whole <= 86400;
+            options.Seconds = whole;
+        } else {
+            valid = rtl::TryStrToFloat(text, number) && number >= 0.1 && number <= 1000;
+            options.Rate = number;
+        }
+        if (!valid) {
+            error = "the value of " + name + " is out of its range: " + text;
+            return std::nullopt;
+        }
+    }
+    return options;
+}
 
 // The thresholds the program is held to.
 constexpr double kLiveMedianMs = 100;   // timer lateness and repaint delay, at the median
@@ -425,20 +466,19 @@ int Run(const Options& options)
 
 int main(int argc, char** argv)
 {
+    std::string error;
+    const std::optional<Options> options = ParseOptions(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "kv7200-loadtest: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
     app::BlockTerminationSignals();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     rtl::MainThread::Init();
-    Options options;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string a = argv[i];
-        if (a == "--units") options.Units = std::clamp(std::atoi(argv[i + 1]), 1, 1000);
-        else if (a == "--seconds") options.Seconds = std::max(1, std::atoi(argv[i + 1]));
-        else if (a == "--rate") options.Rate = std::atof(argv[i + 1]);
-    }
     try {
-        return Run(options);
+        return Run(*options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kv7200-loadtest: %s\n", e.what());
         return 1;
