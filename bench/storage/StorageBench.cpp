@@ -244,8 +244,10 @@ void BM_AddToLogVsDirectProcedure(benchmark::State& state)
         std::string Data;
     };
     const std::vector<Item> items = {
+        // clang-format off
         {39, "\x33\x04"}, {36, "C201"}, {37, "0"}, {38, "10"}, {54, "RADIO 1 "}, {55, "1"}, {56, "1"},
         {59, "7"}, {64, "87.6"}, {78, "Hello world, this is the radio text"}, {88, "2024-03-09"}, {35, "0"},
+        // clang-format on
         {40, "\x01"},
     };
     constexpr int kBatch = 5000;
@@ -312,9 +314,11 @@ void BM_LogPathPerRecordVsBareInsert(benchmark::State& state)
 
     const auto text = [](const std::string& t) { return sim::Bytes(t.begin(), t.end()); };
     std::vector<sim::UnitItem> items = {
+        // clang-format off
         {36, {0xD3, 0x10}}, {37, {1}}, {38, {10}}, {54, text("RADIO 10")}, {55, {0}}, {57, {15, 1}},
         {78, text("Now playing: the loadtest hour with the KV7200 unit simulator")}, {39, {0x33, 0x04}},
         {42, {0x20, 0x02}}, {41, {0x4B, 0x00}}, {43, {1}},
+        // clang-format on
     };
     constexpr int kFrames = 400;
     std::vector<device_link::TArray> packets;

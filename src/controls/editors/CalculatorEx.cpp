@@ -44,6 +44,7 @@ struct TCalcButton {
 // Tag i + 1 is row * 6 + column + 1 over four rows of six columns; C spans two rows, the
 // equals button two columns, and Cancel (no action) lies under C.
 constexpr TCalcButton kButtons[] = {
+    // clang-format off
     {"7", 6, 29, 27, 22, '7', false},     {"8", 35, 29, 27, 22, '8', false},
     {"9", 64, 29, 27, 22, '9', false},    {"/", 93, 29, 27, 22, '/', true},
     {"sqrt", 122, 29, 27, 22, 'S', false}, {"C", 151, 29, 27, 46, 'C', true},
@@ -55,6 +56,7 @@ constexpr TCalcButton kButtons[] = {
     {"1/x", 122, 77, 27, 22, 'R', false}, {"<-", 151, 77, 27, 22, kBackspace, true},
     {"0", 6, 101, 27, 22, '0', false},    {"+/-", 35, 101, 27, 22, 'I', false},
     {".", 64, 101, 27, 22, '.', false},   {"+", 93, 101, 27, 22, '+', true},
+    // clang-format on
     {kOkCaption, 122, 101, 56, 22, '=', true},
 };
 constexpr int kClearTag = 6;

@@ -14,7 +14,9 @@ namespace editors {
 
 // First: the next digit starts a new number. Valid: a number is being typed. Error: the
 // display reads "Error" and only C or Esc are taken.
+// clang-format off
 enum class TCalcStatus { First, Valid, Error };
+// clang-format on
 
 class TCalculatorEx : public ui::TControl {
 public:

@@ -4,6 +4,8 @@
 
 namespace editors {
 
+// clang-format off
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+// clang-format on
 
 } // namespace editors

@@ -6,7 +6,9 @@
 
 namespace editors {
 
+// clang-format off
 enum TDropDownAlign { daLeft = 0, daRight = 1, daCenter = 2 };
+// clang-format on
 
 struct TDropDownPlacement {
     ui::TPoint TopLeft;

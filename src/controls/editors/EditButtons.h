@@ -17,7 +17,9 @@
 
 namespace editors {
 
+// clang-format off
 enum TEditButtonStyleEx { ebsDropDownEx, ebsEllipsisEx, ebsGlyphEx, ebsUpDownEx, ebsPlusEx, ebsMinusEx };
+// clang-format on
 
 // How a button of this style is painted (glyph buttons paint their glyph instead).
 TButtonPaintKindEx ButtonPaintKind(TEditButtonStyleEx Style);

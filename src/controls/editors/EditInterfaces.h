@@ -23,7 +23,9 @@ enum : unsigned {
 };
 
 // The sides of CM_DROPDOWNPLACED.
+// clang-format off
 enum TDropDownSide { ddsLeft = 0, ddsRight = 1, ddsTop = 2, ddsBottom = 3 };
+// clang-format on
 
 // The owner of a drop-down window: the window calls CloseUp to close itself.
 class IPopupOwnerEx {

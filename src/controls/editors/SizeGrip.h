@@ -5,7 +5,9 @@
 
 namespace editors {
 
+// clang-format off
 enum TSizeGripPositionEx { sgpTopLeft = 0, sgpTopRight = 1, sgpBottomRight = 2, sgpBottomLeft = 3 };
+// clang-format on
 
 class TSizeGripEx : public ui::TControl {
 public:

@@ -35,11 +35,13 @@ class TColumnDefValuesEx;
 
 // Which column and title properties were set explicitly.
 enum TColumnAssignedValue {
+    // clang-format off
     cvColor, cvWidth, cvFont, cvAlignment, cvReadOnly, cvImeMode, cvImeName, cvWordWrap, cvLookupDisplayFields,
     cvCheckboxes, cvAlwaysShowEditButton, cvEndEllipsis, cvAutoDropDown, cvDblClickNextVal, cvToolTips,
     cvDropDownSizing, cvDropDownShowTitles,
     cvTitleColor, cvTitleCaption, cvTitleAlignment, cvTitleFont, cvTitleButton, cvTitleEndEllipsis,
     cvTitleToolTips, cvTitleOrientation
+    // clang-format on
 };
 using TColumnAssignedValues = rtl::TSet<TColumnAssignedValue, std::uint32_t>;
 

@@ -35,23 +35,29 @@ using editors::cbGrayed;
 // ---- grid object
 
 enum TDBGridOption {
+    // clang-format off
     dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
     dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit, dgMultiSelect
+    // clang-format on
 };
 using TDBGridOptions = rtl::TSet<TDBGridOption, std::uint16_t>;
 
 enum TDBGridExOption {
+    // clang-format off
     dghFixed3D, dghFrozen3D, dghFooter3D, dghData3D, dghResizeWholeRightPart, dghHighlightFocus,
     dghClearSelection, dghFitRowHeightToText, dghAutoSortMarking, dghMultiSortMarking, dghEnterAsTab,
     dghTraceColSizing, dghIncSearch, dghPreferIncSearch, dghRowHighlight, dghDblClickOptimizeColWidth,
+    // clang-format on
     dghDialogFind
 };
 using TDBGridExOptions = rtl::TSet<TDBGridExOption, std::uint32_t>;
 
+// clang-format off
 enum TDBGridExAllowedOperation { alopInsertEx, alopUpdateEx, alopDeleteEx, alopAppendEx };
 using TDBGridExAllowedOperations = rtl::TSet<TDBGridExAllowedOperation, std::uint8_t>;
 
 enum TDBGridExEditAction { geaCutEx, geaCopyEx, geaPasteEx, geaDeleteEx, geaSelectAllEx };
+// clang-format on
 using TDBGridExEditActions = rtl::TSet<TDBGridExEditAction, std::uint8_t>;
 
 // The grid's defaults.
@@ -63,8 +69,10 @@ inline constexpr TDBGridExAllowedOperations DefaultAllowedOperations = {alopInse
                                                                         alopAppendEx};
 
 // Stored values only: input methods belong to Qt.
+// clang-format off
 enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
     imSHanguel, imHanguel };
+// clang-format on
 
 using TDBGridExClickEvent = rtl::Delegate<void(TColumnEx* Column)>;
 using TMovedEvent = rtl::Delegate<void(rtl::TObject* Sender, int FromIndex, int ToIndex)>;
@@ -78,8 +86,10 @@ using TGetCellExParamsEvent = rtl::Delegate<void(rtl::TObject* Sender, TColumnEx
 // ---- cell drawing and painting
 
 // Where a grid cell lies. Row kinds are numbered as the style's fixed-cell colours test them.
+// clang-format off
 enum TCellColumnKind : std::uint8_t { cckIndicator = 0, cckData = 1 };
 enum TCellRowKind : std::uint8_t { crkTitle = 0, crkSubTitle = 1, crkData = 2, crkAboveFooter = 3, crkFooter = 4 };
+// clang-format on
 struct TCellArea {
     TCellColumnKind ColKind = cckIndicator;
     int Col = 0;                 // index inside the kind
@@ -91,8 +101,10 @@ struct TCellArea {
 
 // ---- titles and sort markers
 
+// clang-format off
 enum TTextOrientationEx { tohHorizontal, tohVertical };
 enum TSortMarkerEx { smNoneEx, smDownEx, smUpEx };
+// clang-format on
 
 using TGetBtnExParamsEvent = rtl::Delegate<void(rtl::TObject* Sender, TColumnEx* Column, ui::TFont& AFont,
                                                 ui::TColor& Background, TSortMarkerEx& SortMarker, bool IsDown)>;
@@ -101,6 +113,7 @@ using TTitleExClickEvent = rtl::Delegate<void(rtl::TObject* Sender, int ACol, TC
 
 // ---- columns and cell values
 
+// clang-format off
 enum TColumnButtonStyleEx { cbsAuto, cbsEllipsis, cbsNone, cbsUpDown, cbsDropDown };
 
 // A column's kind, in order of precedence.
@@ -108,6 +121,7 @@ enum TColumnKindEx { ckCheckBox, ckLookupField, ckPickList, ckImageList, ckKeyPi
 
 // What the cell editor offers for a column; every style but none shows a main button.
 enum TColumnEditStyleEx { cesNoneEx, cesEllipsisEx, cesUpDownEx, cesDropDownEx, cesPickListEx, cesDateEx,
+// clang-format on
     cesDataListEx };
 
 // What the grid fills for a cell before drawing, editing or exporting it.
@@ -134,8 +148,10 @@ using editors::TButtonDownEventEx;
 
 // ---- footers and sums
 
+// clang-format off
 enum TFooterValueType : std::uint8_t { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStaticText };
 enum TGroupOperation : std::uint8_t { goSum, goAvg, goCount };
+// clang-format on
 
 using TGetFooterParamsEvent = rtl::Delegate<void(rtl::TObject* Sender, int DataCol, int Row, TColumnEx* Column,
                                                  ui::TFont& AFont, ui::TColor& Background,
@@ -146,22 +162,30 @@ using TDrawFooterCellEvent = rtl::Delegate<void(rtl::TObject* Sender, int DataCo
 
 // ---- selection
 
+// clang-format off
 enum TDBGridExSelectionType : std::uint8_t { gstNon, gstRecordBookmarks, gstRectangle, gstColumns, gstAll };
+// clang-format on
 using TDBGridExSelectionTypes = rtl::TSet<TDBGridExSelectionType, std::uint8_t>;
 inline constexpr TDBGridExSelectionTypes DefaultAllowedSelections = {gstRecordBookmarks, gstRectangle, gstColumns,
                                                                      gstAll};
 
 // ---- incremental search
 
+// clang-format off
 enum TIncSearchDirection { isdFromTop, isdDown, isdUp };
+// clang-format on
 
 // ---- scroll bars
 
+// clang-format off
 enum TScrollBarVisibleModeEx : std::uint8_t { sbAlwaysShowEx, sbNeverShowEx, sbAutoShowEx };
+// clang-format on
 
 // ---- lookup grid
 
+// clang-format off
 enum TDBLookupGridExOption { dlgColumnResizeEx, dlgColLinesEx, dlgRowLinesEx, dlgAutoSortMarkingEx,
+// clang-format on
     dlgMultiSortMarkingEx };
 using TDBLookupGridExOptions = rtl::TSet<TDBLookupGridExOption, std::uint8_t>;
 

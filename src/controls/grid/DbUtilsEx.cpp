@@ -57,8 +57,10 @@ bool IsWordChar(char c)
     const auto u = static_cast<unsigned char>(c);
     if (u < 32) return false;
     switch (c) {
+    // clang-format off
     case ' ': case '!': case '"': case '&': case '\'': case '(': case ')': case '+': case ',':
     case '-': case '.': case '<': case '=': case '>': case '|': case '~':
+    // clang-format on
         return false;
     default:
         return true;
@@ -76,7 +78,9 @@ bool IsKeyword(std::string_view word, std::string_view keyword)
 
 // What starts at a position, found without reading a value.
 struct THead {
+    // clang-format off
     enum Kind { End, Quote, Value, Operator, Not, In, Open };
+    // clang-format on
     Kind kind;
     TSTFilterOperatorEx op = foNoneEx;  // for Operator
     std::size_t next = 0;               // behind the symbol or keyword
@@ -315,7 +319,9 @@ private:
     void ReadPart(TToken token, TSTFilterOperatorEx& op, rtl::Variant& operand, bool closeInList)
     {
         if (token.code == foValueEx) {
+            // clang-format off
             op = token.value.IsArray() ? foInEx : kind_ == okTextEx ? foLikeEx : foEqualEx;
+            // clang-format on
             operand = std::move(token.value);
             return;
         }
@@ -381,12 +387,14 @@ TSTOperandKindEx OperandKindOfFieldType(db::TFieldType type)
 {
     using namespace db;
     switch (type) {
+    // clang-format off
     case ftString: case ftMemo: case ftFmtMemo: case ftFixedChar: case ftWideString: case ftGuid:
         return okTextEx;
     case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD: case ftAutoInc:
     case ftLargeint: case ftFMTBcd:
         return okNumberEx;
     case ftDate: case ftTime: case ftDateTime: case ftTimeStamp:
+    // clang-format on
         return okDateTimeEx;
     case ftBoolean:
         return okBooleanEx;

@@ -53,7 +53,9 @@ enum TSTFilterOperatorEx : std::uint8_t {
 };
 
 // The kind of value a column's operands are converted to.
+// clang-format off
 enum TSTOperandKindEx : std::uint8_t { okNoneEx, okTextEx, okNumberEx, okDateTimeEx, okBooleanEx };
+// clang-format on
 
 struct TSTFilterExpressionEx {
     TSTOperandKindEx OperandKind = okNoneEx;  // set by the caller; the parser leaves it

@@ -174,12 +174,14 @@ TFormStoragePropertyInterceptor::TFormStoragePropertyInterceptor(rtl::TPersisten
             activeControl_ = control;
             return true;
         });
+    // clang-format off
     PublishIntegerProperty("Height", [this] { return GetHeight(); }, [this](int v) { SetHeight(v); });
     PublishIntegerProperty("Left", [this] { return GetLeft(); }, [this](int v) { SetLeft(v); });
     PublishIntegerProperty(
         "PixelsPerInch", [this] { return GetPixelsPerInch(); }, [this](int v) { SetPixelsPerInch(v); });
     PublishIntegerProperty("Top", [this] { return GetTop(); }, [this](int v) { SetTop(v); });
     PublishIntegerProperty("Width", [this] { return GetWidth(); }, [this](int v) { SetWidth(v); });
+    // clang-format on
     PublishProperty(
         "WindowState", [this] { return rtl::Variant(kWindowStateNames[windowState_]); },
         [this](const rtl::Variant& value) {

@@ -155,7 +155,9 @@ public:
     std::string DisplayText() const;
 
     // Whether a typed character can belong to the field's text.
+    // clang-format off
     virtual bool IsValidChar(char c) const { (void)c; return true; }
+    // clang-format on
     // Not read-only, stored or looked-up data, in a data set that can be modified.
     bool CanModify() const;
     // Asks the data set's controls to focus the control that shows this field.
@@ -177,7 +179,9 @@ protected:
     virtual rtl::Currency ReadAsCurrency() const;
     // Which GetAsX read the stored row directly (set by the typed fields).
     enum : unsigned {
+        // clang-format off
         kFastString = 1, kFastInt = 2, kFastFloat = 4, kFastDateTime = 8, kFastBool = 16, kFastCurrency = 32
+        // clang-format on
     };
     unsigned fastReads_ = 0;
 

@@ -27,13 +27,17 @@ int TFieldDefs::IndexOf(std::string_view name) const
 TStorage StorageOf(TFieldType type)
 {
     switch (type) {
+    // clang-format off
     case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
+    // clang-format on
         return TStorage::Int;
     case ftBoolean:
         return TStorage::Boolean;
+    // clang-format off
     case ftFloat: case ftCurrency: case ftDate: case ftTime: case ftDateTime: case ftTimeStamp:
         return TStorage::Float;
     case ftBCD: case ftFMTBcd:
+    // clang-format on
         return TStorage::Currency;
     default:
         return TStorage::String;

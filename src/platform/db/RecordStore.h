@@ -49,7 +49,9 @@ public:
     virtual void ApplyInsert(std::vector<rtl::Variant>& values) { (void)values; }
     virtual void ApplyUpdate(const std::vector<rtl::Variant>& oldValues, std::vector<rtl::Variant>& newValues)
     {
+        // clang-format off
         (void)oldValues; (void)newValues;
+        // clang-format on
     }
     virtual void ApplyDelete(const std::vector<rtl::Variant>& values) { (void)values; }
 
@@ -65,7 +67,9 @@ using TSlot = std::uint32_t;
 inline constexpr TSlot kNoSlot = std::numeric_limits<TSlot>::max();
 
 // How a column keeps its values.
+// clang-format off
 enum class TStorage { Int, Float, Currency, Boolean, String };
+// clang-format on
 TStorage StorageOf(TFieldType type);
 
 class TRecordStore;

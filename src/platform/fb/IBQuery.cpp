@@ -20,8 +20,10 @@ db::TFieldDef& AddDef(db::TFieldDefs& defs, TIBXSQLVar& var)
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT: type = db::ftFloat; break;
+    // clang-format off
     case SQL_TEXT: type = db::ftFixedChar; size = var.GetSqlLength(); break;
     case SQL_VARYING: type = db::ftString; size = var.GetSqlLength(); break;
+    // clang-format on
     case SQL_BLOB: type = var.GetSqlSubtype() == 1 ? db::ftMemo : db::ftBlob; break;
     case SQL_TIMESTAMP: type = db::ftDateTime; break;
     case SQL_TYPE_DATE: type = db::ftDate; break;

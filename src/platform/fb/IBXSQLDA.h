@@ -25,12 +25,16 @@ using TDateTime = double;
 // cannot be made raises rtl::EConvertError.
 class TSqlValue {
 public:
+    // clang-format off
     enum class TKind { Null, Integer, Float, Text, DateTime, Boolean };
+    // clang-format on
 
     TKind GetKind() const { return kind_; }
     bool GetIsNull() const { return kind_ == TKind::Null; }
 
+    // clang-format off
     void Clear() { kind_ = TKind::Null; text_.clear(); }
+    // clang-format on
     void SetAsInteger(int value) { SetAsInt64(value); }
     void SetAsInt64(std::int64_t value) { SetScaled(value, 0); }
     // value * 10^scale (scale <= 0), as NUMERIC and DECIMAL columns keep them.

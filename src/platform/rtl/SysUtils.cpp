@@ -141,7 +141,9 @@ std::string AnsiDequotedStr(std::string_view s, char quote)
     std::string out;
     for (std::size_t i = 1; i < s.size(); ++i) {
         if (s[i] == quote) {
+            // clang-format off
             if (i + 1 < s.size() && s[i + 1] == quote) { out += quote; ++i; continue; }
+            // clang-format on
             break;
         }
         out += s[i];

@@ -33,11 +33,13 @@ using TDateTime = double;
 
 // A floating-point operation without a result (Round of NaN, infinity or a value
 // beyond 64 bits): "Invalid floating point operation".
+// clang-format off
 class EInvalidOp : public Exception { using Exception::Exception; };
 // An integer division by zero: "Division by zero".
 class EDivByZero : public Exception { using Exception::Exception; };
 // An amount out of the range of its type: "Arithmetic overflow".
 class EOverflow : public Exception { using Exception::Exception; };
+// clang-format on
 
 // Fixed-point amount with four decimals, kept as a 64-bit integer scaled by 10000.
 struct Currency {
@@ -51,8 +53,10 @@ struct Currency {
 
     friend auto operator<=>(const Currency&, const Currency&) = default;
     Currency operator-() const { return Currency{-Scaled}; }
+    // clang-format off
     Currency& operator+=(Currency other) { Scaled += other.Scaled; return *this; }
     Currency& operator-=(Currency other) { Scaled -= other.Scaled; return *this; }
+    // clang-format on
     friend Currency operator+(Currency a, Currency b) { return a += b; }
     friend Currency operator-(Currency a, Currency b) { return a -= b; }
 };
@@ -121,7 +125,9 @@ private:
 // One argument of Format: an integer, a float, a text, a currency amount or a pointer.
 class TFormatArg {
 public:
+    // clang-format off
     enum class Kind { Int, UInt, Float, Text, Curr, Pointer };
+    // clang-format on
     TFormatArg(int v) : kind_(Kind::Int), i_(v) {}
     TFormatArg(long v) : kind_(Kind::Int), wide_(true), i_(v) {}
     TFormatArg(long long v) : kind_(Kind::Int), wide_(true), i_(v) {}
@@ -193,7 +199,9 @@ std::string Format(std::string_view format, const A&... args)
 // ---------------------------------------------------------------------------
 // Numbers to text
 
+// clang-format off
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
+// clang-format on
 
 // General format with 15 significant digits: "0.1", "1E20", "-1.5E-7", "NAN", "INF".
 std::string FloatToStr(double value);
@@ -363,7 +371,9 @@ std::size_t Pos(std::string_view sub, std::string_view s, std::size_t offset = 1
 // Characters from index (1-based), at most count; out-of-range parts are cut.
 std::string Copy(std::string_view s, std::size_t index, std::size_t count = std::string::npos);
 
+// clang-format off
 enum TReplaceFlag { rfReplaceAll = 1, rfIgnoreCase = 2 };
+// clang-format on
 // rfIgnoreCase compares Windows-1252 letters without regard to case.
 std::string StringReplace(std::string_view s, std::string_view oldPattern,
                           std::string_view newPattern, int flags);

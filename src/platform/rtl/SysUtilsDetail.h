@@ -11,7 +11,9 @@ namespace rtl::detail {
 
 // A number as significant decimal digits: value = 0.digits x 10^exponent.
 struct Decimal {
+    // clang-format off
     enum class Special { None, NaN, PosInf, NegInf };
+    // clang-format on
     Special special = Special::None;
     bool negative = false;
     std::string digits;  // no leading or trailing zeros; empty for zero

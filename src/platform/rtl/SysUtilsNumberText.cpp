@@ -35,8 +35,10 @@ namespace detail {
 Decimal Decimal::FromDouble(double value)
 {
     Decimal d;
+    // clang-format off
     if (std::isnan(value)) { d.special = Special::NaN; return d; }
     if (std::isinf(value)) { d.special = value < 0 ? Special::NegInf : Special::PosInf; return d; }
+    // clang-format on
     d.maxSignificant = 15;
     d.fromDouble = true;
     if (value == 0) return d;
@@ -89,7 +91,9 @@ void Decimal::Normalize()
     while (!digits.empty() && digits.back() == '0') digits.pop_back();
     std::size_t lead = 0;
     while (lead < digits.size() && digits[lead] == '0') ++lead;
+    // clang-format off
     if (lead) { digits.erase(0, lead); exponent -= static_cast<int>(lead); }
+    // clang-format on
     if (digits.empty()) exponent = 0;
 }
 
@@ -109,13 +113,17 @@ void Decimal::RoundToDigits(int keep, bool halfToEven)
     if (special != Special::None) return;
     keep = std::min(keep, maxSignificant);
     if (keep >= static_cast<int>(digits.size())) return;
+    // clang-format off
     if (keep < 0) { digits.clear(); Normalize(); return; }
+    // clang-format on
     const char first = digits[keep];
     bool up = first >= '5';
     if (halfToEven && first == '5') {
         bool rest = false;
         for (std::size_t i = keep + 1; i < digits.size(); ++i)
+            // clang-format off
             if (digits[i] != '0') { rest = true; break; }
+            // clang-format on
         const bool lastOdd = keep > 0 && ((digits[keep - 1] - '0') % 2 == 1);
         up = rest || lastOdd;
     }
@@ -124,7 +132,9 @@ void Decimal::RoundToDigits(int keep, bool halfToEven)
         const std::string down = digits;
         const int downExponent = exponent;
         int i = keep - 1;
+        // clang-format off
         while (i >= 0 && digits[i] == '9') { digits[i] = '0'; --i; }
+        // clang-format on
         if (i >= 0) {
             ++digits[i];
         } else {
@@ -210,7 +220,9 @@ std::string Mantissa(const Decimal& d, int count, bool keepTrailingZeros, char d
         m.resize(count);
     }
     std::string out(1, m[0]);
+    // clang-format off
     if (m.size() > 1) { out += decimalSeparator; out += m.substr(1); }
+    // clang-format on
     return out;
 }
 
@@ -219,7 +231,9 @@ std::string FixedText(const Decimal& d, int decimals, char decimalSeparator, cha
     std::string intPart = d.IntegerDigits();
     if (intPart.empty()) intPart = "0";
     std::string s = detail::GroupThousands(intPart, thousands);
+    // clang-format off
     if (decimals > 0) { s += decimalSeparator; s += d.FractionDigits(decimals); }
+    // clang-format on
     return s;
 }
 
@@ -330,8 +344,10 @@ std::vector<std::string_view> SplitSections(std::string_view format)
     char quote = 0;
     for (std::size_t i = 0; i < format.size(); ++i) {
         const char c = format[i];
+        // clang-format off
         if (quote) { if (c == quote) quote = 0; continue; }
         if (IsQuote(c)) { quote = c; continue; }
+        // clang-format on
         if (c == ';' && sections.size() < 2) {
             sections.push_back(format.substr(start, i - start));
             start = i + 1;
@@ -348,8 +364,10 @@ Picture Analyze(std::string_view sec)
     char quote = 0;
     for (std::size_t i = 0; i < sec.size(); ++i) {
         const char c = sec[i];
+        // clang-format off
         if (quote) { if (c == quote) quote = 0; continue; }
         if (IsQuote(c)) { quote = c; continue; }
+        // clang-format on
         if (ExponentTokenAt(sec, i)) {
             p.scientific = true;
             break;  // what follows the exponent is text
@@ -412,12 +430,14 @@ std::string ApplySection(std::string_view sec, Decimal d, const TFormatSettings&
     for (std::size_t i = 0; i < sec.size(); ++i) {
         const char c = sec[i];
         if (quote) {
+            // clang-format off
             if (c == quote) quote = 0; else out += c;
             continue;
         }
         if (IsQuote(c)) { quote = c; continue; }
         if (std::size_t len = ExponentTokenAt(sec, i)) {
             if (!intDone) { emitAllInt(); intDone = true; }
+            // clang-format on
             out += c;
             const bool plus = sec[i + 1] == '+';
             out += ExponentText(exp10, plus, static_cast<int>(len) - 2);
@@ -425,8 +445,10 @@ std::string ApplySection(std::string_view sec, Decimal d, const TFormatSettings&
             // The rest of the section is literal text.
             for (++i; i < sec.size(); ++i) {
                 const char r = sec[i];
+                // clang-format off
                 if (quote) { if (r == quote) quote = 0; else out += r; continue; }
                 if (IsQuote(r)) { quote = r; continue; }
+                // clang-format on
                 out += r;
             }
             break;
@@ -448,7 +470,9 @@ std::string ApplySection(std::string_view sec, Decimal d, const TFormatSettings&
         } else if (c == '.') {
             if (!point) {
                 point = true;
+                // clang-format off
                 if (!intDone) { emitAllInt(); intDone = true; }
+                // clang-format on
                 if (!fracDigits.empty()) out += fs.DecimalSeparator;
             }
         } else if (c == ',') {
@@ -552,7 +576,9 @@ std::string IntToHex(std::int64_t value, int digits)
     static const char* hex = "0123456789ABCDEF";
     auto u = static_cast<std::uint64_t>(value);
     std::string s;
+    // clang-format off
     do { s.insert(s.begin(), hex[u & 15]); u >>= 4; } while (u);
+    // clang-format on
     if (static_cast<int>(s.size()) < digits) s.insert(0, digits - s.size(), '0');
     return s;
 }

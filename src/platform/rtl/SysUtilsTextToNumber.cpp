@@ -22,10 +22,12 @@ bool ParseInt64(std::string_view text, std::int64_t& value)
 {
     std::string_view s = TrimView(text);
     bool negative = false;
+    // clang-format off
     if (!s.empty() && (s[0] == '+' || s[0] == '-')) { negative = s[0] == '-'; s.remove_prefix(1); }
     int base = 10;
     if (!s.empty() && s[0] == '$') { base = 16; s.remove_prefix(1); }
     else if (s.size() > 1 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) { base = 16; s.remove_prefix(2); }
+    // clang-format on
     if (s.empty()) return false;
     std::uint64_t mag = 0;
     const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), mag, base);
@@ -53,7 +55,9 @@ bool TryStrToInt(const std::string& text, int& value)
     const std::string_view t = TrimView(text);
     const bool hex = t.find('$') != std::string_view::npos || t.find('x') != std::string_view::npos
                      || t.find('X') != std::string_view::npos;
+    // clang-format off
     if (hex && v >= 0 && v <= 0xFFFFFFFFLL) { value = static_cast<int>(static_cast<std::uint32_t>(v)); return true; }
+    // clang-format on
     if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
     value = static_cast<int>(v);
     return true;
@@ -93,13 +97,17 @@ bool NormalizeFloatText(std::string_view text, char decimalSeparator, std::strin
     std::string_view s = TrimView(text);
     out.clear();
     std::size_t i = 0;
+    // clang-format off
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) { if (s[i] == '-') out += '-'; ++i; }
     int digits = 0;
     while (i < s.size() && s[i] >= '0' && s[i] <= '9') { out += s[i++]; ++digits; }
+    // clang-format on
     if (i < s.size() && s[i] == decimalSeparator) {
         out += '.';
         ++i;
+        // clang-format off
         while (i < s.size() && s[i] >= '0' && s[i] <= '9') { out += s[i++]; ++digits; }
+        // clang-format on
     }
     if (!digits) return false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
@@ -107,7 +115,9 @@ bool NormalizeFloatText(std::string_view text, char decimalSeparator, std::strin
         ++i;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) out += s[i++];
         int expDigits = 0;
+        // clang-format off
         while (i < s.size() && s[i] >= '0' && s[i] <= '9') { out += s[i++]; ++expDigits; }
+        // clang-format on
         if (!expDigits) return false;
     }
     return i == s.size();
@@ -178,7 +188,9 @@ bool TryStrToCurr(const std::string& text, Currency& value)
     // Exact decimal arithmetic: digits and a power of ten.
     Decimal d;
     std::size_t i = 0;
+    // clang-format off
     if (norm[i] == '-') { d.negative = true; ++i; }
+    // clang-format on
     int pointPos = -1;
     std::string digits;
     for (; i < norm.size() && norm[i] != 'e'; ++i) {

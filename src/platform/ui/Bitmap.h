@@ -37,7 +37,9 @@ public:
     TBitmap();
     TBitmap(int width, int height);
     TBitmap(const TBitmap& other);
+    // clang-format off
     TBitmap& operator=(const TBitmap& other) { Assign(other); return *this; }
+    // clang-format on
     ~TBitmap() override;
 
     using rtl::TPersistent::Assign;
@@ -77,10 +79,12 @@ private:
 
 // Image-list drawing styles (DrawEx).
 enum : unsigned {
+    // clang-format off
     ILD_NORMAL = 0x0, ILD_TRANSPARENT = 0x1, ILD_BLEND25 = 0x2, ILD_FOCUS = ILD_BLEND25,
     ILD_BLEND50 = 0x4, ILD_SELECTED = ILD_BLEND50, ILD_MASK = 0x10,
 };
 enum TImageType { itImage, itMask };
+    // clang-format on
 
 // Equal-sized images kept with their masks; a component, so that the controls using
 // a list hear when it goes away.

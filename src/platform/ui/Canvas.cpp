@@ -37,7 +37,9 @@ Qt::BrushStyle qtBrushStyle(TBrushStyle s)
 Qt::PenStyle qtPenStyle(TPenStyle s)
 {
     switch (s) {
+    // clang-format off
     case psSolid: case psInsideFrame: return Qt::SolidLine;
+    // clang-format on
     case psDash: return Qt::DashLine;
     case psDot: return Qt::DotLine;
     case psDashDot: return Qt::DashDotLine;
@@ -57,8 +59,10 @@ QPolygon linePoints(int x1, int y1, int x2, int y2)
     while (!(x1 == x2 && y1 == y2)) {
         pts << QPoint(x1, y1);
         int e2 = 2 * err;
+        // clang-format off
         if (e2 >= dy) { err += dy; x1 += sx; }
         if (e2 <= dx) { err += dx; y1 += sy; }
+        // clang-format on
     }
     return pts;
 }
@@ -112,8 +116,10 @@ void TCanvas::applyPen()
         pen.setCapStyle(Qt::FlatCap);
     } else {
         pen.setWidth(pen_.Width());
+        // clang-format off
         pen.setCapStyle(pen_.EndCap() == pecFlat ? Qt::FlatCap : pen_.EndCap() == pecSquare ? Qt::SquareCap : Qt::RoundCap);
         pen.setJoinStyle(pen_.Join() == pjMiter ? Qt::MiterJoin : pen_.Join() == pjBevel ? Qt::BevelJoin : Qt::RoundJoin);
+        // clang-format on
     }
     painter_->setPen(pen);
     penApplied_ = pen_.Version();
@@ -272,7 +278,9 @@ bool TCanvas::DrawEdge(TRect& r, unsigned edge, unsigned flags)
 {
     if (r.IsEmpty()) return false;
     if (!ready()) return false;
+    // clang-format off
     struct Ring { bool present; TColor topLeft; TColor bottomRight; };
+    // clang-format on
     Ring outer{false, 0, 0}, inner{false, 0, 0};
     if (flags & BF_MONO) {
         outer = {(edge & (BDR_RAISEDOUTER | BDR_SUNKENOUTER)) != 0, clWindowFrame, clWindowFrame};
@@ -319,9 +327,11 @@ void TCanvas::DrawFocusRect(const TRect& r)
         int l = r.Left + k, t = r.Top + k, rr = r.Right - 1 - k, b = r.Bottom - 1 - k;
         if (l > rr || t > b) break;
         for (int x = l; x <= rr; ++x) add(x, t);
+        // clang-format off
         if (b != t) for (int x = l; x <= rr; ++x) add(x, b);
         for (int y = t + 1; y < b; ++y) add(l, y);
         if (rr != l) for (int y = t + 1; y < b; ++y) add(rr, y);
+        // clang-format on
     }
     painter_->save();
     painter_->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -456,7 +466,9 @@ TLine stripPrefix(const QString& s)
     TLine line;
     for (int i = 0; i < s.size(); ++i) {
         if (s[i] == u'&') {
+            // clang-format off
             if (i + 1 < s.size() && s[i + 1] == u'&') { line.Text += u'&'; ++i; continue; }
+            // clang-format on
             if (i + 1 < s.size() && line.Underline < 0) line.Underline = static_cast<int>(line.Text.size());
             continue;
         }

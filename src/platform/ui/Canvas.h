@@ -24,6 +24,7 @@ class TBitmap;
 
 // Edge parts and sides for DrawEdge.
 enum : unsigned {
+    // clang-format off
     BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8,
     EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
     EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER,
@@ -31,17 +32,22 @@ enum : unsigned {
     BF_TOPLEFT = BF_LEFT | BF_TOP, BF_BOTTOMRIGHT = BF_RIGHT | BF_BOTTOM,
     BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
     BF_MIDDLE = 0x800, BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000,
+    // clang-format on
 };
 
 // Options of ExtTextOut.
+// clang-format off
 enum : unsigned { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4 };
+// clang-format on
 
 // Format flags of DrawText.
 enum : unsigned {
+    // clang-format off
     DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4, DT_BOTTOM = 0x8,
     DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_TABSTOP = 0x80,
     DT_NOCLIP = 0x100, DT_EXTERNALLEADING = 0x200, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800,
     DT_EDITCONTROL = 0x2000, DT_END_ELLIPSIS = 0x8000, DT_RTLREADING = 0x20000,
+    // clang-format on
     DT_WORD_ELLIPSIS = 0x40000,
 };
 
@@ -116,7 +122,9 @@ public:
     // Raised or sunken edges (BDR_/EDGE_) on the sides in flags (BF_); returns false
     // for an empty rectangle. BF_ADJUST shrinks r by what was drawn.
     bool DrawEdge(TRect& r, unsigned edge, unsigned flags);
+    // clang-format off
     bool DrawEdge(const TRect& r, unsigned edge, unsigned flags) { TRect c = r; return DrawEdge(c, edge, flags); }
+    // clang-format on
     // The dotted focus frame, drawn by inverting: drawing it twice restores the pixels.
     void DrawFocusRect(const TRect& r);
 

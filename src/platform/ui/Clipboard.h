@@ -14,7 +14,9 @@ class QMimeData;
 namespace ui {
 
 using TClipboardFormat = unsigned;
+// clang-format off
 enum : TClipboardFormat { CF_TEXT = 1, CF_UNICODETEXT = 13 };
+// clang-format on
 
 // The format number of a name; the same name always gives the same number.
 TClipboardFormat RegisterClipboardFormat(const std::string& name);

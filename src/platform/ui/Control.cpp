@@ -68,7 +68,9 @@ public:
             if (!focused) return;
             QWidget* top = nullptr;
             for (QWidget* w : QApplication::topLevelWidgets())
+                // clang-format off
                 if (w->windowHandle() == window) { top = w; break; }
+                // clang-format on
             if (!top) return;
             QPoint pos = static_cast<QMouseEvent*>(e)->position().toPoint();
             QWidget* target = top->childAt(pos);
@@ -515,8 +517,10 @@ void TControl::handleFocus(QFocusEvent* e, bool in)
 
 void TControl::FocusIn(TControl*) {}
 void TControl::FocusOut(TControl*) {}
+// clang-format off
 void TControl::DoEnter() { if (OnEnter) OnEnter(this); }
 void TControl::DoExit() { if (OnExit) OnExit(this); }
+// clang-format on
 
 // ---- mouse ----
 
@@ -677,10 +681,12 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
 }
 
+// clang-format off
 void TControl::Click() { if (OnClick) OnClick(this); }
 void TControl::DblClick() { if (OnDblClick) OnDblClick(this); }
 void TControl::MouseEnter() { if (OnMouseEnter) OnMouseEnter(this); }
 void TControl::MouseLeave() { if (OnMouseLeave) OnMouseLeave(this); }
+// clang-format on
 
 bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
 {
@@ -726,9 +732,11 @@ bool TControl::handleContextMenu(QContextMenuEvent* e)
 
 bool TControl::WantSpecialKey(Word, TShiftState) { return false; }
 
+// clang-format off
 void TControl::KeyDown(Word& key, TShiftState shift) { if (OnKeyDown) OnKeyDown(this, key, shift); }
 void TControl::KeyPress(char& key) { if (OnKeyPress) OnKeyPress(this, key); }
 void TControl::KeyUp(Word& key, TShiftState shift) { if (OnKeyUp) OnKeyUp(this, key, shift); }
+// clang-format on
 
 bool TControl::handleShortcutOverride(QKeyEvent* e)
 {

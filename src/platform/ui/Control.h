@@ -53,7 +53,9 @@ using TContextPopupEvent = rtl::Delegate<void(TObject* Sender, TPoint MousePos, 
 
 // What a control claims in dialogs (DialogCode).
 enum : unsigned {
+    // clang-format off
     DLGC_WANTARROWS = 0x1, DLGC_WANTTAB = 0x2, DLGC_WANTALLKEYS = 0x4, DLGC_HASSETSEL = 0x8,
+    // clang-format on
     DLGC_WANTCHARS = 0x80,
 };
 

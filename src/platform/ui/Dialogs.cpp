@@ -24,7 +24,9 @@ public:
         case mtConfirmation: box.setIcon(QMessageBox::Question); break;
         case mtCustom: break;
         }
+        // clang-format off
         struct Choice { unsigned Bit; const char* Text; QMessageBox::ButtonRole Role; TModalResult Result; };
+        // clang-format on
         static const Choice choices[] = {
             {mbYes, "&Yes", QMessageBox::YesRole, mrYes},
             {mbNo, "&No", QMessageBox::NoRole, mrNo},

@@ -7,12 +7,16 @@
 
 namespace ui {
 
+// clang-format off
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+// clang-format on
 
 using TMsgDlgButtons = unsigned;
 enum : unsigned {
+    // clang-format off
     mbYes = 0x1, mbNo = 0x2, mbOK = 0x4, mbCancel = 0x8, mbAbort = 0x10, mbRetry = 0x20,
     mbIgnore = 0x40, mbAll = 0x80, mbNoToAll = 0x100, mbYesToAll = 0x200,
+    // clang-format on
 };
 constexpr TMsgDlgButtons mbYesNoCancel = mbYes | mbNo | mbCancel;
 constexpr TMsgDlgButtons mbOKCancel = mbOK | mbCancel;

@@ -352,7 +352,9 @@ void TCustomEdit::SetPasswordChar(char c)
 void TCustomEdit::SetTextAlignment(TAlignment a)
 {
     alignment_ = a;
+    // clang-format off
     const Qt::Alignment h = a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+    // clang-format on
     window_->setAlignment(h | (window_->alignment() & Qt::AlignVertical_Mask));
 }
 
@@ -400,7 +402,9 @@ bool TCustomEdit::PaintUnfocusedText(QWidget* surface, bool boxFocused)
     // Where the box itself puts its text: inside its margins and 2 pixels in.
     const QRect r = surface->rect().adjusted(leftMargin_ + 2, 1, -(rightMargin_ + 2), -1);
     const TAlignment a = UnfocusedTextAlignment();
+    // clang-format off
     const Qt::Alignment h = a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+    // clang-format on
     p.drawText(r, static_cast<int>(h | (window_->alignment() & Qt::AlignVertical_Mask)) | Qt::TextSingleLine,
                ToQString(text));
     return true;

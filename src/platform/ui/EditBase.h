@@ -29,7 +29,9 @@ class QPoint;
 
 namespace ui {
 
+// clang-format off
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+// clang-format on
 
 class TCustomEdit : public TControl {
 public:

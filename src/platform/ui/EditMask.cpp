@@ -13,8 +13,10 @@ bool IsLetter1252(unsigned char c)
 {
     if (std::isalpha(c)) return true;
     switch (c) {
+    // clang-format off
     case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
     case 0xAA: case 0xB5: case 0xBA:
+    // clang-format on
         return true;
     default:
         return c >= 0xC0 && c != 0xD7 && c != 0xF7;
@@ -69,8 +71,10 @@ void TEditMask::SetMask(const std::string& mask)
             caseMode = Case::Upper;
             continue;
         case '<':
+            // clang-format off
             if (i + 1 < m.size() && m[i + 1] == '>') { caseMode = Case::None; ++i; }
             else caseMode = Case::Lower;
+            // clang-format on
             continue;
         case '!':
             continue;
@@ -79,6 +83,7 @@ void TEditMask::SetMask(const std::string& mask)
             else p.literal = '\\';
             break;
         case '_': p.literal = ' '; break;
+        // clang-format off
         case 'L': p.kind = Kind::Letter; p.required = true; break;
         case 'l': p.kind = Kind::Letter; break;
         case 'A': p.kind = Kind::AlphaNum; p.required = true; break;
@@ -86,6 +91,7 @@ void TEditMask::SetMask(const std::string& mask)
         case 'C': p.kind = Kind::AnyChar; p.required = true; break;
         case 'c': p.kind = Kind::AnyChar; break;
         case '0': p.kind = Kind::Digit; p.required = true; break;
+        // clang-format on
         case '9': p.kind = Kind::Digit; break;
         case '#': p.kind = Kind::DigitOrSign; break;
         default: p.literal = c; break;

@@ -53,8 +53,10 @@ public:
     int FirstMissing(const std::string& display) const;
 
 private:
+    // clang-format off
     enum class Kind { Literal, Letter, AlphaNum, AnyChar, Digit, DigitOrSign };
     enum class Case { None, Upper, Lower };
+    // clang-format on
     struct Position {
         Kind kind = Kind::Literal;
         bool required = false;

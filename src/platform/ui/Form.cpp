@@ -65,7 +65,9 @@ void TForm::Close()
     case caNone: break;
     case caHide: Hide(); break;
     case caMinimize: showMinimized(); break;
+    // clang-format off
     case caFree: Hide(); Release(); break;
+    // clang-format on
     }
     closing_ = false;
 }
@@ -212,8 +214,10 @@ void TForm::hideEvent(QHideEvent* e)
     Guarded([&] { DoHide(); });
 }
 
+// clang-format off
 void TForm::DoShow() { if (OnShow) OnShow(this); }
 void TForm::DoHide() { if (OnHide) OnHide(this); }
+// clang-format on
 
 TControl* TForm::ActiveControl() const
 {

@@ -10,12 +10,14 @@
 
 namespace ui {
 
+// clang-format off
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
 enum TFormStyle { fsNormal, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 // A sizeable window, or a dialog: fixed in size while shown, without minimize and maximize buttons.
 enum TFormBorderStyle { bsSizeable, bsDialog };
+// clang-format on
 
 using TCloseEvent = rtl::Delegate<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = rtl::Delegate<void(TObject* Sender, bool& CanClose)>;

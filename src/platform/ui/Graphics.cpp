@@ -149,12 +149,14 @@ void TPen::Assign(const TPen& o)
     Changed();
 }
 
+// clang-format off
 void TPen::SetColor(TColor v) { if (color_ != v) { color_ = v; Changed(); } }
 void TPen::SetWidth(int v) { v = std::max(0, v); if (width_ != v) { width_ = v; Changed(); } }
 void TPen::SetStyle(TPenStyle v) { if (style_ != v) { style_ = v; Changed(); } }
 void TPen::SetMode(TPenMode v) { if (mode_ != v) { mode_ = v; Changed(); } }
 void TPen::SetEndCap(TPenEndCap v) { if (endCap_ != v) { endCap_ = v; Changed(); } }
 void TPen::SetJoin(TPenJoin v) { if (join_ != v) { join_ = v; Changed(); } }
+// clang-format on
 
 // ---- TBrush ----
 
@@ -180,7 +182,9 @@ void TBrush::SetColor(TColor v)
     Changed();
 }
 
+// clang-format off
 void TBrush::SetStyle(TBrushStyle v) { if (style_ != v) { style_ = v; Changed(); } }
+// clang-format on
 
 // ---- cursors ----
 
@@ -199,15 +203,19 @@ QCursor CursorToQt(TCursor c)
     case crCross: return QCursor(Qt::CrossCursor);
     case crIBeam: return QCursor(Qt::IBeamCursor);
     case crSizeNESW: return QCursor(Qt::SizeBDiagCursor);
+    // clang-format off
     case crSizeNS: case crVSplit: return QCursor(c == crVSplit ? Qt::SplitVCursor : Qt::SizeVerCursor);
+    // clang-format on
     case crSizeNWSE: return QCursor(Qt::SizeFDiagCursor);
     case crSizeWE: return QCursor(Qt::SizeHorCursor);
     case crHSplit: return QCursor(Qt::SplitHCursor);
     case crUpArrow: return QCursor(Qt::UpArrowCursor);
+    // clang-format off
     case crHourGlass: case crSQLWait: return QCursor(Qt::WaitCursor);
     case crAppStart: return QCursor(Qt::BusyCursor);
     case crDrag: case crMultiDrag: return QCursor(Qt::DragMoveCursor);
     case crNoDrop: case crNo: return QCursor(Qt::ForbiddenCursor);
+    // clang-format on
     case crHelp: return QCursor(Qt::WhatsThisCursor);
     case crHandPoint: return QCursor(Qt::PointingHandCursor);
     case crSizeAll: return QCursor(Qt::SizeAllCursor);

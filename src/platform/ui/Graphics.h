@@ -30,6 +30,7 @@ constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
 
 // System colour indexes: the nn of a system colour 0xFF0000nn.
 enum TSysColorIndex : int {
+    // clang-format off
     COLOR_SCROLLBAR = 0, COLOR_BACKGROUND, COLOR_ACTIVECAPTION, COLOR_INACTIVECAPTION, COLOR_MENU,
     COLOR_WINDOW, COLOR_WINDOWFRAME, COLOR_MENUTEXT, COLOR_WINDOWTEXT, COLOR_CAPTIONTEXT,
     COLOR_ACTIVEBORDER, COLOR_INACTIVEBORDER, COLOR_APPWORKSPACE, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
@@ -37,6 +38,7 @@ enum TSysColorIndex : int {
     COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_3DLIGHT, COLOR_INFOTEXT, COLOR_INFOBK,
     COLOR_HOTLIGHT = 26, COLOR_GRADIENTACTIVECAPTION, COLOR_GRADIENTINACTIVECAPTION,
     COLOR_MENUHILIGHT, COLOR_MENUBAR,
+    // clang-format on
     SysColorCount = 31,
 };
 
@@ -90,8 +92,10 @@ private:
 };
 
 using TFontStyles = unsigned;
+// clang-format off
 enum : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
+// clang-format on
 
 // A font: face name, height in pixels (negative: character height; positive: cell
 // height), style, colour, pitch, character set and escapement in tenths of a degree
@@ -100,7 +104,9 @@ class TFont : public TGraphicsObject {
 public:
     TFont();
     TFont(const TFont& other);
+    // clang-format off
     TFont& operator=(const TFont& other) { Assign(other); return *this; }
+    // clang-format on
 
     using rtl::TPersistent::Assign;
     void Assign(const rtl::TPersistent* source) override;
@@ -146,12 +152,14 @@ private:
     mutable unsigned qfontVersion_ = 0;
 };
 
+// clang-format off
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 // How a pen combines with the pixels below: copy, exclusive or with the pen colour,
 // invert, or exclusive or with the inverted pen colour.
 enum TPenMode { pmCopy, pmXor, pmNot, pmNotXor };
 enum TPenEndCap { pecRound, pecSquare, pecFlat };
 enum TPenJoin { pjRound, pjBevel, pjMiter };
+// clang-format on
 
 // A pen. Width 1 is a cosmetic pen (a line excludes its last point); wider pens are
 // geometric and use EndCap and Join.
@@ -159,7 +167,9 @@ class TPen : public TGraphicsObject {
 public:
     TPen() = default;
     TPen(const TPen& other) : TGraphicsObject() { Assign(other); }
+    // clang-format off
     TPen& operator=(const TPen& other) { Assign(other); return *this; }
+    // clang-format on
     using rtl::TPersistent::Assign;
     void Assign(const rtl::TPersistent* source) override;
     void Assign(const TPen& other);
@@ -186,13 +196,17 @@ private:
     TPenJoin join_ = pjRound;
 };
 
+// clang-format off
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+// clang-format on
 
 class TBrush : public TGraphicsObject {
 public:
     TBrush() = default;
     TBrush(const TBrush& other) : TGraphicsObject() { Assign(other); }
+    // clang-format off
     TBrush& operator=(const TBrush& other) { Assign(other); return *this; }
+    // clang-format on
     using rtl::TPersistent::Assign;
     void Assign(const rtl::TPersistent* source) override;
     void Assign(const TBrush& other);

@@ -45,6 +45,7 @@ enum : unsigned {
     goThumbTracking = 1u << 13,    // the view follows the thumb while it is dragged
 };
 
+// clang-format off
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsColMoving };
 
 using TGridDrawState = unsigned;
@@ -54,6 +55,7 @@ enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 using TGridScrollDirection = unsigned;
 enum : unsigned { sdLeft = 1u << 0, sdRight = 1u << 1, sdUp = 1u << 2, sdDown = 1u << 3 };
+// clang-format on
 
 struct TGridCoord {
     int X = 0;

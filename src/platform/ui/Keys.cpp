@@ -6,6 +6,7 @@ namespace ui {
 
 namespace {
 
+// clang-format off
 struct KeyPair { int Qt; Word Vk; };
 
 const KeyPair kNamedKeys[] = {
@@ -30,6 +31,7 @@ const KeyPair kNamedKeys[] = {
     {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'}, {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
     {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'}, {Qt::Key_Asterisk, '8'},
     {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'},
+// clang-format on
 };
 
 } // namespace
@@ -44,7 +46,9 @@ Word VirtualKeyOf(const QKeyEvent& e)
         case Qt::Key_Asterisk: return VK_MULTIPLY;
         case Qt::Key_Plus: return VK_ADD;
         case Qt::Key_Minus: return VK_SUBTRACT;
+        // clang-format off
         case Qt::Key_Period: case Qt::Key_Comma: return VK_DECIMAL;
+        // clang-format on
         case Qt::Key_Slash: return VK_DIVIDE;
         default: break;
         }

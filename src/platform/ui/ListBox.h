@@ -14,11 +14,15 @@
 
 namespace ui {
 
+// clang-format off
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed };
+// clang-format on
 
 // State bits of an item being drawn.
 using TOwnerDrawState = unsigned;
+// clang-format off
 enum : unsigned { odSelected = 1u << 0, odFocused = 1u << 1, odDisabled = 1u << 2, odHotLight = 1u << 3 };
+// clang-format on
 
 using TDrawItemEvent = rtl::Delegate<void(TObject* Sender, int Index, const TRect& Rect, TOwnerDrawState State)>;
 

@@ -414,7 +414,9 @@ void TCustomMaskEdit::applyMemoLook()
     memo_->setPalette(EditWindow()->palette());
     QTextOption option = memo_->document()->defaultTextOption();
     const TAlignment a = TextAlignment();
+    // clang-format off
     option.setAlignment(a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft);
+    // clang-format on
     memo_->document()->setDefaultTextOption(option);
 }
 

@@ -177,9 +177,11 @@ void TSpeedButton::DrawGlyph(const TRect& r, TButtonState state)
     bool etched = false;
     switch (state) {
     case bsUp: index = 0; break;
+    // clang-format off
     case bsDisabled: index = numGlyphs_ >= 2 ? 1 : 0; etched = numGlyphs_ < 2; break;
     case bsDown: index = numGlyphs_ >= 3 ? 2 : 0; break;
     case bsExclusive: index = numGlyphs_ >= 4 ? 3 : numGlyphs_ >= 3 ? 2 : 0; break;
+    // clang-format on
     }
     int x = r.Left + (r.Width() - glyphs_->Width()) / 2;
     int y = r.Top + (r.Height() - glyphs_->Height()) / 2;
@@ -299,6 +301,7 @@ void TScrollBar::barAction(int action)
     int pos = position_;
     TScrollCode code;
     switch (action) {
+    // clang-format off
     case QAbstractSlider::SliderSingleStepAdd: code = scLineDown; pos += smallChange_; break;
     case QAbstractSlider::SliderSingleStepSub: code = scLineUp; pos -= smallChange_; break;
     case QAbstractSlider::SliderPageStepAdd: code = scPageDown; pos += largeChange_; break;
@@ -306,6 +309,7 @@ void TScrollBar::barAction(int action)
     case QAbstractSlider::SliderToMinimum: code = scTop; pos = min_; break;
     case QAbstractSlider::SliderToMaximum: code = scBottom; pos = MaxPosition(); break;
     case QAbstractSlider::SliderMove: code = scTrack; pos = bar_->sliderPosition(); break;
+    // clang-format on
     default: return;
     }
     scrollTo(code, pos);
@@ -378,12 +382,14 @@ int TGauge::PercentDone() const
     return range > 0 ? rtl::MulDiv(progress_ - minValue_, 100, range) : 0;
 }
 
+// clang-format off
 void TGauge::SetForeColor(TColor c) { if (foreColor_ != c) { foreColor_ = c; Invalidate(); } }
 void TGauge::SetBackColor(TColor c) { if (backColor_ != c) { backColor_ = c; Invalidate(); } }
 void TGauge::SetAlarmColor(TColor c) { if (alarmColor_ != c) { alarmColor_ = c; Invalidate(); } }
 void TGauge::SetAlarmLevel(int v) { if (alarmLevel_ != v) { alarmLevel_ = v; Invalidate(); } }
 void TGauge::SetShowText(bool v) { if (showText_ != v) { showText_ = v; Invalidate(); } }
 void TGauge::SetKind(TGaugeKind k) { if (kind_ != k) { kind_ = k; Invalidate(); } }
+// clang-format on
 
 void TGauge::PaintTo(TCanvas& c, const TRect& r)
 {
@@ -465,11 +471,13 @@ void TLabel::Notification(rtl::TComponent* component, rtl::TOperation operation)
     if (operation == rtl::opRemove && component == focusControl_) focusControl_ = nullptr;
 }
 
+// clang-format off
 void TLabel::SetShowAccelChar(bool v) { if (showAccelChar_ != v) { showAccelChar_ = v; adjustBounds(); Invalidate(); } }
 void TLabel::SetAlignment(TAlignment v) { if (alignment_ != v) { alignment_ = v; Invalidate(); } }
 void TLabel::SetLayout(TTextLayout v) { if (layout_ != v) { layout_ = v; Invalidate(); } }
 void TLabel::SetWordWrap(bool v) { if (wordWrap_ != v) { wordWrap_ = v; adjustBounds(); Invalidate(); } }
 void TLabel::SetAutoSize(bool v) { if (autoSize_ != v) { autoSize_ = v; adjustBounds(); } }
+// clang-format on
 
 void TLabel::SetTransparent(bool v)
 {
@@ -675,11 +683,13 @@ TPanel::TPanel(TControl* parent) : TControl(parent)
     SetBounds(Left(), Top(), 185, 41);
 }
 
+// clang-format off
 void TPanel::SetBevelOuter(TBevelCut v) { if (bevelOuter_ != v) { bevelOuter_ = v; Invalidate(); } }
 void TPanel::SetBevelInner(TBevelCut v) { if (bevelInner_ != v) { bevelInner_ = v; Invalidate(); } }
 void TPanel::SetBevelWidth(int v) { v = std::max(1, v); if (bevelWidth_ != v) { bevelWidth_ = v; Invalidate(); } }
 void TPanel::SetBorderWidth(int v) { v = std::max(0, v); if (borderWidth_ != v) { borderWidth_ = v; Invalidate(); } }
 void TPanel::SetAlignment(TAlignment v) { if (alignment_ != v) { alignment_ = v; Invalidate(); } }
+// clang-format on
 
 TRect TPanel::InnerRect() const
 {

@@ -13,7 +13,9 @@ namespace ui {
 
 // ---- speed button ----
 
+// clang-format off
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
+// clang-format on
 
 // A button without focus. Pressed while the left button is held over it; clicks on
 // release only when released over itself (and a descendant did not suppress that
@@ -79,7 +81,9 @@ private:
 
 // ---- scroll bar ----
 
+// clang-format off
 enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+// clang-format on
 
 using TScrollEvent = rtl::Delegate<void(TObject* Sender, TScrollCode Code, int& ScrollPos)>;
 
@@ -141,7 +145,9 @@ private:
 
 // ---- gauge ----
 
+// clang-format off
 enum TGaugeKind { gkHorizontalBar, gkVerticalBar };
+// clang-format on
 
 // A bar gauge. Defaults: range 0 to 500, white background, no text, the bar lime up
 // to AlarmLevel (100) and AlarmColor (red) above it: the backlog gauge of a unit.
@@ -309,7 +315,9 @@ public:
 
 // ---- panel ----
 
+// clang-format off
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+// clang-format on
 
 // A raised (or lowered) area with a caption: the outer bevel, a border of BorderWidth
 // in the panel's colour, the inner bevel, then the caption, aligned horizontally and

@@ -194,7 +194,9 @@ void TThemeServices::DrawPart(TCanvas& canvas, TThemedPart part, const TRect& r,
         QStyleOptionButton box;
         copyBase(box, base);
         box.state &= ~(QStyle::State_Raised);
+        // clang-format off
         box.state |= check == csChecked ? QStyle::State_On : check == csGrayed ? QStyle::State_NoChange : QStyle::State_Off;
+        // clang-format on
         style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, p);
         break;
     }

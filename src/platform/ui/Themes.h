@@ -6,11 +6,13 @@
 
 namespace ui {
 
+// clang-format off
 enum TThemedPart { tpDropDown, tpSpinUp, tpSpinDown, tpPushButton, tpToolButton, tpCheckBox };
 
 // State bits of a themed part; check boxes add their check state.
 enum : unsigned { tsNormal = 0, tsHot = 0x1, tsPressed = 0x2, tsDisabled = 0x4 };
 enum TCheckState { csUnchecked = 0, csChecked = 1, csGrayed = 2 };
+// clang-format on
 
 class TThemeServices {
 public:
@@ -27,6 +29,7 @@ private:
 TThemeServices& ThemeServices();
 
 // Classic frame controls.
+// clang-format off
 enum : unsigned { DFC_SCROLL = 3, DFC_BUTTON = 4 };
 enum : unsigned {
     DFCS_BUTTONCHECK = 0x0, DFCS_BUTTON3STATE = 0x8, DFCS_BUTTONPUSH = 0x10,
@@ -34,6 +37,7 @@ enum : unsigned {
     DFCS_SCROLLCOMBOBOX = 0x5,
     DFCS_INACTIVE = 0x100, DFCS_PUSHED = 0x200, DFCS_CHECKED = 0x400, DFCS_HOT = 0x1000,
     DFCS_FLAT = 0x4000, DFCS_MONO = 0x8000,
+// clang-format on
 };
 // Draws a push button, check box or scroll arrow button face in r; false for an
 // unknown kind or an empty rectangle.

@@ -42,11 +42,13 @@ struct TRect {
     }
     TPoint TopLeft() const { return {Left, Top}; }
     TPoint BottomRight() const { return {Right, Bottom}; }
+    // clang-format off
     void Offset(int dx, int dy) { Left += dx; Right += dx; Top += dy; Bottom += dy; }
     // Grows (or, with negative values, shrinks) every side.
     void Inflate(int dx, int dy) { Left -= dx; Right += dx; Top -= dy; Bottom += dy; }
     TRect Inflated(int dx, int dy) const { TRect r = *this; r.Inflate(dx, dy); return r; }
     TRect Offsetted(int dx, int dy) const { TRect r = *this; r.Offset(dx, dy); return r; }
+    // clang-format on
     TRect Intersected(const TRect& o) const
     {
         TRect r{std::max(Left, o.Left), std::max(Top, o.Top), std::min(Right, o.Right), std::min(Bottom, o.Bottom)};
@@ -71,21 +73,26 @@ inline TPoint Point(int x, int y) { return {x, y}; }
 // Shift state: a set of modifier keys and mouse buttons held.
 using TShiftState = unsigned;
 enum : unsigned {
+    // clang-format off
     ssShift = 1u << 0, ssAlt = 1u << 1, ssCtrl = 1u << 2,
     ssLeft = 1u << 3, ssRight = 1u << 4, ssMiddle = 1u << 5, ssDouble = 1u << 6,
 };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+    // clang-format on
 
 using TAlignment = rtl::TAlignment;
 using enum rtl::TAlignment;
+// clang-format off
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TBorderStyle { bsNone, bsSingle };
 enum TScrollBarKind { sbHorizontal, sbVertical };
+// clang-format on
 
 // Virtual key codes, as controls and stored shortcuts use them; letters and digits are
 // their ASCII codes.
 enum : Word {
+    // clang-format off
     VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04,
     VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D,
     VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14,
@@ -99,11 +106,14 @@ enum : Word {
     VK_NUMLOCK = 0x90, VK_SCROLL = 0x91,
     VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD, VK_OEM_PERIOD = 0xBE,
     VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB, VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE,
+    // clang-format on
 };
 
 // A shortcut: a virtual key plus modifier bits (Alt+Down is 32808).
 using TShortCut = Word;
+// clang-format off
 enum : Word { scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000 };
+// clang-format on
 inline TShortCut ShortCut(Word key, TShiftState shift)
 {
     Word sc = key & 0x0FFF;
@@ -125,18 +135,22 @@ inline void ShortCutToKey(TShortCut sc, Word& key, TShiftState& shift)
 // registered by number.
 using TCursor = int;
 enum : int {
+    // clang-format off
     crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSize = -22,
     crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
     crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
     crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
     crHandPoint = -21, crSizeAll = -22,
+    // clang-format on
 };
 
 // Answer of a modal window or a message box.
 using TModalResult = int;
 enum : int {
+    // clang-format off
     mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
     mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
+    // clang-format on
 };
 
 // A numbered message with two parameters and a result, sent with Perform or posted.

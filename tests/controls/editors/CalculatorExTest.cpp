@@ -117,8 +117,10 @@ TEST_F(CalculatorTest, TheDisplayAndTwentyThreeButtonsFollowTheLayoutScaledToThe
         int tag;
         ui::TRect bounds;
     } placed[] = {
+        // clang-format off
         {"7", 1, {6, 29, 33, 51}},       {"sqrt", 5, {122, 29, 149, 51}}, {"C", 6, {151, 29, 178, 75}},
         {"%", 11, {122, 53, 149, 75}},   {"<-", 18, {151, 77, 178, 99}},  {"0", 19, {6, 101, 33, 123}},
+        // clang-format on
         {"Ok", 23, {122, 101, 178, 123}},
     };
     for (const auto& p : placed) {
@@ -292,8 +294,10 @@ TEST_F(CalculatorTest, CtrlCCopiesTheDisplayAndCtrlVPastesANumber)
         const char* clipboard;
         const char* display;
     } cases[] = {
+        // clang-format off
         {" 42.25 ", "42.25"}, {"-3", "-3"}, {"1e3", "1000"}, {"-0", "0"},
         {"abc", "Error"}, {"1,5", "Error"}, {"1e400", "Error"}, {"INF", "Error"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         After("7");
@@ -315,10 +319,12 @@ TEST_F(CalculatorTest, TheEqualsButtonReadsEqualsOnlyWhileAnOperationWaitsForThe
         const char* keys;
         const char* caption;
     } cases[] = {
+        // clang-format off
         {"", "Ok"},     {"5", "Ok"},     {"5+", "Ok"},     {"5+3", "="},   {"5-3", "="},   {"5*3", "="},
         {"5/3", "="},   {"5+3=", "Ok"},  {"5%3", "Ok"},    {"5+3S", "Ok"}, {"5+3R", "Ok"}, {"5+3I", "="},
         {"5+3\b", "="}, {"5+.", "="},    {"7/0=", "Ok"},   {"5+3C", "Ok"},
         {"0-5", "="},   // a pending operation on 0 waits as well
+        // clang-format on
     };
     for (const auto& c : cases) {
         After(c.keys);

@@ -138,8 +138,10 @@ TEST_P(DBNumberEditTest, LimitsAboveEachOtherKeepOnlyTheOneThatIsNotZero)
     };
     const Case cases[] = {
         {5, 0, "3", 5},   {5, 0, "100", 100},      // the lower limit only
+        // clang-format off
         {0, -5, "3", -5}, {0, -5, "-100", -100},   // the upper limit only
         {5, 2, "1", 1},   {5, 2, "9", 9},          // none
+        // clang-format on
         {7, 7, "3", 3},                            // equal limits: none
     };
     for (const Case& c : cases) {

@@ -54,6 +54,7 @@ TEST_F(DropDownPlacementTest, EveryPlacementCase)
         {"right edges aligned", {300, 100, 400, 120}, {150, 100}, daRight, {250, 120, 400, 220}, ddsBottom, ddsLeft},
         {"centred", {300, 100, 400, 120}, {151, 100}, daCenter, {275, 120, 426, 220}, ddsBottom, ddsRight},
         {"centred, narrower", {300, 100, 400, 120}, {51, 100}, daCenter, {324, 120, 375, 220}, ddsBottom, ddsRight},
+        // clang-format off
         {"wider than the work area", {100, 100, 200, 120}, {1200, 100}, daLeft, {0, 120, 1000, 220}, ddsBottom,
          ddsLeft},
         {"crossing the right edge", {900, 100, 980, 120}, {200, 100}, daLeft, {800, 120, 1000, 220}, ddsBottom,
@@ -63,6 +64,7 @@ TEST_F(DropDownPlacementTest, EveryPlacementCase)
          ddsRight},
         {"crossing the top and bottom", {100, 10, 200, 790}, {150, 300}, daLeft, {100, 790, 250, 800}, ddsBottom,
          ddsRight},
+        // clang-format on
         // Degenerate: no height wanted, a negative size, a host below the work area.
         {"no height", {100, 100, 200, 120}, {150, 0}, daLeft, {100, 120, 250, 120}, ddsBottom, ddsRight},
         {"negative size", {100, 100, 200, 120}, {-5, -5}, daLeft, {100, 120, 100, 120}, ddsBottom, ddsRight},

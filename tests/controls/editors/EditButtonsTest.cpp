@@ -87,10 +87,12 @@ TEST_F(EditButtonsTest, EveryRealChangeIsReportedOnceToTheOwnerOrTheCollection)
     QMenu menu;
     ui::TBitmap glyph(16, 8);
     const std::vector<std::function<void()>> setters = {
+        // clang-format off
         [&] { button.SetStyle(ebsUpDownEx); },   [&] { button.SetHint("hint"); },
         [&] { button.SetNumGlyphs(2); },         [&] { button.SetShortCut(ui::VK_F4); },
         [&] { button.SetVisible(true); },        [&] { button.SetWidth(12); },
         [&] { button.SetDropdownMenu(&menu); },  [&] { button.SetGlyph(glyph); },
+        // clang-format on
     };
     for (std::size_t i = 0; i < setters.size(); ++i) {
         setters[i]();

@@ -17,7 +17,9 @@ protected:
         edit = new ui::TCustomEdit(form);
         uitest::ShowActive(form);
         edit->SetFocus();
+        // clang-format off
         for (const char* s : {"Apple", "apricot", "Banana", "\xC9" "clair", "Cherry"}) items.Add(s);
+        // clang-format on
     }
     // Finds in items and shows the item as a list would.
     bool Locate(const std::string& text, bool partial)
@@ -54,11 +56,13 @@ TEST_F(ItemSearchTest, FindItemTextComparesWithoutCaseWholeOrAsAPrefix)
         int Found;
     };
     const Case cases[] = {
+        // clang-format off
         {"apple", false, 5, 0},       {"APR", true, 5, 1},        {"apr", false, 5, -1},
         {"b", true, 5, 2},            {"\xE9" "c", true, 5, 3},   // letter case of 8-bit letters too
         {"cherry", false, 4, -1},     // only the first Count items
         {"Cherry pie", true, 5, -1},  // longer than the item
         {"", true, 5, 0},             {"", false, 5, -1},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -94,7 +98,9 @@ TEST_F(ItemSearchTest, TypedKeysSearchTheTextBeforeTheCaretAndBackspaceWidensThe
 TEST_F(ItemSearchTest, TypedFreeTextCompletesAtTheEndAndIsLocatedExactlyElsewhere)
 {
     auto complete = [&](bool backspace) {
+        // clang-format off
         CompleteTypedText(*edit, backspace, [&](const std::string& keys) { return SearchKeys(keys); }, Locator());
+        // clang-format on
     };
     edit->SetText("ba");
     edit->SetSelStart(2);

@@ -20,7 +20,9 @@ protected:
     ui::TInputStateScope input{0};
     TMRUListEx mru;
 
+    // clang-format off
     void SetUp() override { input.KeyPressProbe = [this] { return keyWaiting; }; }
+    // clang-format on
 };
 
 } // namespace

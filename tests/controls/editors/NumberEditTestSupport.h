@@ -58,7 +58,9 @@ protected:
     std::string L(std::string text) const
     {
         if (separators_.Decimal == '.') return text;
+        // clang-format off
         for (char& c : text) c = c == '.' ? ',' : c == ',' ? '.' : c;
+        // clang-format on
         return text;
     }
 

@@ -114,10 +114,12 @@ TEST_F(SupportRoutinesTest, CheckBoxRectPlacesTheSystemCheckBoxByBothAlignments)
         int left, top;
     };
     const Case cases[] = {
+        // clang-format off
         {ui::taLeftJustify, ui::tlTop, 10, 20},    {ui::taLeftJustify, ui::tlCenter, 10, 34},
         {ui::taLeftJustify, ui::tlBottom, 10, 47}, {ui::taRightJustify, ui::tlTop, 27, 20},
         {ui::taRightJustify, ui::tlCenter, 27, 34}, {ui::taRightJustify, ui::tlBottom, 27, 47},
         {ui::taCenter, ui::tlTop, 19, 20},         {ui::taCenter, ui::tlCenter, 19, 34},
+        // clang-format on
         {ui::taCenter, ui::tlBottom, 19, 47},
     };
     for (const Case& c : cases)
@@ -181,11 +183,13 @@ TEST_F(SupportRoutinesTest, TreeElementsDrawNodesAndConnectors)
         bool node, plus, above, below, branch;
     };
     const Case cases[] = {
+        // clang-format off
         {teMinusMiddleEx, true, false, true, true, true},   {teMinusLastEx, true, false, true, false, true},
         {teMinusFirstEx, true, false, false, true, true},   {tePlusMiddleEx, true, true, true, true, true},
         {tePlusLastEx, true, true, true, false, true},      {tePlusFirstEx, true, true, false, true, true},
         {teBranchEx, false, false, true, true, true},       {teLastBranchEx, false, false, true, false, true},
         {teFirstBranchEx, false, false, false, true, true}, {teLineEx, false, false, true, true, false},
+        // clang-format on
     };
     const ui::TColor white = ui::RGB(255, 255, 255);
     QImage strip = uitest::WhiteImage(10 * 24, 24);

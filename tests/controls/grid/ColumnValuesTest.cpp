@@ -151,8 +151,10 @@ TEST_F(ColumnValues, CheckBoxKeysReadAndWrite)
         rtl::Variant Value;
         TCheckBoxState State;
     } reads[] = {
+        // clang-format off
         {"Y", cbChecked}, {"y", cbChecked}, {"1", cbChecked}, {"N", cbUnchecked}, {"0", cbUnchecked},
         {"X", cbGrayed}, {"N;0", cbGrayed}, {rtl::Null(), cbGrayed},
+        // clang-format on
     };
     for (const auto& read : reads) {
         SCOPED_TRACE(rtl::VarToStr(read.Value));
@@ -381,23 +383,29 @@ TEST_F(ColumnValues, CanModifyAsksTheGridTheLinkTheColumnAndTheField)
         {"a read-only grid", "NAME", [this](TColumnEx& c) {
              c.SetReadOnly(false);
              Grid->SetReadOnly(true);
+         // clang-format off
          }, false},
         {"a read-only column", "NAME", [](TColumnEx& c) { c.SetReadOnly(true); }, false},
         {"a read-only link", "NAME", [this](TColumnEx&) { Grid->DataLink().SetReadOnly(true); },
          false},
+         // clang-format on
         {"a read-only field", "NAME", [this](TColumnEx&) { F("NAME")->SetReadOnly(true); }, false},
         {"a read-only data set", "NAME", [this](TColumnEx&) { Data.SetReadOnly(true); }, false},
         {"a lookup over a modifiable key", "WHO", [](TColumnEx&) {}, true},
+        // clang-format off
         {"a lookup over a read-only key", "WHO", [this](TColumnEx&) { F("CUST")->SetReadOnly(true); },
          false},
+        // clang-format on
         {"a memo not shown as text", "NOTE", [](TColumnEx&) {}, false},
         {"a memo shown as text", "NOTE", [this](TColumnEx&) { Grid->SetDrawMemoText(true); }, true},
         {"a memo with its own text setter", "NOTE", [this](TColumnEx&) {
              F("NOTE")->OnSetText = db::TFieldSetTextEvent::FromFunction([](db::TField*, const std::string&) {});
+         // clang-format off
          }, true},
         {"updates not allowed", "NAME", [this](TColumnEx&) {
              Grid->SetAllowedOperations({alopInsertEx, alopDeleteEx, alopAppendEx});
          }, false},
+         // clang-format on
         {"no link", "NAME", [this](TColumnEx&) { Grid->SetDataSource(nullptr); }, false},
         {"no field", "NOPE", [](TColumnEx&) {}, false},
     };

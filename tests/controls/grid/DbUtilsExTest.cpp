@@ -41,7 +41,9 @@ Variant Day(int y, int m, int d) { return Variant::FromDateTime(rtl::EncodeDate(
 const Variant None;
 
 // The decimal separators a case is read under.
+// clang-format off
 enum TSeparators { Both, PointOnly, CommaOnly };
+// clang-format on
 
 std::vector<char> SeparatorsOf(TSeparators which)
 {
@@ -365,6 +367,7 @@ TEST(FilterExpressionParse, LongTextsReadInOnePass)
 
 TEST(FilterOperatorTexts, BothNotations)
 {
+    // clang-format off
     struct TRow { TSTFilterOperatorEx op; const char* filterRow; const char* sql; };
     const TRow rows[] = {
         {foNoneEx, "", ""}, {foEqualEx, "=", "="}, {foNotEqualEx, "<>", "<>"}, {foGreaterEx, ">", ">"},
@@ -372,6 +375,7 @@ TEST(FilterOperatorTexts, BothNotations)
         {foLikeEx, "~", "LIKE"}, {foNotLikeEx, "!~", "NOT LIKE"}, {foInEx, "In", "IN"},
         {foNotInEx, "!In", "NOT IN"}, {foNullEx, "Null", "IS NULL"}, {foNotNullEx, "Null", "IS NOT NULL"},
         {foAndEx, "AND", "AND"}, {foOrEx, "OR", "OR"}, {foValueEx, "", ""},
+    // clang-format on
     };
     for (const TRow& r : rows) {
         EXPECT_EQ(FilterOperatorText(r.op), r.filterRow) << int(r.op);
@@ -383,6 +387,7 @@ TEST(FilterOperatorTexts, BothNotations)
 TEST(FilterOperandKind, ByFieldType)
 {
     using namespace db;
+    // clang-format off
     struct TRow { TFieldType type; TSTOperandKindEx kind; };
     const TRow rows[] = {
         {ftUnknown, okNoneEx}, {ftString, okTextEx}, {ftSmallint, okNumberEx}, {ftInteger, okNumberEx},
@@ -391,6 +396,7 @@ TEST(FilterOperandKind, ByFieldType)
         {ftAutoInc, okNumberEx}, {ftBlob, okNoneEx}, {ftMemo, okTextEx}, {ftFmtMemo, okTextEx},
         {ftFixedChar, okTextEx}, {ftWideString, okTextEx}, {ftLargeint, okNumberEx}, {ftGuid, okTextEx},
         {ftTimeStamp, okDateTimeEx}, {ftFMTBcd, okNumberEx},
+    // clang-format on
     };
     static_assert(std::size(rows) == ftFMTBcd + 1, "every field type");
     for (const TRow& r : rows) EXPECT_EQ(OperandKindOfFieldType(r.type), r.kind) << int(r.type);

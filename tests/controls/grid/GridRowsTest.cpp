@@ -93,8 +93,10 @@ TEST_F(GridRows, EachRowLiesInOneArea)
         TCellRowKind Kind;
         int Index;
     };
+    // clang-format off
     const TCase cases[] = {{0, crkTitle, 0},      {1, crkSubTitle, 0}, {2, crkData, 0}, {4, crkData, 2},
                            {5, crkAboveFooter, 0}, {6, crkFooter, 1},   {7, crkFooter, 2}};
+    // clang-format on
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Row);
         const TCellArea area = Grid->GetCellType(3, c.Row);

@@ -88,7 +88,9 @@ protected:
         fb::TIBSQL fill(&c.db);
         fill.SetParamCheck(false);
         fill.SetSQL("execute block as declare i integer = 0; begin "
+                    // clang-format off
                     "while (i < " + std::to_string(count) + ") do begin "
+                    // clang-format on
                     "execute procedure ADD_TO_LOG(45000 + :i / 1000.0, mod(:i, 3), 'payload', 39); i = i + 1; end end");
         fill.ExecQuery();
         c.tr.CommitRetaining();

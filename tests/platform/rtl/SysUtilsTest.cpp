@@ -375,7 +375,9 @@ TEST(Currency, ADoubleIsScaledByItsDecimalTextAcrossTheWholeRange)
     std::mt19937_64 random(35);
     std::uniform_int_distribution<std::int64_t> scaled(-9223372036854775807, 9223372036854775807);
     for (int i = 0; i < 100000; ++i) {
+        // clang-format off
         const std::int64_t k = scaled(random) / (i % 3 == 0 ? 1 : i % 3 == 1 ? 10000 : 100000000);
+        // clang-format on
         const std::uint64_t mag = k < 0 ? 0 - static_cast<std::uint64_t>(k) : static_cast<std::uint64_t>(k);
         std::string fraction = std::to_string(mag % 10000);
         fraction.insert(0, 4 - fraction.size(), '0');
@@ -567,14 +569,18 @@ TEST(Strings, TrimCaseCompareAndReplace)
     EXPECT_LT(AnsiCompareStr("ab", "abc"), 0);
     EXPECT_EQ(AnsiCompareText("\xC9T\xC9", "\xE9t\xE9"), 0);
     EXPECT_NE(AnsiCompareText("ete", "\xE9t\xE9"), 0);
+    // clang-format off
     EXPECT_TRUE(AnsiSameText("\x8A" "A", "\x9A" "a"));
+    // clang-format on
     // Upper-case folding, letter by letter: accents stay, ß and µ have no capital.
     EXPECT_TRUE(AnsiStartsText("\xE9t", "\xC9T\xC9"));
     EXPECT_FALSE(AnsiStartsText("et", "\xC9T\xC9"));
     EXPECT_FALSE(AnsiStartsText("\xC9T\xC9!", "\xC9T\xC9"));
     EXPECT_TRUE(AnsiStartsText("", "x"));
+    // clang-format off
     EXPECT_FALSE(AnsiContainsText("Stra\xDF" "e \x9A", "SSE \x8A"));
     EXPECT_TRUE(AnsiContainsText("Stra\xDF" "e \x9A", "\xDF" "E \x8A"));
+    // clang-format on
     EXPECT_TRUE(AnsiContainsText("abc", ""));
     EXPECT_TRUE(AnsiContainsText("", ""));
     EXPECT_FALSE(AnsiContainsText("", "a"));

@@ -270,7 +270,9 @@ TEST_F(CanvasTest, EndEllipsisDrawsThreeDotsAfterTheLongestStartThatFits)
         const int width = c.Canvas.TextWidth("Measur...");
         TRect r{0, 0, width, 20};
         for (std::size_t n = text.size() - 1; n > 0; --n)
+            // clang-format off
             if (c.Canvas.TextWidth(text.substr(0, n) + "...") <= width) { cut = text.substr(0, n) + "..."; break; }
+            // clang-format on
         c.Canvas.Brush().SetStyle(bsClear);
         c.Canvas.DrawText(text, r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }

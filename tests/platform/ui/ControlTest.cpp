@@ -43,6 +43,7 @@ public:
     int DblClicks = 0;
 
 protected:
+    // clang-format off
     void FocusIn(TControl* previous) override { FocusPrevious = previous; Log.push_back("focusin"); }
     void FocusOut(TControl* next) override { FocusNext = next; Log.push_back("focusout"); }
     void DoEnter() override { Log.push_back("enter"); TControl::DoEnter(); }
@@ -52,6 +53,7 @@ protected:
     void TimerTick(int id) override { Ticks.push_back(id); }
     void KeyDown(Word& key, TShiftState shift) override { KeysDown.push_back(key); TControl::KeyDown(key, shift); }
     void KeyPress(char& key) override { TControl::KeyPress(key); if (key) Typed += key; }
+    // clang-format on
     bool WantSpecialKey(Word key, TShiftState) override { return WantEscape && key == VK_ESCAPE; }
     void MouseDown(TMouseButton b, TShiftState s, int x, int y) override
     {
@@ -65,9 +67,11 @@ protected:
         Mouse.push_back(b == mbRight ? "rup" : "up");
         TControl::MouseUp(b, s, x, y);
     }
+    // clang-format off
     void Click() override { Mouse.push_back("click"); TControl::Click(); }
     void DblClick() override { ++DblClicks; TControl::DblClick(); }
     void DoContextPopup(TPoint p, bool& handled) override { Mouse.push_back("popup"); TControl::DoContextPopup(p, handled); }
+    // clang-format on
     bool DoMouseWheel(TShiftState shift, int delta, TPoint pos) override
     {
         ++WheelCount;

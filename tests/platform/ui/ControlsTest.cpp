@@ -150,7 +150,9 @@ TEST_F(ControlsTest, EnterClicksTheDefaultButtonEscTheCancelOneAndAFocusedButton
         QTest::keyClick(apply, Qt::Key_Space);
         QTest::keyClick(apply, Qt::Key_A, Qt::AltModifier);
         form->SetModalResult(mrAbort);
+    // clang-format off
     }), mrAbort);
+    // clang-format on
     EXPECT_EQ(applied, 3);
     form->Show();
     apply->SetFocus();

@@ -15,12 +15,14 @@ public:
     using TCustomEdit::TCustomEdit;
     std::vector<std::string> Hooks;
     int Changes = 0;
+    // clang-format off
     void PasteFromClipboard() override { Hooks.push_back("paste"); TCustomEdit::PasteFromClipboard(); }
     void CutToClipboard() override { Hooks.push_back("cut"); TCustomEdit::CutToClipboard(); }
     void Undo() override { Hooks.push_back("undo"); TCustomEdit::Undo(); }
 
 protected:
     void Change() override { ++Changes; TCustomEdit::Change(); }
+    // clang-format on
 };
 
 class EditBaseTest : public uitest::UiTest {
@@ -147,9 +149,11 @@ TEST_F(EditBaseTest, CharacterCaseConvertsTypedPastedAndPresentText)
     EXPECT_EQ(edit->Text(), "MIXEDAB\xC9");
     Clipboard().SetAsText("cd");
     Key(Qt::Key_V, Qt::ControlModifier);
+    // clang-format off
     EXPECT_EQ(edit->Text(), "MIXEDAB\xC9" "CD");
     edit->SetCharCase(ecLowerCase);
     EXPECT_EQ(edit->Text(), "mixedab\xE9" "cd");
+    // clang-format on
 }
 
 TEST_F(EditBaseTest, ClipboardKeysGoThroughTheHooks)
@@ -238,7 +242,9 @@ TEST_F(EditBaseTest, AnEditCanKeepMouseButtonsAndTheClipboardPasteFromItsTextBox
         bool TextBoxTakesMouseButtons() const override { return false; }
         void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override
         {
+            // clang-format off
             Presses.push_back(shift & ssDouble ? "double" : button == mbLeft ? "left" : "other");
+            // clang-format on
             TCustomEdit::MouseDown(button, shift, x, y);
         }
         void PasteFromClipboard() override { Presses.push_back("paste"); }
