@@ -264,6 +264,35 @@ TEST_F(InplaceLayout, AnImageColumnKeepsTheImagesRoomAlsoWhenTheValueHasNoImage)
     EXPECT_EQ(uitest::PixelAt(uitest::Render(editor), 10, middle), ui::ColorToRGB(editor->Color()));
 }
 
+TEST_F(InplaceLayout, RightToLeftTheButtonsStandAtTheLeftAndTheImageAtTheRight)
+{
+    ui::TCustomImageList images(16, 16);
+    ui::TBitmap red(16, 16);
+    red.Canvas().Brush().SetColor(ui::clRed);
+    red.Canvas().FillRect({0, 0, 16, 16});
+    images.Add(red);
+    TColumnEx* color = AddColorColumn();
+    color->SetImageList(&images);
+    color->SetShowImageAndText(true);
+    AddButton(color, editors::ebsEllipsisEx, 12);
+    Grid->setLayoutDirection(Qt::RightToLeft);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    const int w = editor->Width(), h = editor->Height();
+    const int bar = ui::Metrics().VScrollWidth;
+    // From the left edge: the last further button, then the main button.
+    EXPECT_EQ(Bounds(editor->EditButtonControl(1)), (ui::TRect{0, 0, 12, h}));
+    EXPECT_EQ(Bounds(editor->EditButtonControl(0)), (ui::TRect{12, 0, 12 + bar, h}));
+    EXPECT_EQ(editor->ButtonsWidth(), 12 + bar);
+    // The text leaves the buttons' room at the left and the image's at the right.
+    EXPECT_EQ(editor->EditRect(), (ui::TRect{2 + 12 + bar, 2, w - 2 - 16 - 5, h}));
+    ASSERT_EQ(editor->ImageIndex(), 0);
+    const QImage picture = uitest::Render(editor);
+    EXPECT_EQ(uitest::PixelAt(picture, w - 10, h / 2), ui::clRed);
+    EXPECT_NE(uitest::PixelAt(picture, 10, h / 2), ui::clRed);
+    Snapshot("inplace-right-to-left");
+}
+
 TEST_F(InplaceLayout, AnEllipsisButtonFiresTheGridsClickAndThenTheColumns)
 {
     TColumnEx* name = AddColumn("NAME");
