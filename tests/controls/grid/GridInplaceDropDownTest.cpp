@@ -262,6 +262,28 @@ TEST_F(InplaceDropDown, AKeyPickListTakesOnlyListedTextsUnlessTheColumnTakesOthe
     EXPECT_TRUE(notInList.empty());
 }
 
+TEST_F(InplaceDropDown, AKeyPickListOffersOnlyTheLinesThatHaveAKey)
+{
+    TColumnEx* state = AddStateColumn();
+    state->GetPickList().Add("Deleted");
+    state->GetKeyList().Delete(2);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(PickList()->Count(), 2);
+    EXPECT_EQ(PickList()->ItemIndex(), 0);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(editor->Text(), "Blocked");
+    Key(Qt::Key_Return);
+    Data.Post();
+    EXPECT_EQ(F("STATE")->GetAsString(), "B");
+    // A line without a key cannot be typed either.
+    Type("c");
+    EXPECT_EQ(editor->Text(), "Blocked");
+}
+
 TEST_F(InplaceDropDown, BackspaceWithTheSelectionAtTheStartDeletesNothing)
 {
     TColumnEx* state = AddStateColumn();
@@ -357,6 +379,15 @@ TEST_F(InplaceDropDown, ADropDownNumberColumnOpensTheCalculatorAndTakesItsResult
     EXPECT_EQ(editor->Text(), "6");
     Data.Post();
     EXPECT_EQ(F("AMOUNT")->GetAsFloat(), 6.0);
+    // With AutoDropDown the first digit opens the calculator and goes there.
+    Grid->Columns().Items(1)->SetAutoDropDown(true);
+    Type("7");
+    ASSERT_TRUE(Open());
+    Type("+1");
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(editor->Text(), "8");
 }
 
 TEST_F(InplaceDropDown, UpDownButtonsStepNumbersByTheIncrementAndListsToTheirNextLine)

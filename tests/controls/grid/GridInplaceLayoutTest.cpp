@@ -264,6 +264,32 @@ TEST_F(InplaceLayout, AnImageColumnKeepsTheImagesRoomAlsoWhenTheValueHasNoImage)
     EXPECT_EQ(uitest::PixelAt(uitest::Render(editor), 10, middle), ui::ColorToRGB(editor->Color()));
 }
 
+TEST_F(InplaceLayout, AnIntegerImageColumnShowsTheImageOfItsValueElseTheNotInListImage)
+{
+    ui::TCustomImageList images(16, 16);
+    for (ui::TColor colour : {ui::clRed, ui::clGreen, ui::clBlue}) {
+        ui::TBitmap b(16, 16);
+        b.Canvas().Brush().SetColor(colour);
+        b.Canvas().FillRect({0, 0, 16, 16});
+        images.Add(b);
+    }
+    TColumnEx* qty = AddColumn("CUST");
+    qty->SetImageList(&images);
+    qty->SetShowImageAndText(true);
+    qty->SetNotInKeyListIndex(2);
+    Show();
+    // The first record's CUST is 1.
+    TDBGridInplaceEdit* editor = Edit(0);
+    EXPECT_EQ(editor->ImageIndex(), 1);
+    EXPECT_EQ(uitest::PixelAt(uitest::Render(editor), 10, editor->Height() / 2), ui::clGreen);
+    // An empty value has no number: the image for values not in the list.
+    Data.Edit();
+    F("CUST")->Clear();
+    Data.Post();
+    EXPECT_EQ(editor->ImageIndex(), 2);
+    EXPECT_EQ(uitest::PixelAt(uitest::Render(editor), 10, editor->Height() / 2), ui::clBlue);
+}
+
 TEST_F(InplaceLayout, RightToLeftTheButtonsStandAtTheLeftAndTheImageAtTheRight)
 {
     ui::TCustomImageList images(16, 16);
