@@ -306,6 +306,10 @@ TEST_F(InplaceLayout, RightToLeftTheButtonsStandAtTheLeftAndTheImageAtTheRight)
     TDBGridInplaceEdit* editor = Edit(0);
     const int w = editor->Width(), h = editor->Height();
     const int bar = ui::Metrics().VScrollWidth;
+    // The editor lies over the cell as the grid draws it, mirrored.
+    const ui::TRect cell = Grid->CellRect(Grid->Col(), Grid->Row());
+    EXPECT_EQ(editor->BoundsRect(),
+              (ui::TRect{Grid->ClientWidth() - cell.Right, cell.Top, Grid->ClientWidth() - cell.Left, cell.Bottom}));
     // From the left edge: the last further button, then the main button.
     EXPECT_EQ(Bounds(editor->EditButtonControl(1)), (ui::TRect{0, 0, 12, h}));
     EXPECT_EQ(Bounds(editor->EditButtonControl(0)), (ui::TRect{12, 0, 12 + bar, h}));
