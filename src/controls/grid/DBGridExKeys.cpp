@@ -295,7 +295,7 @@ void TCustomDBGridEx::deleteRecords()
 
 bool TCustomDBGridEx::ConfirmDelete()
 {
-    const std::string text = SelectedRows().Count() < 2 ? msg::DeleteRecord : msg::DeleteSelectedRecords;
+    const std::string text = SelectedRows().Count() < 2 ? msg::DeleteRecordQuestion : msg::DeleteSelectedRecordsQuestion;
     if (!options_.Contains(dgConfirmDelete)) return true;
     return ui::MessageDlg(text, ui::mtConfirmation, ui::mbOKCancel) != ui::mrCancel;
 }

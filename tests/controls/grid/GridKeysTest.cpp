@@ -8,6 +8,7 @@
 
 #include "GridInputTest.h"
 #include "controls/grid/DBGridExSeams.h"
+#include "platform/ui/Clipboard.h"
 
 namespace {
 
@@ -348,6 +349,75 @@ TEST_F(GridKeys, CtrlDeleteAsksBeforeDeleting)
     Grid->SetReadOnly(true);
     Key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(Data.RecordCount(), 2);
+}
+
+TEST_F(GridKeys, ClipboardKeysRunOnlyTheEditActionsTheGridAllows)
+{
+    Records(6);
+    Options({dgMultiSelect});
+    Grid->SetAllowedSelections({gstRecordBookmarks, gstAll});
+    ShowGrid({"ID", "NAME"});
+    ui::Clipboard().Clear();
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{1, 2}));
+
+    // No edit action allowed: the keys do nothing.
+    Key(Qt::Key_C, Qt::ControlModifier);
+    Key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_FALSE(ui::Clipboard().HasFormat(ui::CF_TEXT));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstRecordBookmarks);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Data.RecordCount(), 6);
+
+    Grid->SetEditActions({geaCopyEx, geaPasteEx});
+    Key(Qt::Key_C, Qt::ControlModifier);
+    const std::string copied = ui::Clipboard().AsText();
+    EXPECT_NE(copied.find("1\tRow 1"), std::string::npos) << copied;
+    EXPECT_NE(copied.find("2\tRow 2"), std::string::npos) << copied;
+    ui::Clipboard().Clear();
+    Key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(ui::Clipboard().AsText(), copied);
+
+    // Ctrl+V and Shift+Insert paste into the selected records.
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{3, 4}));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Data.SetRecNo(4);
+    EXPECT_EQ(Name(), "Row 2");
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{5, 6}));
+    Key(Qt::Key_Insert, Qt::ShiftModifier);
+    Data.SetRecNo(5);
+    EXPECT_EQ(Name(), "Row 1");
+
+    // Ctrl+A selects all; Ctrl+X and Shift+Delete cut only with cutting allowed.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstRecordBookmarks) << "select all is not allowed";
+    Key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(Data.RecordCount(), 6);
+    Grid->SetEditActions({geaCopyEx, geaCutEx, geaSelectAllEx, geaDeleteEx});
+    ui::Clipboard().Clear();
+    Options({}, {dgConfirmDelete});
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Data.RecordCount(), 4);
+    EXPECT_NE(ui::Clipboard().AsText().find("Row 1"), std::string::npos);
+
+    // Ctrl+Delete with a selection and deleting allowed asks the delete action's question.
+    Options({dgConfirmDelete});
+    Boxes.Answer = ui::mrCancel;
+    Data.First();
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{1}));
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_FALSE(Boxes.Requests.empty());
+    EXPECT_EQ(Boxes.Requests.back().Text, "Delete record?");
+    EXPECT_EQ(Data.RecordCount(), 4);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstAll);
 }
 
 TEST_F(GridKeys, SpaceStepsACheckBoxAndDeleteClearsIt)
