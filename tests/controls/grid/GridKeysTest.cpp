@@ -194,6 +194,36 @@ TEST_F(GridKeys, LeftAndRightScrollTheColumnsOfARowSelectGrid)
     EXPECT_EQ(Grid->LeftCol(), fixed);
 }
 
+TEST_F(GridKeys, AFrozenColumnTakesTheCurrentCellWithoutScrolling)
+{
+    Records(5);
+    ShowGrid({"ID", "NAME", "AMOUNT", "FLAG"});
+    for (int i = 0; i < 4; ++i) Grid->Columns().Items(i)->SetWidth(150);
+    Grid->SetFrozenCols(1);
+    const int frozen = Grid->IndicatorOffset();
+    ASSERT_EQ(Grid->FixedCols(), frozen + 1);
+    Key(Qt::Key_End);
+    ASSERT_EQ(Grid->Col(), Grid->ColCount() - 1);
+    const int left = Grid->LeftCol();
+    ASSERT_GT(left, Grid->FixedCols());
+    Key(Qt::Key_Home);
+    EXPECT_EQ(Grid->Col(), frozen);
+    EXPECT_EQ(Grid->LeftCol(), left);
+    // Right goes on into the scrolled columns, which come into view.
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Grid->Col(), frozen + 1);
+    EXPECT_EQ(Grid->LeftCol(), frozen + 1);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(Grid->Col(), frozen);
+    EXPECT_EQ(Grid->LeftCol(), frozen + 1);
+    // A click on the frozen column of another record moves there and scrolls nothing.
+    Key(Qt::Key_End);
+    Click(frozen, Grid->TitleOffset() + 2);
+    EXPECT_EQ(Grid->Col(), frozen);
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(Grid->LeftCol(), left);
+}
+
 TEST_F(GridKeys, TabWalksTheTabStopsAlongTheRecords)
 {
     Records(5);
