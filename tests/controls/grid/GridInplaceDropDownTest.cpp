@@ -252,6 +252,13 @@ TEST_F(InplaceDropDown, AKeyPickListTakesOnlyListedTextsUnlessTheColumnTakesOthe
     Key(Qt::Key_Backspace);
     EXPECT_EQ(editor->Text(), "b");
     EXPECT_EQ(Grid->CurrentEditText(), "b");
+    // Delete with nothing selected takes the character after the caret.
+    Type("a");
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(editor->Text(), "a");
+    EXPECT_EQ(editor->SelStart(), 0);
+    EXPECT_EQ(Grid->CurrentEditText(), "a");
     EXPECT_TRUE(notInList.empty());
 }
 

@@ -158,6 +158,12 @@ TEST_F(InplaceLookup, TypingFindsTheFirstNameStartingWithTheTypedTextAndAnOpenLi
     EXPECT_TRUE(Grid->EditKeyValue().IsNull());
     Type("d");
     EXPECT_EQ(Grid->EditKeyValue().AsInteger(), 3);
+    // Delete before the last character leaves a name the list lacks.
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(editor->Text(), "Ci");
+    EXPECT_EQ(editor->SelStart(), 2);
+    EXPECT_TRUE(Grid->EditKeyValue().IsNull());
 }
 
 TEST_F(InplaceLookup, DeleteAtTheEndClearsTheKeyAndTheSpecialRowsShortcutTakesItsValue)

@@ -93,17 +93,17 @@ TEST_F(LookupCombo, TheKeyShowsItsRecordsTextOrTheSpecialRowsOrNothing)
     combo->SetValue(99);
     EXPECT_EQ(combo->Text(), "");
     EXPECT_EQ(KeyOf(), 99);
-    editors::TSpecRowEx& spec = combo->DropDownBox().SpecRow();
-    spec.SetCellsText("(nobody)");
-    spec.SetVisible(true);
+    editors::TSpecRowEx& specialRow = combo->DropDownBox().SpecRow();
+    specialRow.SetCellsText("(nobody)");
+    specialRow.SetVisible(true);
     EXPECT_EQ(combo->Text(), "(nobody)");
-    spec.SetShowIfNotInKeyList(false);
+    specialRow.SetShowIfNotInKeyList(false);
     EXPECT_EQ(combo->Text(), "");
     combo->SetValue(rtl::Null());
     EXPECT_EQ(combo->Text(), "(nobody)");
     // Alt+Del picks the special row.
     combo->SetValue(2);
-    spec.SetValue(0);
+    specialRow.SetValue(0);
     Key(Qt::Key_Delete, Qt::AltModifier);
     EXPECT_EQ(KeyOf(), 0);
     EXPECT_EQ(combo->Text(), "(nobody)");

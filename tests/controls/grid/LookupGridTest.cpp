@@ -129,8 +129,8 @@ TEST_F(LookupGrid, TheSpecialRowStandsForNullAndForKeysNotInTheList)
     grid->SetKeyValue(2);
     column->SpecCell().SetColor(ui::clYellow);
     const QImage image = uitest::Render(grid.get());
-    const QPoint spec = OnRow(-1) + QPoint(40, 0);
-    EXPECT_EQ(uitest::PixelAt(image, spec.x(), spec.y() - 3), ui::clYellow);
+    const QPoint specialRowPoint = OnRow(-1) + QPoint(40, 0);
+    EXPECT_EQ(uitest::PixelAt(image, specialRowPoint.x(), specialRowPoint.y() - 3), ui::clYellow);
 }
 
 TEST_F(LookupGrid, KeysOfTwoFieldsAreArraysOfTwo)
