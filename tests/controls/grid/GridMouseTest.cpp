@@ -325,6 +325,15 @@ TEST_F(GridMouse, ColumnsAreSizedFromTheirTitlesAndFittedByADoubleClick)
     EXPECT_EQ(Grid->MouseMode(), TCustomDBGridEx::mmNone);
     EXPECT_TRUE(G().Events.empty());
 
+    // Esc drops the sizing: the width stays and the release is no click on the title.
+    Press(edge);
+    Move({edge.X + 10, edge.Y});
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Grid->MouseMode(), TCustomDBGridEx::mmNone);
+    Release({edge.X + 10, edge.Y});
+    EXPECT_EQ(name->GetWidth(), 65);
+    EXPECT_TRUE(G().Events.empty());
+
     // Traced, the width follows the mouse.
     Grid->SetOptionsEx(Grid->GetOptionsEx().Include(dghTraceColSizing));
     const ui::TPoint traced = TitleEdge(2);
