@@ -145,6 +145,24 @@ TEST_F(InplaceDropDown, APickListOpensOnTheFirstLetterAndTypingCompletesTheTextW
     EXPECT_EQ(F("COLOR")->GetAsString(), "Black");
 }
 
+TEST_F(InplaceDropDown, AListThatDoesNotFitBelowTheCellOpensAboveItAndStaysOnTheScreen)
+{
+    ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 500, 300};
+    Grid->SetBounds(460, 210, 300, 80);
+    AddColorColumn()->SetWidth(60);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+    const ui::TControl* list = PickList();
+    const ui::TPoint corner = editor->ClientToScreen({0, 0});
+    ASSERT_GT(corner.Y + editor->Height() + list->Height(), 300);
+    ASSERT_GT(corner.X + list->Width(), 500);
+    EXPECT_EQ(list->Top() + list->Height(), corner.Y);
+    EXPECT_EQ(list->Left() + list->Width(), 500);
+    Key(Qt::Key_Escape);
+}
+
 TEST_F(InplaceDropDown, TheWheelDoesNothingWhileAListIsOpen)
 {
     AddColorColumn();
