@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "controls/editors/ButtonPainting.h"
+#include "controls/editors/EditorsTestSupport.h"
 #include "platform/ui/Form.h"
 
 namespace {
@@ -234,15 +235,9 @@ TEST_F(InplaceLayout, InAWrappedTextUpAndDownMoveBetweenItsLinesBeforeTheyGoToTh
 
 TEST_F(InplaceLayout, AnImageColumnKeepsTheImagesRoomAlsoWhenTheValueHasNoImage)
 {
-    ui::TCustomImageList images(16, 16);
-    for (ui::TColor colour : {ui::clRed, ui::clGreen}) {
-        ui::TBitmap b(16, 16);
-        b.Canvas().Brush().SetColor(colour);
-        b.Canvas().FillRect({0, 0, 16, 16});
-        images.Add(b);
-    }
+    const auto images = editorstest::SolidImages({ui::clRed, ui::clGreen});
     TColumnEx* color = AddColorColumn();
-    color->SetImageList(&images);
+    color->SetImageList(images.get());
     color->SetShowImageAndText(true);
     Show();
     TDBGridInplaceEdit* editor = Edit(0);
@@ -266,17 +261,11 @@ TEST_F(InplaceLayout, AnImageColumnKeepsTheImagesRoomAlsoWhenTheValueHasNoImage)
 
 TEST_F(InplaceLayout, AnIntegerImageColumnShowsTheImageOfItsValueElseTheNotInListImage)
 {
-    ui::TCustomImageList images(16, 16);
-    for (ui::TColor colour : {ui::clRed, ui::clGreen, ui::clBlue}) {
-        ui::TBitmap b(16, 16);
-        b.Canvas().Brush().SetColor(colour);
-        b.Canvas().FillRect({0, 0, 16, 16});
-        images.Add(b);
-    }
-    TColumnEx* qty = AddColumn("CUST");
-    qty->SetImageList(&images);
-    qty->SetShowImageAndText(true);
-    qty->SetNotInKeyListIndex(2);
+    const auto images = editorstest::SolidImages({ui::clRed, ui::clGreen, ui::clBlue});
+    TColumnEx* cust = AddColumn("CUST");
+    cust->SetImageList(images.get());
+    cust->SetShowImageAndText(true);
+    cust->SetNotInKeyListIndex(2);
     Show();
     // The first record's CUST is 1.
     TDBGridInplaceEdit* editor = Edit(0);
@@ -292,13 +281,9 @@ TEST_F(InplaceLayout, AnIntegerImageColumnShowsTheImageOfItsValueElseTheNotInLis
 
 TEST_F(InplaceLayout, RightToLeftTheButtonsStandAtTheLeftAndTheImageAtTheRight)
 {
-    ui::TCustomImageList images(16, 16);
-    ui::TBitmap red(16, 16);
-    red.Canvas().Brush().SetColor(ui::clRed);
-    red.Canvas().FillRect({0, 0, 16, 16});
-    images.Add(red);
+    const auto images = editorstest::SolidImages({ui::clRed});
     TColumnEx* color = AddColorColumn();
-    color->SetImageList(&images);
+    color->SetImageList(images.get());
     color->SetShowImageAndText(true);
     AddButton(color, editors::ebsEllipsisEx, 12);
     Grid->setLayoutDirection(Qt::RightToLeft);
