@@ -27,6 +27,7 @@
 #include "platform/rtl/Thread.h"
 #include "platform/ui/Metrics.h"
 #include "storage/DModule.h"
+#include "storage/FakeMainForm.h"
 #include "storage/SQL_Filter.h"
 #include "storage/StorageTestEngine.h"
 #include "support/TempDir.h"
@@ -35,16 +36,6 @@ namespace {
 
 constexpr int kRecords = 1'000'000;
 using Clock = std::chrono::steady_clock;
-
-class TMainForm : public storage::IMainFormServices {
-public:
-    std::string GetProgramFilePath() const override { return ProgramFile; }
-    storage::TCommonSettings& GetCommonSettings() override { return Common; }
-    device_link::TDeviceManager* GetDeviceManager() override { return nullptr; }
-
-    std::string ProgramFile;
-    storage::TCommonSettings Common;
-};
 
 // A copy of the built database with a million log records of two units and the system,
 // the data module on it, and a shown grid on its log query.
@@ -98,7 +89,7 @@ struct TLogGrid {
     void Paint() { benchmark::DoNotOptimize(grid->grab()); }
 
     testsupport::TempDir dir;
-    TMainForm main;
+    dmtest::FakeMainForm main;
     std::unique_ptr<storage::TDM> dm;
     storage::TSQLFilter filter;
     std::unique_ptr<grid::TDBGridEx> grid;

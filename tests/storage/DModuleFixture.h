@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FakeMainForm.h"
 #include "StorageTestEngine.h"
 #include "device_link/Device.h"
 #include "device_link/DeviceManager.h"
@@ -19,17 +20,6 @@
 #include "support/TempDir.h"
 
 namespace dmtest {
-
-class FakeMainForm : public storage::IMainFormServices {
-public:
-    std::string GetProgramFilePath() const override { return ProgramFile; }
-    storage::TCommonSettings& GetCommonSettings() override { return Common; }
-    device_link::TDeviceManager* GetDeviceManager() override { return Manager; }
-
-    std::string ProgramFile;
-    storage::TCommonSettings Common;
-    device_link::TDeviceManager* Manager = nullptr;
-};
 
 class RecordingSplash : public storage::ISplashStatus {
 public:

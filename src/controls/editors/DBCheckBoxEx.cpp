@@ -7,6 +7,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Metrics.h"
 
 namespace editors {
@@ -144,11 +145,7 @@ void TCustomDBCheckBoxEx::UpdateData()
     try {
         bool handled = false;
         if (OnUpdateData) {
-            inUpdateData_ = true;
-            struct Done {
-                bool& flag;
-                ~Done() { flag = false; }
-            } done{inUpdateData_};
+            const rtl::TFlagScope flagged(inUpdateData_);
             OnUpdateData(this, handled);
         }
         if (!handled) PostState();

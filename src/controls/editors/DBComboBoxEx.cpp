@@ -9,6 +9,7 @@
 #include "controls/editors/ToolCtrlsEx.h"
 #include "platform/db/DataSet.h"
 #include "platform/db/FieldTypes.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/Popup.h"
 
@@ -74,11 +75,7 @@ void TCustomDBComboBoxEx::keyItemsChanged(rtl::TObject*)
 
 void TCustomDBComboBoxEx::showItem(int index)
 {
-    showingItem_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{showingItem_};
+    const rtl::TFlagScope flagged(showingItem_);
     itemIndex_ = index;
     if (keyed_) keyValue_ = index >= 0 ? rtl::Variant(keyItems_.StringAt(index)) : rtl::Null();
     UpdateImageIndex();

@@ -10,6 +10,7 @@
 #include "controls/editors/ToolCtrlsEx.h"
 #include "platform/db/DataSet.h"
 #include "platform/db/FieldTypes.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace editors {
 
@@ -358,11 +359,7 @@ bool TCustomDBEditEx::IsValidChar(char Key) const
 
 void TCustomDBEditEx::setOwnText(const std::string& text)
 {
-    ++ownText_;
-    struct Done {
-        int& n;
-        ~Done() { --n; }
-    } done{ownText_};
+    const rtl::TCountScope counting(ownText_);
     ui::TCustomMaskEdit::SetText(text);
 }
 
@@ -415,11 +412,7 @@ void TCustomDBEditEx::UpdateData()
     if (Focused()) ValidateEdit();
     bool handled = false;
     if (OnUpdateData) {
-        inUpdateData_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{inUpdateData_};
+        const rtl::TFlagScope flagged(inUpdateData_);
         OnUpdateData(this, handled);
     }
     if (!handled) PostTextToField();

@@ -9,6 +9,7 @@
 #include "controls/editors/DropDownWindows.h"
 #include "controls/editors/ToolCtrlsEx.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Metrics.h"
 
@@ -650,11 +651,7 @@ void TCustomDBEditEx::UpdateMRUDropDown()
 {
     const std::string emptyText = IsMasked() ? Mask().EmptyText() : std::string();
     const bool empty = EditText() == emptyText;
-    mruUpdating_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{mruUpdating_};
+    const rtl::TFlagScope flagged(mruUpdating_);
     if (mruDropped() && empty) mruList_->CloseUp(false);
     // Only for the user's typing: the list does not open under an editor that is not in use.
     else if (mruList_->GetActive() && Showing() && !droppedDown_ && !empty && Focused()) mruList_->DropDown();

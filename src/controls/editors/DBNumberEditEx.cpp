@@ -9,6 +9,7 @@
 #include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/NumberEditText.h"
 #include "platform/db/FieldTypes.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Popup.h"
@@ -160,11 +161,7 @@ ui::TAlignment TCustomDBNumberEditEx::EditWindowAlignment() const { return GetAl
 void TCustomDBNumberEditEx::setTextGuarded(const std::string& text)
 {
     if (inSetText_) return;
-    inSetText_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{inSetText_};
+    const rtl::TFlagScope flagged(inSetText_);
     TCustomDBEditEx::SetEditText(text);
 }
 

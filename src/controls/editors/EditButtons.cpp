@@ -254,6 +254,8 @@ void TEditButtonControlEx::MouseUp(ui::TMouseButton button, ui::TShiftState shif
     NoClickOnRelease = false;  // never carried to a later release
     setDownHalf(halfAt(y));
     stopRepeat();
+    // A press handed over by the control below came with the mouse held for it.
+    if (MouseCapture()) SetMouseCapture(false);
 }
 
 void TEditButtonControlEx::startRepeat()

@@ -354,6 +354,8 @@ protected:
     // The cell editor's hooks: whether it shows, may change the text and takes a key,
     // and its text, length limit and mask.
     ui::TInplaceEdit* CreateEditor() override;
+    // Right to left the cell is drawn mirrored: the editor goes where the cell shows.
+    ui::TRect InplaceEditRect() const override;
     bool CanEditShow() override;
     bool CanEditModify() override;
     bool CanEditAcceptKey(char Key) override;

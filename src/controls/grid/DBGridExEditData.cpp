@@ -102,7 +102,6 @@ void TCustomDBGridEx::CopyValueFromAbove()
     // The check puts the data set into edit.
     if (!column->CanModify(true)) return;
     const int active = dataLink_->GetActiveRecord();
-    if (active <= 0) return;
     db::TField& field = *column->Field();
     db::TDataSet& dataSet = *dataLink_->DataSet();
     const bool lookup = field.Lookup() && !field.GetKeyFields().empty();

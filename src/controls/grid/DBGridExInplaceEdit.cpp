@@ -14,6 +14,7 @@
 #include "controls/grid/DBGridExUtils.h"
 #include "controls/grid/DBLookupGridsEx.h"
 #include "platform/db/FieldTypes.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/InputState.h"
 
@@ -140,11 +141,7 @@ int TDBGridInplaceEdit::pickListCount(const TColumnEx& column) const
 
 void TDBGridInplaceEdit::setOwnText(const std::string& text)
 {
-    ++ownText_;
-    struct Done {
-        int& n;
-        ~Done() { --n; }
-    } done{ownText_};
+    const rtl::TCountScope counting(ownText_);
     SetText(text);
     // Also when the text was shown already (a line moved to in the open list).
     grid_.UpdateText();
@@ -267,6 +264,9 @@ bool TDBGridInplaceEdit::deleteInListColumn(ui::Word key)
         }
         if (!notInList || !column.CanModify(true)) return true;
         rest = GetTextWithoutSelection();
+        // With nothing selected Delete takes the character after the caret, as Backspace
+        // takes the one before it.
+        if (selected == 0) rest.erase(static_cast<std::size_t>(start), 1);
     } else {
         if (!notInList) {
             SetSelStart(std::max(0, start - 1));

@@ -305,6 +305,9 @@ bool TDBGridInplaceEdit::PressButtonAt(ui::TPoint screenPoint)
         const ui::TPoint at = control->ScreenToClient(screenPoint);
         if (!control->ClientRect().Contains(at)) continue;
         const ui::TPoint offset = control->ClientOffset();
+        // The button holds the mouse until the release, which ends the press of whoever
+        // handed it over (the grid's release then reaches the button, not a cell).
+        control->SetMouseCapture(true);
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(at.X + offset.X, at.Y + offset.Y),
                           QPointF(screenPoint.X, screenPoint.Y), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(control, &press);

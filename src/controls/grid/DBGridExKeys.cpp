@@ -153,8 +153,8 @@ bool TCustomDBGridEx::plainKey(ui::Word key, ui::TShiftState shift)
         dataLink_->Reset();
         ClearSelection();
         if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
-        if (GridState() != ui::gsNormal) CancelGridState();
-        if (mouseMode_ == mmTitleSizing) endTitleSizing();
+        // A sizing or a column move under way ends as a lost mouse ends it.
+        if (GridState() != ui::gsNormal || mouseMode_ == mmTitleSizing) CaptureCancelled();
         return true;
     case ui::VK_PRIOR:
     case ui::VK_NEXT: {
@@ -295,7 +295,7 @@ void TCustomDBGridEx::deleteRecords()
 
 bool TCustomDBGridEx::ConfirmDelete()
 {
-    const std::string text = SelectedRows().Count() < 2 ? msg::DeleteRecord : msg::DeleteSelectedRecords;
+    const std::string text = SelectedRows().Count() < 2 ? msg::DeleteRecordQuestion : msg::DeleteSelectedRecordsQuestion;
     if (!options_.Contains(dgConfirmDelete)) return true;
     return ui::MessageDlg(text, ui::mtConfirmation, ui::mbOKCancel) != ui::mrCancel;
 }

@@ -382,6 +382,8 @@ void TCustomDBGridEx::MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, in
         ui::TControl::MouseUp(Button, Shift, X, Y);
         return;
     }
+    // A press that lost the mouse on the way (Esc, another control taking it) clicks nothing.
+    const bool pressKept = MouseCapture();
     const bool selectingMode = mouseMode_ != mmNone || recordDrag_ || cellDrag_;
     mouseMode_ = mmNone;
     selectionAnchor_.Set = false;
@@ -407,7 +409,7 @@ void TCustomDBGridEx::MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, in
         RefreshVertScrollBar();
     }
     sizingEnded_ = state == ui::gsRowSizing || state == ui::gsColSizing;
-    if (!sizingEnded_ && !columnMoved) clickRelease(Button, Shift, X, Y);
+    if (!sizingEnded_ && !columnMoved && pressKept) clickRelease(Button, Shift, X, Y);
     SetMouseCapture(false);
 }
 

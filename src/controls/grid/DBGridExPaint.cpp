@@ -19,6 +19,13 @@ void TCustomDBGridEx::SetRightToLeftMapping(bool RightToLeft)
     Canvas().SetRightToLeftMapping(RightToLeft, ClientWidth());
 }
 
+ui::TRect TCustomDBGridEx::InplaceEditRect() const
+{
+    const ui::TRect cell = ui::TCustomGrid::InplaceEditRect();
+    if (!UseRightToLeftAlignment() || cell.IsEmpty()) return cell;
+    return {ClientWidth() - cell.Right, cell.Top, ClientWidth() - cell.Left, cell.Bottom};
+}
+
 int TCustomDBGridEx::footerTop(const ui::TGridDrawInfo& info) const
 {
     if (footerRowCount_ <= 0) return -1;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "controls/grid/DBGridEx.h"
+#include "controls/grid/DBGridExFilterEdit.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
 
 namespace grid {
@@ -170,8 +171,9 @@ void TCustomDBGridEx::ScrollMessage(ui::TScrollBarKind kind, ui::TScrollCode cod
 
 bool TCustomDBGridEx::wheelMove(int distance)
 {
-    // An open drop-down of the cell editor keeps the wheel to itself.
+    // An open drop-down of the cell editor or of the filter editor keeps the wheel to itself.
     if (const TDBGridInplaceEdit* editor = InplaceEdit(); editor && editor->ListVisible()) return true;
+    if (filterEditor_ && filterEditor_->Visible() && filterEditor_->ListVisible()) return true;
     if (dataLink_->Active()) dataLink_->DataSet()->MoveBy(distance);
     return true;
 }

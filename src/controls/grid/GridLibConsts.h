@@ -11,9 +11,10 @@ inline constexpr const char* ATONotInLevel = "ATo not in level";
 
 // ---- grid core: cell areas, keyboard and mouse
 inline constexpr const char* GetCellTypeAlgorithmError = "Algorithm error in TCustomDBGridEx.GetCellType";
-// The questions before Ctrl+Delete deletes one record or the selected ones.
-inline constexpr const char* DeleteRecord = "Delete record?";
-inline constexpr const char* DeleteSelectedRecords = "Delete all selected records?";
+// The questions before one record or the selected ones are deleted, by Ctrl+Delete or by
+// the delete action.
+inline constexpr const char* DeleteRecordQuestion = "Delete record?";
+inline constexpr const char* DeleteSelectedRecordsQuestion = "Delete all selected records?";
 
 // ---- grid core: selection
 // TopRow, BottomRow, LeftCol and RightCol of a rectangle without data share one text.
@@ -27,8 +28,6 @@ inline constexpr const char* ScrollBarAlreadyAttached = "Possible %s already att
 // ---- sums
 
 // ---- export, import and clipboard
-inline constexpr const char* DeleteRecordQuestion = "Delete record?";
-inline constexpr const char* DeleteSelectedRecordsQuestion = "Delete all selected records?";
 inline constexpr const char* ClearSelectedCells = "Clear selected cells?";
 inline constexpr const char* InvalidTextFormat = "Invalid text format";
 inline constexpr const char* InvalidKVDBIFFormat = "Invalid KVDBIF format";

@@ -41,4 +41,29 @@ private:
     int uncaught_ = std::uncaught_exceptions();
 };
 
+// Raises a nesting counter for the life of the scope.
+class TCountScope {
+public:
+    explicit TCountScope(int& counter) : counter_(counter) { ++counter_; }
+    ~TCountScope() { --counter_; }
+    TCountScope(const TCountScope&) = delete;
+    TCountScope& operator=(const TCountScope&) = delete;
+
+private:
+    int& counter_;
+};
+
+// Sets a flag for the life of the scope, and puts back what it was.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = old_; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
 } // namespace rtl

@@ -554,7 +554,7 @@ void TCustomGrid::ClampInView(int col, int row)
 
 void TCustomGrid::TopLeftChanged()
 {
-    if (editorMode_ && inplaceEdit_) inplaceEdit_->UpdateLoc(CellRect(current_.X, current_.Y));
+    if (editorMode_ && inplaceEdit_) inplaceEdit_->UpdateLoc(InplaceEditRect());
 }
 
 // ---- scroll bars ----
@@ -703,7 +703,7 @@ void TCustomGrid::Resize()
     placeBars();
     UpdateScrollRange();
     if (editorMode_ && inplaceEdit_ && inplaceEdit_->Visible())
-        inplaceEdit_->UpdateLoc(CellRect(current_.X, current_.Y));
+        inplaceEdit_->UpdateLoc(InplaceEditRect());
 }
 
 void TCustomGrid::showEvent(QShowEvent* e)
@@ -757,7 +757,7 @@ void TCustomGrid::UpdateEdit()
         inplaceEdit_->SelectAll();
     }
     const bool hadFocus = hasFocus();
-    inplaceEdit_->Move(CellRect(current_.X, current_.Y));
+    inplaceEdit_->Move(InplaceEditRect());
     if (hadFocus && inplaceEdit_->Visible() && inplaceEdit_->CanFocus()) inplaceEdit_->SetFocus();
 }
 

@@ -319,6 +319,8 @@ protected:
 
     // ---- the in-place edit's hooks
     virtual TInplaceEdit* CreateEditor();
+    // Where the edit lies: over the current cell (an empty rectangle hides it).
+    virtual TRect InplaceEditRect() const { return CellRect(current_.X, current_.Y); }
     // The default: goEditing without goRowSelect, the editor mode on, and the edit
     // always shown or the grid focused.
     virtual bool CanEditShow();

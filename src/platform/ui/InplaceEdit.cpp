@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Grids.h"
 
@@ -35,11 +36,7 @@ bool TInplaceEdit::EditCanModify() { return GridCanEditModify(); }
 
 void TInplaceEdit::UpdateContents()
 {
-    ++loading_;
-    struct Done {
-        int& n;
-        ~Done() { --n; }
-    } done{loading_};
+    const rtl::TCountScope counting(loading_);
     const int col = grid_->Col(), row = grid_->Row();
     SetText(std::string());
     SetEditMask(GridGetEditMask(col, row));
@@ -50,11 +47,7 @@ void TInplaceEdit::UpdateContents()
 
 void TInplaceEdit::ShowText(const std::string& text)
 {
-    ++loading_;
-    struct Done {
-        int& n;
-        ~Done() { --n; }
-    } done{loading_};
+    const rtl::TCountScope counting(loading_);
     SetText(text);
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "FilterFeatures.h"
@@ -464,6 +465,34 @@ TEST_F(FilterRow, AListWithAKeyFieldDropsItsRecordsAndPicksByKey)
     EXPECT_EQ(EditorText(), "");
     EXPECT_TRUE(Editor()->GetKeyValue().IsNull());
     EXPECT_TRUE(Exceptions.empty());
+    filter.SetListSource(nullptr);
+}
+
+TEST_F(FilterRow, AnOpenListOfTheFilterEditorKeepsTheWheelFromTheRecords)
+{
+    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
+    filter.SetKeyField("CUSTID");
+    Show();
+    auto wheelDown = [this] {
+        const ui::TRect cell = Grid->CellRect(Grid->DataToRawColumn(1), Grid->TitleOffset());
+        const QPointF at = gridtest::WidgetPoint(*Grid, {cell.Left + 4, cell.Top + 4});
+        QWheelEvent wheel(at, Grid->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Grid.get(), &wheel);
+    };
+    ClickFilterCell(4, 4);
+    ASSERT_TRUE(ListOpen());
+    const rtl::Variant picked = Editor()->PopupGrid().GetKeyValue();
+    wheelDown();
+    EXPECT_EQ(Data.GetRecNo(), 1);
+    EXPECT_TRUE(ListOpen());
+    EXPECT_EQ(Editor()->PopupGrid().GetKeyValue(), picked);
+    // Closed, the list gives the wheel back to the records.
+    Key(Qt::Key_Escape);
+    ASSERT_FALSE(ListOpen());
+    ASSERT_TRUE(EditorShown());
+    wheelDown();
+    EXPECT_EQ(Data.GetRecNo(), 2);
     filter.SetListSource(nullptr);
 }
 

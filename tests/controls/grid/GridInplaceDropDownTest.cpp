@@ -145,6 +145,24 @@ TEST_F(InplaceDropDown, APickListOpensOnTheFirstLetterAndTypingCompletesTheTextW
     EXPECT_EQ(F("COLOR")->GetAsString(), "Black");
 }
 
+TEST_F(InplaceDropDown, AListThatDoesNotFitBelowTheCellOpensAboveItAndStaysOnTheScreen)
+{
+    ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 500, 300};
+    Grid->SetBounds(460, 210, 300, 80);
+    AddColorColumn()->SetWidth(60);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+    const ui::TControl* list = PickList();
+    const ui::TPoint corner = editor->ClientToScreen({0, 0});
+    ASSERT_GT(corner.Y + editor->Height() + list->Height(), 300);
+    ASSERT_GT(corner.X + list->Width(), 500);
+    EXPECT_EQ(list->Top() + list->Height(), corner.Y);
+    EXPECT_EQ(list->Left() + list->Width(), 500);
+    Key(Qt::Key_Escape);
+}
+
 TEST_F(InplaceDropDown, TheWheelDoesNothingWhileAListIsOpen)
 {
     AddColorColumn();
@@ -252,7 +270,36 @@ TEST_F(InplaceDropDown, AKeyPickListTakesOnlyListedTextsUnlessTheColumnTakesOthe
     Key(Qt::Key_Backspace);
     EXPECT_EQ(editor->Text(), "b");
     EXPECT_EQ(Grid->CurrentEditText(), "b");
+    // Delete with nothing selected takes the character after the caret.
+    Type("a");
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(editor->Text(), "a");
+    EXPECT_EQ(editor->SelStart(), 0);
+    EXPECT_EQ(Grid->CurrentEditText(), "a");
     EXPECT_TRUE(notInList.empty());
+}
+
+TEST_F(InplaceDropDown, AKeyPickListOffersOnlyTheLinesThatHaveAKey)
+{
+    TColumnEx* state = AddStateColumn();
+    state->GetPickList().Add("Deleted");
+    state->GetKeyList().Delete(2);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(PickList()->Count(), 2);
+    EXPECT_EQ(PickList()->ItemIndex(), 0);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(editor->Text(), "Blocked");
+    Key(Qt::Key_Return);
+    Data.Post();
+    EXPECT_EQ(F("STATE")->GetAsString(), "B");
+    // A line without a key cannot be typed either.
+    Type("c");
+    EXPECT_EQ(editor->Text(), "Blocked");
 }
 
 TEST_F(InplaceDropDown, BackspaceWithTheSelectionAtTheStartDeletesNothing)
@@ -350,6 +397,15 @@ TEST_F(InplaceDropDown, ADropDownNumberColumnOpensTheCalculatorAndTakesItsResult
     EXPECT_EQ(editor->Text(), "6");
     Data.Post();
     EXPECT_EQ(F("AMOUNT")->GetAsFloat(), 6.0);
+    // With AutoDropDown the first digit opens the calculator and goes there.
+    Grid->Columns().Items(1)->SetAutoDropDown(true);
+    Type("7");
+    ASSERT_TRUE(Open());
+    Type("+1");
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(editor->Text(), "8");
 }
 
 TEST_F(InplaceDropDown, UpDownButtonsStepNumbersByTheIncrementAndListsToTheirNextLine)

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "controls/editors/ButtonPainting.h"
+#include "controls/editors/EditorsTestSupport.h"
 #include "platform/ui/Form.h"
 
 namespace {
@@ -234,15 +235,9 @@ TEST_F(InplaceLayout, InAWrappedTextUpAndDownMoveBetweenItsLinesBeforeTheyGoToTh
 
 TEST_F(InplaceLayout, AnImageColumnKeepsTheImagesRoomAlsoWhenTheValueHasNoImage)
 {
-    ui::TCustomImageList images(16, 16);
-    for (ui::TColor colour : {ui::clRed, ui::clGreen}) {
-        ui::TBitmap b(16, 16);
-        b.Canvas().Brush().SetColor(colour);
-        b.Canvas().FillRect({0, 0, 16, 16});
-        images.Add(b);
-    }
+    const auto images = editorstest::SolidImages({ui::clRed, ui::clGreen});
     TColumnEx* color = AddColorColumn();
-    color->SetImageList(&images);
+    color->SetImageList(images.get());
     color->SetShowImageAndText(true);
     Show();
     TDBGridInplaceEdit* editor = Edit(0);
@@ -262,6 +257,55 @@ TEST_F(InplaceLayout, AnImageColumnKeepsTheImagesRoomAlsoWhenTheValueHasNoImage)
     EXPECT_EQ(editor->ImageIndex(), -1);
     EXPECT_EQ(editor->EditRect().Left, 2 + 16 + 5);
     EXPECT_EQ(uitest::PixelAt(uitest::Render(editor), 10, middle), ui::ColorToRGB(editor->Color()));
+}
+
+TEST_F(InplaceLayout, AnIntegerImageColumnShowsTheImageOfItsValueElseTheNotInListImage)
+{
+    const auto images = editorstest::SolidImages({ui::clRed, ui::clGreen, ui::clBlue});
+    TColumnEx* cust = AddColumn("CUST");
+    cust->SetImageList(images.get());
+    cust->SetShowImageAndText(true);
+    cust->SetNotInKeyListIndex(2);
+    Show();
+    // The first record's CUST is 1.
+    TDBGridInplaceEdit* editor = Edit(0);
+    EXPECT_EQ(editor->ImageIndex(), 1);
+    EXPECT_EQ(uitest::PixelAt(uitest::Render(editor), 10, editor->Height() / 2), ui::clGreen);
+    // An empty value has no number: the image for values not in the list.
+    Data.Edit();
+    F("CUST")->Clear();
+    Data.Post();
+    EXPECT_EQ(editor->ImageIndex(), 2);
+    EXPECT_EQ(uitest::PixelAt(uitest::Render(editor), 10, editor->Height() / 2), ui::clBlue);
+}
+
+TEST_F(InplaceLayout, RightToLeftTheButtonsStandAtTheLeftAndTheImageAtTheRight)
+{
+    const auto images = editorstest::SolidImages({ui::clRed});
+    TColumnEx* color = AddColorColumn();
+    color->SetImageList(images.get());
+    color->SetShowImageAndText(true);
+    AddButton(color, editors::ebsEllipsisEx, 12);
+    Grid->setLayoutDirection(Qt::RightToLeft);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    const int w = editor->Width(), h = editor->Height();
+    const int bar = ui::Metrics().VScrollWidth;
+    // The editor lies over the cell as the grid draws it, mirrored.
+    const ui::TRect cell = Grid->CellRect(Grid->Col(), Grid->Row());
+    EXPECT_EQ(editor->BoundsRect(),
+              (ui::TRect{Grid->ClientWidth() - cell.Right, cell.Top, Grid->ClientWidth() - cell.Left, cell.Bottom}));
+    // From the left edge: the last further button, then the main button.
+    EXPECT_EQ(Bounds(editor->EditButtonControl(1)), (ui::TRect{0, 0, 12, h}));
+    EXPECT_EQ(Bounds(editor->EditButtonControl(0)), (ui::TRect{12, 0, 12 + bar, h}));
+    EXPECT_EQ(editor->ButtonsWidth(), 12 + bar);
+    // The text leaves the buttons' room at the left and the image's at the right.
+    EXPECT_EQ(editor->EditRect(), (ui::TRect{2 + 12 + bar, 2, w - 2 - 16 - 5, h}));
+    ASSERT_EQ(editor->ImageIndex(), 0);
+    const QImage picture = uitest::Render(editor);
+    EXPECT_EQ(uitest::PixelAt(picture, w - 10, h / 2), ui::clRed);
+    EXPECT_NE(uitest::PixelAt(picture, 10, h / 2), ui::clRed);
+    Snapshot("inplace-right-to-left");
 }
 
 TEST_F(InplaceLayout, AnEllipsisButtonFiresTheGridsClickAndThenTheColumns)

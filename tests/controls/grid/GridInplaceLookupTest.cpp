@@ -111,6 +111,41 @@ TEST_F(InplaceLookup, AClickOnARowOfTheListTakesItAndTheGripSizeIsKept)
     EXPECT_EQ(Who->GetDropDownWidth(), width + 20);
 }
 
+TEST_F(InplaceLookup, TheListIsAsWideAsTheColumnSaysButNeverNarrowerThanTheCell)
+{
+    Customers.Append();
+    Customers.FieldByName("CUSTID")->SetAsInteger(5);
+    Customers.FieldByName("CUSTNAME")->SetAsString("Bartholomew Montgomery");
+    Customers.Post();
+    Who->SetDropDownRows(3);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(1);
+    // 0: the cell's width; five customers, three rows.
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(List()->Width(), editor->Width());
+    EXPECT_EQ(List()->GetRowCount(), 3);
+    Key(Qt::Key_Escape);
+    // -1: as wide as the names need, wider than the cell here.
+    Who->SetDropDownWidth(-1);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+    const int fitted = List()->Width();
+    EXPECT_GT(fitted, editor->Width());
+    Snapshot("inplace-datalist-fitted");
+    Key(Qt::Key_Escape);
+    // A width of the column's own, but not below the cell's.
+    Who->SetDropDownWidth(fitted + 40);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(List()->Width(), fitted + 40);
+    Key(Qt::Key_Escape);
+    Who->SetDropDownWidth(20);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(List()->Width(), editor->Width());
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(F("CUST")->GetAsInteger(), 1);
+}
+
 TEST_F(InplaceLookup, TypingFindsTheFirstNameStartingWithTheTypedTextAndAnOpenListFollows)
 {
     Show();
@@ -158,6 +193,12 @@ TEST_F(InplaceLookup, TypingFindsTheFirstNameStartingWithTheTypedTextAndAnOpenLi
     EXPECT_TRUE(Grid->EditKeyValue().IsNull());
     Type("d");
     EXPECT_EQ(Grid->EditKeyValue().AsInteger(), 3);
+    // Delete before the last character leaves a name the list lacks.
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(editor->Text(), "Ci");
+    EXPECT_EQ(editor->SelStart(), 2);
+    EXPECT_TRUE(Grid->EditKeyValue().IsNull());
 }
 
 TEST_F(InplaceLookup, DeleteAtTheEndClearsTheKeyAndTheSpecialRowsShortcutTakesItsValue)

@@ -8,6 +8,7 @@
 
 #include "GridInputTest.h"
 #include "controls/grid/DBGridExSeams.h"
+#include "platform/ui/Clipboard.h"
 
 namespace {
 
@@ -193,6 +194,36 @@ TEST_F(GridKeys, LeftAndRightScrollTheColumnsOfARowSelectGrid)
     EXPECT_EQ(Grid->LeftCol(), fixed);
 }
 
+TEST_F(GridKeys, AFrozenColumnTakesTheCurrentCellWithoutScrolling)
+{
+    Records(5);
+    ShowGrid({"ID", "NAME", "AMOUNT", "FLAG"});
+    for (int i = 0; i < 4; ++i) Grid->Columns().Items(i)->SetWidth(150);
+    Grid->SetFrozenCols(1);
+    const int frozen = Grid->IndicatorOffset();
+    ASSERT_EQ(Grid->FixedCols(), frozen + 1);
+    Key(Qt::Key_End);
+    ASSERT_EQ(Grid->Col(), Grid->ColCount() - 1);
+    const int left = Grid->LeftCol();
+    ASSERT_GT(left, Grid->FixedCols());
+    Key(Qt::Key_Home);
+    EXPECT_EQ(Grid->Col(), frozen);
+    EXPECT_EQ(Grid->LeftCol(), left);
+    // Right goes on into the scrolled columns, which come into view.
+    Key(Qt::Key_Right);
+    EXPECT_EQ(Grid->Col(), frozen + 1);
+    EXPECT_EQ(Grid->LeftCol(), frozen + 1);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(Grid->Col(), frozen);
+    EXPECT_EQ(Grid->LeftCol(), frozen + 1);
+    // A click on the frozen column of another record moves there and scrolls nothing.
+    Key(Qt::Key_End);
+    Click(frozen, Grid->TitleOffset() + 2);
+    EXPECT_EQ(Grid->Col(), frozen);
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(Grid->LeftCol(), left);
+}
+
 TEST_F(GridKeys, TabWalksTheTabStopsAlongTheRecords)
 {
     Records(5);
@@ -348,6 +379,75 @@ TEST_F(GridKeys, CtrlDeleteAsksBeforeDeleting)
     Grid->SetReadOnly(true);
     Key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(Data.RecordCount(), 2);
+}
+
+TEST_F(GridKeys, ClipboardKeysRunOnlyTheEditActionsTheGridAllows)
+{
+    Records(6);
+    Options({dgMultiSelect});
+    Grid->SetAllowedSelections({gstRecordBookmarks, gstAll});
+    ShowGrid({"ID", "NAME"});
+    ui::Clipboard().Clear();
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{1, 2}));
+
+    // No edit action allowed: the keys do nothing.
+    Key(Qt::Key_C, Qt::ControlModifier);
+    Key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_FALSE(ui::Clipboard().HasFormat(ui::CF_TEXT));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstRecordBookmarks);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Data.RecordCount(), 6);
+
+    Grid->SetEditActions({geaCopyEx, geaPasteEx});
+    Key(Qt::Key_C, Qt::ControlModifier);
+    const std::string copied = ui::Clipboard().AsText();
+    EXPECT_NE(copied.find("1\tRow 1"), std::string::npos) << copied;
+    EXPECT_NE(copied.find("2\tRow 2"), std::string::npos) << copied;
+    ui::Clipboard().Clear();
+    Key(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(ui::Clipboard().AsText(), copied);
+
+    // Ctrl+V and Shift+Insert paste into the selected records.
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{3, 4}));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Data.SetRecNo(4);
+    EXPECT_EQ(Name(), "Row 2");
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{5, 6}));
+    Key(Qt::Key_Insert, Qt::ShiftModifier);
+    Data.SetRecNo(5);
+    EXPECT_EQ(Name(), "Row 1");
+
+    // Ctrl+A selects all; Ctrl+X and Shift+Delete cut only with cutting allowed.
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstRecordBookmarks) << "select all is not allowed";
+    Key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(Data.RecordCount(), 6);
+    Grid->SetEditActions({geaCopyEx, geaCutEx, geaSelectAllEx, geaDeleteEx});
+    ui::Clipboard().Clear();
+    Options({}, {dgConfirmDelete});
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Data.RecordCount(), 4);
+    EXPECT_NE(ui::Clipboard().AsText().find("Row 1"), std::string::npos);
+
+    // Ctrl+Delete with a selection and deleting allowed asks the delete action's question.
+    Options({dgConfirmDelete});
+    Boxes.Answer = ui::mrCancel;
+    Data.First();
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{1}));
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_FALSE(Boxes.Requests.empty());
+    EXPECT_EQ(Boxes.Requests.back().Text, "Delete record?");
+    EXPECT_EQ(Data.RecordCount(), 4);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstAll);
 }
 
 TEST_F(GridKeys, SpaceStepsACheckBoxAndDeleteClearsIt)

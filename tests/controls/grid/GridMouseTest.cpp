@@ -72,6 +72,35 @@ TEST_F(GridMouse, AClickMovesToTheCellAndAClickOnTheCurrentCellEdits)
     EXPECT_EQ(G().Events.size(), 1u);
 }
 
+TEST_F(GridMouse, OneClickOnTheShownButtonOfAnotherRecordMovesThereAndPressesIt)
+{
+    Records(6);
+    Grid->SetOptions(Grid->GetOptions().Include(dgAlwaysShowEditor));
+    std::vector<std::string> events;
+    Grid->OnEditButtonClick = rtl::TNotifyEvent::FromFunction([&](rtl::TObject*) {
+        events.push_back("button on " + F("NAME")->GetAsString());
+    });
+    ShowGrid({"ID", "NAME"});
+    TColumnEx* name = Grid->Columns().Items(1);
+    name->SetButtonStyle(cbsEllipsis);
+    name->SetAlwaysShowEditButton(true);
+    const ui::TRect cell = Grid->CellRect(2, DataRow(3));
+    const ui::TPoint onButton{cell.Right - 4, (cell.Top + cell.Bottom) / 2};
+    Press(onButton);
+    Release(onButton);
+    EXPECT_EQ(RecNo(), 4);
+    EXPECT_EQ(Grid->Col(), 2);
+    EXPECT_TRUE(EditorShown());
+    EXPECT_EQ(events, (std::vector<std::string>{"button on Row 4"}));
+    EXPECT_TRUE(G().Events.empty()) << "the release lands on the button: no cell click";
+
+    // Left of the strip the click only moves to the cell.
+    events.clear();
+    Click(2, DataRow(1));
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_TRUE(events.empty());
+}
+
 TEST_F(GridMouse, TitleButtonsCycleTheSortMarkersOnRelease)
 {
     Records(4);
@@ -294,6 +323,15 @@ TEST_F(GridMouse, ColumnsAreSizedFromTheirTitlesAndFittedByADoubleClick)
     Release({edge.X + 25, edge.Y});
     EXPECT_EQ(name->GetWidth(), 65);
     EXPECT_EQ(Grid->MouseMode(), TCustomDBGridEx::mmNone);
+    EXPECT_TRUE(G().Events.empty());
+
+    // Esc drops the sizing: the width stays and the release is no click on the title.
+    Press(edge);
+    Move({edge.X + 10, edge.Y});
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Grid->MouseMode(), TCustomDBGridEx::mmNone);
+    Release({edge.X + 10, edge.Y});
+    EXPECT_EQ(name->GetWidth(), 65);
     EXPECT_TRUE(G().Events.empty());
 
     // Traced, the width follows the mouse.

@@ -40,6 +40,7 @@ protected:
         Execute("insert into CUSTOMERS values (2, 'Bob')");
         Execute("insert into CUSTOMERS values (3, 'Cid')");
         Execute("insert into CELLS values (1, 1.5, 10, '2024-03-01', 'Red', 'A', 1)");
+        Execute("insert into CELLS values (2, 3.0, 20, '2024-04-01', 'Blue', 'B', 2)");
         c.tr.CommitRetaining();
 
         customers.SetDatabase(&c.db);
@@ -48,7 +49,7 @@ protected:
         updates.ModifySQL = "update CELLS set AMOUNT = :AMOUNT, QTY = :QTY, BORN = :BORN, COLOR = :COLOR, "
                             "STATE = :STATE, CUST = :CUST where ID = :OLD_ID";
         cells.SetDatabase(&c.db);
-        cells.SetSQL("select ID, AMOUNT, QTY, BORN, COLOR, STATE, CUST from CELLS");
+        cells.SetSQL("select ID, AMOUNT, QTY, BORN, COLOR, STATE, CUST from CELLS order by ID");
         cells.SetUpdateObject(&updates);
         cells.AddField<db::TIntegerField>("ID");
         cells.AddField<db::TFloatField>("AMOUNT");
@@ -112,11 +113,16 @@ protected:
         QTest::keyClick(QApplication::focusWidget(), key, m);
     }
     void Type(const char* text) { QTest::keyClicks(QApplication::focusWidget(), text); }
-    // Writes what the editor holds and posts, as leaving the record does.
+    // Leaves the first record for the second, which writes what the editor holds and
+    // posts, commits, and comes back.
     void Post()
     {
-        cells.Post();
+        ASSERT_EQ(cells.FieldByName("ID")->GetAsInteger(), 1);
+        Key(Qt::Key_Down);
+        ASSERT_EQ(cells.FieldByName("ID")->GetAsInteger(), 2);
+        EXPECT_EQ(cells.State(), db::dsBrowse);
         c.tr.CommitRetaining();
+        Key(Qt::Key_Up);
     }
     // A column of the record as the engine has it now, through a statement of its own.
     fb::TSqlValue Stored(const std::string& column)
@@ -177,6 +183,68 @@ TEST_F(InplaceEditFirebird, APickedColourAndADateArePostedAndReadBack)
     Key(Qt::Key_Return);
     Post();
     EXPECT_EQ(Stored("BORN").GetAsDateTime(), rtl::EncodeDate(2024, 3, 3));
+}
+
+TEST_F(InplaceEditFirebird, AStateFromTheKeyPickListAndACustomerFromTheLookupListArePostedAndReadBack)
+{
+    // The list shows the state's name; the engine gets its key.
+    TDBGridInplaceEdit* editor = Edit("STATE");
+    ASSERT_EQ(editor->Text(), "Active");
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(editor->ListVisible());
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(editor->Text(), "Closed");
+    Post();
+    EXPECT_EQ(Stored("STATE").GetAsString(), "C");
+    // Typed, it completes from the names.
+    editor = Edit("STATE");
+    Type("b");
+    EXPECT_EQ(editor->Text(), "Blocked");
+    Post();
+    EXPECT_EQ(Stored("STATE").GetAsString(), "B");
+
+    editor = Edit("WHO");
+    ASSERT_EQ(editor->EditStyle(), cesDataListEx);
+    ASSERT_EQ(editor->Text(), "Ann");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(editor->ListVisible());
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(editor->Text(), "Cid");
+    Post();
+    EXPECT_EQ(Stored("CUST").GetAsInteger(), 3);
+    EXPECT_EQ(cells.FieldByName("WHO")->GetAsString(), "Cid");
+    editor = Edit("WHO");
+    Type("b");
+    EXPECT_EQ(editor->Text(), "Bob");
+    Post();
+    EXPECT_EQ(Stored("CUST").GetAsInteger(), 2);
+}
+
+TEST_F(InplaceEditFirebird, EscDropsWhatWasTypedAndTheEngineKeepsTheValue)
+{
+    TDBGridInplaceEdit* editor = Edit("QTY");
+    Type("77");
+    EXPECT_EQ(cells.State(), db::dsEdit);
+    // The first Esc drops the typed text, the second the record's edit.
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(editor->Text(), "10");
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(cells.State(), db::dsBrowse);
+    EXPECT_EQ(cells.FieldByName("QTY")->GetAsInteger(), 10);
+    editor = Edit("COLOR");
+    Key(Qt::Key_Down, Qt::AltModifier);
+    Key(Qt::Key_Down);
+    // Esc closes the list and takes nothing from it.
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(editor->ListVisible());
+    EXPECT_EQ(editor->Text(), "Red");
+    EXPECT_EQ(cells.State(), db::dsBrowse);
+    Post();
+    EXPECT_EQ(Stored("QTY").GetAsInteger(), 10);
+    EXPECT_EQ(Stored("COLOR").GetAsString(), "Red");
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/UiTestSupport.h"
 #include "storage/DModule.h"
+#include "storage/FakeMainForm.h"
 #include "storage/SQL_Filter.h"
 #include "support/Snapshot.h"
 #include "support/TempDir.h"
@@ -26,16 +27,6 @@ namespace {
 using namespace grid;
 
 constexpr int kRecords = 100'000;
-
-class TMainForm : public storage::IMainFormServices {
-public:
-    std::string GetProgramFilePath() const override { return ProgramFile; }
-    storage::TCommonSettings& GetCommonSettings() override { return Common; }
-    device_link::TDeviceManager* GetDeviceManager() override { return nullptr; }
-
-    std::string ProgramFile;
-    storage::TCommonSettings Common;
-};
 
 class LogGrid : public uitest::UiTest {
 protected:
@@ -133,7 +124,7 @@ protected:
 
     rtl::TScopedFormatSettings settings{rtl::TFormatSettings::Invariant()};
     testsupport::TempDir dir;
-    TMainForm main;
+    dmtest::FakeMainForm main;
     std::unique_ptr<storage::TDM> dm;
     storage::TSQLFilter filter;
     std::unique_ptr<TDBGridEx> grid;
