@@ -141,8 +141,9 @@ void GridCopyAction(TCustomDBGridEx& grid, bool ForWholeGrid)
     TClipboardOpen clipboard;
     std::optional<db::TDisableControlsScope> quiet;
     if (db::TDataSet* dataSet = grid.DataLink().DataSet()) quiet.emplace(*dataSet);
-    // The text goes without the 0 byte that ends a Windows text block: here the block's
-    // length is its end, and another program would paste the 0 as a character.
+    // The text goes without a closing 0 byte, which some programs put at the end of a
+    // text block: here the block's length is its end, and another program would paste
+    // the 0 as a character.
     rtl::TMemoryStream text;
     WriteGridToExportStream<TDBGridExExportAsText>(grid, text, ForWholeGrid);
     (*clipboard).SetAsText(text.ToString());
@@ -169,7 +170,7 @@ void GridPasteAction(TCustomDBGridEx& grid, bool ForWholeGrid)
         LoadGridFromImportStream<TDBGridExImportAsKVDBIF>(grid, stream, ForWholeGrid);
     } else if ((*clipboard).HasFormat(ui::CF_TEXT)) {
         std::string text = (*clipboard).AsText();
-        // A text block that ends in a 0 byte (as one copied on Windows) ends there.
+        // A text block that ends in a 0 byte (as some programs copy one) ends there.
         if (!text.empty() && text.back() == '\0') text.pop_back();
         stream.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
         stream.SetPosition(0);

@@ -89,7 +89,7 @@ TEST_F(Clipboard, CopyingNothingLeavesNoBlockForPasteToPrefer)
     EXPECT_TRUE(ui::Clipboard().HasFormat(ui::CF_TEXT));
     EXPECT_EQ(ui::Clipboard().AsText(), "");
 
-    // A text ending in the 0 byte of a Windows text block: the 0 is not pasted.
+    // A text ending in the 0 byte some programs close a text block with: the 0 is not pasted.
     ui::Clipboard().SetAsText(std::string("a\r\nb\0", 5));
     Data.SetRecNo(2);
     GridPasteAction(*Grid, false);
