@@ -723,7 +723,9 @@ public:
     bool TitleButtonPressed() const { return titleButtonPressed_; }
     // What the mouse does while a button is held: nothing, selecting records, columns or
     // a rectangle of cells, or sizing a column from a title.
+    // clang-format off
     enum TMouseMode : std::uint8_t { mmNone = 0, mmRecords = 1, mmColumns = 2, mmRectangle = 3, mmTitleSizing = 6 };
+    // clang-format on
     TMouseMode MouseMode() const { return mouseMode_; }
 
 protected:

@@ -44,6 +44,7 @@ enum TSysColorIndex : int {
 
 constexpr TColor SysColor(int index) { return static_cast<TColor>(0xFF000000u | static_cast<unsigned>(index)); }
 
+// clang-format off
 constexpr TColor clBlack = RGB(0, 0, 0), clMaroon = RGB(128, 0, 0), clGreen = RGB(0, 128, 0),
     clOlive = RGB(128, 128, 0), clNavy = RGB(0, 0, 128), clPurple = RGB(128, 0, 128),
     clTeal = RGB(0, 128, 128), clGray = RGB(128, 128, 128), clSilver = RGB(192, 192, 192),
@@ -51,9 +52,11 @@ constexpr TColor clBlack = RGB(0, 0, 0), clMaroon = RGB(128, 0, 0), clGreen = RG
     clBlue = RGB(0, 0, 255), clFuchsia = RGB(255, 0, 255), clAqua = RGB(0, 255, 255),
     clWhite = RGB(255, 255, 255), clMoneyGreen = RGB(192, 220, 192), clSkyBlue = RGB(166, 202, 240),
     clCream = RGB(255, 251, 240), clMedGray = RGB(160, 160, 164);
+// clang-format on
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
+// clang-format off
 constexpr TColor clScrollBar = SysColor(COLOR_SCROLLBAR), clBackground = SysColor(COLOR_BACKGROUND),
     clActiveCaption = SysColor(COLOR_ACTIVECAPTION), clInactiveCaption = SysColor(COLOR_INACTIVECAPTION),
     clMenu = SysColor(COLOR_MENU), clWindow = SysColor(COLOR_WINDOW), clWindowFrame = SysColor(COLOR_WINDOWFRAME),
@@ -69,6 +72,7 @@ constexpr TColor clScrollBar = SysColor(COLOR_SCROLLBAR), clBackground = SysColo
     clGradientActiveCaption = SysColor(COLOR_GRADIENTACTIVECAPTION),
     clGradientInactiveCaption = SysColor(COLOR_GRADIENTINACTIVECAPTION),
     clMenuHighlight = SysColor(COLOR_MENUHILIGHT), clMenuBar = SysColor(COLOR_MENUBAR);
+// clang-format on
 
 constexpr bool IsSystemColor(TColor c) { return (static_cast<std::uint32_t>(c) & 0xFF000000u) == 0xFF000000u; }
 // The plain colour that c stands for now: system colours are looked up in the table;

@@ -60,8 +60,10 @@ protected:
     static QRect Q(const ui::TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 };
 
+// clang-format off
 const TButtonPaintKindEx kAllKinds[] = {bpkDropDownEx, bpkEllipsisEx, bpkUpDownEx,
                                         bpkCheckBoxEx, bpkPlusEx,     bpkMinusEx};
+// clang-format on
 
 std::vector<TLook> AllLooks()
 {

@@ -156,9 +156,11 @@ TEST(SumAmount, ARunningTotalIsTheTotalOfItsValuesAddedAfreshWhateverCameAndWent
     // Values of every kind: small, with halves, near and past 128 bits once scaled, near
     // the double range, infinities and NaN.
     const double inf = std::numeric_limits<double>::infinity();
+    // clang-format off
     const std::vector<double> kinds = {0.00005,  -2.675,  1234.56785, 1.6e34, -1.7e34,  1e35,
                                        1e308,    -1e308,  1.7976931348623157e308, 4.9e-324,
                                        inf,      -inf,    std::numeric_limits<double>::quiet_NaN(), 0.0};
+    // clang-format on
     std::mt19937_64 random(143);
     for (int round = 0; round < 200; ++round) {
         std::vector<double> held;

@@ -36,6 +36,7 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         c.Canvas.DrawEdge(r, EDGE_RAISED, BF_RECT);
     }
     const TSysColorTable& sys = SysColors();
+    // clang-format off
     uitest::ExpectPixels(img, {
         {2, 2, sys[COLOR_3DLIGHT]}, // outer top-left
         {10, 2, sys[COLOR_3DLIGHT]}, // top row stops one short
@@ -48,6 +49,7 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         {12, 5, kBack}, // right edge excluded
         {5, 10, kBack},
     });
+    // clang-format on
 
     QImage sunken = BackImage(20, 20);
     TRect adjusted{2, 2, 12, 10};
@@ -55,6 +57,7 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         uitest::TImageCanvas c(sunken);
         c.Canvas.DrawEdge(adjusted, EDGE_SUNKEN, BF_RECT | BF_MIDDLE | BF_ADJUST);
     }
+    // clang-format off
     uitest::ExpectPixels(sunken, {
         {2, 2, sys[COLOR_BTNSHADOW]},
         {11, 9, sys[COLOR_BTNHIGHLIGHT]},
@@ -62,6 +65,7 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         {10, 8, sys[COLOR_3DLIGHT]},
         {5, 5, sys[COLOR_BTNFACE]},
     });
+    // clang-format on
     EXPECT_EQ(adjusted, (TRect{4, 4, 10, 8}));
 
     // Partial: only the bottom side of a single inner edge.
@@ -70,11 +74,13 @@ TEST_F(CanvasTest, EdgesPaintOuterAndInnerRingsWithBottomRightTakingTheCorners)
         uitest::TImageCanvas c(partial);
         c.Canvas.DrawEdge(TRect{2, 2, 12, 10}, BDR_RAISEDINNER, BF_BOTTOM);
     }
+    // clang-format off
     uitest::ExpectPixels(partial, {
         {5, 9, sys[COLOR_BTNSHADOW]},
         {2, 2, kBack},
         {11, 5, kBack},
     });
+    // clang-format on
 }
 
 TEST_F(CanvasTest, FocusRectangleInvertsEveryOtherFramePixelAndASecondCallRestores)
@@ -86,6 +92,7 @@ TEST_F(CanvasTest, FocusRectangleInvertsEveryOtherFramePixelAndASecondCallRestor
         c.Canvas.DrawFocusRect({4, 4, 20, 14});
     }
     const TColor inverted = RGB(255 - 10, 255 - 20, 255 - 30);
+    // clang-format off
     uitest::ExpectPixels(img, {
         {4, 4, inverted}, // (x + y) even
         {5, 4, kBack}, // odd: untouched
@@ -93,6 +100,7 @@ TEST_F(CanvasTest, FocusRectangleInvertsEveryOtherFramePixelAndASecondCallRestor
         {20, 14, kBack}, // outside
         {10, 8, kBack}, // inside
     });
+    // clang-format on
     {
         uitest::TImageCanvas c(img);
         c.Canvas.DrawFocusRect({4, 4, 20, 14});
@@ -113,6 +121,7 @@ TEST_F(CanvasTest, ThinLinesExcludeTheirLastPointAndGeometricPensHaveFlatEnds)
         c.Canvas.LineTo(25, 5);
         EXPECT_EQ(c.Canvas.PenPos(), (TPoint{25, 5}));
     }
+    // clang-format off
     uitest::ExpectPixels(img, {
         {2, 5, clBlack},
         {9, 5, clBlack},
@@ -123,6 +132,7 @@ TEST_F(CanvasTest, ThinLinesExcludeTheirLastPointAndGeometricPensHaveFlatEnds)
         {24, 4, clBlack},
         {25, 5, clWhite},
     });
+    // clang-format on
 
     QImage thick = uitest::WhiteImage(40, 40);
     {
@@ -155,6 +165,7 @@ TEST_F(CanvasTest, RectangleFrameIsInsideTheRectangleAndFillExcludesRightAndBott
         c.Canvas.Brush().SetColor(clBlue);
         c.Canvas.FrameRect({0, 20, 6, 26});
     }
+    // clang-format off
     uitest::ExpectPixels(img, {
         {5, 5, clBlack},
         {14, 11, clBlack},
@@ -167,6 +178,7 @@ TEST_F(CanvasTest, RectangleFrameIsInsideTheRectangleAndFillExcludesRightAndBott
         {5, 25, clBlue},
         {3, 22, clWhite},
     });
+    // clang-format on
 }
 
 TEST_F(CanvasTest, SystemColoursStaySymbolicUntilDrawn)
@@ -212,11 +224,13 @@ TEST_F(CanvasTest, ClipSaveIntersectRestore)
         c.Canvas.FillRect({30, 30, 40, 40});
     }
     EXPECT_EQ(uitest::InkBounds(img.copy(0, 0, 25, 25)), QRect(15, 10, 5, 10));
+    // clang-format off
     uitest::ExpectPixels(img, {
         {16, 11, clRed},
         {12, 11, clWhite},
         {35, 35, clLime},
     });
+    // clang-format on
 }
 
 TEST_F(CanvasTest, TextOutIsPlacedByItsCellAndOpaqueUnlessTheBrushIsClear)
@@ -234,11 +248,13 @@ TEST_F(CanvasTest, TextOutIsPlacedByItsCellAndOpaqueUnlessTheBrushIsClear)
         EXPECT_EQ(c.Canvas.PenPos(), (TPoint{60 + w, 5}));
     }
     ASSERT_GT(w, 0);
+    // clang-format off
     uitest::ExpectPixels(img, {
         {10, 5, clYellow},
         {10 + w - 1, 5 + h - 1, clYellow},
         {10 + w, 5, clWhite},
     });
+    // clang-format on
     QRect ink = uitest::InkBounds(img.copy(60, 0, 60, 40));
     EXPECT_GE(ink.top(), 5);
     EXPECT_LE(ink.bottom(), 5 + h - 1);
