@@ -151,7 +151,7 @@ Sums scanDataSet(db::TMemDataSet& ds)
     db::TField* active = ds.FieldByName("ACTIVE");
     for (ds.First(); !ds.Eof(); ds.Next()) {
         s.ints += id->GetAsInteger() + static_cast<std::int64_t>(name->GetAsString().size())
-                + (active->GetAsBoolean() ? 1 : 0);
+                  + (active->GetAsBoolean() ? 1 : 0);
         s.floats += level->GetAsFloat() + stamp->GetAsDateTime();
     }
     return s;

@@ -104,7 +104,7 @@ void BM_PopupListboxSearch(benchmark::State& state)
     Fill(list);
     ui::ShowPopupNoActivate(&list);
     for (auto _ : state) {
-        char reset = 27;  // Esc starts a new search
+        char reset = 27; // Esc starts a new search
         list.KeyPressFromOwner(reset);
         for (int i = 0; i < kSearchSteps; ++i) {
             char key = '9';
@@ -248,7 +248,7 @@ int main(int argc, char** argv)
     ui::SetMetrics(ui::TSystemMetrics::Fixed());
     benchmark::Initialize(&argc, argv);
     TScrollReporter reporter("BM_PopupListboxFillAndOpen", "BM_QListWidgetFillAndOpen",
-                                "fill and open: drop-down list / QListWidget time (below 1 is faster)");
+                             "fill and open: drop-down list / QListWidget time (below 1 is faster)");
     reporter.AddRatio("BM_PopupListboxSearch", "BM_QListWidgetSearch",
                       "search: drop-down list / QListWidget time (below 1 is faster)");
     benchmark::RunSpecifiedBenchmarks(&reporter);

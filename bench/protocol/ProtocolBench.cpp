@@ -89,7 +89,7 @@ void BM_Automaton(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.bytes.size()));
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(consumer.frames), benchmark::Counter::kIsRate);
     state.counters["delivered"] = static_cast<double>(consumer.frames) / static_cast<double>(state.iterations())
-                                / static_cast<double>(stream.frames);
+                                  / static_cast<double>(stream.frames);
     state.counters["noise"] = static_cast<double>(stream.noiseBytes) / static_cast<double>(stream.bytes.size());
 }
 BENCHMARK(BM_Automaton)->Unit(benchmark::kMillisecond);
@@ -120,7 +120,7 @@ public:
             const auto rate = run.counters.find("bytes_per_second");
             if (rate != run.counters.end() && run.run_type == Run::RT_Iteration) {
                 double& best = rates_[run.run_name.function_name];
-                best = std::max(best, rate->second.value);  // the least disturbed repetition
+                best = std::max(best, rate->second.value); // the least disturbed repetition
             }
         }
     }

@@ -35,7 +35,7 @@
 namespace {
 
 constexpr int kLogRecords = 1'000'000;
-constexpr int kLogDays = 60;  // records spread over the last 60 days; 30 days expire half
+constexpr int kLogDays = 60; // records spread over the last 60 days; 30 days expire half
 
 using Clock = std::chrono::steady_clock;
 
@@ -149,7 +149,7 @@ BENCHMARK(BM_UpdateDevice)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 std::size_t ShownTexts(db::TDataSet& log)
 {
     return log.FieldByName("CODES")->GetAsString().size() + log.FieldByName("DATAS")->GetAsString().size()
-        + log.FieldByName("DTS")->GetAsString().size() + log.FieldByName("ALIAS")->GetAsString().size();
+           + log.FieldByName("DTS")->GetAsString().size() + log.FieldByName("ALIAS")->GetAsString().size();
 }
 
 // The log query's time and that of a bare select beside it, run by run: the query from t0
@@ -235,7 +235,7 @@ void BM_AddToLogVsDirectProcedure(benchmark::State& state)
     row.IP = "127.0.0.1";
     row.Id = 5;
     device_link::TDevice* unit = b.Main.Manager->AddDevice(row);
-    device_link::TDeviceSettings settings;  // a new unit's filter: groups 1, 3 and 5 to 15 off
+    device_link::TDeviceSettings settings; // a new unit's filter: groups 1, 3 and 5 to 15 off
     unit->SetSettings(settings);
 
     // Unit items as a frame of a tuned unit brings them: all pass the filter.
@@ -323,8 +323,8 @@ void BM_LogPathPerRecordVsBareInsert(benchmark::State& state)
     constexpr int kFrames = 400;
     std::vector<device_link::TArray> packets;
     for (int f = 0; f < kFrames; ++f) {
-        items[8].Data[0] = static_cast<std::uint8_t>(0x20 + f % 7);  // RF level
-        items[9].Data[0] = static_cast<std::uint8_t>(0x4B + f % 3);  // MPX level
+        items[8].Data[0] = static_cast<std::uint8_t>(0x20 + f % 7); // RF level
+        items[9].Data[0] = static_cast<std::uint8_t>(0x4B + f % 3); // MPX level
         device_link::TArray packet = sim::BuildUnitFrame(static_cast<std::uint32_t>(f + 1), items);
         device_link::AppendPacketTime(packet, rtl::Now());
         packets.push_back(std::move(packet));

@@ -145,7 +145,7 @@ void TDevice::Relink(Change change)
 std::string TDevice::GetIPText() const
 {
     return std::to_string(IP[0]) + '.' + std::to_string(IP[1]) + '.' + std::to_string(IP[2]) + '.'
-        + std::to_string(IP[3]);
+           + std::to_string(IP[3]);
 }
 
 void TDevice::SetIPText(const std::string& text)

@@ -39,17 +39,17 @@ public:
     TDevice& operator=(const TDevice&) = delete;
 
     const std::uint8_t Kind;
-    TDeviceManager* const Manager; // not owned; may be null
-    std::string ComPort;           // serial units
+    TDeviceManager* const Manager;    // not owned; may be null
+    std::string ComPort;              // serial units
     std::array<std::uint8_t, 4> IP{}; // octet 0 is the most significant
-    std::int32_t TcpPort = 0;      // from the unit row; never used to connect
-    std::string UsbSerial;         // USB units
+    std::int32_t TcpPort = 0;         // from the unit row; never used to connect
+    std::string UsbSerial;            // USB units
     std::string Serial, Alias, UserId, Password;
     io::FT_DEVICE_LIST_INFO_NODE FtNode{}; // USB units found attached
-    std::uint8_t Configured = 0;   // has a row in the unit list
-    std::uint8_t Present = 0;      // found attached at the last detection
-    std::int32_t Id = 0;           // database id of the row
-    std::int32_t Pos = -1;         // position in the unit list; -1 until a row sets it
+    std::uint8_t Configured = 0;           // has a row in the unit list
+    std::uint8_t Present = 0;              // found attached at the last detection
+    std::int32_t Id = 0;                   // database id of the row
+    std::int32_t Pos = -1;                 // position in the unit list; -1 until a row sets it
     TStatus State = stIdle;
     std::string UnitName, Firmware; // as the unit reports them (written by the view)
     std::int32_t MapX = 0, MapY = 0, MapLock = 0;

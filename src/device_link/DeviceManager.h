@@ -26,12 +26,12 @@ class TPnPNotificator;
 struct TDeviceInfo {
     std::int32_t DeviceType = 0; // 1 USB, 2 serial, 3 TCP
     std::string ComPort;
-    std::string IP;              // dotted
+    std::string IP; // dotted
     std::int32_t TcpPort = 0;
     std::string UsbSerial;
     std::string Serial, Alias, UserId, Password;
     std::int32_t Id = 0;
-    rtl::TMemoryStream Config;   // the CONFIG column: the unit's settings record
+    rtl::TMemoryStream Config; // the CONFIG column: the unit's settings record
     std::int32_t Pos = 0;
     std::int32_t MapX = 0, MapY = 0, MapLock = 0;
 };

@@ -14,11 +14,11 @@ struct TRDSDateTime {
     std::string Year;
     std::string WeekDay;
     std::string Week;
-    std::string Unused;   // never set
+    std::string Unused; // never set
     std::string Hour;
     std::string Minute;
-    std::string Offset;   // local time offset, e.g. "+ 2:0 "
-    std::string Text;     // the whole text
+    std::string Offset; // local time offset, e.g. "+ 2:0 "
+    std::string Text;   // the whole text
 };
 
 // Text of DI flag bit 0..3 ("MONO"/"STEREO", ...); "??" when the mask bit is clear,

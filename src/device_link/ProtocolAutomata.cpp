@@ -34,7 +34,7 @@ inline void CopyShort(std::uint8_t* dst, const std::uint8_t* src, std::size_t n)
     if (n >= 16) {
         const std::uint8_t* const srcEnd = src + n - 16;
         std::uint8_t* const dstEnd = dst + n - 16;
-        Copy16(dstEnd, srcEnd);  // the tail first: the loop below may stop short of it
+        Copy16(dstEnd, srcEnd); // the tail first: the loop below may stop short of it
         for (; src < srcEnd; src += 16, dst += 16) Copy16(dst, src);
     } else if (n >= 8) {
         std::uint64_t head, tail;
@@ -242,7 +242,7 @@ void TProtocolAutomata::DropBadFrame()
     if (frameFromRescan_) return;
     // Everything the frame took after its "$!": LEN, sequence and items.
     TBArray bytes;
-    bytes.swap(rescan_);  // a handler feeding from OnFrame must not disturb these bytes
+    bytes.swap(rescan_); // a handler feeding from OnFrame must not disturb these bytes
     bytes.reserve(6 + itemCount_);
     bytes.assign({lenHi_, lenLo_, seq_[0], seq_[1], seq_[2], seq_[3]});
     bytes.insert(bytes.end(), items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(itemCount_));
@@ -303,7 +303,7 @@ void TProtocolAutomata::CompleteFrame()
 {
     if (Checksum() != check_) return;
     packet_.Seq = (std::uint32_t(seq_[0]) << 24) | (std::uint32_t(seq_[1]) << 16)
-                | (std::uint32_t(seq_[2]) << 8) | std::uint32_t(seq_[3]);
+                  | (std::uint32_t(seq_[2]) << 8) | std::uint32_t(seq_[3]);
     DecodeItems();
     if (OnFrame) OnFrame(packet_);
 }

@@ -62,7 +62,7 @@ public:
 
     // Line settings; a change while open is applied at once.
     TBaudRate GetBaudRate() const { return baudRate_; }
-    void SetBaudRate(TBaudRate value);          // also sets BaudRateValue (not for brCustom)
+    void SetBaudRate(TBaudRate value); // also sets BaudRateValue (not for brCustom)
     std::uint32_t GetBaudRateValue() const { return baudRateValue_; }
     void SetBaudRateValue(std::uint32_t value); // BaudRate becomes brCustom
     TDataBits GetDataBits() const { return dataBits_; }

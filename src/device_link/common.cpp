@@ -137,7 +137,7 @@ std::uint32_t HLSToRGB(int hue, int lightness, int saturation)
     }
     // Inputs beyond the 0..240 scale must not spill into the neighbouring channel.
     return std::uint32_t(ClampChannel(r)) | (std::uint32_t(ClampChannel(g)) << 8)
-         | (std::uint32_t(ClampChannel(b)) << 16);
+           | (std::uint32_t(ClampChannel(b)) << 16);
 }
 
 std::uint32_t BytesToIP(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3)

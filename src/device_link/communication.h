@@ -57,10 +57,10 @@ enum TStatus : std::uint8_t {
 
 // What statistics listeners get with every delivered packet.
 struct TComStats {
-    std::int32_t Pending = 0;   // packets posted and not yet taken from the delivery queue
-    std::uint32_t Posted = 0;   // packets posted since the link was last closed
-    double AvgIntervalMs = 0;   // smoothed interval between postings
-    double PacketTime = 0;      // receive time of this packet (days, local time)
+    std::int32_t Pending = 0; // packets posted and not yet taken from the delivery queue
+    std::uint32_t Posted = 0; // packets posted since the link was last closed
+    double AvgIntervalMs = 0; // smoothed interval between postings
+    double PacketTime = 0;    // receive time of this packet (days, local time)
 };
 
 constexpr std::size_t kPacketTimeSize = 8;
@@ -69,7 +69,7 @@ void AppendPacketTime(TArray& packet, double when);
 // The receive time in a packet's last 8 bytes; 0 for a packet shorter than that.
 double GetPacketTime(const TArray& packet);
 
-using TComDataEvent = rtl::Delegate<void(const TArray&)>;      // the packet, time tail included
+using TComDataEvent = rtl::Delegate<void(const TArray&)>; // the packet, time tail included
 using TComStateEvent = rtl::Delegate<void(TStatus)>;
 using TComStatsEvent = rtl::Delegate<void(const TComStats&)>;
 

@@ -43,30 +43,30 @@ namespace storage {
 struct TCommonSettings {
     static constexpr std::size_t kSize = 32;
     using TBytes = std::array<std::uint8_t, kSize>;
-                                                    // clang-format off
+    // clang-format off
                                                     // offset
-                                                    // clang-format on
-    std::uint8_t MainMaximized = 0;                 // 0
+    // clang-format on
+    std::uint8_t MainMaximized = 0; // 0
     // Double-click on the unit list: 0 Edit, 1 View, 2 View & Connect, 3 Connect/Disconnect.
-    std::uint8_t ListDblClickAction = 0;            // 1
-    std::uint8_t ConnectAllOnStart = 0;             // 2
-    std::uint8_t AlwaysOnTop = 0;                   // 3
-    std::uint8_t BackupOnExit = 0;                  // 4
-    std::uint8_t OptimizeOnExit = 0;                // 5 (acts only with BackupOnExit)
-    std::array<std::uint8_t, 2> Reserved6{};        // 6
-    std::int32_t MapZoom = 0;                       // 8, percent
-    std::int32_t MapScrollX = 0;                    // 12
-    std::int32_t MapScrollY = 0;                    // 16
-    std::uint8_t MapOpenOnStart = 0;                // 20
-    std::uint8_t MapGray = 0;                       // 21
-    std::uint8_t MapShowDeviceList = 0;             // 22
-    std::uint8_t MapAutoFix = 0;                    // 23
-    std::uint8_t MapDblClickAction = 0;             // 24: 0 View, 1 Connect/Disconnect
-    std::uint8_t LogSystemEvents = 0;               // 25 (acts only with LogEnabled)
-    std::uint8_t LogEnabled = 0;                    // 26
-    std::uint8_t LogExpireDays = 0;                 // 27, days (1 to 30)
-    std::uint8_t LogExpireAlert = 0;                // 28
-    std::array<std::uint8_t, 3> Reserved29{};       // 29
+    std::uint8_t ListDblClickAction = 0;      // 1
+    std::uint8_t ConnectAllOnStart = 0;       // 2
+    std::uint8_t AlwaysOnTop = 0;             // 3
+    std::uint8_t BackupOnExit = 0;            // 4
+    std::uint8_t OptimizeOnExit = 0;          // 5 (acts only with BackupOnExit)
+    std::array<std::uint8_t, 2> Reserved6{};  // 6
+    std::int32_t MapZoom = 0;                 // 8, percent
+    std::int32_t MapScrollX = 0;              // 12
+    std::int32_t MapScrollY = 0;              // 16
+    std::uint8_t MapOpenOnStart = 0;          // 20
+    std::uint8_t MapGray = 0;                 // 21
+    std::uint8_t MapShowDeviceList = 0;       // 22
+    std::uint8_t MapAutoFix = 0;              // 23
+    std::uint8_t MapDblClickAction = 0;       // 24: 0 View, 1 Connect/Disconnect
+    std::uint8_t LogSystemEvents = 0;         // 25 (acts only with LogEnabled)
+    std::uint8_t LogEnabled = 0;              // 26
+    std::uint8_t LogExpireDays = 0;           // 27, days (1 to 30)
+    std::uint8_t LogExpireAlert = 0;          // 28
+    std::array<std::uint8_t, 3> Reserved29{}; // 29
 
     TBytes ToBytes() const;
     // Reads the stored form (kSize bytes).
@@ -104,8 +104,8 @@ public:
 struct TLogFilterRow {
     int Byte;                                                    // the switch's offset in the record
     std::uint8_t (*Switch)(const device_link::TDeviceSettings&); // the field at that offset
-    std::span<const std::int32_t> Codes;  // empty with AllCodes
-    bool AllCodes;                        // the row gates every code of the unit
+    std::span<const std::int32_t> Codes;                         // empty with AllCodes
+    bool AllCodes;                                               // the row gates every code of the unit
 };
 // The rows in the order the writer tests them (byte 6 first, byte 34 last).
 std::span<const TLogFilterRow> LogFilterTable();
@@ -134,11 +134,11 @@ public:
     fb::TIBUpdateSQL IBU_CONFIG_;
     fb::TIBStoredProc getDBVersion;
     fb::TIBStoredProc addToLog;
-    fb::TIBStoredProc getAlias;  // declared; nothing runs it
-    fb::TIBQuery IBQ_LOG_;       // "select * from get_log"; the log window sets its text
+    fb::TIBStoredProc getAlias; // declared; nothing runs it
+    fb::TIBQuery IBQ_LOG_;      // "select * from get_log"; the log window sets its text
     db::TDataSource DS_LOG_;
     fb::TIBStoredProc getOutdatedLog;
-    fb::TIBStoredProc emptyLog;  // run directly by the shell's "Clear Entire Log?"
+    fb::TIBStoredProc emptyLog; // run directly by the shell's "Clear Entire Log?"
     fb::TIBStoredProc clearOutdatedLog;
 
     // True when the database reported version 1.
@@ -244,8 +244,8 @@ private:
         bool OthersPass = false; // the unit's system events (leDeviceStatus, leDeviceAction)
     };
     std::unordered_map<std::int32_t, TUnitFilter> unitFilters_;
-    std::int64_t pendingSinceMs_ = -1;  // when the oldest uncommitted log record was written
-    int logRecordsInTransaction_ = 0;    // log records written since the transaction started
+    std::int64_t pendingSinceMs_ = -1; // when the oldest uncommitted log record was written
+    int logRecordsInTransaction_ = 0;  // log records written since the transaction started
     bool CanRenewTransaction() const;
     void RenewTransaction();
     std::unique_ptr<QTimer> logCommitTimer_;

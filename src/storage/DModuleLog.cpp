@@ -220,7 +220,7 @@ void TDM::CommitPendingLog()
 bool TDM::CanRenewTransaction() const
 {
     return !IBQ_LOG_.GetActive() && !IBQ_CONFIG_.GetActive()
-        && (IBQ_DEVICES_.State() == db::dsInactive || IBQ_DEVICES_.State() == db::dsBrowse);
+           && (IBQ_DEVICES_.State() == db::dsInactive || IBQ_DEVICES_.State() == db::dsBrowse);
 }
 
 void TDM::RenewTransaction()

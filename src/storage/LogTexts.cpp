@@ -13,9 +13,9 @@ namespace {
 
 // What DATAS holds for a code with a fixed name.
 enum class Datas {
-    Empty,    // nothing
-    Payload,  // the payload text
-    Rule,     // computed from the payload bytes (LogDataText)
+    Empty,   // nothing
+    Payload, // the payload text
+    Rule,    // computed from the payload bytes (LogDataText)
 };
 
 struct TCodeName {
@@ -211,7 +211,7 @@ std::string RuleText(int code, const TPayload& b, const rtl::TFormatSettings& se
     static constexpr const char* kLevelUnit = "dB\xB5" "V";
     // clang-format on
     switch (code) {
-    case 20:  // band scan point: frequency in 10 kHz steps, unit level step
+    case 20: // band scan point: frequency in 10 kHz steps, unit level step
         if (!b.Has(3)) return {};
         return rtl::Format(settings, std::string("%3.1f MHz, %3.1f ") + kLevelUnit + " ",
                            b.Word(0) / 100.0, device_link::ADCToDBuV(b[2]));
@@ -223,7 +223,7 @@ std::string RuleText(int code, const TPayload& b, const rtl::TFormatSettings& se
         static constexpr const char* kTexts[] = {"RDS", "RBDS"};
         return Choice(b, kTexts);
     }
-    case 39:  // tuned frequency in 100 kHz steps
+    case 39: // tuned frequency in 100 kHz steps
         if (!b.Has(2)) return {};
         return rtl::Format(settings, "%3.1f MHz", b.Word(0) / 10.0);
     case 40: {
@@ -233,7 +233,7 @@ std::string RuleText(int code, const TPayload& b, const rtl::TFormatSettings& se
     case 41:
         if (!b.Has(2)) return {};
         return rtl::Format(settings, "%3.1f kHz", b.Word(0) / 10.0);
-    case 42:  // level step in tenths
+    case 42: // level step in tenths
         if (!b.Has(1)) return {};
         return rtl::Format(settings, std::string("%3.1f ") + kLevelUnit,
                            device_link::ADCToDBuV(b[0] / 10.0));
@@ -246,7 +246,7 @@ std::string RuleText(int code, const TPayload& b, const rtl::TFormatSettings& se
         return DIText(b);
     case 90:
         return ClockText(b);
-    case leDeviceStatus: {  // link states the transports report; socket error and the rest stay blank
+    case leDeviceStatus: { // link states the transports report; socket error and the rest stay blank
         static constexpr const char* kTexts[] = {
             "Connected", "Disconnected", nullptr, "Connection Timeout", nullptr, "Connection Refused",
             "Disconnected from Device", "Ubable to Connect", nullptr, nullptr, nullptr, nullptr,

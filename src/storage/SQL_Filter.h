@@ -30,10 +30,10 @@ using TSArray = std::vector<std::string>;
 class TSQLFilter : public rtl::TObject {
 public:
     // Set directly by the owner.
-    std::string BaseSQL;       // statement head; empty: Build produces nothing
-    std::string WhereWord;     // line that opens the filter; empty: no filter at all
-    std::string ExcludeField;  // column that must differ from every excluded value
-    std::string IncludeField;  // column that must equal one included value
+    std::string BaseSQL;      // statement head; empty: Build produces nothing
+    std::string WhereWord;    // line that opens the filter; empty: no filter at all
+    std::string ExcludeField; // column that must differ from every excluded value
+    std::string IncludeField; // column that must equal one included value
     // 0 ascending, 1 descending, any other value: no direction line.
     std::int32_t SortOrder = 0;
 

@@ -14,17 +14,17 @@
 namespace storage {
 
 const TServerFile kServerFiles[] = {
-    {"so_fbclient", kClientLibraryFile, ""},     // client library; the engine links to it by this name
-    {"so_engine12", "libEngine12.so", ""},        // the engine plug-in, named in plugins.conf
-    {"so_fbtrace", "libfbtrace.so", ""},          // the engine's trace plug-in, named there too
-    {"msg_firebird", "firebird.msg", ""},         // engine messages
-    {"conf_firebird", "firebird.conf", ""},       // comments only: all engine defaults
-    {"conf_databases", "databases.conf", ""},     // alias list: comments only
-    {"conf_plugins", "plugins.conf", ""},         // points the plug-ins at the copies above
-    {"so_ib_util", "libib_util.so", "lib"},       // engine utility library, where the engine looks
-    {"so_fbudf", "fbudf.so", "udf"},              // user-defined function libraries
+    {"so_fbclient", kClientLibraryFile, ""},  // client library; the engine links to it by this name
+    {"so_engine12", "libEngine12.so", ""},    // the engine plug-in, named in plugins.conf
+    {"so_fbtrace", "libfbtrace.so", ""},      // the engine's trace plug-in, named there too
+    {"msg_firebird", "firebird.msg", ""},     // engine messages
+    {"conf_firebird", "firebird.conf", ""},   // comments only: all engine defaults
+    {"conf_databases", "databases.conf", ""}, // alias list: comments only
+    {"conf_plugins", "plugins.conf", ""},     // points the plug-ins at the copies above
+    {"so_ib_util", "libib_util.so", "lib"},   // engine utility library, where the engine looks
+    {"so_fbudf", "fbudf.so", "udf"},          // user-defined function libraries
     {"so_ib_udf", "ib_udf.so", "udf"},
-    {"so_fbintl", "libfbintl.so", "intl"},        // character sets (WIN1252)
+    {"so_fbintl", "libfbintl.so", "intl"}, // character sets (WIN1252)
     {"conf_fbintl", "fbintl.conf", "intl"},
 };
 const std::size_t kServerFileCount = sizeof kServerFiles / sizeof kServerFiles[0];
@@ -88,7 +88,7 @@ bool ReplaceFile(const std::string& target, const TEmbeddedResource& resource)
     if (fd < 0)
         return false;
     bool ok = ::fchmod(fd, IsLibrary(target) ? 0755 : 0644) == 0
-           && WriteAll(fd, resource.Begin, static_cast<std::size_t>(resource.End - resource.Begin));
+              && WriteAll(fd, resource.Begin, static_cast<std::size_t>(resource.End - resource.Begin));
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok)
@@ -128,7 +128,7 @@ bool ExtractServerFiles()
         std::error_code ec;
         std::filesystem::path path = folder + sub;
         if (!std::filesystem::is_directory(path, ec) && !std::filesystem::create_directory(path, ec))
-            return false;  // "Cannot create folder"
+            return false; // "Cannot create folder"
     }
     for (const TServerFile& file : kServerFiles) {
         const TEmbeddedResource* resource = gFinder ? gFinder(file.Resource) : FindEngineResource(file.Resource);
@@ -161,12 +161,12 @@ bool DeleteServerFiles()
     auto removeFiles = [&](const char* sub) {
         for (const TServerFile& file : kServerFiles)
             if (std::string(file.Folder) == sub)
-                ::unlink(TargetPath(folder, file).c_str());  // a failure leaves it
+                ::unlink(TargetPath(folder, file).c_str()); // a failure leaves it
     };
     removeFiles("");
     for (const char* sub : kSubFolders) {
         removeFiles(sub);
-        ::rmdir((folder + sub).c_str());  // stays unless empty
+        ::rmdir((folder + sub).c_str()); // stays unless empty
     }
     return true;
 }

@@ -41,18 +41,18 @@ TEST(StreamCompression, RoundTripsAtTheStreamPositions)
 {
     const auto original = Compressible(100000);
     TMemoryStream source;
-    Fill(source, original);  // positioned at its end: compression still reads from the start
+    Fill(source, original); // positioned at its end: compression still reads from the start
     TMemoryStream packed;
     packed.WriteBuffer("HDR", 3);
     CompressStream(source, packed);
-    EXPECT_GT(packed.GetPosition(), 3);  // not rewound
+    EXPECT_GT(packed.GetPosition(), 3); // not rewound
     EXPECT_EQ(packed.GetPosition(), packed.GetSize());
     ASSERT_GT(packed.GetSize(), 5);
-    EXPECT_EQ(packed.Memory()[3], 0x78);  // zlib header, best compression
+    EXPECT_EQ(packed.Memory()[3], 0x78); // zlib header, best compression
     EXPECT_EQ(packed.Memory()[4], 0xDA);
     EXPECT_LT(packed.GetSize(), 100000 / 2);
 
-    packed.SetPosition(3);  // inflate from the current position to the end
+    packed.SetPosition(3); // inflate from the current position to the end
     TMemoryStream restored;
     restored.WriteBuffer("old", 3);
     DecompressStream(packed, restored);
@@ -72,7 +72,7 @@ TEST(StreamCompression, RoundTripsAtTheStreamPositions)
 TEST(StreamCompression, EmptySourceLeavesTheDestinationRewound)
 {
     TMemoryStream source;
-    source.WriteBuffer("abc", 3);  // positioned at its end
+    source.WriteBuffer("abc", 3); // positioned at its end
     TMemoryStream dest;
     dest.WriteBuffer("keep", 4);
     DecompressStream(source, dest);
@@ -96,9 +96,9 @@ TEST(StreamCompression, CorruptOrCutDataRaisesAndWritesNothing)
     std::vector<std::vector<std::uint8_t>> broken;
     broken.push_back({'n', 'o', 't', ' ', 'z', 'l', 'i', 'b'});
     broken.push_back(std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2)));
-    broken.push_back(std::vector<std::uint8_t>(good.begin(), good.end() - 1));  // the checksum cut
+    broken.push_back(std::vector<std::uint8_t>(good.begin(), good.end() - 1)); // the checksum cut
     auto flipped = good;
-    flipped[good.size() - 2] ^= 0x40;  // the checksum wrong
+    flipped[good.size() - 2] ^= 0x40; // the checksum wrong
     broken.push_back(flipped);
     for (const auto& bytes : broken) {
         TMemoryStream in;
@@ -151,7 +151,7 @@ TEST(ColourConversion, HlsValues)
     EXPECT_EQ(HLSToRGB(160, 240, 0), 0xFFFFFFu);
     EXPECT_EQ(HLSToRGB(80, 120, 240), 0x00FF00u);
     EXPECT_EQ(HLSToRGB(160, 120, 240), 0xFF0000u);
-    EXPECT_EQ(HLSToRGB(240, 120, 240), 0x0000FFu);  // hue wraps
+    EXPECT_EQ(HLSToRGB(240, 120, 240), 0x0000FFu); // hue wraps
     // Beyond the scale a channel stops at 255 instead of spilling into the next one.
     EXPECT_EQ(HLSToRGB(0, 255, 0), 0xFFFFFFu);
     EXPECT_EQ(HLSToRGB(0, 120, 255) & 0xFFFF00u, 0u);
@@ -180,7 +180,7 @@ TEST(Addresses, BytesMasksAndHostBits)
     EXPECT_EQ(MaskToHostBits(BytesToIP(255, 255, 255, 0)), 8);
     EXPECT_EQ(MaskToHostBits(BytesToIP(255, 255, 0, 255)), 255);
     EXPECT_EQ(MaskToHostBits(BytesToIP(255, 255, 255, 255)), 0);
-    EXPECT_EQ(MaskToHostBits(0), 31);            // bit 31 is not looked at
+    EXPECT_EQ(MaskToHostBits(0), 31); // bit 31 is not looked at
     EXPECT_EQ(MaskToHostBits(0x80000000u), 31);
     EXPECT_EQ(MaskToHostBits(0x7FFFFFFFu), 0);
     EXPECT_EQ(MaskToHostBits(0xFFFF0F00u), 255);
@@ -246,7 +246,7 @@ TEST(PlatformVersion, KernelReleaseFiveOneOrLater)
 {
     EXPECT_TRUE(IsWinXPOrLater("Linux", "5.1.0"));
     EXPECT_TRUE(IsWinXPOrLater("Linux", "6.1.0-18-amd64"));
-    EXPECT_TRUE(IsWinXPOrLater("Linux", "6.0.0"));  // a later major version passes whatever its minor
+    EXPECT_TRUE(IsWinXPOrLater("Linux", "6.0.0")); // a later major version passes whatever its minor
     EXPECT_TRUE(IsWinXPOrLater("Linux", "10.0"));
     EXPECT_TRUE(IsWinXPOrLater("Linux", "5.15.0-91-generic"));
     EXPECT_FALSE(IsWinXPOrLater("Linux", "5.0.21"));

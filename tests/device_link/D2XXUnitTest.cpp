@@ -74,7 +74,7 @@ TEST(D2XXUnitTest, ErrorTextsAndTheReportSwitch)
 
 TEST_F(BridgeFixture, InfoListNamesTheAttachedBridges)
 {
-    tree.AddBridge("1-2", 0x046d, 0xc52b, "MOUSE", "Receiver", "", "");      // not a bridge
+    tree.AddBridge("1-2", 0x046d, 0xc52b, "MOUSE", "Receiver", "", ""); // not a bridge
     tree.AddBridge("2-1", 0x0403, 0x6015, "OTHER01", "Another bridge", "ttyUSB1", unit.PtyPath());
     ErrorBoxCapture box;
     ASSERT_EQ(CreateInfoList(), io::FT_OK);

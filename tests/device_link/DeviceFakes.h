@@ -69,7 +69,7 @@ struct ManagerEvents {
     struct Event {
         std::string What; // "data", "state", "stats", "action"
         TDevice* Device = nullptr;
-        int Value = 0;    // state code, action, packet size or Pending
+        int Value = 0; // state code, action, packet size or Pending
     };
 
     void Attach(TDeviceManager& m)

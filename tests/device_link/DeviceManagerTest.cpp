@@ -249,8 +249,8 @@ TEST_F(ManagerFixture, SerialPortDetection)
 {
     devtest::Pty free0, uart0, inUse, usbOther;
     hw.Ttys.AddPort("ttyS0", "4", free0.SlavePath());
-    hw.Ttys.AddPort("ttyS1", "0", uart0.SlavePath());      // no UART
-    hw.Ttys.AddPort("ttyS2", "4", hw.Dir.File("gone"));    // node that does not open
+    hw.Ttys.AddPort("ttyS1", "0", uart0.SlavePath());   // no UART
+    hw.Ttys.AddPort("ttyS2", "4", hw.Dir.File("gone")); // node that does not open
     hw.Ttys.AddPort("ttyS3", "4", inUse.SlavePath());
     hw.Ttys.AddPort("tty5", "", free0.SlavePath(), "", false); // no driver
     // The KV7200 bridge's port is a USB unit; another bridge's port is a serial port.

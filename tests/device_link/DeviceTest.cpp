@@ -79,8 +79,8 @@ TEST(DeviceSettingsTest, EveryFieldSurvivesTheBytesAndPaddingIsIgnored)
     auto bytes = s.ToBytes();
     EXPECT_EQ(bytes[0], 0x38); // 1080 little-endian
     EXPECT_EQ(bytes[1], 0x04);
-    EXPECT_EQ(bytes[12], 1);   // group 1
-    EXPECT_EQ(bytes[26], 1);   // group 15
+    EXPECT_EQ(bytes[12], 1); // group 1
+    EXPECT_EQ(bytes[26], 1); // group 15
     EXPECT_EQ(bytes[36], 0xFE);
     EXPECT_EQ(bytes[39], 0xFF);
     EXPECT_EQ(bytes[68], 0x78);
@@ -270,7 +270,7 @@ TEST_F(DeviceFixture, PacketsReachTheAutomatonWithoutTheirTimeTail)
     // The manager gets the whole packets.
     EXPECT_EQ(events.Values("data", &unit), (std::vector<int>{int(first.size()), int(second.size())}));
 
-    unit.OnData(TArray{1, 2, 3});   // shorter than a time tail
+    unit.OnData(TArray{1, 2, 3}); // shorter than a time tail
     unit.OnData(WithTimeTail({}));
     EXPECT_EQ(view->Frames.size(), 1u);
     EXPECT_EQ(events.Values("data", &unit).size(), 4u);

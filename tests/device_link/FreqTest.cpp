@@ -34,7 +34,7 @@ TEST(RdsDIText, NamesEachFlagOrMarksItUnknown)
 TEST(RdsCTText, DecodesClockTimesWithTheirBlanks)
 {
     TRDSDateTime t;
-    RdsCTText(60000, 57668, t);  // 14:05, +2 h
+    RdsCTText(60000, 57668, t); // 14:05, +2 h
     EXPECT_EQ(t.Text, "25 Feb 2023, Sat, week 08, 14:5  + 2:0 ");
     EXPECT_EQ(t.Day, "25");
     EXPECT_EQ(t.Month, "Feb");
@@ -46,7 +46,7 @@ TEST(RdsCTText, DecodesClockTimesWithTheirBlanks)
     EXPECT_EQ(t.Minute, "5 ");
     EXPECT_EQ(t.Offset, "+ 2:0 ");
 
-    RdsCTText(59215, 38819, t);  // 09:30, -1.5 h
+    RdsCTText(59215, 38819, t); // 09:30, -1.5 h
     EXPECT_EQ(t.Text, "01 Jan 2021, Fri, week 53, 9 :30 - 1:30");
     EXPECT_EQ(t.Offset, "- 1:30");
     EXPECT_EQ(t.Hour, "9 ");
@@ -63,9 +63,9 @@ TEST(RdsCTText, ReadsOnlyTheSeventeenBitsTheClockCarries)
     // A corrupt record's high bits (a day number of 2^31 and above) change nothing.
     RdsCTText(0x80000000u | 60000, 0xFFFE0000u | 57668, t);
     EXPECT_EQ(t.Text, clean.Text);
-    RdsCTText(0x20000, 57668, t);  // no day left: not transmitted
+    RdsCTText(0x20000, 57668, t); // no day left: not transmitted
     EXPECT_EQ(t.Text, "not transmitted");
-    RdsCTText(0xFFFFFFFF, 0xFFFFFFFF, t);  // the largest values all bits give
+    RdsCTText(0xFFFFFFFF, 0xFFFFFFFF, t); // the largest values all bits give
     EXPECT_FALSE(t.Text.empty());
     EXPECT_EQ(t.Hour, "31");
 }
@@ -87,7 +87,7 @@ TEST(RdsCTText, MissingOrOutOfRangeDates)
         EXPECT_FALSE(t.Text.empty());
         EXPECT_EQ(t.Text.find("not transmitted"), std::string::npos);
     }
-    RdsCTText(15079, 57668, t);  // 1 March 1900
+    RdsCTText(15079, 57668, t); // 1 March 1900
     EXPECT_EQ(t.Text.substr(0, 11), "01 Mar 1900");
 }
 
@@ -115,7 +115,7 @@ TEST(NormalizeFreqText, UsesTheLocaleDecimalSeparator)
     EXPECT_EQ(NormalizeFreqText("101,7"), "101,7");
     EXPECT_EQ(NormalizeFreqText("120"), "108,0");
     EXPECT_EQ(NormalizeFreqText("x"), "87,5");
-    EXPECT_EQ(NormalizeFreqText("99.5"), "108,0");  // the point is not a separator here: 995
+    EXPECT_EQ(NormalizeFreqText("99.5"), "108,0"); // the point is not a separator here: 995
 }
 
 TEST(ClampFreq, LimitsToTheBand)
@@ -153,8 +153,8 @@ TEST(Interpolate, DegenerateTablesGiveAValue)
     const std::vector<double> x1{5}, y1{7};
     EXPECT_EQ(Interpolate(x1, y1, 9.0), 7.0);
     const std::vector<double> x{5, 5, 1}, y{10, 20, 30};
-    EXPECT_EQ(Interpolate(x, y, 6.0), 20.0);      // a vertical step, no division by zero
+    EXPECT_EQ(Interpolate(x, y, 6.0), 20.0); // a vertical step, no division by zero
     EXPECT_DOUBLE_EQ(Interpolate(x, y, 3.0), 25.0);
     const std::vector<double> shortY{1, 2};
-    EXPECT_EQ(Interpolate(x, shortY, 0.0), 2.0);  // only the pairs both tables hold
+    EXPECT_EQ(Interpolate(x, shortY, 0.0), 2.0); // only the pairs both tables hold
 }

@@ -33,7 +33,7 @@ TArray UnitFrame(std::uint32_t seq, const std::vector<Item>& items)
     }
     const std::size_t len = body.size() + 4;
     TArray covered = {std::uint8_t(len >> 8), std::uint8_t(len),
-                     std::uint8_t(seq >> 24), std::uint8_t(seq >> 16), std::uint8_t(seq >> 8), std::uint8_t(seq)};
+                      std::uint8_t(seq >> 24), std::uint8_t(seq >> 16), std::uint8_t(seq >> 8), std::uint8_t(seq)};
     covered.insert(covered.end(), body.begin(), body.end());
     std::uint8_t check = 0;
     for (std::uint8_t b : covered) check ^= b;
@@ -158,8 +158,8 @@ TEST_F(AutomatonTest, DropsNoiseAndBrokenFramesAndKeepsTheNextGoodOne)
     TArray badMark = UnitFrame(103, kThreeItems);
     badMark[1] = '?';
 
-    Feed(TArray{0x00, 0xFF, '!', '.', '$', 'x'} + good);       // noise, a lone "$"
-    Feed(TArray{'$'} + UnitFrame(104, kThreeItems) + good);    // "$$!": not a frame start
+    Feed(TArray{0x00, 0xFF, '!', '.', '$', 'x'} + good);    // noise, a lone "$"
+    Feed(TArray{'$'} + UnitFrame(104, kThreeItems) + good); // "$$!": not a frame start
     Feed(badCheck + good);
     Feed(badEnd1 + good);
     Feed(badEnd2 + good);
@@ -200,20 +200,20 @@ TEST_F(AutomatonTest, ZeroLengthItemsAndLengthMismatchesAreNeverDelivered)
     zeroLast.push_back(0 ^ 7 ^ 2 ^ 1 ^ 5 ^ 0);
     zeroLast.insert(zeroLast.end(), {'$', '.'});
     TArray zeroLater = proper;
-    zeroLater[12] = 0;  // the second item's length byte
+    zeroLater[12] = 0; // the second item's length byte
     zeroLater = withLen(zeroLater, len);
 
     const std::vector<TArray> broken = {
         zeroFirst, zeroLast, zeroLater,
-        withLen(proper, len - 1),   // the last item runs past LEN
-        withLen(proper, len - 4),   // LEN ends inside the last item
-        withLen(proper, 9),         // LEN ends inside the second item
-        withLen(proper, 8),         // LEN ends at the first item: the check byte and end marks are wrong
-        withLen(proper, 5),         // room for no item
+        withLen(proper, len - 1), // the last item runs past LEN
+        withLen(proper, len - 4), // LEN ends inside the last item
+        withLen(proper, 9),       // LEN ends inside the second item
+        withLen(proper, 8),       // LEN ends at the first item: the check byte and end marks are wrong
+        withLen(proper, 5),       // room for no item
         withLen(proper, 0),
-        withLen(proper, len + 1),   // LEN one byte beyond the items
-        withLen(proper, len + 40),  // LEN beyond the items and into the next frame
-        withLen(proper, 0xFFFF),    // LEN far beyond everything that follows
+        withLen(proper, len + 1),  // LEN one byte beyond the items
+        withLen(proper, len + 40), // LEN beyond the items and into the next frame
+        withLen(proper, 0xFFFF),   // LEN far beyond everything that follows
     };
     // Both good frames after each broken one arrive, once. A LEN beyond the items
     // swallows them while the broken frame lasts; a zero item length then ends it,
@@ -269,7 +269,7 @@ TEST(ProtocolCommandList, CopiesAndMovesHoldTheItemsOnly)
     list.push_back({1, {0x41}, "A"});
     list.push_back({2, {}, ""});
     list.push_back({3, {0x42, 0x43}, "BC"});
-    list.clear();  // entries stay for reuse but are no longer items
+    list.clear(); // entries stay for reuse but are no longer items
     EXPECT_TRUE(list.empty());
     list.push_back({4, {0x44}, "D"});
     device_link::TProtocolCommandList copy = list;
@@ -279,7 +279,7 @@ TEST(ProtocolCommandList, CopiesAndMovesHoldTheItemsOnly)
     copy = device_link::TProtocolCommandList{{5, {}, ""}, {6, {}, ""}};
     device_link::TProtocolCommandList moved = std::move(copy);
     EXPECT_EQ(moved.size(), 2u);
-    EXPECT_EQ(copy.size(), 0u);  // NOLINT: a moved-from list is empty
+    EXPECT_EQ(copy.size(), 0u); // NOLINT: a moved-from list is empty
     std::vector<std::int32_t> codes;
     for (const auto& item : moved) codes.push_back(item.Code);
     EXPECT_EQ(codes, (std::vector<std::int32_t>{5, 6}));
@@ -287,7 +287,7 @@ TEST(ProtocolCommandList, CopiesAndMovesHoldTheItemsOnly)
 
 TEST(ProtocolAutomataBuild, BuildsHostFrames)
 {
-    TBArray frame = {1, 2, 3};  // previous contents are discarded
+    TBArray frame = {1, 2, 3}; // previous contents are discarded
     TProtocolAutomata::BuildFrame({0x18}, frame);
     EXPECT_EQ(frame, (TBArray{0x24, 0x21, 0x01, 0x18, 0x19, 0x24, 0x2E}));
     TProtocolAutomata::BuildFrame({}, frame);
@@ -301,7 +301,7 @@ TEST(ProtocolAutomataBuild, BuildsHostFrames)
     TProtocolAutomata::BuildFrame(longest, frame);
     ASSERT_EQ(frame.size(), 261u);
     EXPECT_EQ(frame[2], 0xFF);
-    EXPECT_EQ(frame[258], 0xFF ^ 0x01);  // 255 ones cancel to one
+    EXPECT_EQ(frame[258], 0xFF ^ 0x01); // 255 ones cancel to one
     TBArray kept = frame;
     EXPECT_THROW(TProtocolAutomata::BuildFrame(TBArray(256, 0x01), frame), rtl::Exception);
     EXPECT_EQ(frame, kept);

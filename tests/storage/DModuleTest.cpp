@@ -162,7 +162,7 @@ TEST_F(DataModule, LoadCommonRepairsARecordOfAnotherSize)
         loaded.MapZoom = 1;
         Dm->LoadCommon(loaded);
         EXPECT_EQ(loaded, Defaults());
-        EXPECT_EQ(StoredCommon().size(), 32u);  // stored and committed at once
+        EXPECT_EQ(StoredCommon().size(), 32u); // stored and committed at once
         EXPECT_EQ(TCommonSettings::FromBytes(reinterpret_cast<const std::uint8_t*>(StoredCommon().data())),
                   Defaults());
     }
@@ -199,7 +199,7 @@ TEST_F(DataModule, MapPicture)
 
     rtl::TMemoryStream dest;
     Dm->LoadMap(dest);
-    EXPECT_EQ(dest.GetSize(), 0);  // nothing stored
+    EXPECT_EQ(dest.GetSize(), 0); // nothing stored
 
     std::string picture(5000, '\0');
     for (std::size_t k = 0; k < picture.size(); ++k) picture[k] = static_cast<char>(k * 7 % 251);
@@ -207,7 +207,7 @@ TEST_F(DataModule, MapPicture)
     raw.WriteBuffer(picture.data(), static_cast<std::int64_t>(picture.size()));
     device_link::CompressStream(raw, packed);
     Dm->SaveMap(packed);
-    EXPECT_EQ(Scalar("select MAP from CONFIG").GetAsString(), packed.ToString());  // stored unchanged, committed
+    EXPECT_EQ(Scalar("select MAP from CONFIG").GetAsString(), packed.ToString()); // stored unchanged, committed
     Dm->LoadMap(dest);
     EXPECT_EQ(dest.ToString(), picture);
     EXPECT_EQ(dest.GetPosition(), 0);
@@ -256,7 +256,7 @@ TEST_F(DataModule, AddDeviceByKind)
     tcp->TcpPort = 1234;
     Dm->AddDevice(*tcp);
     ASSERT_GT(tcp->Id, 0);
-    Row r = DeviceRow(tcp->Id);  // committed by the post
+    Row r = DeviceRow(tcp->Id); // committed by the post
     ASSERT_FALSE(r.Values.empty());
     EXPECT_EQ(r["DEVICETYPE"].GetAsInteger(), 3);
     EXPECT_TRUE(r["PORT"].GetIsNull());
@@ -327,7 +327,7 @@ TEST_F(DataModule, UpdateDevice)
     const Row usbBefore = DeviceRow(usb->Id);
 
     tcp->SetIPText("10.0.0.2");
-    tcp->Serial = "";  // keeps the stored serial
+    tcp->Serial = ""; // keeps the stored serial
     tcp->Alias = "Mast";
     tcp->UserId = "u2";
     tcp->Password = "wxyz9";
@@ -338,10 +338,10 @@ TEST_F(DataModule, UpdateDevice)
     device_link::TDeviceSettings settings;
     settings.Preset1 = 1000;
     tcp->SetSettings(settings);
-    tcp->GetSettingsStream().SetPosition(37);  // the whole stream is stored, wherever it stands
+    tcp->GetSettingsStream().SetPosition(37); // the whole stream is stored, wherever it stands
     Dm->UpdateDevice(*tcp);
 
-    Row r = DeviceRow(tcp->Id);  // committed
+    Row r = DeviceRow(tcp->Id); // committed
     EXPECT_EQ(r["IP4"].GetAsInteger(), 2);
     EXPECT_EQ(r["SERIAL"].GetAsString(), "KV-1");
     EXPECT_EQ(r["ALIAS"].GetAsString(), "Mast");
@@ -353,7 +353,7 @@ TEST_F(DataModule, UpdateDevice)
     EXPECT_EQ(r["MAPLOCK"].GetAsInteger(), 1);
     const auto bytes = settings.ToBytes();
     EXPECT_EQ(r["CONFIG"].GetAsString(), std::string(bytes.begin(), bytes.end()));
-    EXPECT_TRUE(r["PORT"].GetIsNull());  // never written
+    EXPECT_TRUE(r["PORT"].GetIsNull()); // never written
 
     // A USB unit: the address columns and the type are never rewritten.
     usb->SetUsbSerial("FTB");

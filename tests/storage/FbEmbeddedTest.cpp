@@ -104,7 +104,7 @@ TEST_F(FbEmbeddedTest, EveryFileIsWrittenByteForByteIntoItsFolder)
 TEST_F(FbEmbeddedTest, PresentFoldersAreUsedAndOldCopiesReplacedInFull)
 {
     dir.Write("udf/mine.txt", "kept");
-    dir.Write("intl/fbintl.conf", std::string(2000000, 'o'));  // older and longer
+    dir.Write("intl/fbintl.conf", std::string(2000000, 'o')); // older and longer
     dir.Write("firebird.msg", std::string(500000, 'o'));
     int oldMsg = ::open(dir.File("firebird.msg").c_str(), O_RDONLY);
     ASSERT_GE(oldMsg, 0);
@@ -119,7 +119,7 @@ TEST_F(FbEmbeddedTest, PresentFoldersAreUsedAndOldCopiesReplacedInFull)
     EXPECT_EQ(first, 'o');
     ::close(oldMsg);
 
-    ASSERT_TRUE(storage::ExtractServerFiles());  // and again over its own copies
+    ASSERT_TRUE(storage::ExtractServerFiles()); // and again over its own copies
     EXPECT_TRUE(dir.Read("firebird.msg") == ResourceBytes("msg_firebird"));
 }
 
@@ -139,7 +139,7 @@ TEST_F(FbEmbeddedTest, ATargetThatCannotBeWrittenGivesFalse)
     EXPECT_FALSE(storage::ExtractServerFiles());
     EXPECT_TRUE(fs::exists(dir.Path() / "firebird.conf"));
     EXPECT_FALSE(fs::exists(dir.Path() / "plugins.conf"));
-    for (const auto& entry : fs::directory_iterator(dir.Path()))  // no half-written leftovers
+    for (const auto& entry : fs::directory_iterator(dir.Path())) // no half-written leftovers
         EXPECT_EQ(entry.path().filename().string().find(".new-"), std::string::npos) << entry.path();
 
     // A file where a folder must be: nothing is written.
@@ -152,7 +152,7 @@ TEST_F(FbEmbeddedTest, ATargetThatCannotBeWrittenGivesFalse)
 
 TEST_F(FbEmbeddedTest, DeletionRemovesWhatItCanAndAlwaysSucceeds)
 {
-    EXPECT_TRUE(storage::DeleteServerFiles());  // nothing there yet
+    EXPECT_TRUE(storage::DeleteServerFiles()); // nothing there yet
     ASSERT_TRUE(storage::ExtractServerFiles());
     EXPECT_TRUE(storage::DeleteServerFiles());
     EXPECT_TRUE(Listing().empty());
@@ -201,7 +201,7 @@ TEST(FbEmbeddedEngine, RunsFromTheWrittenFiles)
     version.ExecProc();
     EXPECT_EQ(version.ParamByName("DBVER").GetAsInteger(), 1);
     fb::TIBSQL q(&c.db);
-    q.SetSQL("select cast(:T as varchar(10) character set WIN1252) from rdb$database");  // needs the character sets
+    q.SetSQL("select cast(:T as varchar(10) character set WIN1252) from rdb$database"); // needs the character sets
     q.ParamByName("T").SetAsString("\xB5V");
     q.ExecQuery();
     ASSERT_TRUE(q.Next());

@@ -140,7 +140,7 @@ TEST(LogTexts, ChoicesOfOneByte)
 {
     struct Case {
         int code;
-        std::vector<std::string> texts;  // by b0 from 0; later values give ""
+        std::vector<std::string> texts; // by b0 from 0; later values give ""
     };
     const std::vector<Case> cases = {
         // clang-format off
@@ -272,7 +272,7 @@ TEST(LogTexts, ShortPayloadsGiveEmptyTexts)
 {
     struct Case {
         int code;
-        std::vector<int> full;  // the bytes the rule reads
+        std::vector<int> full; // the bytes the rule reads
     };
     const std::vector<Case> cases = {
         // clang-format off

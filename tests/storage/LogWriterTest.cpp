@@ -111,11 +111,11 @@ TEST_F(LogWriter, GlobalSwitches)
 
 TEST_F(LogWriter, RecordsWithoutAPlace)
 {
-    Write(0, 39, "\x33\x04");   // a unit item needs its unit
+    Write(0, 39, "\x33\x04"); // a unit item needs its unit
     Write(0, 1, "x");
-    Write(7, 0, "x");           // code 0 is never written
+    Write(7, 0, "x"); // code 0 is never written
     Write(0, 0, "x");
-    Write(99, 39, "\x33\x04");  // no unit carries id 99 (removed meanwhile)
+    Write(99, 39, "\x33\x04"); // no unit carries id 99 (removed meanwhile)
     Write(99, 1002, "\x01");
     EXPECT_TRUE(Records().empty());
 
@@ -149,7 +149,7 @@ TEST_F(LogWriter, WhatARecordHolds)
     Dm->AddToLogBytes(7, 39, bytes, 1);
     Dm->AddToLogStr(0, 1004, "Roof:10.0.0.1");
     rtl::TMemoryStream stream;
-    stream.WriteBuffer("\x01\x02\x03", 3);  // the position is at the end: the whole stream is written
+    stream.WriteBuffer("\x01\x02\x03", 3); // the position is at the end: the whole stream is written
     Dm->AddToLog(7, 42, stream);
     const double after = rtl::Now();
 
@@ -230,7 +230,7 @@ TEST_F(LogWriter, TheFilterFollowsEveryChangeOfTheUnitsRecord)
     Unit->LoadSettings(stored);
     Write(7, 39);
     Write(7, 36);
-    Write(7, 300);  // named by no row: only byte 6 governs it
+    Write(7, 300); // named by no row: only byte 6 governs it
     EXPECT_EQ(Codes(), (CodeList{39, 36, 300}));
 
     // Another unit under the same id (removed and stored anew), with its unit switch off.
@@ -249,7 +249,7 @@ TEST_F(LogWriter, GroupZeroOffKeepsGroupOne)
     SetFilterByte(Unit, 11, 0);
     for (int code = 54; code <= 64; ++code) Write(7, code);
     Write(7, 67);
-    Write(7, 65);  // named by no row: only byte 6 governs it
+    Write(7, 65); // named by no row: only byte 6 governs it
     EXPECT_EQ(Codes(), (CodeList{67, 65}));
 
     // With its own byte off, 67 goes too.
@@ -297,11 +297,11 @@ TEST_F(LogWriter, RecordsAreCommittedWithinTheBound)
 
     Write(0, 1000, "\x01");
     EXPECT_TRUE(Dm->HasPendingLog());
-    EXPECT_EQ(Count("EVENT_LOG"), 0);  // another connection does not see it yet
+    EXPECT_EQ(Count("EVENT_LOG"), 0); // another connection does not see it yet
     now += 999;
     Write(0, 1001, "\x01");
     EXPECT_EQ(Count("EVENT_LOG"), 0);
-    now += 1;  // the first record turns one bound old: the next write commits both
+    now += 1; // the first record turns one bound old: the next write commits both
     Write(7, 39, "\x33\x04");
     EXPECT_EQ(Count("EVENT_LOG"), 3);
     EXPECT_FALSE(Dm->HasPendingLog());
@@ -332,13 +332,13 @@ TEST_F(LogWriter, ManyRecordsRenewTheTransactionAndTheModuleGoesOn)
     std::int64_t now = 0;
     Dm->Clock = [&now] { return now; };
     Dm->LogRecordsPerTransaction = 2;
-    Dm->AddDevice(*Unit);  // a stored row, read and written through IBQ_DEVICES_ below
+    Dm->AddDevice(*Unit); // a stored row, read and written through IBQ_DEVICES_ below
     for (int i = 0; i < 6; ++i) {
         Write(0, 1000, "\x01");
         now += Dm->LogCommitDelayMs;
     }
     Dm->CommitPendingLog();
-    EXPECT_EQ(Count("EVENT_LOG"), 7);  // 1004 of the new unit and the six
+    EXPECT_EQ(Count("EVENT_LOG"), 7); // 1004 of the new unit and the six
     ASSERT_TRUE(Dm->IBQ_DEVICES_.GetActive());
 
     // The unit rows still read and write after the transaction was renewed.
@@ -355,7 +355,7 @@ TEST_F(LogWriter, ManyRecordsRenewTheTransactionAndTheModuleGoesOn)
     Dm->CommitPendingLog();
     EXPECT_EQ(Count("EVENT_LOG"), 11);
     EXPECT_TRUE(Dm->IBQ_LOG_.GetActive());
-    Dm->IBQ_LOG_.Last();  // its cursor still fetches (a hard commit would have closed it)
+    Dm->IBQ_LOG_.Last(); // its cursor still fetches (a hard commit would have closed it)
     EXPECT_EQ(Dm->IBQ_LOG_.RecordCount(), 11);
     Dm->IBQ_LOG_.Close();
 }
@@ -377,7 +377,7 @@ TEST_F(LogWriter, AFailedRenewalKeepsTheUnitRowsOpen)
     refuse.SetSQL("select rdb$set_context('USER_SESSION', 'REFUSE', :V) from rdb$database");
     refuse.ParamByName("V").SetAsString("1");
     refuse.ExecQuery();
-    ASSERT_TRUE(refuse.Next());  // the context is set when the row is fetched
+    ASSERT_TRUE(refuse.Next()); // the context is set when the row is fetched
     refuse.Close();
 
     Write(0, 1000, "\x01");
@@ -436,7 +436,7 @@ int RunKilledChild(const std::string& dir, const std::string& mode, int waitAfte
     bool ended = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!std::filesystem::exists(marker) && std::chrono::steady_clock::now() < deadline) {
-        if (::waitpid(pid, &status, WNOHANG) == pid) {  // ended on its own: a failure
+        if (::waitpid(pid, &status, WNOHANG) == pid) { // ended on its own: a failure
             ended = true;
             break;
         }
@@ -497,7 +497,7 @@ const bool kCrashChildRegistered = testsupport::RegisterChildRoutine(kCrashChild
 
 TEST_F(LogWriter, RecordsSurviveACrashAfterTheBound)
 {
-    Dm.reset();  // the child has the file to itself
+    Dm.reset(); // the child has the file to itself
     auto texts = [this] {
         std::vector<std::string> out;
         fbtest::TConnection c(DbPath);
@@ -568,7 +568,7 @@ TEST_F(LogWriter, LogQueryShowsTheTexts)
         {"Roof", "DI", "1, STEREO, Not AH, Not Compressed, Static"},
         {"Roof", "Date / Time", "not transmitted"},
         {"", "Program Started", ""},
-        {"Roof", "RF Level", "?"},  // a level: checked by its shape below
+        {"Roof", "RF Level", "?"}, // a level: checked by its shape below
     };
 
     db::TDataSet& q = Dm->IBQ_LOG_;

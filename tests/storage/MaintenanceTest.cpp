@@ -51,13 +51,13 @@ TEST_F(Maintenance, OutdatedRecords)
     Open();
     Main.Common.LogExpireDays = 30;
     double date = -1;
-    EXPECT_EQ(Dm->GetOutdatedLog(date), 0);  // no records
+    EXPECT_EQ(Dm->GetOutdatedLog(date), 0); // no records
     EXPECT_NEAR(date, rtl::Now(), 1.0 / 24);
 
     for (double age : {45.0, 31.0, 29.0, 2.0, 0.5, 0.0}) AddAged(age);
     EXPECT_EQ(Dm->GetOutdatedLog(date), 2);
     EXPECT_NEAR(date, rtl::Now(), 1.0 / 24);
-    Main.Common.LogExpireDays = 1;  // older than one day
+    Main.Common.LogExpireDays = 1; // older than one day
     EXPECT_EQ(Dm->GetOutdatedLog(date), 4);
 
     // The condition the log window shows them with selects exactly those.
@@ -71,7 +71,7 @@ TEST_F(Maintenance, OutdatedRecords)
     Dm->ClearOutdatedLog();
     EXPECT_EQ(LogCount(), 4);
     EXPECT_EQ(Dm->GetOutdatedLog(date), 0);
-    Dm->ClearOutdatedLog();  // nothing outdated: nothing removed
+    Dm->ClearOutdatedLog(); // nothing outdated: nothing removed
     EXPECT_EQ(LogCount(), 4);
     Main.Common.LogExpireDays = 1;
     Dm->ClearOutdatedLog();
@@ -134,7 +134,7 @@ TEST_F(Maintenance, BackupAndOptimizeAtExitKeepEveryRecord)
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Optimize Database "), texts.end());
     EXPECT_TRUE(std::filesystem::exists(DbPath + "_"));
     EXPECT_GT(std::filesystem::file_size(DbPath + "_"), 3000u * 10);
-    EXPECT_GT(Created(), before);  // the file was rebuilt
+    EXPECT_GT(Created(), before); // the file was rebuilt
     Dm.reset();
 
     EXPECT_EQ(Count("EVENT_LOG"), 3000);

@@ -172,7 +172,7 @@ TEST(SQLFilter, ListsHoldNoEntryTwice)
     filter.AddInclusion(0);
     filter.AddOrder("DT");
     filter.AddOrder("DT");
-    filter.AddOrder("dt");  // another string: case counts
+    filter.AddOrder("dt"); // another string: case counts
     EXPECT_EQ(filter.GetExcluded(), (storage::TIArray{31}));
     EXPECT_EQ(filter.GetIncluded(), (storage::TIArray{5, 0}));
     EXPECT_EQ(filter.GetOrderFields(), (storage::TSArray{"DT", "dt"}));
@@ -197,7 +197,7 @@ TEST(SQLFilter, ConditionsAreAddedOnceAndRemovedInPlace)
     filter.AddCondition("A = 1");
     filter.AddCondition("B = 2");
     filter.AddCondition("C = 3");
-    filter.RemoveCondition("a = 1");  // no equal entry: case counts
+    filter.RemoveCondition("a = 1"); // no equal entry: case counts
     EXPECT_EQ(filter.GetConditions().size(), 3u);
     filter.RemoveCondition("A = 1");
     EXPECT_EQ(filter.GetConditions(), (storage::TSArray{"B = 2", "C = 3"}));

@@ -163,7 +163,7 @@ std::string TSecondUser::Unavailable()
 {
     static const std::string why = [] {
         try {
-            TPlan plan;  // no Root: the namespaces only
+            TPlan plan; // no Root: the namespaces only
             const pid_t pid = Spawn(plan, EnterNamespaces);
             ::waitpid(pid, nullptr, 0);
             return std::string();

@@ -39,8 +39,8 @@ public:
     std::filesystem::path CopyIn(const std::filesystem::path& file, const std::string& relative) const;
 
     struct TRun {
-        int ExitCode = -1;  // -1 when it did not exit by itself
-        int Signal = 0;     // the signal that ended it
+        int ExitCode = -1; // -1 when it did not exit by itself
+        int Signal = 0;    // the signal that ended it
         bool TimedOut = false;
         std::string Output; // stdout and stderr
     };

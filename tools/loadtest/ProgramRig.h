@@ -13,10 +13,10 @@
 namespace rig {
 
 struct TStoredUnit {
-    std::uint8_t Kind = 0;      // 1 USB, 2 serial, 3 TCP
-    std::string Address;        // bridge serial, port name ("pts/3") or dotted address
+    std::uint8_t Kind = 0; // 1 USB, 2 serial, 3 TCP
+    std::string Address;   // bridge serial, port name ("pts/3") or dotted address
     std::string Alias;
-    bool LogEveryItem = false;  // every log filter byte on (the defaults log some groups only)
+    bool LogEveryItem = false; // every log filter byte on (the defaults log some groups only)
 };
 
 using TSettingsEdit = std::function<void(storage::TCommonSettings&)>;

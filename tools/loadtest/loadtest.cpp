@@ -98,10 +98,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error)
 }
 
 // The thresholds the program is held to.
-constexpr double kLiveMedianMs = 100;   // timer lateness and repaint delay, at the median
-constexpr double kEndSeconds = 2;       // from SIGTERM to the end, besides the backup
-constexpr auto kStallLimit = std::chrono::seconds(10);  // a main thread that ran not at all
-constexpr long kMemoryGrowthKiB = 1 << 20;              // 1 GiB over the start
+constexpr double kLiveMedianMs = 100;                  // timer lateness and repaint delay, at the median
+constexpr double kEndSeconds = 2;                      // from SIGTERM to the end, besides the backup
+constexpr auto kStallLimit = std::chrono::seconds(10); // a main thread that ran not at all
+constexpr long kMemoryGrowthKiB = 1 << 20;             // 1 GiB over the start
 
 // One frame as a unit sends it while tuned to a station: identification, programme
 // service, radiotext, tuning and levels.
@@ -109,17 +109,17 @@ std::vector<sim::UnitItem> StationFrame(int unit)
 {
     const auto text = [](const std::string& s) { return sim::Bytes(s.begin(), s.end()); };
     return {
-        {36, {0xD3, static_cast<std::uint8_t>(0x10 + unit)}},            // PI
-        {37, {1}},                                                       // TP
-        {38, {10}},                                                      // PTY
-        {54, text("RADIO " + std::to_string(10 + unit % 90))},           // PS, 8 characters
-        {55, {0}},                                                       // TA
-        {57, {15, 1}},                                                   // DI
+        {36, {0xD3, static_cast<std::uint8_t>(0x10 + unit)}},                        // PI
+        {37, {1}},                                                                   // TP
+        {38, {10}},                                                                  // PTY
+        {54, text("RADIO " + std::to_string(10 + unit % 90))},                       // PS, 8 characters
+        {55, {0}},                                                                   // TA
+        {57, {15, 1}},                                                               // DI
         {78, text("Now playing: the loadtest hour with the KV7200 unit simulator")}, // RT A
-        {39, {0x33, 0x04}},                                              // 107.5 MHz
-        {42, {0x20, 0x02}},                                              // RF level
-        {41, {0x4B, 0x00}},                                              // MPX level
-        {43, {1}},                                                       // stereo
+        {39, {0x33, 0x04}},                                                          // 107.5 MHz
+        {42, {0x20, 0x02}},                                                          // RF level
+        {41, {0x4B, 0x00}},                                                          // MPX level
+        {43, {1}},                                                                   // stereo
     };
 }
 

@@ -256,7 +256,7 @@ bool UnitSimulator::WaitForClient(int timeoutMs)
     std::unique_lock lock(connLock_);
     return connChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                  [this] { return stop_.load() || client_ >= 0 || master_ >= 0; })
-        && !stop_.load();
+           && !stop_.load();
 }
 
 void UnitSimulator::IoLoop()

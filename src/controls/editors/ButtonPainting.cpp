@@ -21,7 +21,7 @@ struct TFaceKey {
     int Height = 0;
     TButtonPaintKindEx Kind = bpkDropDownEx;
     bool Pressed = false;
-    bool Bottom = false;  // the lower half of an up/down pair
+    bool Bottom = false; // the lower half of an up/down pair
     bool Active = false;
     bool Flat = false;
     bool Enabled = true;

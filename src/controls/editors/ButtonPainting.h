@@ -9,9 +9,9 @@
 namespace editors {
 
 enum TButtonPaintKindEx {
-    bpkDropDownEx = 0,  // drop-down arrow
-    bpkEllipsisEx = 1,  // three dots
-    bpkUpDownEx = 2,    // an up and a down half
+    bpkDropDownEx = 0, // drop-down arrow
+    bpkEllipsisEx = 1, // three dots
+    bpkUpDownEx = 2,   // an up and a down half
     bpkCheckBoxEx = 3,
     bpkPlusEx = 4,
     bpkMinusEx = 5,

@@ -16,8 +16,8 @@ namespace {
 constexpr char kBackspace = '\b';
 constexpr char kEnter = '\r';
 constexpr char kEscape = '\x1B';
-constexpr char kCopy = '\x03';   // Ctrl+C
-constexpr char kPaste = '\x16';  // Ctrl+V
+constexpr char kCopy = '\x03';  // Ctrl+C
+constexpr char kPaste = '\x16'; // Ctrl+V
 
 constexpr const char* kErrorText = "Error";
 constexpr const char* kOkCaption = "Ok";
@@ -38,7 +38,7 @@ struct TCalcButton {
     const char* Caption;
     int Left, Top, Width, Height;
     char Key;
-    bool Operator;  // red: operators and control keys; blue: digits and functions
+    bool Operator; // red: operators and control keys; blue: digits and functions
 };
 
 // Tag i + 1 is row * 6 + column + 1 over four rows of six columns; C spans two rows, the
@@ -204,7 +204,7 @@ void TCalculatorEx::SetDisplayValue(double Value)
         setError();
         return;
     }
-    if (Value == 0) Value = 0;  // no "-0"
+    if (Value == 0) Value = 0; // no "-0"
     display_->SetCaption(rtl::FloatToStrF(Value, rtl::ffGeneral, kSignificantDigits, 0));
 }
 
@@ -360,7 +360,7 @@ void TCalculatorEx::applyPending(char key, double r)
         if (r == 0) setError();
         else SetDisplayValue(operand_ / r);
         break;
-    default: break;  // nothing pending: the display stays
+    default: break; // nothing pending: the display stays
     }
 }
 

@@ -470,7 +470,7 @@ private:
     int buttonsWidth_ = 0;
     int buttonsHeight_ = 0;
     int imageWidth_ = 0;
-    int ownText_ = 0;          // the editor is setting its text itself
+    int ownText_ = 0; // the editor is setting its text itself
     bool mruUpdating_ = false;
     ui::TControl* inplaceHolder_ = nullptr;
     IInplaceEditHolderEx* holderInterface_ = nullptr;

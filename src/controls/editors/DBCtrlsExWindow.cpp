@@ -488,7 +488,7 @@ void TCustomDBEditEx::WndProc(ui::TMessage& message)
         RecreateWnd();
         return;
     case CM_BUTTONMENUMARKER:
-        return;  // a marker only: its work is to wait in the queue
+        return; // a marker only: its work is to wait in the queue
     default:
         ui::TCustomMaskEdit::WndProc(message);
     }

@@ -33,7 +33,7 @@ std::string CurrencyText(double value)
 bool IsNumberType(rtl::TVarType type)
 {
     return type == rtl::varSmallint || type == rtl::varInteger || type == rtl::varSingle || type == rtl::varDouble
-        || type == rtl::varCurrency;
+           || type == rtl::varCurrency;
 }
 
 } // namespace
@@ -41,7 +41,7 @@ bool IsNumberType(rtl::TVarType type)
 TCustomDBNumberEditEx::TCustomDBNumberEditEx(ui::TControl* parent) : TCustomDBEditEx(parent)
 {
     SetMaxLength(0);
-    CreateParts();  // the main button is a drop-down button
+    CreateParts(); // the main button is a drop-down button
     EditWindow()->installEventFilter(this);
     DataChanged();
     UpdateEditButtonControls();
@@ -209,7 +209,7 @@ void TCustomDBNumberEditEx::textToValue()
     switch (ReadNumberText(NormalizeNumberText(EditText()), number)) {
     case TNumberText::Empty: value_ = rtl::Null(); break;
     case TNumberText::Number: value_ = ClampAndRound(number); break;
-    case TNumberText::NotANumber: break;  // not yet a number ("1e"): the value waits for one
+    case TNumberText::NotANumber: break; // not yet a number ("1e"): the value waits for one
     }
 }
 
@@ -278,7 +278,7 @@ void TCustomDBNumberEditEx::KeyPress(char& key)
             return;
         }
     }
-    TCustomDBEditEx::KeyPress(key);  // Esc resets there
+    TCustomDBEditEx::KeyPress(key); // Esc resets there
     if (key == 0) return;
     if (key == ',' || key == '.') key = rtl::FormatSettings.DecimalSeparator;
     if (static_cast<unsigned char>(key) >= 32 && !IsValidChar(key)) key = 0;

@@ -17,7 +17,7 @@ TButtonPaintKindEx ButtonPaintKind(TEditButtonStyleEx Style)
     switch (Style) {
     case ebsDropDownEx: return bpkDropDownEx;
     case ebsEllipsisEx: return bpkEllipsisEx;
-    case ebsGlyphEx: return bpkUpDownEx;  // not used: glyph buttons show their glyph
+    case ebsGlyphEx: return bpkUpDownEx; // not used: glyph buttons show their glyph
     case ebsUpDownEx: return bpkUpDownEx;
     case ebsPlusEx: return bpkPlusEx;
     case ebsMinusEx: return bpkMinusEx;
@@ -86,7 +86,7 @@ void TEditButtonEx::SetDropdownMenu(QMenu* value)
 
 void TEditButtonEx::SetGlyph(const ui::TBitmap& value)
 {
-    glyph_.Assign(value);  // its change notice reports the change
+    glyph_.Assign(value); // its change notice reports the change
 }
 
 void TEditButtonEx::SetHint(const std::string& value)
@@ -251,7 +251,7 @@ void TEditButtonControlEx::MouseUp(ui::TMouseButton button, ui::TShiftState shif
     // Let go after leaving the pressed half of an up/down button: no click.
     if (button == ui::mbLeft && style_ == ebsUpDownEx && State() != ui::bsDown) NoClickOnRelease = true;
     ui::TSpeedButton::MouseUp(button, shift, x, y);
-    NoClickOnRelease = false;  // never carried to a later release
+    NoClickOnRelease = false; // never carried to a later release
     setDownHalf(halfAt(y));
     stopRepeat();
     // A press handed over by the control below came with the mouse held for it.

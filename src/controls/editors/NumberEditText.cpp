@@ -71,7 +71,7 @@ std::string EditFormatOfDisplayFormat(std::string_view displayFormat)
             quote = c;
             continue;
         }
-        if (c == ';') break;  // the negative and zero sections do not count
+        if (c == ';') break; // the negative and zero sections do not count
         if (IsExponentLetter(c) && i + 1 < displayFormat.size()
             && (displayFormat[i + 1] == '+' || displayFormat[i + 1] == '-')) {
             // An exponent: the letter, its sign and its digits.
@@ -136,7 +136,7 @@ bool NumberTextAcceptable(std::string_view normalized, unsigned decimalPlaces, b
     if (!allowed) return false;
     double value = 0;
     switch (ReadNumberText(std::string(normalized), value, settings)) {
-    case TNumberText::Empty: return true;  // a lone sign is not negative
+    case TNumberText::Empty: return true; // a lone sign is not negative
     case TNumberText::Number: return !(refuseNegative && value < 0);
     case TNumberText::NotANumber: break;
     }

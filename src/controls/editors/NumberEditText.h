@@ -16,9 +16,9 @@ namespace editors {
 std::string NormalizeNumberText(std::string_view text, const rtl::TFormatSettings& settings = rtl::FormatSettings);
 
 enum class TNumberText {
-    Empty,      // nothing, or a lone sign
-    Number,     // a finite number
-    NotANumber  // anything else: "abc", "1e", "1e400", "INF"
+    Empty,     // nothing, or a lone sign
+    Number,    // a finite number
+    NotANumber // anything else: "abc", "1e", "1e400", "INF"
 };
 // What a normalized text holds; value is set for a number.
 TNumberText ReadNumberText(const std::string& normalized, double& value,

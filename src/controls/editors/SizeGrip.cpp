@@ -69,19 +69,19 @@ void TSizeGripEx::ChangePosition(int Direction)
 {
     TSizeGripPositionEx next = position_;
     switch (Direction) {
-    case 0:  // left
+    case 0: // left
         if (position_ == sgpTopRight) next = sgpTopLeft;
         else if (position_ == sgpBottomRight) next = sgpBottomLeft;
         break;
-    case 1:  // right
+    case 1: // right
         if (position_ == sgpTopLeft) next = sgpTopRight;
         else if (position_ == sgpBottomLeft) next = sgpBottomRight;
         break;
-    case 2:  // top
+    case 2: // top
         if (position_ == sgpBottomRight) next = sgpTopRight;
         else if (position_ == sgpBottomLeft) next = sgpTopLeft;
         break;
-    case 3:  // bottom
+    case 3: // bottom
         if (position_ == sgpTopRight) next = sgpBottomRight;
         else if (position_ == sgpTopLeft) next = sgpBottomLeft;
         break;

@@ -125,7 +125,7 @@ ui::TFont& TSpecRowEx::GetFont()
 
 void TSpecRowEx::SetFont(const ui::TFont& value)
 {
-    font_.Assign(value);  // its change notice marks the font as the row's own
+    font_.Assign(value); // its change notice marks the font as the row's own
 }
 
 void TSpecRowEx::fontChanged()

@@ -94,8 +94,8 @@ bool IsDoubleClick(ui::TPoint FirstPoint, ui::TPoint SecondPoint, std::int64_t I
 {
     const ui::TSystemMetrics& m = ui::Metrics();
     return IntervalMs >= 0 && IntervalMs <= m.DoubleClickTime
-        && std::abs(FirstPoint.X - SecondPoint.X) <= m.DoubleClickWidth
-        && std::abs(FirstPoint.Y - SecondPoint.Y) <= m.DoubleClickHeight;
+           && std::abs(FirstPoint.X - SecondPoint.X) <= m.DoubleClickWidth
+           && std::abs(FirstPoint.Y - SecondPoint.Y) <= m.DoubleClickHeight;
 }
 
 void DrawDottedLine(ui::TCanvas& Canvas, ui::TPoint Start, int Length, int Parity, bool Horizontal)

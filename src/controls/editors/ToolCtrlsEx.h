@@ -51,16 +51,16 @@ void DrawDottedLine(ui::TCanvas& Canvas, ui::TPoint Start, int Length, int Parit
 
 // Tree nodes and connectors drawn in one cell.
 enum TTreeElementEx {
-    teMinusMiddleEx = 0,  // expanded node with lines above and below
-    teMinusLastEx = 1,    // expanded node, line above only
-    teMinusFirstEx = 2,   // expanded node, line below only
-    tePlusMiddleEx = 3,   // collapsed node ...
+    teMinusMiddleEx = 0, // expanded node with lines above and below
+    teMinusLastEx = 1,   // expanded node, line above only
+    teMinusFirstEx = 2,  // expanded node, line below only
+    tePlusMiddleEx = 3,  // collapsed node ...
     tePlusLastEx = 4,
     tePlusFirstEx = 5,
-    teBranchEx = 6,       // a line through the cell with a branch to the right
-    teLastBranchEx = 7,   // a line from the top to the centre, branch to the right
-    teFirstBranchEx = 8,  // a line from the centre to the bottom, branch to the right
-    teLineEx = 9,         // a line through the cell
+    teBranchEx = 6,      // a line through the cell with a branch to the right
+    teLastBranchEx = 7,  // a line from the top to the centre, branch to the right
+    teFirstBranchEx = 8, // a line from the centre to the bottom, branch to the right
+    teLineEx = 9,        // a line through the cell
 };
 void DrawTreeElement(ui::TCanvas& Canvas, const ui::TRect& Rect, int Parity, TTreeElementEx Element);
 

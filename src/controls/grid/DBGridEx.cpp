@@ -336,9 +336,9 @@ bool TCustomDBGridEx::CanEditShow()
     if (!ui::TCustomGrid::CanEditShow() || LayoutLocked()) return false;
     const TColumnEx* column = selectedColumn();
     const bool selectionBlocks = selection_->SelectionType() != gstNon && optionsEx_.Contains(dghClearSelection)
-        && SelectionTypeAllowed(gstRectangle);
+                                 && SelectionTypeAllowed(gstRectangle);
     return column && column->GetColumnKind() != ckImageList && column->GetColumnKind() != ckCheckBox
-        && !selectionBlocks && !incSearchActive_;
+           && !selectionBlocks && !incSearchActive_;
 }
 
 bool TCustomDBGridEx::CanEditModify()
@@ -600,7 +600,7 @@ bool TCustomDBGridEx::CanEditData() const
     const db::TDataSet* dataSet = dataLink_->DataSet();
     const bool updating = allowedOperations_.Contains(alopUpdateEx) || dataSet->State() == db::dsInsert;
     const bool hasRecords = !dataSet->IsEmpty() || allowedOperations_.Contains(alopInsertEx)
-        || allowedOperations_.Contains(alopAppendEx);
+                            || allowedOperations_.Contains(alopAppendEx);
     return updating && hasRecords;
 }
 

@@ -104,7 +104,7 @@ TColumnEditStyleEx TColumnEx::GetColumnEditStyle() const
     const bool keysModifiable = LookupKeysModifiable(*field) || (grid && grid->IsDesigning());
     const bool readOnlySet = assigned(cvReadOnly) && readOnly_;
     const bool gridEditable = grid && !grid->GetReadOnly() && grid->DataLink().Active()
-        && !grid->DataLink().GetReadOnly();
+                              && !grid->DataLink().GetReadOnly();
     return keysModifiable && !readOnlySet && gridEditable ? cesDataListEx : cesNoneEx;
 }
 

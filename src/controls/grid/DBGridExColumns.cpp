@@ -517,7 +517,7 @@ bool TColumnEx::IsLookupDisplayFieldsStored() const
 {
     db::TField* field = Field();
     return assigned(cvLookupDisplayFields)
-        && lookupDisplayFields_ != (field ? field->GetLookupResultField() : std::string());
+           && lookupDisplayFields_ != (field ? field->GetLookupResultField() : std::string());
 }
 
 void TColumnEx::SetMaxWidth(int value)

@@ -42,7 +42,7 @@ void TColumnTitleDefValuesEx::SetAlignment(rtl::TAlignment value)
 bool TColumnTitleDefValuesEx::IsAlignmentStored() const
 {
     return alignmentAssigned_
-        && alignment_ != (owner_.Grid().GetUseMultiTitle() ? rtl::taCenter : rtl::taLeftJustify);
+           && alignment_ != (owner_.Grid().GetUseMultiTitle() ? rtl::taCenter : rtl::taLeftJustify);
 }
 
 ui::TColor TColumnTitleDefValuesEx::GetColor() const

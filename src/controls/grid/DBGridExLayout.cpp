@@ -192,7 +192,7 @@ void TCustomDBGridEx::measureTitles(bool afterWidths)
             canvas.Font().Assign(*tallest);
             const ui::TTextMetric metric = canvas.TextMetrics();
             height = titleLines_ * metric.Height + metric.ExternalLeading + 2 + titleHeight_
-                + (options_.Contains(dgRowLines) ? 1 : 0);
+                     + (options_.Contains(dgRowLines) ? 1 : 0);
         }
         if (useMultiTitle_) {
             BuildTitleTree();
@@ -206,7 +206,7 @@ void TCustomDBGridEx::measureTitles(bool afterWidths)
 void TCustomDBGridEx::updateScrollBarStyle()
 {
     const bool horizontal = (!autoFitColWidths_ || IsDesigning()) && horzScrollBar_->GetVisible()
-        && !horzScrollBar_->GetExtScrollBar();
+                            && !horzScrollBar_->GetExtScrollBar();
     SetScrollBars(horizontal ? ui::ssHorizontal : ui::ssNone);
 }
 

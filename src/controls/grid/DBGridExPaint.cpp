@@ -71,8 +71,8 @@ void TCustomDBGridEx::Paint()
         // Frozen columns have the lines of data; the line after the last one stays fixed.
         if (FixedCols() > indicatorOffset_ && !optionsEx_.Contains(dghFrozen3D))
             PaintAreaLines(info, rowLines, colLines, indicatorOffset_, TopRow(),
-                       {frozenLeft, fixedBottom, fixedRight - 1, gridBottom - (footerBand ? footerExtent : 0)},
-                       dataLineColor, color);
+                           {frozenLeft, fixedBottom, fixedRight - 1, gridBottom - (footerBand ? footerExtent : 0)},
+                           dataLineColor, color);
         PaintAreaLines(info, rowLines, colLines, LeftCol(), TopRow(), data, dataLineColor, color);
         if (footerBand) {
             const int firstFooter = RowCount() - footerRowCount_;

@@ -39,7 +39,7 @@ TCustomDBGridEx::TVertBarState TCustomDBGridEx::vertBarState() const
         bar.Max = std::max(bar.Min, count + bar.Page - 1);
         // A record being inserted has no number: the thumb stays.
         bar.Position = dataSet.State() == db::dsInsert ? ScrollBarControl(ui::sbVertical)->Position()
-                                                        : sumList_->RecNo();
+                                                       : sumList_->RecNo();
         bar.Position = std::clamp(bar.Position, bar.Min, std::max(bar.Min, count));
         // The bar's range always exceeds its page by count - 1: whether there is
         // anything to scroll is the count against the page.

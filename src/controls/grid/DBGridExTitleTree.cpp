@@ -135,7 +135,7 @@ THeadTreeNode* THeadTreeNode::GroupSiblings(THeadTreeNode* first, THeadTreeNode*
     THeadTreeNode* after = last->Next;
     THeadTreeNode* before = first->previousSibling();
     if (after == first) {
-        group->Next = group;   // the members were the whole level
+        group->Next = group; // the members were the whole level
     } else {
         group->Next = after;
         before->Next = group;

@@ -62,7 +62,7 @@ using TDBGridExEditActions = rtl::TSet<TDBGridExEditAction, std::uint8_t>;
 
 // The grid's defaults.
 inline constexpr TDBGridOptions DefaultDBGridOptions = {dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines,
-                                                       dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit};
+                                                        dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit};
 inline constexpr TDBGridExOptions DefaultDBGridExOptions = {dghFixed3D, dghHighlightFocus, dghClearSelection,
                                                             dghDialogFind};
 inline constexpr TDBGridExAllowedOperations DefaultAllowedOperations = {alopInsertEx, alopUpdateEx, alopDeleteEx,
@@ -92,9 +92,9 @@ enum TCellRowKind : std::uint8_t { crkTitle = 0, crkSubTitle = 1, crkData = 2, c
 // clang-format on
 struct TCellArea {
     TCellColumnKind ColKind = cckIndicator;
-    int Col = 0;                 // index inside the kind
+    int Col = 0; // index inside the kind
     TCellRowKind RowKind = crkTitle;
-    int Row = 0;                 // footer rows count from 1
+    int Row = 0; // footer rows count from 1
     // Column kind in the low byte, row kind in the high byte.
     unsigned Code() const { return unsigned(RowKind) << 8 | ColKind; }
 };
@@ -121,8 +121,8 @@ enum TColumnKindEx { ckCheckBox, ckLookupField, ckPickList, ckImageList, ckKeyPi
 
 // What the cell editor offers for a column; every style but none shows a main button.
 enum TColumnEditStyleEx { cesNoneEx, cesEllipsisEx, cesUpDownEx, cesDropDownEx, cesPickListEx, cesDateEx,
-// clang-format on
-    cesDataListEx };
+                          // clang-format on
+                          cesDataListEx };
 
 // What the grid fills for a cell before drawing, editing or exporting it.
 struct TColCellParamsEx {
@@ -130,7 +130,7 @@ struct TColCellParamsEx {
     ui::TColor Background = ui::clWindow;
     TCheckBoxState CheckboxState = cbUnchecked;
     int Col = -1;
-    ui::TFont* Font = nullptr;    // not owned: the font the hooks may change
+    ui::TFont* Font = nullptr; // not owned: the font the hooks may change
     int ImageIndex = -1;
     bool ReadOnly = false;
     int Row = -1;
@@ -185,8 +185,8 @@ enum TScrollBarVisibleModeEx : std::uint8_t { sbAlwaysShowEx, sbNeverShowEx, sbA
 
 // clang-format off
 enum TDBLookupGridExOption { dlgColumnResizeEx, dlgColLinesEx, dlgRowLinesEx, dlgAutoSortMarkingEx,
-// clang-format on
-    dlgMultiSortMarkingEx };
+                             // clang-format on
+                             dlgMultiSortMarkingEx };
 using TDBLookupGridExOptions = rtl::TSet<TDBLookupGridExOption, std::uint8_t>;
 
 } // namespace grid

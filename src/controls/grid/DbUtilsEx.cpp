@@ -60,7 +60,7 @@ bool IsWordChar(char c)
     // clang-format off
     case ' ': case '!': case '"': case '&': case '\'': case '(': case ')': case '+': case ',':
     case '-': case '.': case '<': case '=': case '>': case '|': case '~':
-    // clang-format on
+        // clang-format on
         return false;
     default:
         return true;
@@ -82,13 +82,13 @@ struct THead {
     enum Kind { End, Quote, Value, Operator, Not, In, Open };
     // clang-format on
     Kind kind;
-    TSTFilterOperatorEx op = foNoneEx;  // for Operator
-    std::size_t next = 0;               // behind the symbol or keyword
+    TSTFilterOperatorEx op = foNoneEx; // for Operator
+    std::size_t next = 0;              // behind the symbol or keyword
 };
 
 struct TToken {
     TSTFilterOperatorEx code = foNoneEx;
-    rtl::Variant value;  // for foValueEx
+    rtl::Variant value; // for foValueEx
 };
 
 class TFilterParser {
@@ -248,7 +248,7 @@ private:
         switch (head.kind) {
         case THead::End:
         case THead::Open:
-        case THead::Not:  // NOT NOT
+        case THead::Not: // NOT NOT
             op = foNoneEx;
             break;
         case THead::Operator:
@@ -308,7 +308,7 @@ private:
         while (!AtEnd() && s_[pos_] == ',') {
             ++pos_;
             rtl::Variant value = ReadValue(listMode);
-            if (value.IsEmpty()) break;  // a comma at the end adds nothing
+            if (value.IsEmpty()) break; // a comma at the end adds nothing
             values.push_back(std::move(value));
         }
         if (values.size() == 1) return std::move(values.front());
@@ -367,7 +367,7 @@ private:
 
     std::string_view s_;
     TSTOperandKindEx kind_;
-    const bool listMode_;  // commas separate bare values
+    const bool listMode_; // commas separate bare values
     std::size_t pos_ = 0;
 };
 
@@ -394,7 +394,7 @@ TSTOperandKindEx OperandKindOfFieldType(db::TFieldType type)
     case ftLargeint: case ftFMTBcd:
         return okNumberEx;
     case ftDate: case ftTime: case ftDateTime: case ftTimeStamp:
-    // clang-format on
+        // clang-format on
         return okDateTimeEx;
     case ftBoolean:
         return okBooleanEx;

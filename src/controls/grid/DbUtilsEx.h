@@ -34,22 +34,22 @@ class TComponent;
 namespace grid {
 
 enum TSTFilterOperatorEx : std::uint8_t {
-    foNoneEx,            // no operator; also the end of the text
-    foEqualEx,           // =
-    foNotEqualEx,        // <>
-    foGreaterEx,         // >
-    foLessEx,            // <
-    foGreaterOrEqualEx,  // >=
-    foLessOrEqualEx,     // <=
-    foLikeEx,            // ~
-    foNotLikeEx,         // !~
-    foInEx,              // In
-    foNotInEx,           // !In
-    foNullEx,            // is Null
-    foNotNullEx,         // is not Null
+    foNoneEx,           // no operator; also the end of the text
+    foEqualEx,          // =
+    foNotEqualEx,       // <>
+    foGreaterEx,        // >
+    foLessEx,           // <
+    foGreaterOrEqualEx, // >=
+    foLessOrEqualEx,    // <=
+    foLikeEx,           // ~
+    foNotLikeEx,        // !~
+    foInEx,             // In
+    foNotInEx,          // !In
+    foNullEx,           // is Null
+    foNotNullEx,        // is not Null
     foAndEx,
     foOrEx,
-    foValueEx            // an operand, not an operator
+    foValueEx // an operand, not an operator
 };
 
 // The kind of value a column's operands are converted to.
@@ -58,10 +58,10 @@ enum TSTOperandKindEx : std::uint8_t { okNoneEx, okTextEx, okNumberEx, okDateTim
 // clang-format on
 
 struct TSTFilterExpressionEx {
-    TSTOperandKindEx OperandKind = okNoneEx;  // set by the caller; the parser leaves it
+    TSTOperandKindEx OperandKind = okNoneEx; // set by the caller; the parser leaves it
     TSTFilterOperatorEx Operator1 = foNoneEx;
-    rtl::Variant Operand1;                    // an array of values for foInEx and foNotInEx
-    TSTFilterOperatorEx Relation = foNoneEx;  // foNoneEx, foAndEx or foOrEx
+    rtl::Variant Operand1;                   // an array of values for foInEx and foNotInEx
+    TSTFilterOperatorEx Relation = foNoneEx; // foNoneEx, foAndEx or foOrEx
     TSTFilterOperatorEx Operator2 = foNoneEx;
     rtl::Variant Operand2;
 };

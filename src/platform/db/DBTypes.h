@@ -38,16 +38,16 @@ using enum rtl::TAlignment;
 
 // Notices a data set sends through its data sources to their links.
 enum TDataEvent {
-    deFieldChange,         // Info: the changed TField*
-    deRecordChange,        // Info: 0 (the whole record)
-    deDataSetChange,       // the buffered records changed
-    deDataSetScroll,       // Info: how far the record window moved (records, + forwards)
-    deLayoutChange,        // fields were added, removed, reordered or shown/hidden
-    deUpdateRecord,        // controls are asked to write pending values
-    deUpdateState,         // the data set's state changed
-    deCheckBrowseMode,     // the record is about to be posted or left
-    deFocusControl,        // Info: TField** whose control should take the focus
-    deDisabledStateChange  // Info: 0 when controls were disabled, 1 when enabled again
+    deFieldChange,        // Info: the changed TField*
+    deRecordChange,       // Info: 0 (the whole record)
+    deDataSetChange,      // the buffered records changed
+    deDataSetScroll,      // Info: how far the record window moved (records, + forwards)
+    deLayoutChange,       // fields were added, removed, reordered or shown/hidden
+    deUpdateRecord,       // controls are asked to write pending values
+    deUpdateState,        // the data set's state changed
+    deCheckBrowseMode,    // the record is about to be posted or left
+    deFocusControl,       // Info: TField** whose control should take the focus
+    deDisabledStateChange // Info: 0 when controls were disabled, 1 when enabled again
 };
 
 // Options of Locate: ored together.

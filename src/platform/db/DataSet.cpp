@@ -31,7 +31,7 @@ TDataSet::~TDataSet()
     }
     fields_.list_.clear();
     calcFields_.clear();
-    DestroyComponents();   // owned fields go while this object is still whole
+    DestroyComponents(); // owned fields go while this object is still whole
 }
 
 void TDataSet::DatabaseError(const std::string& message)
@@ -325,7 +325,7 @@ void TDataSet::setFieldData(TField& field, const rtl::Variant& value)
     }
     if (!IsEditState(state_)) DatabaseError(msg::NotEditing);
     if (field.readOnly_ && state_ != dsSetKey) DatabaseError(Format(msg::FieldReadOnly, field.DisplayName()));
-    if (read_.values != editBuf_.data()) DatabaseError(msg::NotEditing);  // another buffered record is read
+    if (read_.values != editBuf_.data()) DatabaseError(msg::NotEditing); // another buffered record is read
     editBuf_[static_cast<std::size_t>(field.column_)] = value;
     DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(&field));
 }

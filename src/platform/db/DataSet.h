@@ -127,12 +127,12 @@ public:
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
     // --- editing
-    void Edit();          // an empty data set inserts instead
-    void Insert();        // a new record before the current one
-    void Append();        // a new record after the last one (Eof is then True)
+    void Edit();   // an empty data set inserts instead
+    void Insert(); // a new record before the current one
+    void Append(); // a new record after the last one (Eof is then True)
     void Post();
-    void Cancel();        // an inserted record disappears
-    void Delete();        // in insert state: Cancel
+    void Cancel(); // an inserted record disappears
+    void Delete(); // in insert state: Cancel
     // Posts a changed record, cancels an unchanged one (called before every move).
     void CheckBrowseMode();
     // Asks the controls to write their pending values into the fields.
@@ -263,7 +263,7 @@ private:
     void viewFetchAll();
     std::size_t viewIndexOf(TSlot slot);
     void viewInsert(std::size_t i, TSlot slot);
-    void viewErase(std::size_t i);   // the row leaves the data set
+    void viewErase(std::size_t i); // the row leaves the data set
     void rebuildFilter();
     void refilter();
     bool filterAccepts(TSlot slot);
@@ -294,7 +294,7 @@ private:
     TFields fields_;
     TFieldDefs fieldDefs_;
     bool defaultFields_ = false;
-    std::vector<TField*> calcFields_;   // calculated and lookup fields, by calc index
+    std::vector<TField*> calcFields_; // calculated and lookup fields, by calc index
 
     TDataSetState state_ = dsInactive;
     bool bof_ = true;
@@ -307,15 +307,15 @@ private:
     bool filterActive_ = false;
     std::unique_ptr<TFilterExpression> filterExpr_;
     std::vector<TSlot> filteredRows_;
-    std::size_t filterScanned_ = 0;   // store rows already judged
+    std::size_t filterScanned_ = 0; // store rows already judged
 
     std::size_t first_ = 0;
     int recordCount_ = 0;
     int activeRecord_ = 0;
     int bufferCount_ = 1;
 
-    TSlot editSlot_ = kNoSlot;        // the record in edit or insert state
-    TSlot returnSlot_ = kNoSlot;      // current before Insert/Append (for Cancel)
+    TSlot editSlot_ = kNoSlot;   // the record in edit or insert state
+    TSlot returnSlot_ = kNoSlot; // current before Insert/Append (for Cancel)
     std::vector<rtl::Variant> editBuf_;
     std::vector<rtl::Variant> editCalc_;
 

@@ -194,7 +194,7 @@ int TDataSet::MoveBy(int distance)
         std::ptrdiff_t shift = 0;
         if (recordCount_ > 0) {
             if (target >= first_ && target < first_ + static_cast<std::size_t>(recordCount_)) {
-                activeRecord_ = static_cast<int>(target - first_);   // inside the window
+                activeRecord_ = static_cast<int>(target - first_); // inside the window
             } else {
                 shift = placeWindow(target, Place::Keep);
             }

@@ -18,10 +18,10 @@ bool isTextField(const TField* f)
 // One key of a search, prepared once for the whole scan.
 struct KeyMatcher {
     TField* field = nullptr;
-    int column = -1;          // stored column, -1 for calculated and lookup fields
+    int column = -1; // stored column, -1 for calculated and lookup fields
     TStorage storage = TStorage::String;
-    bool keyNull = false;     // matches Null values only
-    bool impossible = false;  // the key cannot equal any value of the field
+    bool keyNull = false;    // matches Null values only
+    bool impossible = false; // the key cannot equal any value of the field
     bool text = false;
     bool partial = false;
     bool caseless = false;
@@ -36,7 +36,7 @@ struct KeyMatcher {
             if (value.size() < s.size()) return false;
             value = value.substr(0, s.size());
         } else if (value.size() != s.size()) {
-            return false;   // case folding keeps the length of 8-bit text
+            return false; // case folding keeps the length of 8-bit text
         }
         return caseless ? rtl::AnsiSameText(value, s) : value == s;
     }
@@ -77,7 +77,7 @@ KeyMatcher prepare(TField* f, const rtl::Variant& key, TLocateOptions options)
         case TStorage::String: break;
         }
     } catch (const rtl::Exception&) {
-        m.impossible = true;   // a key of another kind ("abc" for a number) matches nothing
+        m.impossible = true; // a key of another kind ("abc" for a number) matches nothing
     }
     return m;
 }

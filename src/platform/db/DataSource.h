@@ -114,7 +114,7 @@ private:
     bool visualControl_ = false;
     bool updating_ = false;
     int bufferCount_ = 1;
-    int firstRecord_ = 0;   // in the data set's window
+    int firstRecord_ = 0; // in the data set's window
 };
 
 // A link bound to the field named FieldName (re-resolved when the data set opens or

@@ -27,10 +27,10 @@ public:
     // Joins the field to a data set's Fields (both data sets closed); null leaves it.
     void SetDataSet(TDataSet* dataSet);
     const std::string& GetFieldName() const { return fieldName_; }
-    void SetFieldName(std::string name);   // only while the data set is closed
+    void SetFieldName(std::string name); // only while the data set is closed
     TFieldType DataType() const { return dataType_; }
     TFieldKind GetFieldKind() const { return fieldKind_; }
-    void SetFieldKind(TFieldKind kind);     // only while the data set is closed
+    void SetFieldKind(TFieldKind kind); // only while the data set is closed
     // 1-based number of the stored column of a data field; 0 for other kinds.
     int FieldNo() const { return column_ + 1; }
     // Position in the data set's Fields; setting it moves the field (a layout change).
@@ -102,7 +102,7 @@ public:
             std::int64_t v = stored_->null[slot] ? 0 : stored_->ints[slot];
             if (v == static_cast<int>(v)) return static_cast<int>(v);
         }
-        return ReadAsInteger();   // also raises for a 64-bit value beyond the range
+        return ReadAsInteger(); // also raises for a 64-bit value beyond the range
     }
     std::int64_t GetAsLargeInt() const
     {
@@ -218,13 +218,13 @@ private:
     void propertyChanged(bool layout);
 
     TDataSet* dataSet_ = nullptr;
-    const TRecordRef* ref_ = nullptr;   // the data set's current record
-    const TRecordStore::Column* stored_ = nullptr;   // while open
+    const TRecordRef* ref_ = nullptr;              // the data set's current record
+    const TRecordStore::Column* stored_ = nullptr; // while open
     std::string fieldName_;
     TFieldType dataType_;
     TFieldKind fieldKind_ = fkData;
-    int column_ = -1;      // stored column of a data field
-    int calcIndex_ = -1;   // place among calculated and lookup values
+    int column_ = -1;    // stored column of a data field
+    int calcIndex_ = -1; // place among calculated and lookup values
     std::string displayLabel_;
     int displayWidth_ = 0;
     bool visible_ = true;

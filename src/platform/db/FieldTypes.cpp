@@ -101,7 +101,7 @@ int TIntegerField::DefaultWidth() const
 static bool isFloatChar(char c)
 {
     return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == 'E' || c == 'e'
-        || c == rtl::FormatSettings.DecimalSeparator;
+           || c == rtl::FormatSettings.DecimalSeparator;
 }
 
 TFloatField::TFloatField(rtl::TComponent* owner, TFieldType type) : TNumericField(owner, type)
@@ -307,7 +307,7 @@ Variant TDateTimeField::ConvertValue(const Variant& value) const
 {
     rtl::TDateTime v = value.AsDateTime();
     if (DataType() == ftDate) v = std::trunc(v);
-    else if (DataType() == ftTime) v = static_cast<double>(rtl::Round(std::fabs(v - std::trunc(v)) * 86400000.0)) / 86400000.0;   // whole milliseconds
+    else if (DataType() == ftTime) v = static_cast<double>(rtl::Round(std::fabs(v - std::trunc(v)) * 86400000.0)) / 86400000.0; // whole milliseconds
     return Variant::FromDateTime(v);
 }
 

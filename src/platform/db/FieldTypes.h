@@ -51,7 +51,7 @@ protected:
     std::string FormatText(bool displayText) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override;
-    std::int64_t min_;   // the type's range
+    std::int64_t min_; // the type's range
     std::int64_t max_;
     std::int64_t minValue_ = 0;
     std::int64_t maxValue_ = 0;

@@ -19,11 +19,11 @@ enum class CompareOp { Eq, Ne, Lt, Gt, Le, Ge };
 struct TFilterExpression::Node {
     NodeKind kind;
     CompareOp op = CompareOp::Eq;
-    std::unique_ptr<Node> left, right;          // Not, Compare, IsNull, IsNotNull
-    std::vector<std::unique_ptr<Node>> terms;   // Or, And: a chain of any length is one node
-    std::string name;          // Field
-    TField* field = nullptr;   // Field, after Bind
-    rtl::Variant value;        // Literal (Null for NULL)
+    std::unique_ptr<Node> left, right;        // Not, Compare, IsNull, IsNotNull
+    std::vector<std::unique_ptr<Node>> terms; // Or, And: a chain of any length is one node
+    std::string name;                         // Field
+    TField* field = nullptr;                  // Field, after Bind
+    rtl::Variant value;                       // Literal (Null for NULL)
 };
 
 namespace {
@@ -93,7 +93,7 @@ private:
             if (end == std::string::npos) fail("']' expected");
             tok_.kind = Token::Name;
             tok_.text = s_.substr(pos_ + 1, end - pos_ - 1);
-            tok_.text += '\0';   // a bracketed name is never a keyword
+            tok_.text += '\0'; // a bracketed name is never a keyword
             pos_ = end + 1;
         } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '.'
                    || ((c == '-' || c == '+') && pos_ + 1 < s_.size()
@@ -324,7 +324,7 @@ bool evaluate(const Node& n)
     case NodeKind::Compare: return compare(n);
     case NodeKind::IsNull: return rtl::VarIsClear(operandValue(*n.left));
     case NodeKind::IsNotNull: return !rtl::VarIsClear(operandValue(*n.left));
-    case NodeKind::Field: return n.field->GetAsBoolean();   // a Boolean field alone
+    case NodeKind::Field: return n.field->GetAsBoolean(); // a Boolean field alone
     case NodeKind::Literal: return !rtl::VarIsClear(n.value) && n.value.AsBoolean();
     }
     return false;

@@ -22,7 +22,7 @@ protected:
 
 private:
     bool readOnly_ = false;
-    bool defsFromFields_ = false;   // FieldDefs were made from the fields at the last Open
+    bool defsFromFields_ = false; // FieldDefs were made from the fields at the last Open
 };
 
 } // namespace db

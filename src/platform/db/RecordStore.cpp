@@ -29,7 +29,7 @@ TStorage StorageOf(TFieldType type)
     switch (type) {
     // clang-format off
     case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
-    // clang-format on
+        // clang-format on
         return TStorage::Int;
     case ftBoolean:
         return TStorage::Boolean;
@@ -37,7 +37,7 @@ TStorage StorageOf(TFieldType type)
     case ftFloat: case ftCurrency: case ftDate: case ftTime: case ftDateTime: case ftTimeStamp:
         return TStorage::Float;
     case ftBCD: case ftFMTBcd:
-    // clang-format on
+        // clang-format on
         return TStorage::Currency;
     default:
         return TStorage::String;

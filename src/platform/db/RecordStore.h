@@ -17,8 +17,8 @@ namespace db {
 struct TFieldDef {
     std::string Name;
     TFieldType DataType = ftUnknown;
-    int Size = 0;        // characters of a string field, decimals of a BCD field
-    int Precision = 0;   // digits of a BCD or float field (0: the field's default)
+    int Size = 0;      // characters of a string field, decimals of a BCD field
+    int Precision = 0; // digits of a BCD or float field (0: the field's default)
     bool Required = false;
 };
 
@@ -78,9 +78,9 @@ class TRecordStore;
 // edited, and the calculated values of that record.
 struct TRecordRef {
     const TRecordStore* store = nullptr;
-    TSlot slot = kNoSlot;                    // a stored row ...
-    const rtl::Variant* values = nullptr;    // ... or the record being edited
-    rtl::Variant* calc = nullptr;            // calculated and lookup values
+    TSlot slot = kNoSlot;                 // a stored row ...
+    const rtl::Variant* values = nullptr; // ... or the record being edited
+    rtl::Variant* calc = nullptr;         // calculated and lookup values
 };
 
 class TRecordStore {
@@ -92,9 +92,9 @@ public:
         TFieldType type = ftUnknown;
         TStorage storage = TStorage::Int;
         std::vector<std::uint8_t> null;
-        std::vector<std::int64_t> ints;     // Int, Currency (scaled), Boolean
-        std::vector<double> floats;         // Float, dates and times
-        std::vector<std::string> strings;   // String, blobs
+        std::vector<std::int64_t> ints;   // Int, Currency (scaled), Boolean
+        std::vector<double> floats;       // Float, dates and times
+        std::vector<std::string> strings; // String, blobs
         // A column the provider defers: per slot, whether the value is still to be read
         // (its key in ints).
         bool deferred = false;
@@ -171,10 +171,10 @@ private:
     std::vector<Cell> scratch_;
 
     std::vector<TSlot> order_;
-    std::vector<std::uint64_t> ids_;        // per slot
-    std::vector<std::size_t> pos_;          // per slot; valid for order_[0 .. posValidBelow_)
+    std::vector<std::uint64_t> ids_; // per slot
+    std::vector<std::size_t> pos_;   // per slot; valid for order_[0 .. posValidBelow_)
     std::size_t posValidBelow_ = 0;
-    std::vector<TSlot> slotOfId_;           // per id (index id - 1)
+    std::vector<TSlot> slotOfId_; // per id (index id - 1)
     std::vector<TSlot> freeSlots_;
     std::uint64_t nextId_ = 1;
 };

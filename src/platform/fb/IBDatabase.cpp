@@ -257,7 +257,7 @@ void TIBTransaction::DatabaseClosing()
 void TIBTransaction::DatabaseFreed(TIBDatabase* database)
 {
     if (database == database_) {
-        handle_ = 0;  // the engine ended it with the attachment
+        handle_ = 0; // the engine ended it with the attachment
         database_ = nullptr;
     }
 }

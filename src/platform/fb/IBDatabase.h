@@ -58,7 +58,7 @@ public:
     std::string DatabaseName;
     std::vector<std::string> Params;
     int SQLDialect = 3;
-    bool LoginPrompt = false;  // there is no prompt; kept for the component's settings
+    bool LoginPrompt = false; // there is no prompt; kept for the component's settings
 
     void SetDefaultTransaction(TIBTransaction* transaction);
     TIBTransaction* GetDefaultTransaction() const { return defaultTransaction_; }

@@ -13,9 +13,9 @@ namespace {
 bool SameName(const std::string& a, const std::string& b)
 {
     return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
+           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                  return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+              });
 }
 
 bool IsNameChar(char c)
@@ -475,7 +475,7 @@ void TIBSQL::DatabaseFreed(TIBDatabase* database)
 {
     if (database != database_)
         return;
-    statement_ = 0;  // gone with the attachment
+    statement_ = 0; // gone with the attachment
     FreeHandle();
     database_ = nullptr;
 }

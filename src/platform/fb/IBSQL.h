@@ -59,7 +59,7 @@ public:
     void ExecQuery();
     // The next row of an open cursor; false (and the cursor closed) after the last.
     bool Next();
-    void Close();  // closes the cursor; the statement stays prepared
+    void Close(); // closes the cursor; the statement stays prepared
     bool GetOpen() const { return open_; }
     bool GetEof() const { return eof_; }
     // Rows inserted, updated or deleted by the last execution.
@@ -67,14 +67,14 @@ public:
 
     int GetParamCount();
     TParam& Params(int index);
-    TParam& ParamByName(const std::string& name);  // EDatabaseError when absent
+    TParam& ParamByName(const std::string& name); // EDatabaseError when absent
     TParam* FindParam(const std::string& name);
 
     int GetFieldCount();
     TIBXSQLVar& Fields(int index);
-    TIBXSQLVar& FieldByName(const std::string& name);  // EDatabaseError when absent
+    TIBXSQLVar& FieldByName(const std::string& name); // EDatabaseError when absent
     TIBXSQLVar* FindField(const std::string& name);
-    int FieldIndex(const std::string& name);           // -1 when absent
+    int FieldIndex(const std::string& name); // -1 when absent
 
 private:
     void DatabaseClosing() override;
@@ -91,7 +91,7 @@ private:
 
     TIBDatabase* database_ = nullptr;
     TIBTransaction* transaction_ = nullptr;
-    TIBTransaction* registeredTransaction_ = nullptr;  // the one that reports its end to us
+    TIBTransaction* registeredTransaction_ = nullptr; // the one that reports its end to us
     std::string sql_;
     bool paramCheck_ = true;
     isc_stmt_handle statement_ = 0;
@@ -101,7 +101,7 @@ private:
     TIBXSQLDA input_;
     TIBXSQLDA output_;
     std::vector<std::unique_ptr<TParam>> params_;
-    std::vector<int> paramOfPosition_;  // index into params_ for each "?"
+    std::vector<int> paramOfPosition_; // index into params_ for each "?"
     std::vector<std::string> positionNames_;
     std::string preparedSql_;
 };

@@ -19,9 +19,9 @@ public:
     TIBCustomService(const TIBCustomService&) = delete;
     TIBCustomService& operator=(const TIBCustomService&) = delete;
 
-    std::string ServerName;             // "" is the local (embedded) services manager
-    std::vector<std::string> Params;    // "user_name=...", "password=..."
-    bool LoginPrompt = false;           // there is no prompt; kept for the component's settings
+    std::string ServerName;          // "" is the local (embedded) services manager
+    std::vector<std::string> Params; // "user_name=...", "password=..."
+    bool LoginPrompt = false;        // there is no prompt; kept for the component's settings
 
     // Attaches to the services manager; failures raise EIBError.
     void Attach();
@@ -72,8 +72,8 @@ public:
     std::vector<std::string> DatabaseName;
     std::vector<std::string> BackupFile;
     std::set<TRestoreOption> Options{TRestoreOption::CreateNewDB};
-    int PageSize = 0;      // 0: the size the backup holds
-    int PageBuffers = 0;   // 0: the engine's default
+    int PageSize = 0;    // 0: the size the backup holds
+    int PageBuffers = 0; // 0: the engine's default
     bool Verbose = false;
     void ServiceStart();
 };

@@ -33,7 +33,7 @@ public:
     int GetParamCount();
     TParam& Params(int index);
     bool IsInput(int index);
-    TParam& ParamByName(const std::string& name);  // EDatabaseError when absent
+    TParam& ParamByName(const std::string& name); // EDatabaseError when absent
 
 private:
     TIBSQL sql_;

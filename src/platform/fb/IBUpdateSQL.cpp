@@ -23,8 +23,8 @@ int IndexOf(const std::vector<std::string>& names, const std::string& name)
 bool HasOldPrefix(const std::string& name)
 {
     return name.size() > 4 && std::toupper(static_cast<unsigned char>(name[0])) == 'O'
-        && std::toupper(static_cast<unsigned char>(name[1])) == 'L'
-        && std::toupper(static_cast<unsigned char>(name[2])) == 'D' && name[3] == '_';
+           && std::toupper(static_cast<unsigned char>(name[1])) == 'L'
+           && std::toupper(static_cast<unsigned char>(name[2])) == 'D' && name[3] == '_';
 }
 
 } // namespace

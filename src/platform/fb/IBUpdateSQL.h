@@ -15,7 +15,7 @@ enum class TUpdateKind { ukModify, ukInsert, ukDelete };
 
 class TIBUpdateSQL {
 public:
-    std::string RefreshSQL;  // re-reads one row after it was written
+    std::string RefreshSQL; // re-reads one row after it was written
     std::string ModifySQL;
     std::string InsertSQL;
     std::string DeleteSQL;
@@ -37,7 +37,7 @@ private:
     void Bind(TIBSQL& statement, const std::vector<std::string>& names, const std::vector<rtl::Variant>& oldValues,
               const std::vector<rtl::Variant>& newValues);
 
-    TIBSQL modify_, insert_, delete_, refresh_;  // prepared once, reused for every row
+    TIBSQL modify_, insert_, delete_, refresh_; // prepared once, reused for every row
 };
 
 } // namespace fb

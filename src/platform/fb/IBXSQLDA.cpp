@@ -26,7 +26,7 @@ T Load(const char* data)
 
 // 30 December 1899 as a modified Julian day, the engine's day count.
 constexpr int kDateDelta = 15018;
-constexpr double kTimeUnitsPerDay = 864000000.0;  // ISC_TIME counts 1/10000 s
+constexpr double kTimeUnitsPerDay = 864000000.0; // ISC_TIME counts 1/10000 s
 
 std::int64_t Pow10(int n)
 {
@@ -481,7 +481,7 @@ void TIBXSQLDA::Describe(isc_stmt_handle* statement, int dialect, bool input)
         buffers_[static_cast<std::size_t>(i)] = std::make_unique<std::int64_t[]>((size + 7) / 8);
         var.sqldata = reinterpret_cast<ISC_SCHAR*>(buffers_[static_cast<std::size_t>(i)].get());
         var.sqlind = &indicators_[static_cast<std::size_t>(i)];
-        var.sqltype = static_cast<ISC_SHORT>(var.sqltype | 1);  // always get an indicator
+        var.sqltype = static_cast<ISC_SHORT>(var.sqltype | 1); // always get an indicator
     }
 }
 

@@ -48,10 +48,10 @@ public:
     // Null and Unassigned clear; EConvertError for arrays and error values.
     void SetAsVariant(const rtl::Variant& value);
 
-    int GetAsInteger() const;          // EConvertError outside the 32-bit range
-    std::int64_t GetAsInt64() const;   // floats and scaled numbers round half away from zero
+    int GetAsInteger() const;        // EConvertError outside the 32-bit range
+    std::int64_t GetAsInt64() const; // floats and scaled numbers round half away from zero
     double GetAsDouble() const;
-    std::string GetAsString() const;   // Null gives ""
+    std::string GetAsString() const; // Null gives ""
     TDateTime GetAsDateTime() const;
     bool GetAsBoolean() const;
     // Writes the bytes of the value (its text form) to the stream at its position.
@@ -99,9 +99,9 @@ class TIBXSQLVar {
 public:
     TIBXSQLVar(XSQLVAR* var, TBlobReader* reader) : var_(var), reader_(reader) {}
 
-    std::string GetName() const;          // the alias (the column name unless renamed)
-    std::string GetSqlName() const;       // the column name
-    std::string GetRelationName() const;  // the table, "" for expressions
+    std::string GetName() const;         // the alias (the column name unless renamed)
+    std::string GetSqlName() const;      // the column name
+    std::string GetRelationName() const; // the table, "" for expressions
     short GetSqlType() const { return static_cast<short>(var_->sqltype & ~1); }
     short GetSqlSubtype() const { return var_->sqlsubtype; }
     short GetSqlScale() const { return var_->sqlscale; }
@@ -158,9 +158,9 @@ private:
 
     XSQLDA* da_ = nullptr;
     std::vector<TIBXSQLVar> vars_;
-    std::vector<XSQLVAR> described_;           // inputs as the engine described them
-    std::vector<std::unique_ptr<std::int64_t[]>> buffers_;  // 8-byte aligned
-    std::vector<std::size_t> capacities_;                    // bytes of each buffer
+    std::vector<XSQLVAR> described_;                       // inputs as the engine described them
+    std::vector<std::unique_ptr<std::int64_t[]>> buffers_; // 8-byte aligned
+    std::vector<std::size_t> capacities_;                  // bytes of each buffer
     std::vector<short> indicators_;
 };
 

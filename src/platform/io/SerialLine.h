@@ -20,8 +20,8 @@ enum class SerialStopBits : std::uint8_t { One, OneAndHalf, Two };
 // clang-format on
 
 struct SerialSettings {
-    std::uint32_t BaudRate = 9600;    // any value; non-standard rates use the kernel's custom rate
-    int DataBits = 8;                 // 5 to 8
+    std::uint32_t BaudRate = 9600; // any value; non-standard rates use the kernel's custom rate
+    int DataBits = 8;              // 5 to 8
     SerialParity Parity = SerialParity::None;
     SerialStopBits StopBits = SerialStopBits::One; // OneAndHalf is the two-stop-bit setting (1.5 at 5 bits)
     bool RtsCtsFlow = false;

@@ -90,7 +90,7 @@ std::string QStringToCp1252(const QString& text, char replacement)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar ch = text[i];
         if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;  // a character beyond the basic plane: the code page has none
+            ++i; // a character beyond the basic plane: the code page has none
             out += replacement;
             continue;
         }

@@ -65,7 +65,7 @@ TCollection::TCollection(ItemFactory itemClass, TPersistent* owner)
 
 TCollection::~TCollection()
 {
-    updateCount_ = 1;  // no notices while going away
+    updateCount_ = 1; // no notices while going away
     while (!items_.empty()) delete items_.back();
 }
 

@@ -57,7 +57,7 @@ private:
     friend class TCollection;
     TCollection* collection_ = nullptr;
     int id_ = 0;
-    bool announced_ = false;  // cnAdded was sent
+    bool announced_ = false; // cnAdded was sent
 };
 
 class TCollection : public TPersistent {
@@ -120,9 +120,9 @@ protected:
 private:
     friend class TCollectionItem;
     TCollectionItem* AddWith(const ItemFactory& factory);
-    void Link(TCollectionItem* item);        // into the list, no notices
-    void Announce(TCollectionItem* item);    // cnAdded and the change notice
-    void RemoveItem(TCollectionItem* item);  // cnExtracting (if announced), out, notice
+    void Link(TCollectionItem* item);       // into the list, no notices
+    void Announce(TCollectionItem* item);   // cnAdded and the change notice
+    void RemoveItem(TCollectionItem* item); // cnExtracting (if announced), out, notice
 
     ItemFactory itemClass_;
     TPersistent* owner_;

@@ -103,7 +103,7 @@ protected:
     virtual void Loaded();
 
 private:
-    void RemoveNotification(TComponent* component);  // one side of a pair
+    void RemoveNotification(TComponent* component); // one side of a pair
 
     TComponent* owner_ = nullptr;
     std::string name_;

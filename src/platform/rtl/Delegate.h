@@ -48,7 +48,7 @@ public:
     friend bool operator==(const Delegate& a, const Delegate& b)
     {
         return a.object_ == b.object_ && a.thunk_ == b.thunk_
-            && std::memcmp(a.method_.bytes, b.method_.bytes, sizeof a.method_.bytes) == 0;
+               && std::memcmp(a.method_.bytes, b.method_.bytes, sizeof a.method_.bytes) == 0;
     }
 
 private:

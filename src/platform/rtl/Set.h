@@ -10,7 +10,7 @@
 namespace rtl {
 
 template <typename E, std::unsigned_integral Bits>
-    requires std::is_enum_v<E>
+requires std::is_enum_v<E>
 class TSet {
 public:
     constexpr TSet() = default;

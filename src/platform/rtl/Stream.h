@@ -51,7 +51,7 @@ public:
     const std::vector<std::uint8_t>& Bytes() const { return data_; }
     std::string ToString() const { return std::string(data_.begin(), data_.end()); }
 
-    void LoadFromStream(TStream& source);  // whole source from its start; position 0 after
+    void LoadFromStream(TStream& source); // whole source from its start; position 0 after
     void SaveToStream(TStream& dest) const;
     void LoadFromFile(const std::string& path);
     void SaveToFile(const std::string& path) const;

@@ -26,7 +26,7 @@ int TStrings::AddObject(const std::string& s, void* object)
 void TStrings::AddStrings(const TStrings& strings)
 {
     const TUpdateScope update(*this);
-    const int count = strings.GetCount();  // fixed: the source may be this list
+    const int count = strings.GetCount(); // fixed: the source may be this list
     for (int i = 0; i < count; ++i) AddObject(strings.Get(i), strings.GetObject(i));
 }
 
@@ -179,7 +179,7 @@ void TStrings::ParseDelimited(const std::string& text, char delimiter, char quot
             ++i;
             if (!strict)
                 while (i < n && isBlank(text[i])) ++i;
-            if (i == n) Add(std::string());  // a trailing delimiter ends with an empty item
+            if (i == n) Add(std::string()); // a trailing delimiter ends with an empty item
         }
     }
 }
@@ -413,7 +413,7 @@ bool TStringList::Find(const std::string& s, int& index) const
             lo = mid + 1;
         } else {
             hi = mid - 1;
-            if (c == 0) found = true;  // keep going left for the first match
+            if (c == 0) found = true; // keep going left for the first match
         }
     }
     index = lo;

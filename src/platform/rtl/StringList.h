@@ -68,7 +68,7 @@ public:
     // "name=value" lines. Values[name] is "" for a missing name; setting "" deletes the line.
     char GetNameValueSeparator() const { return nameValueSeparator_; }
     void SetNameValueSeparator(char c) { nameValueSeparator_ = c; }
-    std::string GetNames(int index) const;              // "" when the line has no separator
+    std::string GetNames(int index) const; // "" when the line has no separator
     std::string GetValues(const std::string& name) const;
     void SetValues(const std::string& name, const std::string& value);
     std::string GetValueFromIndex(int index) const;
@@ -145,7 +145,7 @@ public:
     virtual void CustomSort(const TStringListSortCompare& compare);
 
     bool GetSorted() const { return sorted_; }
-    void SetSorted(bool value);  // sorting on switches on
+    void SetSorted(bool value); // sorting on switches on
     // What Add does with a string a sorted list already has (dupError: EListError
     // "String list does not allow duplicates").
     TDuplicates GetDuplicates() const { return duplicates_; }

@@ -58,7 +58,7 @@ double RoundToDecimals(double value, int places)
 {
     if (!std::isfinite(value) || value == 0) return value;
     Decimal d = Decimal::FromDouble(value);
-    d.maxSignificant = std::numeric_limits<int>::max();  // every digit the double has
+    d.maxSignificant = std::numeric_limits<int>::max(); // every digit the double has
     const long long keep = static_cast<long long>(d.exponent) + std::max(places, 0);
     if (keep >= static_cast<long long>(d.digits.size())) return value;
     d.RoundToDigits(static_cast<int>(keep), true);

@@ -66,7 +66,7 @@ struct Currency {
 
 struct TFormatSettings {
     char DecimalSeparator = '.';
-    char ThousandSeparator = ',';   // 0: no grouping
+    char ThousandSeparator = ','; // 0: no grouping
     char ListSeparator = ',';
     std::uint8_t CurrencyDecimals = 2;
     std::string CurrencyString = "$";
@@ -299,9 +299,9 @@ int DayOfWeek(TDateTime value);
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 
-TDateTime Now();   // local date and time, millisecond resolution
-TDateTime Date();  // today, time 0
-TDateTime Time();  // time of day only
+TDateTime Now();  // local date and time, millisecond resolution
+TDateTime Date(); // today, time 0
+TDateTime Time(); // time of day only
 
 // Patterns (letters in any case):
 //   c  ShortDateFormat + " " + LongTimeFormat (time omitted at midnight)
@@ -314,9 +314,9 @@ TDateTime Time();  // time of day only
 //   /  DateSeparator    :  TimeSeparator    '...' "..." literal text
 std::string FormatDateTime(std::string_view format, TDateTime value);
 std::string FormatDateTime(std::string_view format, TDateTime value, const TFormatSettings& settings);
-std::string DateTimeToStr(TDateTime value);  // "c"
-std::string DateToStr(TDateTime value);      // ShortDateFormat
-std::string TimeToStr(TDateTime value);      // LongTimeFormat
+std::string DateTimeToStr(TDateTime value); // "c"
+std::string DateToStr(TDateTime value);     // ShortDateFormat
+std::string TimeToStr(TDateTime value);     // LongTimeFormat
 std::string DateTimeToStr(TDateTime value, const TFormatSettings& settings);
 std::string DateToStr(TDateTime value, const TFormatSettings& settings);
 std::string TimeToStr(TDateTime value, const TFormatSettings& settings);
@@ -345,8 +345,8 @@ std::string TrimRight(std::string_view s);
 // ASCII letters only.
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
-int CompareStr(std::string_view a, std::string_view b);   // byte order; <0, 0, >0
-int CompareText(std::string_view a, std::string_view b);  // ASCII case ignored
+int CompareStr(std::string_view a, std::string_view b);  // byte order; <0, 0, >0
+int CompareText(std::string_view a, std::string_view b); // ASCII case ignored
 bool SameText(std::string_view a, std::string_view b);
 
 // Windows-1252 letters too (é <-> É, ÿ <-> Ÿ, š <-> Š ...; ß and µ have no capital).

@@ -55,10 +55,10 @@ char AnsiUpperChar(char c)
     if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
     if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
     switch (u) {
-    case 0x9A: return '\x8A';  // š
-    case 0x9C: return '\x8C';  // œ
-    case 0x9E: return '\x8E';  // ž
-    case 0xFF: return '\x9F';  // ÿ
+    case 0x9A: return '\x8A'; // š
+    case 0x9C: return '\x8C'; // œ
+    case 0x9E: return '\x8E'; // ž
+    case 0xFF: return '\x9F'; // ÿ
     default: return c;
     }
 }
@@ -102,7 +102,7 @@ struct CollationTable {
     CollationTable()
     {
         for (int b = 0; b < 256; ++b) {
-            primary[b] = static_cast<std::uint16_t>(b);  // symbols and controls: below digits
+            primary[b] = static_cast<std::uint16_t>(b); // symbols and controls: below digits
             secondary[b] = 0;
             tertiary[b] = 0;
         }

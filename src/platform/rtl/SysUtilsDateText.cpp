@@ -42,7 +42,7 @@ bool HasAmPm(std::string_view f)
 std::string Two(int v) { return v < 10 ? "0" + std::to_string(v) : std::to_string(v); }
 
 struct DateParts {
-    int year, month, day, hour, minute, second, ms, dow;  // dow 1..7, 1 Sunday
+    int year, month, day, hour, minute, second, ms, dow; // dow 1..7, 1 Sunday
     bool hasTime;
 };
 

@@ -25,7 +25,7 @@ constexpr std::int64_t DaysFromCivil(int y, int m, int d)
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
     const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;  // days since 1970-01-01
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468; // days since 1970-01-01
 }
 
 void CivilFromDays(std::int64_t z, int& y, int& m, int& d)
@@ -49,7 +49,7 @@ constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 void SplitDateTime(TDateTime value, std::int64_t& day, std::int64_t& msOfDay)
 {
     if (!std::isfinite(value) || std::fabs(value) > 3.0e6) throw EConvertError("Invalid argument to date encode");
-    day = static_cast<std::int64_t>(value);  // toward zero
+    day = static_cast<std::int64_t>(value); // toward zero
     const double frac = std::fabs(value - static_cast<double>(day));
     msOfDay = static_cast<std::int64_t>(std::llround(frac * kMSecsPerDay));
     if (msOfDay >= kMSecsPerDay) {
@@ -122,7 +122,7 @@ int DayOfWeek(TDateTime value)
     std::int64_t d, ms;
     SplitDateTime(value, d, ms);
     // 1899-12-30 was a Saturday.
-    const std::int64_t w = ((d + 6) % 7 + 7) % 7;  // 0 Sunday
+    const std::int64_t w = ((d + 6) % 7 + 7) % 7; // 0 Sunday
     return static_cast<int>(w) + 1;
 }
 

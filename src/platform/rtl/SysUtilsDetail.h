@@ -16,7 +16,7 @@ struct Decimal {
     // clang-format on
     Special special = Special::None;
     bool negative = false;
-    std::string digits;  // no leading or trailing zeros; empty for zero
+    std::string digits; // no leading or trailing zeros; empty for zero
     int exponent = 0;
     // The most significant digits a text shows: a double's digits beyond 15 are noise
     // of its binary form; an exact amount shows all of its own.
@@ -28,14 +28,14 @@ struct Decimal {
     // The shortest digits that read back as value: 1.05 is "105" x 10^1, although the
     // double lies a little below 1.05, so that a decimal half is a half as people see it.
     static Decimal FromDouble(double value);
-    static Decimal FromCurrency(Currency value);   // exact
+    static Decimal FromCurrency(Currency value); // exact
     bool IsZero() const { return special == Special::None && digits.empty(); }
     void Normalize();
     // Keeps the first keep digits (at most maxSignificant) in one rounding: a decimal
     // half goes away from zero, or with halfToEven to the even digit.
     void RoundToDigits(int keep, bool halfToEven = false);
-    std::string IntegerDigits() const;             // "" below 1
-    std::string FractionDigits(int count) const;   // zero-filled
+    std::string IntegerDigits() const;           // "" below 1
+    std::string FractionDigits(int count) const; // zero-filled
 
 private:
     bool BeyondLargestDouble() const;

@@ -61,11 +61,11 @@ std::string FromQtPattern(const QString& qtPattern, char& separator, bool isTime
         case 'z': out += n < 3 ? "z" : "zzz"; break;
         // clang-format off
         case 'A': case 'a':
-        // clang-format on
+            // clang-format on
             out += "AMPM";
             if (i + n < f.size() && (f[i + n] == 'P' || f[i + n] == 'p')) ++n;
             break;
-        case 't': break;  // time zone: not shown
+        case 't': break; // time zone: not shown
         default:
             if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
                 out += '"' + std::string(n, c) + '"';
@@ -146,7 +146,7 @@ TFormatSettings TFormatSettings::FromLocale(const std::string& localeName)
         fs.LongMonthNames[m - 1] = QStringToCp1252(loc.monthName(m, QLocale::LongFormat));
     }
     for (int d = 0; d < 7; ++d) {
-        const int qtDay = d == 0 ? 7 : d;  // Qt counts from Monday
+        const int qtDay = d == 0 ? 7 : d; // Qt counts from Monday
         fs.ShortDayNames[d] = QStringToCp1252(loc.dayName(qtDay, QLocale::ShortFormat));
         fs.LongDayNames[d] = QStringToCp1252(loc.dayName(qtDay, QLocale::LongFormat));
     }

@@ -123,7 +123,7 @@ void Decimal::RoundToDigits(int keep, bool halfToEven)
         for (std::size_t i = keep + 1; i < digits.size(); ++i)
             // clang-format off
             if (digits[i] != '0') { rest = true; break; }
-            // clang-format on
+        // clang-format on
         const bool lastOdd = keep > 0 && ((digits[keep - 1] - '0') % 2 == 1);
         up = rest || lastOdd;
     }
@@ -319,10 +319,10 @@ namespace {
 // Picture formats
 
 struct Picture {
-    int intPlaces = 0;   // digit placeholders before the point (or the exponent)
-    int intZeros = 0;    // of them, those from the first '0' on
+    int intPlaces = 0; // digit placeholders before the point (or the exponent)
+    int intZeros = 0;  // of them, those from the first '0' on
     int fracPlaces = 0;
-    int fracZeros = 0;   // up to and including the last '0' after the point
+    int fracZeros = 0; // up to and including the last '0' after the point
     bool thousands = false;
     bool scientific = false;
 };
@@ -370,7 +370,7 @@ Picture Analyze(std::string_view sec)
         // clang-format on
         if (ExponentTokenAt(sec, i)) {
             p.scientific = true;
-            break;  // what follows the exponent is text
+            break; // what follows the exponent is text
         }
         if (c == '0' || c == '#') {
             if (!point) {
@@ -425,7 +425,7 @@ std::string ApplySection(std::string_view sec, Decimal d, const TFormatSettings&
 
     int intIndex = 0, fracIndex = 0;
     bool point = false;
-    bool intDone = p.intPlaces > 0;  // with no placeholder the digits wait for the point
+    bool intDone = p.intPlaces > 0; // with no placeholder the digits wait for the point
     char quote = 0;
     for (std::size_t i = 0; i < sec.size(); ++i) {
         const char c = sec[i];

@@ -156,7 +156,7 @@ bool TryStrToFloat(const std::string& text, double& value, const TFormatSettings
         std::size_t point = mant.find('.');
         if (point == std::string::npos) point = mant.size();
         const long long magnitude = nz == std::string::npos ? -kFar
-            : (nz < point ? static_cast<long long>(point - nz) : -static_cast<long long>(nz - point - 1)) + exp;
+                                                            : (nz < point ? static_cast<long long>(point - nz) : -static_cast<long long>(nz - point - 1)) + exp;
         if (magnitude > 0) return false;
         v = 0;
     } else if (ec != std::errc()) {

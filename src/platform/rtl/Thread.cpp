@@ -31,7 +31,7 @@ struct Queue {
     std::mutex m;
     std::condition_variable cv; // signalled when a call arrives
     std::deque<PendingCall> calls;
-    std::atomic<std::size_t> size{0}; // calls.size(), readable without the lock
+    std::atomic<std::size_t> size{0};     // calls.size(), readable without the lock
     std::atomic<bool> wakePending{false}; // a drain is posted to the event loop and has not begun
     std::function<void()> wakeHook;
     std::function<void(std::exception_ptr)> unhandled;

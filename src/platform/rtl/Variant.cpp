@@ -23,7 +23,7 @@ bool IsIntegralType(TVarType t)
     // clang-format off
     case varSmallint: case varInteger: case varShortInt: case varByte:
     case varWord: case varLongWord: case varInt64:
-    // clang-format on
+        // clang-format on
         return true;
     default:
         return false;
@@ -204,7 +204,7 @@ Currency Variant::AsCurrency() const
     case varString: return StrToCurr(s_);
     // clang-format off
     case varSingle: case varDouble: case varDate:
-    // clang-format on
+        // clang-format on
         if (!(std::fabs(d_) < 922337203685477.5807)) Overflow();
         return Currency::FromDouble(d_);
     case varBoolean: return Currency::FromInt(i_ ? -1 : 0);

@@ -38,16 +38,16 @@ namespace rtl {
 using TVarType = std::uint16_t;
 inline constexpr TVarType varEmpty = 0x0000;
 inline constexpr TVarType varNull = 0x0001;
-inline constexpr TVarType varSmallint = 0x0002;  // 16-bit signed
-inline constexpr TVarType varInteger = 0x0003;   // 32-bit signed
+inline constexpr TVarType varSmallint = 0x0002; // 16-bit signed
+inline constexpr TVarType varInteger = 0x0003;  // 32-bit signed
 inline constexpr TVarType varSingle = 0x0004;
 inline constexpr TVarType varDouble = 0x0005;
 inline constexpr TVarType varCurrency = 0x0006;
 inline constexpr TVarType varDate = 0x0007;
 inline constexpr TVarType varError = 0x000A;
 inline constexpr TVarType varBoolean = 0x000B;
-inline constexpr TVarType varVariant = 0x000C;   // element type of Variant arrays
-inline constexpr TVarType varShortInt = 0x0010;  // 8-bit signed
+inline constexpr TVarType varVariant = 0x000C;  // element type of Variant arrays
+inline constexpr TVarType varShortInt = 0x0010; // 8-bit signed
 inline constexpr TVarType varByte = 0x0011;
 inline constexpr TVarType varWord = 0x0012;
 inline constexpr TVarType varLongWord = 0x0013;
@@ -68,7 +68,7 @@ class EVariantInvalidOpError : public EVariantError { using EVariantError::EVari
 
 class Variant {
 public:
-    Variant() noexcept = default;  // Unassigned
+    Variant() noexcept = default; // Unassigned
     Variant(bool v) : type_(varBoolean) { i_ = v ? 1 : 0; }
     Variant(int v) : type_(varInteger) { i_ = v; }
     Variant(long v) : type_(varInt64) { i_ = v; }
@@ -98,19 +98,19 @@ public:
     bool IsEmpty() const { return type_ == varEmpty && !arr_; }
     bool IsNull() const { return type_ == varNull; }
     bool IsArray() const { return arr_ != nullptr; }
-    bool IsNumeric() const;   // integer, float, currency types (not Boolean, not date)
-    bool IsOrdinal() const;   // integer types
-    bool IsFloat() const;     // single, double, currency
+    bool IsNumeric() const; // integer, float, currency types (not Boolean, not date)
+    bool IsOrdinal() const; // integer types
+    bool IsFloat() const;   // single, double, currency
     bool IsStr() const { return type_ == varString; }
 
-    std::string AsString() const;        // Unassigned "", Boolean "True"/"False", date DateTimeToStr
-    int AsInteger() const;               // floats round half to even
+    std::string AsString() const; // Unassigned "", Boolean "True"/"False", date DateTimeToStr
+    int AsInteger() const;        // floats round half to even
     std::int64_t AsInt64() const;
     double AsFloat() const;
-    bool AsBoolean() const;              // numbers: not 0; texts: "True"/"False" or a number
-    TDateTime AsDateTime() const;        // texts: StrToDateTime, else a number
+    bool AsBoolean() const;       // numbers: not 0; texts: "True"/"False" or a number
+    TDateTime AsDateTime() const; // texts: StrToDateTime, else a number
     Currency AsCurrency() const;
-    std::int32_t AsError() const;        // the code of an error value
+    std::int32_t AsError() const; // the code of an error value
 
     // One-dimensional arrays. Indexes run from LowBound to HighBound.
     int LowBound() const;
@@ -144,7 +144,7 @@ private:
         double d_;
     };
     std::string s_;
-    std::shared_ptr<ArrayData> arr_;  // shared until written (copy on write)
+    std::shared_ptr<ArrayData> arr_; // shared until written (copy on write)
 };
 
 inline Variant Null() { return Variant::Null(); }
@@ -174,7 +174,7 @@ Variant VarArrayCreate(int lowBound, int highBound, TVarType elementType = varVa
 // An array 0..n-1 of the given values.
 Variant VarArrayOf(std::initializer_list<Variant> values);
 Variant VarArrayOf(const std::vector<Variant>& values);
-int VarArrayDimCount(const Variant& v);   // 1 for an array, 0 otherwise
+int VarArrayDimCount(const Variant& v); // 1 for an array, 0 otherwise
 // EVariantInvalidOpError for a dimension other than 1 or a value that is no array.
 int VarArrayLowBound(const Variant& v, int dim);
 int VarArrayHighBound(const Variant& v, int dim);

@@ -84,7 +84,7 @@ enum : unsigned {
     ILD_BLEND50 = 0x4, ILD_SELECTED = ILD_BLEND50, ILD_MASK = 0x10,
 };
 enum TImageType { itImage, itMask };
-    // clang-format on
+// clang-format on
 
 // Equal-sized images kept with their masks; a component, so that the controls using
 // a list hear when it goes away.

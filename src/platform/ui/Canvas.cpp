@@ -457,7 +457,7 @@ namespace {
 
 struct TLine {
     QString Text;
-    int Underline = -1;  // index of the character marked by '&', or -1
+    int Underline = -1; // index of the character marked by '&', or -1
 };
 
 // Removes the '&' marks; "&&" stands for one '&'.

@@ -60,14 +60,14 @@ struct TDrawTextParams {
 };
 
 struct TTextMetric {
-    int Height = 0;           // ascent + descent
+    int Height = 0; // ascent + descent
     int Ascent = 0;
     int Descent = 0;
-    int InternalLeading = 0;  // room for accents inside Height
-    int ExternalLeading = 0;  // recommended gap between lines
+    int InternalLeading = 0; // room for accents inside Height
+    int ExternalLeading = 0; // recommended gap between lines
     int AveCharWidth = 0;
     int MaxCharWidth = 0;
-    int Overhang = 0;         // extra width an italic font reaches past its advance
+    int Overhang = 0; // extra width an italic font reaches past its advance
 };
 
 // How DrawText measures its lines (Canvas.cpp).
@@ -191,7 +191,7 @@ private:
     TPoint penPos_;
     QPainter* painter_ = nullptr;
     TRect visible_;
-    int mirrorWidth_ = -1;   // the mirrored width, -1 when not mirrored
+    int mirrorWidth_ = -1; // the mirrored width, -1 when not mirrored
     TRect unmirroredVisible_;
     unsigned fontApplied_ = 0;
     unsigned penApplied_ = 0;

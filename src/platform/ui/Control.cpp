@@ -70,7 +70,7 @@ public:
             for (QWidget* w : QApplication::topLevelWidgets())
                 // clang-format off
                 if (w->windowHandle() == window) { top = w; break; }
-                // clang-format on
+            // clang-format on
             if (!top) return;
             QPoint pos = static_cast<QMouseEvent*>(e)->position().toPoint();
             QWidget* target = top->childAt(pos);
@@ -720,7 +720,7 @@ void TControl::DoContextPopup(TPoint mousePos, bool& handled)
 bool TControl::handleContextMenu(QContextMenuEvent* e)
 {
     e->accept();
-    if (e->reason() == QContextMenuEvent::Mouse) return true;  // raised on the button's release instead
+    if (e->reason() == QContextMenuEvent::Mouse) return true; // raised on the button's release instead
     bool handled = false;
     QPointer<TControl> self(this);
     DoContextPopup({-1, -1}, handled);
@@ -871,7 +871,7 @@ bool TControl::deliverPosted(std::uint64_t serial)
             WndProc(m);
             return true;
         }
-    return false;  // taken out of the queue before it arrived
+    return false; // taken out of the queue before it arrived
 }
 
 void TControl::SetTimer(int id, int intervalMs)

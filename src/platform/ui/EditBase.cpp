@@ -130,8 +130,8 @@ bool TCustomEdit::CanChangeText() { return !ReadOnly() && EditCanModify(); }
 bool TCustomEdit::KeyDeletesText(const QKeyEvent& k)
 {
     return k.key() == Qt::Key_Backspace || k.key() == Qt::Key_Delete || k.matches(QKeySequence::DeleteStartOfWord)
-        || k.matches(QKeySequence::DeleteEndOfWord) || k.matches(QKeySequence::DeleteEndOfLine)
-        || k.matches(QKeySequence::DeleteCompleteLine);
+           || k.matches(QKeySequence::DeleteEndOfWord) || k.matches(QKeySequence::DeleteEndOfLine)
+           || k.matches(QKeySequence::DeleteCompleteLine);
 }
 
 bool TCustomEdit::ClipboardShortcut(const QKeyEvent& k)
@@ -150,7 +150,7 @@ bool TCustomEdit::FilterBoxEvent(QWidget* box, QEvent* e)
     case QEvent::InputMethod: {
         auto* im = static_cast<QInputMethodEvent*>(e);
         const QString commit = im->commitString();
-        if (commit.isEmpty() && im->replacementLength() == 0) return false;  // composing: the box shows it
+        if (commit.isEmpty() && im->replacementLength() == 0) return false; // composing: the box shows it
         // The committed characters are typed one by one, through KeyPress; the
         // composition that goes on (if any) is left to the box.
         QPointer<TCustomEdit> self(this);
@@ -200,7 +200,7 @@ bool TCustomEdit::WithheldFromTextBox(const QEvent* e) const
 {
     const QEvent::Type t = e->type();
     const bool button = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease
-                     || t == QEvent::MouseButtonDblClick;
+                        || t == QEvent::MouseButtonDblClick;
     return button && !TextBoxTakesMouseButtons();
 }
 
@@ -281,7 +281,7 @@ void TCustomEdit::SetText(const std::string& text)
     textPending_ = true;
     pendingModified_ = false;
     window_->update();
-    Guarded([this] { Change(); });  // as the box's change notice would
+    Guarded([this] { Change(); }); // as the box's change notice would
 }
 
 int TCustomEdit::SelStart() const

@@ -16,7 +16,7 @@ bool IsLetter1252(unsigned char c)
     // clang-format off
     case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
     case 0xAA: case 0xB5: case 0xBA:
-    // clang-format on
+        // clang-format on
         return true;
     default:
         return c >= 0xC0 && c != 0xD7 && c != 0xF7;

@@ -67,7 +67,7 @@ void TForm::Close()
     case caMinimize: showMinimized(); break;
     // clang-format off
     case caFree: Hide(); Release(); break;
-    // clang-format on
+        // clang-format on
     }
     closing_ = false;
 }

@@ -89,7 +89,7 @@ private:
     TFormStyle formStyle_ = fsNormal;
     TFormBorderStyle formBorderStyle_ = bsSizeable;
     TRect normalBounds_;
-    bool normalBoundsSet_ = false;  // set while not in the normal state
+    bool normalBoundsSet_ = false; // set while not in the normal state
     TModalResult modalResult_ = mrNone;
     QEventLoop* loop_ = nullptr;
     bool closing_ = false;

@@ -81,7 +81,7 @@ void TFont::Assign(const TFont& other)
 bool TFont::SameAs(const TFont& o) const
 {
     return name_ == o.name_ && height_ == o.height_ && color_ == o.color_ && style_ == o.style_
-        && pitch_ == o.pitch_ && charset_ == o.charset_ && orientation_ == o.orientation_;
+           && pitch_ == o.pitch_ && charset_ == o.charset_ && orientation_ == o.orientation_;
 }
 
 void TFont::set(auto& field, auto value)

@@ -699,7 +699,7 @@ void TCustomGrid::PaintScrollBarCorner(TCanvas& canvas)
 void TCustomGrid::Resize()
 {
     TControl::Resize();
-    if (!horzBar_) return;  // still constructing
+    if (!horzBar_) return; // still constructing
     placeBars();
     UpdateScrollRange();
     if (editorMode_ && inplaceEdit_ && inplaceEdit_->Visible())
@@ -724,7 +724,7 @@ TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
 bool TCustomGrid::CanEditShow()
 {
     return (options_ & goEditing) && !(options_ & goRowSelect) && editorMode_
-        && ((options_ & goAlwaysShowEditor) || GridFocused());
+           && ((options_ & goAlwaysShowEditor) || GridFocused());
 }
 
 bool TCustomGrid::CanEditModify() { return (options_ & goEditing) != 0; }

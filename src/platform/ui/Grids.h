@@ -87,8 +87,8 @@ struct TGridAxisDrawInfo {
     int LastFullVisibleCell = 0; // the last scrolling cell that is wholly visible
     int FullVisBoundary = 0;     // where that cell ends, line included
     int FixedCellCount = 0;
-    int FirstGridCell = 0;       // LeftCol or TopRow
-    int GridCellCount = 0;       // ColCount or RowCount
+    int FirstGridCell = 0; // LeftCol or TopRow
+    int GridCellCount = 0; // ColCount or RowCount
     // The width or height of a cell without its line (-1 for a hidden one). The sizes
     // are the grid's own; the info is valid until the grid's layout changes.
     int CellSize(int index) const;

@@ -46,7 +46,7 @@ bool TCustomGrid::tabStep(bool forward, TGridCoord& cell) const
         if (forward) {
             if (++c.X >= colCount_) {
                 c.X = firstCol;
-                if (++c.Y >= rowCount_) return false;  // past the last cell: stay
+                if (++c.Y >= rowCount_) return false; // past the last cell: stay
             }
         } else {
             if (--c.X < firstCol) {

@@ -92,12 +92,12 @@ void TCustomGrid::PaintCells(const TGridDrawInfo& info, int firstCol, int firstR
     if (options_ & goFixedVertLine) fixedEdges |= BF_LEFT | BF_RIGHT;
     if (options_ & goFixedHorzLine) fixedEdges |= BF_TOP | BF_BOTTOM;
     const bool frameFocus = !(options_ & goRowSelect)
-        && !((options_ & goEditing) && (options_ & goAlwaysShowEditor));
+                            && !((options_ & goEditing) && (options_ & goAlwaysShowEditor));
 
     auto paintCell = [&](int col, int row, const TRect& r, TGridDrawState state) {
         if (defaultDrawing_) {
             const bool highlight = (state & gdSelected)
-                && (!(state & gdFocused) || (options_ & (goDrawFocusSelected | goRowSelect)));
+                                   && (!(state & gdFocused) || (options_ & (goDrawFocusSelected | goRowSelect)));
             c.Brush().SetColor(highlight ? clHighlight : color);
             c.Font().SetColor(highlight ? clHighlightText : textColor);
             c.FillRect(r);

@@ -16,18 +16,18 @@ class THintWindow;
 
 struct THintInfo {
     TControl* HintControl = nullptr;
-    TPoint CursorPos;              // the pointer, in the control's client coordinates
-    TRect CursorRect;              // client coordinates: the hint lasts while the pointer is inside
-    std::string HintStr;           // the text; empty shows nothing
-    TPoint HintPos;                // screen: where the hint window's top left goes
-    int HintMaxWidth = 300;        // wider text wraps
-    int HideTimeout = 2500;        // ms the hint shows; 0: until the pointer leaves
-    THintWindow* HintWindow = nullptr;  // the window to show it in (not owned); none: the common one
+    TPoint CursorPos;                  // the pointer, in the control's client coordinates
+    TRect CursorRect;                  // client coordinates: the hint lasts while the pointer is inside
+    std::string HintStr;               // the text; empty shows nothing
+    TPoint HintPos;                    // screen: where the hint window's top left goes
+    int HintMaxWidth = 300;            // wider text wraps
+    int HideTimeout = 2500;            // ms the hint shows; 0: until the pointer leaves
+    THintWindow* HintWindow = nullptr; // the window to show it in (not owned); none: the common one
 };
 
 struct THintSettings {
-    int Pause = 500;        // ms before a hint shows
-    int HidePause = 2500;   // ms a hint stays
+    int Pause = 500;      // ms before a hint shows
+    int HidePause = 2500; // ms a hint stays
 };
 THintSettings& HintSettings();
 

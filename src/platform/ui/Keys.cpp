@@ -31,7 +31,7 @@ const KeyPair kNamedKeys[] = {
     {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'}, {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
     {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'}, {Qt::Key_Asterisk, '8'},
     {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'},
-// clang-format on
+    // clang-format on
 };
 
 } // namespace

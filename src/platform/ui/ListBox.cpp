@@ -114,7 +114,7 @@ int TCustomListBox::SelectString(const std::string& text)
 void TCustomListBox::setIndexByUser(int index)
 {
     if (index < 0 || index >= Count() || index == itemIndex_) {
-        if (index >= 0 && index < Count()) SetItemIndex(index);  // scrolls it into view
+        if (index >= 0 && index < Count()) SetItemIndex(index); // scrolls it into view
         return;
     }
     SetItemIndex(index);

@@ -479,7 +479,7 @@ bool TCustomMaskEdit::memoViewportEvent(QEvent* e)
         // A press inside the selection would start dragging it out of the box (and
         // remove it there): the press places the caret instead.
         if (auto* m = static_cast<QMouseEvent*>(e); m->button() == Qt::LeftButton && memo_->textCursor().hasSelection()
-                                                   && !WithheldFromTextBox(e))
+                                                    && !WithheldFromTextBox(e))
             memo_->setTextCursor(memo_->cursorForPosition(m->position().toPoint()));
         [[fallthrough]];
     case QEvent::MouseButtonRelease:

@@ -127,7 +127,7 @@ private:
     bool wordWrap_ = false;
     TMemoBox* memo_ = nullptr;
     int internal_ = 0;
-    std::string resetText_;  // the shown text Reset puts back
+    std::string resetText_; // the shown text Reset puts back
 };
 
 } // namespace ui

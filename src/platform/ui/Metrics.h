@@ -13,21 +13,21 @@
 namespace ui {
 
 struct TSystemMetrics {
-    int VScrollWidth = 17;        // width of a vertical scroll bar
-    int HScrollHeight = 17;       // height of a horizontal scroll bar
-    int BorderWidth = 1;          // thin window border
+    int VScrollWidth = 17;  // width of a vertical scroll bar
+    int HScrollHeight = 17; // height of a horizontal scroll bar
+    int BorderWidth = 1;    // thin window border
     int BorderHeight = 1;
-    int EdgeWidth = 2;            // three-dimensional window edge
+    int EdgeWidth = 2; // three-dimensional window edge
     int EdgeHeight = 2;
-    int DoubleClickTime = 500;    // ms
-    int DoubleClickWidth = 4;     // the rectangle two clicks must share
+    int DoubleClickTime = 500; // ms
+    int DoubleClickWidth = 4;  // the rectangle two clicks must share
     int DoubleClickHeight = 4;
-    int CheckBoxWidth = 13;       // one check-box cell
+    int CheckBoxWidth = 13; // one check-box cell
     int CheckBoxHeight = 13;
     int PixelsPerInch = 96;
     int FocusBorderWidth = 1;
     std::string SystemFontName = "DejaVu Sans";
-    int SystemFontHeight = -11;   // pixels, negative: character height
+    int SystemFontHeight = -11; // pixels, negative: character height
     // When set, the work area of every monitor (tests place drop-downs against it).
     std::optional<TRect> WorkAreaOverride;
 

@@ -54,7 +54,7 @@ protected:
 
 private:
     QCalendarWidget* calendar_;
-    QEvent* passing_ = nullptr;  // the event being passed on to a part
+    QEvent* passing_ = nullptr; // the event being passed on to a part
     bool hasFocus_ = false;
 };
 

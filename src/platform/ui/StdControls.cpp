@@ -181,7 +181,7 @@ void TSpeedButton::DrawGlyph(const TRect& r, TButtonState state)
     case bsDisabled: index = numGlyphs_ >= 2 ? 1 : 0; etched = numGlyphs_ < 2; break;
     case bsDown: index = numGlyphs_ >= 3 ? 2 : 0; break;
     case bsExclusive: index = numGlyphs_ >= 4 ? 3 : numGlyphs_ >= 3 ? 2 : 0; break;
-    // clang-format on
+        // clang-format on
     }
     int x = r.Left + (r.Width() - glyphs_->Width()) / 2;
     int y = r.Top + (r.Height() - glyphs_->Height()) / 2;

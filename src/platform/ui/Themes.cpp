@@ -82,7 +82,7 @@ bool DrawFrameControl(TCanvas& c, const TRect& r, unsigned type, unsigned state)
         }
         return true;
     }
-    if (type == DFC_BUTTON) {  // check box
+    if (type == DFC_BUTTON) { // check box
         TRect box = r;
         TColor back = (inactive || pushed) ? clBtnFace : clWindow;
         if (flat) {

@@ -37,7 +37,7 @@ enum : unsigned {
     DFCS_SCROLLCOMBOBOX = 0x5,
     DFCS_INACTIVE = 0x100, DFCS_PUSHED = 0x200, DFCS_CHECKED = 0x400, DFCS_HOT = 0x1000,
     DFCS_FLAT = 0x4000, DFCS_MONO = 0x8000,
-// clang-format on
+    // clang-format on
 };
 // Draws a push button, check box or scroll arrow button face in r; false for an
 // unknown kind or an empty rectangle.

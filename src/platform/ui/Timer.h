@@ -36,8 +36,8 @@ private:
     bool active_ = false;
     int interval_ = 0;
     class TQtTimer;
-    std::unique_ptr<TQtTimer> qt_;       // on Qt's engine
-    TManualTimers* manual_ = nullptr;    // on a test's engine
+    std::unique_ptr<TQtTimer> qt_;    // on Qt's engine
+    TManualTimers* manual_ = nullptr; // on a test's engine
     std::int64_t due_ = 0;
     std::uint64_t order_ = 0;
 };

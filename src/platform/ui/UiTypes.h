@@ -79,7 +79,7 @@ enum : unsigned {
 };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
-    // clang-format on
+// clang-format on
 
 using TAlignment = rtl::TAlignment;
 using enum rtl::TAlignment;

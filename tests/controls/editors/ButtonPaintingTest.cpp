@@ -80,7 +80,7 @@ std::vector<TLook> AllLooks()
 
 TEST_F(ButtonPaintingTest, FacesStayInsideTheirRectanglesAndCentreTheirMarks)
 {
-    const ui::TRect r{10, 8, 27, 25};  // 17 x 17
+    const ui::TRect r{10, 8, 27, 25}; // 17 x 17
     for (bool themed : {false, true}) {
         ui::ThemeServices().SetThemesEnabled(themed);
         for (TButtonPaintKindEx kind : kAllKinds)
@@ -168,7 +168,7 @@ TEST_F(ButtonPaintingTest, CheckBoxesAreSquareCentredAndShowTheirState)
     EXPECT_NE(states[0], states[1]);
     EXPECT_NE(states[1], states[2]);
     const QRect inside(10, 2, 9, 9);
-    EXPECT_FALSE(Bounds(states[1], ui::clWindowText, inside).isEmpty());  // the tick
+    EXPECT_FALSE(Bounds(states[1], ui::clWindowText, inside).isEmpty()); // the tick
     EXPECT_TRUE(Bounds(states[0], ui::clWindowText, inside).isEmpty());
     // Flat: a frame in the parent colour round the inset box; active: a sunken edge.
     const QImage flat = Paint(bpkCheckBoxEx, {0, 0, 13, 13}, {.Flat = true});
@@ -187,9 +187,9 @@ TEST_F(ButtonPaintingTest, EachFaceIsPaintedOnceAndThenCopied)
         Paint(bpkDropDownEx, r, {});
         Paint(bpkDropDownEx, r, {.DownHalf = 1});
         Paint(bpkDropDownEx, r, {.Enabled = false});
-        Paint(bpkUpDownEx, r, {});        // two faces: the upper and the lower half
-        Paint(bpkUpDownEx, r, {.DownHalf = 2});  // the upper as before, a pressed lower
-        Paint(bpkDropDownEx, {5, 5, 22, 22}, {});  // the same face elsewhere
+        Paint(bpkUpDownEx, r, {});                // two faces: the upper and the lower half
+        Paint(bpkUpDownEx, r, {.DownHalf = 2});   // the upper as before, a pressed lower
+        Paint(bpkDropDownEx, {5, 5, 22, 22}, {}); // the same face elsewhere
     }
     EXPECT_EQ(ButtonFacesPainted() - before, 6u);
     EXPECT_EQ(ButtonsBitmapCacheCount(), 6);

@@ -97,7 +97,7 @@ TEST_F(CalculatorTest, TheDisplayAndTwentyThreeButtonsFollowTheLayoutScaledToThe
     const auto scale = [&](int v) { return rtl::MulDiv(v, textHeight, 13); };
     EXPECT_EQ(calc->ClientWidth(), scale(184));
     EXPECT_EQ(calc->ClientHeight(), scale(127));
-    EXPECT_EQ(calc->Width(), calc->ClientWidth());  // no border by default
+    EXPECT_EQ(calc->Width(), calc->ClientWidth()); // no border by default
     EXPECT_EQ(calc->GetDisplayText(), "0");
     EXPECT_EQ(EqualsButton(calc)->Caption(), "Ok");
     EXPECT_EQ(EqualsButton(calc)->GetTag(), 23);
@@ -164,7 +164,7 @@ TEST_F(CalculatorTest, AFinerScreenScalesTheFontAndTheLayoutWithIt)
     ui::SetMetrics(fine);
     TCalculatorEx big(form);
     EXPECT_EQ(big.GetPixelsPerInch(), 144);
-    EXPECT_EQ(big.Font().Height(), -17);  // -11 at 96 pixels per inch
+    EXPECT_EQ(big.Font().Height(), -17); // -11 at 96 pixels per inch
     big.Canvas().Font().Assign(big.Font());
     const int textHeight = big.Canvas().TextHeight("0");
     ASSERT_GT(textHeight, 13);
@@ -175,7 +175,7 @@ TEST_F(CalculatorTest, AFinerScreenScalesTheFontAndTheLayoutWithIt)
     auto* display = dynamic_cast<ui::TPanel*>(big.FindComponent("Panel1"));
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->BoundsRect(), (ui::TRect{scale(2), scale(1), scale(168), scale(18)}));
-    big.SetPixelsPerInch(30);  // 1 to 35 are no resolutions
+    big.SetPixelsPerInch(30); // 1 to 35 are no resolutions
     EXPECT_EQ(big.GetPixelsPerInch(), 144);
     big.SetPixelsPerInch(96);
     EXPECT_EQ(big.GetPixelsPerInch(), 96);
@@ -190,39 +190,39 @@ TEST_F(CalculatorTest, KeysComputeLeftToRightWithPercentFunctionsAndCorrections)
         {"12+5%", "12.6"},  // 12 * 5 / 100 added to 12
         {"12+5%=", "12.6"}, // a following = changes nothing
         {"12-5%", "11.4"},
-        {"50*10%", "5"},    // 50 * 0.1
+        {"50*10%", "5"}, // 50 * 0.1
         {"50/10%", "500"},
-        {"5%", "5"},        // nothing pending: the display stays
+        {"5%", "5"}, // nothing pending: the display stays
         {"1/3=", "0.333333333333333"},
         {"2/3=", "0.666666666666667"},
-        {"2+3*4=", "20"},   // left to right
-        {"10-4\r", "6"},    // Enter is =
+        {"2+3*4=", "20"}, // left to right
+        {"10-4\r", "6"},  // Enter is =
         {"2+3==", "5"},
-        {"9s", "3"},        // letters in either case
+        {"9s", "3"}, // letters in either case
         {"2R", "0.5"},
         {"4rr", "4"},
         {"5I", "-5"},
-        {"0I", "0"},        // no negative zero
+        {"0I", "0"}, // no negative zero
         {"5I*0=", "0"},
-        {"1.5+1,5=", "3"},  // ',' types the decimal separator too
-        {"1.2.3", "1.23"},  // one separator
+        {"1.5+1,5=", "3"}, // ',' types the decimal separator too
+        {"1.2.3", "1.23"}, // one separator
         {".5", "0.5"},
         {"000", "0"},
         {"123\b", "12"},
         {"5\b", "0"},
-        {"5I\b", "0"},      // "-5" has one digit left to remove
-        {"2+3=\b", "0"},    // Backspace after a result starts a new number
-        {"2+3=7", "7"},     // so does a digit
+        {"5I\b", "0"},   // "-5" has one digit left to remove
+        {"2+3=\b", "0"}, // Backspace after a result starts a new number
+        {"2+3=7", "7"},  // so does a digit
         {"2+3c", "0"},
-        {"2+3\x1b=", "0"},  // Esc clears the pending operation too
-        {"1E", "1"},        // other keys do nothing
+        {"2+3\x1b=", "0"}, // Esc clears the pending operation too
+        {"1E", "1"},       // other keys do nothing
     };
     for (const auto& c : cases) EXPECT_EQ(After(c.keys), c.display) << c.keys;
 }
 
 TEST_F(CalculatorTest, FailuresShowErrorAndOnlyCOrEscLeaveIt)
 {
-    std::string overflow;  // no "INF" on the display
+    std::string overflow; // no "INF" on the display
     for (int i = 0; i < 21; ++i) overflow += "999999999999999*";
     for (const std::string& failing : {std::string("7/0="), std::string("0R"), std::string("4IS"), overflow}) {
         EXPECT_EQ(After(failing), "Error") << failing;
@@ -247,7 +247,7 @@ TEST_F(CalculatorTest, FailuresShowErrorAndOnlyCOrEscLeaveIt)
 TEST_F(CalculatorTest, ANumberHoldsFifteenCharactersBesideItsMinusSign)
 {
     EXPECT_EQ(After("1234567890123456"), "123456789012345");
-    EXPECT_EQ(After("0.1234567890123456"), "0.1234567890123");  // the separator is one of the fifteen
+    EXPECT_EQ(After("0.1234567890123456"), "0.1234567890123"); // the separator is one of the fifteen
     // A minus sign does not count.
     EXPECT_EQ(After("12345I67890123456789"), "-123456789012345");
     EXPECT_EQ(calc->GetDisplayValue(), -123456789012345.0);
@@ -272,7 +272,7 @@ TEST_F(CalculatorTest, ADisplayThatIsNoNumberIsTheErrorStateNeverAFailure)
     EXPECT_EQ(After("0.00001I\b"), "-1E-");
     EXPECT_EQ(calc->GetDisplayValue(), 0);
     EXPECT_EQ(calc->GetStatus(), TCalcStatus::Error);
-    EXPECT_EQ(After("0.00001I\b\b\b"), "-1");  // mended by hand before it was read
+    EXPECT_EQ(After("0.00001I\b\b\b"), "-1"); // mended by hand before it was read
     TypeKeys(calc, "*2=");
     EXPECT_EQ(calc->GetDisplayText(), "-2");
     // Programmatic values that are not finite.
@@ -288,7 +288,7 @@ TEST_F(CalculatorTest, CtrlCCopiesTheDisplayAndCtrlVPastesANumber)
     After("12.5");
     QTest::keyClick(calc, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(ui::Clipboard().AsText(), "12.5");
-    EXPECT_EQ(calc->GetDisplayText(), "12.5");  // Ctrl+C is not C
+    EXPECT_EQ(calc->GetDisplayText(), "12.5"); // Ctrl+C is not C
 
     const struct {
         const char* clipboard;
@@ -354,10 +354,10 @@ TEST_F(CalculatorTest, TheWheelStepsTheShownValueByOne)
     After("2.5");
     Wheel(calc, 120);
     EXPECT_EQ(calc->GetDisplayText(), "3.5");
-    Wheel(ButtonOf(calc, "5"), -120);  // over a button too
+    Wheel(ButtonOf(calc, "5"), -120); // over a button too
     Wheel(calc, -120);
     EXPECT_EQ(calc->GetDisplayText(), "1.5");
-    TypeKeys(calc, "+1=");  // still the number being typed
+    TypeKeys(calc, "+1="); // still the number being typed
     EXPECT_EQ(calc->GetDisplayText(), "2.5");
     After("1I");
     Wheel(calc, 120);
@@ -453,7 +453,7 @@ TEST_F(CalculatorDropDownTest, EnterOrEqualsClosesAcceptingOnlyWhileTheButtonRea
     EXPECT_TRUE(calc->IsOk());
     TypeKeys(calc, "+3");
     EXPECT_FALSE(calc->IsOk());
-    TypeKeys(calc, "\r");  // computes
+    TypeKeys(calc, "\r"); // computes
     EXPECT_TRUE(host->Closings.empty());
     EXPECT_EQ(calc->GetDisplayText(), "15");
     EXPECT_TRUE(calc->IsOk());
@@ -482,7 +482,7 @@ TEST_F(CalculatorDropDownTest, EscAndTheCloseMessageCloseWithoutAccepting)
     TypeKeys(calc, "+1");
     TypeKeys(calc, "\x1b");
     EXPECT_EQ(host->Closings, (std::vector<bool>{false}));
-    EXPECT_EQ(calc->GetDisplayText(), "1");  // consumed: not a clear
+    EXPECT_EQ(calc->GetDisplayText(), "1"); // consumed: not a clear
 
     host->DropDown(7);
     calc->PostMessage(CM_CLOSEUPNOACCEPT);
@@ -513,7 +513,7 @@ TEST_F(CalculatorDropDownTest, TheValueInterfaceClearsSetsAndReads)
     editor->SetValue(2.5);
     EXPECT_EQ(calc->GetDisplayText(), "2.5");
     EXPECT_EQ(editor->GetValue(), rtl::Variant(2.5));
-    TypeKeys(calc, "3");  // a new number: the pending + was cleared
+    TypeKeys(calc, "3"); // a new number: the pending + was cleared
     EXPECT_TRUE(editor->IsOk());
     EXPECT_EQ(editor->GetValue(), rtl::Variant(3.0));
     editor->SetValue(rtl::Variant(rtl::Currency::FromScaled(-12345)));
@@ -576,7 +576,7 @@ TEST_F(CalculatorDropDownTest, TheOwnerPassesTheWheelFirst)
     EXPECT_TRUE(calc->DoMouseWheel(0, -120, {0, 0}));
     EXPECT_EQ(calc->GetDisplayText(), "4");
     TypeKeys(calc, "/0=");
-    EXPECT_FALSE(calc->DoMouseWheel(0, 120, {0, 0}));  // the owner's own wheel handling then runs
+    EXPECT_FALSE(calc->DoMouseWheel(0, 120, {0, 0})); // the owner's own wheel handling then runs
 }
 
 TEST_F(CalculatorDropDownTest, WithoutAnOwnerThatClosesItEnterAndEscWorkAsKeys)
@@ -606,7 +606,7 @@ TEST_F(CalculatorDropDownTest, ClicksOnTheCalculatorLeaveTheFocusInTheEditorAndA
     EXPECT_TRUE(host->Focused());
     EXPECT_EQ(QApplication::activeWindow(), form);
     EXPECT_EQ(EqualsButton(calc)->Caption(), "=");
-    ClickButton(calc, "=");  // computes
+    ClickButton(calc, "="); // computes
     EXPECT_EQ(calc->GetDisplayText(), "42");
     ClickButton(calc, "Ok");
     EXPECT_EQ(host->Closings, (std::vector<bool>{true}));

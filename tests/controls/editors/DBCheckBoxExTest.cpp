@@ -34,7 +34,7 @@ protected:
     }
     void TearDown() override
     {
-        delete form;  // before the data set and source the check box is bound to
+        delete form; // before the data set and source the check box is bound to
         form = nullptr;
         FormTest::TearDown();
     }
@@ -118,7 +118,7 @@ TEST_F(DBCheckBoxExTest, OneClickTogglesOnceAndLeavingWritesIt)
     EXPECT_TRUE(box->Focused());
     EXPECT_TRUE(box->Modified());
     EXPECT_EQ(TakeClicks(), (States{cbChecked}));
-    EXPECT_EQ(box->DataLink()->GetKeptValue(), rtl::Variant(false));  // written on leaving
+    EXPECT_EQ(box->DataLink()->GetKeptValue(), rtl::Variant(false)); // written on leaving
     Click();
     EXPECT_EQ(box->GetState(), cbUnchecked);
     EXPECT_EQ(TakeClicks(), (States{cbUnchecked}));
@@ -161,7 +161,7 @@ TEST_F(DBCheckBoxExTest, SpaceAndTheAcceleratorToggleEscReadsTheDataAgain)
 {
     box->SetFocus();
     QTest::keyPress(box, Qt::Key_Space);
-    EXPECT_EQ(box->GetState(), cbUnchecked);  // the press only draws it pressed
+    EXPECT_EQ(box->GetState(), cbUnchecked); // the press only draws it pressed
     QTest::keyRelease(box, Qt::Key_Space);
     EXPECT_EQ(box->GetState(), cbChecked);
 
@@ -246,7 +246,7 @@ TEST_F(DBCheckBoxExTest, AWriteTheDataRefusesShowsTheDataAgainAndRaises)
     box->SetValueUnchecked("0;2");
     EXPECT_EQ(box->GetState(), cbChecked);
     ds.Next();
-    EXPECT_EQ(box->GetState(), cbUnchecked);  // ID 2
+    EXPECT_EQ(box->GetState(), cbUnchecked); // ID 2
 
     // "x" is no integer: the field refuses it.
     box->SetValueChecked("x");
@@ -281,7 +281,7 @@ TEST_F(DBCheckBoxExTest, OnUpdateDataMayTakeOverTheWrite)
         EXPECT_EQ(sender, box);
         ++updates;
         handled = true;
-        box->SetState(cbGrayed);  // not written again meanwhile
+        box->SetState(cbGrayed); // not written again meanwhile
     });
     box->SetState(cbUnchecked);
     EXPECT_EQ(updates, 1);
@@ -295,7 +295,7 @@ TEST_F(DBCheckBoxExTest, AFieldNameWithoutDataSourceSkipsTheDataSetSteps)
     EXPECT_FALSE(box->DataIndependent());
     EXPECT_NO_THROW(box->SetState(cbChecked));
     EXPECT_EQ(box->GetState(), cbChecked);
-    Click();  // no field to edit: no toggle
+    Click(); // no field to edit: no toggle
     EXPECT_EQ(box->GetState(), cbChecked);
 }
 
@@ -308,7 +308,7 @@ TEST_F(DBCheckBoxExTest, PicturesOfTheThreeStatesFlatAnd3D)
     const TCheckBoxState states[] = {cbUnchecked, cbChecked, cbGrayed};
     const char* names[] = {"Unchecked", "Checked", "Grayed"};
     QImage looks[2][3];
-    other->SetFocus();  // the box has the focus in its own row only
+    other->SetFocus(); // the box has the focus in its own row only
     for (int flat = 0; flat < 2; ++flat) {
         SCOPED_TRACE(flat ? "flat" : "3-D");
         box->SetFlat(flat == 1);

@@ -48,7 +48,7 @@ protected:
     {
         const ui::TRect r = combo->GetEditRect();
         return combo->EditWindow()->mapFrom(combo, QPoint(combo->ClientOffset().X + r.Left + 3,
-                                                           combo->ClientOffset().Y + r.Height() / 2));
+                                                          combo->ClientOffset().Y + r.Height() / 2));
     }
     TEditButtonControlEx* Button() const { return combo->EditButtonControl(0); }
     // A double click on the text as the windowing system delivers it: press, release,
@@ -85,7 +85,7 @@ TEST_F(DBComboBoxExDropDownTest, TheListFitsItsItemsAndIsNeverNarrowerThanTheEdi
     ASSERT_TRUE(Open());
     EXPECT_EQ(dropDowns, 1);
     TPopupListboxEx* list = List();
-    EXPECT_EQ(list->RowCount(), 2);  // two items, though Rows is 7
+    EXPECT_EQ(list->RowCount(), 2); // two items, though Rows is 7
     EXPECT_EQ(combo->DropDownBox().GetRows(), 7);
     EXPECT_EQ(list->Width(), combo->Width());
     const ui::TPoint below = combo->ClientToScreen({0, 0});
@@ -206,14 +206,14 @@ TEST_F(DBComboBoxExDropDownTest, KeysMoveInTheOpenListEnterAcceptsAndEscCancels)
     Key(Qt::Key_Down);
     Key(Qt::Key_Down);
     EXPECT_EQ(List()->ItemIndex(), 3);
-    EXPECT_EQ(combo->Text(), "Two");  // the keys went to the list
+    EXPECT_EQ(combo->Text(), "Two"); // the keys went to the list
     Key(Qt::Key_Return);
     EXPECT_FALSE(Open());
     EXPECT_EQ(combo->Text(), "Four");
     EXPECT_EQ(combo->ItemIndex(), 3);
     EXPECT_EQ(Selected(), "Four");
     EXPECT_EQ(closeUps, (std::vector<bool>{true}));
-    EXPECT_EQ(defaultClicks, 0);  // Enter went no further
+    EXPECT_EQ(defaultClicks, 0); // Enter went no further
 
     // PageDown, Ctrl+Home; Esc drops the choice.
     Key(Qt::Key_Down, Qt::AltModifier);
@@ -291,7 +291,7 @@ TEST_F(DBComboBoxExDropDownTest, DraggingFromTheButtonIntoTheListPicksWhereItIsR
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_TRUE(Open());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(List()));
-    QTest::mouseMove(button, QPoint(4, 6));  // still on the button: nothing
+    QTest::mouseMove(button, QPoint(4, 6)); // still on the button: nothing
     EXPECT_EQ(List()->ItemIndex(), -1);
     const QPoint onThird = button->mapFromGlobal(List()->mapToGlobal(OnItem(2)));
     QTest::mouseMove(button, onThird);
@@ -324,7 +324,7 @@ TEST_F(DBComboBoxExDropDownTest, KeyedAClickOnTheTextOpensTheListAndTheNextClose
     EXPECT_TRUE(Open());
     EXPECT_TRUE(combo->Focused());
     EXPECT_EQ(List()->ItemIndex(), 1);
-    EXPECT_EQ(Selected(), "Two");  // the text box took no part: the selection stands
+    EXPECT_EQ(Selected(), "Two"); // the text box took no part: the selection stands
     QTest::mouseClick(combo->EditWindow(), Qt::LeftButton, {}, OnText());
     EXPECT_FALSE(Open());
     EXPECT_EQ(closeUps, (std::vector<bool>{false}));

@@ -89,7 +89,7 @@ TEST_F(DBComboBoxExTest, ItemsIndexOfIgnoresLetterCase)
     combo->SetText("BETA");
     EXPECT_EQ(combo->ItemIndex(), 1);
     EXPECT_EQ(combo->Items().IndexOf("alpha"), 0);
-    EXPECT_EQ(combo->Text(), "BETA");  // free text stays as given
+    EXPECT_EQ(combo->Text(), "BETA"); // free text stays as given
     combo->SetText("Gamma");
     EXPECT_EQ(combo->ItemIndex(), -1);
 
@@ -110,7 +110,7 @@ TEST_F(DBComboBoxExTest, KeyedTheTextIsOnlyEverAnItemAndTheValueItsKey)
     SetItems({"Red", "Green", "Blue", "Extra"});
     SetKeys({"r", "g", "b"});
     EXPECT_TRUE(combo->Keyed());
-    EXPECT_EQ(combo->ItemCount(), 3);  // "Extra" has no key
+    EXPECT_EQ(combo->ItemCount(), 3); // "Extra" has no key
     EXPECT_TRUE(combo->GetValue().IsNull());
     EXPECT_EQ(combo->Text(), "");
 
@@ -190,7 +190,7 @@ TEST_F(DBComboBoxExTest, KeyedTypingSearchesTheTextBeforeTheCaret)
     Key(Qt::Key_Backspace);
     EXPECT_EQ(Selected(), "pricot");
     Type("b");
-    EXPECT_EQ(Selected(), "pricot");  // "Ab" is no item's start
+    EXPECT_EQ(Selected(), "pricot"); // "Ab" is no item's start
     Key(Qt::Key_Backspace);
     EXPECT_EQ(Selected(), "Apricot");
     Key(Qt::Key_Backspace);
@@ -226,18 +226,18 @@ TEST_F(DBComboBoxExTest, ArrowKeysWheelAndAnUpDownButtonStepThroughTheItems)
         if (keyed) SetKeys({"1", "2", "3"});
         else combo->SetText("");
         ASSERT_EQ(combo->ItemIndex(), -1);
-        Key(Qt::Key_Up);  // from none: the last item
+        Key(Qt::Key_Up); // from none: the last item
         EXPECT_EQ(combo->Text(), "Three");
         EXPECT_EQ(Selected(), "Three");
         Key(Qt::Key_Up);
         Key(Qt::Key_Up);
         EXPECT_EQ(combo->ItemIndex(), 0);
-        Key(Qt::Key_Up);  // the first stays
+        Key(Qt::Key_Up); // the first stays
         EXPECT_EQ(combo->ItemIndex(), 0);
         Key(Qt::Key_Down);
         EXPECT_EQ(combo->Text(), "Two");
         Key(Qt::Key_Down);
-        Key(Qt::Key_Down);  // the last stays
+        Key(Qt::Key_Down); // the last stays
         EXPECT_EQ(combo->ItemIndex(), 2);
         if (keyed) EXPECT_EQ(combo->DataLink()->GetKeptValue(), rtl::Variant("3"));
 
@@ -284,7 +284,7 @@ TEST_F(DBComboBoxExTest, LeavingTextThatIsNoItemFiresOnNotInList)
     Type("xyz");
     Leave();
     EXPECT_EQ(notInList, (std::vector<std::string>{"xyz"}));
-    EXPECT_EQ(combo->DataLink()->GetKeptValue(), rtl::Variant("xyz"));  // written all the same
+    EXPECT_EQ(combo->DataLink()->GetKeptValue(), rtl::Variant("xyz")); // written all the same
     Enter();
     combo->SelectAll();
     Type("tw");

@@ -41,7 +41,7 @@ protected:
     }
     void TearDown() override
     {
-        delete form;  // before the data set and source the combo box is bound to
+        delete form; // before the data set and source the combo box is bound to
         form = nullptr;
         FormTest::TearDown();
     }

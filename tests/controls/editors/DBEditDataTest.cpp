@@ -59,7 +59,7 @@ TEST_F(DBEditDataTest, EnteringTheDataIndependentModePutsNullBackAndRefreshesThe
     EXPECT_TRUE(edit->DataLink()->GetKeptValue().IsNull());
     EXPECT_EQ(edit->Text(), "Row 1");
     edit->SetDataField("");
-    EXPECT_FALSE(edit->DataIndependent());  // a data source still
+    EXPECT_FALSE(edit->DataIndependent()); // a data source still
     EXPECT_EQ(edit->Text(), "");
     edit->SetDataSource(nullptr);
     EXPECT_TRUE(edit->DataIndependent());
@@ -140,7 +140,7 @@ TEST_F(DBEditDataTest, ABoundEditorShowsTheEditTextOnlyWhileFocusedAndEditable)
     });
     db::TMemDataSet& ds = Bind("AMOUNT");
     EXPECT_TRUE(edit->FocusedFlag());
-    EXPECT_EQ(edit->Text(), "1.5");  // focused, the field can be modified
+    EXPECT_EQ(edit->Text(), "1.5"); // focused, the field can be modified
     Leave();
     EXPECT_EQ(edit->Text(), "Amount 1.5");
     EXPECT_EQ(edit->GetDisplayText(), "Amount 1.5");
@@ -232,7 +232,7 @@ TEST_F(DBEditDataTest, OnUpdateDataCanTakeOverTheWrite)
     Leave();
     EXPECT_EQ(seen, (std::vector<std::string>{"x"}));
     EXPECT_EQ(ds.FieldByName("NAME")->GetAsString(), "Row 1");
-    EXPECT_EQ(edit->Text(), "Row 1");  // the record shows again
+    EXPECT_EQ(edit->Text(), "Row 1"); // the record shows again
 
     handle = false;
     Enter();
@@ -278,12 +278,12 @@ TEST_F(DBEditDataTest, OnUpdateDataMakesTheEditorEditableWhileTheLinkIsNotEditin
 TEST_F(DBEditDataTest, TypingPutsTheBoundDataSetIntoEditAndLeavingWritesTheField)
 {
     db::TMemDataSet& ds = Bind("NAME");
-    EXPECT_TRUE(edit->EditReadOnly());  // browsing: the first key starts the edit
+    EXPECT_TRUE(edit->EditReadOnly()); // browsing: the first key starts the edit
     edit->SelectAll();
     Type("Changed");
     EXPECT_EQ(ds.State(), db::dsEdit);
     EXPECT_FALSE(edit->EditReadOnly());
-    EXPECT_EQ(ds.FieldByName("NAME")->GetAsString(), "Row 1");  // not yet
+    EXPECT_EQ(ds.FieldByName("NAME")->GetAsString(), "Row 1"); // not yet
     Leave();
     EXPECT_EQ(ds.FieldByName("NAME")->GetAsString(), "Changed");
     ds.Post();
@@ -298,7 +298,7 @@ TEST_F(DBEditDataTest, AValueTheFieldRefusesKeepsTheTextAndTheFocus)
     edit->SelectAll();
     Type("12");
     edit->SetSelStart(2);
-    edit->SetSelText("99999999999");  // beyond an integer field's range
+    edit->SetSelText("99999999999"); // beyond an integer field's range
     Leave();
     ASSERT_EQ(Exceptions.size(), 1u);
     EXPECT_NE(Exceptions.front().find("is not a valid"), std::string::npos) << Exceptions.front();
@@ -343,7 +343,7 @@ TEST_F(DBEditDataTest, TheLinkFollowsDisabledControlsFocusRequestsAndADataSource
     db::TMemDataSet& ds = Bind("NAME");
     TFieldDataLinkEx* link = edit->DataLink();
     ds.DisableControls();
-    EXPECT_EQ(link->Field(), nullptr);  // the fields may go unheard meanwhile
+    EXPECT_EQ(link->Field(), nullptr); // the fields may go unheard meanwhile
     ds.Next();
     EXPECT_EQ(edit->Text(), "Row 1");
     ds.EnableControls();
@@ -384,7 +384,7 @@ TEST_F(DBEditDataTest, InTheDesignerOnlyADataIndependentEditorTakesTextAndValue)
     EXPECT_EQ(ds.State(), db::dsBrowse);
     EXPECT_EQ(edit->Text(), "Row 1");
     ds.Close();
-    EXPECT_EQ(edit->GetDisplayText(), "Editor");  // an inactive link shows the name
+    EXPECT_EQ(edit->GetDisplayText(), "Editor"); // an inactive link shows the name
 
     edit->SetDataSource(nullptr);
     edit->SetDataField("");

@@ -43,7 +43,7 @@ TEST_F(DBEditFirebirdTest, AnAliasEditedInTheEditorIsPostedAndReadBack)
     edit->SetDataSource(&source);
     edit->SetDataField("ALIAS");
     EXPECT_EQ(edit->Text(), "Tower");
-    EXPECT_EQ(edit->MaxLength(), 50);  // the column's size
+    EXPECT_EQ(edit->MaxLength(), 50); // the column's size
 
     edit->SelectAll();
     Type("Hill ");

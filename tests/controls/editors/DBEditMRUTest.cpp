@@ -50,12 +50,12 @@ TEST_F(DBEditMRUTest, TypingDropsTheListFilteredByThePrefixAndEnterAccepts)
     Key(Qt::Key_Down);
     Key(Qt::Key_Down);
     EXPECT_EQ(box->ItemIndex(), 1);
-    EXPECT_EQ(edit->Text(), "ap");  // the keys went to the list
+    EXPECT_EQ(edit->Text(), "ap"); // the keys went to the list
     Key(Qt::Key_Return);
     EXPECT_FALSE(Dropped());
     EXPECT_EQ(edit->Text(), "Apricot");
     EXPECT_EQ(edit->SelLength(), 7);
-    EXPECT_FALSE(Dropped());  // the accepted text does not open it again
+    EXPECT_FALSE(Dropped()); // the accepted text does not open it again
 
     // A further letter narrows the open list; one that matches nothing closes it.
     edit->Deselect();
@@ -85,7 +85,7 @@ TEST_F(DBEditMRUTest, EscLeavingAndAnEmptyTextCloseWithoutAccepting)
     ASSERT_TRUE(Dropped());
     Key(Qt::Key_Backspace);
     Key(Qt::Key_Backspace);
-    EXPECT_FALSE(Dropped());  // empty text
+    EXPECT_FALSE(Dropped()); // empty text
 
     Type("c");
     ASSERT_TRUE(Dropped());
@@ -180,6 +180,6 @@ TEST_F(DBEditMRUTest, TheListStaysShutForTheEditorsOwnTextAndWhileADropDownIsOpe
     edit->CloseUp(false);
     Type("p");
     EXPECT_TRUE(Dropped());
-    edit->DropDown();  // a descendant's drop-down closes the list
+    edit->DropDown(); // a descendant's drop-down closes the list
     EXPECT_FALSE(Dropped());
 }

@@ -101,7 +101,7 @@ protected:
     }
     void TearDown() override
     {
-        delete form;  // before the data set and source its editor is bound to
+        delete form; // before the data set and source its editor is bound to
         form = nullptr;
         FormTest::TearDown();
     }

@@ -169,7 +169,7 @@ TEST_F(DBEditWindowTest, TheMainButtonOpensTheDropDownAndItsNextClickClosesIt)
     edit->GetEditButton()->SetVisible(true);
     other->SetFocus();
     ClickButton(0);
-    EXPECT_TRUE(edit->Focused());  // the press takes the focus first
+    EXPECT_TRUE(edit->Focused()); // the press takes the focus first
     EXPECT_EQ(edit->Calls, (std::vector<std::string>{"DropDown"}));
     EXPECT_TRUE(edit->DroppedDown());
     EXPECT_TRUE(edit->EditButtonControl(0)->AlwaysDown());
@@ -216,7 +216,7 @@ TEST_F(DBEditWindowTest, AButtonMenuPopsUpAndThePressThatClosesItOpensNothing)
     QTest::mousePress(edit->EditButtonControl(0), Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_TRUE(menu.isVisible());
     EXPECT_EQ(Downs, 1);
-    EXPECT_TRUE(edit->Calls.empty());  // no drop-down
+    EXPECT_TRUE(edit->Calls.empty()); // no drop-down
     EXPECT_EQ(edit->EditButtonControl(0)->State(), ui::bsUp);
     const QPoint below = edit->EditButtonControl(0)->mapToGlobal(QPoint(0, edit->EditButtonControl(0)->Height()));
     EXPECT_EQ(menu.pos(), below);
@@ -245,7 +245,7 @@ TEST_F(DBEditWindowTest, CtrlAEscAndRejectedCharactersThroughRealKeys)
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(edit->SelLength(), 2);
     Key(Qt::Key_End);
-    Key(Qt::Key_Escape);  // the text was changed: the editor claims Esc and resets
+    Key(Qt::Key_Escape); // the text was changed: the editor claims Esc and resets
     EXPECT_EQ(edit->Text(), "1");
     EXPECT_EQ(edit->SelLength(), 1);
     EXPECT_EQ(ds.FieldByName("ID")->GetAsInteger(), 1);
@@ -267,7 +267,7 @@ TEST_F(DBEditWindowTest, CtrlAEscAndRejectedCharactersThroughRealKeys)
     QTest::keyClick(edit->MemoBox(), Qt::Key_Return);
     EXPECT_EQ(edit->Text(), "x7\r\n");
     QTest::keyClick(edit->MemoBox(), Qt::Key_Tab);
-    EXPECT_FALSE(edit->MemoBox()->hasFocus());  // Tab moved on
+    EXPECT_FALSE(edit->MemoBox()->hasFocus()); // Tab moved on
     edit->SetFocus();
     edit->SetWantTabs(true);
     edit->Deselect();
@@ -348,7 +348,7 @@ TEST_F(DBEditWindowTest, TheEditImageStandsLeftOfTheTextWithTheIndexItIsGiven)
     EXPECT_TRUE(edit->GetEditImage()->GetVisible());
     EXPECT_EQ(edit->ImageWidth(), 20);
     EXPECT_EQ(edit->EditWindow()->geometry().left(), 2 + 20);
-    EXPECT_EQ(edit->GetEditImage()->GetImageIndex(), -1);  // the default index
+    EXPECT_EQ(edit->GetEditImage()->GetImageIndex(), -1); // the default index
 
     int asked = 0;
     edit->SetOnGetImageIndex(TGetImageIndexEventEx::FromFunction([&](rtl::TObject*, int& index) {
@@ -367,7 +367,7 @@ TEST_F(DBEditWindowTest, TheEditImageStandsLeftOfTheTextWithTheIndexItIsGiven)
     edit->GetEditImage()->SetVisible(false);
     EXPECT_EQ(edit->ImageWidth(), 0);
     EXPECT_EQ(edit->EditWindow()->geometry().left(), 2);
-    images.reset();  // the editor hears that its images went
+    images.reset(); // the editor hears that its images went
     EXPECT_EQ(edit->GetImages(), nullptr);
 }
 
@@ -378,7 +378,7 @@ TEST_F(DBEditWindowTest, ANumberValueChoosesTheImageRoundedHalfToEven)
     for (auto [value, index] : {std::pair{2.5, 2}, {3.5, 4}, {0.4, 0}}) {
         number->Number = value;
         number->SetImages(images.get());
-        number->SetOnGetImageIndex(nullptr);  // runs the update
+        number->SetOnGetImageIndex(nullptr); // runs the update
         EXPECT_EQ(number->GetEditImage()->GetImageIndex(), index) << value;
     }
 }
@@ -392,7 +392,7 @@ TEST_F(DBEditWindowTest, UnfocusedTheTextStandsAtTheEditorsAlignment)
         return uitest::InkBounds(p.copy(box));
     };
     const QRect focused = inkOf();
-    EXPECT_LT(focused.left(), 8);  // the box edits left-aligned
+    EXPECT_LT(focused.left(), 8); // the box edits left-aligned
     Leave();
     const QRect right = inkOf();
     EXPECT_GT(right.left(), edit->EditWindow()->width() / 2);
@@ -410,7 +410,7 @@ TEST_F(DBEditWindowTest, UnfocusedTheTextStandsAtTheEditorsAlignment)
     EXPECT_EQ(edit->GetDisplayText(), "1");
     edit->SetDataField("NAME");
     editorstest::WriteSnapshot("dbedit-password-unfocused", Picture());
-    EXPECT_GT(inkOf().width(), 20);  // five stars, not one letter
+    EXPECT_GT(inkOf().width(), 20); // five stars, not one letter
 }
 
 TEST_F(DBEditWindowTest, InPlaceTheHolderGetsTheKeysAndMessagesFirstAndPlacesTheEditor)
@@ -426,7 +426,7 @@ TEST_F(DBEditWindowTest, InPlaceTheHolderGetsTheKeysAndMessagesFirstAndPlacesThe
     EXPECT_FALSE(edit->Visible());
     EXPECT_TRUE(edit->ui::TControl::Visible());
     EXPECT_TRUE(holder->Focused());
-    edit->SetFocus();  // not while hidden
+    edit->SetFocus(); // not while hidden
     EXPECT_TRUE(holder->Focused());
     // ... another shows it there, focused when the holder has the focus.
     edit->SetBounds(20, 30, 100, 21);
@@ -458,7 +458,7 @@ TEST_F(DBEditWindowTest, InPlaceTheHolderGetsTheKeysAndMessagesFirstAndPlacesThe
     // A press soon after the holder's own, near it, is a double click.
     int doubles = 0;
     edit->OnDblClick = rtl::TNotifyEvent::FromFunction([&](rtl::TObject*) { ++doubles; });
-    const QPoint at(10, 5);  // the box lies at the client area's origin
+    const QPoint at(10, 5); // the box lies at the client area's origin
     holder->MouseDownPos = edit->ClientToScreen({at.x() + 2, at.y() - 1});
     holder->MouseDownAgo = ui::Metrics().DoubleClickTime - 100;
     QTest::mouseClick(edit->EditWindow(), Qt::LeftButton, {}, at);

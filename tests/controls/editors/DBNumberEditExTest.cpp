@@ -68,7 +68,7 @@ TEST_P(DBNumberEditTest, ANewEditorTakesAndKeepsAnyNumber)
     EXPECT_EQ(edit->Text(), L("-12345.67"));
     EXPECT_EQ(Value(), rtl::Variant(-12345.67));
     EXPECT_EQ(Value().VarType(), rtl::varDouble);
-    Type("8");  // a third decimal
+    Type("8"); // a third decimal
     EXPECT_EQ(edit->Text(), L("-12345.67"));
     Leave();
     EXPECT_EQ(edit->Text(), L("-12345.67"));
@@ -83,11 +83,11 @@ TEST_P(DBNumberEditTest, ANewEditorTakesAndKeepsAnyNumber)
     Retype("2.5");
     EXPECT_EQ(edit->Text(), L("2.5"));
     EXPECT_EQ(Value(), rtl::Variant(2.5));
-    Type(".");  // a second separator
+    Type("."); // a second separator
     EXPECT_EQ(edit->Text(), L("2.5"));
     Retype("a");
     EXPECT_EQ(edit->Text(), L("2.5"));
-    EXPECT_TRUE(Boxes.Beeps == 0);  // refused without a beep
+    EXPECT_TRUE(Boxes.Beeps == 0); // refused without a beep
 }
 
 TEST_P(DBNumberEditTest, BetweenOneAndSixtyTypedNumbersAreClampedButTheTextStaysAsTyped)
@@ -137,12 +137,12 @@ TEST_P(DBNumberEditTest, LimitsAboveEachOtherKeepOnlyTheOneThatIsNotZero)
         double expected;
     };
     const Case cases[] = {
-        {5, 0, "3", 5},   {5, 0, "100", 100},      // the lower limit only
+        {5, 0, "3", 5}, {5, 0, "100", 100}, // the lower limit only
         // clang-format off
         {0, -5, "3", -5}, {0, -5, "-100", -100},   // the upper limit only
         {5, 2, "1", 1},   {5, 2, "9", 9},          // none
         // clang-format on
-        {7, 7, "3", 3},                            // equal limits: none
+        {7, 7, "3", 3}, // equal limits: none
     };
     for (const Case& c : cases) {
         edit->SetMinValue(c.minValue);
@@ -165,7 +165,7 @@ TEST_P(DBNumberEditTest, OneDecimalPlaceTakesNoSecondAndStepsByATenthExactly)
     EXPECT_EQ(edit->Text(), "1");
     Retype("0.7");
     Key(Qt::Key_Up);
-    EXPECT_EQ(Value().AsFloat(), 0.8);  // not 0.7999999999999999
+    EXPECT_EQ(Value().AsFloat(), 0.8); // not 0.7999999999999999
     Key(Qt::Key_Down);
     Key(Qt::Key_Down);
     EXPECT_EQ(Value().AsFloat(), 0.6);
@@ -420,16 +420,16 @@ TEST_P(DBNumberEditTest, TheDisplayFormatShowsTheValueAndItsDigitsAreEditedWitho
 
 TEST_P(DBNumberEditTest, CurrencyShowsTheAmountRoundedAsItReads)
 {
-    rtl::FormatSettings.CurrencyDecimals = 4;  // the scope of the fixture puts it back
+    rtl::FormatSettings.CurrencyDecimals = 4; // the scope of the fixture puts it back
     edit->SetCurrency(true);
     const struct {
         double value;
         const char* display;
     } cases[] = {
-        {0.00005, "$0.0000"},   // a half to even, not the double's 0.50000000000000011 cents
+        {0.00005, "$0.0000"}, // a half to even, not the double's 0.50000000000000011 cents
         {0.00015, "$0.0002"},
         {-1234.5, "($1,234.5000)"},
-        {1e16, "1.00000000000000E+16"},  // beyond the currency's range: unrounded, as a float
+        {1e16, "1.00000000000000E+16"}, // beyond the currency's range: unrounded, as a float
     };
     Leave();
     for (const auto& c : cases) {
@@ -545,7 +545,7 @@ TEST_P(DBNumberEditTest, TheKeyFilterReadsTheWholeTextAndRefusesWhatIsNotFinite)
     EXPECT_EQ(edit->Text(), "1e40");
     EXPECT_EQ(Value(), rtl::Variant(1e40));
     Key(Qt::Key_End);
-    Type("0");  // 1e400 is beyond the largest double
+    Type("0"); // 1e400 is beyond the largest double
     EXPECT_EQ(edit->Text(), "1e40");
     // A text that is no number yet keeps the last value until it reads again.
     Key(Qt::Key_Backspace);
@@ -610,7 +610,7 @@ TEST_P(DBNumberEditTest, BoundToAFloatFieldTheValueIsWrittenAndTheFieldGivesWhat
     EXPECT_EQ(edit->Text(), L("-12.250"));
     edit->SetDisplayFormat("");
     EXPECT_EQ(edit->Text(), L("($12.25)"));
-    EXPECT_EQ(edit->GetDisplayText(), L("($12.25)"));  // painted so, not in the field's format
+    EXPECT_EQ(edit->GetDisplayText(), L("($12.25)")); // painted so, not in the field's format
     EXPECT_EQ(edit->GetMaxValue(), 1000.0);
     edit->SetMaxValue(20);
     EXPECT_EQ(edit->GetMaxValue(), 20.0);
@@ -619,7 +619,7 @@ TEST_P(DBNumberEditTest, BoundToAFloatFieldTheValueIsWrittenAndTheFieldGivesWhat
     edit->SetDataField("NAME");
     EXPECT_EQ(edit->Text(), "");
     EXPECT_TRUE(Value().IsNull());
-    EXPECT_EQ(edit->GetAlignment(), ui::taLeftJustify);  // the field's
+    EXPECT_EQ(edit->GetAlignment(), ui::taLeftJustify); // the field's
     Enter();
     Leave();
     EXPECT_EQ(data->FieldByName("NAME")->GetAsString(), "Row 1");
@@ -674,12 +674,12 @@ TEST_P(DBNumberEditCalculatorTest, ItOpensBelowWithTheValueAndAnAcceptedResultIs
     Key(Qt::Key_Backspace);
     EXPECT_EQ(Display(), "10");
     EXPECT_EQ(edit->Text(), "12");
-    Key(Qt::Key_Up);  // the calculator's, not a step
+    Key(Qt::Key_Up); // the calculator's, not a step
     EXPECT_EQ(Value(), rtl::Variant(12.0));
-    Key(Qt::Key_Return);  // computes
+    Key(Qt::Key_Return); // computes
     EXPECT_EQ(Display(), "120");
     EXPECT_TRUE(edit->DroppedDown());
-    Key(Qt::Key_Return);  // "Ok"
+    Key(Qt::Key_Return); // "Ok"
     EXPECT_FALSE(edit->DroppedDown());
     EXPECT_FALSE(calc->isVisible());
     EXPECT_TRUE(edit->isVisible());

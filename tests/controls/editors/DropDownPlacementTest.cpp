@@ -159,7 +159,7 @@ TEST_F(DropDownPlacementTest, DraggingTheGripResizesTheHostInsideTheWorkArea)
 {
     ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 400, 300};
     ui::TPopupWindow host;
-    host.SetBorderStyle(ui::bsSingle);  // a 2-pixel frame around the client area
+    host.SetBorderStyle(ui::bsSingle); // a 2-pixel frame around the client area
     host.SetBounds(100, 100, 120, 90);
     auto* grip = new TSizeGripEx(&host);
     int resized = 0;

@@ -67,7 +67,7 @@ TEST_F(DropDownWindowsTest, TheListSnapsToWholeRowsAndKeepsAFloor)
 {
     auto* list = new TPopupListboxEx(owner);
     list->SetItemHeight(16);
-    EXPECT_EQ(list->GetBorderHeight(), 4);  // raised edges on both sides
+    EXPECT_EQ(list->GetBorderHeight(), 4); // raised edges on both sides
     EXPECT_FALSE(list->CanFocus());
     // 7.5 rows snap to 7.
     list->SetBounds(0, 0, 120, 4 + 16 * 7 + 8);
@@ -99,7 +99,7 @@ TEST_F(DropDownWindowsTest, HoveringSelectsAndTypingSearchesWithATwoSecondPause)
     TPopupListboxEx* list = ShownList({"apple", "apricot", "banana", "blueberry", "Blackcurrant", "cherry"});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
     const ui::TPoint client = list->ClientOffset();
-    QTest::mouseMove(list, QPoint(client.X + 20, client.Y + 5));  // the pointer comes in
+    QTest::mouseMove(list, QPoint(client.X + 20, client.Y + 5)); // the pointer comes in
     QTest::mouseMove(list, QPoint(client.X + 20, client.Y + 16 * 3 + 5));
     EXPECT_EQ(list->ItemIndex(), 3);
     QTest::mouseMove(list, QPoint(client.X + 25, client.Y + 16 + 2));
@@ -110,11 +110,11 @@ TEST_F(DropDownWindowsTest, HoveringSelectsAndTypingSearchesWithATwoSecondPause)
     EXPECT_EQ(list->ItemIndex(), 2);
     time.Advance(1500);
     QTest::keyClick(list, Qt::Key_L);
-    EXPECT_EQ(list->ItemIndex(), 3);  // "bl": blueberry
+    EXPECT_EQ(list->ItemIndex(), 3); // "bl": blueberry
     EXPECT_EQ(list->SearchText(), "bl");
     time.Advance(1000);
     QTest::keyClick(list, Qt::Key_A);
-    EXPECT_EQ(list->ItemIndex(), 4);  // "bla", letter case ignored
+    EXPECT_EQ(list->ItemIndex(), 4); // "bla", letter case ignored
     time.Advance(2001);
     QTest::keyClick(list, Qt::Key_C);
     EXPECT_EQ(list->ItemIndex(), 5);
@@ -183,8 +183,8 @@ TEST_F(DropDownWindowsTest, ItemsShowTheirImagesBesideTheText)
     // The image area is the image width and 4 more, the image centred in it.
     EXPECT_EQ(at(6, 0, 8), ui::clRed);
     EXPECT_EQ(at(1, 0, 8), ui::SysColors()[ui::COLOR_WINDOW]);
-    EXPECT_NE(at(6, 1, 8), ui::clBlue);  // selected: blended
-    EXPECT_EQ(at(6, 2, 8), ui::clRed);   // the handler gave the third item the first image
+    EXPECT_NE(at(6, 1, 8), ui::clBlue); // selected: blended
+    EXPECT_EQ(at(6, 2, 8), ui::clRed);  // the handler gave the third item the first image
     // The selection and its focus frame take the text part only.
     EXPECT_EQ(at(1, 1, 8), ui::SysColors()[ui::COLOR_WINDOW]);
     EXPECT_EQ(at(40, 1, 1), ui::SysColors()[ui::COLOR_HIGHLIGHT]);
@@ -216,7 +216,7 @@ TEST_F(DropDownWindowsTest, TheGripFollowsThePlacementAndResizesTheListByWholeRo
     QTest::mouseMove(grip, grip->mapFromGlobal(from + QPoint(20, 37)));
     QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(from + QPoint(20, 37)));
     EXPECT_EQ(list->Width(), 170);
-    EXPECT_EQ(list->RowCount(), 6);  // 37 more pixels: two more whole rows
+    EXPECT_EQ(list->RowCount(), 6); // 37 more pixels: two more whole rows
     EXPECT_EQ(list->Height(), 4 + 6 * 16);
     EXPECT_TRUE(list->Sized());
     EXPECT_EQ(resized, 1);
@@ -240,14 +240,14 @@ TEST_F(DropDownWindowsTest, TheRecentlyUsedListCarriesItsOwnScrollBarBesideTheGr
 
     for (const char* t : {"four", "five", "six", "seven", "eight", "nine", "ten"}) list->Items().Add(t);
     EXPECT_TRUE(bar->Visible());
-    EXPECT_FALSE(list->SizeGrip()->GetTriangleWindow());  // a square beside the bar
+    EXPECT_FALSE(list->SizeGrip()->GetTriangleWindow()); // a square beside the bar
     EXPECT_EQ(bar->Max(), 9);
     EXPECT_EQ(bar->PageSize(), 4);
     // Along the right edge, above the grip at the bottom-right.
     EXPECT_EQ(bar->BoundsRect(), (ui::TRect{146 - 17, 0, 146, 64 - 17}));
     list->Perform(CM_DROPDOWNPLACED, ddsTop);
     EXPECT_EQ(bar->BoundsRect(), (ui::TRect{146 - 17, 17, 146, 64}));
-    list->Perform(CM_DROPDOWNPLACED, ddsLeft);  // the grip goes to the top-left
+    list->Perform(CM_DROPDOWNPLACED, ddsLeft); // the grip goes to the top-left
     EXPECT_EQ(bar->BoundsRect(), (ui::TRect{146 - 17, 0, 146, 64}));
     EXPECT_TRUE(list->SizeGrip()->GetTriangleWindow());
 

@@ -49,7 +49,7 @@ TEST_F(EditButtonsTest, TheVariantsDifferInShortcutAndVisibility)
     TVisibleEditButtonEx visible(&editor);
     EXPECT_EQ(plain.GetShortCut(), 0);
     EXPECT_FALSE(plain.GetVisible());
-    EXPECT_EQ(dropDown.GetShortCut(), 32808);  // Alt+Down
+    EXPECT_EQ(dropDown.GetShortCut(), 32808); // Alt+Down
     EXPECT_FALSE(dropDown.GetVisible());
     EXPECT_EQ(visible.GetShortCut(), 32808);
     EXPECT_TRUE(visible.GetVisible());
@@ -63,7 +63,7 @@ TEST_F(EditButtonsTest, TheVariantsDifferInShortcutAndVisibility)
         EXPECT_TRUE(b->GetGlyph().Transparent());
     }
     TEditButtonsEx buttons(nullptr);
-    EXPECT_TRUE(buttons.Add()->GetVisible());  // the editors' items are visible buttons
+    EXPECT_TRUE(buttons.Add()->GetVisible()); // the editors' items are visible buttons
     EXPECT_EQ(buttons.Items(0)->GetShortCut(), 32808);
 }
 
@@ -186,7 +186,7 @@ TEST_F(EditButtonsTest, OnASeventeenPixelUpDownButtonTheMiddleRowsPressNeitherHa
             EXPECT_EQ(half, 0);
             EXPECT_TRUE(Presses.empty());
         }
-        EXPECT_EQ(button->DownHalf(), 0);  // released
+        EXPECT_EQ(button->DownHalf(), 0); // released
     }
     // An even height has one middle row.
     button->SetHeight(16);
@@ -231,7 +231,7 @@ TEST_F(EditButtonsTest, DraggingOffThePressedHalfStopsTheStepsAndTheReleaseDoesN
 {
     TEditButtonControlEx* button = ShowButton(ebsUpDownEx, 17, 17);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(8, 3));
-    time.Advance(450);  // the press and one repeat
+    time.Advance(450); // the press and one repeat
     QTest::mouseMove(button, QPoint(8, 14));
     EXPECT_EQ(button->State(), ui::bsUp);
     time.Advance(500);
@@ -315,7 +315,7 @@ TEST_F(EditButtonsTest, TheDownHandlerDecidesWhetherAPressRepeats)
     QTest::mousePress(plus, Qt::LeftButton, {}, QPoint(8, 12));
     time.Advance(600);
     QTest::mouseRelease(plus, Qt::LeftButton, {}, QPoint(8, 12));
-    EXPECT_EQ(Presses.size(), 4u);  // 0, 400, 500, 600
+    EXPECT_EQ(Presses.size(), 4u); // 0, 400, 500, 600
 }
 
 TEST_F(EditButtonsTest, AnAlwaysDownButtonStaysPressedUntilReleased)

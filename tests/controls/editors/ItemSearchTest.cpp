@@ -83,7 +83,7 @@ TEST_F(ItemSearchTest, TypedKeysSearchTheTextBeforeTheCaretAndBackspaceWidensThe
 
     EXPECT_FALSE(SearchKeys("\b"));
     EXPECT_EQ(edit->SelText(), "ricot");
-    EXPECT_EQ(calls.size(), 2u);  // Backspace searches nothing
+    EXPECT_EQ(calls.size(), 2u); // Backspace searches nothing
     // With part of the end unselected, Backspace first selects up to the end.
     edit->SetSelStart(3);
     edit->SetSelLength(2);

@@ -43,7 +43,7 @@ TEST_F(MRUListTest, AddPutsTheNewestLastAndMovesAnExistingEntryInsteadOfRepeatin
     mru.Add(" ALPHA ");
     EXPECT_EQ(Items(mru.GetItems()), (V{"beta", "gamma", "alpha"}));
     // Letters outside ASCII compare by the locale too.
-    mru.Add("\xC9t\xE9");  // "Été"
+    mru.Add("\xC9t\xE9"); // "Été"
     mru.Add("\xE9T\xC9");
     EXPECT_EQ(Items(mru.GetItems()), (V{"beta", "gamma", "alpha", "\xC9t\xE9"}));
 
@@ -98,7 +98,7 @@ TEST_F(MRUListTest, FilteringKeepsTheEntriesStartingWithTheTextAndLetsTheHandler
         });
     mru.FilterItemsTo(list, "ap");
     EXPECT_EQ(Items(list), (V{"apricot", "banana"}));
-    EXPECT_EQ(asked.size(), 5u);  // every entry is put to the handler
+    EXPECT_EQ(asked.size(), 5u); // every entry is put to the handler
 }
 
 TEST_F(MRUListTest, FilteringStopsForAWaitingKeyAtEveryHundredthEntry)

@@ -48,7 +48,7 @@ protected:
     void TearDown() override
     {
         EXPECT_TRUE(Exceptions.empty()) << Exceptions.front();
-        delete form;  // before a data set its editor is bound to
+        delete form; // before a data set its editor is bound to
         form = nullptr;
         FormTest::TearDown();
     }

@@ -60,7 +60,7 @@ TEST_F(SpecRowTest, ColourAndFontComeFromAControlOwnerUntilTheRowHasItsOwn)
     EXPECT_EQ(row.GetColor(), ui::clYellow);
     EXPECT_EQ(row.GetFont().Name(), "DejaVu Serif");
     EXPECT_FALSE(row.FontAssigned());
-    EXPECT_EQ(changes, 0);  // copying the owner's font is no change
+    EXPECT_EQ(changes, 0); // copying the owner's font is no change
     owner.SetColor(ui::clAqua);
     owner.Font().SetName("DejaVu Sans Mono");
     EXPECT_EQ(row.GetColor(), ui::clAqua);
@@ -83,7 +83,7 @@ TEST_F(SpecRowTest, ColourAndFontComeFromAControlOwnerUntilTheRowHasItsOwn)
 TEST_F(SpecRowTest, DefaultsChangesInBracketsAndAssign)
 {
     TSpecRowEx row;
-    EXPECT_EQ(row.GetShortCut(), 32814);  // Alt+Del
+    EXPECT_EQ(row.GetShortCut(), 32814); // Alt+Del
     EXPECT_TRUE(row.GetShowIfNotInKeyList());
     EXPECT_TRUE(row.GetValue().IsNull());
     EXPECT_FALSE(row.GetVisible());
@@ -98,7 +98,7 @@ TEST_F(SpecRowTest, DefaultsChangesInBracketsAndAssign)
     row.SetValue(rtl::Variant(0));
     row.SetValue(rtl::Variant(0));
     EXPECT_EQ(changes, 2);
-    row.SetValue(rtl::Null());  // Null differs from 0
+    row.SetValue(rtl::Null()); // Null differs from 0
     EXPECT_EQ(changes, 3);
 
     row.BeginUpdate();
@@ -134,7 +134,7 @@ TEST_F(SpecRowTest, AVisibleRowMatchesItsValue)
 {
     TSpecRowEx row;
     row.SetValue(rtl::VarArrayOf({1, "a"}));
-    EXPECT_FALSE(row.ValueMatches(rtl::VarArrayOf({1, "a"})));  // hidden
+    EXPECT_FALSE(row.ValueMatches(rtl::VarArrayOf({1, "a"}))); // hidden
     row.SetVisible(true);
     EXPECT_TRUE(row.ValueMatches(rtl::VarArrayOf({1, "a"})));
     EXPECT_FALSE(row.ValueMatches(rtl::VarArrayOf({1, "b"})));

@@ -75,7 +75,7 @@ TEST_F(SupportRoutinesTest, FieldListsFollowTheNamesAndNameTheMissingField)
 
     std::vector<db::TField*> list{a};
     FieldsByNamesToList(list, ds, nullptr, " C ;a");
-    EXPECT_EQ(list, (std::vector<db::TField*>{a, c, a}));  // appended, in the order named
+    EXPECT_EQ(list, (std::vector<db::TField*>{a, c, a})); // appended, in the order named
     EXPECT_EQ(FieldsByNamesToArray(ds, nullptr, "C"), std::vector<db::TField*>{c});
 
     EXPECT_THAT([&] { FieldsByNamesToArray(ds, nullptr, "A;NOPE;C"); }, Fails("Field 'NOPE' not found"));
@@ -203,14 +203,14 @@ TEST_F(SupportRoutinesTest, TreeElementsDrawNodesAndConnectors)
         SCOPED_TRACE(c.element);
         const ui::TColor line = Sys(ui::COLOR_BTNSHADOW);
         EXPECT_EQ(At(img, 10, 2), c.above ? line : white);
-        EXPECT_EQ(At(img, 10, 3), white);  // dots, not a solid line
+        EXPECT_EQ(At(img, 10, 3), white); // dots, not a solid line
         EXPECT_EQ(At(img, 10, 18), c.below ? line : white);
         EXPECT_EQ(At(img, 18, 10), c.branch ? line : white);
         if (!c.node) continue;
-        EXPECT_EQ(At(img, 6, 6), line);    // the box
+        EXPECT_EQ(At(img, 6, 6), line); // the box
         EXPECT_EQ(At(img, 14, 14), line);
         EXPECT_EQ(At(img, 7, 7), Sys(ui::COLOR_WINDOW));
-        EXPECT_EQ(At(img, 8, 10), Sys(ui::COLOR_WINDOWTEXT));  // the minus
+        EXPECT_EQ(At(img, 8, 10), Sys(ui::COLOR_WINDOWTEXT)); // the minus
         EXPECT_EQ(At(img, 12, 10), Sys(ui::COLOR_WINDOWTEXT));
         EXPECT_EQ(At(img, 13, 10), Sys(ui::COLOR_WINDOW));
         EXPECT_EQ(At(img, 10, 8), c.plus ? Sys(ui::COLOR_WINDOWTEXT) : Sys(ui::COLOR_WINDOW));
@@ -274,7 +274,7 @@ TEST_F(SupportRoutinesTest, EditImageTellsItsEditorWhatChanged)
     EXPECT_TRUE(image.GetUseImageHeight());
     EXPECT_FALSE(image.GetVisible());
 
-    image.SetImageIndex(3);  // repaints only
+    image.SetImageIndex(3); // repaints only
     EXPECT_TRUE(editor.Messages.empty());
     auto* images = new ui::TCustomImageList(16, 16);
     image.SetImages(images);
@@ -282,7 +282,7 @@ TEST_F(SupportRoutinesTest, EditImageTellsItsEditorWhatChanged)
     image.SetWidth(20);
     image.SetUseImageHeight(false);
     EXPECT_EQ(editor.Messages, std::vector<unsigned>(4, CM_EDITIMAGECHANGED));
-    image.SetVisible(true);  // unchanged: nothing
+    image.SetVisible(true); // unchanged: nothing
     image.SetWidth(20);
     EXPECT_EQ(editor.Messages.size(), 4u);
 
@@ -293,7 +293,7 @@ TEST_F(SupportRoutinesTest, EditImageTellsItsEditorWhatChanged)
     EXPECT_EQ(copy.GetImageIndex(), 3);
     EXPECT_TRUE(copy.GetVisible());
     EXPECT_EQ(copy.GetWidth(), 20);
-    EXPECT_TRUE(copy.GetUseImageHeight());  // not copied
+    EXPECT_TRUE(copy.GetUseImageHeight()); // not copied
 
     // The editor hears when the image list goes away.
     delete images;

@@ -19,9 +19,9 @@ using gridtest::TCountingColumns;
 struct NoticeCase {
     const char* Name;
     std::function<void(TColumnEx&)> Change;
-    int ItemNotices;   // Changed(false)
-    int AllNotices;    // Changed(true)
-    bool SecondTimeQuiet = true;   // the same change again sends nothing
+    int ItemNotices;             // Changed(false)
+    int AllNotices;              // Changed(true)
+    bool SecondTimeQuiet = true; // the same change again sends nothing
 };
 
 // Each setter ends in exactly its notice; the same value again sends nothing.
@@ -98,7 +98,7 @@ TEST(ColumnNotices, TheDerivedWidthIsNotStoredAndMinusOneKeepsTheWidth)
     TCountingColumns columns;
     TColumnEx* column = columns.AddColumn();
     columns.ResetCounts();
-    column->SetWidth(64);   // what it derives outside a grid
+    column->SetWidth(64); // what it derives outside a grid
     EXPECT_FALSE(column->AssignedValues().Contains(cvWidth));
     EXPECT_FALSE(column->IsWidthStored());
     column->SetWidth(90);
@@ -245,7 +245,7 @@ TEST_F(GridTest, FieldsAreBoundWhenFirstAskedForAndDroppedWhenTheyGo)
     EXPECT_EQ(first, made.FieldByName("TEXT"));
     EXPECT_EQ(column->GetFieldName(), "TEXT");
 
-    made.Close();   // the fields go with it
+    made.Close(); // the fields go with it
     EXPECT_EQ(column->BoundField(), nullptr);
     EXPECT_EQ(column->Field(), nullptr);
     EXPECT_EQ(column->GetFieldName(), "TEXT");
@@ -266,7 +266,7 @@ TEST_F(GridTest, PersistentFieldsBindWhileTheDataSetIsClosed)
 
 TEST_F(GridTest, DefaultColumnsWriteThroughToTheirFields)
 {
-    Bind();   // the grid builds a column for each field
+    Bind(); // the grid builds a column for each field
     ASSERT_TRUE(Grid->DataLink().Active());
     TColumnEx* id = Grid->Columns().Items(0);
     TColumnEx* name = Grid->Columns().Items(1);
@@ -414,7 +414,7 @@ TEST_F(GridTest, AutoFitRescalesTheBaseWidthAndPassesTheDifferenceToTheNextColum
     Grid->SetAutoFitColWidths(true);
     EXPECT_EQ(a->GetInitWidth(), 100);
 
-    a->SetWidth(150);   // the base grid still shows 100
+    a->SetWidth(150); // the base grid still shows 100
     EXPECT_EQ(a->GetInitWidth(), 150);
     EXPECT_EQ(b->GetInitWidth(), 50);
     EXPECT_EQ(c->GetInitWidth(), 100);

@@ -60,7 +60,7 @@ TEST_F(SortMarkers, MultiSortNumbersTheMarkedColumnsAndClosesGaps)
     T(1)->SetSortMarker(smUpEx);
     T(2)->SetSortMarker(smDownEx);
     EXPECT_EQ(State(), "D1 U2 D3 N0 | 0 1 2");
-    T(1)->SetSortMarker(smDownEx);   // direction only: place kept
+    T(1)->SetSortMarker(smDownEx); // direction only: place kept
     EXPECT_EQ(State(), "D1 D2 D3 N0 | 0 1 2");
     T(0)->SetSortMarker(smNoneEx);
     EXPECT_EQ(State(), "N0 D1 D2 N0 | 1 2");
@@ -69,8 +69,8 @@ TEST_F(SortMarkers, MultiSortNumbersTheMarkedColumnsAndClosesGaps)
     T(2)->SetSortIndex(1);
     EXPECT_EQ(State(), "N0 D2 D1 N0 | 2 1");
     T(2)->SetSortIndex(5);
-    T(3)->SetSortIndex(1);   // not marked
-    T(2)->SetSortIndex(-4);  // counts as 0: held by no marked column
+    T(3)->SetSortIndex(1);  // not marked
+    T(2)->SetSortIndex(-4); // counts as 0: held by no marked column
     EXPECT_EQ(State(), "N0 D2 D1 N0 | 2 1");
 }
 
@@ -103,9 +103,9 @@ TEST_F(SortMarkers, MarkersSetInsideAnUpdateBracketArePutInOrderAtItsEnd)
     T(3)->SetSortMarker(smDownEx);
     T(3)->SetSortIndex(2);
     T(1)->SetSortMarker(smUpEx);
-    T(1)->SetSortIndex(2);     // the same place twice
+    T(1)->SetSortIndex(2); // the same place twice
     T(0)->SetSortMarker(smDownEx);
-    EXPECT_EQ(State(), "D0 U2 N0 D2 |");   // stored, nothing else touched
+    EXPECT_EQ(State(), "D0 U2 N0 D2 |"); // stored, nothing else touched
     columns.EndUpdate();
     EXPECT_EQ(State(), "D3 U1 N0 D2 | 1 3 0");
 
@@ -150,12 +150,12 @@ TEST_F(SortMarkers, TheMarkingWidthMakesRoomForTheIndexInNarrowColumns)
     T(0)->SetSortMarker(smDownEx);
     EXPECT_EQ(T(0)->GetSortMarkingWidth(), SortMarkerWidth);
 
-    T(1)->SetSortMarker(smDownEx);   // two marked: the number is shown
+    T(1)->SetSortMarker(smDownEx); // two marked: the number is shown
     ui::TCanvas canvas;
     canvas.Font().Assign(DBGridExSortIndexFont());
     const int digit = canvas.TextWidth("1");
     ASSERT_GT(digit, 0);
-    EXPECT_EQ(DBGridExSortIndexFont().Height(), -7);   // the marker glyph is 8 pixels high
+    EXPECT_EQ(DBGridExSortIndexFont().Height(), -7); // the marker glyph is 8 pixels high
     EXPECT_EQ(DBGridExSortIndexFont().Name(), "Arial");
     EXPECT_EQ(T(0)->GetSortMarkingWidth(), SortMarkerWidth + digit);
 
@@ -174,7 +174,7 @@ TEST_F(GridTest, TitleValuesFollowTheFieldAndTheGridUntilSet)
     EXPECT_FALSE(title->GetTitleButton());
     EXPECT_EQ(title->GetSortMarker(), smNoneEx);
 
-    title->SetCaption("NAME");   // set, but what it would derive
+    title->SetCaption("NAME"); // set, but what it would derive
     EXPECT_FALSE(title->IsCaptionStored());
     title->SetCaption("Name of row");
     EXPECT_TRUE(title->IsCaptionStored());

@@ -70,11 +70,11 @@ TEST_F(ColumnValues, DisplayTextTranslatesKeysFormatsAndShowsMemos)
     SetLines(id->GetPickList(), {"one", "two"});
     Data.First();
     EXPECT_EQ(id->DisplayText(), "one");
-    Data.Last();                                  // key "3" has no pick line
+    Data.Last(); // key "3" has no pick line
     EXPECT_EQ(id->DisplayText(), "");
     id->SetNotInKeyListIndex(1);
     EXPECT_EQ(id->DisplayText(), "two");
-    id->SetNotInKeyListIndex(2);                  // beyond the pick list
+    id->SetNotInKeyListIndex(2); // beyond the pick list
     EXPECT_EQ(id->DisplayText(), "");
     Put("ID", 10);
     id->SetNotInKeyListIndex(0);
@@ -88,7 +88,7 @@ TEST_F(ColumnValues, DisplayTextTranslatesKeysFormatsAndShowsMemos)
     Put("AMOUNT", rtl::Null());
     EXPECT_EQ(amount->DisplayText(), "");
     TColumnEx* name = AddColumn("NAME");
-    name->SetDisplayFormat("0.00");               // no format for text
+    name->SetDisplayFormat("0.00"); // no format for text
     EXPECT_EQ(name->DisplayText(), "");
 
     TColumnEx* note = AddColumn("NOTE");
@@ -111,26 +111,26 @@ TEST_F(ColumnValues, ALookupShowsTheSpecialRowForItsValueOrAMissingKey)
     editors::TSpecRowEx& special = *who->DropDownSpecRow();
     special.SetCellsText("(nobody)");
     special.SetValue(1);
-    EXPECT_EQ(who->DisplayText(), "Ann");          // not visible yet
+    EXPECT_EQ(who->DisplayText(), "Ann"); // not visible yet
     special.SetVisible(true);
-    EXPECT_EQ(who->DisplayText(), "(nobody)");    // the key is the special value
+    EXPECT_EQ(who->DisplayText(), "(nobody)"); // the key is the special value
 
     special.SetValue(rtl::Null());
-    Put("CUST", 99);                               // a key the list does not have
+    Put("CUST", 99); // a key the list does not have
     EXPECT_EQ(who->DisplayText(), "(nobody)");
     special.SetShowIfNotInKeyList(false);
     EXPECT_EQ(who->DisplayText(), "");
-    Put("CUST", rtl::Null());                      // no key: the special row's own value
+    Put("CUST", rtl::Null()); // no key: the special row's own value
     EXPECT_EQ(who->DisplayText(), "(nobody)");
     special.SetValue(0);
-    EXPECT_EQ(who->DisplayText(), "");             // and no key is not a missing one
+    EXPECT_EQ(who->DisplayText(), ""); // and no key is not a missing one
 }
 
 TEST_F(ColumnValues, ImagesComeFromTheKeyListThePickListOrTheNumber)
 {
     TColumnEx* column = AddColumn("ID");
     Data.First();
-    EXPECT_EQ(column->GetImageIndex(), 1);         // the number itself
+    EXPECT_EQ(column->GetImageIndex(), 1); // the number itself
     SetLines(column->GetPickList(), {"x", "1"});
     EXPECT_EQ(column->GetImageIndex(), 1);
     SetLines(column->GetKeyList(), {"3", "2", "1"});
@@ -170,7 +170,7 @@ TEST_F(ColumnValues, CheckBoxKeysReadAndWrite)
     flag->SetValueAsCheckboxState(cbGrayed);
     EXPECT_TRUE(F("FLAG")->IsNull());
     SetLines(flag->GetKeyList(), {"Y"});
-    flag->SetValueAsCheckboxState(cbUnchecked);   // no second line: the empty text
+    flag->SetValueAsCheckboxState(cbUnchecked); // no second line: the empty text
     EXPECT_EQ(F("FLAG")->GetAsString(), "");
     EXPECT_EQ(flag->GetCheckboxState(), cbGrayed);
     Data.Cancel();
@@ -274,13 +274,13 @@ TEST_F(ColumnValues, PickListsStepAndWrapAtBothEnds)
     const Step steps[] = {
         {"a", 1.0, "b", true},
         {"b", 1.0, "c", true},
-        {"c", 1.0, "a", false},       // wraps to the first
-        {"a", -1.0, "c", false},      // wraps to the last
+        {"c", 1.0, "a", false},  // wraps to the first
+        {"a", -1.0, "c", false}, // wraps to the last
         {"c", -1.0, "b", true},
-        {"zzz", -1.0, "c", false},    // not in the list: back to the last
-        {"zzz", 1.0, "a", false},     // not in the list: on to the first
+        {"zzz", -1.0, "c", false}, // not in the list: back to the last
+        {"zzz", 1.0, "a", false},  // not in the list: on to the first
         {rtl::Null(), 1.0, "a", false},
-        {"a", 2.0, "b", true},        // the sign decides, not the size
+        {"a", 2.0, "b", true}, // the sign decides, not the size
         {"b", -2.0, "a", true},
         {"b", -0.0, "a", true},
     };
@@ -332,7 +332,7 @@ TEST_F(ColumnValues, NumbersStepByTheIncrementFromZeroWhenNull)
     EXPECT_DOUBLE_EQ(F("AMOUNT")->GetAsFloat(), 0.1 - 0.35);
     Data.Cancel();
 
-    TColumnEx* name = AddColumn("NAME");   // text does not step
+    TColumnEx* name = AddColumn("NAME"); // text does not step
     name->SetNextFieldValue(1.0);
     EXPECT_EQ(F("NAME")->GetAsString(), "Row 1");
     Data.Cancel();
@@ -340,7 +340,7 @@ TEST_F(ColumnValues, NumbersStepByTheIncrementFromZeroWhenNull)
     TColumnEx* flag = AddColumn("FLAG");
     flag->SetCheckboxes(true);
     SetLines(flag->GetKeyList(), {"Y", "N"});
-    flag->SetNextFieldValue(1.0);          // grayed becomes checked
+    flag->SetNextFieldValue(1.0); // grayed becomes checked
     EXPECT_EQ(F("FLAG")->GetAsString(), "Y");
     flag->SetNextFieldValue(-1.0);
     EXPECT_EQ(F("FLAG")->GetAsString(), "N");
@@ -350,14 +350,14 @@ TEST_F(ColumnValues, NumbersStepByTheIncrementFromZeroWhenNull)
 TEST_F(ColumnValues, LookupsStepThroughTheLookupDataSet)
 {
     TColumnEx* who = AddColumn("WHO");
-    Data.Last();                            // customer 3
+    Data.Last(); // customer 3
     who->SetNextFieldValue(1.0);
     EXPECT_EQ(F("CUST")->GetAsInteger(), 1);
     who->SetNextFieldValue(-1.0);
     EXPECT_EQ(F("CUST")->GetAsInteger(), 3);
     who->SetNextFieldValue(-1.0);
     EXPECT_EQ(F("CUST")->GetAsInteger(), 2);
-    F("CUST")->SetAsInteger(42);            // not in the list: to the first
+    F("CUST")->SetAsInteger(42); // not in the list: to the first
     who->SetNextFieldValue(-1.0);
     EXPECT_EQ(F("CUST")->GetAsInteger(), 1);
     EXPECT_EQ(who->LookupDataSet(), &Customers);
@@ -383,12 +383,12 @@ TEST_F(ColumnValues, CanModifyAsksTheGridTheLinkTheColumnAndTheField)
         {"a read-only grid", "NAME", [this](TColumnEx& c) {
              c.SetReadOnly(false);
              Grid->SetReadOnly(true);
-         // clang-format off
+             // clang-format off
          }, false},
         {"a read-only column", "NAME", [](TColumnEx& c) { c.SetReadOnly(true); }, false},
         {"a read-only link", "NAME", [this](TColumnEx&) { Grid->DataLink().SetReadOnly(true); },
          false},
-         // clang-format on
+        // clang-format on
         {"a read-only field", "NAME", [this](TColumnEx&) { F("NAME")->SetReadOnly(true); }, false},
         {"a read-only data set", "NAME", [this](TColumnEx&) { Data.SetReadOnly(true); }, false},
         {"a lookup over a modifiable key", "WHO", [](TColumnEx&) {}, true},
@@ -400,12 +400,12 @@ TEST_F(ColumnValues, CanModifyAsksTheGridTheLinkTheColumnAndTheField)
         {"a memo shown as text", "NOTE", [this](TColumnEx&) { Grid->SetDrawMemoText(true); }, true},
         {"a memo with its own text setter", "NOTE", [this](TColumnEx&) {
              F("NOTE")->OnSetText = db::TFieldSetTextEvent::FromFunction([](db::TField*, const std::string&) {});
-         // clang-format off
+             // clang-format off
          }, true},
         {"updates not allowed", "NAME", [this](TColumnEx&) {
              Grid->SetAllowedOperations({alopInsertEx, alopDeleteEx, alopAppendEx});
          }, false},
-         // clang-format on
+        // clang-format on
         {"no link", "NAME", [this](TColumnEx&) { Grid->SetDataSource(nullptr); }, false},
         {"no field", "NOPE", [](TColumnEx&) {}, false},
     };
@@ -443,7 +443,7 @@ TEST_F(ColumnValues, TheEditStyleDecidesTheMainButtonAndTheButtonsWidth)
     EXPECT_EQ(name->GetColumnEditStyle(), cesEllipsisEx);
 
     name->EditButtons()->Add()->SetVisible(true);
-    name->EditButtons()->Add()->SetWidth(30);      // visible and 30 wide
+    name->EditButtons()->Add()->SetWidth(30); // visible and 30 wide
     name->EditButtons()->Add()->SetVisible(false);
     name->EditButtons()->Items(1)->SetVisible(true);
     EXPECT_EQ(name->EditButtonsWidth(), scrollWidth + scrollWidth + 30);

@@ -66,15 +66,15 @@ TEST_F(DatasetFeaturesTest, NothingIsRegisteredUntilSomeoneRegisters)
 TEST_F(DatasetFeaturesTest, TheNearestRegisteredAncestorClassServesADataSet)
 {
     Register("TDataSet", "any");
-    Register("tkeyedmemdataset", "keyed");  // class names compare without letter case
+    Register("tkeyedmemdataset", "keyed"); // class names compare without letter case
     Register("TKeyedMemDataSet", "keyed-again");
     Register("TIBQuery", "query");
     EXPECT_EQ(alive, 4);
-    EXPECT_EQ(FeaturesOf(&sorted), "keyed");  // one step up; the first registered on a tie
+    EXPECT_EQ(FeaturesOf(&sorted), "keyed"); // one step up; the first registered on a tie
     EXPECT_EQ(FeaturesOf(&plain), "any");
 
     Register("TSortedKeyedMemDataSet", "sorted");
-    EXPECT_EQ(FeaturesOf(&sorted), "sorted");  // its own class is nearer still
+    EXPECT_EQ(FeaturesOf(&sorted), "sorted"); // its own class is nearer still
 
     // Unregistering frees the objects of that class name.
     UnregisterDatasetFeaturesEx("TKEYEDMEMDATASET");

@@ -64,7 +64,7 @@ rtl::TFormatSettings Settings(char decimalSeparator)
 std::string Describe(const TSTFilterExpressionEx& e)
 {
     return "op1 " + std::to_string(e.Operator1) + " " + Show(e.Operand1) + ", relation " + std::to_string(e.Relation)
-        + ", op2 " + std::to_string(e.Operator2) + " " + Show(e.Operand2);
+           + ", op2 " + std::to_string(e.Operator2) + " " + Show(e.Operand2);
 }
 
 // Calls check with a fresh expression of the kind under each decimal separator the case holds under.
@@ -204,7 +204,7 @@ TEST(FilterExpressionParse, ReadsEveryForm)
             }
             EXPECT_EQ(e.OperandKind, c.kind);
             const bool same = e.Operator1 == c.op1 && SameTyped(e.Operand1, c.operand1) && e.Relation == c.relation
-                && e.Operator2 == c.op2 && SameTyped(e.Operand2, c.operand2);
+                              && e.Operator2 == c.op2 && SameTyped(e.Operand2, c.operand2);
             TSTFilterExpressionEx expected;
             expected.Operator1 = c.op1;
             expected.Operand1 = c.operand1;
@@ -221,7 +221,7 @@ struct TErrorCase {
     TSTOperandKindEx kind;
     TSeparators separators;
     std::string message;
-    bool conversion = false;  // an EConvertError of the operand's conversion
+    bool conversion = false; // an EConvertError of the operand's conversion
 };
 
 const TErrorCase kErrorCases[] = {
@@ -375,7 +375,7 @@ TEST(FilterOperatorTexts, BothNotations)
         {foLikeEx, "~", "LIKE"}, {foNotLikeEx, "!~", "NOT LIKE"}, {foInEx, "In", "IN"},
         {foNotInEx, "!In", "NOT IN"}, {foNullEx, "Null", "IS NULL"}, {foNotNullEx, "Null", "IS NOT NULL"},
         {foAndEx, "AND", "AND"}, {foOrEx, "OR", "OR"}, {foValueEx, "", ""},
-    // clang-format on
+        // clang-format on
     };
     for (const TRow& r : rows) {
         EXPECT_EQ(FilterOperatorText(r.op), r.filterRow) << int(r.op);
@@ -396,7 +396,7 @@ TEST(FilterOperandKind, ByFieldType)
         {ftAutoInc, okNumberEx}, {ftBlob, okNoneEx}, {ftMemo, okTextEx}, {ftFmtMemo, okTextEx},
         {ftFixedChar, okTextEx}, {ftWideString, okTextEx}, {ftLargeint, okNumberEx}, {ftGuid, okTextEx},
         {ftTimeStamp, okDateTimeEx}, {ftFMTBcd, okNumberEx},
-    // clang-format on
+        // clang-format on
     };
     static_assert(std::size(rows) == ftFMTBcd + 1, "every field type");
     for (const TRow& r : rows) EXPECT_EQ(OperandKindOfFieldType(r.type), r.kind) << int(r.type);

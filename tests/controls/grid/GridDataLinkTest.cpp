@@ -32,7 +32,7 @@ TEST_F(GridTest, ASparseMapKeepsMissingFieldsAsHoles)
     EXPECT_EQ(link.Fields(2), F("AMOUNT"));
     EXPECT_EQ(link.Fields(3), nullptr);
     EXPECT_EQ(link.Fields(-1), nullptr);
-    EXPECT_FALSE(link.DefaultFields());   // persistent fields, and a hole
+    EXPECT_FALSE(link.DefaultFields()); // persistent fields, and a hole
 
     // Without the sparse switch a missing name is the data set's error.
     link.ClearMapping();
@@ -49,7 +49,7 @@ TEST_F(GridTest, DefaultFieldsAskTheDataSetAndTheHoles)
     db::TDataSource source;
     source.SetDataSet(&made);
     TGridDataLinkEx& link = Grid->DataLink();
-    EXPECT_TRUE(link.DefaultFields());   // no data set
+    EXPECT_TRUE(link.DefaultFields()); // no data set
     Grid->SetDataSource(&source);
     EXPECT_TRUE(link.DefaultFields());
     link.SetSparseMap(true);
@@ -77,14 +77,14 @@ TEST_F(GridTest, TheLinkPassesTheDataSetsNoticesToTheGrid)
     Grid->Notices.clear();
     Data.First();
     Data.Next();
-    Data.Next();   // the window of two moves by one
+    Data.Next(); // the window of two moves by one
     Data.Close();
     EXPECT_EQ(linkNotices(), (std::vector<std::string>{"scroll 0", "scroll 0", "scroll 1", "inactive"}));
     Data.Open();
     Grid->Notices.clear();
     Data.Edit();
     F("NAME")->SetAsString("changed");
-    Data.Post();   // the records changed
+    Data.Post(); // the records changed
     EXPECT_NE(std::find(Grid->Notices.begin(), Grid->Notices.end(), "refresh"), Grid->Notices.end());
 }
 
@@ -94,10 +94,10 @@ TEST_F(GridTest, NoticesOfTheDataSetDropThePendingEdit)
     TGridDataLinkEx& link = Grid->DataLink();
     link.Modified();
     Data.Edit();
-    F("NAME")->SetAsString("x");   // a field change
+    F("NAME")->SetAsString("x"); // a field change
     EXPECT_FALSE(link.IsModified());
     link.Modified();
-    Data.Cancel();                 // a record change
+    Data.Cancel(); // a record change
     EXPECT_FALSE(link.IsModified());
 }
 
@@ -109,13 +109,13 @@ TEST_F(GridTest, TheEditTextIsWrittenOnceAlsoWhenTheWriteAsksAgain)
     name->OnUpdateData = TColCellUpdateDataEventEx::FromFunction(
         [&](rtl::TObject*, std::string&, rtl::Variant&, bool&, bool&) {
             ++writes;
-            Grid->DataLink().UpdateData();   // a write that asks for the pending value again
+            Grid->DataLink().UpdateData(); // a write that asks for the pending value again
             Data.UpdateRecord();
         });
     Data.Edit();
     Grid->SetEditText(1, 1, "typed");
     Grid->DataLink().Modified();
-    Data.Post();   // asks the controls for their values
+    Data.Post(); // asks the controls for their values
     EXPECT_EQ(writes, 1);
     Data.First();
     EXPECT_EQ(F("NAME")->GetAsString(), "typed");
@@ -150,10 +150,10 @@ TEST_F(GridTest, ResetShowsTheRecordAgainOrCancelsIt)
     TGridDataLinkEx& link = Grid->DataLink();
     Data.Edit();
     link.Modified();
-    link.Reset();   // modified: the record is shown as the data set has it
+    link.Reset(); // modified: the record is shown as the data set has it
     EXPECT_FALSE(link.IsModified());
     EXPECT_EQ(Data.State(), db::dsEdit);
-    link.Reset();   // not modified: the edit is cancelled
+    link.Reset(); // not modified: the edit is cancelled
     EXPECT_EQ(Data.State(), db::dsBrowse);
 }
 
@@ -161,7 +161,7 @@ TEST_F(GridTest, LayoutNoticesRunInsideALayoutBracket)
 {
     Bind();
     Grid->Notices.clear();
-    F("NAME")->SetDisplayWidth(33);   // a layout notice of the data set
+    F("NAME")->SetDisplayWidth(33); // a layout notice of the data set
     EXPECT_FALSE(Grid->LayoutLocked());
     EXPECT_EQ(Grid->Columns().UpdateCount(), 0);
     EXPECT_EQ(Grid->Notices, std::vector<std::string>{"refresh"});

@@ -57,7 +57,7 @@ TEST_F(EditRules, TheEditorShowsOnTextCellsOnly)
     EXPECT_FALSE(EditorShown());
     EditColumn(2);
     EXPECT_FALSE(EditorShown());
-    Column(2)->SetShowImageAndText(true);   // an image beside the text: a text cell
+    Column(2)->SetShowImageAndText(true); // an image beside the text: a text cell
     EditColumn(2);
     EXPECT_TRUE(EditorShown());
 
@@ -66,7 +66,7 @@ TEST_F(EditRules, TheEditorShowsOnTextCellsOnly)
     EXPECT_FALSE(Grid->CanEditShow());
     Grid->EndLayout();
     EXPECT_TRUE(Grid->CanEditShow());
-    EXPECT_TRUE(EditorShown());   // back on its cell after the layout
+    EXPECT_TRUE(EditorShown()); // back on its cell after the layout
     Column(2)->SetImageList(nullptr);
 }
 
@@ -93,7 +93,7 @@ TEST_F(EditRules, WhichCellsMayBeChanged)
 {
     struct TCase {
         const char* Name;
-        int Column;                          // in NAME, AMOUNT, NOTE, WHO, ACTIVE
+        int Column; // in NAME, AMOUNT, NOTE, WHO, ACTIVE
         std::function<void()> Setup;
         bool May;
     };
@@ -203,13 +203,13 @@ TEST_F(EditRules, TheEditTextGoesThroughKeyListsMemosAndTheCellHook)
     auto text = [&](int column) { return Grid->GetEditText(Grid->DataToRawColumn(column), Grid->Row()); };
     EXPECT_EQ(text(0), "Yes");
     EXPECT_EQ(Grid->CurrentEditText(), "Yes");
-    Put("FLAG", "Z");   // beyond the pick list
+    Put("FLAG", "Z"); // beyond the pick list
     EXPECT_EQ(text(0), "");
-    Put("FLAG", "Q");   // not in the key list
+    Put("FLAG", "Q"); // not in the key list
     EXPECT_EQ(text(0), "");
     EXPECT_EQ(Grid->GetEditLimit(), 0);
 
-    EXPECT_EQ(text(1), "(MEMO)");   // the field's own edit text
+    EXPECT_EQ(text(1), "(MEMO)"); // the field's own edit text
     Grid->SetDrawMemoText(true);
     EXPECT_EQ(text(1), "a note");
 
@@ -240,13 +240,13 @@ TEST_F(EditRules, MaskAndLengthComeFromTheColumnOrTheField)
     Column(0)->SetEditMask("99;0;_");
     EXPECT_EQ(Grid->GetEditMask(Grid->Col(), Grid->Row()), "99;0;_");
     Grid->SetSelectedIndex(1);
-    EXPECT_EQ(Grid->GetEditLimit(), 0);   // not a string
+    EXPECT_EQ(Grid->GetEditLimit(), 0); // not a string
     Grid->SetSelectedIndex(2);
     EXPECT_EQ(Grid->GetEditLimit(), 3);
     Column(2)->GetKeyList().Add("Y");
     EXPECT_EQ(Grid->GetEditLimit(), 0);
     F("FLAG")->SetEditMask("L");
-    EXPECT_EQ(Grid->GetEditMask(Grid->Col(), Grid->Row()), "");   // the key list's text is free
+    EXPECT_EQ(Grid->GetEditMask(Grid->Col(), Grid->Row()), ""); // the key list's text is free
     Data.Close();
     EXPECT_EQ(Grid->GetEditMask(Grid->DataToRawColumn(0), 1), "");
 }
@@ -276,7 +276,7 @@ TEST_F(EditRules, TypingIntoTheEditorChangesTheRecordThroughTheLink)
     ASSERT_TRUE(EditorShown());
     Grid->InplaceEdit()->SetFocus();
     const int beeps = Boxes.Beeps;
-    Type("a5");   // the shown text is selected: typing replaces it
+    Type("a5"); // the shown text is selected: typing replaces it
     EXPECT_EQ(Grid->InplaceEdit()->Text(), "5");
     EXPECT_EQ(Boxes.Beeps, beeps + 1);
     Data.Cancel();
@@ -297,8 +297,8 @@ TEST_F(EditRules, WhatWasTypedSurvivesLayoutsAndResizesUntilItIsWrittenOrDropped
     Type("x");
     ASSERT_EQ(Grid->CurrentEditText(), "Row 1x");
     Grid->SetBounds(Grid->Left(), Grid->Top(), Grid->Width() + 40, Grid->Height() + 30);
-    Column(1)->SetWidth(90);           // a layout
-    Grid->SetFooterRowCount(1);        // and another
+    Column(1)->SetWidth(90);    // a layout
+    Grid->SetFooterRowCount(1); // and another
     ASSERT_TRUE(EditorShown());
     EXPECT_EQ(Grid->InplaceEdit()->Text(), "Row 1x");
     EXPECT_EQ(Grid->CurrentEditText(), "Row 1x");

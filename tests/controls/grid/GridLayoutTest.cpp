@@ -51,12 +51,12 @@ TEST_F(GridLayout, OnlyTheEndOfTheOutermostBracketLaysOut)
     Grid->AttributeTransfers = 0;
     Grid->BeginLayout();
     Grid->BeginLayout();
-    Grid->LayoutChanged();   // refused: a bracket is held
+    Grid->LayoutChanged(); // refused: a bracket is held
     Grid->EndLayout();
     EXPECT_EQ(Grid->AttributeTransfers, 0);
     Grid->EndLayout();
-    EXPECT_EQ(Grid->AttributeTransfers, 2);   // one layout
-    Grid->EndLayout();                        // nothing held
+    EXPECT_EQ(Grid->AttributeTransfers, 2); // one layout
+    Grid->EndLayout();                      // nothing held
     EXPECT_EQ(Grid->AttributeTransfers, 2);
     EXPECT_FALSE(Grid->LayoutLocked());
     EXPECT_FALSE(Grid->UpdateLocked());
@@ -74,7 +74,7 @@ TEST_F(GridLayout, OnlyTheEndOfTheOutermostBracketLaysOut)
 
 TEST_F(GridLayout, TheDeferredLayoutWaitsForTheLockAndIsQueuedOnce)
 {
-    Grid->DeferLayout();   // no window yet: nothing to post to
+    Grid->DeferLayout(); // no window yet: nothing to post to
     EXPECT_FALSE(Grid->HasPostedMessage(DeferredLayout));
     Show();
     Bind();
@@ -82,7 +82,7 @@ TEST_F(GridLayout, TheDeferredLayoutWaitsForTheLockAndIsQueuedOnce)
     Grid->BeginLayout();
     Grid->DeferLayout();
     Grid->DeferLayout();
-    EXPECT_TRUE(Grid->LayoutLocked());   // posting takes and gives back no lock
+    EXPECT_TRUE(Grid->LayoutLocked()); // posting takes and gives back no lock
     DeliverPosted();
     EXPECT_EQ(Grid->AttributeTransfers, 0);
     // Delivered while locked, it posted itself again, once.
@@ -109,7 +109,7 @@ TEST_F(GridLayout, LoadingEndsInALayoutAndReleasesOnlyWhatItHolds)
     Grid->BeginUpdate();
     Grid->BeginLoading();
     EXPECT_TRUE(Grid->IsLoading());
-    Grid->EndLoading();   // lays out when it can, else leaves it to the deferred layout
+    Grid->EndLoading(); // lays out when it can, else leaves it to the deferred layout
     EXPECT_TRUE(Grid->UpdateLocked());
     EXPECT_FALSE(Grid->LayoutLocked());
     EXPECT_TRUE(Grid->HasPostedMessage(DeferredLayout));
@@ -129,7 +129,7 @@ TEST_F(GridLayout, DefaultColumnsFollowTheFieldsAndKeepTheirObjects)
     TColumnEx* name = Grid->Columns().Items(1);
     TColumnEx* flag = Grid->Columns().Items(3);
 
-    F("FLAG")->SetIndex(0);   // the data set's notice lays the grid out
+    F("FLAG")->SetIndex(0); // the data set's notice lays the grid out
     EXPECT_EQ(Grid->Columns().Items(0), flag);
     EXPECT_EQ(Grid->Columns().Items(2), name);
     EXPECT_EQ(flag->GetIndex(), 0);
@@ -181,14 +181,14 @@ TEST_F(GridLayout, HiddenColumnsAmongTheFrozenOnesKeepTheFrozenPartWhole)
     EXPECT_EQ(Grid->FixedCols(), 1);
     Grid->SetFrozenCols(2);
     EXPECT_EQ(Grid->FixedCols(), 3);
-    Grid->Columns().Items(0)->SetVisible(false);   // hidden among the frozen ones
+    Grid->Columns().Items(0)->SetVisible(false); // hidden among the frozen ones
     EXPECT_EQ(Grid->FixedCols(), 4);
-    Grid->Columns().Items(2)->SetVisible(false);   // hidden right after them
+    Grid->Columns().Items(2)->SetVisible(false); // hidden right after them
     EXPECT_EQ(Grid->FixedCols(), 5);
     Grid->Columns().Items(2)->SetVisible(true);
     EXPECT_EQ(Grid->FixedCols(), 4);
 
-    Grid->SetFrozenCols(-1);   // ignored
+    Grid->SetFrozenCols(-1); // ignored
     EXPECT_EQ(Grid->GetFrozenCols(), 2);
     // More frozen columns than there are: one column still scrolls.
     Grid->SetFrozenCols(40);
@@ -197,7 +197,7 @@ TEST_F(GridLayout, HiddenColumnsAmongTheFrozenOnesKeepTheFrozenPartWhole)
     Grid->SetOptions(options.Exclude(dgIndicator));
     EXPECT_EQ(Grid->ColCount(), 5);
     EXPECT_EQ(Grid->FixedCols(), 4);
-    EXPECT_EQ(Grid->SelectedIndex(), Grid->Col());   // no indicator: data and grid columns agree
+    EXPECT_EQ(Grid->SelectedIndex(), Grid->Col()); // no indicator: data and grid columns agree
 
     // Without an active link the columns the grid would build freeze nothing.
     Grid->SetFrozenCols(1);
@@ -220,9 +220,9 @@ TEST_F(GridLayout, RowsFitWholeLinesOfText)
         {0, 0, false, 16, 0, 0, false},
         {0, 0, true, 16, 1, 3, false},
         {0, 2, true, 29, 2, 3, true},
-        {8, 1, true, 16, 1, 3, false},    // 18 pixels of text: one line and a bit
-        {10, 1, true, 29, 2, 3, true},    // 20 pixels: more than half a line more
-        {-5, 0, false, 16, 0, 0, false},  // a negative height counts as 0
+        {8, 1, true, 16, 1, 3, false},   // 18 pixels of text: one line and a bit
+        {10, 1, true, 29, 2, 3, true},   // 20 pixels: more than half a line more
+        {-5, 0, false, 16, 0, 0, false}, // a negative height counts as 0
         {4, 1, false, 17, 1, 4, false},
     };
     Bind();
@@ -256,7 +256,7 @@ TEST_F(GridLayout, RowsFitWholeLinesOfText)
 TEST_F(GridLayout, TheTitleRowTakesTheTallestTitleFontOrItsLines)
 {
     Bind();
-    EXPECT_EQ(Grid->RowHeights(0), 13 + 4);   // "Wg" and the frame allowance
+    EXPECT_EQ(Grid->RowHeights(0), 13 + 4); // "Wg" and the frame allowance
     ui::TFont big;
     big.SetHeight(-24);
     ui::TCanvas canvas;

@@ -62,7 +62,7 @@ TEST_F(GridTest, LayoutBracketsNestAndReleaseOnlyWhatTheyHold)
     EXPECT_FALSE(Grid->LayoutLocked());
     EXPECT_FALSE(Grid->UpdateLocked());
     EXPECT_EQ(Grid->Columns().UpdateCount(), 0);
-    Grid->EndLayout();     // nothing held: nothing released
+    Grid->EndLayout(); // nothing held: nothing released
     Grid->UnlockLayout();
     Grid->EndUpdate();
     EXPECT_FALSE(Grid->UpdateLocked());
@@ -90,19 +90,19 @@ TEST_F(GridTest, OptionsMapOntoTheBaseGrid)
 
 TEST_F(GridTest, CanEditDataAsksTheLinkTheOperationsAndTheRecords)
 {
-    EXPECT_FALSE(Grid->CanEditData());   // no link
+    EXPECT_FALSE(Grid->CanEditData()); // no link
     Bind();
     EXPECT_TRUE(Grid->CanEditData());
     Grid->SetAllowedOperations({alopInsertEx, alopAppendEx});
     EXPECT_FALSE(Grid->CanEditData());
     Data.Insert();
-    EXPECT_TRUE(Grid->CanEditData());    // a record being inserted may be edited
+    EXPECT_TRUE(Grid->CanEditData()); // a record being inserted may be edited
     Data.Cancel();
 
     Grid->SetAllowedOperations({alopUpdateEx});
     EXPECT_TRUE(Grid->CanEditData());
     while (!Data.IsEmpty()) Data.Delete();
-    EXPECT_FALSE(Grid->CanEditData());   // nothing to edit and nothing may be added
+    EXPECT_FALSE(Grid->CanEditData()); // nothing to edit and nothing may be added
     Grid->SetAllowedOperations({alopUpdateEx, alopAppendEx});
     EXPECT_TRUE(Grid->CanEditData());
 }
@@ -243,7 +243,7 @@ TEST_F(GridTest, FootersFollowTheFieldAndTheGridUntilSet)
     footer.SetAlignment(rtl::taCenter);
     EXPECT_TRUE(footer.IsAlignmentStored());
     footer.SetToolTips(false);
-    EXPECT_FALSE(footer.IsToolTipsStored());   // stored only when set True
+    EXPECT_FALSE(footer.IsToolTipsStored()); // stored only when set True
     footer.SetToolTips(true);
     EXPECT_TRUE(footer.IsToolTipsStored());
     footer.GetFont().SetHeight(-31);
@@ -299,9 +299,9 @@ TEST_F(GridTest, TheDataServiceUsesItsHandlerElseTheNearestFeatures)
 {
     std::vector<std::string> log;
     TDBGridExDataService& service = DBGridExDataService();
-    service.ApplySorting(*Grid);   // no data set: nothing
+    service.ApplySorting(*Grid); // no data set: nothing
     Bind();
-    service.ApplyFilter(*Grid);    // no features registered: nothing
+    service.ApplyFilter(*Grid); // no features registered: nothing
     EXPECT_TRUE(log.empty());
 
     auto any = std::make_unique<TRecordingFeatures>(log, "data set");

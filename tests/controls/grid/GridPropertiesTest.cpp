@@ -78,7 +78,7 @@ TEST_F(GridTest, SettersRefuseWhatTheyCannotTakeAndMapWhatTheBaseGridKeeps)
     EXPECT_EQ(Grid->GetRowLines(), 0);
     Grid->SetRowSizingAllowed(true);
     EXPECT_NE(Grid->Options() & ui::goRowSizing, 0u);
-    Grid->SetOptions(Grid->GetOptions().Include(dgRowSelect));   // the mapping keeps row sizing
+    Grid->SetOptions(Grid->GetOptions().Include(dgRowSelect)); // the mapping keeps row sizing
     EXPECT_NE(Grid->Options() & ui::goRowSizing, 0u);
     Grid->SetRowSizingAllowed(false);
     EXPECT_EQ(Grid->Options() & ui::goRowSizing, 0u);
@@ -127,14 +127,14 @@ TEST_F(GridTest, ScalingTakesTheGridFontForTheTitlesAndKeepsTheWidthsSum)
     const int derivedSize = Grid->Columns().Items(0)->GetFont().Size();
     ASSERT_FALSE(Grid->ParentFont());
 
-    Grid->ChangeScale(1, 1);   // nothing
+    Grid->ChangeScale(1, 1); // nothing
     EXPECT_EQ(Grid->TitleFont().Size(), 10);
     Grid->ChangeScale(2, 1);
-    EXPECT_EQ(Grid->TitleFont().Size(), 16);   // from the grid's 8 points
+    EXPECT_EQ(Grid->TitleFont().Size(), 16); // from the grid's 8 points
     EXPECT_EQ(Grid->FooterFont().Size(), 18);
     EXPECT_EQ(Grid->Font().Size(), 16);
     EXPECT_EQ(own->GetFont().Size(), 24);
-    EXPECT_EQ(Grid->Columns().Items(0)->GetFont().Size(), 16);   // follows the grid's
+    EXPECT_EQ(Grid->Columns().Items(0)->GetFont().Size(), 16); // follows the grid's
     EXPECT_NE(derivedSize, 16);
 
     // Widths scale on their running sum, so rounding does not add up.
@@ -145,7 +145,7 @@ TEST_F(GridTest, ScalingTakesTheGridFontForTheTitlesAndKeepsTheWidthsSum)
         EXPECT_NEAR(width, 99, 1);
         sum += width;
     }
-    EXPECT_EQ(sum, 297);   // 66 * 3 * 3 / 2
+    EXPECT_EQ(sum, 297); // 66 * 3 * 3 / 2
 }
 
 TEST_F(GridTest, ASourceThatGoesLeavesTheGridAndTheDropDowns)
@@ -171,7 +171,7 @@ TEST_F(GridTest, TheIndicatorIsNoDataColumn)
     Grid->SetSelectedIndex(2);
     EXPECT_EQ(Grid->Col(), 3);
     EXPECT_EQ(Grid->SelectedField(), F("AMOUNT"));
-    Grid->SetSelectedIndex(40);   // outside: nothing moves
+    Grid->SetSelectedIndex(40); // outside: nothing moves
     EXPECT_EQ(Grid->Col(), 3);
     Grid->SetOptions(Grid->GetOptions().Exclude(dgIndicator));
     EXPECT_EQ(Grid->IndicatorOffset(), 0);
@@ -234,7 +234,7 @@ TEST_F(GridTest, TheEventsFireThroughTheirOperations)
     auto notify = [&](const char* name) {
         return rtl::TNotifyEvent::FromFunction([&fired, name](rtl::TObject*) { fired.push_back(name); });
     };
-    Grid->EditButtonClick();   // nothing assigned: nothing happens
+    Grid->EditButtonClick(); // nothing assigned: nothing happens
     Grid->OnEditButtonClick = notify("button");
     Grid->EditButtonClick();
     EXPECT_EQ(fired, (std::vector<std::string>{"button"}));

@@ -35,7 +35,7 @@ protected:
 TEST_F(GridRows, AsManyDataRowsAsTheLinkHolds)
 {
     Bind();
-    EXPECT_EQ(Grid->RowCount(), 2);   // no window: one data row
+    EXPECT_EQ(Grid->RowCount(), 2); // no window: one data row
     Show();
     EXPECT_EQ(Grid->RowCount(), 1 + 3);
     EXPECT_EQ(Grid->FixedRows(), 1);
@@ -64,7 +64,7 @@ TEST_F(GridRows, FootersStandAtTheBottomUnderTheGapRow)
     ASSERT_EQ(Grid->RowCount(), 1 + 3 + 1 + 2);
     EXPECT_EQ(Grid->DataRowCount(), 3);
     EXPECT_EQ(GridBottom(), Grid->ClientHeight());
-    EXPECT_GT(Grid->RowHeights(4), 0);   // the gap row takes what is left
+    EXPECT_GT(Grid->RowHeights(4), 0); // the gap row takes what is left
     EXPECT_EQ(Grid->VisibleDataRowCount(), 3);
 
     // An empty data set: one data row, the gap, the footers still at the bottom.
@@ -127,7 +127,7 @@ TEST_F(GridRows, TheCurrentRowFollowsTheRecord)
     EXPECT_EQ(Grid->Row(), 1);
     Data.Next();
     EXPECT_EQ(Grid->Row(), 2);
-    Data.Last();   // the window moves: the last record on the last row
+    Data.Last(); // the window moves: the last record on the last row
     EXPECT_EQ(Grid->Row(), dataRows);
     EXPECT_EQ(Grid->DataLink().GetActiveRecord(), dataRows - 1);
     Data.First();

@@ -135,7 +135,7 @@ TEST_F(SearchTest, AMillionCharacterWordFitsTheWidthBoundAndDrawsThroughABitmapN
 {
     Show({"NOTE", "ID"});
     Grid->SetDrawMemoText(true);
-    Grid->SetRowLines(2);  // rows of two lines: the memo wraps
+    Grid->SetRowLines(2); // rows of two lines: the memo wraps
     ASSERT_TRUE(Grid->RowsCanWrap());
     ASSERT_TRUE(C(0)->GetWordWrap());
     Data.Edit();

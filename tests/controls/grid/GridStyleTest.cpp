@@ -19,7 +19,7 @@ TEST(BlendColors, GivesTheDocumentedValues)
     EXPECT_EQ(BlendColors(ui::clWhite, ui::clBlack, false), ui::RGB(186, 186, 186));
     EXPECT_EQ(BlendColors(ui::clWhite, ui::clBlack, true), ui::RGB(202, 202, 202));
     EXPECT_EQ(BlendColors(ui::clWhite, ui::clWhite, false), ui::RGB(237, 237, 237));
-    EXPECT_EQ(BlendColors(ui::clWhite, ui::clWhite, true), ui::RGB(255, 255, 255));   // 265.75 clamped
+    EXPECT_EQ(BlendColors(ui::clWhite, ui::clWhite, true), ui::RGB(255, 255, 255)); // 265.75 clamped
     // 0 and 37 with contrast land on 147.5 exactly: the even neighbour.
     EXPECT_EQ(ui::GetRValue(BlendColors(ui::RGB(0, 0, 0), ui::RGB(37, 0, 0), true)), 148);
     // Channels are blended on their own; system colours are looked up first.
@@ -110,7 +110,7 @@ protected:
 TEST_F(StyleColours, AnUnfocusedGridGreysItsSelection)
 {
     // The current cell is (data column 0, data row 0).
-    EXPECT_FALSE(DataCell(ui::gdSelected, 1, 0));   // selected cells show only with dgAlwaysShowSelection
+    EXPECT_FALSE(DataCell(ui::gdSelected, 1, 0)); // selected cells show only with dgAlwaysShowSelection
     SetOption(dgAlwaysShowSelection, true);
     EXPECT_TRUE(DataCell(ui::gdSelected, 0, 0));
     EXPECT_EQ(Background, ui::clBtnShadow);
@@ -128,7 +128,7 @@ TEST_F(StyleColours, AnUnfocusedGridGreysItsSelection)
     // On a screen of 256 colours or fewer nothing is blended.
     SetOption(dgRowSelect, false);
     Style.Depth = 8;
-    ui::SetSysColors(ui::SysColors());   // a system colour change reads the screen again
+    ui::SetSysColors(ui::SysColors()); // a system colour change reads the screen again
     EXPECT_EQ(Style.ScreenColorCount(), 256);
     EXPECT_TRUE(DataCell(ui::gdSelected, 1, 0));
     EXPECT_EQ(Background, ui::clBtnFace);
@@ -138,10 +138,10 @@ TEST_F(StyleColours, RowHighlightMarksTheRestOfTheCurrentRow)
 {
     TDBGridExOptions options = Grid->GetOptionsEx();
     Grid->SetOptionsEx(options.Include(dghRowHighlight));
-    EXPECT_TRUE(DataCell(0, 1, 0));          // current row, another column
+    EXPECT_TRUE(DataCell(0, 1, 0)); // current row, another column
     EXPECT_EQ(Background, BlendColors(ui::clWindow, ui::clBtnShadow, false));
-    EXPECT_FALSE(DataCell(0, 0, 1));         // another row
-    EXPECT_FALSE(DataCell(0, 0, 0));         // the current cell itself is not selected here
+    EXPECT_FALSE(DataCell(0, 0, 1)); // another row
+    EXPECT_FALSE(DataCell(0, 0, 0)); // the current cell itself is not selected here
 }
 
 TEST_F(StyleColours, FixedCellsOfTheSelection)
@@ -169,7 +169,7 @@ TEST_F(StyleColours, AFocusedGridHighlightsTheCurrentCellAndBlendsTheRest)
     uitest::ShowActive(Grid.get());
     Grid->SetFocus();
     ASSERT_TRUE(Grid->GridFocused());
-    EXPECT_TRUE(DataCell(ui::gdSelected, 0, 0));   // dghHighlightFocus marks it
+    EXPECT_TRUE(DataCell(ui::gdSelected, 0, 0)); // dghHighlightFocus marks it
     EXPECT_EQ(Background, ui::clHighlight);
     EXPECT_EQ(Font.Color(), ui::clHighlightText);
     EXPECT_TRUE(DataCell(ui::gdSelected, 1, 0));

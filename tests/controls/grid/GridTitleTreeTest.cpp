@@ -59,7 +59,7 @@ TEST(HeadTree, ChildrenFormARingUnderTheirHost)
     THeadTreeNode* x = root.AddChild(b, "x", 5, 5);
     EXPECT_EQ(x->Depth(), 2);
     EXPECT_TRUE(root.Contains(x));
-    EXPECT_TRUE(a->Contains(x));   // a sibling's subtree
+    EXPECT_TRUE(a->Contains(x)); // a sibling's subtree
     EXPECT_FALSE(x->Contains(a));
 
     std::vector<std::string> visited;
@@ -82,7 +82,7 @@ TEST(HeadTree, GroupingPutsSiblingsUnderABandAsWideAsThemWithTheirLines)
     THeadTreeNode root;
     THeadTreeNode* a = root.AddChild(&root, "a", 10, 30);
     THeadTreeNode* b = root.AddChild(&root, "b", 20, 30);
-    THeadTreeNode* c = root.AddChild(&root, "c", -1, 30);   // a hidden column with its line
+    THeadTreeNode* c = root.AddChild(&root, "c", -1, 30); // a hidden column with its line
     THeadTreeNode* d = root.AddChild(&root, "d", 40, 30);
     for (THeadTreeNode* node : {a, b, c, d}) node->VLineWidth = 1;
 
@@ -90,7 +90,7 @@ TEST(HeadTree, GroupingPutsSiblingsUnderABandAsWideAsThemWithTheirLines)
     EXPECT_EQ(ChildTexts(root), (Texts{"g", "d"}));
     EXPECT_EQ(root.Child, group);
     EXPECT_EQ(ChildTexts(*group), (Texts{"a", "b", "c"}));
-    EXPECT_EQ(group->Width, 10 + 1 + 20);   // the hidden column adds nothing, nor its line
+    EXPECT_EQ(group->Width, 10 + 1 + 20); // the hidden column adds nothing, nor its line
     EXPECT_EQ(group->VLineWidth, 1);
     EXPECT_EQ(group->Height, 12);
     EXPECT_EQ(a->Height, 18);
@@ -238,7 +238,7 @@ TEST_F(TitleTree, BandHeightsAddUpToTheTitleRow)
     EXPECT_EQ(a->Height, 13 + 10);
     EXPECT_EQ(Leaf(0)->Height, 13 + 10);
     EXPECT_EQ(total, 3 * 23);
-    EXPECT_EQ(Grid->RowHeights(0), total - 1);   // with dghFixed3D
+    EXPECT_EQ(Grid->RowHeights(0), total - 1); // with dghFixed3D
     Grid->SetOptionsEx(Grid->GetOptionsEx().Exclude(dghFixed3D));
     EXPECT_EQ(Grid->RowHeights(0), total - 3);
     Grid->SetVTitleMargin(4);

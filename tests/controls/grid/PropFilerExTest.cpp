@@ -102,11 +102,11 @@ TEST_F(PropFilerExTest, BoundsStoredAtOneResolutionAreRescaledToTheScreens)
         TRect expected;
     };
     const std::vector<Case> cases{
-        {96, 120, {80, 40, 480, 340}, {100, 50, 600, 425}},   // width 400 becomes 500
+        {96, 120, {80, 40, 480, 340}, {100, 50, 600, 425}}, // width 400 becomes 500
         {120, 96, {100, 50, 600, 425}, {80, 40, 480, 340}},
         {96, 96, {13, 17, 346, 217}, {13, 17, 346, 217}},
-        {96, 144, {1, 3, 334, 203}, {2, 5, 502, 305}},         // halves round away from zero
-        {0, 120, {80, 40, 480, 340}, {80, 40, 480, 340}},      // no resolution stored: no division by 0
+        {96, 144, {1, 3, 334, 203}, {2, 5, 502, 305}},    // halves round away from zero
+        {0, 120, {80, 40, 480, 340}, {80, 40, 480, 340}}, // no resolution stored: no division by 0
         {-96, 120, {80, 40, 480, 340}, {80, 40, 480, 340}},
     };
     for (const Case& c : cases) {
@@ -165,7 +165,7 @@ TEST_F(PropFilerExTest, ADamagedOrEditedPlacementComesBackInsideTheWorkArea)
 
 TEST_F(PropFilerExTest, TakesTheNormalPlacementResolutionStateAndActiveControlOfTheForm)
 {
-    second->setFocus();  // the control that takes the focus when the form shows
+    second->setFocus(); // the control that takes the focus when the form shows
     auto interceptor = Intercept();
     const std::vector<std::string> published{"ActiveControl", "Height", "Left", "PixelsPerInch", "Top", "Width",
                                              "WindowState"};
@@ -209,7 +209,7 @@ TEST_F(PropFilerExTest, ValuesItCannotTakeAreRefusedAndChangeNothing)
     EXPECT_FALSE(interceptor->SetPropertyValue("Caption", "Settings"));
     EXPECT_FALSE(interceptor->HasProperty("Caption"));
     EXPECT_TRUE(interceptor->GetPropertyValue("Caption").IsEmpty());
-    EXPECT_TRUE(interceptor->SetPropertyValue("Left", "12"));  // a text that reads as a number is fine
+    EXPECT_TRUE(interceptor->SetPropertyValue("Left", "12")); // a text that reads as a number is fine
     interceptor->ApplyStored();
     EXPECT_EQ(form->BoundsRect(), (TRect{12, 20, 412, 320}));
     EXPECT_EQ(form->WindowState(), ui::wsNormal);
@@ -299,7 +299,7 @@ TEST_F(PropFilerExTest, RegisteringAgainForAClassReplacesItsInterceptor)
 
     RegisterClassPropertyInterceptor("TForm", FormClass);
     RegisterClassPropertyInterceptor("TSettingsForm", PlainClass);
-    EXPECT_EQ(GetPropertyInterceptorClass(settings), PlainClass);  // the nearest class wins
+    EXPECT_EQ(GetPropertyInterceptorClass(settings), PlainClass); // the nearest class wins
     EXPECT_EQ(GetPropertyInterceptorClass(plainForm), FormClass);
     UnregisterClassPropertyInterceptor("TSettingsForm", PlainClass);
     EXPECT_EQ(GetPropertyInterceptorClass(settings), FormClass);
@@ -349,7 +349,7 @@ TEST_F(PropFilerExTest, FocusCannotGoToAStoredControlThatCannotTakeItAndNothingI
 
     second->SetEnabled(false);
     EXPECT_NO_THROW(interceptor->ApplyStored());
-    EXPECT_EQ(form->BoundsRect(), (TRect{60, 70, 460, 370}));  // the rest still comes back
+    EXPECT_EQ(form->BoundsRect(), (TRect{60, 70, 460, 370})); // the rest still comes back
     EXPECT_TRUE(first->Focused());
 
     second->SetEnabled(true);
@@ -357,7 +357,7 @@ TEST_F(PropFilerExTest, FocusCannotGoToAStoredControlThatCannotTakeItAndNothingI
     EXPECT_NO_THROW(interceptor->ApplyStored());
     EXPECT_TRUE(first->Focused());
 
-    delete second;  // gone before the values are applied
+    delete second; // gone before the values are applied
     second = nullptr;
     EXPECT_NO_THROW(interceptor->ApplyStored());
     EXPECT_TRUE(first->Focused());

@@ -36,20 +36,20 @@ TEST_F(WindowFixture, MovesInsideTheWindowDoNotScrollAndMovesPastItScrollByTheDi
     EXPECT_EQ(link.Take(), (Log{"scrolled 0", "scrolled 0"}));
     EXPECT_EQ(link.GetActiveRecord(), 2);
 
-    ds->Next();   // record 4: one past the window's bottom
+    ds->Next(); // record 4: one past the window's bottom
     EXPECT_EQ(link.Take(), (Log{"scrolled 1"}));
     EXPECT_EQ(WindowIds(link), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(link.GetActiveRecord(), 2);
 
-    EXPECT_EQ(ds->MoveBy(3), 3);   // record 7
+    EXPECT_EQ(ds->MoveBy(3), 3); // record 7
     EXPECT_EQ(link.Take(), (Log{"scrolled 3"}));
     EXPECT_EQ(WindowIds(link), (std::vector<int>{5, 6, 7}));
 
-    ds->MoveBy(-1);   // record 6, inside
+    ds->MoveBy(-1); // record 6, inside
     EXPECT_EQ(link.Take(), (Log{"scrolled 0"}));
     EXPECT_EQ(link.GetActiveRecord(), 1);
 
-    EXPECT_EQ(ds->MoveBy(-4), -4);   // record 2: the window's top follows
+    EXPECT_EQ(ds->MoveBy(-4), -4); // record 2: the window's top follows
     EXPECT_EQ(link.Take(), (Log{"scrolled -3"}));
     EXPECT_EQ(WindowIds(link), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(link.GetActiveRecord(), 0);
@@ -65,7 +65,7 @@ TEST_F(WindowFixture, FirstAndLastScrollTheWholeWayAndSetBofEof)
     EXPECT_TRUE(ds->Eof());
     EXPECT_FALSE(ds->Bof());
 
-    ds->Next();   // at the end already: nothing moves
+    ds->Next(); // at the end already: nothing moves
     EXPECT_EQ(link.Take(), Log{});
     EXPECT_EQ(CurrentId(*ds), 10);
 
@@ -87,9 +87,9 @@ TEST_F(WindowFixture, FirstAndLastScrollTheWholeWayAndSetBofEof)
 
 TEST_F(WindowFixture, InsertTakesTheCursorsPlaceAndCancelRestoresTheWindow)
 {
-    ds->MoveBy(5);   // record 6; window 4, 5, 6
+    ds->MoveBy(5); // record 6; window 4, 5, 6
     link.Take();
-    ds->MoveBy(-1);  // record 5 in the middle of the window
+    ds->MoveBy(-1); // record 5 in the middle of the window
     link.Take();
     ASSERT_EQ(WindowIds(link), (std::vector<int>{4, 5, 6}));
 
@@ -136,8 +136,8 @@ TEST_F(WindowFixture, AppendPutsTheNewRecordLastInTheWindowAtEof)
 
 TEST_F(WindowFixture, DeleteKeepsTheWindowAndRefillsItFromBelowOrAbove)
 {
-    ds->MoveBy(4);   // record 5; window 3, 4, 5
-    ds->MoveBy(-1);  // record 4
+    ds->MoveBy(4);  // record 5; window 3, 4, 5
+    ds->MoveBy(-1); // record 4
     link.Take();
     ds->Delete();
     EXPECT_EQ(link.Take(), (Log{"changed"}));
@@ -146,7 +146,7 @@ TEST_F(WindowFixture, DeleteKeepsTheWindowAndRefillsItFromBelowOrAbove)
 
     ds->Last();
     link.Take();
-    ds->Delete();   // the last record: the one before it becomes current, the window extends up
+    ds->Delete(); // the last record: the one before it becomes current, the window extends up
     EXPECT_EQ(CurrentId(*ds), 9);
     EXPECT_EQ(WindowIds(link), (std::vector<int>{7, 8, 9}));
     EXPECT_EQ(ds->RecordCount(), 8);
@@ -162,7 +162,7 @@ TEST_F(WindowFixture, DeleteKeepsTheWindowAndRefillsItFromBelowOrAbove)
 TEST_F(WindowFixture, WalkingWithControlsDisabledLeavesAConsistentWindow)
 {
     ds->DisableControls();
-    for (int i = 0; i < 6; ++i) ds->Next();   // record 7
+    for (int i = 0; i < 6; ++i) ds->Next(); // record 7
     EXPECT_EQ(link.Take(), Log{});
     ds->EnableControls();
     EXPECT_EQ(link.Take(), (Log{"changed"}));
@@ -188,7 +188,7 @@ TEST(DataLink, LinksWithSmallerWindowsScrollOnTheirOwn)
     ds->Next();
     EXPECT_EQ(big.Take(), (Log{"scrolled 0"}));
     EXPECT_EQ(small.Take(), (Log{"scrolled 0"}));
-    ds->Next();   // record 3: beyond the small window only
+    ds->Next(); // record 3: beyond the small window only
     EXPECT_EQ(big.Take(), (Log{"scrolled 0"}));
     EXPECT_EQ(small.Take(), (Log{"scrolled 1"}));
     EXPECT_EQ(WindowIds(small), (std::vector<int>{2, 3}));
@@ -223,7 +223,7 @@ TEST(DataLink, NestedDisableControlsSendOneChangeAtTheEnd)
     ds->EnableControls();
     EXPECT_FALSE(ds->ControlsDisabled());
     EXPECT_EQ(link.Take(), (Log{"editing", "changed"}));
-    ds->EnableControls();   // unbalanced: ignored
+    ds->EnableControls(); // unbalanced: ignored
     EXPECT_EQ(link.Take(), Log{});
 
     // A layout change while disabled turns the final notice into a layout change.
@@ -271,7 +271,7 @@ TEST(DataLink, EditingNoticesUpdateDataAndPostingOnScroll)
     link.onUpdateData = [&] { ds->FieldByName("NAME")->SetAsString("typed"); };
     EXPECT_TRUE(link.Edit());
     EXPECT_EQ(link.Take(), (Log{"check browse", "editing", "record *"}));
-    ds->Next();   // leaving the record posts it (the control is asked again by Post)
+    ds->Next(); // leaving the record posts it (the control is asked again by Post)
     EXPECT_EQ(link.Take(), (Log{"check browse", "update data", "update data", "check browse", "not editing",
                                 "changed", "scrolled 1"}));
     EXPECT_EQ(ds->State(), db::dsBrowse);
@@ -364,7 +364,7 @@ TEST(FieldDataLink, FollowsItsFieldAndNamesTheControlInErrors)
     EXPECT_EQ(editingChanges, 1);
     EXPECT_TRUE(link.FieldEditing());
     ds->FieldByName("ID")->SetAsInteger(99);
-    EXPECT_EQ(dataChanges, 1);   // the Edit's record notice only
+    EXPECT_EQ(dataChanges, 1); // the Edit's record notice only
     link.Modified();
     ds->Post();
     EXPECT_EQ(updates, 1);

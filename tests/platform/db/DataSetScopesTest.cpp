@@ -28,7 +28,7 @@ TEST(DataSetScopes, AWalkEndsQuietlyOnTheRecordItStartedFrom)
     }
     EXPECT_FALSE(ds->ControlsDisabled());
     EXPECT_EQ(CurrentId(*ds), 5);
-    EXPECT_FALSE(link.Take().empty());   // one notice when the controls come back
+    EXPECT_FALSE(link.Take().empty()); // one notice when the controls come back
 
     // A released scope leaves the data set where the walk ended.
     {

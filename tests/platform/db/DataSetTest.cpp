@@ -124,7 +124,7 @@ TEST(DataSet, RequiredAndReadOnlyFields)
     ds->Append();
     ds->FieldByName("ID")->SetAsInteger(2);
     EXPECT_EQ(ErrorOf([&] { ds->Post(); }), "Field 'NAME' must have a value");
-    EXPECT_EQ(ds->State(), db::dsInsert);   // nothing lost
+    EXPECT_EQ(ds->State(), db::dsInsert); // nothing lost
     ds->FieldByName("NAME")->SetAsString("ok");
     ds->Post();
     EXPECT_EQ(ds->RecordCount(), 2);
@@ -144,11 +144,11 @@ TEST(DataSet, RequiredAndReadOnlyFields)
 TEST(DataSet, BookmarksFollowInsertionOrderAndOutliveMoves)
 {
     auto ds = MakeRows(4);
-    ds->MoveBy(2);   // record 3
+    ds->MoveBy(2); // record 3
     db::TBookmark third = ds->GetBookmark();
     ds->First();
     db::TBookmark first = ds->GetBookmark();
-    ds->Insert();    // before record 1, but posted last
+    ds->Insert(); // before record 1, but posted last
     ds->FieldByName("ID")->SetAsInteger(100);
     ds->Post();
     db::TBookmark inserted = ds->GetBookmark();
@@ -173,7 +173,7 @@ TEST(DataSet, BookmarksFollowInsertionOrderAndOutliveMoves)
 
     ds->SetRecNo(3);
     EXPECT_EQ(CurrentId(*ds), 2);
-    ds->SetRecNo(99);   // out of range: stays
+    ds->SetRecNo(99); // out of range: stays
     EXPECT_EQ(CurrentId(*ds), 2);
 }
 
@@ -187,7 +187,7 @@ TEST(DataSet, LocateWithOptionsAndSeveralKeys)
     ds->First();
 
     EXPECT_FALSE(ds->Locate("NAME", Variant("ALPHA")));
-    EXPECT_EQ(CurrentId(*ds), 1);   // not found: stays
+    EXPECT_EQ(CurrentId(*ds), 1); // not found: stays
     EXPECT_TRUE(ds->Locate("NAME", Variant("ALPHA"), db::loCaseInsensitive));
     EXPECT_EQ(CurrentId(*ds), 5);
     EXPECT_FALSE(ds->Locate("NAME", Variant("alp"), db::loCaseInsensitive));
@@ -291,7 +291,7 @@ TEST_F(OrdersFixture, CalculatedAndLookupFieldsFollowTheRecord)
     EXPECT_TRUE(orders.FieldByName("WHO")->Lookup());
     orders.Next();
     EXPECT_DOUBLE_EQ(orders.FieldByName("TOTAL")->GetAsFloat(), 10);
-    EXPECT_TRUE(orders.FieldByName("WHO")->IsNull());   // no customer 9
+    EXPECT_TRUE(orders.FieldByName("WHO")->IsNull()); // no customer 9
 
     // Editing recalculates at once; calculated fields are not writable outside OnCalcFields.
     orders.Edit();
@@ -347,7 +347,7 @@ TEST(DataSet, FilteredByHandlerAndByText)
 
     ds->OnFilterRecord = nullptr;
     ds->SetFilter("ID >= 5 AND NAME <> 'Row 7'");
-    EXPECT_EQ(ds->RecordCount(), 6);   // IDs 11 (was 2), 5, 6, 8, 9, 10
+    EXPECT_EQ(ds->RecordCount(), 6); // IDs 11 (was 2), 5, 6, 8, 9, 10
     ds->SetFiltered(false);
     EXPECT_EQ(ds->RecordCount(), 10);
     EXPECT_EQ(ErrorOf([&] { ds->SetFilter("ID >"); }), "Invalid filter expression 'ID >': operand expected");
@@ -371,7 +371,7 @@ public:
     void ApplyInsert(std::vector<Variant>& values) override
     {
         writes.push_back("insert");
-        values[0] = Variant(1000);   // a generated key
+        values[0] = Variant(1000); // a generated key
     }
     void ApplyUpdate(const std::vector<Variant>& oldValues, std::vector<Variant>& newValues) override
     {
@@ -435,10 +435,10 @@ TEST(DataSet, OnDemandSourceReadsOnlyWhatIsShownAndWritesThrough)
     ds.Post();
     EXPECT_EQ(ds.FieldByName("N")->GetAsInteger(), 1000);
     EXPECT_EQ(ds.provider.writes, (std::vector<std::string>{"update r26 -> new", "delete 26", "insert"}));
-    EXPECT_EQ(ds.provider.fetched, 27);   // one more to take the deleted row's place, nothing beyond
+    EXPECT_EQ(ds.provider.fetched, 27); // one more to take the deleted row's place, nothing beyond
 
     link.SetDataSource(nullptr);
-    ds.provider.fetched = 999'990;   // pretend most rows were read already
+    ds.provider.fetched = 999'990; // pretend most rows were read already
     ds.Last();
     EXPECT_TRUE(ds.IsSequenced());
     EXPECT_EQ(ds.FieldByName("N")->GetAsInteger(), 1'000'000);
@@ -537,7 +537,7 @@ TEST(Bookmarks, CompareInFetchAndPostOrderSoASortedListStaysSortedWhateverTheVie
     // A record inserted between the second and third shows there but compares last.
     ds->SetRecNo(3);
     ds->Insert();
-    EXPECT_EQ(ds->GetBookmark(), "");  // none until posted
+    EXPECT_EQ(ds->GetBookmark(), ""); // none until posted
     ds->FieldByName("ID")->SetAsInteger(99);
     ds->Post();
     const db::TBookmark inserted = ds->GetBookmark();
@@ -635,11 +635,11 @@ TEST(ClassRegistry, FindsTheValueOfTheNearestRegisteredAncestorClassOfADataSet)
     db::TMemDataSet plain;
     EXPECT_EQ(features.Find(sorted), nullptr);
     features.Register("TDataSet", "any data set");
-    features.Register("tkeyeddataset", "keyed");  // names compare without letter case
+    features.Register("tkeyeddataset", "keyed"); // names compare without letter case
     features.Register("TKeyedDataSet", "keyed again");
     features.Register("TUnrelatedQuery", "never");
     ASSERT_NE(features.Find(sorted), nullptr);
-    EXPECT_EQ(*features.Find(sorted), "keyed");  // two steps up; the first on a tie
+    EXPECT_EQ(*features.Find(sorted), "keyed"); // two steps up; the first on a tie
     EXPECT_EQ(*features.Find(plain), "any data set");
     features.Unregister("TKEYEDDATASET");
     EXPECT_EQ(*features.Find(sorted), "any data set");

@@ -53,7 +53,7 @@ class RecordingLink : public db::TDataLink {
 public:
     std::vector<std::string> log;
     std::function<void()> onUpdateData;
-    bool logCheckBrowse = false;   // the notice comes before every move: off unless asked
+    bool logCheckBrowse = false; // the notice comes before every move: off unless asked
 
     std::vector<std::string> Take()
     {

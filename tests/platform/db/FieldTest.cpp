@@ -95,7 +95,7 @@ TEST_F(FieldsFixture, FloatAndBcdFieldsFormatWithTheSettings)
     open();
     fl->SetText("2.5");
     EXPECT_DOUBLE_EQ(fl->GetAsFloat(), 2.5);
-    EXPECT_EQ(fl->GetAsInteger(), 2);   // halves go to even
+    EXPECT_EQ(fl->GetAsInteger(), 2); // halves go to even
     EXPECT_EQ(fl->DisplayText(), "2.5");
     fl->SetDisplayFormat("0.00 MHz");
     EXPECT_EQ(fl->DisplayText(), "2.50 MHz");
@@ -127,7 +127,7 @@ TEST_F(FieldsFixture, StringBooleanAndDateFields)
     auto* t = add<db::TTimeField>("T");
     auto* dt = add<db::TDateTimeField>("DT");
     open();
-    s->SetAsString("abcdefgh");   // cut to the field's length
+    s->SetAsString("abcdefgh"); // cut to the field's length
     EXPECT_EQ(s->GetAsString(), "abcde");
     EXPECT_EQ(s->GetDisplayWidth(), 5);
 
@@ -148,7 +148,7 @@ TEST_F(FieldsFixture, StringBooleanAndDateFields)
     EXPECT_EQ(dt->DisplayText(), "3/5/2024 2:30:00 PM");
     dt->SetDisplayFormat("yyyy-mm-dd hh:nn");
     EXPECT_EQ(dt->DisplayText(), "2024-03-05 14:30");
-    EXPECT_EQ(dt->GetText(), "3/5/2024 2:30:00 PM");   // editing ignores the display format
+    EXPECT_EQ(dt->GetText(), "3/5/2024 2:30:00 PM"); // editing ignores the display format
     dt->SetText("12/31/2023 23:59:00");
     EXPECT_EQ(dt->GetAsString(), "12/31/2023 11:59:00 PM");
     EXPECT_THROW(d->SetText("31.31.2023"), rtl::EConvertError);
@@ -163,7 +163,7 @@ TEST_F(FieldsFixture, BlobAndMemoFieldsKeepBytesAndShowTheirKind)
     EXPECT_EQ(memo->GetText(), "(Memo)");
     std::string bytes("d\0B\xB5V", 5);
     rtl::TMemoryStream in;
-    in.WriteBuffer(bytes.data(), 5);   // position at the end: loading starts at 0 anyway
+    in.WriteBuffer(bytes.data(), 5); // position at the end: loading starts at 0 anyway
     blob->LoadFromStream(in);
     EXPECT_EQ(blob->BlobSize(), 5);
     EXPECT_EQ(blob->DisplayText(), "(BLOB)");
@@ -214,7 +214,7 @@ TEST_F(FieldsFixture, PresentationPropertiesAndIndex)
     EXPECT_EQ(ds.Fields()[0], c);
     EXPECT_EQ(a->GetIndex(), 1);
     open();
-    EXPECT_EQ(a->FieldNo(), 2);   // columns follow the field order at Open
+    EXPECT_EQ(a->FieldNo(), 2); // columns follow the field order at Open
     EXPECT_TRUE(a->CanModify());
     ds.Cancel();
     ds.Close();
@@ -246,7 +246,7 @@ TEST_F(FieldsFixture, NumericFieldsKeepToTheirMinValueAndMaxValue)
     big->SetMaxValue(10'000'000'000LL);
     x->SetMinValue(0.5);
     x->SetMaxValue(2.5);
-    bcd->SetMaxValue(rtl::Currency::FromScaled(12'3400));  // 12.34; the minimum 0 counts as set
+    bcd->SetMaxValue(rtl::Currency::FromScaled(12'3400)); // 12.34; the minimum 0 counts as set
     const Case cases[] = {
         {i, [&] { i->SetAsInteger(61); }, "61 is not a valid value for field 'I'. The allowed range is 1 to 60"},
         {i, [&] { i->SetText("0"); }, "0 is not a valid value for field 'I'. The allowed range is 1 to 60"},
@@ -298,7 +298,7 @@ TEST(FieldReadOnly, AChangeIsALayoutNoticeAndAnEditingLinkStopsEditingTheField)
     EXPECT_FALSE(link.FieldEditing());
     EXPECT_FALSE(link.CanModify());
     EXPECT_EQ(editingChanges, 1);
-    name->SetReadOnly(true);  // unchanged: no notice
+    name->SetReadOnly(true); // unchanged: no notice
     EXPECT_TRUE(watcher.Take().empty());
     name->SetReadOnly(false);
     EXPECT_TRUE(link.FieldEditing());

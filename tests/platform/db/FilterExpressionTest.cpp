@@ -25,19 +25,19 @@ TEST(FilterExpression, ComparisonsAndLogic)
 {
     auto ds = MakeRows(10);
     ds->Edit();
-    ds->FieldByName("AMOUNT")->Clear();   // record 1 has no amount
+    ds->FieldByName("AMOUNT")->Clear(); // record 1 has no amount
     ds->Post();
     EXPECT_EQ(countWith(*ds, "ID = 3"), 1);
     EXPECT_EQ(countWith(*ds, "ID <> 3"), 9);
     EXPECT_EQ(countWith(*ds, "ID != 3"), 9);
     EXPECT_EQ(countWith(*ds, "id < 3 or ID > 8"), 4);
-    EXPECT_EQ(countWith(*ds, "NOT (ID <= 5) AND [NAME] >= 'Row 8'"), 2);   // "Row 10" sorts before
+    EXPECT_EQ(countWith(*ds, "NOT (ID <= 5) AND [NAME] >= 'Row 8'"), 2); // "Row 10" sorts before
     EXPECT_EQ(countWith(*ds, "AMOUNT > 7.4"), 6);
     EXPECT_EQ(countWith(*ds, "AMOUNT IS NULL"), 1);
     EXPECT_EQ(countWith(*ds, "AMOUNT = NULL"), 1);
     EXPECT_EQ(countWith(*ds, "AMOUNT IS NOT NULL"), 9);
     EXPECT_EQ(countWith(*ds, "AMOUNT < 100"), 9);   // Null compares false
-    EXPECT_EQ(countWith(*ds, "NAME = 'row 1'"), 0);  // texts compare exactly
+    EXPECT_EQ(countWith(*ds, "NAME = 'row 1'"), 0); // texts compare exactly
 
     // The user's number format does not change how a filter reads its numbers.
     const rtl::TScopedFormatSettings comma(',', '.');
@@ -62,7 +62,7 @@ TEST(FilterExpression, SyntaxErrorsNameTheProblem)
     EXPECT_EQ(error("ID = 1 2"), "Invalid filter expression 'ID = 1 2': unexpected '2'");
     EXPECT_EQ(error("ID IS 5"), "Invalid filter expression 'ID IS 5': NULL expected");
     EXPECT_EQ(error("ID = 1e400"), "Invalid filter expression 'ID = 1e400': '1e400' is not a number");
-    ds->SetFilter("MISSING = 1");   // names are checked once filtering starts
+    ds->SetFilter("MISSING = 1"); // names are checked once filtering starts
     EXPECT_THROW(ds->SetFiltered(true), rtl::EDatabaseError);
     EXPECT_FALSE(ds->GetFiltered());
 }

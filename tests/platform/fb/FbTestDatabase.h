@@ -80,7 +80,7 @@ inline void DamageDataPage(const std::string& path)
     }
     const auto u16 = [&](std::size_t at) {
         return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at]))
-            | static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+               | static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
     };
     constexpr char kDataPage = 5, kIndexPage = 7;
     // The page size follows the header page's own page header; a data page names its

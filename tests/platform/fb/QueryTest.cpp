@@ -90,8 +90,8 @@ protected:
         fill.SetSQL("execute block as declare i integer = 0; begin "
                     // clang-format off
                     "while (i < " + std::to_string(count) + ") do begin "
-                    // clang-format on
-                    "execute procedure ADD_TO_LOG(45000 + :i / 1000.0, mod(:i, 3), 'payload', 39); i = i + 1; end end");
+                                              // clang-format on
+                                              "execute procedure ADD_TO_LOG(45000 + :i / 1000.0, mod(:i, 3), 'payload', 39); i = i + 1; end end");
         fill.ExecQuery();
         c.tr.CommitRetaining();
     }
@@ -113,7 +113,7 @@ TEST_F(QueryTest, OpeningReadsOnlyTheRowsShown)
     q.SetDatabase(&c.db);
     q.SetSQL("select * from get_log");
     q.Open();
-    EXPECT_LE(q.Store().Count(), 2u);  // one window of one record
+    EXPECT_LE(q.Store().Count(), 2u); // one window of one record
     for (int k = 0; k < 99; ++k)
         q.Next();
     EXPECT_EQ(q.GetRecNo(), 100);
@@ -186,7 +186,7 @@ TEST_F(QueryTest, FieldsFollowTheColumnsAndParametersSelect)
     EXPECT_EQ(q.FieldByName("DT")->DataType(), db::ftFloat);
     EXPECT_EQ(q.FieldByName("DATA")->DataType(), db::ftBlob);
     EXPECT_TRUE(q.FieldByName("ALIAS")->IsNull());
-    EXPECT_FALSE(q.CanModify());  // no update object
+    EXPECT_FALSE(q.CanModify()); // no update object
     EXPECT_THROW(q.Edit(), rtl::EDatabaseError);
     q.Close();
 
@@ -226,7 +226,7 @@ TEST_F(QueryTest, EditsGoThroughTheUpdateStatementsWithGeneratedKeys)
     for (int b = 0; b < 256; ++b)
         config += static_cast<char>(b);
     q.Append();
-    int id = q.FieldByName("ID")->GetAsInteger();  // filled as the record starts
+    int id = q.FieldByName("ID")->GetAsInteger(); // filled as the record starts
     EXPECT_EQ(id, fb::GenId(c.db, c.tr, "GEN_DEVICES_ID", 0));
     q.FieldByName("DEVICETYPE")->SetAsInteger(3);
     q.FieldByName("IP1")->SetAsInteger(192);
@@ -251,14 +251,14 @@ TEST_F(QueryTest, EditsGoThroughTheUpdateStatementsWithGeneratedKeys)
 
     q.Edit();
     q.FieldByName("ALIAS")->SetAsString("Renamed");
-    q.FieldByName("ID")->SetAsInteger(id + 1000);  // the key itself may change: OLD_ID finds the row
+    q.FieldByName("ID")->SetAsInteger(id + 1000); // the key itself may change: OLD_ID finds the row
     q.Post();
     EXPECT_EQ(StoredCount("ID = " + std::to_string(id + 1000) + " and ALIAS = 'Renamed'"), 1);
     EXPECT_EQ(StoredCount("ID = " + std::to_string(id)), 0);
 
     // A refused change raises and keeps the record in edit.
     q.Append();
-    q.FieldByName("ID")->SetAsInteger(id + 1000);  // taken
+    q.FieldByName("ID")->SetAsInteger(id + 1000); // taken
     EXPECT_THROW(q.Post(), fb::EIBError);
     EXPECT_EQ(q.State(), db::dsInsert);
     q.Cancel();
@@ -278,7 +278,7 @@ TEST_F(QueryTest, ReopenedRowsRoundTrip)
     q.SetUpdateObject(&updates);
     q.GeneratorField = {"ID", "GEN_DEVICES_ID"};
     q.Open();
-    for (const char* alias : {"same", "same"}) {  // nothing but ID is unique
+    for (const char* alias : {"same", "same"}) { // nothing but ID is unique
         q.Append();
         q.FieldByName("ALIAS")->SetAsString(alias);
         q.FieldByName("MAPX")->SetAsInteger(10);

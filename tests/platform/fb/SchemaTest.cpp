@@ -21,7 +21,7 @@ double LocalNow()
     std::tm local{};
     localtime_r(&t, &local);
     std::tm epoch{};
-    epoch.tm_year = -1;  // 1899
+    epoch.tm_year = -1; // 1899
     epoch.tm_mon = 11;
     epoch.tm_mday = 30;
     epoch.tm_isdst = 0;
@@ -122,12 +122,12 @@ TEST_F(SchemaTest, VersionIsOneAndGeneratorsCount)
 
 TEST_F(SchemaTest, LogRecordsComeBackWithTheirUnitsAlias)
 {
-    std::string alias = "Tower \xB5 1";  // the micro sign is one Windows-1252 byte
+    std::string alias = "Tower \xB5 1"; // the micro sign is one Windows-1252 byte
     int id = InsertDevice(alias);
     std::string payload("\x00\x01\xFF \x20", 5);
     AddLog(45000.25, id, payload, 39);
     AddLog(45000.5, 0, "x", 1000);
-    AddLog(45000.75, id + 100, "gone", 1002);  // a unit removed meanwhile
+    AddLog(45000.75, id + 100, "gone", 1002); // a unit removed meanwhile
 
     fb::TIBStoredProc getAlias(&c.db);
     getAlias.SetStoredProcName("GET_ALIAS");
@@ -155,7 +155,7 @@ TEST_F(SchemaTest, LogRecordsComeBackWithTheirUnitsAlias)
     int firstId = q.FieldByName("ID").GetAsInteger();
 
     ASSERT_TRUE(q.Next());
-    EXPECT_TRUE(q.FieldByName("ALIAS").GetIsNull());  // system event
+    EXPECT_TRUE(q.FieldByName("ALIAS").GetIsNull()); // system event
     EXPECT_EQ(q.FieldByName("DEVICEID").GetAsInteger(), 0);
     EXPECT_EQ(q.FieldByName("ID").GetAsInteger(), firstId + 1);
     ASSERT_TRUE(q.Next());
@@ -175,7 +175,7 @@ TEST_F(SchemaTest, OutdatedRecordsAreCountedAndClearedByAge)
     outdated.ExecProc();
     EXPECT_EQ(outdated.ParamByName("CNT").GetAsInteger(), 3);
     double maxDate = outdated.ParamByName("MAXDATE").GetAsDouble();
-    EXPECT_NEAR(maxDate, now, 2.0 / 1440);  // two minutes
+    EXPECT_NEAR(maxDate, now, 2.0 / 1440); // two minutes
 
     // The shell exports "DT <= MAXDATE - EXPIRE"; those are the records counted.
     fb::TIBSQL q(&c.db);
@@ -209,7 +209,7 @@ TEST_F(SchemaTest, OutdatedRecordsAreCountedAndClearedByAge)
 TEST_F(SchemaTest, LogRecordsSurviveTheConnectionThroughItsDefaultAction)
 {
     AddLog(45000, 0, "kept", 1000);
-    c.db.Close();  // the open transaction ends with its default action
+    c.db.Close(); // the open transaction ends with its default action
     fbtest::TConnection again(c.db.DatabaseName);
     fb::TIBSQL q(&again.db);
     q.SetSQL("select DATA from get_log");

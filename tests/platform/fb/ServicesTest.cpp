@@ -56,7 +56,7 @@ TEST(Services, BackupAndRestoreKeepTheRows)
             add.ParamByName("DATACODE").SetAsInteger(1000);
             add.ExecProc();
         }
-    }  // closed, as before a backup at exit
+    } // closed, as before a backup at exit
     const std::string backupFile = path + "_";
 
     fb::TIBBackupService backup;
@@ -65,7 +65,7 @@ TEST(Services, BackupAndRestoreKeepTheRows)
     backup.BackupFile = {backupFile};
     backup.Options = {fb::TBackupOption::IgnoreLimbo};
     backup.ServiceStart();
-    EXPECT_GT(WaitForService(backup), 0);  // it was seen running, then done
+    EXPECT_GT(WaitForService(backup), 0); // it was seen running, then done
     backup.Detach();
     EXPECT_FALSE(backup.GetActive());
     ASSERT_TRUE(std::filesystem::exists(backupFile));

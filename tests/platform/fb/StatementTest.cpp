@@ -58,11 +58,11 @@ TEST_F(StatementTest, ParametersOfEveryTypeRoundTrip)
                "values (:ID, :IP1, :PORT, :SERIAL, :MAPX, :MAPY, :CONFIG, :ALIAS)");
     EXPECT_EQ(ins.GetParamCount(), 8);
     ins.ParamByName("ID").SetAsInteger(id);
-    ins.ParamByName("IP1").SetAsString("192");        // text into a number
-    ins.ParamByName("PORT").Clear();                  // null
-    ins.ParamByName("SERIAL").SetAsInteger(12345);    // number into a text
+    ins.ParamByName("IP1").SetAsString("192");     // text into a number
+    ins.ParamByName("PORT").Clear();               // null
+    ins.ParamByName("SERIAL").SetAsInteger(12345); // number into a text
     ins.ParamByName("MAPX").SetAsInt64(-2147483647);
-    ins.ParamByName("MAPY").SetAsDouble(10.4);        // rounds into the integer column
+    ins.ParamByName("MAPY").SetAsDouble(10.4); // rounds into the integer column
     ins.ParamByName("CONFIG").SetAsString(AllBytes());
     ins.ParamByName("ALIAS").SetAsString("Caf\xE9 \xB5");
     ins.ExecQuery();
@@ -148,7 +148,7 @@ TEST_F(StatementTest, NumbersDatesAndTextsConvert)
     EXPECT_DOUBLE_EQ(scaled.GetAsDouble(), -12.345);
     EXPECT_EQ(scaled.GetAsInt64(), -12);
     EXPECT_EQ(Select("cast(0.05 as numeric(18,2))").GetAsString(), "0.05");
-    EXPECT_EQ(Select("cast(2.5 as numeric(9,1))").GetAsInteger(), 3);  // half away from zero
+    EXPECT_EQ(Select("cast(2.5 as numeric(9,1))").GetAsInteger(), 3); // half away from zero
     EXPECT_EQ(Select("cast(9000000000 as bigint)").GetAsInt64(), 9000000000LL);
     EXPECT_THROW(Select("cast(9000000000 as bigint)").GetAsInteger(), rtl::EConvertError);
     EXPECT_DOUBLE_EQ(Select("cast(0.1 as double precision)").GetAsDouble(), 0.1);
@@ -205,7 +205,7 @@ TEST_F(StatementTest, CursorFetchesRowByRowAndSurvivesCommitRetaining)
     c.tr.Commit();
     EXPECT_FALSE(q.GetOpen());
     EXPECT_FALSE(q.Next());
-    q.ExecQuery();  // starts the transaction again
+    q.ExecQuery(); // starts the transaction again
     EXPECT_TRUE(q.Next());
 }
 
@@ -221,12 +221,12 @@ TEST_F(StatementTest, OtherConnectionsSeeCommitsAndConflictsFailAtOnce)
     read.SetSQL("select DBVERSION from CONFIG where ID = 1");
     read.ExecQuery();
     ASSERT_TRUE(read.Next());
-    EXPECT_EQ(read.Fields(0).GetAsInteger(), 1);  // not committed yet: the old version
+    EXPECT_EQ(read.Fields(0).GetAsInteger(), 1); // not committed yet: the old version
 
     fb::TIBSQL conflict(&other.db);
     conflict.SetSQL("update CONFIG set DBVERSION = 8 where ID = 1");
     try {
-        conflict.ExecQuery();  // nowait: no waiting for the first writer
+        conflict.ExecQuery(); // nowait: no waiting for the first writer
         FAIL() << "update conflict expected";
     } catch (const fb::EIBError& e) {
         EXPECT_EQ(e.SQLCode, -913) << e.Message;
@@ -234,7 +234,7 @@ TEST_F(StatementTest, OtherConnectionsSeeCommitsAndConflictsFailAtOnce)
     }
 
     c.tr.CommitRetaining();
-    read.ExecQuery();  // read committed: the new value without a new transaction
+    read.ExecQuery(); // read committed: the new value without a new transaction
     ASSERT_TRUE(read.Next());
     EXPECT_EQ(read.Fields(0).GetAsInteger(), 7);
 }
@@ -308,7 +308,7 @@ TEST(Database, MissingAndCorruptFilesFailWithTheEnginesMessage)
         EXPECT_NE(e.Message.find("noise.FDB"), std::string::npos) << e.Message;
     }
     EXPECT_FALSE(corrupt.db.GetConnected());
-    EXPECT_EQ(dir.Read("noise.FDB"), noise);  // left as it was
+    EXPECT_EQ(dir.Read("noise.FDB"), noise); // left as it was
 
     fbtest::TConnection unnamed("", false);
     EXPECT_THROW(unnamed.db.Open(), rtl::EDatabaseError);
@@ -328,10 +328,10 @@ TEST(Database, ComponentsOutliveEachOtherInEitherOrder)
         q->SetSQL("select ID from CONFIG");
         q->ExecQuery();
         ASSERT_TRUE(q->Next());
-        c.db.Close();  // frees the statement's handles
+        c.db.Close(); // frees the statement's handles
         EXPECT_FALSE(q->GetPrepared());
         c.db.Open();
-        q->ExecQuery();  // prepares again
+        q->ExecQuery(); // prepares again
         EXPECT_TRUE(q->Next());
     }
     EXPECT_EQ(q->GetDatabase(), nullptr);

@@ -9,7 +9,7 @@ TEST(ClockTest, TheTickCountWrapsAtThirtyTwoBitsAndDifferencesStayRight)
     rtl::SetTickSource([&] { return now; });
     const std::uint32_t start = rtl::GetTickCount();
     EXPECT_EQ(start, 0xFFFFFF00u);
-    now += 0x200;  // past 2^32
+    now += 0x200; // past 2^32
     EXPECT_LT(rtl::GetTickCount(), start);
     EXPECT_EQ(rtl::TicksSince(start), 0x200u);
     EXPECT_EQ(rtl::GetTickCount64(), 0x100000100);

@@ -68,16 +68,16 @@ TEST(Collection, AddInsertDeleteWithNotices)
     auto* a = static_cast<TTestItem*>(c.Add());
     EXPECT_EQ(c.log, (Log{"added", "U:*"}));
     EXPECT_EQ(a->GetCollection(), &c);
-    EXPECT_EQ(a->indexAtBirth, 0);  // linked before the derived constructor ran
+    EXPECT_EQ(a->indexAtBirth, 0); // linked before the derived constructor ran
     a->SetValue(1);
-    EXPECT_EQ(c.log.back(), "U:1");  // one item changed: Update(item)
+    EXPECT_EQ(c.log.back(), "U:1"); // one item changed: Update(item)
 
     static_cast<TTestItem*>(c.Add())->SetValue(2);
     auto* first = static_cast<TTestItem*>(c.Insert(0));
     first->SetValue(9);
     EXPECT_EQ(Values(c), (std::vector<int>{9, 1, 2}));
     EXPECT_EQ(first->GetIndex(), 0);
-    EXPECT_EQ(first->GetID(), 2);  // IDs count creations, not positions
+    EXPECT_EQ(first->GetID(), 2); // IDs count creations, not positions
     EXPECT_EQ(c.FindItemID(1), c.Item(2));
     EXPECT_EQ(c.FindItemID(7), nullptr);
 
@@ -92,7 +92,7 @@ TEST(Collection, AddInsertDeleteWithNotices)
     first->SetIndex(1);
     EXPECT_EQ(Values(c), (std::vector<int>{2, 9}));
     EXPECT_EQ(c.log, (Log{"U:*"}));
-    first->SetIndex(1);  // no move, no notice
+    first->SetIndex(1); // no move, no notice
     EXPECT_EQ(c.log.size(), 1u);
 
     // Deleting an item object takes it out of its collection.
@@ -113,10 +113,10 @@ TEST(Collection, UpdateBracketSendsOneNotice)
     c.Item(0)->ChangeAll();
     c.Item(2)->SetIndex(0);
     c.EndUpdate();
-    EXPECT_EQ(c.log, (Log{"added", "added", "added"}));  // Notify still runs, Update waits
+    EXPECT_EQ(c.log, (Log{"added", "added", "added"})); // Notify still runs, Update waits
     c.EndUpdate();
     EXPECT_EQ(c.log, (Log{"added", "added", "added", "U:*"}));
-    c.EndUpdate();  // unbalanced: ignored
+    c.EndUpdate(); // unbalanced: ignored
     EXPECT_EQ(c.log.size(), 4u);
 
     c.log.clear();
@@ -124,7 +124,7 @@ TEST(Collection, UpdateBracketSendsOneNotice)
     EXPECT_EQ(c.log, (Log{"extracting", "extracting", "extracting", "U:*"}));
     EXPECT_EQ(c.GetCount(), 0);
     c.log.clear();
-    c.Clear();  // nothing to clear: no notice
+    c.Clear(); // nothing to clear: no notice
     EXPECT_TRUE(c.log.empty());
 }
 
@@ -153,5 +153,5 @@ TEST(Collection, AssignCopiesItemsAndMovesBetweenCollections)
     TTestItem loose(nullptr);
     EXPECT_EQ(loose.GetIndex(), -1);
     EXPECT_EQ(loose.GetDisplayName(), "TTestItem");
-    loose.SetValue(5);  // no collection to tell
+    loose.SetValue(5); // no collection to tell
 }

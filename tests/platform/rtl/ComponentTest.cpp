@@ -114,16 +114,16 @@ TEST(Component, InsertNoticesNamesAndState)
     Watcher* a = Make(&root, "A", &log);
     log.clear();
     Watcher* b = Make(&root, "", &log);
-    EXPECT_EQ(log, (std::vector<std::string>{"A +"}));  // told while b has no name yet
+    EXPECT_EQ(log, (std::vector<std::string>{"A +"})); // told while b has no name yet
 
-    EXPECT_THROW(b->SetName("a"), EComponentError);  // names are unique, case ignored
+    EXPECT_THROW(b->SetName("a"), EComponentError); // names are unique, case ignored
     try {
         b->SetName("1x");
         FAIL();
     } catch (const EComponentError& e) {
         EXPECT_EQ(e.Message, "'1x' is not a valid component name");
     }
-    a->SetName("a");  // a case change of its own name is allowed
+    a->SetName("a"); // a case change of its own name is allowed
     b->SetName("B_2");
 
     // Moving a component to another owner.

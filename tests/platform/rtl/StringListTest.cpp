@@ -30,12 +30,12 @@ TEST(StringList, AddInsertDeleteAndObjects)
     EXPECT_EQ(Items(list), (Lines{"zero", "one", "two", "three"}));
     EXPECT_EQ(list.GetObjects(2), &a);
     EXPECT_EQ(list.IndexOfObject(&b), 3);
-    EXPECT_EQ(list.IndexOf("TWO"), 2);  // case ignored by default
+    EXPECT_EQ(list.IndexOf("TWO"), 2); // case ignored by default
     EXPECT_EQ(list.IndexOf("four"), -1);
 
     list.Move(3, 0);
     EXPECT_EQ(Items(list), (Lines{"three", "zero", "one", "two"}));
-    EXPECT_EQ(list.GetObjects(0), &b);  // the object moves with its string
+    EXPECT_EQ(list.GetObjects(0), &b); // the object moves with its string
     list.Exchange(0, 3);
     EXPECT_EQ(list.GetObjects(3), &b);
     list.SetStrings(1, "nil");
@@ -50,7 +50,7 @@ TEST(StringList, AddInsertDeleteAndObjects)
     }
     EXPECT_THROW(list.GetStrings(-1), EListError);
     EXPECT_THROW(list.Insert(5, "x"), EListError);
-    EXPECT_EQ(&list.StringAt(1), &list.StringAt(1));  // the list's own string, not a copy
+    EXPECT_EQ(&list.StringAt(1), &list.StringAt(1)); // the list's own string, not a copy
     EXPECT_EQ(list.StringAt(2), "three");
     EXPECT_THROW(list.StringAt(3), EListError);
     EXPECT_THROW(list.StringAt(-1), EListError);
@@ -204,7 +204,7 @@ TEST(StringList, ChangeEventsAndUpdateBrackets)
     EXPECT_EQ(counter.changing, 2);
     EXPECT_EQ(counter.changed, 2);
     EXPECT_EQ(counter.countAtChange, 3);
-    list.EndUpdate();  // unbalanced: ignored
+    list.EndUpdate(); // unbalanced: ignored
     EXPECT_EQ(counter.changed, 2);
 
     TStringList copy;
@@ -212,7 +212,7 @@ TEST(StringList, ChangeEventsAndUpdateBrackets)
     EXPECT_EQ(Items(copy), (Lines{"x", "y", "z"}));
     EXPECT_TRUE(copy.Equals(list));
     EXPECT_THROW(copy.Assign(nullptr), EConvertError);
-    copy.AddStrings(copy);  // adding a list to itself doubles it once
+    copy.AddStrings(copy); // adding a list to itself doubles it once
     EXPECT_EQ(Items(copy), (Lines{"x", "y", "z", "x", "y", "z"}));
 }
 
@@ -224,7 +224,7 @@ TEST(StringList, StreamsAndFiles)
     list.SaveToStream(stream);
     EXPECT_EQ(stream.ToString(), "first\r\nd\xB5V\r\n");
 
-    stream.SetPosition(7);  // loading reads from the position on
+    stream.SetPosition(7); // loading reads from the position on
     TStringList tail;
     tail.LoadFromStream(stream);
     EXPECT_EQ(Items(tail), (Lines{"d\xB5V"}));

@@ -18,7 +18,7 @@ TFormatSettings CommaSettings()
     TFormatSettings fs = TFormatSettings::Invariant();
     fs.DecimalSeparator = ',';
     fs.ThousandSeparator = '.';
-    fs.CurrencyString = "\x80";  // the euro sign in Windows-1252
+    fs.CurrencyString = "\x80"; // the euro sign in Windows-1252
     fs.CurrencyFormat = 3;
     fs.NegCurrFormat = 8;
     fs.DateSeparator = '.';
@@ -46,7 +46,7 @@ TEST(Format, IntegersWidthsAndIndexes)
     EXPECT_EQ(Format("%d", -42), "-42");
     EXPECT_EQ(Format("%05d", -42), "-0042");
     EXPECT_EQ(Format("%x %4x %.4x", 255, 10, 10), "FF    A 000A");
-    EXPECT_EQ(Format("%x", -1), "FFFFFFFF");  // a 32-bit argument stays 32 bits
+    EXPECT_EQ(Format("%x", -1), "FFFFFFFF"); // a 32-bit argument stays 32 bits
     EXPECT_EQ(Format("%x", -1LL), "FFFFFFFFFFFFFFFF");
     EXPECT_EQ(Format("%d.%d.%d.%d", 192, 168, 0, 1), "192.168.0.1");
     EXPECT_EQ(Format("%1:s %0:s %s", "a", "b"), "b a b");
@@ -157,7 +157,7 @@ TEST(FormatFloat, PicturesUnderBothSeparators)
         EXPECT_EQ(FormatFloat("0.0##", 2), "2.0");
         EXPECT_EQ(FormatFloat("\"Freq: \"0.0' MHz'", 87.5), "Freq: 87.5 MHz");
         EXPECT_EQ(FormatFloat("#,##0", 1e17), "100,000,000,000,000,000");
-        EXPECT_EQ(FormatFloat("0", 1e20), "1E20");  // too long for a picture
+        EXPECT_EQ(FormatFloat("0", 1e20), "1E20"); // too long for a picture
         EXPECT_EQ(FormatFloat("", 0.1), "0.1");
         EXPECT_EQ(FormatFloat("0.00", std::numeric_limits<double>::quiet_NaN()), "NAN");
     }
@@ -200,7 +200,7 @@ TEST(FormatFloat, SectionsForPositiveNegativeAndZero)
     EXPECT_EQ(FormatFloat(f, 1.5), "1.50");
     EXPECT_EQ(FormatFloat(f, -1.5), "(1.50)");
     EXPECT_EQ(FormatFloat(f, 0), "zero");
-    EXPECT_EQ(FormatFloat(f, 0.001), "zero");   // rounds to zero
+    EXPECT_EQ(FormatFloat(f, 0.001), "zero"); // rounds to zero
     EXPECT_EQ(FormatFloat(f, -0.001), "zero");
     // An empty negative section takes the positive one, with the sign.
     EXPECT_EQ(FormatFloat("0.00;;'zero'", -1.5), "-1.50");
@@ -407,19 +407,19 @@ TEST(Arithmetic, RoundTruncAndMulDiv)
     EXPECT_EQ(Round(0.5), 0);
     EXPECT_EQ(Round(2.4999999), 2);
     EXPECT_EQ(Round(-2.5000001), -3);
-    EXPECT_EQ(Round(1e15 + 0.5), 1000000000000000);  // 1e15 is even
+    EXPECT_EQ(Round(1e15 + 0.5), 1000000000000000); // 1e15 is even
     EXPECT_THROW(Round(std::nan("")), EInvalidOp);
     EXPECT_THROW(Round(1e19), EInvalidOp);
     EXPECT_EQ(Trunc(-2.7), -2);
     EXPECT_EQ(Trunc(2.7), 2);
 
-    EXPECT_EQ(MulDiv(10, 3, 4), 8);    // 7.5 away from zero
+    EXPECT_EQ(MulDiv(10, 3, 4), 8); // 7.5 away from zero
     EXPECT_EQ(MulDiv(-10, 3, 4), -8);
     EXPECT_EQ(MulDiv(10, -3, 4), -8);
     EXPECT_EQ(MulDiv(10, 3, -4), -8);
-    EXPECT_EQ(MulDiv(7, 3, 4), 5);     // 5.25
+    EXPECT_EQ(MulDiv(7, 3, 4), 5); // 5.25
     EXPECT_EQ(MulDiv(100, 120, 96), 125);
-    EXPECT_EQ(MulDiv(100000, 100000, 100000), 100000);  // no 32-bit overflow inside
+    EXPECT_EQ(MulDiv(100000, 100000, 100000), 100000); // no 32-bit overflow inside
     EXPECT_EQ(MulDiv(5, 1, 0), -1);
     EXPECT_EQ(MulDiv(std::numeric_limits<int>::max(), 2, 1), -1);
 }
@@ -432,8 +432,8 @@ TEST(Arithmetic, RoundToDecimalsHalvesToEvenAsTheNumberReads)
         double expected;
     };
     const Case cases[] = {
-        {2.675, 2, 2.68},     // the double lies below 2.675; its text is a half
-        {2.665, 2, 2.66},     // a half to the even digit
+        {2.675, 2, 2.68}, // the double lies below 2.675; its text is a half
+        {2.665, 2, 2.66}, // a half to the even digit
         {-2.675, 2, -2.68},
         {2.5, 0, 2.0},
         {3.5, 0, 4.0},
@@ -441,15 +441,15 @@ TEST(Arithmetic, RoundToDecimalsHalvesToEvenAsTheNumberReads)
         {0.05, 1, 0.0},
         {0.15, 1, 0.2},
         {0.9999, 3, 1.0},
-        {0.004, 2, 0.0},      // every kept digit is 0
+        {0.004, 2, 0.0}, // every kept digit is 0
         {0.005, 2, 0.0},
         {0.0051, 2, 0.01},
-        {0.7 + 0.1, 1, 0.8},  // 0.7999999999999999
+        {0.7 + 0.1, 1, 0.8}, // 0.7999999999999999
         {1.05, 1, 1.0},
         {1.15, 1, 1.2},
         {12.3456, 3, 12.346},
-        {12.5, -1, 12.0},     // below 0 counts as 0
-        {123456789012345678.0, 2, 123456789012345678.0},  // scaled beyond 64 bits: unchanged
+        {12.5, -1, 12.0},                                // below 0 counts as 0
+        {123456789012345678.0, 2, 123456789012345678.0}, // scaled beyond 64 bits: unchanged
         {9.3e18, 0, 9.3e18},
         {1e300, 37, 1e300},
         {0.1, 38, 0.1},
@@ -459,7 +459,7 @@ TEST(Arithmetic, RoundToDecimalsHalvesToEvenAsTheNumberReads)
         EXPECT_EQ(RoundToDecimals(c.value, c.places), c.expected) << c.value << " at " << c.places;
     EXPECT_TRUE(std::isnan(RoundToDecimals(std::nan(""), 2)));
     EXPECT_EQ(RoundToDecimals(-std::numeric_limits<double>::infinity(), 2), -std::numeric_limits<double>::infinity());
-    EXPECT_FALSE(std::signbit(RoundToDecimals(-0.001, 2)));  // no negative zero
+    EXPECT_FALSE(std::signbit(RoundToDecimals(-0.001, 2))); // no negative zero
 }
 
 // Encoded while the program's statics are built, possibly before the runtime's own.
@@ -509,11 +509,11 @@ TEST(DateTime, FormatPatterns)
         TScopedFormatSettings fs(TFormatSettings::Invariant());
         EXPECT_EQ(FormatDateTime("ddddd tt", t), "2/25/2023 2:05:09 PM");
         EXPECT_EQ(DateTimeToStr(t), "2/25/2023 2:05:09 PM");
-        EXPECT_EQ(DateTimeToStr(EncodeDate(2023, 2, 25)), "2/25/2023");  // no time at midnight
+        EXPECT_EQ(DateTimeToStr(EncodeDate(2023, 2, 25)), "2/25/2023"); // no time at midnight
         EXPECT_EQ(DateToStr(t), "2/25/2023");
         EXPECT_EQ(TimeToStr(t), "2:05:09 PM");
         EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", t), "2023-02-25 14:05:09.007");
-        EXPECT_EQ(FormatDateTime("hh:mm", t), "14:05");  // m after h is minutes
+        EXPECT_EQ(FormatDateTime("hh:mm", t), "14:05"); // m after h is minutes
         EXPECT_EQ(FormatDateTime("d mmm yy, dddd (ddd) mmmm", t), "25 Feb 23, Saturday (Sat) February");
         EXPECT_EQ(FormatDateTime("h:nn am/pm|AM/PM|a/p|ampm", t), "2:05 pm|PM|p|PM");
         EXPECT_EQ(FormatDateTime("h AMPM", EncodeTime(0, 30, 0, 0)), "12 AM");
@@ -551,7 +551,7 @@ TEST(Strings, TrimCaseCompareAndReplace)
     EXPECT_EQ(Trim("  a b \t\r\n"), "a b");
     EXPECT_EQ(TrimLeft("  a "), "a ");
     EXPECT_EQ(TrimRight("  a "), "  a");
-    EXPECT_EQ(UpperCase("abc\xE4"), "ABC\xE4");   // ASCII only
+    EXPECT_EQ(UpperCase("abc\xE4"), "ABC\xE4"); // ASCII only
     EXPECT_EQ(AnsiUpperCase("abc\xE4\xFF\x9A\xDF\xB5"), "ABC\xC4\x9F\x8A\xDF\xB5");
     EXPECT_EQ(AnsiLowerCase("ABC\xC4\x9F\x8A\xD7"), "abc\xE4\xFF\x9A\xD7");
     EXPECT_TRUE(SameText("ABC", "abc"));
@@ -621,7 +621,7 @@ TEST(FormatSettingsFromLocale, SeparatorsAndPatterns)
     EXPECT_EQ(us.DecimalSeparator, '.');
     EXPECT_EQ(us.CurrencyString, "$");
     EXPECT_EQ(FormatDateTime("tt", EncodeTime(14, 5, 6, 0), us), "2:05:06 PM");
-    EXPECT_EQ(StrToDate("2/25/2023", us) , EncodeDate(2023, 2, 25));
+    EXPECT_EQ(StrToDate("2/25/2023", us), EncodeDate(2023, 2, 25));
 
     const TFormatSettings c = TFormatSettings::FromLocale("C");
     EXPECT_EQ(c.DecimalSeparator, '.');

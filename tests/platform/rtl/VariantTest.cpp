@@ -116,7 +116,7 @@ TEST(Variant, NumbersCompareAcrossTypes)
     EXPECT_TRUE(Variant(1.5f) == Variant(1.5));
     EXPECT_TRUE(Variant(true) == Variant(-1));
     EXPECT_TRUE(Variant("1.5") == Variant(1.5));
-    EXPECT_FALSE(Variant("abc") == Variant(1));  // no exception: just unequal
+    EXPECT_FALSE(Variant("abc") == Variant(1)); // no exception: just unequal
     EXPECT_TRUE(Variant("abc") == Variant(std::string("abc")));
     EXPECT_FALSE(Variant("abc") == Variant("ABC"));
     EXPECT_TRUE(Variant::FromDateTime(2.5) == Variant(2.5));
@@ -153,7 +153,7 @@ TEST(Variant, ConversionsRaiseTheRuntimeMessages)
     EXPECT_THROW(Variant(~0ULL), EVariantOverflowError);
 
     EXPECT_EQ(Variant(" 12 ").AsInteger(), 12);
-    EXPECT_EQ(Variant("2.5").AsInteger(), 2);  // halves to even
+    EXPECT_EQ(Variant("2.5").AsInteger(), 2); // halves to even
     EXPECT_EQ(Variant(2.5).AsInteger(), 2);
     EXPECT_EQ(Variant(3.5).AsInteger(), 4);
     EXPECT_EQ(Variant(Currency::FromScaled(25000)).AsInteger(), 2);

@@ -258,7 +258,7 @@ TEST_F(CanvasTest, TextOutIsPlacedByItsCellAndOpaqueUnlessTheBrushIsClear)
     QRect ink = uitest::InkBounds(img.copy(60, 0, 60, 40));
     EXPECT_GE(ink.top(), 5);
     EXPECT_LE(ink.bottom(), 5 + h - 1);
-    EXPECT_EQ(PixelAt(img, 60, 5), clWhite);  // no background for a clear brush
+    EXPECT_EQ(PixelAt(img, 60, 5), clWhite); // no background for a clear brush
 }
 
 TEST_F(CanvasTest, ExtTextOutClipsToItsRectangleAndFillsItWhenOpaque)
@@ -288,7 +288,7 @@ TEST_F(CanvasTest, EndEllipsisDrawsThreeDotsAfterTheLongestStartThatFits)
         for (std::size_t n = text.size() - 1; n > 0; --n)
             // clang-format off
             if (c.Canvas.TextWidth(text.substr(0, n) + "...") <= width) { cut = text.substr(0, n) + "..."; break; }
-            // clang-format on
+        // clang-format on
         c.Canvas.Brush().SetStyle(bsClear);
         c.Canvas.DrawText(text, r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }

@@ -26,8 +26,8 @@ public:
         SetBounds(0, 0, 50, 30);
     }
 
-    std::vector<std::string> Log;    // focus
-    std::vector<std::string> Mouse;  // buttons, clicks, context pop-up
+    std::vector<std::string> Log;   // focus
+    std::vector<std::string> Mouse; // buttons, clicks, context pop-up
     TControl* FocusPrevious = nullptr;
     TControl* FocusNext = nullptr;
     TControl* CancelSender = nullptr;
@@ -196,7 +196,7 @@ TEST_F(ControlTest, KeysCarryVirtualCodesAndShiftStateAndCanBeConsumedOrRewritte
     TShiftState seen = 0;
     a->OnKeyDown = TKeyEvent::FromFunction([&](TObject*, Word& key, TShiftState shift) {
         seen = shift;
-        if (key == VK_F2) key = 0;  // consumed: no character follows
+        if (key == VK_F2) key = 0; // consumed: no character follows
     });
     QTest::keyClick(a, Qt::Key_A, Qt::ShiftModifier);
     EXPECT_EQ(a->KeysDown.back(), 'A');
@@ -300,7 +300,7 @@ TEST_F(ControlTest, MouseCaptureTakesEveryMouseEventUntilReleased)
     QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(b->Mouse.empty());
     EXPECT_EQ(a->Mouse, (std::vector<std::string>{"down", "up"}));
-    EXPECT_EQ(a->LastMouse, (TPoint{105, 5}));  // in the capturing control's coordinates
+    EXPECT_EQ(a->LastMouse, (TPoint{105, 5})); // in the capturing control's coordinates
     // Another control taking the capture cancels the first one's.
     b->SetMouseCapture(true);
     EXPECT_FALSE(a->MouseCapture());
@@ -315,7 +315,7 @@ TEST_F(ControlTest, ClickNeedsTheReleaseOverTheControlAndTheRightButtonUpComesBe
 {
     uitest::ShowActive(form);
     QTest::mousePress(a, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(80, 5));  // released outside
+    QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(80, 5)); // released outside
     EXPECT_EQ(a->Mouse, (std::vector<std::string>{"down", "up"}));
     a->Mouse.clear();
     QTest::mouseClick(a, Qt::RightButton, {}, QPoint(5, 5));
@@ -360,7 +360,7 @@ TEST_F(ControlTest, WindowTimersTickByIdUntilKilled)
 {
     TManualTimers timers;
     a->SetTimer(7, 5);
-    a->SetTimer(7, 5);  // the same id once
+    a->SetTimer(7, 5); // the same id once
     a->SetTimer(8, 5);
     timers.Advance(10);
     EXPECT_EQ(a->Ticks, (std::vector<int>{7, 8, 7, 8}));
@@ -458,7 +458,7 @@ TEST_F(ControlTest, OwnersFreeTheirControlsAndAMovedControlIsFreedOnce)
     EXPECT_EQ(moved->Parent(), panel);
     EXPECT_EQ(form->GetComponentCount(), owned + 2);
     QPointer<TProbe> watch(moved);
-    delete panel;  // takes its child with it; the owner forgets both
+    delete panel; // takes its child with it; the owner forgets both
     EXPECT_TRUE(watch.isNull());
     EXPECT_EQ(form->GetComponentCount(), owned);
 

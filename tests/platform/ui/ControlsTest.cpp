@@ -53,7 +53,7 @@ public:
         info.HintStr = "cell " + std::to_string(cell);
         info.HintPos = ClientToScreen({cell * 50, 0});
         info.HideTimeout = 0;
-        return cell != 3;  // the last cell has no tip
+        return cell != 3; // the last cell has no tip
     }
 };
 
@@ -145,12 +145,12 @@ TEST_F(ControlsTest, EnterClicksTheDefaultButtonEscTheCancelOneAndAFocusedButton
     EXPECT_EQ(runModal([&] { QTest::keyClick(edit->EditWindow(), Qt::Key_Escape); }), mrCancel);
     // A focused button takes Enter itself; Space clicks it too; its accelerator clicks it.
     EXPECT_EQ(runModal([&] {
-        apply->SetFocus();
-        QTest::keyClick(apply, Qt::Key_Return);
-        QTest::keyClick(apply, Qt::Key_Space);
-        QTest::keyClick(apply, Qt::Key_A, Qt::AltModifier);
-        form->SetModalResult(mrAbort);
-    // clang-format off
+                  apply->SetFocus();
+                  QTest::keyClick(apply, Qt::Key_Return);
+                  QTest::keyClick(apply, Qt::Key_Space);
+                  QTest::keyClick(apply, Qt::Key_A, Qt::AltModifier);
+                  form->SetModalResult(mrAbort);
+                  // clang-format off
     }), mrAbort);
     // clang-format on
     EXPECT_EQ(applied, 3);
@@ -279,11 +279,11 @@ TEST_F(ControlsTest, HintsShowAfterTheirPauseStayInTheirRectangleAndGoOnAPress)
     MoveTo(control, QPoint(30, 25));
     EXPECT_EQ(HintShownFor(), control);
     timers.Advance(HintSettings().HidePause);
-    EXPECT_EQ(HintShownFor(), nullptr);  // it hid itself
+    EXPECT_EQ(HintShownFor(), nullptr); // it hid itself
     QTest::mousePress(control, Qt::LeftButton, {}, QPoint(30, 25));
     QTest::mouseRelease(control, Qt::LeftButton, {}, QPoint(30, 25));
     timers.Advance(10 * HintSettings().Pause);
-    EXPECT_EQ(HintShownFor(), nullptr);  // a press ends hints until the pointer moves on
+    EXPECT_EQ(HintShownFor(), nullptr); // a press ends hints until the pointer moves on
     CancelHint();
 }
 
@@ -297,7 +297,7 @@ TEST_F(ControlsTest, PerPointHintsGiveEachCellItsOwnTipAtOnce)
     ASSERT_EQ(HintShownFor(), cells);
     EXPECT_EQ(ControlHintWindow().Caption(), "cell 0");
     EXPECT_EQ(ControlHintWindow().Left(), cells->ClientToScreen({0, 0}).X);
-    MoveTo(cells, QPoint(40, 12));  // the same cell: the same tip, not asked again
+    MoveTo(cells, QPoint(40, 12)); // the same cell: the same tip, not asked again
     EXPECT_EQ(cells->asked, 1);
     MoveTo(cells, QPoint(60, 12));
     EXPECT_EQ(ControlHintWindow().Caption(), "cell 1");
@@ -364,7 +364,7 @@ TEST_F(ControlsTest, TheMonthCalendarPicksADateByClickAndKeysAndHitTestsItsParts
     const QRect header = view->visualRect(view->model()->index(0, 3));
     const QPoint h = view->viewport()->mapTo(calendar, header.center());
     EXPECT_EQ(calendar->HitTest({h.x(), h.y()}), MCHT_CALENDARDAY);
-    const QRect first = view->visualRect(view->model()->index(1, 0));  // March 2026 starts on a Sunday
+    const QRect first = view->visualRect(view->model()->index(1, 0)); // March 2026 starts on a Sunday
     const QPoint f = view->viewport()->mapTo(calendar, first.center());
     EXPECT_EQ(calendar->HitTest({f.x(), f.y()}), MCHT_CALENDARDATEPREV);
     EXPECT_EQ(calendar->HitTest({-5, -5}), MCHT_NOWHERE);

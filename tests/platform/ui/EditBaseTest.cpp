@@ -72,7 +72,7 @@ TEST_F(EditBaseTest, TextSelectionAndModified)
     EXPECT_EQ(edit->Text(), "hello there");
     edit->SelectAll();
     EXPECT_EQ(edit->SelLength(), 11);
-    edit->SetText("set \xB5V");  // the byte 0xB5 stays one character
+    edit->SetText("set \xB5V"); // the byte 0xB5 stays one character
     EXPECT_EQ(edit->Text(), "set \xB5V");
     EXPECT_EQ(edit->EditWindow()->text().size(), 6);
     EXPECT_FALSE(edit->Modified());
@@ -86,14 +86,14 @@ TEST_F(EditBaseTest, TextSetWhileUnfocusedAnswersAtOnceAndReachesTheBoxWhenNeede
     QObject::connect(edit->EditWindow(), &QLineEdit::textChanged, [&] { ++boxChanges; });
     const int before = edit->Changes;
     for (int i = 0; i < 50; ++i) edit->SetText("record " + std::to_string(i));
-    EXPECT_EQ(edit->Changes - before, 50);  // each one is announced
+    EXPECT_EQ(edit->Changes - before, 50); // each one is announced
     EXPECT_EQ(edit->Text(), "record 49");
     EXPECT_FALSE(edit->Modified());
     edit->SetModified(true);
     EXPECT_TRUE(edit->Modified());
-    EXPECT_EQ(boxChanges, 0);  // the box has not laid any of them out
+    EXPECT_EQ(boxChanges, 0); // the box has not laid any of them out
     edit->SetText("record 49");
-    EXPECT_EQ(edit->Changes - before, 50);  // the same text is no change
+    EXPECT_EQ(edit->Changes - before, 50); // the same text is no change
 
     // The caret is where the box puts it for a new text: at the end.
     EXPECT_EQ(edit->SelStart(), 9);
@@ -169,7 +169,7 @@ TEST_F(EditBaseTest, ClipboardKeysGoThroughTheHooks)
     edit->SetSelStart(7);
     Clipboard().SetAsText("!\r\nsecond line");
     Key(Qt::Key_Insert, Qt::ShiftModifier);
-    EXPECT_EQ(edit->Text(), "abc def!");  // one line only
+    EXPECT_EQ(edit->Text(), "abc def!"); // one line only
     EXPECT_EQ(edit->Hooks, (std::vector<std::string>{"cut", "undo", "paste"}));
 }
 
@@ -259,7 +259,7 @@ TEST_F(EditBaseTest, AnEditCanKeepMouseButtonsAndTheClipboardPasteFromItsTextBox
     QTest::mouseDClick(box, Qt::LeftButton, {}, QPoint(40, 5));
     QTest::mouseClick(box, Qt::MiddleButton, {}, QPoint(5, 5));
     EXPECT_EQ(picked->Presses, (std::vector<std::string>{"left", "double", "other"}));
-    EXPECT_EQ(picked->SelLength(), 11);  // no caret placed, no word selected, nothing pasted
+    EXPECT_EQ(picked->SelLength(), 11); // no caret placed, no word selected, nothing pasted
     EXPECT_EQ(picked->Text(), "picked text");
 
     // The plain edit's box places the caret.

@@ -42,7 +42,7 @@ TEST_F(GridKeysTest, ArrowsHomeAndEndSkipHiddenColumns)
     ExpectCell(2, 1);
     grid->Key(VK_END);
     ExpectCell(8, 1);
-    EXPECT_EQ(grid->LeftCol(), 3);  // column 8 brought into view (hidden 3 leads, taking no room)
+    EXPECT_EQ(grid->LeftCol(), 3); // column 8 brought into view (hidden 3 leads, taking no room)
     grid->Key(VK_HOME);
     ExpectCell(1, 1);
     EXPECT_EQ(grid->LeftCol(), 1);
@@ -93,7 +93,7 @@ TEST_F(GridKeysTest, PagesMoveTheCellAndTheViewTogether)
 TEST_F(GridKeysTest, TabFollowsTabStopsAcrossRows)
 {
     grid->Key(VK_TAB);
-    ExpectCell(1, 1);  // without goTabs Tab is not the grid's
+    ExpectCell(1, 1); // without goTabs Tab is not the grid's
     grid->SetOptions(grid->Options() | goTabs);
     grid->SetTabStops(2, false);
     grid->Key(VK_TAB);
@@ -163,7 +163,7 @@ TEST_F(GridKeysTest, DraggingBeyondTheCellsScrollsOnTimerTicks)
     grid->MouseMove(ssLeft, p.X, 150);
     grid->TimerTick(uitest::TTextGrid::ScrollTimerId);
     EXPECT_EQ(grid->TopRow(), 2);
-    ExpectCell(2, 9);  // the last row on screen
+    ExpectCell(2, 9); // the last row on screen
     grid->TimerTick(uitest::TTextGrid::ScrollTimerId);
     EXPECT_EQ(grid->TopRow(), 3);
     EXPECT_EQ(grid->Selection(), (TGridRect{2, 3, 2, 10}));
@@ -233,7 +233,7 @@ TEST_F(GridDragTest, ColumnDragEndsInColumnMoved)
 
 TEST_F(GridDragTest, SizingAColumnReportsColWidthsChanged)
 {
-    const int line = grid->CellRect(1, 0).Right;  // 61: the first pixel of the line
+    const int line = grid->CellRect(1, 0).Right; // 61: the first pixel of the line
     ASSERT_EQ(line, 61);
     Drag({line, 5}, {line + 15, 5});
     EXPECT_EQ(grid->ColWidths(1), 45);
@@ -274,7 +274,7 @@ TEST_F(GridDragTest, SizingAColumnReportsColWidthsChanged)
 
 TEST_F(GridDragTest, SizingARowReportsRowHeightsChanged)
 {
-    const int line = grid->CellRect(0, 1).Bottom;  // 21
+    const int line = grid->CellRect(0, 1).Bottom; // 21
     Drag({10, line}, {10, line + 10});
     EXPECT_EQ(grid->RowHeights(1), 20);
     EXPECT_EQ(grid->rowHeightChanges, 1);
@@ -365,7 +365,7 @@ TEST_F(GridTest, ADescendantStartsSizingAndColumnMovingFromItsOwnMouseHandling)
 {
     auto* titles = UseGrid<TTitleGrid>();
     Matrix(4, 3, 50, 10);
-    grid->SetBounds(0, 0, grid->GridWidth(), 40);  // the columns end at the right edge
+    grid->SetBounds(0, 0, grid->GridWidth(), 40); // the columns end at the right edge
     ASSERT_FALSE(grid->Options() & goColMoving);
 
     grid->MouseDown(mbLeft, 0, grid->Center(1, 0).X, 5);

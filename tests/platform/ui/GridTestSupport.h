@@ -60,7 +60,7 @@ public:
     std::string mask;
     int limit = 0;
     bool modifiable = true;
-    std::string refused;  // characters CanEditAcceptKey refuses
+    std::string refused; // characters CanEditAcceptKey refuses
 
 protected:
     void DrawCell(int col, int row, const ui::TRect& rect, ui::TGridDrawState state) override

@@ -151,12 +151,12 @@ TEST(EditMaskTest, LaysValuesIntoTheMaskAndReadsThemBack)
     EXPECT_EQ(code.Accept(0, 'a'), 'A');
     EXPECT_EQ(code.Accept(2, 'Q'), 'q');
     EXPECT_EQ(code.Accept(0, '7'), '\0');
-    EXPECT_EQ(code.Accept(3, 'x'), '\0');  // a literal
-    EXPECT_EQ(code.Accept(2, '\xC9'), '\xE9');  // É lower-cased to é
+    EXPECT_EQ(code.Accept(3, 'x'), '\0');      // a literal
+    EXPECT_EQ(code.Accept(2, '\xC9'), '\xE9'); // É lower-cased to é
     EXPECT_EQ(code.FormatText("abc12"), "ABc-012");
     EXPECT_EQ(code.ValueOf("ABc-012"), "ABc12");
     EXPECT_EQ(code.FirstMissing("A**-0**"), 1);
-    EXPECT_EQ(code.FirstMissing("AB*-0**"), -1);  // the rest is optional
+    EXPECT_EQ(code.FirstMissing("AB*-0**"), -1); // the rest is optional
     // Refused characters of a value become blanks.
     EXPECT_EQ(code.FormatText("a1c"), "A*c-0**");
 
@@ -176,7 +176,7 @@ TEST_F(InplaceEditTest, MaskedTypingOverwritesAroundLiterals)
     Type("5");
     EXPECT_EQ(Editor()->EditText(), "5_/__");
     Type("6");
-    EXPECT_EQ(Editor()->SelStart(), 3);  // past the literal
+    EXPECT_EQ(Editor()->SelStart(), 3); // past the literal
     Type("x");
     EXPECT_EQ(Boxes.Beeps, 1);
     Type("78");

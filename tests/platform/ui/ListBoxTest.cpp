@@ -37,7 +37,7 @@ protected:
         list = new TRecordingListBox(form);
         list->SetBorderStyle(bsNone);
         list->SetItemHeight(16);
-        list->SetBounds(10, 10, 150, 80);  // five rows
+        list->SetBounds(10, 10, 150, 80); // five rows
         list->Items().BeginUpdate();
         for (int i = 0; i < 100; ++i) list->Items().Add("item " + std::to_string(i));
         list->Items().EndUpdate();
@@ -64,16 +64,16 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndTheTopIndexFollows)
 {
     EXPECT_EQ(list->VisibleRowCount(), 5);
     EXPECT_EQ(list->ItemIndex(), -1);
-    Key(Qt::Key_Down);  // from nothing: the top item
+    Key(Qt::Key_Down); // from nothing: the top item
     EXPECT_EQ(list->ItemIndex(), 0);
     Key(Qt::Key_Down);
-    Key(Qt::Key_PageDown);  // a page is the rows on screen less one
+    Key(Qt::Key_PageDown); // a page is the rows on screen less one
     EXPECT_EQ(list->ItemIndex(), 5);
     EXPECT_EQ(list->TopIndex(), 1);
     Key(Qt::Key_End);
     EXPECT_EQ(list->ItemIndex(), 99);
     EXPECT_EQ(list->TopIndex(), 95);
-    Key(Qt::Key_Down);  // at the end: nothing changes, nothing fires
+    Key(Qt::Key_Down); // at the end: nothing changes, nothing fires
     Key(Qt::Key_PageUp);
     EXPECT_EQ(list->ItemIndex(), 95);
     Key(Qt::Key_Home);
@@ -99,7 +99,7 @@ TEST_F(ListBoxTest, TheTopIndexKeepsTheLastPageFullAndOnlyVisibleRowsAreDrawn)
     list->repaint();
     ASSERT_FALSE(list->drawn.empty());
     EXPECT_EQ(list->drawn.front().first, 40);
-    EXPECT_LE(list->drawn.back().first, 45);  // five rows and a part
+    EXPECT_LE(list->drawn.back().first, 45); // five rows and a part
     for (const auto& [index, state] : list->drawn)
         EXPECT_EQ(state & (odSelected | odFocused), index == 42 ? (odSelected | odFocused) : 0u) << index;
     EXPECT_EQ(list->ItemRect(42), Bounds(0, 32, list->ItemsWidth(), 16));
@@ -140,7 +140,7 @@ TEST_F(ListBoxTest, AClickSelectsDraggingFollowsAndTheHotItemTracksThePointer)
     const std::size_t before = clicks.size();
     QTest::mouseMove(list, Row(1));
     EXPECT_EQ(list->ItemIndex(), 11);
-    EXPECT_EQ(clicks.size(), before);  // hot tracking is no click
+    EXPECT_EQ(clicks.size(), before); // hot tracking is no click
 }
 
 TEST_F(ListBoxTest, TheWheelScrollsThreeRowsANotchUnlessAHandlerTakesIt)

@@ -25,8 +25,8 @@ public:
     bool modifiable = true;
     int asked = 0;
     std::vector<std::string> hooks;
-    std::string refusedKeys;  // characters KeyPress drops
-    std::string display;      // shown while unfocused when not empty
+    std::string refusedKeys; // characters KeyPress drops
+    std::string display;     // shown while unfocused when not empty
     using TCustomMaskEdit::MemoBox;
 
     void PasteFromClipboard() override
@@ -176,7 +176,7 @@ TEST_F(MaskEditTest, AnInputMethodCommitIsTypedThroughTheKeyHooks)
     edit->SetSelStart(0);
     Commit("98a7");
     EXPECT_EQ(edit->EditText(), "98-7_");
-    EXPECT_EQ(Boxes.Beeps, 1);  // the letter was refused by the mask
+    EXPECT_EQ(Boxes.Beeps, 1); // the letter was refused by the mask
 
     // The multi-line box takes commits through the same hooks.
     edit->SetEditMask("");
@@ -239,7 +239,7 @@ TEST_F(MaskEditTest, MaskedDeletingGoesThroughTheMaskOnly)
     edit->SetEditMask("00/00;1;_");
     edit->SetText("1234");
     edit->SetSelStart(1);
-    Key(Qt::Key_Backspace, Qt::ControlModifier);  // a word deletion would take the literal
+    Key(Qt::Key_Backspace, Qt::ControlModifier); // a word deletion would take the literal
     Key(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(edit->EditText().size(), 5u);
     EXPECT_EQ(edit->EditText().substr(2, 1), "/");
@@ -332,7 +332,7 @@ TEST_F(MaskEditTest, FocusedEditsShowTheirTextAndUnfocusedOnesTheirDisplayTextYe
 TEST_F(MaskEditTest, TheCaretCanBeHiddenWhileTheEditKeepsTheFocus)
 {
     const int flash = QGuiApplication::styleHints()->cursorFlashTime();
-    QGuiApplication::styleHints()->setCursorFlashTime(0);  // a steady caret
+    QGuiApplication::styleHints()->setCursorFlashTime(0); // a steady caret
     edit->SetText("ab");
     edit->Deselect();
     const QImage shown = uitest::Render(edit);

@@ -76,7 +76,7 @@ TEST_F(ResourcesTest, CursorsCarryTheirHotSpotsAtTheArrowTips)
         const QImage image = cursor.pixmap().toImage();
         // The tip itself is black.
         EXPECT_EQ(QColor(image.pixel(e.hot)), QColor(Qt::black));
-        EXPECT_EQ(qAlpha(image.pixel(0, 31)), 0);  // a corner is transparent
+        EXPECT_EQ(qAlpha(image.pixel(0, 31)), 0); // a corner is transparent
     }
     QImage sheet(3 * 34, 34, QImage::Format_RGB32);
     sheet.fill(Qt::gray);

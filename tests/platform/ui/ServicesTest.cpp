@@ -54,7 +54,7 @@ TEST_F(ServicesTest, EveryClipboardFormatRoundTripsItsBytes)
     EXPECT_EQ(Clipboard().AsText(), text);
     Clipboard().SetAsText("dB\xB5V");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("dB\xC2\xB5V"));
-    EXPECT_FALSE(Clipboard().HasFormat(csv));  // a Set outside a bracket replaces everything
+    EXPECT_FALSE(Clipboard().HasFormat(csv)); // a Set outside a bracket replaces everything
 }
 
 TEST_F(ServicesTest, AnOpenClipboardCollectsSeveralFormatsAndPublishesThemAtClose)
@@ -152,7 +152,7 @@ TEST_F(ServicesTest, TheWorkAreaIsThatOfTheMonitorUnderTheRectangle)
     TRect area = MonitorWorkArea({10, 10, 50, 50});
     EXPECT_EQ(area, (TRect{available.left(), available.top(), available.left() + available.width(),
                            available.top() + available.height()}));
-    EXPECT_EQ(MonitorWorkArea({-5000, -5000, -4000, -4000}), area);  // off every screen: the nearest
+    EXPECT_EQ(MonitorWorkArea({-5000, -5000, -4000, -4000}), area); // off every screen: the nearest
     Metrics().WorkAreaOverride = TRect{0, 0, 640, 480};
     EXPECT_EQ(MonitorWorkArea({10, 10, 50, 50}), (TRect{0, 0, 640, 480}));
 }
@@ -225,17 +225,17 @@ TEST_F(ServicesTest, ImageListsDrawWithTheTransparentColourAndTheSelectedBlend)
         list.Draw(c.Canvas, 5, 0, 1);
         list.DrawEx(c.Canvas, 10, 0, 0, clNone, clDefault, ILD_SELECTED);
         list.DrawEx(c.Canvas, 15, 0, 1, clYellow, clDefault, ILD_NORMAL);
-        list.Draw(c.Canvas, 0, 5, 99);  // no such image: nothing
+        list.Draw(c.Canvas, 0, 5, 99); // no such image: nothing
     }
     EXPECT_EQ(uitest::PixelAt(img, 0, 0), clLime);
-    EXPECT_EQ(uitest::PixelAt(img, 3, 3), clWhite);      // transparent colour left out
+    EXPECT_EQ(uitest::PixelAt(img, 3, 3), clWhite); // transparent colour left out
     EXPECT_EQ(uitest::PixelAt(img, 5, 0), clBlue);
     // Selected: half lime, half the highlight colour (0, 0, 128).
     TColor blended = uitest::PixelAt(img, 10, 0);
     EXPECT_NEAR(GetGValue(blended), 128, 2);
     EXPECT_NEAR(GetBValue(blended), 64, 2);
     EXPECT_EQ(uitest::PixelAt(img, 13, 3), clWhite);
-    EXPECT_EQ(uitest::PixelAt(img, 18, 3), clYellow);    // background behind the masked part
+    EXPECT_EQ(uitest::PixelAt(img, 18, 3), clYellow); // background behind the masked part
     EXPECT_EQ(uitest::InkBounds(img.copy(0, 5, 20, 5)), QRect());
     EXPECT_THROW(list.Delete(5), rtl::EListError);
 }
@@ -247,7 +247,7 @@ TEST_F(ServicesTest, BitmapsDrawTransparentlyAndLoadFiles)
     b.Canvas().FillRect({0, 0, 3, 3});
     b.Canvas().SetPixel(1, 1, clBlue);
     EXPECT_EQ(b.Pixel(1, 1), clBlue);
-    EXPECT_EQ(b.TransparentColor(), clRed);  // the bottom-left pixel
+    EXPECT_EQ(b.TransparentColor(), clRed); // the bottom-left pixel
     b.SetTransparent(true);
     QImage img = uitest::WhiteImage(5, 5);
     {
@@ -290,7 +290,7 @@ TEST_F(ServicesTest, FontsPensAndBrushesAnnounceChangesOnce)
     TBrush brush;
     brush.SetStyle(bsClear);
     brush.SetColor(clRed);
-    EXPECT_EQ(brush.Style(), bsSolid);  // a colour makes a clear brush solid
+    EXPECT_EQ(brush.Style(), bsSolid); // a colour makes a clear brush solid
 }
 
 TEST_F(ServicesTest, TimersRunOnlyEnabledWithAHandlerAndFailuresGoToTheHandler)

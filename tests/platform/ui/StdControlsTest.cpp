@@ -26,7 +26,7 @@ TEST_F(StdControlsTest, ASpeedButtonClicksOnReleaseOnlyWhenReleasedOverItself)
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(button->State(), bsDown);
     EXPECT_EQ(clicks, 0);
-    QTest::mouseMove(button, QPoint(40, 5));  // dragged off: shown up again
+    QTest::mouseMove(button, QPoint(40, 5)); // dragged off: shown up again
     EXPECT_EQ(button->State(), bsUp);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(40, 5));
     EXPECT_EQ(clicks, 0);
@@ -36,7 +36,7 @@ TEST_F(StdControlsTest, ASpeedButtonClicksOnReleaseOnlyWhenReleasedOverItself)
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(6, 6));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(button->State(), bsUp);
-    EXPECT_FALSE(button->Down());  // no group: never stays down
+    EXPECT_FALSE(button->Down()); // no group: never stays down
 
     button->SetEnabled(false);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
@@ -80,11 +80,11 @@ TEST_F(StdControlsTest, SpeedButtonFacesFollowFlatAndPressedStates)
     form->SetColor(RGB(10, 20, 30));
     uitest::ShowActive(form);
     QImage up = uitest::Render(button);
-    EXPECT_EQ(uitest::PixelAt(up, 0, 0), SysColors()[COLOR_3DLIGHT]);      // raised face
+    EXPECT_EQ(uitest::PixelAt(up, 0, 0), SysColors()[COLOR_3DLIGHT]); // raised face
     EXPECT_EQ(uitest::PixelAt(up, 19, 19), SysColors()[COLOR_3DDKSHADOW]);
     button->SetFlat(true);
     QImage flat = uitest::Render(button);
-    EXPECT_EQ(uitest::PixelAt(flat, 0, 0), RGB(10, 20, 30));                // no face until hot
+    EXPECT_EQ(uitest::PixelAt(flat, 0, 0), RGB(10, 20, 30)); // no face until hot
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     QImage pressed = uitest::Render(button);
     EXPECT_EQ(uitest::PixelAt(pressed, 0, 0), SysColors()[COLOR_BTNSHADOW]);
@@ -162,7 +162,7 @@ TEST_F(StdControlsTest, TheBacklogGaugeTurnsRedAbove100)
     gauge->SetProgress(100);
     QImage at100 = uitest::Render(gauge);
     EXPECT_EQ(uitest::PixelAt(at100, 0, 5), clLime);
-    EXPECT_EQ(uitest::PixelAt(at100, 19, 5), clLime);   // 100 of 500 is a fifth
+    EXPECT_EQ(uitest::PixelAt(at100, 19, 5), clLime); // 100 of 500 is a fifth
     EXPECT_EQ(uitest::PixelAt(at100, 20, 5), clWhite);
     EXPECT_EQ(uitest::PixelAt(at100, 99, 9), clWhite);
     gauge->SetProgress(101);
@@ -177,7 +177,7 @@ TEST_F(StdControlsTest, TheBacklogGaugeTurnsRedAbove100)
     EXPECT_EQ(uitest::PixelAt(full, 99, 9), clRed);
     gauge->SetProgress(-3);
     QImage empty = uitest::Render(gauge);
-    EXPECT_EQ(uitest::InkBounds(empty), QRect());  // all white, no text
+    EXPECT_EQ(uitest::InkBounds(empty), QRect()); // all white, no text
 }
 
 TEST_F(StdControlsTest, AShapeIsARectangleInItsPenAndBrush)

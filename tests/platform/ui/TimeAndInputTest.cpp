@@ -49,7 +49,7 @@ TEST_F(TimeAndInputTest, AnAutoRepeatOf400ThenEvery100MsStepsOnScheduleWithoutSl
     EXPECT_EQ(button.TimerInterval(1), 400);
     timers.Advance(399);
     EXPECT_EQ(steps.size(), 1u);
-    timers.Advance(601);  // one second after the press
+    timers.Advance(601); // one second after the press
     EXPECT_EQ(steps, (std::vector<std::int64_t>{10'000, 10'400, 10'500, 10'600, 10'700, 10'800, 10'900, 11'000}));
     EXPECT_EQ(button.TimerInterval(1), 100);
     button.KillTimer(1);
@@ -72,7 +72,7 @@ TEST_F(TimeAndInputTest, DueTimersFireInOrderOfTimeThenOfStartingAndARestartBegi
     // Setting a running id again starts its period afresh.
     control.Ticks.clear();
     timers.Advance(5);
-    control.SetTimer(2, 30);  // was due at 10'060
+    control.SetTimer(2, 30); // was due at 10'060
     timers.Advance(29);
     EXPECT_EQ(control.Ticks, (std::vector<std::pair<int, std::int64_t>>{{1, 10'060}, {3, 10'060}}));
     timers.Advance(1);
@@ -88,7 +88,7 @@ TEST_F(TimeAndInputTest, TimerComponentsRunOnTheDrivenEngineAndAFailingTickGoesT
         at.push_back(rtl::GetTickCount());
         if (at.size() == 2) throw rtl::Exception("tick failed");
     }));
-    EXPECT_EQ(rtl::GetTickCount(), 10'000u);  // the engine's time is the tick clock's
+    EXPECT_EQ(rtl::GetTickCount(), 10'000u); // the engine's time is the tick clock's
     timers.Advance(4499);
     EXPECT_EQ(at, (std::vector<std::uint32_t>{11'500, 13'000}));
     EXPECT_EQ(Exceptions, (std::vector<std::string>{"tick failed"}));
