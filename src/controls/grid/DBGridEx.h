@@ -506,7 +506,7 @@ private:
     // ======== painting
 public:
     // The grid reads right to left: its lines, cells and frames are mirrored.
-    bool UseRightToLeftAlignment() const;
+    bool UseRightToLeftAlignment() const override;
     // Whether a cell gets a raised frame: fixed cells with dghFixed3D, footer cells with
     // dghFooter3D, data cells with dghData3D, frozen cells with dghFrozen3D (and the gap
     // row's indicator cell with dghFixed3D and dghData3D or dghFrozen3D); never a shown
@@ -645,7 +645,8 @@ private:
     // The rectangle of the data cells on screen: from the first scrolling data cell to the
     // last column and the last data row.
     ui::TRect dataAreaBox() const;
-    // Starts, re-times or stops the automatic scrolling for the mouse at point.
+    // Starts, re-times or stops the automatic scrolling for the mouse at point (in the
+    // layout: x mirrored by LayoutX).
     void updateAutoScroll(ui::TPoint point);
     void autoScrollTick();
     IMemTableEx* memTable_ = nullptr;
@@ -750,6 +751,7 @@ private:
     void titleButtonMove(int x, int y);
     void selectingMove(int x, int y);
     void columnsMove(ui::TShiftState shift, int x, int y);
+    // x in the layout (LayoutX).
     void titleSizingMove(int x);
     bool titleButtonRelease(ui::TShiftState shift, int x, int y);
     void clickRelease(ui::TMouseButton button, ui::TShiftState shift, int x, int y);

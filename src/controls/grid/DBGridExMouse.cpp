@@ -104,7 +104,7 @@ bool TCustomDBGridEx::sizingPress(ui::TMouseButton button, ui::TShiftState shift
     dataLink_->UpdateData();
     const bool own = sizing.Title || optionsEx_.Contains(dghTraceColSizing);
     if (sizing.State == ui::gsColSizing && button == ui::mbLeft && own) {
-        beginTitleSizing(sizing.Index, sizing.LinePos, sizing.LinePos - x);
+        beginTitleSizing(sizing.Index, sizing.LinePos, sizing.LinePos - LayoutX(x));
         ui::TControl::MouseDown(button, shift, x, y);
         return true;
     }
@@ -221,7 +221,8 @@ void TCustomDBGridEx::dataPress(ui::TMouseButton button, ui::TShiftState shift, 
         // One click moves to the cell and presses its button.
         const ui::TRect rect = CellRect(cell.X, cell.Y);
         TDBGridInplaceEdit* editor = InplaceEdit();
-        if (x >= rect.Right - column->EditButtonsWidth() && x < rect.Right && editor && editor->Visible())
+        const int lx = LayoutX(x);
+        if (lx >= rect.Right - column->EditButtonsWidth() && lx < rect.Right && editor && editor->Visible())
             editor->PressButtonAt(ClientToScreen({x, y}));
     }
     if (IsCheckOrImage(column)) checkClickCell_ = cell;
@@ -288,7 +289,7 @@ void TCustomDBGridEx::MouseMove(ui::TShiftState Shift, int X, int Y)
         return;
     }
     if (mouseMode_ == mmTitleSizing) {
-        titleSizingMove(X);
+        titleSizingMove(LayoutX(X));
         ui::TControl::MouseMove(Shift, X, Y);
         return;
     }
@@ -320,6 +321,8 @@ void TCustomDBGridEx::selectingMove(int x, int y)
     const int cy = std::clamp(y, 0, std::max(0, client.Bottom - 1));
     const ui::TRect box = dataAreaBox();
     const ui::TGridCoord cell = MouseCoord(cx, cy);
+    // The data area's box is the layout's: x is read mirrored in right-to-left mode.
+    x = LayoutX(x);
     if (y >= box.Top && y <= box.Bottom && onRecordRow(cell) && cell.Y != Row()) {
         const int distance = cell.Y - Row();
         if (mouseMode_ == mmRectangle) MoveRecords(true, distance, false, false);
@@ -335,6 +338,7 @@ void TCustomDBGridEx::columnsMove(ui::TShiftState, int x, int y)
 {
     const ui::TRect box = dataAreaBox();
     const ui::TGridCoord cell = MouseCoord(x, std::clamp(y, 0, std::max(0, ClientHeight() - 1)));
+    x = LayoutX(x); // as in selectingMove
     if (x >= box.Left && x <= box.Right && cell.X >= indicatorOffset_ && cell.X != columnDragLast_) {
         columnDragLast_ = cell.X;
         // The anchor's own state decides: a Ctrl-deselected anchor deselects the way.
@@ -372,7 +376,7 @@ void TCustomDBGridEx::MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, in
     if (mouseMode_ == mmTitleSizing) {
         if (!optionsEx_.Contains(dghTraceColSizing)) {
             HideSizingLine();
-            const int width = X + sizingOffset_ - sizingLeft_;
+            const int width = LayoutX(X) + sizingOffset_ - sizingLeft_;
             if (width > 1 && sizingColumn_ >= 0 && sizingColumn_ < ColCount()) SetColWidths(sizingColumn_, width);
         }
         mouseMode_ = mmNone;

@@ -21,9 +21,7 @@ void TCustomDBGridEx::SetRightToLeftMapping(bool RightToLeft)
 
 ui::TRect TCustomDBGridEx::InplaceEditRect() const
 {
-    const ui::TRect cell = ui::TCustomGrid::InplaceEditRect();
-    if (!UseRightToLeftAlignment() || cell.IsEmpty()) return cell;
-    return {ClientWidth() - cell.Right, cell.Top, ClientWidth() - cell.Left, cell.Bottom};
+    return LayoutRect(ui::TCustomGrid::InplaceEditRect());
 }
 
 int TCustomDBGridEx::footerTop(const ui::TGridDrawInfo& info) const

@@ -230,7 +230,7 @@ void TCustomDBGridEx::updateAutoScroll(ui::TPoint point)
 void TCustomDBGridEx::autoScrollTick()
 {
     const ui::TRect box = dataAreaBox();
-    const ui::TPoint point = movePoint_;
+    const ui::TPoint point{LayoutX(movePoint_.X), movePoint_.Y};
     const int dx = Outside(point.X, box.Left, box.Right);
     const int dy = mouseMode_ == mmColumns ? 0 : Outside(point.Y, box.Top, box.Bottom);
     if ((dx == 0 && dy == 0) || !dataLink_->Active()) {

@@ -89,7 +89,7 @@ void TCustomDBGridEx::CalcSizingState(int x, int y, const ui::TGridDrawInfo& inf
 {
     ui::TCustomGrid::CalcSizingState(x, y, info, state, index, sizingPos, sizingOfs);
     // Rows are sized in the indicator column only.
-    if (state == ui::gsRowSizing && !(indicatorOffset_ > 0 && x < info.Horz.CellSpan(0))) {
+    if (state == ui::gsRowSizing && !(indicatorOffset_ > 0 && LayoutX(x) < info.Horz.CellSpan(0))) {
         state = ui::gsNormal;
         index = -1;
     }

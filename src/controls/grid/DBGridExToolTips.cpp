@@ -114,7 +114,7 @@ bool TCustomDBGridEx::ShowHintAt(ui::THintInfo& info)
     TColumnEx* column = columnAt(cell.X);
     if (!column || cell.Y < 0) return ShowHint() && ui::TCustomGrid::ShowHintAt(info);
     // The hint stays with its cell: moving to another cell asks again.
-    info.CursorRect = CellRect(cell.X, cell.Y);
+    info.CursorRect = LayoutRect(CellRect(cell.X, cell.Y));
     const std::string& titleHint = column->Title()->GetHint();
     if (cell.Y < TitleRowCount() && !titleHint.empty()) {
         info.HintStr = titleHint.substr(0, titleHint.find('|'));

@@ -156,7 +156,7 @@ void TDBLookupGridEx::FocusOut(ui::TControl* next)
 
 int TDBLookupGridEx::RowAt(int y) const
 {
-    const ui::TGridCoord cell = MouseCoord(0, y);
+    const ui::TGridCoord cell = MouseCoord(LayoutX(0), y);
     if (cell.Y < 0) return NoRow;
     if (cell.Y == SpecRowGridRow()) return SpecialRow;
     const int row = cell.Y - TitleOffset();

@@ -383,11 +383,22 @@ int TCustomGrid::coordFromPos(const TGridAxisDrawInfo& a, int pos) const
 
 TGridCoord TCustomGrid::MouseCoord(int x, int y) const
 {
+    return cellAt(LayoutX(x), y);
+}
+
+TGridCoord TCustomGrid::cellAt(int layoutX, int y) const
+{
     TGridDrawInfo info;
     CalcDrawInfo(info);
-    TGridCoord c{coordFromPos(info.Horz, x), coordFromPos(info.Vert, y)};
+    TGridCoord c{coordFromPos(info.Horz, layoutX), coordFromPos(info.Vert, y)};
     if (c.X < 0 || c.Y < 0) return {-1, -1};
     return c;
+}
+
+TRect TCustomGrid::LayoutRect(const TRect& r) const
+{
+    if (!UseRightToLeftAlignment() || r.IsEmpty()) return r;
+    return {ClientWidth() - r.Right, r.Top, ClientWidth() - r.Left, r.Bottom};
 }
 
 int TCustomGrid::cellStart(const TGridAxisDrawInfo& a, int index) const

@@ -182,8 +182,16 @@ public:
     // The pixels of a box of cells (corners in any order), cut like CellRect.
     TRect BoxRect(int left, int top, int right, int bottom) const;
     // The cell under a client point; -1 in a coordinate outside the cells. A point on
-    // a grid line belongs to the cell before the line.
+    // a grid line belongs to the cell before the line. A grid reading right to left is
+    // hit where it is drawn: mirrored.
     TGridCoord MouseCoord(int x, int y) const;
+    // The grid is drawn mirrored (reading right to left); the base grid never is.
+    virtual bool UseRightToLeftAlignment() const { return false; }
+    // The x of a client pixel in the grid's layout, where cells run from the left: the
+    // mirrored pixel when the grid reads right to left. Applied twice it gives x back.
+    int LayoutX(int x) const { return UseRightToLeftAlignment() ? ClientWidth() - 1 - x : x; }
+    // A rectangle of the layout where it shows on screen (mirrored likewise).
+    TRect LayoutRect(const TRect& r) const;
 
     // ---- repainting
     void InvalidateCell(int col, int row);
@@ -233,10 +241,11 @@ protected:
     TColor DataLineColor() const;
 
     // ---- sizing and moving
-    // Whether (x, y) starts a column or row sizing: state, the index sized, the line's
-    // position and the point's offset from it. The zone is max(7, line width) pixels
-    // centred on the line after the cell, in the fixed rows for columns (goColSizing)
-    // and the fixed columns for rows (goRowSizing).
+    // Whether the client point (x, y) starts a column or row sizing: state, the index
+    // sized, the line's position and the point's offset from it, both in the layout
+    // (LayoutX). The zone is max(7, line width) pixels centred on the line after the
+    // cell, in the fixed rows for columns (goColSizing) and the fixed columns for rows
+    // (goRowSizing).
     virtual void CalcSizingState(int x, int y, const TGridDrawInfo& info, TGridState& state, int& index,
                                  int& sizingPos, int& sizingOfs);
     // The column dragged from fromIndex to toIndex (widths and tab stops moved along).
@@ -245,8 +254,8 @@ protected:
     void MoveColumn(int fromIndex, int toIndex);
     // Starts sizing column or row index (gsColSizing or gsRowSizing) as a press on its line
     // does: the mouse is captured and the sizing line shows at sizingPos (the line's first
-    // pixel), the pointer standing sizingOfs pixels before it; the release (MouseUp)
-    // applies it.
+    // pixel in the layout), the pointer standing sizingOfs pixels before it; the release
+    // (MouseUp) applies it.
     void BeginSizing(TGridState state, int index, int sizingPos, int sizingOfs);
     // Starts moving column index (gsColMoving) as a press on its fixed cell does; the
     // release over another column moves it there.
@@ -258,7 +267,8 @@ protected:
     int MovingIndex() const { return gridState_ == gsColMoving ? moveIndex_ : -1; }
     // Ends a sizing or moving in progress without applying it.
     void CancelGridState();
-    // The line shown while sizing (a column's right edge or a row's bottom edge); -1 none.
+    // The line shown while sizing (a column's right edge or a row's bottom edge, in the
+    // layout); -1 none.
     int SizingLinePos() const { return sizingLineShown_ ? sizingPos_ : -1; }
     void ShowSizingLine(TGridState kind, int pos);
     void HideSizingLine();
@@ -387,6 +397,8 @@ private:
     void calcAxis(TGridAxisDrawInfo& a, bool cols) const;
     int axisMaxFirst(const TGridAxisDrawInfo& a) const;
     int coordFromPos(const TGridAxisDrawInfo& a, int pos) const;
+    // The cell at a point of the layout (x already mirrored back).
+    TGridCoord cellAt(int layoutX, int y) const;
     bool axisRange(const TGridAxisDrawInfo& a, int first, int last, int& from, int& to) const;
     int cellStart(const TGridAxisDrawInfo& a, int index) const;
     void changeSize(int newCols, int newRows);

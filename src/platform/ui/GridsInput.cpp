@@ -200,6 +200,7 @@ void TCustomGrid::CalcSizingState(int x, int y, const TGridDrawInfo& info, TGrid
 {
     state = gsNormal;
     index = -1;
+    x = LayoutX(x);
     // Zones of max(7, line width) pixels centred on each line after a visible cell;
     // where zones overlap the nearest line wins, the later cell on a tie.
     auto scan = [&](const TGridAxisDrawInfo& a, int p, TGridState kind) {
@@ -314,8 +315,9 @@ void TCustomGrid::updateMovePos(int x, int y)
     TGridDrawInfo info;
     CalcDrawInfo(info);
     // Beyond the cells the column lands at the nearest end of what is on screen.
-    x = std::clamp(x, info.Horz.FixedBoundary, std::max(info.Horz.FixedBoundary, info.Horz.GridBoundary - 1));
-    const TGridCoord cell = MouseCoord(x, std::clamp(y, 0, std::max(0, info.Vert.GridBoundary - 1)));
+    const int lastX = std::max(info.Horz.FixedBoundary, info.Horz.GridBoundary - 1);
+    x = std::clamp(LayoutX(x), info.Horz.FixedBoundary, lastX);
+    const TGridCoord cell = cellAt(x, std::clamp(y, 0, std::max(0, info.Vert.GridBoundary - 1)));
     if (cell.X < fixedCols_ || cell.X == movePos_) return;
     const TRect before = sizingLineRect();
     movePos_ = cell.X;
@@ -351,7 +353,7 @@ void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
     }
     case gsColSizing:
     case gsRowSizing:
-        ShowSizingLine(gridState_, (gridState_ == gsColSizing ? x : y) + sizingOfs_);
+        ShowSizingLine(gridState_, (gridState_ == gsColSizing ? LayoutX(x) : y) + sizingOfs_);
         break;
     case gsColMoving:
         updateMovePos(x, y);
@@ -366,7 +368,7 @@ void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
 void TCustomGrid::endSizing(int x, int y)
 {
     const TGridState state = gridState_;
-    const int pos = (state == gsColSizing ? x : y) + sizingOfs_;
+    const int pos = (state == gsColSizing ? LayoutX(x) : y) + sizingOfs_;
     HideSizingLine();
     gridState_ = gsNormal;
     TGridDrawInfo info;
@@ -468,8 +470,9 @@ void TCustomGrid::TimerTick(int id)
     TGridDrawInfo info;
     CalcDrawInfo(info);
     TGridScrollDirection dir = 0;
-    if (lastMouse_.X < info.Horz.FixedBoundary) dir |= sdLeft;
-    else if (lastMouse_.X >= info.Horz.FullVisBoundary) dir |= sdRight;
+    const int x = LayoutX(lastMouse_.X);
+    if (x < info.Horz.FixedBoundary) dir |= sdLeft;
+    else if (x >= info.Horz.FullVisBoundary) dir |= sdRight;
     if (gridState_ == gsSelecting) {
         if (lastMouse_.Y < info.Vert.FixedBoundary) dir |= sdUp;
         else if (lastMouse_.Y >= info.Vert.FullVisBoundary) dir |= sdDown;

@@ -156,19 +156,20 @@ void TCustomGrid::PaintGridStateMarks()
     Canvas().FillRect(mark);
 }
 
-// Where the sizing line or the drop mark of a moved column stands now.
+// Where the sizing line or the drop mark of a moved column shows now (mirrored like
+// the cells when the grid reads right to left).
 TRect TCustomGrid::sizingLineRect() const
 {
     if (sizingLineShown_) {
         if (sizingLineKind_ == gsRowSizing) return {0, sizingPos_, ClientWidth(), sizingPos_ + 1};
-        return {sizingPos_, 0, sizingPos_ + 1, ClientHeight()};
+        return LayoutRect({sizingPos_, 0, sizingPos_ + 1, ClientHeight()});
     }
     if (gridState_ == gsColMoving && movePos_ != moveIndex_) {
         // A two-pixel bar on the side of the target where the column will land.
         const TRect target = CellRect(movePos_, 0);
         if (target.IsEmpty()) return {};
         const int x = movePos_ > moveIndex_ ? target.Right : target.Left - 1;
-        return {std::max(0, x - 1), 0, x + 1, ClientHeight()};
+        return LayoutRect({std::max(0, x - 1), 0, x + 1, ClientHeight()});
     }
     return {};
 }
