@@ -371,6 +371,18 @@ TEST_F(LookupGrid, AClickPicksTheRowAndTheHeldMouseStepsBeyondTheEdges)
     EXPECT_EQ(doubleClicks, 1);
 }
 
+TEST_F(LookupGrid, ARightToLeftListPicksTheRowClickedAtEitherSide)
+{
+    grid->setLayoutDirection(Qt::RightToLeft);
+    ShowList(5);
+    // The row is found at the height of the point wherever the mirrored list is hit.
+    const QPoint nearRight{grid->ClientOffset().X + grid->ClientWidth() - 3, OnRow(2).y()};
+    QTest::mouseClick(grid.get(), Qt::LeftButton, {}, nearRight);
+    EXPECT_EQ(Key(), 3);
+    QTest::mouseClick(grid.get(), Qt::LeftButton, {}, QPoint{grid->ClientOffset().X + 2, OnRow(0).y()});
+    EXPECT_EQ(Key(), 1);
+}
+
 TEST_F(LookupGrid, TheWheelAndTheScrollBarMoveTheListNotTheKey)
 {
     ShowList(5);
