@@ -69,34 +69,22 @@ std::string ReadBlob(isc_db_handle* db, isc_tr_handle* tr, const ISC_QUAD& id)
     // Read up to its known length: the call that would only find the end costs as much as
     // a read (the client library signals that end by an exception inside itself).
     const std::optional<std::size_t> length = BlobLength(&blob.handle);
-    std::string content;
     constexpr std::size_t kSegment = 65535;
-    if (length) {
-        content.resize(*length);
-        std::size_t read = 0;
-        while (read < *length) {
-            unsigned short got = 0;
-            const auto want = static_cast<unsigned short>(std::min(kSegment, *length - read));
-            const ISC_STATUS rc = api.isc_get_segment(status, &blob.handle, &got, want, content.data() + read);
-            if (rc == isc_segstr_eof)
-                break;
-            if (rc != 0 && rc != isc_segment)
-                Check(status);
-            read += got;
-        }
-        content.resize(read);
-    } else {
-        char buffer[kSegment];
-        for (;;) {
-            unsigned short got = 0;
-            const ISC_STATUS rc = api.isc_get_segment(status, &blob.handle, &got, sizeof buffer, buffer);
-            if (rc == isc_segstr_eof)
-                break;
-            if (rc != 0 && rc != isc_segment)
-                Check(status);
-            content.append(buffer, got);
-        }
+    std::string content(length.value_or(0), '\0');
+    std::size_t read = 0;
+    while (!length || read < *length) {
+        if (!length)
+            content.resize(read + kSegment);
+        const auto want = static_cast<unsigned short>(std::min(kSegment, content.size() - read));
+        unsigned short got = 0;
+        const ISC_STATUS rc = api.isc_get_segment(status, &blob.handle, &got, want, content.data() + read);
+        if (rc == isc_segstr_eof)
+            break;
+        if (rc != 0 && rc != isc_segment)
+            Check(status);
+        read += got;
     }
+    content.resize(read);
     blob.Close();
     return content;
 }
