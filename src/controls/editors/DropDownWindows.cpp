@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
 #include <QFontMetrics>
-#include <QMouseEvent>
 
 #include "controls/editors/DropDownPlacement.h"
 #include "controls/editors/EditInterfaces.h"
@@ -14,19 +12,6 @@
 #include "platform/ui/Popup.h"
 
 namespace editors {
-
-void PassButtonPressTo(ui::TControl* Button, ui::TControl* DropDown, ui::TPoint Screen)
-{
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(Button, &release);
-    DropDown->SetMouseCapture(true);
-    const ui::TPoint inDropDown = DropDown->ScreenToClient(Screen);
-    const ui::TPoint offset = DropDown->ClientOffset();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(inDropDown.X + offset.X, inDropDown.Y + offset.Y),
-                      QPointF(Screen.X, Screen.Y), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(DropDown, &press);
-}
 
 // ---- TPopupListboxEx ----
 

@@ -16,11 +16,6 @@ namespace editors {
 // The image of an item (ImageIndex starts as the item's index).
 using TListGetImageIndexEventEx = rtl::Delegate<void(rtl::TObject* Sender, int ItemIndex, int& ImageIndex)>;
 
-// A button of an editor lets go of the press it holds (without a click) and the open
-// drop-down takes the press over at the screen point, so that a drag from the button
-// selects in the drop-down and the release there picks.
-void PassButtonPressTo(ui::TControl* Button, ui::TControl* DropDown, ui::TPoint Screen);
-
 // A drop-down list: rows of one height (the window snaps to whole rows), the item under
 // a moving pointer selected, typed letters searching the items, an optional image per
 // item and a size grip.

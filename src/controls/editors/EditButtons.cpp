@@ -334,7 +334,7 @@ int EditButtonControlWidth(const TEditButtonEx& Button, bool Flat)
 namespace {
 
 // The button comes up at once, without a click.
-void releaseWithoutClick(TEditButtonControlEx* button)
+void releaseWithoutClick(ui::TControl* button)
 {
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-1, -1), QPointF(-1, -1), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
@@ -357,6 +357,17 @@ void PopupEditButtonMenu(ui::TControl* Editor, TEditButtonControlEx* Button, QMe
     // The menu takes the mouse.
     releaseWithoutClick(Button);
     Menu->popup(QPoint(at.X, at.Y));
+}
+
+void PassButtonPressTo(ui::TControl* Button, ui::TControl* DropDown, ui::TPoint Screen)
+{
+    releaseWithoutClick(Button);
+    DropDown->SetMouseCapture(true);
+    const ui::TPoint inDropDown = DropDown->ScreenToClient(Screen);
+    const ui::TPoint offset = DropDown->ClientOffset();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(inDropDown.X + offset.X, inDropDown.Y + offset.Y),
+                      QPointF(Screen.X, Screen.Y), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(DropDown, &press);
 }
 
 } // namespace editors

@@ -191,4 +191,9 @@ int EditButtonControlWidth(const TEditButtonEx& Button, bool Flat);
 // the button's Tag, so that the press that closed the menu opens nothing.
 void PopupEditButtonMenu(ui::TControl* Editor, TEditButtonControlEx* Button, QMenu* Menu);
 
+// A button of an editor lets go of the press it holds (without a click) and the open
+// drop-down takes the press over at the screen point, so that a drag from the button
+// selects in the drop-down and the release there picks.
+void PassButtonPressTo(ui::TControl* Button, ui::TControl* DropDown, ui::TPoint Screen);
+
 } // namespace editors
