@@ -218,8 +218,6 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     logGrid.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(storagetest::EnginePath(), ignored);
-    if (const char* lock = std::getenv("FIREBIRD_LOCK")) std::filesystem::remove_all(lock, ignored);
+    storagetest::RemoveEngineFolders();
     return 0;
 }

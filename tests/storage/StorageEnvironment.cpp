@@ -1,6 +1,4 @@
 // Removes the engine and lock folders of this test program when it ends.
-#include <filesystem>
-
 #include <gtest/gtest.h>
 
 #include "StorageTestEngine.h"
@@ -9,13 +7,7 @@ namespace {
 
 class StorageEnvironment : public ::testing::Environment {
 public:
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(storagetest::EnginePath(), ignored);
-        if (const char* lock = std::getenv("FIREBIRD_LOCK"))
-            std::filesystem::remove_all(lock, ignored);
-    }
+    void TearDown() override { storagetest::RemoveEngineFolders(); }
 };
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new StorageEnvironment);

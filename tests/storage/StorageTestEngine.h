@@ -2,6 +2,7 @@
 // The engine of the storage test program: written once into a folder of this process
 // and loaded from there, as the program does at start. Every test that opens a
 // database calls EngineFolder() first and puts its database copies where it likes.
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -33,6 +34,14 @@ inline const std::string& EngineFolder()
     }();
     storage::SetProgramFolder(folder);
     return folder;
+}
+
+// Removes the engine folder and the lock folder of this process, when its engine is done.
+inline void RemoveEngineFolders()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(EnginePath(), ignored);
+    if (const char* lock = std::getenv("FIREBIRD_LOCK")) std::filesystem::remove_all(lock, ignored);
 }
 
 } // namespace storagetest
