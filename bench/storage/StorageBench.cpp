@@ -152,46 +152,59 @@ std::size_t ShownTexts(db::TDataSet& log)
            + log.FieldByName("DTS")->GetAsString().size() + log.FieldByName("ALIAS")->GetAsString().size();
 }
 
-// The log query's time and that of a bare select beside it, run by run: the query from t0
-// to t1, the select from t1 to t2.
+// The mean seconds of a run of the log query and of a bare select beside it.
 struct TBesideBare {
     double Query = 0, Bare = 0;
-    std::size_t Checksum = 0;
-
-    void Add(benchmark::State& state, Clock::time_point t0, Clock::time_point t1, Clock::time_point t2)
-    {
-        Query += Seconds(t1 - t0);
-        Bare += Seconds(t2 - t1);
-        state.SetIterationTime(Seconds(t1 - t0));
-    }
-    double PerRun(double total, const benchmark::State& state) const
-    {
-        benchmark::DoNotOptimize(Checksum);
-        return total / static_cast<double>(state.iterations());
-    }
 };
 
-void BM_LogQueryFirst100Rows(benchmark::State& state)
+// Run by run: the log query opened, read by readLog and closed, then a bare select of the
+// same rows read by readBare; the iteration's time is the query's. Each reader returns a
+// checksum of what it read.
+template <typename ReadLog, typename ReadBare>
+TBesideBare LogQueryBesideBare(benchmark::State& state, Bench& b, ReadLog readLog, ReadBare readBare)
 {
-    Bench b(MillionRecordDatabase());
-    TBesideBare times;
+    TBesideBare total;
+    std::size_t checksum = 0;
     for (auto _ : state) {
-        auto t0 = Clock::now();
+        const auto t0 = Clock::now();
         db::TDataSet& log = b.Dm->IBQ_LOG_;
         log.Open();
-        for (int row = 0; row < 100 && !log.Eof(); ++row, log.Next()) times.Checksum += ShownTexts(log);
+        checksum += readLog(log);
         log.Close();
-        auto t1 = Clock::now();
+        const auto t1 = Clock::now();
         {
             fb::TIBSQL q(&b.Dm->IBDatabase, &b.Dm->IBTransaction);
             q.SetSQL("select * from get_log");
             q.ExecQuery();
-            for (int row = 0; row < 100 && q.Next(); ++row) times.Checksum += q.Fields(0).GetAsString().size();
+            checksum += readBare(q);
         }
-        times.Add(state, t0, t1, Clock::now());
+        const auto t2 = Clock::now();
+        total.Query += Seconds(t1 - t0);
+        total.Bare += Seconds(t2 - t1);
+        state.SetIterationTime(Seconds(t1 - t0));
     }
-    state.counters["query_ms"] = times.PerRun(times.Query, state) * 1e3;
-    state.counters["bare_select_ms"] = times.PerRun(times.Bare, state) * 1e3;
+    benchmark::DoNotOptimize(checksum);
+    const double n = static_cast<double>(state.iterations());
+    return {total.Query / n, total.Bare / n};
+}
+
+void BM_LogQueryFirst100Rows(benchmark::State& state)
+{
+    Bench b(MillionRecordDatabase());
+    const TBesideBare times = LogQueryBesideBare(
+        state, b,
+        [](db::TDataSet& log) {
+            std::size_t sum = 0;
+            for (int row = 0; row < 100 && !log.Eof(); ++row, log.Next()) sum += ShownTexts(log);
+            return sum;
+        },
+        [](fb::TIBSQL& q) {
+            std::size_t sum = 0;
+            for (int row = 0; row < 100 && q.Next(); ++row) sum += q.Fields(0).GetAsString().size();
+            return sum;
+        });
+    state.counters["query_ms"] = times.Query * 1e3;
+    state.counters["bare_select_ms"] = times.Bare * 1e3;
     state.counters["ratio"] = times.Bare / times.Query;
 }
 BENCHMARK(BM_LogQueryFirst100Rows)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -202,25 +215,21 @@ BENCHMARK(BM_LogQueryFirst100Rows)->UseManualTime()->Unit(benchmark::kMillisecon
 void BM_LogQueryToTheEnd(benchmark::State& state)
 {
     Bench b(MillionRecordDatabase());
-    TBesideBare times;
-    for (auto _ : state) {
-        auto t0 = Clock::now();
-        db::TDataSet& log = b.Dm->IBQ_LOG_;
-        log.Open();
-        log.Last();
-        for (int row = 0; row < 40 && !log.Bof(); ++row, log.Prior()) times.Checksum += ShownTexts(log);
-        log.Close();
-        auto t1 = Clock::now();
-        {
-            fb::TIBSQL q(&b.Dm->IBDatabase, &b.Dm->IBTransaction);
-            q.SetSQL("select * from get_log");
-            q.ExecQuery();
-            while (q.Next()) ++times.Checksum;
-        }
-        times.Add(state, t0, t1, Clock::now());
-    }
-    state.counters["query_s"] = times.PerRun(times.Query, state);
-    state.counters["bare_fetch_s"] = times.PerRun(times.Bare, state);
+    const TBesideBare times = LogQueryBesideBare(
+        state, b,
+        [](db::TDataSet& log) {
+            std::size_t sum = 0;
+            log.Last();
+            for (int row = 0; row < 40 && !log.Bof(); ++row, log.Prior()) sum += ShownTexts(log);
+            return sum;
+        },
+        [](fb::TIBSQL& q) {
+            std::size_t rows = 0;
+            while (q.Next()) ++rows;
+            return rows;
+        });
+    state.counters["query_s"] = times.Query;
+    state.counters["bare_fetch_s"] = times.Bare;
     state.counters["ratio"] = times.Query / times.Bare;
 }
 BENCHMARK(BM_LogQueryToTheEnd)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(3);
@@ -425,8 +434,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(storagetest::EnginePath(), ignored);
-    if (const char* lock = std::getenv("FIREBIRD_LOCK")) std::filesystem::remove_all(lock, ignored);
+    storagetest::RemoveEngineFolders();
     return 0;
 }
