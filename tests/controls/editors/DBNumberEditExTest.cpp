@@ -43,6 +43,16 @@ protected:
         const int y = upper ? 2 : button->Height() - 3;
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->Width() / 2, y));
     }
+    // A step up and one down by each of the keys, the wheel and the button.
+    void StepEveryWay()
+    {
+        Key(Qt::Key_Up);
+        Key(Qt::Key_Down);
+        Wheel(120);
+        Wheel(-120);
+        ClickButton(true);
+        ClickButton(false);
+    }
 };
 
 std::string SeparatorsName(const ::testing::TestParamInfo<TSeparators>& info) { return info.param.Name; }
@@ -263,12 +273,7 @@ TEST_P(DBNumberEditTest, AnIncrementOfZeroStepsNothing)
     UpDownButton();
     edit->SetIncrement(0);
     edit->SetValue(5);
-    Key(Qt::Key_Up);
-    Key(Qt::Key_Down);
-    Wheel(120);
-    Wheel(-120);
-    ClickButton(true);
-    ClickButton(false);
+    StepEveryWay();
     EXPECT_EQ(Value(), rtl::Variant(5.0));
     EXPECT_EQ(edit->Text(), "5");
 }
@@ -278,25 +283,17 @@ TEST_P(DBNumberEditTest, AStepThatGivesNoFiniteNumberDoesNothingOrStopsAtTheLimi
     UpDownButton();
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    auto everyWay = [&] {
-        Key(Qt::Key_Up);
-        Key(Qt::Key_Down);
-        Wheel(120);
-        Wheel(-120);
-        ClickButton(true);
-        ClickButton(false);
-    };
     for (const double increment : {nan, inf, -inf}) {
         SCOPED_TRACE(increment);
         edit->SetIncrement(increment);
         edit->SetValue(5);
         const std::string text = edit->Text();
-        everyWay();
+        StepEveryWay();
         EXPECT_EQ(Value(), rtl::Variant(5.0));
         EXPECT_EQ(edit->Text(), text);
         // Also from an empty editor, where the step is the increment itself.
         edit->SetText("");
-        everyWay();
+        StepEveryWay();
         EXPECT_TRUE(Value().IsNull());
     }
     // A sum past the double range does nothing; the step back is a number again.
