@@ -14,6 +14,22 @@ void VisibleColumnsBetween(TCustomDBGridEx& grid, int First, int Last, TColumnsE
         if (all.Items(i)->GetVisible()) Columns.Add(all.Items(i));
 }
 
+void SelectionColumns(TCustomDBGridEx& grid, TDBGridExSelectionType kind, TColumnsExList& Columns)
+{
+    TDBGridExSelection& selection = grid.Selection();
+    switch (kind) {
+    case gstRectangle:
+        VisibleColumnsBetween(grid, selection.Rect().LeftCol(), selection.Rect().RightCol(), Columns);
+        break;
+    case gstColumns:
+        for (TColumnEx* column : selection.Columns()) Columns.Add(column);
+        break;
+    default:
+        for (TColumnEx* column : grid.VisibleColumns()) Columns.Add(column);
+        break;
+    }
+}
+
 void ForEachRectangleRecord(TCustomDBGridEx& grid, db::TDataSet& dataSet, const std::function<bool()>& fn)
 {
     const db::TBookmark& anchor = grid.Selection().Rect().AnchorCell().Row;
@@ -39,6 +55,25 @@ void ForEachRecord(db::TDataSet& dataSet, const std::function<bool()>& fn)
 {
     for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
         if (!fn()) return;
+}
+
+void ForEachSelectedRecord(TCustomDBGridEx& grid, db::TDataSet& dataSet, TDBGridExSelectionType kind,
+                           const std::function<bool()>& fn)
+{
+    switch (kind) {
+    case gstRecordBookmarks: {
+        const TBookmarkListEx& rows = grid.SelectedRows();
+        for (int i = 0; i < rows.Count(); ++i) {
+            // A listed record that has gone since is passed over.
+            if (!dataSet.BookmarkValid(rows.Items(i))) continue;
+            dataSet.GotoBookmark(rows.Items(i));
+            if (!fn()) return;
+        }
+        break;
+    }
+    case gstRectangle: ForEachRectangleRecord(grid, dataSet, fn); break;
+    default: ForEachRecord(dataSet, fn); break;
+    }
 }
 
 } // namespace grid
