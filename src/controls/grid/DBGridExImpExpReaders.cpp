@@ -30,15 +30,6 @@ void TDBGridExImport::ReadValue(TColumnEx*)
 {
 }
 
-db::TField* TDBGridExImport::TargetField(TColumnEx& Column)
-{
-    db::TField* field = Column.Field();
-    if (!field || !field->Lookup()) return field;
-    const std::string& keys = field->GetKeyFields();
-    if (keys.empty() || keys.find(';') != std::string::npos || !field->DataSet()) return nullptr;
-    return field->DataSet()->FindField(keys);
-}
-
 bool TDBGridExImport::EditTarget(db::TField& Target)
 {
     db::TDataSet* dataSet = Target.DataSet();
@@ -217,7 +208,7 @@ void TDBGridExImportAsKVDBIF::ReadValue(TColumnEx* Column)
 {
     const rtl::Variant& value = reader_->Value();
     if (!value.IsEmpty() && Column && Column->CanModify(false)) {
-        if (db::TField* target = TargetField(*Column)) {
+        if (db::TField* target = CellValueField(*Column)) {
             StoreValue([&] {
                 if (EditTarget(*target)) target->SetValue(value);
             });

@@ -1,4 +1,4 @@
-// The records and columns a selection names.
+// The records and columns a selection names, and the field a cell stands for.
 #include "controls/grid/DBGridExImpExpWalks.h"
 
 #include <algorithm>
@@ -28,6 +28,15 @@ void SelectionColumns(TCustomDBGridEx& grid, TDBGridExSelectionType kind, TColum
         for (TColumnEx* column : grid.VisibleColumns()) Columns.Add(column);
         break;
     }
+}
+
+db::TField* CellValueField(TColumnEx& column)
+{
+    db::TField* field = column.Field();
+    if (!field || !field->Lookup()) return field;
+    const std::string& keys = field->GetKeyFields();
+    if (keys.empty() || keys.find(';') != std::string::npos || !field->DataSet()) return nullptr;
+    return field->DataSet()->FindField(keys);
 }
 
 void ForEachRectangleRecord(TCustomDBGridEx& grid, db::TDataSet& dataSet, const std::function<bool()>& fn)

@@ -18,6 +18,10 @@ void VisibleColumnsBetween(TCustomDBGridEx& grid, int First, int Last, TColumnsE
 // columns, else every visible column.
 void SelectionColumns(TCustomDBGridEx& grid, TDBGridExSelectionType kind, TColumnsExList& Columns);
 
+// The field a column's cells are written from and read into: its field, or a lookup
+// field's key field. None for a lookup over several key fields, which one cell cannot hold.
+db::TField* CellValueField(TColumnEx& column);
+
 // Makes each record of the selection's rectangle current in turn, from whichever of its
 // two rows comes first in the data set to the other; when one of them is gone, from the
 // other to the end of the data. The walk stops early when fn returns false.

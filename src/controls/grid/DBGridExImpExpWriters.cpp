@@ -331,13 +331,8 @@ void TDBGridExExportAsKVDBIF::WriteSuffix()
 void TDBGridExExportAsKVDBIF::WriteDataCell(TColumnEx* Column, TColCellParamsEx&)
 {
     std::string cell;
-    const db::TField* field = Column->Field();
     // A lookup field's cell is its key, which reads back into the key field.
-    if (field && field->Lookup()) {
-        const std::string& keys = field->GetKeyFields();
-        field = keys.find(';') == std::string::npos && field->DataSet() ? field->DataSet()->FindField(keys) : nullptr;
-    }
-    if (field) PutField(cell, *field);
+    if (const db::TField* field = CellValueField(*Column)) PutField(cell, *field);
     else cell += static_cast<char>(kvdbif::ctNoValue);
     Write(cell);
 }
