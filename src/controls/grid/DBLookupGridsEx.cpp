@@ -8,6 +8,7 @@
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DBConsts.h"
 #include "platform/db/DataSet.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -635,14 +636,8 @@ void TDBLookupGridEx::snapHeight()
 {
     const int height = HeightForRows(rowCount_);
     if (height == Height() || sizing_) return;
-    sizing_ = true;
-    try {
-        TCustomDBGridEx::SetBounds(Left(), Top(), Width(), height);
-    } catch (...) {
-        sizing_ = false;
-        throw;
-    }
-    sizing_ = false;
+    const rtl::TFlagScope sizing(sizing_);
+    TCustomDBGridEx::SetBounds(Left(), Top(), Width(), height);
 }
 
 void TDBLookupGridEx::SetBounds(int left, int top, int width, int height)
