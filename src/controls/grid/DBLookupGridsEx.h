@@ -315,6 +315,8 @@ private:
     void stopTracking();
     // The list stands on its first record.
     bool listAtFirst() const;
+    // The list's current record is chosen, unless its key is the selection already.
+    void chooseCurrentRecord();
 
     std::unique_ptr<TLookupGridDataLinkEx> dataLink_;
     std::unique_ptr<editors::TSpecRowEx> specRow_;
