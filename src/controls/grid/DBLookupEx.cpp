@@ -251,11 +251,7 @@ bool TCustomDBLookupComboboxEx::LocateKey()
 {
     db::TDataSet* list = listLink_->DataSet();
     if (!listActive_ || rtl::VarIsClear(keyValue_) || !list || !KeyValueCompatible()) return false;
-    try {
-        return list->Locate(keyFieldName_, keyValue_, 0);
-    } catch (const rtl::EConvertError&) {
-        return false;
-    }
+    return LocateListKey(*list, keyFieldName_, keyValue_);
 }
 
 void TCustomDBLookupComboboxEx::showText(const std::string& text)

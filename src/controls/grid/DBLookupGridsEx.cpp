@@ -157,6 +157,15 @@ void CheckNotLookupMode(bool LookupMode)
     if (LookupMode) db::TDataSet::DatabaseError(msg::PropDefByLookup);
 }
 
+bool LocateListKey(db::TDataSet& List, const std::string& KeyFieldName, const rtl::Variant& Key)
+{
+    try {
+        return List.Locate(KeyFieldName, Key, 0);
+    } catch (const rtl::EConvertError&) {
+        return false;
+    }
+}
+
 // ---- the key's data link
 
 void TLookupGridDataLinkEx::ActiveChanged()
@@ -475,12 +484,7 @@ bool TDBLookupGridEx::LocateKey()
 {
     db::TDataSet* list = ListDataSet();
     if (rtl::VarIsClear(keyValue_) || !list || !list->GetActive() || !KeyValueCompatible()) return false;
-    try {
-        return list->Locate(keyFieldName_, keyValue_, 0);
-    } catch (const rtl::EConvertError&) {
-        // A key of another type than the key fields' is in no record.
-        return false;
-    }
+    return LocateListKey(*list, keyFieldName_, keyValue_);
 }
 
 void TDBLookupGridEx::UpdateDisplay()
