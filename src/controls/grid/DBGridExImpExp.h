@@ -184,6 +184,9 @@ private:
     // Plain colours (0x00BBGGRR) and font names, in the order of their first use.
     std::vector<ui::TColor> colorTable_;
     rtl::TStringList fontTable_;
+    // Each column's right cell edge in twips, the same in every row of one export (a
+    // column without a width of its own measures its font for it).
+    std::vector<std::string> cellEdges_;
     // The cells of the record being written.
     std::vector<ui::TFont> rowFonts_;
     std::vector<TColCellParamsEx> rowParams_;
@@ -244,9 +247,6 @@ protected:
             valueFailed(e);
         }
     }
-    // The field a column's cells go into: its field, or a lookup field's key field. None
-    // for a lookup over several key fields, which one cell cannot fill.
-    static db::TField* TargetField(TColumnEx& Column);
     // Puts the target's data set into edit state when it may be changed; whether it is
     // then editing or inserting.
     static bool EditTarget(db::TField& Target);
