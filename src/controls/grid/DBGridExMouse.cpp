@@ -319,32 +319,27 @@ void TCustomDBGridEx::selectingMove(int x, int y)
     const ui::TRect client = ClientRect();
     const int cx = std::clamp(x, 0, std::max(0, client.Right - 1));
     const int cy = std::clamp(y, 0, std::max(0, client.Bottom - 1));
-    const ui::TRect box = dataAreaBox();
+    const ui::TPoint outside = outsideDataArea();
     const ui::TGridCoord cell = MouseCoord(cx, cy);
-    // The data area's box is the layout's: x is read mirrored in right-to-left mode.
-    x = LayoutX(x);
-    if (y >= box.Top && y <= box.Bottom && onRecordRow(cell) && cell.Y != Row()) {
+    if (outside.Y == 0 && onRecordRow(cell) && cell.Y != Row()) {
         const int distance = cell.Y - Row();
         if (mouseMode_ == mmRectangle) MoveRecords(true, distance, false, false);
         else MoveRecords(recordDrag_, distance, true, false);
     }
-    if (x >= box.Left && x <= box.Right && cell.X >= indicatorOffset_ && cell.X != Col()
-        && !options_.Contains(dgRowSelect))
+    if (outside.X == 0 && cell.X >= indicatorOffset_ && cell.X != Col() && !options_.Contains(dgRowSelect))
         MoveCol(cell.X, cell.X > Col() ? 1 : -1, mouseMode_ == mmRectangle);
-    updateAutoScroll({x, y});
+    updateAutoScroll();
 }
 
 void TCustomDBGridEx::columnsMove(ui::TShiftState, int x, int y)
 {
-    const ui::TRect box = dataAreaBox();
     const ui::TGridCoord cell = MouseCoord(x, std::clamp(y, 0, std::max(0, ClientHeight() - 1)));
-    x = LayoutX(x); // as in selectingMove
-    if (x >= box.Left && x <= box.Right && cell.X >= indicatorOffset_ && cell.X != columnDragLast_) {
+    if (outsideDataArea().X == 0 && cell.X >= indicatorOffset_ && cell.X != columnDragLast_) {
         columnDragLast_ = cell.X;
         // The anchor's own state decides: a Ctrl-deselected anchor deselects the way.
         if (TColumnEx* column = columnAt(cell.X)) Selection().Columns().ExtendTo(column);
     }
-    updateAutoScroll({x, y});
+    updateAutoScroll();
 }
 
 void TCustomDBGridEx::titleSizingMove(int x)
