@@ -717,8 +717,9 @@ private:
     // The data set's current record against another one, as the records are shown:
     // <0 above it, 0 the same, >0 below.
     int compareWithCurrent(const db::TBookmark& bookmark) const;
-    // Whether the current column is of the image-list or check-box kind.
-    bool checkOrImageColumn() const;
+    // Whether the column (the current one) is of the image-list or check-box kind.
+    static bool isCheckOrImage(const TColumnEx* column);
+    bool checkOrImageColumn() const { return isCheckOrImage(selectedColumn()); }
     // Set at every key: Ctrl is held or dghClearSelection is off.
     bool toggleSelection_ = false;
     bool inColExit_ = false;

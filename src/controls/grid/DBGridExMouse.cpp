@@ -11,15 +11,6 @@
 
 namespace grid {
 
-namespace {
-
-bool IsCheckOrImage(const TColumnEx* column)
-{
-    return column && (column->GetColumnKind() == ckImageList || column->GetColumnKind() == ckCheckBox);
-}
-
-} // namespace
-
 bool TCustomDBGridEx::onRecordRow(const ui::TGridCoord& cell) const
 {
     return dataLink_->Active() && cell.Y >= titleOffset_ && cell.Y - titleOffset_ < dataLink_->RecordCount();
@@ -81,7 +72,7 @@ bool TCustomDBGridEx::doubleClickPress(ui::TShiftState shift, int x, int y)
     }
     const ui::TGridCoord cell = MouseCoord(x, y);
     TColumnEx* column = columnAt(cell.X);
-    if (onRecordRow(cell) && IsCheckOrImage(column) && column->GetDblClickNextVal())
+    if (onRecordRow(cell) && isCheckOrImage(column) && column->GetDblClickNextVal())
         column->SetNextFieldValue(shift & ui::ssShift ? -1.0 : 1.0);
     return false;
 }
@@ -225,7 +216,7 @@ void TCustomDBGridEx::dataPress(ui::TMouseButton button, ui::TShiftState shift, 
         if (lx >= rect.Right - column->EditButtonsWidth() && lx < rect.Right && editor && editor->Visible())
             editor->PressButtonAt(ClientToScreen({x, y}));
     }
-    if (IsCheckOrImage(column)) checkClickCell_ = cell;
+    if (isCheckOrImage(column)) checkClickCell_ = cell;
 }
 
 bool TCustomDBGridEx::rectanglePress(ui::TShiftState shift, int oldCol, const db::TBookmark& oldBookmark)
@@ -451,7 +442,7 @@ void TCustomDBGridEx::clickRelease(ui::TMouseButton button, ui::TShiftState shif
         else if (onRecordRow(cell)) CellClick(column);
     }
     // A check box steps when press and release fall on the same cell.
-    if (cell == checkCell && !doubleClicked_ && IsCheckOrImage(column) && !column->GetDblClickNextVal()
+    if (cell == checkCell && !doubleClicked_ && isCheckOrImage(column) && !column->GetDblClickNextVal()
         && column->CanModify(false))
         column->SetNextFieldValue(shift & ui::ssShift ? -1.0 : 1.0);
 }
