@@ -171,7 +171,7 @@ TCheckBoxState TColumnEx::GetCheckboxState() const
     // Without a key list no text is needed (the exports ask every cell for its state).
     if (KeyListCount() == 0) return cbGrayed;
     const std::string text = field->GetText();
-    if (KeyListCount() > 0 && MatchesKeyLine((*keyList_)[0], text)) return cbChecked;
+    if (MatchesKeyLine((*keyList_)[0], text)) return cbChecked;
     if (KeyListCount() > 1 && MatchesKeyLine((*keyList_)[1], text)) return cbUnchecked;
     return cbGrayed;
 }

@@ -196,11 +196,7 @@ void TSTColumnFilterEx::ReadListValues(rtl::TStrings& Texts, rtl::TStrings* Keys
     db::TDataSet& dataSet = *listLink_.DataSet();
     // A record being edited would be posted by the walk; the post tells the link again.
     if (dataSet.State() != db::dsBrowse) return;
-    readingList_ = true;
-    struct TReadingDone {
-        bool& reading;
-        ~TReadingDone() { reading = false; }
-    } done{readingList_};
+    const rtl::TFlagScope reading(readingList_);
     const rtl::TUpdateScope textsUpdate(Texts);
     Texts.Clear();
     if (Keys) Keys->Clear();

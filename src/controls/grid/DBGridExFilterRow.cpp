@@ -115,12 +115,8 @@ void TCustomDBGridEx::closeFilterEditor()
 void TCustomDBGridEx::UpdateFilterEditor(bool Show)
 {
     if (!filterEditor_ || !filterEditing_) return;
-    if (!stFilter_->GetVisible() || !HasFilterCell(filterEditColumn_)) {
-        // The editor's column went away.
-        closeFilterEditor();
-        return;
-    }
-    if (!CanShowFilterEditor()) {
+    if (!stFilter_->GetVisible() || !HasFilterCell(filterEditColumn_) || !CanShowFilterEditor()) {
+        // The editor's column went away, or the grid shows no editor now.
         closeFilterEditor();
         return;
     }

@@ -244,9 +244,6 @@ protected:
             valueFailed(e);
         }
     }
-    // The field a column's cells go into: its field, or a lookup field's key field. None
-    // for a lookup over several key fields, which one cell cannot fill.
-    static db::TField* TargetField(TColumnEx& Column);
     // Puts the target's data set into edit state when it may be changed; whether it is
     // then editing or inserting.
     static bool EditTarget(db::TField& Target);

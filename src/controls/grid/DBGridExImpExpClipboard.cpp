@@ -1,5 +1,4 @@
 // The grid's clipboard actions: copy, cut, paste and delete of the selection.
-#include <functional>
 #include <optional>
 
 #include "controls/grid/DBGridEx.h"
@@ -91,13 +90,14 @@ void ClearCells(TColumnsExList& columns)
     }
 }
 
-// Clears the cells of each record the walk makes current; the last record cleared is
-// posted and the current record is current again.
-template <typename TWalk>
-void ClearCellsWalk(TCustomDBGridEx& grid, db::TDataSet& dataSet, TColumnsExList& columns, TWalk walk)
+// Clears the selected cells of each record the selection names; the last record cleared
+// is posted and the current record is current again.
+void ClearSelectedCells(TCustomDBGridEx& grid, db::TDataSet& dataSet, TDBGridExSelectionType kind)
 {
+    TColumnsExList columns;
+    SelectionColumns(grid, kind, columns);
     TCustomDBGridEx::TRecordWalk keep(grid, dataSet, false);
-    walk([&] {
+    ForEachSelectedRecord(grid, dataSet, kind, [&] {
         ClearCells(columns);
         return true;
     });
@@ -197,19 +197,8 @@ void GridDeleteAction(TCustomDBGridEx& grid, bool ForWholeGrid)
         selection.Rows().Delete();
         selection.Clear();
         break;
-    case gstRectangle: {
-        TColumnsExList columns;
-        VisibleColumnsBetween(grid, selection.Rect().LeftCol(), selection.Rect().RightCol(), columns);
-        ClearCellsWalk(grid, *dataSet, columns,
-                       [&](const std::function<bool()>& fn) { ForEachRectangleRecord(grid, *dataSet, fn); });
-        break;
-    }
-    case gstColumns: {
-        TColumnsExList columns;
-        for (TColumnEx* column : selection.Columns()) columns.Add(column);
-        ClearCellsWalk(grid, *dataSet, columns, [&](const std::function<bool()>& fn) { ForEachRecord(*dataSet, fn); });
-        break;
-    }
+    case gstRectangle:
+    case gstColumns: ClearSelectedCells(grid, *dataSet, kind); break;
     case gstAll: {
         db::TDisableControlsScope quiet(*dataSet);
         dataSet->First();

@@ -30,15 +30,6 @@ void TDBGridExImport::ReadValue(TColumnEx*)
 {
 }
 
-db::TField* TDBGridExImport::TargetField(TColumnEx& Column)
-{
-    db::TField* field = Column.Field();
-    if (!field || !field->Lookup()) return field;
-    const std::string& keys = field->GetKeyFields();
-    if (keys.empty() || keys.find(';') != std::string::npos || !field->DataSet()) return nullptr;
-    return field->DataSet()->FindField(keys);
-}
-
 bool TDBGridExImport::EditTarget(db::TField& Target)
 {
     db::TDataSet* dataSet = Target.DataSet();
@@ -94,60 +85,27 @@ void TDBGridExImport::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
     if (inserting) quiet.emplace(*dataSet);
     else walk.emplace(grid, *dataSet, false);
 
-    TDBGridExSelection& selection = grid.Selection();
+    const TDBGridExSelectionType kind = grid.Selection().SelectionType();
     TColumnsExList columns;
-    auto read = [&] {
-        ReadRecord(columns);
-        return !EndOfData;
-    };
+    // Without a selection the columns from the current one on.
+    if (kind == gstNon) VisibleColumnsBetween(grid, grid.SelectedIndex(), grid.Columns().Count() - 1, columns);
+    else SelectionColumns(grid, kind, columns);
     try {
-        switch (selection.SelectionType()) {
-        case gstNon:
-            VisibleColumnsBetween(grid, grid.SelectedIndex(), grid.Columns().Count() - 1, columns);
-            ReadPrefix();
-            if (inserting) {
-                addTheRest(columns, wasAtEnd);
-                break;
-            }
+        ReadPrefix();
+        if (inserting) {
+            addTheRest(columns, wasAtEnd);
+        } else if (kind == gstNon) {
             while (!dataSet->Eof() && !EndOfData) {
                 ReadRecord(columns);
                 dataSet->Next();
             }
             // The walk has reached the end of the data: what is left is appended there.
             if (grid.GetAllowedOperations().Contains(alopAppendEx)) addTheRest(columns, true);
-            break;
-        case gstRecordBookmarks: {
-            for (TColumnEx* column : grid.VisibleColumns()) columns.Add(column);
-            ReadPrefix();
-            if (inserting) {
-                addTheRest(columns, wasAtEnd);
-                break;
-            }
-            const TBookmarkListEx& rows = selection.Rows();
-            for (int i = 0; i < rows.Count() && !EndOfData; ++i) {
-                if (!dataSet->BookmarkValid(rows.Items(i))) continue;
-                dataSet->GotoBookmark(rows.Items(i));
+        } else if (!EndOfData) {
+            ForEachSelectedRecord(grid, *dataSet, kind, [&] {
                 ReadRecord(columns);
-            }
-            break;
-        }
-        case gstRectangle:
-            VisibleColumnsBetween(grid, selection.Rect().LeftCol(), selection.Rect().RightCol(), columns);
-            ReadPrefix();
-            if (inserting) addTheRest(columns, wasAtEnd);
-            else if (!EndOfData) ForEachRectangleRecord(grid, *dataSet, read);
-            break;
-        case gstColumns:
-        case gstAll:
-            if (selection.SelectionType() == gstColumns) {
-                for (TColumnEx* column : selection.Columns()) columns.Add(column);
-            } else {
-                for (TColumnEx* column : grid.VisibleColumns()) columns.Add(column);
-            }
-            ReadPrefix();
-            if (inserting) addTheRest(columns, wasAtEnd);
-            else if (!EndOfData) ForEachRecord(*dataSet, read);
-            break;
+                return !EndOfData;
+            });
         }
         // The last record changed is posted, not left in edit state.
         if (!inserting && dataSet->State() == db::dsEdit) dataSet->Post();
@@ -250,7 +208,7 @@ void TDBGridExImportAsKVDBIF::ReadValue(TColumnEx* Column)
 {
     const rtl::Variant& value = reader_->Value();
     if (!value.IsEmpty() && Column && Column->CanModify(false)) {
-        if (db::TField* target = TargetField(*Column)) {
+        if (db::TField* target = CellValueField(*Column)) {
             StoreValue([&] {
                 if (EditTarget(*target)) target->SetValue(value);
             });

@@ -1,4 +1,4 @@
-// The records and columns a selection names.
+// The records and columns a selection names, and the field a cell stands for.
 #include "controls/grid/DBGridExImpExpWalks.h"
 
 #include <algorithm>
@@ -12,6 +12,31 @@ void VisibleColumnsBetween(TCustomDBGridEx& grid, int First, int Last, TColumnsE
     TDBGridColumnsEx& all = grid.Columns();
     for (int i = std::max(First, 0); i <= Last && i < all.Count(); ++i)
         if (all.Items(i)->GetVisible()) Columns.Add(all.Items(i));
+}
+
+void SelectionColumns(TCustomDBGridEx& grid, TDBGridExSelectionType kind, TColumnsExList& Columns)
+{
+    TDBGridExSelection& selection = grid.Selection();
+    switch (kind) {
+    case gstRectangle:
+        VisibleColumnsBetween(grid, selection.Rect().LeftCol(), selection.Rect().RightCol(), Columns);
+        break;
+    case gstColumns:
+        for (TColumnEx* column : selection.Columns()) Columns.Add(column);
+        break;
+    default:
+        for (TColumnEx* column : grid.VisibleColumns()) Columns.Add(column);
+        break;
+    }
+}
+
+db::TField* CellValueField(TColumnEx& column)
+{
+    db::TField* field = column.Field();
+    if (!field || !field->Lookup()) return field;
+    const std::string& keys = field->GetKeyFields();
+    if (keys.empty() || keys.find(';') != std::string::npos || !field->DataSet()) return nullptr;
+    return field->DataSet()->FindField(keys);
 }
 
 void ForEachRectangleRecord(TCustomDBGridEx& grid, db::TDataSet& dataSet, const std::function<bool()>& fn)
@@ -39,6 +64,25 @@ void ForEachRecord(db::TDataSet& dataSet, const std::function<bool()>& fn)
 {
     for (dataSet.First(); !dataSet.Eof(); dataSet.Next())
         if (!fn()) return;
+}
+
+void ForEachSelectedRecord(TCustomDBGridEx& grid, db::TDataSet& dataSet, TDBGridExSelectionType kind,
+                           const std::function<bool()>& fn)
+{
+    switch (kind) {
+    case gstRecordBookmarks: {
+        const TBookmarkListEx& rows = grid.SelectedRows();
+        for (int i = 0; i < rows.Count(); ++i) {
+            // A listed record that has gone since is passed over.
+            if (!dataSet.BookmarkValid(rows.Items(i))) continue;
+            dataSet.GotoBookmark(rows.Items(i));
+            if (!fn()) return;
+        }
+        break;
+    }
+    case gstRectangle: ForEachRectangleRecord(grid, dataSet, fn); break;
+    default: ForEachRecord(dataSet, fn); break;
+    }
 }
 
 } // namespace grid

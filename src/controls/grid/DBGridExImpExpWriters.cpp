@@ -31,17 +31,7 @@ void TDBGridExExport::ExportToStream(rtl::TStream& Stream, bool IsExportAll)
     if (kind == gstNon) return;
 
     TColumnsExList columns;
-    switch (kind) {
-    case gstRectangle:
-        VisibleColumnsBetween(grid, grid.Selection().Rect().LeftCol(), grid.Selection().Rect().RightCol(), columns);
-        break;
-    case gstColumns:
-        for (TColumnEx* column : grid.Selection().Columns()) columns.Add(column);
-        break;
-    default:
-        for (TColumnEx* column : grid.VisibleColumns()) columns.Add(column);
-        break;
-    }
+    SelectionColumns(grid, kind, columns);
     footerValues_.assign(static_cast<std::size_t>(grid.GetFooterRowCount() * columns.Count()), TDBSumAmount());
     prepareTotals(columns);
     columns_ = &columns;
@@ -61,24 +51,10 @@ void TDBGridExExport::walkRecords(TDBGridExSelectionType kind, TColumnsExList& c
     db::TDataSet* dataSet = grid.DataLink().DataSet();
     if (!dataSet || !grid.DataLink().Active()) return;
     TCustomDBGridEx::TRecordWalk walk(grid, *dataSet, false);
-    auto write = [&] {
+    ForEachSelectedRecord(grid, *dataSet, kind, [&] {
         writeRecordAndSum(columns);
         return true;
-    };
-    switch (kind) {
-    case gstRecordBookmarks: {
-        const TBookmarkListEx& rows = grid.SelectedRows();
-        for (int i = 0; i < rows.Count(); ++i) {
-            // A listed record that has gone since is passed over.
-            if (!dataSet->BookmarkValid(rows.Items(i))) continue;
-            dataSet->GotoBookmark(rows.Items(i));
-            write();
-        }
-        break;
-    }
-    case gstRectangle: ForEachRectangleRecord(grid, *dataSet, write); break;
-    default: ForEachRecord(*dataSet, write); break;
-    }
+    });
 }
 
 void TDBGridExExport::prepareTotals(const TColumnsExList& columns)
@@ -355,13 +331,8 @@ void TDBGridExExportAsKVDBIF::WriteSuffix()
 void TDBGridExExportAsKVDBIF::WriteDataCell(TColumnEx* Column, TColCellParamsEx&)
 {
     std::string cell;
-    const db::TField* field = Column->Field();
     // A lookup field's cell is its key, which reads back into the key field.
-    if (field && field->Lookup()) {
-        const std::string& keys = field->GetKeyFields();
-        field = keys.find(';') == std::string::npos && field->DataSet() ? field->DataSet()->FindField(keys) : nullptr;
-    }
-    if (field) PutField(cell, *field);
+    if (const db::TField* field = CellValueField(*Column)) PutField(cell, *field);
     else cell += static_cast<char>(kvdbif::ctNoValue);
     Write(cell);
 }

@@ -336,10 +336,8 @@ bool TDBGridInplaceEdit::typeAheadPickList(TColumnEx& column, char& key)
         if (keyed) key = 0;
         return keyed;
     }
-    const int index = editors::FindItemText(column.GetPickList(), pickListCount(column), typed, true);
-    if (index >= 0) {
+    if (showListLine(column, typed)) {
         key = 0;
-        showFoundText(column.GetPickList()[index], static_cast<int>(typed.size()), rtl::Null());
         return true;
     }
     if (!keyed) return false;
@@ -357,36 +355,34 @@ bool TDBGridInplaceEdit::typeAheadLookup(TColumnEx& column, char& key)
     if (!EditCanModify()) return false;
     key = 0;
     if (typed.back() == '\b') return true;
-    if (list->Locate(field->GetLookupResultField(), rtl::Variant(typed), db::loCaseInsensitive | db::loPartialKey)) {
-        const db::TField* result = list->FieldByName(field->GetLookupResultField());
-        showFoundText(result->GetText(), static_cast<int>(typed.size()),
-                      list->GetFieldValues(field->GetLookupKeyFields()));
+    if (!showListLine(column, typed) && column.OnNotInList)
+        showFoundText(typed, static_cast<int>(typed.size()), rtl::Null());
+    return true;
+}
+
+bool TDBGridInplaceEdit::showListLine(TColumnEx& column, const std::string& text)
+{
+    const int typed = static_cast<int>(text.size());
+    if (editStyle_ != cesDataListEx) {
+        const int index = editors::FindItemText(column.GetPickList(), pickListCount(column), text, true);
+        if (index < 0) return false;
+        showFoundText(column.GetPickList()[index], typed, rtl::Null());
         return true;
     }
-    if (column.OnNotInList) showFoundText(typed, static_cast<int>(typed.size()), rtl::Null());
+    db::TDataSet* list = column.LookupListDataSet();
+    const db::TField* field = column.Field();
+    if (!list || !field || !list->GetActive()
+        || !list->Locate(field->GetLookupResultField(), rtl::Variant(text), db::loCaseInsensitive | db::loPartialKey))
+        return false;
+    showFoundText(list->FieldByName(field->GetLookupResultField())->GetText(), typed,
+                  list->GetFieldValues(field->GetLookupKeyFields()));
     return true;
 }
 
 bool TDBGridInplaceEdit::matchListText(TColumnEx& column, const std::string& text)
 {
     if (!EditCanModify()) return false;
-    if (editStyle_ == cesDataListEx) {
-        db::TDataSet* list = column.LookupListDataSet();
-        const db::TField* field = column.Field();
-        if (list && list->GetActive()
-            && list->Locate(field->GetLookupResultField(), rtl::Variant(text),
-                            db::loCaseInsensitive | db::loPartialKey)) {
-            showFoundText(list->FieldByName(field->GetLookupResultField())->GetText(), static_cast<int>(text.size()),
-                          list->GetFieldValues(field->GetLookupKeyFields()));
-            return true;
-        }
-    } else {
-        const int index = editors::FindItemText(column.GetPickList(), pickListCount(column), text, true);
-        if (index >= 0) {
-            showFoundText(column.GetPickList()[index], static_cast<int>(text.size()), rtl::Null());
-            return true;
-        }
-    }
+    if (showListLine(column, text)) return true;
     if (!column.OnNotInList) return false;
     showFoundText(text, static_cast<int>(text.size()), rtl::Null());
     return true;

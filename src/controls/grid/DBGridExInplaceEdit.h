@@ -205,6 +205,9 @@ private:
     // Shows a completed or typed text (the part after Typed characters selected) and hands
     // it with its key to the grid; the open drop-down follows.
     void showFoundText(const std::string& text, int typed, const rtl::Variant& key);
+    // Shows the first line of the column's list (its lookup data set or pick list) that
+    // begins with text, case ignored; false when none does.
+    bool showListLine(TColumnEx& column, const std::string& text);
     // Matches text (a typed or pasted one) as type-ahead does; true when it was taken.
     bool matchListText(TColumnEx& column, const std::string& text);
     bool runButtonShortCut(ui::Word key, ui::TShiftState shift);

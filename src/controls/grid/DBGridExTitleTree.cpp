@@ -31,19 +31,9 @@ void THeadTreeNode::FreeChildren()
     // Every node below, gathered without recursion (a tree may be thousands of levels
     // deep), then freed childless.
     std::vector<THeadTreeNode*> below;
-    for (THeadTreeNode* child = Child; child;) {
-        below.push_back(child);
-        child = child->Next == Child ? nullptr : child->Next;
-    }
+    ForEachNode([&](THeadTreeNode& node) { below.push_back(&node); });
     Child = nullptr;
-    for (std::size_t i = 0; i < below.size(); ++i) {
-        THeadTreeNode* node = below[i];
-        for (THeadTreeNode* child = node->Child; child;) {
-            below.push_back(child);
-            child = child->Next == node->Child ? nullptr : child->Next;
-        }
-        node->Child = nullptr;
-    }
+    for (THeadTreeNode* node : below) node->Child = nullptr;
     for (THeadTreeNode* node : below) delete node;
 }
 
@@ -267,13 +257,9 @@ int TCustomDBGridEx::MeasureTitleTree(THeadTreeNode* node)
     // every subtree is measured before its host (no recursion: bands may be thousands of
     // levels deep). A measured node's Height holds its total until its host sets it.
     std::vector<THeadTreeNode*> hosts{node};
-    for (std::size_t i = 0; i < hosts.size(); ++i) {
-        THeadTreeNode* child = hosts[i]->Child;
-        do {
-            if (child->Child) hosts.push_back(child);
-            child = child->Next;
-        } while (child != hosts[i]->Child);
-    }
+    node->ForEachNode([&](THeadTreeNode& below) {
+        if (below.Child) hosts.push_back(&below);
+    });
     ui::TCanvas canvas;
     struct TChildMeasure {
         THeadTreeNode* Node;

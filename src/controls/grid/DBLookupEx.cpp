@@ -11,6 +11,7 @@
 #include "controls/editors/ItemSearch.h"
 #include "controls/editors/ToolCtrlsEx.h"
 #include "platform/db/DataSet.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/Popup.h"
 
@@ -185,11 +186,7 @@ void TCustomDBLookupComboboxEx::Notification(rtl::TComponent* component, rtl::TO
 void TCustomDBLookupComboboxEx::DataLinkActiveChanged()
 {
     if (inDataLinkChange_ || HasState(rtl::csDestroying) || !listLink_) return;
-    inDataLinkChange_ = true;
-    struct TDone {
-        bool& flag;
-        ~TDone() { flag = false; }
-    } done{inDataLinkChange_};
+    const rtl::TFlagScope changing(inDataLinkChange_);
     db::TDataSet* dataSet = DataLink()->Active() ? DataLink()->DataSet() : nullptr;
     const bool wasLookup = fields_.LookupMode;
     if (dataSet) CheckNotCircular(dataSet, listLink_->GetDataSource());
@@ -254,11 +251,7 @@ bool TCustomDBLookupComboboxEx::LocateKey()
 {
     db::TDataSet* list = listLink_->DataSet();
     if (!listActive_ || rtl::VarIsClear(keyValue_) || !list || !KeyValueCompatible()) return false;
-    try {
-        return list->Locate(keyFieldName_, keyValue_, 0);
-    } catch (const rtl::EConvertError&) {
-        return false;
-    }
+    return LocateListKey(*list, keyFieldName_, keyValue_);
 }
 
 void TCustomDBLookupComboboxEx::showText(const std::string& text)
@@ -394,16 +387,12 @@ bool TCustomDBLookupComboboxEx::LocateText(const std::string& Text, bool Partial
         return false;
     }
     changedWhileHeld_ = false;
-    ++holdChange_;
-    try {
+    {
+        const rtl::TCountScope holding(holdChange_);
         setKeyValue(fields_.ListKeyValue());
         showText(fields_.ListField->DisplayText());
         editors::SelectCompletedPart(*this, static_cast<int>(Text.size()));
-    } catch (...) {
-        --holdChange_;
-        throw;
     }
-    --holdChange_;
     if (changedWhileHeld_) editors::TCustomDBEditEx::Change();
     return true;
 }

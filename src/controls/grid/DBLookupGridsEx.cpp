@@ -8,6 +8,7 @@
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DBConsts.h"
 #include "platform/db/DataSet.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -154,6 +155,15 @@ void CheckNotCircular(const db::TDataSet* DataSet, const db::TDataSource* ListSo
 void CheckNotLookupMode(bool LookupMode)
 {
     if (LookupMode) db::TDataSet::DatabaseError(msg::PropDefByLookup);
+}
+
+bool LocateListKey(db::TDataSet& List, const std::string& KeyFieldName, const rtl::Variant& Key)
+{
+    try {
+        return List.Locate(KeyFieldName, Key, 0);
+    } catch (const rtl::EConvertError&) {
+        return false;
+    }
 }
 
 // ---- the key's data link
@@ -474,12 +484,7 @@ bool TDBLookupGridEx::LocateKey()
 {
     db::TDataSet* list = ListDataSet();
     if (rtl::VarIsClear(keyValue_) || !list || !list->GetActive() || !KeyValueCompatible()) return false;
-    try {
-        return list->Locate(keyFieldName_, keyValue_, 0);
-    } catch (const rtl::EConvertError&) {
-        // A key of another type than the key fields' is in no record.
-        return false;
-    }
+    return LocateListKey(*list, keyFieldName_, keyValue_);
 }
 
 void TDBLookupGridEx::UpdateDisplay()
@@ -635,14 +640,8 @@ void TDBLookupGridEx::snapHeight()
 {
     const int height = HeightForRows(rowCount_);
     if (height == Height() || sizing_) return;
-    sizing_ = true;
-    try {
-        TCustomDBGridEx::SetBounds(Left(), Top(), Width(), height);
-    } catch (...) {
-        sizing_ = false;
-        throw;
-    }
-    sizing_ = false;
+    const rtl::TFlagScope sizing(sizing_);
+    TCustomDBGridEx::SetBounds(Left(), Top(), Width(), height);
 }
 
 void TDBLookupGridEx::SetBounds(int left, int top, int width, int height)

@@ -80,6 +80,9 @@ public:
 void CheckNotCircular(const db::TDataSet* DataSet, const db::TDataSource* ListSource);
 // Raises "Property already defined by lookup field" in lookup mode.
 void CheckNotLookupMode(bool LookupMode);
+// Puts the list on the record whose key fields hold Key; false when none does (a key of
+// another type than the key fields' is in no record).
+bool LocateListKey(db::TDataSet& List, const std::string& KeyFieldName, const rtl::Variant& Key);
 
 // The link of the lookup grid to the key's data source.
 class TLookupGridDataLinkEx : public db::TDataLink {
@@ -315,6 +318,8 @@ private:
     void stopTracking();
     // The list stands on its first record.
     bool listAtFirst() const;
+    // The list's current record is chosen, unless its key is the selection already.
+    void chooseCurrentRecord();
 
     std::unique_ptr<TLookupGridDataLinkEx> dataLink_;
     std::unique_ptr<editors::TSpecRowEx> specRow_;

@@ -67,8 +67,13 @@ void TDBLookupGridEx::MoveSelection(int Distance)
         list->MoveBy(keyRow - link.GetActiveRecord());
         list->MoveBy(Distance);
     }
+    chooseCurrentRecord();
+}
+
+void TDBLookupGridEx::chooseCurrentRecord()
+{
     const rtl::Variant key = fields_.ListKeyValue();
-    if (!editors::VarEquals(key, keyValue_) || specRowSelected_) SelectKeyValue(key);
+    if (specRowSelected_ || !editors::VarEquals(key, keyValue_)) SelectKeyValue(key);
 }
 
 // ---- keys
@@ -173,8 +178,7 @@ void TDBLookupGridEx::SelectRow(int row)
     if (row < 0 || !listActive_) return;
     TGridDataLinkEx& link = DataLink();
     ListDataSet()->MoveBy(row - link.GetActiveRecord());
-    const rtl::Variant key = fields_.ListKeyValue();
-    if (specRowSelected_ || !editors::VarEquals(key, keyValue_)) SelectKeyValue(key);
+    chooseCurrentRecord();
 }
 
 void TDBLookupGridEx::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
@@ -259,8 +263,7 @@ void TDBLookupGridEx::TimerTick(int id)
     // One record beyond the rows on screen.
     if (y < 0) list->MoveBy(-link.GetActiveRecord() - 1);
     else list->MoveBy(link.RecordCount() - link.GetActiveRecord());
-    const rtl::Variant key = fields_.ListKeyValue();
-    if (specRowSelected_ || !editors::VarEquals(key, keyValue_)) SelectKeyValue(key);
+    chooseCurrentRecord();
     trackTo(y);
 }
 

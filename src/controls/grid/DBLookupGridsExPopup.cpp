@@ -3,6 +3,7 @@
 
 #include "controls/editors/EditInterfaces.h"
 #include "controls/grid/DBLookupGridsEx.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Popup.h"
 
@@ -24,11 +25,7 @@ TPopupDataGridEx::TPopupDataGridEx(ui::TControl* owner) : TDBLookupGridEx(nullpt
 template <typename F>
 void TPopupDataGridEx::byUser(F&& handling)
 {
-    ++userChanges_;
-    struct TDone {
-        int& count;
-        ~TDone() { --count; }
-    } done{userChanges_};
+    const rtl::TCountScope counting(userChanges_);
     handling();
 }
 
