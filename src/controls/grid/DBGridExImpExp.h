@@ -184,6 +184,9 @@ private:
     // Plain colours (0x00BBGGRR) and font names, in the order of their first use.
     std::vector<ui::TColor> colorTable_;
     rtl::TStringList fontTable_;
+    // Each column's right cell edge in twips, the same in every row of one export (a
+    // column without a width of its own measures its font for it).
+    std::vector<std::string> cellEdges_;
     // The cells of the record being written.
     std::vector<ui::TFont> rowFonts_;
     std::vector<TColCellParamsEx> rowParams_;

@@ -74,6 +74,7 @@ void TDBGridExExportAsRTF::ExportToStream(rtl::TStream& Stream, bool IsExportAll
 {
     colorTable_.clear();
     fontTable_.Clear();
+    cellEdges_.clear();
     ColorIndex(ui::clBlack);
     ColorIndex(ui::clWhite);
     ColorIndex(ui::clBtnFace);
@@ -103,17 +104,22 @@ void TDBGridExExportAsRTF::WriteSuffix()
 void TDBGridExExportAsRTF::writeRowStart(const TColumnsExList& columns, const std::vector<ui::TColor>& shading,
                                          const std::vector<TCellBorders>* borders)
 {
+    if (cellEdges_.empty()) {
+        int edge = 0;
+        for (const TColumnEx* column : columns) {
+            edge += twips(column->GetWidth());
+            cellEdges_.push_back(std::to_string(edge));
+        }
+    }
     std::string row = "\\trowd\\trgaph40\r\n";
-    int edge = 0;
     for (int c = 0; c < columns.Count(); ++c) {
         const TCellBorders sides = borders ? (*borders)[static_cast<std::size_t>(c)] : TCellBorders();
         if (sides.Left) row += "\\clbrdrl\\brdrs\\brdrcf0\r\n";
         if (sides.Top) row += "\\clbrdrt\\brdrs\\brdrcf0\r\n";
         if (sides.Bottom) row += "\\clbrdrb\\brdrs\\brdrcf0\r\n";
         if (sides.Right) row += "\\clbrdrr\\brdrs\\brdrcf0\r\n";
-        edge += twips(columns.Items(c)->GetWidth());
         row += "\\clshdng10000\\clcfpat" + std::to_string(ColorIndex(shading[static_cast<std::size_t>(c)])) + "\\cellx"
-               + std::to_string(edge) + "\r\n";
+               + cellEdges_[static_cast<std::size_t>(c)] + "\r\n";
     }
     row += "{\\trrh0\r\n";
     Write(row);
