@@ -337,8 +337,7 @@ bool TCustomDBGridEx::CanEditShow()
     const TColumnEx* column = selectedColumn();
     const bool selectionBlocks = selection_->SelectionType() != gstNon && optionsEx_.Contains(dghClearSelection)
                                  && SelectionTypeAllowed(gstRectangle);
-    return column && column->GetColumnKind() != ckImageList && column->GetColumnKind() != ckCheckBox
-           && !selectionBlocks && !incSearchActive_;
+    return column && !isCheckOrImage(column) && !selectionBlocks && !incSearchActive_;
 }
 
 bool TCustomDBGridEx::CanEditModify()

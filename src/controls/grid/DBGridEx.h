@@ -645,9 +645,16 @@ private:
     // The rectangle of the data cells on screen: from the first scrolling data cell to the
     // last column and the last data row.
     ui::TRect dataAreaBox() const;
-    // Starts, re-times or stops the automatic scrolling for the mouse at point (in the
-    // layout: x mirrored by LayoutX).
-    void updateAutoScroll(ui::TPoint point);
+    // How far the mouse (movePoint_) lies outside the data area, 0 where inside: x read
+    // where the cells are drawn (mirrored right to left), y not at all while columns are
+    // dragged.
+    ui::TPoint outsideDataArea() const;
+    // The pause before the next automatic step: the further out, the shorter.
+    int autoScrollPause(ui::TPoint outside) const;
+    // Scrolls one column towards dx's side; the column at that edge of the view afterwards.
+    int scrollColumnToward(int dx);
+    // Starts, re-times or stops the automatic scrolling for the mouse where it is now.
+    void updateAutoScroll();
     void autoScrollTick();
     IMemTableEx* memTable_ = nullptr;
     const db::TDataSet* memTableDataSet_ = nullptr;
@@ -710,8 +717,9 @@ private:
     // The data set's current record against another one, as the records are shown:
     // <0 above it, 0 the same, >0 below.
     int compareWithCurrent(const db::TBookmark& bookmark) const;
-    // Whether the current column is of the image-list or check-box kind.
-    bool checkOrImageColumn() const;
+    // Whether the column (the current one) is of the image-list or check-box kind.
+    static bool isCheckOrImage(const TColumnEx* column);
+    bool checkOrImageColumn() const { return isCheckOrImage(selectedColumn()); }
     // Set at every key: Ctrl is held or dghClearSelection is off.
     bool toggleSelection_ = false;
     bool inColExit_ = false;

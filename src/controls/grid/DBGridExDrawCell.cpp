@@ -18,23 +18,6 @@ namespace grid {
 
 namespace {
 
-// Makes record index of the link's window the one the fields read, for as long as it
-// lives, so that drawing never moves the data set's cursor.
-class TActiveRecordScope {
-public:
-    TActiveRecordScope(TGridDataLinkEx& link, int index) : link_(link), saved_(link.GetActiveRecord())
-    {
-        link.SetActiveRecord(index);
-    }
-    ~TActiveRecordScope() { link_.SetActiveRecord(saved_); }
-    TActiveRecordScope(const TActiveRecordScope&) = delete;
-    TActiveRecordScope& operator=(const TActiveRecordScope&) = delete;
-
-private:
-    TGridDataLinkEx& link_;
-    int saved_;
-};
-
 // The canvas's right-to-left mapping switched off for as long as it lives (when it is on).
 class TUnmirroredScope {
 public:

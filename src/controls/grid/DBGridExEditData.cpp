@@ -7,6 +7,7 @@
 #include "controls/grid/DBGridExInplaceEdit.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/db/DataSet.h"
+#include "platform/db/DataSetScopes.h"
 
 namespace grid {
 
@@ -26,19 +27,10 @@ bool NotInList(TColumnEx& column, const std::string& text)
 rtl::Variant KeyOfText(db::TDataSet& list, const db::TField& lookup, const std::string& text)
 {
     if (!list.GetActive()) return rtl::Null();
-    list.DisableControls();
-    const db::TBookmark place = list.GetBookmark();
-    rtl::Variant key = rtl::Null();
-    try {
-        if (list.Locate(lookup.GetLookupResultField(), rtl::Variant(text), db::loCaseInsensitive))
-            key = list.GetFieldValues(lookup.GetLookupKeyFields());
-        if (!place.empty() && list.BookmarkValid(place)) list.GotoBookmark(place);
-    } catch (...) {
-        list.EnableControls();
-        throw;
-    }
-    list.EnableControls();
-    return key;
+    const db::TDisableControlsScope quiet(list);
+    const db::TBookmarkScope place(list);
+    if (!list.Locate(lookup.GetLookupResultField(), rtl::Variant(text), db::loCaseInsensitive)) return rtl::Null();
+    return list.GetFieldValues(lookup.GetLookupKeyFields());
 }
 
 } // namespace
@@ -107,14 +99,10 @@ void TCustomDBGridEx::CopyValueFromAbove()
     const bool lookup = field.Lookup() && !field.GetKeyFields().empty();
     // Read from the record window: moving would post or drop the record being edited.
     rtl::Variant value;
-    dataLink_->SetActiveRecord(active - 1);
-    try {
+    {
+        const TActiveRecordScope above(*dataLink_, active - 1);
         value = lookup ? dataSet.GetFieldValues(field.GetKeyFields()) : field.GetValue();
-    } catch (...) {
-        dataLink_->SetActiveRecord(active);
-        throw;
     }
-    dataLink_->SetActiveRecord(active);
     ClearSelection();
     column->UpdateDataValues(std::string(), value, false);
     ShowEditor();

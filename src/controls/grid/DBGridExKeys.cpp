@@ -11,6 +11,7 @@
 #include "controls/grid/DBGridExInplaceEdit.h"
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DataSet.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/InputState.h"
@@ -23,9 +24,8 @@ constexpr ui::TShiftState KeyModifiers = ui::ssShift | ui::ssCtrl | ui::ssAlt;
 
 } // namespace
 
-bool TCustomDBGridEx::checkOrImageColumn() const
+bool TCustomDBGridEx::isCheckOrImage(const TColumnEx* column)
 {
-    const TColumnEx* column = selectedColumn();
     return column && (column->GetColumnKind() == ckImageList || column->GetColumnKind() == ckCheckBox);
 }
 
@@ -329,14 +329,10 @@ void TCustomDBGridEx::MoveCol(int ACol, int Direction, bool Select)
     if (ACol != Col()) {
         if (!inColExit_) {
             const int before = Col();
-            inColExit_ = true;
-            try {
+            {
+                const rtl::TFlagScope exiting(inColExit_);
                 ColExit();
-            } catch (...) {
-                inColExit_ = false;
-                throw;
             }
-            inColExit_ = false;
             if (Col() != before) return;
         }
         if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();

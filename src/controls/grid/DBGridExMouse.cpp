@@ -11,15 +11,6 @@
 
 namespace grid {
 
-namespace {
-
-bool IsCheckOrImage(const TColumnEx* column)
-{
-    return column && (column->GetColumnKind() == ckImageList || column->GetColumnKind() == ckCheckBox);
-}
-
-} // namespace
-
 bool TCustomDBGridEx::onRecordRow(const ui::TGridCoord& cell) const
 {
     return dataLink_->Active() && cell.Y >= titleOffset_ && cell.Y - titleOffset_ < dataLink_->RecordCount();
@@ -81,7 +72,7 @@ bool TCustomDBGridEx::doubleClickPress(ui::TShiftState shift, int x, int y)
     }
     const ui::TGridCoord cell = MouseCoord(x, y);
     TColumnEx* column = columnAt(cell.X);
-    if (onRecordRow(cell) && IsCheckOrImage(column) && column->GetDblClickNextVal())
+    if (onRecordRow(cell) && isCheckOrImage(column) && column->GetDblClickNextVal())
         column->SetNextFieldValue(shift & ui::ssShift ? -1.0 : 1.0);
     return false;
 }
@@ -225,7 +216,7 @@ void TCustomDBGridEx::dataPress(ui::TMouseButton button, ui::TShiftState shift, 
         if (lx >= rect.Right - column->EditButtonsWidth() && lx < rect.Right && editor && editor->Visible())
             editor->PressButtonAt(ClientToScreen({x, y}));
     }
-    if (IsCheckOrImage(column)) checkClickCell_ = cell;
+    if (isCheckOrImage(column)) checkClickCell_ = cell;
 }
 
 bool TCustomDBGridEx::rectanglePress(ui::TShiftState shift, int oldCol, const db::TBookmark& oldBookmark)
@@ -319,32 +310,27 @@ void TCustomDBGridEx::selectingMove(int x, int y)
     const ui::TRect client = ClientRect();
     const int cx = std::clamp(x, 0, std::max(0, client.Right - 1));
     const int cy = std::clamp(y, 0, std::max(0, client.Bottom - 1));
-    const ui::TRect box = dataAreaBox();
+    const ui::TPoint outside = outsideDataArea();
     const ui::TGridCoord cell = MouseCoord(cx, cy);
-    // The data area's box is the layout's: x is read mirrored in right-to-left mode.
-    x = LayoutX(x);
-    if (y >= box.Top && y <= box.Bottom && onRecordRow(cell) && cell.Y != Row()) {
+    if (outside.Y == 0 && onRecordRow(cell) && cell.Y != Row()) {
         const int distance = cell.Y - Row();
         if (mouseMode_ == mmRectangle) MoveRecords(true, distance, false, false);
         else MoveRecords(recordDrag_, distance, true, false);
     }
-    if (x >= box.Left && x <= box.Right && cell.X >= indicatorOffset_ && cell.X != Col()
-        && !options_.Contains(dgRowSelect))
+    if (outside.X == 0 && cell.X >= indicatorOffset_ && cell.X != Col() && !options_.Contains(dgRowSelect))
         MoveCol(cell.X, cell.X > Col() ? 1 : -1, mouseMode_ == mmRectangle);
-    updateAutoScroll({x, y});
+    updateAutoScroll();
 }
 
 void TCustomDBGridEx::columnsMove(ui::TShiftState, int x, int y)
 {
-    const ui::TRect box = dataAreaBox();
     const ui::TGridCoord cell = MouseCoord(x, std::clamp(y, 0, std::max(0, ClientHeight() - 1)));
-    x = LayoutX(x); // as in selectingMove
-    if (x >= box.Left && x <= box.Right && cell.X >= indicatorOffset_ && cell.X != columnDragLast_) {
+    if (outsideDataArea().X == 0 && cell.X >= indicatorOffset_ && cell.X != columnDragLast_) {
         columnDragLast_ = cell.X;
         // The anchor's own state decides: a Ctrl-deselected anchor deselects the way.
         if (TColumnEx* column = columnAt(cell.X)) Selection().Columns().ExtendTo(column);
     }
-    updateAutoScroll({x, y});
+    updateAutoScroll();
 }
 
 void TCustomDBGridEx::titleSizingMove(int x)
@@ -456,7 +442,7 @@ void TCustomDBGridEx::clickRelease(ui::TMouseButton button, ui::TShiftState shif
         else if (onRecordRow(cell)) CellClick(column);
     }
     // A check box steps when press and release fall on the same cell.
-    if (cell == checkCell && !doubleClicked_ && IsCheckOrImage(column) && !column->GetDblClickNextVal()
+    if (cell == checkCell && !doubleClicked_ && isCheckOrImage(column) && !column->GetDblClickNextVal()
         && column->CanModify(false))
         column->SetNextFieldValue(shift & ui::ssShift ? -1.0 : 1.0);
 }

@@ -3,6 +3,7 @@
 // set, and the automatic scrolling while a selection is dragged beyond the data rows.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExFilterEdit.h"
@@ -213,54 +214,60 @@ int Outside(int p, int low, int high)
 
 } // namespace
 
-void TCustomDBGridEx::updateAutoScroll(ui::TPoint point)
+ui::TPoint TCustomDBGridEx::outsideDataArea() const
 {
     const ui::TRect box = dataAreaBox();
-    const int dx = Outside(point.X, box.Left, box.Right);
-    const int dy = mouseMode_ == mmColumns ? 0 : Outside(point.Y, box.Top, box.Bottom);
-    if (dx == 0 && dy == 0) {
+    const int dx = Outside(LayoutX(movePoint_.X), box.Left, box.Right);
+    const int dy = mouseMode_ == mmColumns ? 0 : Outside(movePoint_.Y, box.Top, box.Bottom);
+    return {dx, dy};
+}
+
+int TCustomDBGridEx::autoScrollPause(ui::TPoint outside) const
+{
+    const int d = std::max(std::abs(outside.X), std::abs(outside.Y));
+    return std::max(0, 200 - (mouseMode_ == mmColumns ? 10 : 15) * d);
+}
+
+int TCustomDBGridEx::scrollColumnToward(int dx)
+{
+    SetLeftCol(std::clamp(LeftCol() + (dx < 0 ? -1 : 1), FixedCols(), std::max(FixedCols(), ColCount() - 1)));
+    ui::TGridDrawInfo info;
+    CalcDrawInfo(info);
+    return dx < 0 ? LeftCol() : std::max(LeftCol(), info.Horz.LastFullVisibleCell);
+}
+
+void TCustomDBGridEx::updateAutoScroll()
+{
+    const ui::TPoint outside = outsideDataArea();
+    if (outside.X == 0 && outside.Y == 0) {
         KillTimer(AutoScrollTimerId);
         return;
     }
     if (TimerActive(AutoScrollTimerId)) return;
-    const int d = mouseMode_ == mmColumns ? std::abs(dx) : std::max(std::abs(dx), std::abs(dy));
-    SetTimer(AutoScrollTimerId, std::max(0, 200 - (mouseMode_ == mmColumns ? 10 : 15) * d));
+    SetTimer(AutoScrollTimerId, autoScrollPause(outside));
 }
 
 void TCustomDBGridEx::autoScrollTick()
 {
-    const ui::TRect box = dataAreaBox();
-    const ui::TPoint point{LayoutX(movePoint_.X), movePoint_.Y};
-    const int dx = Outside(point.X, box.Left, box.Right);
-    const int dy = mouseMode_ == mmColumns ? 0 : Outside(point.Y, box.Top, box.Bottom);
+    const ui::TPoint outside = outsideDataArea();
+    const int dx = outside.X;
+    const int dy = outside.Y;
     if ((dx == 0 && dy == 0) || !dataLink_->Active()) {
         KillTimer(AutoScrollTimerId);
         return;
     }
     if (mouseMode_ == mmColumns) {
         // Columns dragged by their titles: one column a tick, the selection to the edge.
-        const int first = std::clamp(LeftCol() + (dx < 0 ? -1 : 1), FixedCols(), std::max(FixedCols(), ColCount() - 1));
-        SetLeftCol(first);
-        ui::TGridDrawInfo info;
-        CalcDrawInfo(info);
-        const int edge = dx < 0 ? LeftCol() : std::max(LeftCol(), info.Horz.LastFullVisibleCell);
-        if (TColumnEx* column = columnAt(edge)) Selection().Columns().ExtendTo(column);
-        SetTimer(AutoScrollTimerId, std::max(0, 200 - 10 * std::abs(dx)));
-        return;
+        if (TColumnEx* column = columnAt(scrollColumnToward(dx))) Selection().Columns().ExtendTo(column);
+    } else {
+        const bool select = mouseMode_ == mmRecords || mouseMode_ == mmRectangle;
+        if (dy != 0) {
+            const int step = std::min(std::max(std::abs(dx), std::abs(dy)) / 6, 8);
+            if (step > 0) MoveRecords(select, dy < 0 ? -step : step, mouseMode_ != mmRectangle, false);
+        }
+        if (dx != 0 && mouseMode_ == mmRectangle) MoveCol(scrollColumnToward(dx), dx < 0 ? -1 : 1, true);
     }
-    const int d = std::max(std::abs(dx), std::abs(dy));
-    const bool select = mouseMode_ == mmRecords || mouseMode_ == mmRectangle;
-    if (dy != 0) {
-        const int step = std::min(d / 6, 8);
-        if (step > 0) MoveRecords(select, dy < 0 ? -step : step, mouseMode_ != mmRectangle, false);
-    }
-    if (dx != 0 && mouseMode_ == mmRectangle) {
-        SetLeftCol(std::clamp(LeftCol() + (dx < 0 ? -1 : 1), FixedCols(), std::max(FixedCols(), ColCount() - 1)));
-        ui::TGridDrawInfo info;
-        CalcDrawInfo(info);
-        MoveCol(dx < 0 ? LeftCol() : std::max(LeftCol(), info.Horz.LastFullVisibleCell), dx < 0 ? -1 : 1, true);
-    }
-    SetTimer(AutoScrollTimerId, std::max(0, 200 - 15 * d));
+    SetTimer(AutoScrollTimerId, autoScrollPause(outside));
 }
 
 } // namespace grid

@@ -33,7 +33,8 @@ int TCustomDBGridEx::HintShowPause(ui::TPoint p)
     const ui::TGridCoord cell = MouseCoord(p.X, p.Y);
     const TColumnEx* column = columnAt(cell.X);
     if (!column || cell.Y < 0) return ui::TCustomGrid::HintShowPause(p);
-    switch (GetCellType(cell.X, cell.Y).RowKind) {
+    const TCellArea area = GetCellType(cell.X, cell.Y);
+    switch (area.RowKind) {
     case crkTitle:
         if (column->Title()->GetToolTips() && column->Title()->GetHint().empty()) return 0;
         break;
@@ -41,7 +42,7 @@ int TCustomDBGridEx::HintShowPause(ui::TPoint p)
         if (column->GetToolTips() && dataLink_->Active()) return 0;
         break;
     case crkFooter: {
-        const TColumnFooterEx* footer = column->FooterForRow(GetCellType(cell.X, cell.Y).Row - 1);
+        const TColumnFooterEx* footer = column->FooterForRow(area.Row - 1);
         if (footer && footer->GetToolTips()) return 0;
         break;
     }
@@ -73,24 +74,18 @@ bool TCustomDBGridEx::toolTipText(int ACol, int ARow, std::string& text, ui::TRe
     case crkData: {
         if (!column->GetToolTips() || !onRecordRow({ACol, ARow})) return false;
         const db::TField* field = column->Field();
-        const bool keyImage = (column->GetColumnKind() == ckImageList || column->GetColumnKind() == ckCheckBox)
-                              && column->KeyListCount() > 0;
+        const bool keyImage = isCheckOrImage(column) && column->KeyListCount() > 0;
         if (!keyImage && !field) return false;
         // The row's own record, read from the window without moving.
-        const int active = dataLink_->GetActiveRecord();
-        dataLink_->SetActiveRecord(ARow - titleOffset_);
-        try {
+        {
+            const TActiveRecordScope record(*dataLink_, ARow - titleOffset_);
             if (keyImage) {
                 const int index = field ? KeyListIndexOf(column->GetKeyList(), field->GetText()) : -1;
                 text = index >= 0 && index < column->PickListCount() ? column->GetPickList()[index] : std::string();
             } else {
                 text = column->DisplayText();
             }
-        } catch (...) {
-            dataLink_->SetActiveRecord(active);
-            throw;
         }
-        dataLink_->SetActiveRecord(active);
         font.Assign(column->GetFont());
         wrap = column->GetWordWrap() && rowsCanWrap_;
         if (column->GetAlwaysShowEditButton()) rect.Right -= column->EditButtonsWidth();

@@ -8,6 +8,7 @@
 #include "GridInputTest.h"
 #include "controls/grid/DBGridExDataService.h"
 #include "support/Snapshot.h"
+#include "platform/ui/Timer.h"
 #include "platform/ui/UiTestSupport.h"
 
 namespace {
@@ -182,6 +183,33 @@ TEST_F(RightToLeftMouse, RowsAreSizedInTheIndicatorDrawnAtTheRight)
     Move({line.X, line.Y + 10});
     Release({line.X, line.Y + 10});
     EXPECT_EQ(Grid->GetRowHeight(), height + 10);
+}
+
+TEST_F(RightToLeftMouse, ColumnsDraggedPastTheDrawnLeftEdgeScrollAndInsideStop)
+{
+    ui::TManualTimers timers;
+    Records(5);
+    Grid->SetOptions(Grid->GetOptions().Include(dgMultiSelect));
+    ShowMirrored({"ID", "NAME", "AMOUNT", "FLAG", "CUST"});
+    for (int i = 0; i < 5; ++i) Grid->Columns().Items(i)->SetWidth(120);
+    ASSERT_EQ(Grid->LeftCol(), Grid->FixedCols());
+    const ui::TRect title = Grid->CellRect(1, 0);
+    const int y = title.Bottom - 2;
+    Press({Screen(title.Left + 10), y});
+    ASSERT_EQ(Grid->MouseMode(), TCustomDBGridEx::mmColumns);
+    ui::TGridDrawInfo info;
+    Grid->CalcDrawInfo(info);
+    // Inside the drawn columns nothing scrolls; the layout's side of it is no edge.
+    Move({Screen(info.Horz.GridBoundary - 10), y});
+    EXPECT_FALSE(Grid->TimerActive(TCustomDBGridEx::AutoScrollTimerId));
+    // 8 pixels left of the columns as drawn: a column every 200 - 10 * 8 ms.
+    Move({Screen(info.Horz.GridBoundary + 8), y});
+    EXPECT_EQ(Grid->TimerInterval(TCustomDBGridEx::AutoScrollTimerId), 120);
+    timers.Advance(120);
+    EXPECT_EQ(Grid->LeftCol(), Grid->FixedCols() + 1);
+    Release({Screen(info.Horz.GridBoundary + 8), y});
+    EXPECT_FALSE(Grid->TimerActive(TCustomDBGridEx::AutoScrollTimerId));
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstColumns);
 }
 
 } // namespace
