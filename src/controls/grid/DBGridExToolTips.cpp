@@ -131,7 +131,7 @@ bool TCustomDBGridEx::ShowHintAt(ui::THintInfo& info)
                 toolTipsWindow_->SetHintFont(font);
                 info.HintWindow = toolTipsWindow_;
                 info.HintStr = text;
-                info.HintPos = ClientToScreen(rect.TopLeft());
+                info.HintPos = ClientToScreen(LayoutRect(rect).TopLeft());
                 info.HintMaxWidth = wrap ? std::max(1, rect.Width()) : width + rect.Width() + 1;
                 return true;
             }

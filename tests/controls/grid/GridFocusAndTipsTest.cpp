@@ -182,4 +182,24 @@ TEST_F(GridToolTips, ACutOffTextShowsItsToolTipAtOnceAndAFittingOneNone)
     ui::CancelHint();
 }
 
+TEST_F(GridToolTips, RightToLeftATipStandsOverTheCellAsDrawn)
+{
+    ui::TManualTimers timers;
+    SetNames({"Short", "A name that the column cuts off", "Mid"});
+    Grid->setLayoutDirection(Qt::RightToLeft);
+    ShowGrid({"ID", "NAME"});
+    TColumnEx* name = Grid->Columns().Items(1);
+    name->SetWidth(60);
+    name->SetToolTips(true);
+    const ui::TRect drawn = Grid->LayoutRect(Grid->CellRect(2, Grid->TitleOffset() + 1));
+
+    Move({(drawn.Left + drawn.Right) / 2, (drawn.Top + drawn.Bottom) / 2});
+    const TToolTipsWindow* tip = ToolTip();
+    ASSERT_NE(tip, nullptr);
+    const QPoint at = Grid->mapFromGlobal(tip->pos());
+    EXPECT_GE(at.x(), drawn.Left);
+    EXPECT_LT(at.x(), drawn.Right);
+    ui::CancelHint();
+}
+
 } // namespace
