@@ -333,7 +333,8 @@ bool TCustomDBGridEx::EditorMRUListInUse() const
 bool TCustomDBGridEx::CanEditShow()
 {
     // The base grid asks already while the grid is being built, with editing off.
-    if (!ui::TCustomGrid::CanEditShow() || LayoutLocked()) return false;
+    // Without records there is no cell to edit.
+    if (!ui::TCustomGrid::CanEditShow() || LayoutLocked() || !dataLink_->Active()) return false;
     const TColumnEx* column = selectedColumn();
     const bool selectionBlocks = selection_->SelectionType() != gstNon && optionsEx_.Contains(dghClearSelection)
                                  && SelectionTypeAllowed(gstRectangle);

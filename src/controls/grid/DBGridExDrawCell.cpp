@@ -200,7 +200,7 @@ void TCustomDBGridEx::DrawCell(int ACol, int ARow, const ui::TRect& ARect, ui::T
         canvas.FillRect(rect);
     }
 
-    if (DefaultDrawing() && (AState & ui::gdFocused) && GridFocused() && !IsDesigning()
+    if (DefaultDrawing() && (AState & ui::gdFocused) && GridFocused() && !IsDesigning() && dataLink_->Active()
         && !options_.Contains(dgRowSelect) && !UpdateLocked() && isActiveControl()
         && (!style_ || style_->GetFocusFrame()))
         canvas.DrawFocusRect(rect);

@@ -110,7 +110,7 @@ void TCustomDBGridEx::PaintAreaLines(const ui::TGridDrawInfo& Info, bool DrawHor
 void TCustomDBGridEx::paintRowFrame()
 {
     const bool frame = !IsDesigning() && options_.Contains(dgRowSelect) && DefaultDrawing() && GridFocused()
-                       && (!style_ || style_->GetFocusFrame());
+                       && dataLink_->Active() && (!style_ || style_->GetFocusFrame());
     if (!frame) return;
     const ui::TGridRect selection = ui::TCustomGrid::Selection();
     const int left = std::max(0, selection.Left - (FixedCols() - indicatorOffset_));
