@@ -840,6 +840,9 @@ protected:
     // Leaving the grid drops an untouched new record (dgCancelOnExit) or writes the
     // editor's text.
     void DoExit() override;
+    // Where no column stops Tab, Tab and Shift+Tab go to the form's next or previous
+    // control, as without dgTabs.
+    unsigned DialogCode() const override;
 
 private:
     // Tab stops at the column: it is shown, not read-only, and its field can be changed.
@@ -847,6 +850,7 @@ private:
     // The same for a grid column, asked of the columns now (a column's change does not
     // lay the grid out again).
     bool tabStopAt(int ACol) const;
+    bool anyTabStop() const;
     void writePickListText(TColumnEx& column, const std::string& text);
     void writeKeyPickListText(TColumnEx& column, const std::string& text);
     void writeLookupText(TColumnEx& column, const std::string& text);

@@ -142,6 +142,53 @@ TEST_F(GridFocusAndTips, LeavingTheGridDropsAnUntouchedNewRecordOrWritesTheEdito
     Data.Cancel();
 }
 
+TEST_F(GridFocusAndTips, TabLeavesAGridWithoutTabStopsForTheNextControl)
+{
+    Records(4);
+    ShowOnForm();
+    Grid->SetReadOnly(true);
+    Key(Qt::Key_Down);
+    const int col = Grid->Col();
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(number->Focused());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(Grid->Focused());
+    // Shift+Tab from the grid: the control before it, which is the last one of the form.
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(number->Focused());
+    Grid->SetFocus();
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_EQ(Grid->Col(), col);
+
+    // A cell editor shown in such a grid passes Tab on as well.
+    Grid->SetReadOnly(false);
+    for (int i = 0; i < Grid->Columns().Count(); ++i) Grid->Columns().Items(i)->SetReadOnly(true);
+    Grid->SetOptions(Grid->GetOptions().Include(dgAlwaysShowEditor));
+    Grid->ShowEditor();
+    ASSERT_TRUE(EditorShown());
+    ASSERT_TRUE(Grid->InplaceEdit()->Focused());
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(number->Focused());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(Grid->InplaceEdit()->Focused());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(number->Focused());
+    // So does the editor of a grid without dgTabs.
+    Grid->SetFocus();
+    Grid->Columns().Items(1)->SetReadOnly(false);
+    Grid->SetOptions(Grid->GetOptions().Exclude(dgTabs));
+    ASSERT_TRUE(Grid->InplaceEdit()->Focused());
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(number->Focused());
+    Grid->SetOptions(Grid->GetOptions().Include(dgTabs));
+
+    // One column with a tab stop keeps Tab in the grid.
+    Grid->SetFocus();
+    Key(Qt::Key_Tab);
+    EXPECT_FALSE(number->Focused());
+    EXPECT_EQ(Grid->SelectedIndex(), 1);
+}
+
 // Tips follow the pointer, which a real window system moves on its own: offscreen only.
 using GridToolTips = GridFocusAndTips;
 
