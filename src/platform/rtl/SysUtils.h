@@ -206,6 +206,11 @@ enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 // General format with 15 significant digits: "0.1", "1E20", "-1.5E-7", "NAN", "INF".
 std::string FloatToStr(double value);
 std::string FloatToStr(double value, const TFormatSettings& settings);
+// The general format of FloatToStr with as many significant digits as the shortest text
+// that reads back (StrToFloat) as the same double: FloatToStr's text where 15 digits do,
+// up to 17 where not ("1.2345678901234568E18", "0.30000000000000004").
+std::string FloatToStrShortest(double value);
+std::string FloatToStrShortest(double value, const TFormatSettings& settings);
 // ffGeneral: shortest, at most precision significant digits, scientific when the
 //   exponent is below -4 or not below precision; digits: minimum exponent digits (0-4).
 // ffExponent: "d.ddd E+dddd": precision significant digits, at least digits exponent digits.

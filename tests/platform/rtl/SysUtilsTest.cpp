@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -270,6 +272,46 @@ TEST(FloatToStr, EveryTextReadsBack)
     }
     EXPECT_EQ(FormatFloat("0.00E+00", largest), "1.79E+308");
     EXPECT_EQ(Format("%.3e", largest), "1.79E+308");
+}
+
+TEST(FloatToStr, TheShortestTextReadsBackAsTheSameDouble)
+{
+    TScopedFormatSettings fs('.', ',');
+    // Where 15 digits read back, the text of FloatToStr.
+    EXPECT_EQ(FloatToStrShortest(0.1), "0.1");
+    EXPECT_EQ(FloatToStrShortest(1e15), "1E15");
+    EXPECT_EQ(FloatToStrShortest(-1.5e-7), "-1.5E-7");
+    EXPECT_EQ(FloatToStrShortest(-0.0), "0");
+    EXPECT_EQ(FloatToStrShortest(std::numeric_limits<double>::infinity()), "INF");
+    // Where not, as many digits as it takes.
+    EXPECT_EQ(FloatToStrShortest(1234567890123456789.0), "1.2345678901234568E18");
+    EXPECT_EQ(FloatToStrShortest(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(FloatToStrShortest(1.0 / 3), "0.3333333333333333");
+    EXPECT_EQ(FloatToStrShortest(123456789012345678.0), "1.2345678901234568E17");
+    EXPECT_EQ(FloatToStrShortest(9007199254740993.0), "9007199254740992");
+    EXPECT_EQ(FloatToStrShortest(std::numeric_limits<double>::max()), "1.7976931348623157E308");
+
+    std::mt19937_64 random(42);
+    const double awkward[] = {std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
+                              std::nextafter(1.0, 2.0), std::nextafter(1.0, 0.0), 2.675, 1e23, 5e-324 * 3};
+    std::vector<double> values(std::begin(awkward), std::end(awkward));
+    for (int i = 0; i < 2000; ++i) {
+        // Any bit pattern of a finite double, and the neighbours of whole numbers.
+        double v = std::bit_cast<double>(random());
+        if (!std::isfinite(v)) continue;
+        values.push_back(v);
+        values.push_back(std::nextafter(std::round(v * 1e-3) * 1e3 + 1, 0.0));
+    }
+    for (const char separator : {'.', ','}) {
+        TScopedFormatSettings decimal(separator, separator == '.' ? ',' : '.');
+        for (const double v : values) {
+            const std::string text = FloatToStrShortest(v);
+            double back = 0;
+            ASSERT_TRUE(TryStrToFloat(text, back)) << text;
+            EXPECT_EQ(back, v) << text;
+            EXPECT_EQ(text.find(separator == '.' ? ',' : '.'), std::string::npos) << text;
+        }
+    }
 }
 
 TEST(CurrToStr, ExactAmounts)
