@@ -1,6 +1,8 @@
 // Any text, under every operand kind and both decimal separators, either reads into a
 // well-formed filter expression or fails with the runtime's Exception and leaves the
-// expression cleared. The first byte picks the kind (low bits) and the separator (top bit).
+// expression cleared; what reads is shown as a text that reads back as the same
+// expression and shows the same again. The first byte picks the kind (low bits) and the
+// separator (top bit).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,6 +44,32 @@ void CheckPart(TSTFilterOperatorEx op, const rtl::Variant& operand, TSTOperandKi
         Require(operand[i].VarType() == ConvertedType(kind));
 }
 
+// Same type and value, arrays element by element.
+bool SameTyped(const rtl::Variant& a, const rtl::Variant& b)
+{
+    if (a.VarType() != b.VarType()) return false;
+    if (!a.IsArray()) return a == b;
+    if (a.LowBound() != b.LowBound() || a.HighBound() != b.HighBound()) return false;
+    for (int i = a.LowBound(); i <= a.HighBound(); ++i)
+        if (!SameTyped(a[i], b[i])) return false;
+    return true;
+}
+
+void CheckShownTextReadsBack(const TSTFilterExpressionEx& e)
+{
+    const std::string shown = FilterExpressionText(e);
+    TSTFilterExpressionEx back;
+    back.OperandKind = e.OperandKind;
+    try {
+        ParseFilterExpression(shown, back);
+    } catch (const rtl::Exception&) {
+        std::abort();
+    }
+    Require(back.Operator1 == e.Operator1 && SameTyped(back.Operand1, e.Operand1));
+    Require(back.Relation == e.Relation && back.Operator2 == e.Operator2 && SameTyped(back.Operand2, e.Operand2));
+    Require(FilterExpressionText(back) == shown);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -72,5 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(e.Relation == foNoneEx || e.Relation == foAndEx || e.Relation == foOrEx);
     Require(e.Relation != foNoneEx || e.Operator2 == foNoneEx);
     CheckPart(e.Operator2, e.Operand2, kind);
+    CheckShownTextReadsBack(e);
     return 0;
 }
