@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "SameFilterExpression.h"
 #include "controls/grid/DbUtilsEx.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -28,16 +29,7 @@ std::string Show(const Variant& v)
     return rtl::VarTypeAsText(v.VarType()) + " " + rtl::FloatToStr(v.AsFloat(), rtl::TFormatSettings::Invariant());
 }
 
-// Same type and value, arrays element by element (Variant's own == takes "5" for 5.0).
-bool SameTyped(const Variant& a, const Variant& b)
-{
-    if (a.VarType() != b.VarType()) return false;
-    if (!a.IsArray()) return a == b;
-    if (a.LowBound() != b.LowBound() || a.HighBound() != b.HighBound()) return false;
-    for (int i = a.LowBound(); i <= a.HighBound(); ++i)
-        if (!SameTyped(a[i], b[i])) return false;
-    return true;
-}
+using filtertest::SameTyped;
 
 Variant Num(double v) { return Variant(v); }
 Variant Txt(const char* v) { return Variant(v); }
@@ -474,10 +466,8 @@ TEST(FilterExpressionText, EveryConditionReadsBackAsItself)
                     ADD_FAILURE() << "raised: " << error.Message;
                     continue;
                 }
-                const bool same = read.Operator1 == written.Operator1 && SameTyped(read.Operand1, written.Operand1)
-                                  && read.Relation == written.Relation && read.Operator2 == written.Operator2
-                                  && SameTyped(read.Operand2, written.Operand2);
-                EXPECT_TRUE(same) << "read " << Describe(read) << "\nwritten " << Describe(written);
+                EXPECT_TRUE(filtertest::SameCondition(read, written))
+                    << "read " << Describe(read) << "\nwritten " << Describe(written);
                 EXPECT_EQ(FilterExpressionText(read), text);
             }
         }

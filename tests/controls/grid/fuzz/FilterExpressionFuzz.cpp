@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../SameFilterExpression.h"
 #include "controls/grid/DbUtilsEx.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -44,17 +45,6 @@ void CheckPart(TSTFilterOperatorEx op, const rtl::Variant& operand, TSTOperandKi
         Require(operand[i].VarType() == ConvertedType(kind));
 }
 
-// Same type and value, arrays element by element.
-bool SameTyped(const rtl::Variant& a, const rtl::Variant& b)
-{
-    if (a.VarType() != b.VarType()) return false;
-    if (!a.IsArray()) return a == b;
-    if (a.LowBound() != b.LowBound() || a.HighBound() != b.HighBound()) return false;
-    for (int i = a.LowBound(); i <= a.HighBound(); ++i)
-        if (!SameTyped(a[i], b[i])) return false;
-    return true;
-}
-
 void CheckShownTextReadsBack(const TSTFilterExpressionEx& e)
 {
     const std::string shown = FilterExpressionText(e);
@@ -65,8 +55,7 @@ void CheckShownTextReadsBack(const TSTFilterExpressionEx& e)
     } catch (const rtl::Exception&) {
         std::abort();
     }
-    Require(back.Operator1 == e.Operator1 && SameTyped(back.Operand1, e.Operand1));
-    Require(back.Relation == e.Relation && back.Operator2 == e.Operator2 && SameTyped(back.Operand2, e.Operand2));
+    Require(filtertest::SameCondition(back, e));
     Require(FilterExpressionText(back) == shown);
 }
 
