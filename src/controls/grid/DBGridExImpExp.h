@@ -145,7 +145,9 @@ protected:
 };
 
 // An RTF table: a colour and a font table, then a row per title level, record and footer
-// row, each cell with its borders, shading, alignment and character look.
+// row, each cell with its borders, colour, alignment and character look. The document is
+// 7-bit: the bytes above 127 are written as Windows-1252 escapes, which every reader
+// takes the same way.
 class TDBGridExExportAsRTF : public TDBGridExExport {
 public:
     void ExportToStream(rtl::TStream& Stream, bool IsExportAll) override;
@@ -171,7 +173,8 @@ private:
                        const std::vector<TCellBorders>* borders = nullptr);
     void writeRowEnd();
     // "\pard\intbl{", the alignment, the spacing above and below (none when empty), the
-    // character words, the text with \ { } escaped, "\cell}".
+    // character words, the text (\ { } escaped, 8-bit bytes as \'hh, line breaks as
+    // \line), "\cell}".
     void writeCell(rtl::TAlignment alignment, const ui::TFont& font, ui::TColor background, const std::string& text,
                    const std::string& spacing);
     void writePlainTitle(TColumnsExList& columns);
