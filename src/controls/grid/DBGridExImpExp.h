@@ -321,8 +321,9 @@ bool CanGridCut(TCustomDBGridEx& grid, bool ForWholeGrid);
 bool CanGridPaste(TCustomDBGridEx& grid, bool ForWholeGrid);
 bool CanGridDelete(TCustomDBGridEx& grid, bool ForWholeGrid);
 
-// The text, "Csv", "Rich Text Format" and "KVDBIF" exports on the clipboard; a format whose
-// export is empty is left out (the text always goes).
+// The text, "Csv", "Rich Text Format" and "KVDBIF" exports on the clipboard, each block
+// exactly the export's bytes (no closing 0 byte); a format whose export is empty is left
+// out (the text always goes).
 void GridCopyAction(TCustomDBGridEx& grid, bool ForWholeGrid);
 // Copy, then delete.
 void GridCutAction(TCustomDBGridEx& grid, bool ForWholeGrid);

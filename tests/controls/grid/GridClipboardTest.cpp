@@ -58,9 +58,11 @@ TEST_F(Clipboard, CopyPutsTheFourFormatsAndPastePrefersKvdbif)
     SelectRecords({1});
     GridCopyAction(*Grid, false);
 
-    EXPECT_EQ(ui::Clipboard().AsText(), "ID\tNAME\r\n1\tdB\xB5V"); // no 0 byte: the length ends it
-    EXPECT_EQ(Bytes("Csv"), std::string("\"ID\";\"NAME\"\r\n\"1\";\"dB\xB5V\"\0", 24));
-    EXPECT_EQ(Bytes("Rich Text Format"), Export<TDBGridExExportAsRTF>() + std::string(1, '\0'));
+    // No block ends in a 0 byte: the length ends it.
+    EXPECT_EQ(ui::Clipboard().AsText(), "ID\tNAME\r\n1\tdB\xB5V");
+    EXPECT_EQ(Bytes("Csv"), "\"ID\";\"NAME\"\r\n\"1\";\"dB\xB5V\"");
+    EXPECT_EQ(Bytes("Rich Text Format"), Export<TDBGridExExportAsRTF>());
+    EXPECT_EQ(Bytes("Rich Text Format").back(), '}');
     EXPECT_EQ(Bytes("KVDBIF"), Export<TDBGridExExportAsKVDBIF>());
 
     // The text on the clipboard says otherwise: the KVDBIF block is what is pasted.
@@ -251,8 +253,8 @@ TEST_F(ClipboardAcrossPrograms, AnotherProgramReadsEveryFormat)
     ASSERT_EQ(reader.exitCode(), 0);
 
     EXPECT_EQ(dir.Read("0"), "ID\tNAME\r\n2\ta{b}\xC2\xB5"); // text as UTF-8
-    EXPECT_EQ(dir.Read("1"), Export<TDBGridExExportAsCSV>() + std::string(1, '\0'));
-    EXPECT_EQ(dir.Read("2"), Export<TDBGridExExportAsRTF>() + std::string(1, '\0'));
+    EXPECT_EQ(dir.Read("1"), Export<TDBGridExExportAsCSV>());
+    EXPECT_EQ(dir.Read("2"), Export<TDBGridExExportAsRTF>());
     EXPECT_EQ(dir.Read("3"), Export<TDBGridExExportAsKVDBIF>());
 }
 
