@@ -7,10 +7,10 @@
 // text, CR LF line ends. The text format carries cell texts as they are: a cell holding
 // a TAB or a line end does not come back as one cell.
 //
-// Readers put tab-separated text or KVDBIF cells back into the records and columns the
-// selection names, from the current record on when nothing is selected. An input that
-// is not well formed raises its format error before anything is changed; a value a field
-// refuses asks whether to go on.
+// Readers put tab-separated text (lines ended by CR LF, LF or CR) or KVDBIF cells back
+// into the records and columns the selection names, from the current record on when
+// nothing is selected. A KVDBIF block that is not well formed raises its format error
+// before anything is changed; a value a field refuses asks whether to go on.
 //
 // The clipboard actions copy (all four formats), cut, paste (KVDBIF when there, else
 // text) and delete the selection, or with ForWholeGrid everything.

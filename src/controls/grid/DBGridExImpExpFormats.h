@@ -1,9 +1,10 @@
 #pragma once
 // The byte formats of the grid's exports as they are read back: the tokens of
 // tab-separated text and the cells of the binary cell format "KVDBIF". Both readers
-// take their bytes from a stream one at a time and never trust a length they read:
-// every length is checked against the bytes that are left before anything is read or
-// allocated for it. A broken input raises rtl::Exception with the format's message.
+// take their bytes from a stream one at a time; the KVDBIF reader never trusts a length
+// it reads: every length is checked against the bytes that are left before anything is
+// read or allocated for it, and a broken block raises rtl::Exception with the format's
+// message.
 //
 // KVDBIF, all integers little-endian: a 12-byte header ("KVDBIF" and a 0 byte, a
 // version byte, the signed 32-bit column count N); per column a visible byte and a
@@ -37,18 +38,17 @@ enum TCellTag : std::uint8_t {
 
 } // namespace kvdbif
 
-// "TDBGridExImportAsText.CheckState: Invalid text format"
-std::string InvalidTextFormatMessage();
 // "TDBGridExImportAsKVDBIF.ReadPrefix: Invalid KVDBIF format"
 std::string InvalidKVDBIFFormatMessage();
 
-// Tab-separated text: cells separated by TAB, lines by CR LF; a CR must be followed by LF.
+// Tab-separated text: cells separated by TAB, lines by CR LF, or by a lone LF or CR as
+// other programs end their lines. Every text reads: there is no broken one.
 class TTextCellReader {
 public:
     enum TTokenKind : std::uint8_t {
         tkChar = 0, // an ordinary character
         tkTab = 1,
-        tkLineEnd = 2, // CR LF
+        tkLineEnd = 2, // CR LF, LF or CR
         tkEnd = 3      // no byte left
     };
 
@@ -79,10 +79,6 @@ public:
         }
         if (kind_ == tkLineEnd) CheckState();
     }
-
-    // Raises the text format error when a CR anywhere from the stream's position on is
-    // not followed by LF; the position comes back where it was.
-    static void Check(rtl::TStream& stream);
 
 private:
     // The cell starting at the current character, up to the next TAB, line end or end;

@@ -124,8 +124,6 @@ TDBGridExImportAsText::~TDBGridExImportAsText() = default;
 
 void TDBGridExImportAsText::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
 {
-    // A broken text changes nothing.
-    TTextCellReader::Check(Stream);
     reader_ = std::make_unique<TTextCellReader>(Stream);
     TDBGridExImport::ImportFromStream(Stream, IsImportAll);
 }
