@@ -79,6 +79,7 @@ void TDBGridExImport::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
     }
     const bool wasAtEnd = dataSet->Eof();
     const bool inserting = dataSet->State() == db::dsInsert;
+    const db::TBookmark current = inserting ? db::TBookmark() : dataSet->GetBookmark();
     // While inserting, the records read are inserted there and the last stays current.
     std::optional<TCustomDBGridEx::TRecordWalk> walk;
     std::optional<db::TDisableControlsScope> quiet;
@@ -95,6 +96,9 @@ void TDBGridExImport::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
         if (inserting) {
             addTheRest(columns, wasAtEnd);
         } else if (kind == gstNon) {
+            // From the current record itself, also when the data set stands at its end
+            // after a move to the last record: the first record read overwrites it.
+            if (!current.empty() && dataSet->BookmarkValid(current)) dataSet->GotoBookmark(current);
             while (!dataSet->Eof() && !EndOfData) {
                 ReadRecord(columns);
                 dataSet->Next();

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "ImpExpFixture.h"
@@ -204,6 +205,35 @@ TEST_F(Clipboard, CutCopiesThenDeletesAndEachActionKnowsWhenItCanRun)
     EXPECT_FALSE(CanGridCut(*Grid, false));
     EXPECT_FALSE(CanGridPaste(*Grid, false));
     EXPECT_TRUE(CanGridCopy(*Grid, false));
+}
+
+TEST_F(Clipboard, PasteAtTheLastRecordOverwritesItHoweverItWasReached)
+{
+    ShowColumns({"ID", "NAME"});
+    Grid->SetEditActions({geaPasteEx});
+    uitest::ShowActive(Grid.get());
+    auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Grid.get(), k, modifiers);
+    };
+    // Ctrl+End leaves the data set at its end; the paste still starts at the last record.
+    key(Qt::Key_End, Qt::ControlModifier);
+    ASSERT_EQ(Data.GetRecNo(), 3);
+    ui::Clipboard().SetAsText("7\tx\r\n8\ty\r\n9\tz");
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Texts("ID"), (Strings{"1", "2", "7", "8", "9"}));
+    EXPECT_EQ(Texts("NAME"), (Strings{"Row 1", "Row 2", "x", "y", "z"}));
+    EXPECT_EQ(Data.GetRecNo(), 3);
+
+    // Reached by Down, the same.
+    key(Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 4; ++i) key(Qt::Key_Down);
+    ASSERT_EQ(Data.GetRecNo(), 5);
+    ui::Clipboard().SetAsText("4\ta\r\n5\tb\r\n6\tc");
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Texts("ID"), (Strings{"1", "2", "7", "8", "4", "5", "6"}));
+    EXPECT_EQ(Texts("NAME"), (Strings{"Row 1", "Row 2", "x", "y", "a", "b", "c"}));
+    EXPECT_EQ(Data.GetRecNo(), 5);
+    testsupport::SaveSnapshot(Grid.get(), "grid", "clipboard-paste-at-end");
 }
 
 // ---- another program reads the clipboard (on a real window system only)
