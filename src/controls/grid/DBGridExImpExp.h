@@ -237,6 +237,8 @@ protected:
     virtual void ReadValue(TColumnEx* Column);
 
     rtl::TStream& Stream() const { return *stream_; }
+    // The columns being read into, while an import runs (from ReadPrefix on).
+    const TColumnsExList& ImportColumns() const { return *columns_; }
     // Runs store; a failure asks "Error during insert value:" with Yes (go on), No (stop
     // the import silently) and All (go on and ask no more).
     template <typename Fn>
@@ -261,6 +263,7 @@ private:
     void addTheRest(TColumnsExList& columns, bool atEnd);
 
     rtl::TStream* stream_ = nullptr;
+    const TColumnsExList* columns_ = nullptr;
     bool ignoreAllErrors_ = false;
 };
 
@@ -292,6 +295,8 @@ public:
     void ImportFromStream(rtl::TStream& Stream, bool IsImportAll) override;
 
 protected:
+    // The header and the first value; a block whose day numbers for a date or time column
+    // lie outside the calendar raises the format error first, as a broken block does.
     void ReadPrefix() override;
     void ReadRecord(TColumnsExList& Columns) override;
     // Tag 1 leaves the field as it is, tag 2 clears it; the next value is read in any case.

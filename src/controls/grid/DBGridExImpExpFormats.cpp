@@ -134,13 +134,16 @@ void TKVDBIFCellReader::ReadValue()
     }
 }
 
-void TKVDBIFCellReader::Check(rtl::TStream& stream)
+void TKVDBIFCellReader::Check(rtl::TStream& stream, const TCellCheck& cellAllowed)
 {
     const std::int64_t start = stream.GetPosition();
     try {
         TKVDBIFCellReader reader(stream);
         reader.ReadPrefix();
-        while (!reader.EndOfData()) reader.ReadValue();
+        for (int position = 0; !reader.EndOfData(); position = (position + 1) % reader.ColumnCount()) {
+            if (cellAllowed && !cellAllowed(position, reader.Value())) fail();
+            reader.ReadValue();
+        }
     } catch (...) {
         stream.SetPosition(start);
         throw;

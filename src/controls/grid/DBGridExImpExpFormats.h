@@ -11,6 +11,7 @@
 // NUL-terminated name; then the cells, N per record, each a tag byte and its payload;
 // tag 0 ends the data.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -114,9 +115,12 @@ public:
     // Reads the next value.
     void ReadValue();
 
+    // Whether a cell's value may go to the column at its position in the record.
+    using TCellCheck = std::function<bool(int Position, const rtl::Variant& Value)>;
     // Raises the format error when the data from the stream's position on is not a whole
-    // KVDBIF block up to its end tag; the position comes back where it was.
-    static void Check(rtl::TStream& stream);
+    // KVDBIF block up to its end tag, or when cellAllowed refuses one of its cells; the
+    // position comes back where it was.
+    static void Check(rtl::TStream& stream, const TCellCheck& cellAllowed = {});
 
 private:
     [[noreturn]] static void fail();

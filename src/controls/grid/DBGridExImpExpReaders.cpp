@@ -8,6 +8,7 @@
 #include "controls/grid/DBGridExImpExpWalks.h"
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DataSetScopes.h"
+#include "platform/db/FieldTypes.h"
 #include "platform/rtl/Abort.h"
 #include "platform/ui/Dialogs.h"
 
@@ -91,6 +92,7 @@ void TDBGridExImport::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
     // Without a selection the columns from the current one on.
     if (kind == gstNon) VisibleColumnsBetween(grid, grid.SelectedIndex(), grid.Columns().Count() - 1, columns);
     else SelectionColumns(grid, kind, columns);
+    columns_ = &columns;
     try {
         ReadPrefix();
         if (inserting) {
@@ -197,6 +199,12 @@ void TDBGridExImportAsKVDBIF::ImportFromStream(rtl::TStream& Stream, bool IsImpo
 
 void TDBGridExImportAsKVDBIF::ReadPrefix()
 {
+    const TColumnsExList& columns = ImportColumns();
+    TKVDBIFCellReader::Check(Stream(), [&](int position, const rtl::Variant& value) {
+        if (!value.IsNumeric() || position >= columns.Count()) return true;
+        db::TField* target = CellValueField(*columns.Items(position));
+        return !dynamic_cast<db::TDateTimeField*>(target) || rtl::IsValidDateTime(value.AsFloat());
+    });
     reader_->ReadPrefix();
     EndOfData = reader_->EndOfData();
 }

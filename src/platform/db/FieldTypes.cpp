@@ -306,6 +306,9 @@ void TDateTimeField::SetAsString(const std::string& text)
 Variant TDateTimeField::ConvertValue(const Variant& value) const
 {
     rtl::TDateTime v = value.AsDateTime();
+    // A value beyond the calendar would have no text and break every display of it.
+    if (!rtl::IsValidDateTime(v))
+        RaiseRangeError(rtl::FloatToStr(v), rtl::DateTimeToStr(rtl::MinDateTime), rtl::DateTimeToStr(rtl::MaxDateTime));
     if (DataType() == ftDate) v = std::trunc(v);
     else if (DataType() == ftTime) v = static_cast<double>(rtl::Round(std::fabs(v - std::trunc(v)) * 86400000.0)) / 86400000.0; // whole milliseconds
     return Variant::FromDateTime(v);

@@ -149,6 +149,7 @@ protected:
 };
 
 // Date and time; text by DisplayFormat, else the short date and long time of FormatSettings.
+// A value outside the calendar (rtl::IsValidDateTime) raises the range error.
 class TDateTimeField : public TField {
 public:
     explicit TDateTimeField(rtl::TComponent* owner = nullptr) : TDateTimeField(owner, ftDateTime) {}

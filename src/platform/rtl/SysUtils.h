@@ -287,6 +287,14 @@ double RoundToDecimals(double value, int places);
 // ---------------------------------------------------------------------------
 // Dates and times
 
+// The date-times the date routines handle: from 1 January 0001 to the last millisecond
+// of 31 December 9999.
+inline constexpr TDateTime MinDateTime = -693593.0;
+inline constexpr TDateTime MaxDateTime = 2958465.0 + 86399999.0 / 86400000.0;
+// Whether a value lies in that range (NaN and the infinities do not): outside it there is
+// no calendar date to decode or write.
+bool IsValidDateTime(TDateTime value);
+
 // Raise EConvertError "Invalid argument to date encode" / "... time encode".
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);

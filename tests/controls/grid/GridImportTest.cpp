@@ -1,6 +1,8 @@
 // The grid's readers: which records and columns each selection kind fills, text cells and
 // tabs, KVDBIF tags and every field type through KVDBIF, lookup and key-list columns,
 // broken inputs that change nothing, and the question when a field refuses a value.
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,22 @@ std::string Kvdbif(int columns, const std::string& cells)
     for (int i = 0; i < 4; ++i) block += static_cast<char>((static_cast<unsigned>(columns) >> (8 * i)) & 0xFF);
     for (int i = 0; i < columns && i < 64; ++i) block += std::string("\x01\0", 2);
     return block + cells;
+}
+
+// A KVDBIF cell of tag 4 (a double) or 3 (a 32-bit integer).
+std::string FloatCell(double value)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::string cell(1, '\x04');
+    for (int i = 0; i < 8; ++i) cell += static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return cell;
+}
+std::string IntegerCell(std::int32_t value)
+{
+    std::string cell(1, '\x03');
+    for (int i = 0; i < 4; ++i) cell += static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF);
+    return cell;
 }
 
 class ImportTest : public ImpExpTest {
@@ -260,6 +278,54 @@ TEST_F(ImportTest, EveryFieldTypeComesBackThroughKvdbif)
     kinds.SetRecNo(2);
     for (std::size_t i = 1; i < types.size(); ++i)
         EXPECT_EQ(kinds.Fields()[static_cast<int>(i)]->IsNull(), types[i].Type != db::ftBlob) << "type " << types[i].Type;
+    Grid->SetDataSource(nullptr);
+}
+
+TEST_F(ImportTest, KvdbifDayNumbersOutsideTheCalendarAreBrokenInput)
+{
+    db::TMemDataSet days;
+    days.AddField<db::TDateTimeField>("WHEN");
+    days.AddField<db::TFloatField>("X");
+    days.Open();
+    for (int i = 0; i < 2; ++i) {
+        days.Append();
+        days.FieldByName("WHEN")->SetAsDateTime(rtl::EncodeDate(2024, 1, 1 + i));
+        days.FieldByName("X")->SetAsFloat(i);
+        days.Post();
+    }
+    db::TDataSource source;
+    source.SetDataSet(&days);
+    Grid->SetDataSource(&source);
+    AddColumn("WHEN");
+    AddColumn("X");
+    auto whens = [&] {
+        std::vector<double> values;
+        for (days.First(); !days.Eof(); days.Next()) values.push_back(days.FieldByName("WHEN")->GetAsFloat());
+        return values;
+    };
+    const std::vector<double> before = whens();
+    days.First();
+    // The second record's day number is beyond the calendar: nothing is written, not even
+    // the first record's.
+    const std::string good = FloatCell(rtl::EncodeDate(2030, 5, 6)) + FloatCell(1e20);
+    for (const std::string& bad : {FloatCell(1e20), FloatCell(rtl::MinDateTime - 1), FloatCell(std::nan("")),
+                                   IntegerCell(3000000), IntegerCell(-700000)}) {
+        try {
+            Cells(Kvdbif(2, good + bad + FloatCell(7) + std::string(1, '\0')));
+            ADD_FAILURE() << "no error";
+        } catch (const rtl::Exception& e) {
+            EXPECT_EQ(e.Message, InvalidKVDBIFFormatMessage());
+        }
+        EXPECT_EQ(whens(), before);
+        EXPECT_EQ(days.FieldByName("X")->GetAsFloat(), 1.0);
+        EXPECT_TRUE(Boxes.Requests.empty());
+        days.First();
+    }
+    // The same numbers in a float column, and days of the calendar, go in.
+    Cells(Kvdbif(2, good + FloatCell(rtl::MaxDateTime) + IntegerCell(3000000) + std::string(1, '\0')));
+    EXPECT_EQ(whens(), (std::vector<double>{rtl::EncodeDate(2030, 5, 6), rtl::MaxDateTime}));
+    days.First();
+    EXPECT_EQ(days.FieldByName("X")->GetAsFloat(), 1e20);
     Grid->SetDataSource(nullptr);
 }
 

@@ -502,6 +502,22 @@ TEST(DateTime, EncodeDecodeAndWeekday)
     EXPECT_EQ(Date(), std::floor(Date()));
 }
 
+TEST(DateTime, TheCalendarRangeIsYearOneToYear9999)
+{
+    EXPECT_EQ(MinDateTime, EncodeDate(1, 1, 1));
+    EXPECT_EQ(MaxDateTime, EncodeDate(9999, 12, 31) + EncodeTime(23, 59, 59, 999));
+    for (const TDateTime inside : {MinDateTime, MinDateTime - 0.5, MaxDateTime, 0.0, -0.5, 44982.75}) {
+        EXPECT_TRUE(IsValidDateTime(inside)) << inside;
+        int y, m, d;
+        EXPECT_NO_THROW(DecodeDate(inside, y, m, d)) << inside;
+    }
+    // Past the ends, also where the time rounds into the day after the last; never a
+    // number that is none.
+    for (const TDateTime outside : {MinDateTime - 1, MinDateTime - 0.9999999999, MaxDateTime + 0.0000001,
+                                    2958466.0, 1e20, -3e6, std::nan(""), HUGE_VAL, -HUGE_VAL})
+        EXPECT_FALSE(IsValidDateTime(outside)) << outside;
+}
+
 TEST(DateTime, FormatPatterns)
 {
     const TDateTime t = EncodeDate(2023, 2, 25) + EncodeTime(14, 5, 9, 7);
