@@ -279,7 +279,8 @@ protected:
     void ReadRecord(TColumnsExList& Columns) override;
     // A lookup column finds the text in its lookup data set and takes the key found; a
     // key-list column takes the key of the text's pick-list line (none found: Null);
-    // any other column takes the text.
+    // any other column takes the value the grid shows as the text (a display format, a
+    // currency symbol), else the text as its field reads it.
     void ReadValue(TColumnEx* Column) override;
 
 private:

@@ -174,7 +174,10 @@ void TDBGridExImportAsText::ReadValue(TColumnEx* Column)
     StoreValue([&] {
         if (!EditTarget(*field)) return;
         if (Column->KeyListCount() == 0) {
-            field->SetText(cellText_);
+            // What the grid itself shows for a value reads back as that value.
+            rtl::Variant shown;
+            if (Column->FormattedTextToValue(cellText_, shown)) field->SetValue(shown);
+            else field->SetText(cellText_);
             return;
         }
         // A pick-list line without a key is no key either.

@@ -406,6 +406,29 @@ TEST_F(ImportTest, ARefusedValueAsksWhetherToGoOn)
     EXPECT_FALSE(Data.ControlsDisabled());
 }
 
+TEST_F(ImportTest, ATextTheGridWouldNotShowStaysTheFieldsError)
+{
+    ShowColumns({"NAME", "AMOUNT", "ID"});
+    F("AMOUNT")->SetCurrency(true); // shown as "$1,234.50", "($0.25)"
+    Col(2)->SetDisplayFormat("#,##0 'pcs'");
+    At(1, 0);
+    Boxes.Answer = ui::mrYes;
+    // Shown forms and plain forms read; a misplaced separator or a stray sign does not.
+    Text("a\t$1,234.50\t1,200 pcs\r\nb\t$1,23.4\t12 pc\r\nc\t($0.25)\t-7");
+    EXPECT_EQ(Texts("AMOUNT"), (Strings{"1234.5", "3", "-0.25"}));
+    EXPECT_EQ(Texts("ID"), (Strings{"1200", "2", "-7"}));
+    ASSERT_EQ(Boxes.Requests.size(), 2u);
+    EXPECT_NE(Boxes.Requests[0].Text.find("'$1,23.4' is not a valid floating point value for field 'AMOUNT'"),
+              std::string::npos)
+        << Boxes.Requests[0].Text;
+    EXPECT_NE(Boxes.Requests[1].Text.find("'12 pc' is not a valid integer value"), std::string::npos)
+        << Boxes.Requests[1].Text;
+    Boxes.Requests.clear();
+    Text("d\t12$\r\ne\t-$0.25-");
+    EXPECT_EQ(Texts("AMOUNT"), (Strings{"1234.5", "3", "-0.25"}));
+    EXPECT_EQ(Boxes.Requests.size(), 2u);
+}
+
 TEST_F(ImportTest, LookupAndKeyListColumnsTakeTheKeyOfTheText)
 {
     ShowColumns({"WHO", "FLAG"});

@@ -189,6 +189,44 @@ TEST_F(FieldsFixture, DateFieldsRefuseValuesOutsideTheCalendar)
     EXPECT_EQ(dt->GetText(), "2/17/0055");
 }
 
+TEST_F(FieldsFixture, DisplayTextsReadBackAsTheirValues)
+{
+    auto* money = add<db::TCurrencyField>("M");
+    auto* amount = add<db::TBCDField>("A");
+    auto* count = add<db::TIntegerField>("N");
+    auto* day = add<db::TDateField>("D");
+    auto* flag = add<db::TBooleanField>("B");
+    open();
+    amount->SetCurrency(true);
+    count->SetDisplayFormat("#,##0 'pcs'");
+    day->SetDisplayFormat("ddd d mmm yyyy");
+    money->SetAsFloat(-1234.5);
+    amount->SetAsCurrency(rtl::Currency::FromScaled(123456700));
+    count->SetAsInteger(1200);
+    day->SetAsDateTime(rtl::EncodeDate(2024, 2, 29));
+    for (db::TField* field : {static_cast<db::TField*>(money), static_cast<db::TField*>(amount),
+                              static_cast<db::TField*>(count), static_cast<db::TField*>(day)}) {
+        const std::string shown = field->DisplayText();
+        Variant value;
+        ASSERT_TRUE(field->DisplayTextToValue(shown, value)) << shown;
+        EXPECT_TRUE(value == field->GetValue()) << shown;
+    }
+    EXPECT_EQ(money->DisplayText(), "($1,234.50)");
+    EXPECT_EQ(day->DisplayText(), "Thu 29 Feb 2024");
+
+    Variant value;
+    EXPECT_FALSE(count->DisplayTextToValue("1,200", value));   // not what the field shows
+    EXPECT_FALSE(count->DisplayTextToValue("1.5 pcs", value)); // no whole number
+    EXPECT_FALSE(money->DisplayTextToValue("", value));
+    EXPECT_FALSE(flag->DisplayTextToValue("True", value)); // its edit text already reads it
+    // A program's own text replaces the conversion: its display is not read back here.
+    struct TOwnText : rtl::TObject {
+        void Get(db::TField*, std::string& Text, bool) { Text = "seven"; }
+    } own;
+    count->OnGetText = {&own, &TOwnText::Get};
+    EXPECT_FALSE(count->DisplayTextToValue("1,200 pcs", value));
+}
+
 TEST_F(FieldsFixture, BlobAndMemoFieldsKeepBytesAndShowTheirKind)
 {
     auto* blob = add<db::TBlobField>("BLOB");
