@@ -13,7 +13,7 @@ namespace grid {
 
 bool TCustomDBGridEx::onRecordRow(const ui::TGridCoord& cell) const
 {
-    return dataLink_->Active() && cell.Y >= titleOffset_ && cell.Y - titleOffset_ < dataLink_->RecordCount();
+    return cell.Y >= titleOffset_ && dataRowHasRecord(cell.Y - titleOffset_);
 }
 
 bool TCustomDBGridEx::inTitleLeaf(int ACol, int y) const
@@ -54,6 +54,10 @@ void TCustomDBGridEx::MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, 
     }
     if (fixedRowsPress(Button, Shift, X, Y, cell)) return;
     if (cell.X < 0 || cell.Y < titleOffset_ || !onRecordRow(cell)) {
+        ui::TControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    if (memTable_ && memTableNodePress(Button, X, cell)) {
         ui::TControl::MouseDown(Button, Shift, X, Y);
         return;
     }
