@@ -614,6 +614,9 @@ public:
     int DataRowCount() const;
     // Repaints the footer rows.
     void InvalidateFooters();
+    // Reads each record shown on the data rows on screen in turn, top to bottom, without
+    // moving, and calls fn with its grid row.
+    void ForEachRecordOnScreen(const std::function<void(int row)>& fn);
 
     // The window timer of the automatic scrolling while a selection is dragged beyond the
     // data rows (the base grid's timed scrolling timer).

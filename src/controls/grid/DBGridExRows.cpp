@@ -5,6 +5,7 @@
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
+#include "controls/grid/DBGridExUtils.h"
 
 namespace grid {
 
@@ -133,6 +134,21 @@ int TCustomDBGridEx::windowEdgeDistance(bool toFirst) const
     const int current = currentRecordRow();
     const int last = std::min(RowCount(), TopRow() + VisibleDataRowCount()) - 1;
     return (toFirst ? TopRow() : last) - current;
+}
+
+void TCustomDBGridEx::ForEachRecordOnScreen(const std::function<void(int row)>& fn)
+{
+    if (!memTable_) {
+        ForEachWindowRecord(*dataLink_, [&](int index) { fn(titleOffset_ + index); });
+        return;
+    }
+    if (!dataLink_->Active()) return;
+    // The rows on screen, the one cut at the bottom included.
+    const int last = std::min(RowCount() - 1, TopRow() + VisibleRowCount());
+    for (int row = TopRow(); row <= last && dataRowHasRecord(row - titleOffset_); ++row) {
+        const TDataRowRead read(*this, row - titleOffset_);
+        fn(row);
+    }
 }
 
 TCustomDBGridEx::TDataRowRead::TDataRowRead(TCustomDBGridEx& grid, int dataRow)

@@ -169,6 +169,27 @@ TEST_F(GridMemTable, TheGridTakesTheModeOnlyWhenAllowedAndWithoutFooters)
     EXPECT_LT(Grid->RowCount(), 51);
 }
 
+TEST_F(GridMemTable, ASelectionIsRepaintedOnTheRowsWhereItShows)
+{
+    Show(std::make_unique<TTreeMemTable>(TTreeMemTable::Flat(60), false));
+    Grid->SetOptions(Grid->GetOptions().Include(grid::dgMultiSelect));
+    Table->SetRecNo(40);
+    ASSERT_GT(Grid->TopRow(), Grid->FixedRows());
+    // A rectangle of cells.
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    ui::TGridRect rect = Grid->Selection().RepaintRect();
+    EXPECT_EQ(rect.Top, 40);
+    EXPECT_EQ(rect.Bottom, 42);
+    // Records.
+    Grid->SetOptions(Grid->GetOptions().Include(grid::dgRowSelect));
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    ASSERT_EQ(Grid->Selection().SelectionType(), grid::gstRecordBookmarks);
+    rect = Grid->Selection().RepaintRect();
+    EXPECT_EQ(rect.Top, 41);
+    EXPECT_EQ(rect.Bottom, 42);
+}
+
 TEST_F(GridMemTable, TheBarCountsTheRowsAndScrollsTheTopRow)
 {
     Show(std::make_unique<TTreeMemTable>(TTreeMemTable::Flat(60), false));
