@@ -189,7 +189,11 @@ void TCustomDBGridEx::dataPress(ui::TMouseButton button, ui::TShiftState shift, 
     // extends to the cell pressed, which the move makes current.
     const bool rectangleWanted = dataColumn && !rowSelect && SelectionTypeAllowed(gstRectangle);
     const bool extendRecords = (shift & ui::ssShift) && multiSelect && !rectangleWanted;
-    if (cell.Y != Row() && !extendRecords) dataSet.MoveBy(cell.Y - Row());
+    if (cell.Y != Row() && !extendRecords) {
+        // A data set that numbers its records goes straight to the row's record.
+        if (memTable_) memTable_->MemTableSetRecNo(cell.Y - titleOffset_ + 1);
+        else dataSet.MoveBy(cell.Y - Row());
+    }
     if (dataColumn) MoveCol(cell.X, 0, false);
     if (!MouseCapture()) return;
 

@@ -147,9 +147,23 @@ TEST_F(GridMemTable, OneRowPerRecordWithTheCurrentRowFromItsNumber)
     EXPECT_EQ(Grid->Row(), 1);
     EXPECT_EQ(Grid->TopRow(), 1);
 
-    // A click on a row goes to its record.
+    // A click on a row goes to its record by its number.
     Click(1, 4);
     EXPECT_EQ(TableRecNo(), 4);
+    EXPECT_EQ(Grid->Row(), 4);
+    EXPECT_EQ(Table->RecNosSet, std::vector<int>{4});
+
+    // New records and deleted ones add and remove rows.
+    Grid->SetOptions(Grid->GetOptions().Include(grid::dgEditing));
+    Key(Qt::Key_Insert);
+    ASSERT_EQ(Table->State(), db::dsInsert);
+    EXPECT_EQ(Grid->RowCount(), 52);
+    EXPECT_EQ(Grid->Row(), 4);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Grid->RowCount(), 51);
+    Table->Delete();
+    EXPECT_EQ(Grid->RowCount(), 50);
+    EXPECT_EQ(Table->FieldByName("NAME")->GetAsString(), "Name 5");
     EXPECT_EQ(Grid->Row(), 4);
 }
 
@@ -284,6 +298,12 @@ TEST_F(GridMemTable, RecordsAreFetchedWhileTheRowsDoNotFillTheGrid)
     EXPECT_EQ(Table->FetchRequests[1], 1);
     EXPECT_EQ(Grid->RowCount(), rows + 1);
     EXPECT_EQ(Table->Delivered(), rows + 1 - Grid->FixedRows());
+
+    // A taller grid asks for the records its new room takes.
+    Grid->SetBounds(0, 0, 400, 400);
+    ASSERT_EQ(Table->FetchRequests.size(), 3u);
+    EXPECT_GT(Table->FetchRequests[2], 1);
+    EXPECT_GT(Grid->RowCount() - 1, LastVisibleRow());
 
     // Moving past the records there reads the next ones.
     Key(Qt::Key_End, Qt::ControlModifier);

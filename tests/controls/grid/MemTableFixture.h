@@ -53,6 +53,7 @@ public:
     // The rows the source has delivered, and what the grid asked for.
     int Delivered() const { return provider_.Next; }
     std::vector<int> FetchRequests;
+    std::vector<int> RecNosSet;
     int InstantReads = 0;
     int OpenReads = 0;
     std::string TreeKeys;
@@ -73,7 +74,11 @@ public:
         return FetchedRowCount();
     }
     int MemTableRecNo() const override { return CurrentRow(); }
-    void MemTableSetRecNo(int recNo) override { SetRecNo(recNo); }
+    void MemTableSetRecNo(int recNo) override
+    {
+        RecNosSet.push_back(recNo);
+        SetRecNo(recNo);
+    }
     bool MemTableIsSequenced() const override { return true; }
     int MemTableFetchRecords(int count) override
     {
