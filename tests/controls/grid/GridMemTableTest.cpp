@@ -9,7 +9,6 @@
 
 #include <QImage>
 #include <QScrollBar>
-#include <QStyleOptionSlider>
 #include <gtest/gtest.h>
 
 #include "GridInputTest.h"
@@ -68,19 +67,10 @@ protected:
     // A click on the bar's own arrow or page area.
     void ClickBar(QStyle::SubControl part)
     {
-        QScrollBar& bar = *VBar().Bar();
-        QStyleOptionSlider option;
-        option.initFrom(&bar);
-        option.orientation = bar.orientation();
-        option.minimum = bar.minimum();
-        option.maximum = bar.maximum();
-        option.sliderPosition = bar.sliderPosition();
-        option.sliderValue = bar.value();
-        option.singleStep = bar.singleStep();
-        option.pageStep = bar.pageStep();
-        const QRect r = bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, part, &bar);
+        QScrollBar* bar = VBar().Bar();
+        const QRect r = BarPart(*bar, part);
         ASSERT_FALSE(r.isEmpty());
-        QTest::mouseClick(&bar, Qt::LeftButton, {}, r.center());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, r.center());
     }
     // The middle of the glyph of a record's own level in the tree column.
     ui::TPoint Glyph(int recNo, int level)
