@@ -163,7 +163,7 @@ TEST_F(FieldsFixture, DateFieldsRefuseValuesOutsideTheCalendar)
     auto* dt = add<db::TDateTimeField>("DT");
     open();
     const rtl::TDateTime day = rtl::EncodeDate(2024, 3, 5);
-    for (db::TField* field : {static_cast<db::TField*>(d), static_cast<db::TField*>(t), static_cast<db::TField*>(dt)}) {
+    for (db::TField* field : std::initializer_list<db::TField*>{d, t, dt}) {
         field->SetAsDateTime(day + 0.5);
         const rtl::Variant before = field->GetValue();
         for (const double outside : {1e20, rtl::MinDateTime - 1, rtl::MaxDateTime + 1, std::nan("")}) {
@@ -191,34 +191,28 @@ TEST_F(FieldsFixture, DateFieldsRefuseValuesOutsideTheCalendar)
 
 TEST_F(FieldsFixture, DisplayTextsReadBackAsTheirValues)
 {
-    auto* money = add<db::TCurrencyField>("M");
     auto* amount = add<db::TBCDField>("A");
     auto* count = add<db::TIntegerField>("N");
     auto* day = add<db::TDateField>("D");
-    auto* flag = add<db::TBooleanField>("B");
     open();
     amount->SetCurrency(true);
     count->SetDisplayFormat("#,##0 'pcs'");
     day->SetDisplayFormat("ddd d mmm yyyy");
-    money->SetAsFloat(-1234.5);
-    amount->SetAsCurrency(rtl::Currency::FromScaled(123456700));
+    amount->SetAsCurrency(rtl::Currency::FromScaled(-123456700));
     count->SetAsInteger(1200);
     day->SetAsDateTime(rtl::EncodeDate(2024, 2, 29));
-    for (db::TField* field : {static_cast<db::TField*>(money), static_cast<db::TField*>(amount),
-                              static_cast<db::TField*>(count), static_cast<db::TField*>(day)}) {
-        const std::string shown = field->DisplayText();
+    for (db::TField* field : std::initializer_list<db::TField*>{amount, count, day}) {
         Variant value;
-        ASSERT_TRUE(field->DisplayTextToValue(shown, value)) << shown;
-        EXPECT_TRUE(value == field->GetValue()) << shown;
+        EXPECT_TRUE(field->DisplayTextToValue(field->DisplayText(), value) && value == field->GetValue())
+            << field->DisplayText();
     }
-    EXPECT_EQ(money->DisplayText(), "($1,234.50)");
-    EXPECT_EQ(day->DisplayText(), "Thu 29 Feb 2024");
+    EXPECT_EQ(amount->DisplayText(), "($12,345.67)");
 
     Variant value;
     EXPECT_FALSE(count->DisplayTextToValue("1,200", value));   // not what the field shows
     EXPECT_FALSE(count->DisplayTextToValue("1.5 pcs", value)); // no whole number
-    EXPECT_FALSE(money->DisplayTextToValue("", value));
-    EXPECT_FALSE(flag->DisplayTextToValue("True", value)); // its edit text already reads it
+    EXPECT_FALSE(day->DisplayTextToValue("Fri 29 Feb 2024", value));
+    EXPECT_FALSE(amount->DisplayTextToValue("", value));
     // A program's own text replaces the conversion: its display is not read back here.
     struct TOwnText : rtl::TObject {
         void Get(db::TField*, std::string& Text, bool) { Text = "seven"; }
