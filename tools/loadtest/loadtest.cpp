@@ -324,7 +324,7 @@ int Run(const Options& options)
         return 2;
     }
     const TRunFolder folder;
-    fs::copy_file(KV7200_FDB, folder.Path() / "kv7200.FDB", fs::copy_options::overwrite_existing);
+    fs::copy_file(KV7200_TEMPLATE_FDB, folder.Path() / "kv7200.FDB", fs::copy_options::overwrite_existing);
 
     std::vector<rig::TStoredUnit> rows;
     std::vector<std::unique_ptr<sim::UnitSimulator>> units;
