@@ -30,18 +30,23 @@ TProgramCopy::TProgramCopy(const std::string& database)
     // The running program finds its folder through its own path: a link of its own here.
     fs::create_hard_link(KV7200_PROGRAM, program, ec);
     if (ec) fs::copy_file(KV7200_PROGRAM, program);
-    fs::copy_file(database, Database());
+    if (!database.empty()) fs::copy_file(database, Database());
 }
 
 TProgramCopy::~TProgramCopy()
 {
+    // A launcher ends its program and its display on SIGTERM; killed, it would leave them.
+    if (launched_ && process_.state() != QProcess::NotRunning) {
+        Signal(SIGTERM);
+        process_.waitForFinished(20000);
+    }
     if (process_.state() != QProcess::NotRunning) {
         process_.kill();
         process_.waitForFinished(5000);
     }
 }
 
-bool TProgramCopy::Start(const QStringList& environment)
+bool TProgramCopy::Start(const QStringList& environment, const std::string& launcher)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TMPDIR", QString::fromStdString(instanceDir_.Str()));
@@ -52,13 +57,25 @@ bool TProgramCopy::Start(const QStringList& environment)
     process_.setProcessEnvironment(env);
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.setReadChannel(QProcess::StandardError);
-    process_.start(QString::fromStdString(Folder() + "kv7200"), {});
+    const QString program = QString::fromStdString(Folder() + "kv7200");
+    if (launcher.empty()) {
+        process_.start(program, {});
+    } else {
+        launched_ = true;
+        process_.setChildProcessModifier([] { ::setsid(); });
+        process_.start(QString::fromStdString(launcher), {program});
+    }
     return process_.waitForStarted(5000);
 }
 
 void TProgramCopy::Signal(int signal) const
 {
     if (process_.processId() > 0) ::kill(static_cast<pid_t>(process_.processId()), signal);
+}
+
+void TProgramCopy::SignalGroup(int signal) const
+{
+    if (process_.processId() > 0) ::kill(-static_cast<pid_t>(process_.processId()), signal);
 }
 
 bool TProgramCopy::WaitForEnd(int timeoutMs)
