@@ -53,6 +53,21 @@ function(kv_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
 endfunction()
 
+# kv_root_only_test(program FILTER pattern): the program's tests that need root (they bind
+# port 843, the port of every unit) leave its ctest entry for one of their own,
+# <program>_as_root. That entry is reported as skipped (not as passed) when all of them
+# skipped, as they do for another user; the test main prints each reason ("skipped: ...").
+function(kv_root_only_test program)
+  cmake_parse_arguments(KV "" "FILTER" "" ${ARGN})
+  if(NOT TARGET ${program})
+    return()
+  endif()
+  set_property(TEST ${program} APPEND PROPERTY ENVIRONMENT "GTEST_FILTER=-${KV_FILTER}")
+  add_test(NAME ${program}_as_root COMMAND ${program} --gtest_filter=${KV_FILTER})
+  set_tests_properties(${program}_as_root PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KV_ALL_SKIPPED_EXIT_CODE=77" SKIP_RETURN_CODE 77 TIMEOUT 600)
+endfunction()
+
 # kv_x11_test(program FILTER pattern): runs the named test program's matching tests once
 # more on a real X server (xvfb-run), for what the offscreen platform cannot show: focus
 # and activation, grabs, raising pop-ups, the X11 selection.
