@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -108,22 +109,25 @@ TEST(NoDisplayTest, TheProgramSaysWhatToDoAndEnds)
     EXPECT_FALSE(program.EngineFilesPresent());
 }
 
-TEST_F(RunOnDisplayTest, SigtermToTheLauncherEndsTheProgramAndThenTheDisplay)
+TEST_F(RunOnDisplayTest, SigtermToTheLauncherOrCtrlCEndTheProgramAndThenTheDisplay)
 {
-    apptest::TProgramCopy program(KV7200_TEMPLATE_FDB);
-    ASSERT_TRUE(StartOnVirtualDisplay(program)) << program.ErrorText();
-    EXPECT_TRUE(Runs(server)) << display;
-    program.Signal(SIGTERM);
-    ExpectACleanEnd(program);
-}
-
-TEST_F(RunOnDisplayTest, CtrlCEndsTheProgramAndThenTheDisplay)
-{
-    apptest::TProgramCopy program(KV7200_TEMPLATE_FDB);
-    ASSERT_TRUE(StartOnVirtualDisplay(program)) << program.ErrorText();
-    EXPECT_TRUE(Runs(server)) << display;
-    program.SignalGroup(SIGINT);
-    ExpectACleanEnd(program);
+    struct TCase {
+        const char* Name;
+        std::function<void(apptest::TProgramCopy&)> End;
+    };
+    const TCase cases[] = {
+        {"SIGTERM to the launcher", [](apptest::TProgramCopy& program) { program.Signal(SIGTERM); }},
+        // A terminal sends SIGINT to the whole foreground process group.
+        {"Ctrl+C", [](apptest::TProgramCopy& program) { program.SignalGroup(SIGINT); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        apptest::TProgramCopy program(KV7200_TEMPLATE_FDB);
+        ASSERT_TRUE(StartOnVirtualDisplay(program)) << program.ErrorText();
+        EXPECT_TRUE(Runs(server)) << display;
+        c.End(program);
+        ExpectACleanEnd(program);
+    }
 }
 
 TEST_F(RunOnDisplayTest, AStartUpErrorBoxIsWrittenAndAnsweredAndTheStatusSaysSo)
