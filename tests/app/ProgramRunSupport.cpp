@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -33,6 +35,27 @@ TProgramCopy::TProgramCopy(const std::string& database)
     if (!database.empty()) fs::copy_file(database, Database());
 }
 
+std::vector<std::pair<pid_t, std::string>> SessionProcesses(pid_t sid)
+{
+    std::vector<std::pair<pid_t, std::string>> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // "pid (name) state ppid pgrp session ..."
+        const auto open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        char state = 0;
+        long parent = 0, group = 0, session = 0;
+        std::istringstream rest(line.substr(close + 1));
+        rest >> state >> parent >> group >> session;
+        if (session == sid && state != 'Z')
+            found.emplace_back(static_cast<pid_t>(std::stol(line)), line.substr(open + 1, close - open - 1));
+    }
+    return found;
+}
+
 TProgramCopy::~TProgramCopy()
 {
     // A launcher ends its program and its display on SIGTERM; killed, it would leave them.
@@ -44,6 +67,9 @@ TProgramCopy::~TProgramCopy()
         process_.kill();
         process_.waitForFinished(5000);
     }
+    // Whatever of the launcher's session is still there goes too.
+    if (launched_ && pid_ > 0)
+        for (const auto& [pid, name] : SessionProcesses(pid_)) ::kill(pid, SIGKILL);
 }
 
 bool TProgramCopy::Start(const QStringList& environment, const std::string& launcher)
@@ -65,7 +91,9 @@ bool TProgramCopy::Start(const QStringList& environment, const std::string& laun
         process_.setChildProcessModifier([] { ::setsid(); });
         process_.start(QString::fromStdString(launcher), {program});
     }
-    return process_.waitForStarted(5000);
+    const bool started = process_.waitForStarted(5000);
+    pid_ = static_cast<pid_t>(process_.processId());
+    return started;
 }
 
 void TProgramCopy::Signal(int signal) const

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QProcess>
 
@@ -22,6 +24,9 @@ inline std::string OwnLoopbackAddress()
     return "127." + std::to_string(100 + pid / (254 * 256) % 100) + "." + std::to_string(pid / 254 % 256) + "."
            + std::to_string(1 + pid % 254);
 }
+
+// The live processes of session sid, with their names ("Xvfb", "kv7200" ...).
+std::vector<std::pair<pid_t, std::string>> SessionProcesses(pid_t sid);
 
 // The program file and a database beside it, in a fresh folder; the program's lock
 // and local server of the single-instance guard in a folder of their own.
@@ -54,7 +59,8 @@ public:
     // Waits until its standard error holds text.
     bool WaitForError(const std::string& text, int timeoutMs);
     int ExitCode() const { return process_.exitCode(); }
-    pid_t ProcessId() const { return static_cast<pid_t>(process_.processId()); }
+    // The process started (also once it has ended); 0 before.
+    pid_t ProcessId() const { return pid_; }
     bool EndedNormally() const { return process_.exitStatus() == QProcess::NormalExit; }
     std::string ErrorText();
     // Whether the engine files it writes at start are there.
@@ -65,6 +71,7 @@ private:
     testsupport::TempDir instanceDir_;
     QProcess process_;
     bool launched_ = false;
+    pid_t pid_ = 0;
     std::string error_;
 };
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -34,25 +33,20 @@ std::string DisplayOf(const std::string& error)
     return error.substr(at + marker.size() - 1, end - at - marker.size() + 1);
 }
 
-// The X server the launcher started: its child named Xvfb; 0 when there is none.
+// The X server the launcher started: the process of its session named Xvfb; 0 when there is none.
 pid_t ServerOf(pid_t launcher)
 {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        if (!std::getline(stat, line)) continue;
-        // "pid (comm) state ppid ..."
-        const auto open = line.find('('), close = line.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) continue;
-        long parent = 0;
-        char state = 0;
-        std::istringstream rest(line.substr(close + 1));
-        rest >> state >> parent;
-        if (parent == launcher && line.substr(open + 1, close - open - 1) == "Xvfb")
-            return static_cast<pid_t>(std::stol(line));
-    }
+    for (const auto& [pid, name] : apptest::SessionProcesses(launcher))
+        if (name == "Xvfb") return pid;
     return 0;
+}
+
+// What of the launcher's session still runs after its end: nothing should.
+std::string LeftRunning(pid_t launcher)
+{
+    std::string names;
+    for (const auto& [pid, name] : apptest::SessionProcesses(launcher)) names += name + " ";
+    return names;
 }
 
 bool Runs(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
@@ -89,6 +83,7 @@ protected:
         EXPECT_GT(fs::file_size(program.Database() + "_", none), 0u) << "no backup at exit";
         EXPECT_FALSE(program.EngineFilesPresent());
         EXPECT_FALSE(Runs(server)) << "the virtual display still runs";
+        EXPECT_EQ(LeftRunning(program.ProcessId()), "");
         for (const auto& entry : fs::directory_iterator(program.TempFolder()))
             EXPECT_EQ(entry.path().filename().string().rfind("kv7200-display", 0), std::string::npos)
                 << entry.path() << " was left";
@@ -155,6 +150,7 @@ TEST_F(RunOnDisplayTest, AStartUpErrorBoxIsWrittenAndAnsweredAndTheStatusSaysSo)
         EXPECT_NE(program.ErrorText().find(c.Box), std::string::npos) << program.ErrorText();
         EXPECT_FALSE(program.EngineFilesPresent());
         EXPECT_FALSE(Runs(shown)) << "the virtual display still runs";
+        EXPECT_EQ(LeftRunning(program.ProcessId()), "");
         if (!c.Bytes.empty()) {
             std::ifstream kept(program.Database(), std::ios::binary);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), c.Bytes) << "the file was changed";
