@@ -201,6 +201,14 @@ db::TField* TCustomDBGridEx::SelectedField() const
     return column ? column->Field() : nullptr;
 }
 
+void TCustomDBGridEx::GetDataSetFields(std::vector<db::TField*>& List) const
+{
+    const db::TDataSet* dataSet = dataLink_->DataSet();
+    if (!dataSet) return;
+    const db::TFields& fields = dataSet->Fields();
+    for (int i = 0; i < fields.Count(); ++i) List.push_back(fields[i]);
+}
+
 TColumnEx* TCustomDBGridEx::columnAt(int ACol) const
 {
     const int index = RawToDataColumn(ACol);

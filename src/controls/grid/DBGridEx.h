@@ -77,6 +77,8 @@ public:
     void SetSelectedIndex(int value);
     // The field of the selected column; none on the indicator.
     db::TField* SelectedField() const;
+    // Appends every field of the data set, in its order, to List (none without a data set).
+    void GetDataSetFields(std::vector<db::TField*>& List) const;
 
     // While the update lock is held the grid does not refresh after moves.
     void BeginUpdate();
