@@ -131,14 +131,16 @@ void TCustomDBGridEx::InvalidateIndicator()
 bool TCustomDBGridEx::FocusField(db::TField* Field)
 {
     for (int i = 0; i < columns_->Count(); ++i) {
-        TColumnEx* column = columns_->Items(i);
+        const TColumnEx* column = columns_->Items(i);
         if (column->Field() != Field || !column->GetVisible()) continue;
-        if (CanFocus()) SetFocus();
         SetSelectedIndex(i);
-        SetEditorMode(true);
-        return true;
+        break;
     }
-    return false;
+    // A grid that cannot take the focus leaves the request to the field's other controls.
+    if (SelectedField() != Field || !CanFocus()) return false;
+    SetFocus();
+    SetEditorMode(true);
+    return true;
 }
 
 void TCustomDBGridEx::Notification(rtl::TComponent* component, rtl::TOperation operation)

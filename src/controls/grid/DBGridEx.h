@@ -348,7 +348,8 @@ protected:
     // columns' field names for user-defined ones.
     virtual void DefineFieldMap();
     void InvalidateIndicator();
-    // Selects the field's column; true when the request is served (the editor shown).
+    // Selects the field's column; true when the request is served: the grid can take the
+    // focus, takes it and shows the editor.
     bool FocusField(db::TField* Field);
     // The edit text for UpdateEditorData.
     void SetEditText(int ACol, int ARow, const std::string& Value) override;
@@ -494,6 +495,9 @@ public:
     THeadTreeNode& TitleTreeRoot() const { return *titleTreeRoot_; }
     // The leaf of column Index; none before the tree is built.
     THeadTreeNode* TitleLeaf(int Index) const;
+    // Where column Index's own part of its title cell (the rectangle given) starts: the
+    // bands above its leaf belong to its groups. The cell's top without multi-level titles.
+    int TitleLeafTop(int Index, const ui::TRect& cell) const;
 
 protected:
     // Rebuilds the tree from the columns' captions.

@@ -18,11 +18,8 @@ bool TCustomDBGridEx::onRecordRow(const ui::TGridCoord& cell) const
 
 bool TCustomDBGridEx::inTitleLeaf(int ACol, int y) const
 {
-    if (!useMultiTitle_ || !options_.Contains(dgTitles)) return true;
-    const THeadTreeNode* leaf = TitleLeaf(RawToDataColumn(ACol));
-    if (!leaf) return true;
-    const ui::TRect cell = CellRect(ACol, 0);
-    return y >= cell.Bottom - leaf->Height + 3;
+    if (!options_.Contains(dgTitles)) return true;
+    return y >= TitleLeafTop(RawToDataColumn(ACol), CellRect(ACol, 0));
 }
 
 // ---- presses

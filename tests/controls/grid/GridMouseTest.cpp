@@ -1,6 +1,7 @@
 // The grid's mouse as a user clicks and drags: moving to a cell, title buttons and their
 // sort markers, moving a column by its title, check boxes, selecting records, rectangles
 // and columns, sizing columns from their titles and rows from the indicator.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -370,6 +371,38 @@ TEST_F(GridMouse, RowsAreSizedInTheIndicatorOnly)
     EXPECT_EQ(Grid->GetRowLines(), 0);
     EXPECT_EQ(Grid->DefaultRowHeight(), height + 10);
     EXPECT_EQ(Grid->RowHeights(DataRow(0)), height + 10);
+}
+
+TEST_F(GridMouse, AGroupedTitleIsAButtonFromTheFirstPixelOfItsOwnBand)
+{
+    Records(3);
+    Grid->SetOptionsEx(Grid->GetOptionsEx().Include(dghAutoSortMarking));
+    Grid->ColumnDefValues().Title().SetTitleButton(true);
+    Grid->SetUseMultiTitle(true);
+    ShowGrid({"ID", "NAME"});
+    Grid->Columns().Items(0)->Title()->SetCaption("Person|Number");
+    Grid->Columns().Items(1)->Title()->SetCaption("Person|Name");
+    TColumnEx* name = Grid->Columns().Items(1);
+    const ui::TRect cell = Grid->CellRect(2, 0);
+    const THeadTreeNode* leaf = Grid->TitleLeaf(1);
+    ASSERT_NE(leaf, nullptr);
+    const int top = cell.Bottom - leaf->Height + 1;
+    ASSERT_GT(top, cell.Top + 1) << "the group's band stands above the column's own";
+    const int x = (cell.Left + cell.Right) / 2;
+
+    // The group's band is no button of the column.
+    Press({x, top - 1});
+    EXPECT_EQ(Grid->PressedTitleColumn(), -1);
+    Release({x, top - 1});
+    EXPECT_EQ(name->Title()->GetSortMarker(), smNoneEx);
+
+    // Its first pixel row is the column's.
+    Press({x, top});
+    EXPECT_EQ(Grid->PressedTitleColumn(), 2);
+    EXPECT_TRUE(Grid->TitleButtonPressed());
+    Release({x, top});
+    EXPECT_EQ(name->Title()->GetSortMarker(), smDownEx);
+    EXPECT_EQ(std::count(G().Events.begin(), G().Events.end(), "button 1"), 1);
 }
 
 } // namespace
