@@ -742,8 +742,15 @@ public:
     enum TMouseMode : std::uint8_t { mmNone = 0, mmRecords = 1, mmColumns = 2, mmRectangle = 3, mmTitleSizing = 6 };
     // clang-format on
     TMouseMode MouseMode() const { return mouseMode_; }
+    // A left press on the selection waits to see whether the pointer drags the selection
+    // away (DragMode automatic with dgMultiSelect) or the release makes it a click.
+    bool SelectionDragPending() const { return selectionDragPending_; }
 
 protected:
+    // With dgMultiSelect a press goes to the selection handling before any drag.
+    bool AutoDragPress(ui::TShiftState Shift, int X, int Y) override;
+    // A drag of the grid carries the selection as the copy's text.
+    void DoStartDrag(ui::TDragObject& DragObject) override;
     void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
     void MouseMove(ui::TShiftState Shift, int X, int Y) override;
     void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
@@ -797,6 +804,7 @@ private:
     int sizingOffset_ = 0;
     // A row sizing or column sizing ended with the release.
     bool sizingEnded_ = false;
+    bool selectionDragPending_ = false;
 
     // ======== cell areas, title buttons, tool tips
 public:

@@ -545,6 +545,9 @@ void TControl::SetMouseCapture(bool v)
 
 void TControl::CaptureCancelled()
 {
+    // Losing the mouse ends the wait for a drag as well.
+    dragPending_ = false;
+    heldPress_.reset();
     if (MouseCapture()) SetMouseCapture(false);
 }
 
@@ -626,8 +629,9 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
         }
         cancelModeSent() = false;
         focusLostToPress() = nullptr;
-        if (inner) defaultEvent(e);
         const bool dbl = e->type() == QEvent::MouseButtonDblClick;
+        if (dragPress(button, dbl ? shift | ssDouble : shift, p)) break;
+        if (inner) defaultEvent(e);
         // The release after a double click is no second click.
         clickPending_ = button == mbLeft && !dbl;
         if (dbl) {
@@ -639,11 +643,16 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
         break;
     }
     case QEvent::MouseMove:
+        if (dragPending_ && dragMove(e->buttons() & Qt::LeftButton, p)) break;
         if (inner) defaultEvent(e);
         MouseMove(shift, p.X, p.Y);
         if (self) HintMouseMove(this, p);
         break;
     case QEvent::MouseButtonRelease: {
+        if (button == mbLeft && dragPending_) {
+            dropPendingDrag();
+            if (!self) return;
+        }
         if (inner) defaultEvent(e);
         const bool click = button == mbLeft && clickPending_ && ClickOnRelease && ClientRect().Contains(p);
         if (button == mbLeft) clickPending_ = false;
