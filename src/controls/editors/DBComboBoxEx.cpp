@@ -167,7 +167,7 @@ void TCustomDBComboBoxEx::InternalSetValue(const rtl::Variant& Value)
 
 void TCustomDBComboBoxEx::DataChanged()
 {
-    if (TextAlignment() != EditWindowAlignment()) SetTextAlignment(EditWindowAlignment());
+    UpdateEditWindowAlignment();
     if (!EditMaskAssigned()) ui::TCustomMaskEdit::SetEditMask(DefaultEditMask());
     db::TField* field = DataLink()->Field();
     if (field) {
@@ -449,6 +449,8 @@ void TCustomDBComboBoxEx::DropDown()
     TPopupListboxEx* box = listBox();
     box->SetColor(Color());
     box->Font().Assign(Font());
+    // A window takes no parent's mode: the list reads as the editor does.
+    box->SetBiDiMode(BiDiMode());
     ui::TCustomImageList* images = GetImages();
     box->SetImageList(images);
     box->OnGetItemImageIndex = OnGetItemImageIndex;

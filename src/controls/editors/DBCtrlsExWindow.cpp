@@ -276,12 +276,14 @@ void TCustomDBEditEx::UpdateEditButtonControlList()
         buttonControls_.push_back(pair);
     }
 
-    // The buttons' room: the right part of the client area (inset by a pixel inside a
-    // thin single border).
+    // The buttons' room: the right part of the client area, the left part right to left
+    // (inset by a pixel inside a thin single border).
+    const bool rightToLeft = UseRightToLeftAlignment();
     ui::TRect room = ClientRect();
     if (!Ctl3D() && BorderStyle() == ui::bsSingle) {
         room.Top += 1;
-        room.Right -= 1;
+        if (rightToLeft) room.Left += 1;
+        else room.Right -= 1;
         room.Bottom -= 1;
     }
     const int roomHeight = std::max(0, room.Height());
@@ -309,14 +311,24 @@ void TCustomDBEditEx::UpdateEditButtonControlList()
         pair.Separator->SetVisible(separatorWidths[i] > 0);
     }
     buttonsHeight_ = height;
-    int x = room.Right;
+    // The last pair first, each button and then its separator: from the right edge
+    // leftwards, or from the left edge rightwards right to left.
+    int x = rightToLeft ? room.Left : room.Right;
     for (std::size_t i = count; i-- > 0;) {
-        x -= buttonWidths[i];
-        buttonControls_[i].Button->SetBounds(x, room.Top, buttonWidths[i], buttonsHeight_);
-        x -= separatorWidths[i];
-        buttonControls_[i].Separator->SetBounds(x, room.Top, separatorWidths[i], buttonsHeight_);
+        TButtonPair& pair = buttonControls_[i];
+        if (rightToLeft) {
+            pair.Button->SetBounds(x, room.Top, buttonWidths[i], buttonsHeight_);
+            x += buttonWidths[i];
+            pair.Separator->SetBounds(x, room.Top, separatorWidths[i], buttonsHeight_);
+            x += separatorWidths[i];
+        } else {
+            x -= buttonWidths[i];
+            pair.Button->SetBounds(x, room.Top, buttonWidths[i], buttonsHeight_);
+            x -= separatorWidths[i];
+            pair.Separator->SetBounds(x, room.Top, separatorWidths[i], buttonsHeight_);
+        }
     }
-    buttonsWidth_ = room.Right - x;
+    buttonsWidth_ = rightToLeft ? x - room.Left : room.Right - x;
     UpdateEditButtonControls();
     SetEditRect(GetEditRect());
 }
@@ -340,8 +352,13 @@ void TCustomDBEditEx::UpdateEditButtonControls()
 ui::TRect TCustomDBEditEx::GetEditRect() const
 {
     ui::TRect r = ClientRect();
-    r.Right -= buttonsWidth_;
-    r.Left += imageWidth_;
+    if (UseRightToLeftAlignment()) {
+        r.Left += buttonsWidth_;
+        r.Right -= imageWidth_;
+    } else {
+        r.Right -= buttonsWidth_;
+        r.Left += imageWidth_;
+    }
     if (r.Right < r.Left) r.Right = r.Left;
     return r;
 }
@@ -353,7 +370,11 @@ void TCustomDBEditEx::updateImageWidth()
     else imageWidth_ = (editImage_->GetWidth() > 0 ? editImage_->GetWidth() : images->Width()) + 4;
 }
 
-ui::TRect TCustomDBEditEx::imageRect() const { return {0, 0, imageWidth_, ClientHeight()}; }
+ui::TRect TCustomDBEditEx::imageRect() const
+{
+    if (UseRightToLeftAlignment()) return {ClientWidth() - imageWidth_, 0, ClientWidth(), ClientHeight()};
+    return {0, 0, imageWidth_, ClientHeight()};
+}
 
 void TCustomDBEditEx::AdjustHeight()
 {
@@ -374,10 +395,22 @@ void TCustomDBEditEx::UpdateHeight()
 
 ui::TAlignment TCustomDBEditEx::EditWindowAlignment() const { return WordWrap() ? GetAlignment() : ui::taLeftJustify; }
 
+ui::TAlignment TCustomDBEditEx::screenAlignment(ui::TAlignment Alignment) const
+{
+    return UseRightToLeftAlignment() ? ui::MirroredAlignment(Alignment) : Alignment;
+}
+
+void TCustomDBEditEx::UpdateEditWindowAlignment()
+{
+    const ui::TAlignment alignment = screenAlignment(EditWindowAlignment());
+    if (TextAlignment() != alignment) SetTextAlignment(alignment);
+}
+
 void TCustomDBEditEx::RecreateWnd()
 {
     if (!editImage_) return;
-    SetTextAlignment(EditWindowAlignment());
+    laidOutRightToLeft_ = UseRightToLeftAlignment();
+    UpdateEditWindowAlignment();
     UpdateHeight();
     UpdateHot();
     updateImageWidth();

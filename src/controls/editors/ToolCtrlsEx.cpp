@@ -52,6 +52,30 @@ void AssignFieldsValue(db::TDataSet& DataSet, std::string_view Names, const rtl:
     DataSet.SetFieldValues(Names, Value);
 }
 
+bool DBUseRightToLeftAlignment(const ui::TControl& Control, const db::TField* Field)
+{
+    if (Control.BiDiMode() != ui::bdRightToLeft) return false;
+    if (!Field) return true;
+    switch (Field->DataType()) {
+    case db::ftSmallint:
+    case db::ftInteger:
+    case db::ftWord:
+    case db::ftFloat:
+    case db::ftCurrency:
+    case db::ftBCD:
+    case db::ftDate:
+    case db::ftTime:
+    case db::ftDateTime:
+    case db::ftAutoInc:
+    case db::ftLargeint:
+    case db::ftTimeStamp:
+    case db::ftFMTBcd:
+        return false;
+    default:
+        return true;
+    }
+}
+
 void DrawImageCentered(ui::TCanvas& Canvas, const ui::TRect& Rect, const ui::TCustomImageList* Images,
                        int ImageIndex, bool Selected)
 {
