@@ -85,8 +85,10 @@ void TCustomDBComboBoxEx::showItem(int index)
 
 void TCustomDBComboBoxEx::selectInternal(int index)
 {
-    if (index < 0 || index >= itemCount_) index = -1;
     if (index == itemIndex_) return;
+    // An index outside the items selects none: no item, and in keyed mode no key (a key
+    // given before that names no item is dropped, not posted).
+    if (index < 0 || index >= itemCount_) index = -1;
     showItem(index);
 }
 
