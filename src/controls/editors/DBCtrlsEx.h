@@ -444,6 +444,11 @@ private:
     // An alignment of the editor where it shows on screen: swapped under right-to-left
     // alignment.
     ui::TAlignment screenAlignment(ui::TAlignment Alignment) const;
+    // Leaving a masked editor with nothing selected moves the caret two places back;
+    // answers where it went (-1: not moved).
+    int placeCaretOnExit();
+    // In place, the form must let the holder have the focus the editor takes.
+    bool holderRefusesFocus() const;
     bool flatLook() const;
     // In place: hides the window; the holder takes the focus it had.
     void hideInPlace();
@@ -482,6 +487,7 @@ private:
     bool buttonDroppedIt_ = false;
     bool fixedHeight_ = false;
     bool laidOutRightToLeft_ = false;
+    bool refusingFocus_ = false;
     int buttonsWidth_ = 0;
     int buttonsHeight_ = 0;
     int imageWidth_ = 0;

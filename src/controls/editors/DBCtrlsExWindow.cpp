@@ -1,6 +1,7 @@
 // The window side of the edit base: keys, edit buttons and their layout, the text area,
 // painting, height, edit image, hot look, the recently-used drop-down, focus and the
 // in-place mode.
+#include <QApplication>
 #include <QMenu>
 #include <QPointer>
 
@@ -11,6 +12,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
 
 namespace editors {
@@ -303,8 +305,9 @@ void TCustomDBEditEx::UpdateEditButtonControlList()
         const int width = EditButtonControlWidth(*button, flat_);
         buttonWidths[i] = width;
         if (visible) {
+            // A button's usual height needs a client area higher than one and a half its width.
             const int buttonHeight =
-                roomHeight > rtl::Round(3.0 * width / 2) ? DefaultEditButtonHeight(width, flat_) : roomHeight;
+                ClientHeight() > rtl::Round(3.0 * width / 2) ? DefaultEditButtonHeight(width, flat_) : roomHeight;
             height = std::min(height, buttonHeight);
         }
         separatorWidths[i] = flat_ && visible ? 1 : 0;
@@ -567,8 +570,23 @@ bool TCustomDBEditEx::DoMouseWheel(ui::TShiftState shift, int wheelDelta, ui::TP
     return ui::TCustomMaskEdit::DoMouseWheel(shift, wheelDelta, mousePos);
 }
 
+bool TCustomDBEditEx::holderRefusesFocus() const
+{
+    if (!inplaceHolder_) return false;
+    const ui::TForm* form = ParentForm();
+    return form && !form->CanActivate(inplaceHolder_);
+}
+
 void TCustomDBEditEx::FocusIn(ui::TControl* previous)
 {
+    if (holderRefusesFocus()) {
+        // The focus is not taken: it goes back where it came from (nowhere, failing that),
+        // and neither the entry nor that exit is handled.
+        const rtl::TFlagScope refusing(refusingFocus_);
+        if (previous && previous != this && previous->CanFocus()) previous->SetFocus();
+        else if (QWidget* focused = QApplication::focusWidget(); focused && isAncestorOf(focused)) focused->clearFocus();
+        return;
+    }
     ui::TCustomMaskEdit::FocusIn(previous);
     // A window that opens focused on the editor does not enter it (DoEnter) first.
     SetFocused(true);
@@ -578,6 +596,7 @@ void TCustomDBEditEx::FocusIn(ui::TControl* previous)
 
 void TCustomDBEditEx::FocusOut(ui::TControl* next)
 {
+    if (refusingFocus_) return;
     if (mruDropped() && next != mruListBox_) mruList_->CloseUp(false);
     ui::TCustomMaskEdit::FocusOut(next);
     UpdateHot();
@@ -586,13 +605,27 @@ void TCustomDBEditEx::FocusOut(ui::TControl* next)
 
 void TCustomDBEditEx::DoEnter()
 {
+    if (holderRefusesFocus()) return;
     SetFocused(true);
     ui::TCustomMaskEdit::DoEnter();
 }
 
+int TCustomDBEditEx::placeCaretOnExit()
+{
+    if (!IsMasked() || HasState(rtl::csDesigning) || SelLength() != 0) return -1;
+    const int caret = std::max(0, SelStart() - 2);
+    SetSelStart(caret);
+    return caret;
+}
+
 void TCustomDBEditEx::DoExit()
 {
-    if (IsMasked() && !HasState(rtl::csDesigning)) ValidateEdit();
+    if (refusingFocus_) return;
+    int caret = -1;
+    if (IsMasked() && !HasState(rtl::csDesigning)) {
+        ValidateEdit();
+        caret = placeCaretOnExit();
+    }
     QPointer<TCustomDBEditEx> self(this);
     ui::TCustomMaskEdit::DoExit();
     if (!self) return;
@@ -605,6 +638,8 @@ void TCustomDBEditEx::DoExit()
         throw;
     }
     SetFocused(false);
+    // The text shown anew keeps the caret where leaving put it.
+    if (caret >= 0) SetSelStart(caret);
 }
 
 void TCustomDBEditEx::CancelMode(ui::TControl* sender)
