@@ -109,7 +109,7 @@ void TCustomDBGridEx::RecordChanged(db::TField* Field)
     if (Field) {
         // The row of the data set's current record, which a program or another control
         // may have moved away from the grid's cursor.
-        const int row = dataLink_->Active() ? dataLink_->GetActiveRecord() + titleOffset_ : Row();
+        const int row = currentRecordRow();
         for (int i = 0; i < columns_->Count(); ++i)
             if (columns_->Items(i)->Field() == Field) {
                 if (row < RowCount()) InvalidateRow(row);

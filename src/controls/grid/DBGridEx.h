@@ -26,6 +26,7 @@
 #include "controls/grid/DBGridExTitleTree.h"
 #include "controls/grid/DBGridExTypes.h"
 #include "platform/db/DataSource.h"
+#include "platform/db/MemTableEx.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Grids.h"
 #include "platform/ui/Hints.h"
@@ -613,11 +614,9 @@ public:
     int DataRowCount() const;
     // Repaints the footer rows.
     void InvalidateFooters();
-    // The data set's own record numbering, while the grid uses it; none otherwise.
-    IMemTableEx* MemTable() const { return memTable_; }
-    // Whether the grid may use a data set's own record numbering.
-    bool GetMemTableSupport() const { return memTableSupport_; }
-    void SetMemTableSupport(bool value);
+    // Reads each record shown on the data rows on screen in turn, top to bottom, without
+    // moving, and calls fn with its grid row.
+    void ForEachRecordOnScreen(const std::function<void(int row)>& fn);
 
     // The window timer of the automatic scrolling while a selection is dragged beyond the
     // data rows (the base grid's timed scrolling timer).
@@ -637,11 +636,31 @@ protected:
     void TopLeftChanged() override;
 
 private:
-    // Holds the data set's record numbering when the grid may and can use it.
-    void evaluateMemTable();
     int dataLineWidth() const;
+    // A data row shows a record (the rows under the records are empty), the current one.
+    bool dataRowHasRecord(int dataRow) const;
+    bool isCurrentDataRow(int dataRow) const;
+    // The grid row of the data set's current record.
+    int currentRecordRow() const;
+    // How far the current record is from the first or the last record on screen.
+    int windowEdgeDistance(bool toFirst) const;
+    // Makes the record of a data row the one the fields read while it lives (without
+    // moving the data set): a record of the data link's window, or in memory-table mode
+    // the record of that number.
+    class TDataRowRead {
+    public:
+        TDataRowRead(TCustomDBGridEx& grid, int dataRow);
+        ~TDataRowRead();
+        TDataRowRead(const TDataRowRead&) = delete;
+        TDataRowRead& operator=(const TDataRowRead&) = delete;
+
+    private:
+        db::IMemTableEx* entered_ = nullptr;
+        db::TDataLink* link_ = nullptr;
+        int saved_ = 0;
+    };
     void horizontalScroll(ui::TScrollCode code, int& pos);
-    bool wheelMove(int distance);
+    bool wheelMove(ui::TShiftState shift, int distance);
     // The rectangle of the data cells on screen: from the first scrolling data cell to the
     // last column and the last data row.
     ui::TRect dataAreaBox() const;
@@ -656,9 +675,6 @@ private:
     // Starts, re-times or stops the automatic scrolling for the mouse where it is now.
     void updateAutoScroll();
     void autoScrollTick();
-    IMemTableEx* memTable_ = nullptr;
-    const db::TDataSet* memTableDataSet_ = nullptr;
-    bool memTableSupport_ = true;
     // What the vertical bar shows, and whether the records all fit on screen.
     struct TVertBarState {
         int Min = 0;
@@ -670,6 +686,48 @@ private:
     TVertBarState vertBarState() const;
     // A tracked thumb moved the record: the position notice of its release is ignored.
     bool thumbTracked_ = false;
+
+    // ======== memory-table mode: one row per record of a data set that numbers its records
+public:
+    // The data set's own record numbering, while the grid uses it; none otherwise.
+    db::IMemTableEx* MemTable() const { return memTable_; }
+    // Whether the grid may use a data set's own record numbering.
+    bool GetMemTableSupport() const { return memTableSupport_; }
+    void SetMemTableSupport(bool value);
+    // The grid holds the interface and the data set shows its records as a tree.
+    bool MemTableTreeMode() const;
+    // The first visible column shows the records' tree nodes in tree mode.
+    bool ShowsTreeNodes(const TColumnEx* column) const;
+    // The width the nodes of record recNo take at the left of their cell: a step per
+    // level; 0 outside tree mode.
+    int TreeNodeWidth(int recNo) const;
+    static constexpr int TreeLevelWidth = 18;
+    // Paints the node glyphs of record recNo at the left of rect on the background.
+    void PaintTreeNodes(ui::TCanvas& canvas, const ui::TRect& rect, int recNo, ui::TColor background) const;
+
+private:
+    // Holds the data set's record numbering when the grid may and can use it.
+    void evaluateMemTable();
+    // The row count follows the record count, with more records fetched while the rows
+    // do not fill the grid.
+    void memTableRecalcRows();
+    void fetchRecordsToFill();
+    void memTableScroll();
+    TVertBarState memTableBarState() const;
+    // Scroll requests and the wheel move the top row (the wheel with Shift: the record).
+    void memTableScrollMessage(ui::TScrollCode code, int& pos);
+    bool memTableWheel(ui::TShiftState shift, int direction);
+    // A press on a node's glyph expands or collapses it; true when it did.
+    bool memTableNodePress(ui::TMouseButton button, int x, const ui::TGridCoord& cell);
+    // The keypad's *, + and - go to the tree; true when they did.
+    bool memTableTreeKey(ui::Word key);
+    // The character is one of the tree's keys, which never opens the cell editor.
+    bool treeKeyCharacter(char key) const;
+    db::IMemTableEx* memTable_ = nullptr;
+    const db::TDataSet* memTableDataSet_ = nullptr;
+    bool memTableSupport_ = true;
+    // Set while records are fetched, which changes the rows.
+    bool fetchingRecords_ = false;
 
     // ======== keyboard
 public:

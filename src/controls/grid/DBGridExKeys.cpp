@@ -210,6 +210,9 @@ bool TCustomDBGridEx::plainKey(ui::Word key, ui::TShiftState shift)
         if (editActions_.Contains(geaCutEx) && CanGridCut(*this, false)) GridCutAction(*this, false);
         return true;
     case ui::VK_F2: SetEditorMode(true); return true;
+    case ui::VK_MULTIPLY:
+    case ui::VK_ADD:
+    case ui::VK_SUBTRACT: return memTableTreeKey(key);
     default: return false;
     }
 }
@@ -236,9 +239,7 @@ bool TCustomDBGridEx::ctrlKey(ui::Word key, ui::TShiftState shift)
     case ui::VK_DOWN:
     case ui::VK_NEXT: {
         // To the first or the last record of the window.
-        const int active = dataLink_->GetActiveRecord();
-        const bool up = key == ui::VK_UP || key == ui::VK_PRIOR;
-        const int distance = up ? -active : dataLink_->RecordCount() - active - 1;
+        const int distance = windowEdgeDistance(key == ui::VK_UP || key == ui::VK_PRIOR);
         if (selecting) MoveRecords(true, distance, rectangleOff, false);
         else dataSet.MoveBy(distance);
         return true;
@@ -498,7 +499,8 @@ void TCustomDBGridEx::KeyPress(char& Key)
         Key = 0;
         return;
     }
-    if (searchTakesCharacter(Key)) {
+    // The tree's keys do not open the cell editor either.
+    if (searchTakesCharacter(Key) || treeKeyCharacter(Key)) {
         DoKeyPress(Key);
         return;
     }

@@ -377,6 +377,10 @@ void TCustomDBGridEx::LinkActive(bool Value)
 
 void TCustomDBGridEx::Scroll(int Distance)
 {
+    if (memTable_) {
+        memTableScroll();
+        return;
+    }
     // Rows are repainted across the client width, their lower line included.
     auto invalidateRows = [this](int first, int last) {
         const ui::TRect rows = BoxRect(0, first, ColCount() - 1, last);

@@ -13,7 +13,7 @@ namespace grid {
 
 bool TCustomDBGridEx::onRecordRow(const ui::TGridCoord& cell) const
 {
-    return dataLink_->Active() && cell.Y >= titleOffset_ && cell.Y - titleOffset_ < dataLink_->RecordCount();
+    return cell.Y >= titleOffset_ && dataRowHasRecord(cell.Y - titleOffset_);
 }
 
 bool TCustomDBGridEx::inTitleLeaf(int ACol, int y) const
@@ -54,6 +54,10 @@ void TCustomDBGridEx::MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, 
     }
     if (fixedRowsPress(Button, Shift, X, Y, cell)) return;
     if (cell.X < 0 || cell.Y < titleOffset_ || !onRecordRow(cell)) {
+        ui::TControl::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    if (memTable_ && memTableNodePress(Button, X, cell)) {
         ui::TControl::MouseDown(Button, Shift, X, Y);
         return;
     }
@@ -185,7 +189,11 @@ void TCustomDBGridEx::dataPress(ui::TMouseButton button, ui::TShiftState shift, 
     // extends to the cell pressed, which the move makes current.
     const bool rectangleWanted = dataColumn && !rowSelect && SelectionTypeAllowed(gstRectangle);
     const bool extendRecords = (shift & ui::ssShift) && multiSelect && !rectangleWanted;
-    if (cell.Y != Row() && !extendRecords) dataSet.MoveBy(cell.Y - Row());
+    if (cell.Y != Row() && !extendRecords) {
+        // A data set that numbers its records goes straight to the row's record.
+        if (memTable_) memTable_->MemTableSetRecNo(cell.Y - titleOffset_ + 1);
+        else dataSet.MoveBy(cell.Y - Row());
+    }
     if (dataColumn) MoveCol(cell.X, 0, false);
     if (!MouseCapture()) return;
 
