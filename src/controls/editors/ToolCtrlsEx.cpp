@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/db/DBConsts.h"
+#include "platform/db/FieldTypes.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Metrics.h"
@@ -55,25 +56,7 @@ void AssignFieldsValue(db::TDataSet& DataSet, std::string_view Names, const rtl:
 bool DBUseRightToLeftAlignment(const ui::TControl& Control, const db::TField* Field)
 {
     if (Control.BiDiMode() != ui::bdRightToLeft) return false;
-    if (!Field) return true;
-    switch (Field->DataType()) {
-    case db::ftSmallint:
-    case db::ftInteger:
-    case db::ftWord:
-    case db::ftFloat:
-    case db::ftCurrency:
-    case db::ftBCD:
-    case db::ftDate:
-    case db::ftTime:
-    case db::ftDateTime:
-    case db::ftAutoInc:
-    case db::ftLargeint:
-    case db::ftTimeStamp:
-    case db::ftFMTBcd:
-        return false;
-    default:
-        return true;
-    }
+    return !dynamic_cast<const db::TNumericField*>(Field) && !dynamic_cast<const db::TDateTimeField*>(Field);
 }
 
 void DrawImageCentered(ui::TCanvas& Canvas, const ui::TRect& Rect, const ui::TCustomImageList* Images,
