@@ -512,7 +512,7 @@ private:
 
     // ======== painting
 public:
-    // The grid reads right to left: its lines, cells and frames are mirrored.
+    // The grid reads right to left (its BiDiMode): its lines, cells and frames are mirrored.
     bool UseRightToLeftAlignment() const override;
     // Whether a cell gets a raised frame: fixed cells with dghFixed3D, footer cells with
     // dghFooter3D, data cells with dghData3D, frozen cells with dghFrozen3D (and the gap

@@ -345,6 +345,10 @@ public:
     // What the cell editor offers for this column.
     TColumnEditStyleEx GetColumnEditStyle() const;
     std::string DisplayText() const;
+    // The value whose formatted field text (DisplayText of a column without a key list,
+    // with the column's or the field's display format) is exactly Text; false when none
+    // is, or the field shows no such text.
+    bool FormattedTextToValue(const std::string& Text, rtl::Variant& Value) const;
     int GetImageIndex() const;
     TCheckBoxState GetCheckboxState() const;
     void SetValueAsCheckboxState(TCheckBoxState value);

@@ -392,8 +392,16 @@ void TControl::changeEvent(QEvent* e)
             EnabledChanged();
             update();
         }
+        if (e->type() == QEvent::LayoutDirectionChange) BiDiModeChanged();
     });
     QWidget::changeEvent(e);
+}
+
+void TControl::SetParentBiDiMode(bool v)
+{
+    if (v == ParentBiDiMode()) return;
+    if (v) unsetLayoutDirection();
+    else SetBiDiMode(BiDiMode());
 }
 
 void TControl::SetCaption(const std::string& text)

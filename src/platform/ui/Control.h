@@ -167,6 +167,17 @@ public:
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool v);
 
+    // ---- bidirectional mode: Qt's layout direction, so a control set right to left
+    // through Qt reads the same. A control takes its parent's mode (ParentBiDiMode) until
+    // it is given one; a window takes the application's.
+    TBiDiMode BiDiMode() const { return layoutDirection() == Qt::RightToLeft ? bdRightToLeft : bdLeftToRight; }
+    void SetBiDiMode(TBiDiMode v) { setLayoutDirection(v == bdRightToLeft ? Qt::RightToLeft : Qt::LeftToRight); }
+    bool ParentBiDiMode() const { return !testAttribute(Qt::WA_SetLayoutDirection); }
+    void SetParentBiDiMode(bool v);
+    // Whether the control lays itself out mirrored, its alignments swapped: right to left
+    // (a control that keeps some content left to right answers for it).
+    virtual bool UseRightToLeftAlignment() const { return BiDiMode() == bdRightToLeft; }
+
     // ---- hints (Hints.h): asked of the control under the pointer
     // Whether the pointer over this control brings hints (default: ShowHint).
     virtual bool WantsHints() const { return showHint_; }
@@ -313,6 +324,8 @@ protected:
     virtual void EnabledChanged() {}
     virtual void VisibleChanged() {}
     virtual void TextChanged() {}
+    // The bidirectional mode changed (set here or taken from the parent).
+    virtual void BiDiModeChanged() {}
 
     // Whether Paint gets a client area filled with Color first (the default).
     bool EraseBackground = true;
