@@ -246,7 +246,7 @@ void TColumnEx::UpdateDataValues(const std::string& Text, const rtl::Variant& Va
     } else {
         field->SetValue(value);
     }
-    if (mruList_->GetActive() && grid && grid->EditorMRUListInUse()) mruList_->Add(text);
+    if (mruList_->GetActive() && mruList_->GetAutoAdd() && grid && grid->EditorMRUListInUse()) mruList_->Add(text);
 }
 
 void TColumnEx::stepList(const rtl::TStrings& list, bool forward, bool viaPickList)

@@ -190,7 +190,8 @@ void GridDeleteAction(TCustomDBGridEx& grid, bool ForWholeGrid)
     }
     switch (kind) {
     case gstRecordBookmarks:
-        selection.Rows().Delete();
+        // From the first: the record left current is the one after the last deleted.
+        selection.Rows().DeleteInListOrder();
         selection.Clear();
         break;
     case gstRectangle:

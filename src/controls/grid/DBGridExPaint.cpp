@@ -9,10 +9,7 @@
 
 namespace grid {
 
-bool TCustomDBGridEx::UseRightToLeftAlignment() const
-{
-    return layoutDirection() == Qt::RightToLeft;
-}
+bool TCustomDBGridEx::UseRightToLeftAlignment() const { return ui::TControl::UseRightToLeftAlignment(); }
 
 void TCustomDBGridEx::SetRightToLeftMapping(bool RightToLeft)
 {

@@ -189,6 +189,42 @@ TEST_F(GridFocusAndTips, TabLeavesAGridWithoutTabStopsForTheNextControl)
     EXPECT_EQ(Grid->SelectedIndex(), 1);
 }
 
+TEST_F(GridFocusAndTips, AFieldAsksForTheFocusOfTheGridOnlyWhileTheGridCanTakeIt)
+{
+    form = std::make_unique<ui::TForm>();
+    form->SetBounds(40, 40, 460, 280);
+    Grid->SetParent(form.get());
+    Grid->SetBounds(0, 0, 400, 200);
+    // The grid hears the field's request before the editor does.
+    Bind();
+    for (const char* field : {"ID", "NAME", "AMOUNT"}) AddColumn(field);
+    number = new editors::TDBNumberEditEx(form.get());
+    number->SetBounds(10, 220, 120, 21);
+    number->SetDataSource(&Source);
+    number->SetDataField("AMOUNT");
+    uitest::ShowActive(form.get());
+    Grid->SetFocus();
+
+    Grid->SetEnabled(false);
+    F("AMOUNT")->FocusControl();
+    EXPECT_TRUE(number->Focused()) << "a disabled grid leaves the request to the editor";
+    EXPECT_EQ(Grid->SelectedField(), F("AMOUNT"));
+    EXPECT_FALSE(Grid->EditorMode());
+
+    Grid->SetEnabled(true);
+    Grid->SetSelectedIndex(0);
+    Grid->Hide();
+    F("NAME")->FocusControl(); // nobody else shows NAME
+    Grid->Show();
+    EXPECT_FALSE(Grid->GridFocused());
+    EXPECT_EQ(Grid->SelectedField(), F("NAME"));
+
+    F("AMOUNT")->FocusControl();
+    EXPECT_TRUE(Grid->GridFocused());
+    EXPECT_TRUE(Grid->EditorMode());
+    EXPECT_FALSE(number->Focused());
+}
+
 // Tips follow the pointer, which a real window system moves on its own: offscreen only.
 using GridToolTips = GridFocusAndTips;
 
@@ -246,6 +282,29 @@ TEST_F(GridToolTips, RightToLeftATipStandsOverTheCellAsDrawn)
     const QPoint at = Grid->mapFromGlobal(tip->pos());
     EXPECT_GE(at.x(), drawn.Left);
     EXPECT_LT(at.x(), drawn.Right);
+    ui::CancelHint();
+}
+
+TEST_F(GridToolTips, AGroupedTitlesTipCoversTheColumnsOwnBandFromItsFirstPixel)
+{
+    ui::TManualTimers timers;
+    Grid->SetUseMultiTitle(true);
+    ShowGrid({"ID", "NAME"});
+    TColumnEx* name = Grid->Columns().Items(1);
+    name->SetWidth(40);
+    name->Title()->SetToolTips(true);
+    Grid->Columns().Items(0)->Title()->SetCaption("Person|Number");
+    name->Title()->SetCaption("Person|The name of the person");
+    const ui::TRect cell = Grid->CellRect(2, 0);
+    const THeadTreeNode* leaf = Grid->TitleLeaf(1);
+    ASSERT_NE(leaf, nullptr);
+    const int top = cell.Bottom - leaf->Height + 1;
+
+    Move({(cell.Left + cell.Right) / 2, top + 2});
+    const TToolTipsWindow* tip = ToolTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->Caption(), "The name of the person");
+    EXPECT_EQ(Grid->mapFromGlobal(tip->pos()).y() - Grid->ClientOffset().Y, top);
     ui::CancelHint();
 }
 
