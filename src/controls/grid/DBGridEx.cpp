@@ -1,6 +1,9 @@
-// The grid object: construction and destruction, binding, locks, column mapping, edit
-// rules, focus, removal notices, scaling and the events' firing operations.
+// The grid object: construction and destruction, binding and the link's notices, locks,
+// column mapping, edit rules, focus, removal notices, scaling and the events' firing
+// operations.
 #include "controls/grid/DBGridEx.h"
+
+#include <cstdlib>
 
 #include <QMenu>
 #include <QVariant>
@@ -103,6 +106,8 @@ void TCustomDBGridEx::DefineFieldMap()
     for (int i = 0; i < columns_->Count(); ++i) dataLink_->AddMapping(columns_->Items(i)->GetFieldName());
 }
 
+// ---- the link's notices
+
 void TCustomDBGridEx::RecordChanged(db::TField* Field)
 {
     if (!HandleAllocated()) return;
@@ -121,6 +126,62 @@ void TCustomDBGridEx::RecordChanged(db::TField* Field)
     TColumnEx* column = selectedColumn();
     if (!column || (Field && Field != column->Field())) return;
     if (editorTextOf(*column) != currentEditText_) InvalidateEditor();
+}
+
+void TCustomDBGridEx::LinkActive(bool Value)
+{
+    if (!Value) HideEditor();
+    selection_->SetLinkActive(Value);
+    const db::TDataSource* source = GetDataSource();
+    sumList_->SetDataSet(source ? source->GetDataSet() : nullptr);
+    if (memTable_) RecalcDataRows();
+    LayoutChanged();
+    if (Value && AlwaysShowEditor()) ShowEditor();
+    RefreshVertScrollBar();
+    RefreshHorzScrollBar();
+    evaluateMemTable();
+}
+
+void TCustomDBGridEx::Scroll(int Distance)
+{
+    if (memTable_) {
+        memTableScroll();
+        return;
+    }
+    // Rows are repainted across the client width, their lower line included.
+    auto invalidateRows = [this](int first, int last) {
+        const ui::TRect rows = BoxRect(0, first, ColCount() - 1, last);
+        if (!rows.IsEmpty()) InvalidateRect({0, rows.Top, ClientWidth(), rows.Bottom + GridLineWidth()});
+    };
+    if (HandleAllocated()) {
+        const int oldRowIndex = Row();
+        if (dataLink_->GetActiveRecord() >= DataRowCount()) RecalcDataRows();
+        const bool barShown = ScrollBarShown(ui::sbVertical);
+        RefreshVertScrollBar();
+        if (barShown != ScrollBarShown(ui::sbVertical) && autoFitColWidths_ && !IsDesigning()) DeferLayout();
+        const int newRow = dataLink_->GetActiveRecord() + titleOffset_;
+        if (dataLink_->Active() && newRow != Row() && newRow < RowCount()) MoveColRow(Col(), newRow, false, false);
+        if (oldRowIndex < RowCount()) invalidateRows(oldRowIndex, oldRowIndex);
+        invalidateRows(Row(), Row());
+
+        if (Distance != 0) {
+            HideEditor();
+            if (std::abs(Distance) > VisibleDataRowCount()) {
+                Invalidate();
+                if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();
+                return;
+            }
+            if (options_.Contains(dgIndicator) && oldRowIndex < RowCount()) InvalidateCell(0, oldRowIndex);
+            // The data rows moved: their band is painted again, the footers stay.
+            const int firstData = titleOffset_;
+            const int lastData = footerRowCount_ > 0 ? RowCount() - footerRowCount_ - 2 : RowCount() - 1;
+            invalidateRows(firstData, std::max(firstData, lastData));
+            if (options_.Contains(dgIndicator)) InvalidateCell(0, Row());
+            if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();
+        }
+    }
+    InvalidateFooters();
+    if (!UpdateLocked() && HandleAllocated()) Update();
 }
 
 void TCustomDBGridEx::InvalidateIndicator()

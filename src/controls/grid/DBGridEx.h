@@ -8,7 +8,8 @@
 // row - TitleOffset).
 //
 // The class is written in sections, one per area of the grid; each section keeps its
-// own public, protected and private members.
+// own public, protected and private members. src/README.md names the files that hold
+// each section's code.
 #include <functional>
 #include <memory>
 #include <string>
@@ -283,6 +284,12 @@ public:
 
     // The parameters handed to the cell hooks.
     TColCellParamsEx& CellParams() { return cellParams_; }
+    // The data link is active, updates are allowed (or a record is being inserted), and
+    // the data set has records or records may be added.
+    bool CanEditData() const;
+    // Repaints one data column, or every column bound to the field.
+    void InvalidateColumn(int DataCol);
+    void InvalidateField(db::TField* Field);
 
     // Clears the selected rows and the selection when dghClearSelection asks for it.
     void ClearSelection();
@@ -343,8 +350,6 @@ protected:
     virtual void LinkActive(bool Value);
     virtual void Scroll(int Distance);
     void RecordChanged(db::TField* Field);
-    // After data or size changes: rows, scroll bars and editor brought up to date.
-    virtual void RefreshLayout();
     // Fills the link's field map: the data set's visible fields for default columns, the
     // columns' field names for user-defined ones.
     virtual void DefineFieldMap();
@@ -358,8 +363,6 @@ protected:
     // The cell editor's hooks: whether it shows, may change the text and takes a key,
     // and its text, length limit and mask.
     ui::TInplaceEdit* CreateEditor() override;
-    // Right to left the cell is drawn mirrored: the editor goes where the cell shows.
-    ui::TRect InplaceEditRect() const override;
     bool CanEditShow() override;
     bool CanEditModify() override;
     bool CanEditAcceptKey(char Key) override;
@@ -384,15 +387,11 @@ private:
     void footerFontChanged(rtl::TObject* sender);
     void titleImagesChanged(rtl::TObject* sender);
     void applyBaseOptions();
-    std::unique_ptr<TDBGridExSumList> CreateSumList();
-    std::unique_ptr<IDBGridExSelection> CreateSelection();
     // The column of a grid column; none on the indicator and outside the columns.
     TColumnEx* columnAt(int ACol) const;
     TColumnEx* selectedColumn() const { return columnAt(Col()); }
     // The text the cell editor would show for the column's field now.
     std::string editorTextOf(const TColumnEx& column) const;
-    // Refreshes the filter-row editor unless its refresh is suspended.
-    void refreshFilterEditor();
 
     std::uint8_t indicatorOffset_ = 1;
     std::uint8_t titleOffset_ = 1;
@@ -447,7 +446,7 @@ private:
     // Set while the grid copies its parent's font into the title and footer fonts.
     bool copyingParentFont_ = false;
 
-    // ======== layout
+    // ======== layout and cell areas
 public:
     // The width of the indicator column.
     static constexpr int IndicatorWidth = 11;
@@ -463,6 +462,13 @@ public:
     // Every change of a column asks for a layout: multi-level titles depend on each
     // column's caption, width, marker and orientation.
     bool ColumnChangesNeedLayout() const { return useMultiTitle_ && options_.Contains(dgTitles); }
+    // The area a cell lies in and its place inside it.
+    TCellArea GetCellType(int ACol, int ARow) const;
+    // The title rows (1 with dgTitles) and the rows between them and the data (the filter row).
+    virtual int TitleRowCount() const;
+    virtual int SubTitleRowCount() const;
+    // Gives the base grid every column's width and tab stop.
+    virtual void ApplyColumnAttributes();
 
 protected:
     // Widths dragged in the grid reach the columns (with auto-fit, their shares).
@@ -482,6 +488,8 @@ private:
     void takeDraggedWidths();
     void spreadDraggedWidth(TColumnEx& column, int gridWidth);
     void updateEditButtonHeight();
+    // Tab stops at the column: it is shown, not read-only, and its field can be changed.
+    bool columnTabStop(const TColumnEx& column) const;
     bool inLayout_ = false;
     bool rowsCanWrap_ = false;
     int editButtonHeight_ = 0;
@@ -538,6 +546,8 @@ protected:
                         ui::TColor AreaColor, ui::TGridDrawState AreaState);
     // Switches the canvas's right-to-left mapping over the client width.
     void SetRightToLeftMapping(bool RightToLeft);
+    // Right to left the cell is drawn mirrored: the editor goes where the cell shows.
+    ui::TRect InplaceEditRect() const override;
     // The flat look of a 3-D grid: a one-pixel sunken border (none without a single border).
     void CalcNonClientSize(ui::TRect& client) override;
     void PaintNonClient(ui::TCanvas& canvas) override;
@@ -629,6 +639,8 @@ public:
     static constexpr int AutoScrollTimerId = ScrollTimerId;
 
 protected:
+    // After data or size changes: rows, scroll bars and editor brought up to date.
+    virtual void RefreshLayout();
     void Resize() override;
     // The vertical bar shows where the current record stands, not the rows (which are
     // the data link's window): always true.
@@ -751,8 +763,8 @@ public:
     void Tab(bool GoForward);
     // Asks before deleting (with dgConfirmDelete); true to go on.
     virtual bool ConfirmDelete();
-    // Copies the selected column's value of the record above into the current record.
-    void CopyValueFromAbove();
+    // Whether the find shortcut opens the find dialog modally.
+    virtual bool FindDialogModal() const { return true; }
 
 protected:
     void KeyDown(ui::Word& Key, ui::TShiftState Shift) override;
@@ -764,8 +776,15 @@ protected:
     // The key-press step: Enter writes the editor's text, a printable character may
     // start a search.
     void DoKeyPress(char& Key) override;
+    // Where no column stops Tab, Tab and Shift+Tab go to the form's next or previous
+    // control, as without dgTabs.
+    unsigned DialogCode() const override;
 
 private:
+    // Whether a grid column stops Tab, asked of the columns now (a column's change does not
+    // lay the grid out again).
+    bool tabStopAt(int ACol) const;
+    bool anyTabStop() const;
     // The steps of KeyDown.
     bool filterRowKey(ui::Word key, ui::TShiftState shift);
     bool shortcutKey(ui::Word key, ui::TShiftState shift);
@@ -864,23 +883,8 @@ private:
     bool sizingEnded_ = false;
     bool selectionDragPending_ = false;
 
-    // ======== cell areas, title buttons, tool tips
+    // ======== title buttons and sort marking
 public:
-    // The area a cell lies in and its place inside it.
-    TCellArea GetCellType(int ACol, int ARow) const;
-    // The title rows (1 with dgTitles) and the rows between them and the data (the filter row).
-    virtual int TitleRowCount() const;
-    virtual int SubTitleRowCount() const;
-    // A selection of that kind can be made (none always can).
-    bool SelectionTypeAllowed(TDBGridExSelectionType SelectionType) const;
-    // Gives the base grid every column's width and tab stop.
-    virtual void ApplyColumnAttributes();
-    // The data link is active, updates are allowed (or a record is being inserted), and
-    // the data set has records or records may be added.
-    bool CanEditData() const;
-    // Repaints one data column, or every column bound to the field.
-    void InvalidateColumn(int DataCol);
-    void InvalidateField(db::TField* Field);
     // The sort-marked columns again, from their titles' SortIndex.
     void RebuildSortedColumns();
     // Whether a press at (X, Y) starts a column sizing in the title rows: the zone
@@ -890,9 +894,6 @@ public:
     ui::TCursor CursorAt(int X, int Y);
     // Ctrl was held at the last title click: the sort marking waits for its release.
     bool SortMarkingPending() const { return sortByCtrl_; }
-
-    // Writes the editor's text into the selected column's field, by the column's kind.
-    void UpdateEditorData();
 
 protected:
     // The title notifications: OnTitleClick, OnTitleBtnClick and OnCheckButton.
@@ -905,33 +906,8 @@ protected:
     // Narrows the base grid's sizing: row sizing only in the indicator column.
     void CalcSizingState(int x, int y, const ui::TGridDrawInfo& info, ui::TGridState& state, int& index,
                          int& sizingPos, int& sizingOfs) override;
-    // Tool tips of cut-off texts, the titles' hints.
-    bool WantsHints() const override { return true; }
-    int HintShowPause(ui::TPoint p) override;
-    bool ShowHintAt(ui::THintInfo& info) override;
-    // Leaving the grid drops an untouched new record (dgCancelOnExit) or writes the
-    // editor's text.
-    void DoExit() override;
-    // Where no column stops Tab, Tab and Shift+Tab go to the form's next or previous
-    // control, as without dgTabs.
-    unsigned DialogCode() const override;
 
 private:
-    // Tab stops at the column: it is shown, not read-only, and its field can be changed.
-    bool columnTabStop(const TColumnEx& column) const;
-    // The same for a grid column, asked of the columns now (a column's change does not
-    // lay the grid out again).
-    bool tabStopAt(int ACol) const;
-    bool anyTabStop() const;
-    void writePickListText(TColumnEx& column, const std::string& text);
-    void writeKeyPickListText(TColumnEx& column, const std::string& text);
-    void writeLookupText(TColumnEx& column, const std::string& text);
-    // The text of a cell for its tool tip, the rectangle it is measured in and its font;
-    // false when the cell has no tool tip.
-    bool toolTipText(int ACol, int ARow, std::string& text, ui::TRect& rect, ui::TFont& font, bool& wrap);
-    // The focus left the grid and its editor.
-    void gridLeft();
-    void editorExit(rtl::TObject* sender);
     // The sizing a press at the point starts: in a title's zone, else the base grid's.
     struct TSizingAt {
         ui::TGridState State = ui::gsNormal;
@@ -942,8 +918,40 @@ private:
     TSizingAt sizingAt(int X, int Y);
     // Ctrl was held at the last title click.
     bool sortByCtrl_ = false;
+
+    // ======== tool tips
+protected:
+    // Tool tips of cut-off texts, the titles' hints.
+    bool WantsHints() const override { return true; }
+    int HintShowPause(ui::TPoint p) override;
+    bool ShowHintAt(ui::THintInfo& info) override;
+
+private:
+    // The text of a cell for its tool tip, the rectangle it is measured in and its font;
+    // false when the cell has no tool tip.
+    bool toolTipText(int ACol, int ARow, std::string& text, ui::TRect& rect, ui::TFont& font, bool& wrap);
     // Made on first use, owned by the grid as a component.
     TToolTipsWindow* toolTipsWindow_ = nullptr;
+
+    // ======== edit data: the editor's text into the field, the value from above, leaving the grid
+public:
+    // Writes the editor's text into the selected column's field, by the column's kind.
+    void UpdateEditorData();
+    // Copies the selected column's value of the record above into the current record.
+    void CopyValueFromAbove();
+
+protected:
+    // Leaving the grid drops an untouched new record (dgCancelOnExit) or writes the
+    // editor's text.
+    void DoExit() override;
+
+private:
+    void writePickListText(TColumnEx& column, const std::string& text);
+    void writeKeyPickListText(TColumnEx& column, const std::string& text);
+    void writeLookupText(TColumnEx& column, const std::string& text);
+    // The focus left the grid and its editor.
+    void gridLeft();
+    void editorExit(rtl::TObject* sender);
 
     // ======== footer values
 public:
@@ -960,6 +968,7 @@ protected:
     void ColorChanged() override;
 
 private:
+    std::unique_ptr<TDBGridExSumList> CreateSumList();
     // The sum list's notices: totals changed, a full recalculation starts and ends.
     void sumListChanged(rtl::TObject* Sender);
     void sumListRecalcAll(rtl::TObject* Sender);
@@ -968,25 +977,8 @@ private:
     // data-set notice that came during the walk was held back).
     bool refreshAfterRecalc_ = false;
 
-    // ======== optimal width and incremental search
+    // ======== walks over the records that leave the view as it was
 public:
-    // Fits the width of the column (and of the selected columns) to its content.
-    void OptimizeColWidth(TColumnEx* Column);
-    // Fits the widths of the columns to their content.
-    void OptimizeColWidths(TColumnsExList& Columns);
-    // A search typed into the current column runs.
-    bool IncSearchActive() const { return incSearchActive_; }
-    const std::string& IncSearchText() const { return incSearchText_; }
-    // Adds Text to the search and moves to the first match.
-    void StartIncSearch(const std::string& Text, int TimeOut, TIncSearchDirection Direction);
-    void StopIncSearch();
-    // The running search's time-out in milliseconds; -1: none.
-    int IncSearchTimeOut() const { return incSearchTimeOut_; }
-    // The window timer that ends a search.
-    static constexpr int IncSearchTimerId = 2;
-    // Whether the find shortcut opens the find dialog modally.
-    virtual bool FindDialogModal() const { return true; }
-
     // A walk over the records that leaves the view as it was: the data set's controls stay
     // quiet and the window position is saved. Its end, also by a failure, restores the
     // position unless Keep() was called (a match stays current), then lets the controls
@@ -1012,8 +1004,22 @@ protected:
     // distance from it; RestoreWindowPosition brings both back to their rows.
     void SaveWindowPosition();
     void RestoreWindowPosition();
-    // Timer 2 ends the search; timer 1 scrolls while a selection is dragged.
-    void TimerTick(int id) override;
+
+private:
+    // Puts the record at the bookmark back on row middleRow of the data set's window.
+    void placeRecordOnRow(const db::TBookmark& bookmark, int middleRow);
+    // The saved window position: the middle record, its row in the data set's window, and
+    // the current record's distance from it. No bookmark: nothing to restore.
+    db::TBookmark savedMiddle_;
+    int savedMiddleRow_ = 0;
+    int savedOffset_ = 0;
+
+    // ======== optimal column widths
+public:
+    // Fits the width of the column (and of the selected columns) to its content.
+    void OptimizeColWidth(TColumnEx* Column);
+    // Fits the widths of the columns to their content.
+    void OptimizeColWidths(TColumnsExList& Columns);
 
 private:
     // The widths the column's title, its data on the current record and its footer row
@@ -1021,29 +1027,43 @@ private:
     int titleWidthNeeded(ui::TCanvas& canvas, TColumnEx& column);
     int dataWidthNeeded(ui::TCanvas& canvas, TColumnEx& column);
     int footerWidthNeeded(ui::TCanvas& canvas, TColumnEx& column, int row);
+
+    // ======== incremental search
+public:
+    // A search typed into the current column runs.
+    bool IncSearchActive() const { return incSearchActive_; }
+    const std::string& IncSearchText() const { return incSearchText_; }
+    // Adds Text to the search and moves to the first match.
+    void StartIncSearch(const std::string& Text, int TimeOut, TIncSearchDirection Direction);
+    void StopIncSearch();
+    // The running search's time-out in milliseconds; -1: none.
+    int IncSearchTimeOut() const { return incSearchTimeOut_; }
+    // The window timer that ends a search.
+    static constexpr int IncSearchTimerId = 2;
+
+protected:
+    // Timer 2 ends the search; timer 1 scrolls while a selection is dragged.
+    void TimerTick(int id) override;
+
+private:
     // The first characters of the selected column's text on the current record, as many
     // as text has, when they equal text with case ignored.
     bool incSearchMatch(const std::string& text, std::string& shown) const;
-    // Puts the record at the bookmark back on row middleRow of the data set's window.
-    void placeRecordOnRow(const db::TBookmark& bookmark, int middleRow);
-
     bool incSearchActive_ = false;
     std::string incSearchText_;
     // Set while the search itself moves the data set, so that the move does not end it.
     bool incSearchLocked_ = false;
     int incSearchTimeOut_ = -1;
-    // The saved window position: the middle record, its row in the data set's window, and
-    // the current record's distance from it. No bookmark: nothing to restore.
-    db::TBookmark savedMiddle_;
-    int savedMiddleRow_ = 0;
-    int savedOffset_ = 0;
 
     // ======== selection
 public:
     // The selected records, in bookmark order.
     TBookmarkListEx& SelectedRows() const { return *selectedRows_; }
+    // A selection of that kind can be made (none always can).
+    bool SelectionTypeAllowed(TDBGridExSelectionType SelectionType) const;
 
 private:
+    std::unique_ptr<IDBGridExSelection> CreateSelection();
     std::unique_ptr<TBookmarkListEx> selectedRows_;
 
     // ======== filter row
@@ -1102,6 +1122,8 @@ private:
     };
     // Stores the text, hides the editor and gives the focus back to the grid.
     void closeFilterEditor();
+    // Refreshes the filter-row editor unless its refresh is suspended.
+    void refreshFilterEditor();
     // The next data column with a filter cell after (or before) DataCol, wrapping around;
     // DataCol itself when no other has one.
     int nextFilterColumn(int DataCol, bool forward) const;

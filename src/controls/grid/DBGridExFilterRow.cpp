@@ -350,4 +350,9 @@ void TCustomDBGridEx::CancelMode(ui::TControl* Sender)
     if (filterEditor_ && filterEditor_->Visible()) ui::SendCancelMode(filterEditor_.get(), Sender);
 }
 
+void TCustomDBGridEx::refreshFilterEditor()
+{
+    if (stFilter_->UpdateCount() == 0) UpdateFilterEditor(filterEditing_);
+}
+
 } // namespace grid

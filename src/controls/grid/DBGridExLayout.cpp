@@ -1,8 +1,7 @@
 // The grid's layout: which columns exist and which are fixed, row and title heights,
 // widths and tab stops, automatic fitting of the widths; the widths dragged in the grid,
-// window creation, the link's activation and scrolling; cell areas; the property setters.
+// window creation; the areas the rows and columns fall into.
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "controls/editors/ButtonPainting.h"
@@ -11,7 +10,6 @@
 #include "controls/grid/GridLibConsts.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/InplaceEdit.h"
 #include "platform/ui/Metrics.h"
 
 namespace grid {
@@ -345,7 +343,7 @@ void TCustomDBGridEx::spreadDraggedWidth(TColumnEx& column, int gridWidth)
         column.SetWidth(gridWidth);
 }
 
-// ---- window, link and scrolling
+// ---- window creation
 
 void TCustomDBGridEx::CreateWnd()
 {
@@ -364,63 +362,7 @@ void TCustomDBGridEx::CreateWnd()
     RefreshHorzScrollBar();
 }
 
-void TCustomDBGridEx::LinkActive(bool Value)
-{
-    if (!Value) HideEditor();
-    selection_->SetLinkActive(Value);
-    const db::TDataSource* source = GetDataSource();
-    sumList_->SetDataSet(source ? source->GetDataSet() : nullptr);
-    if (memTable_) RecalcDataRows();
-    LayoutChanged();
-    if (Value && AlwaysShowEditor()) ShowEditor();
-    RefreshVertScrollBar();
-    RefreshHorzScrollBar();
-    evaluateMemTable();
-}
-
-void TCustomDBGridEx::Scroll(int Distance)
-{
-    if (memTable_) {
-        memTableScroll();
-        return;
-    }
-    // Rows are repainted across the client width, their lower line included.
-    auto invalidateRows = [this](int first, int last) {
-        const ui::TRect rows = BoxRect(0, first, ColCount() - 1, last);
-        if (!rows.IsEmpty()) InvalidateRect({0, rows.Top, ClientWidth(), rows.Bottom + GridLineWidth()});
-    };
-    if (HandleAllocated()) {
-        const int oldRowIndex = Row();
-        if (dataLink_->GetActiveRecord() >= DataRowCount()) RecalcDataRows();
-        const bool barShown = ScrollBarShown(ui::sbVertical);
-        RefreshVertScrollBar();
-        if (barShown != ScrollBarShown(ui::sbVertical) && autoFitColWidths_ && !IsDesigning()) DeferLayout();
-        const int newRow = dataLink_->GetActiveRecord() + titleOffset_;
-        if (dataLink_->Active() && newRow != Row() && newRow < RowCount()) MoveColRow(Col(), newRow, false, false);
-        if (oldRowIndex < RowCount()) invalidateRows(oldRowIndex, oldRowIndex);
-        invalidateRows(Row(), Row());
-
-        if (Distance != 0) {
-            HideEditor();
-            if (std::abs(Distance) > VisibleDataRowCount()) {
-                Invalidate();
-                if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();
-                return;
-            }
-            if (options_.Contains(dgIndicator) && oldRowIndex < RowCount()) InvalidateCell(0, oldRowIndex);
-            // The data rows moved: their band is painted again, the footers stay.
-            const int firstData = titleOffset_;
-            const int lastData = footerRowCount_ > 0 ? RowCount() - footerRowCount_ - 2 : RowCount() - 1;
-            invalidateRows(firstData, std::max(firstData, lastData));
-            if (options_.Contains(dgIndicator)) InvalidateCell(0, Row());
-            if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();
-        }
-    }
-    InvalidateFooters();
-    if (!UpdateLocked() && HandleAllocated()) Update();
-}
-
-// ---- cell areas
+// ---- cell areas and what the base grid keeps of the columns
 
 int TCustomDBGridEx::TitleRowCount() const
 {
@@ -466,14 +408,6 @@ TCellArea TCustomDBGridEx::GetCellType(int ACol, int ARow) const
     return area;
 }
 
-bool TCustomDBGridEx::SelectionTypeAllowed(TDBGridExSelectionType SelectionType) const
-{
-    if (SelectionType == gstNon) return true;
-    if (!options_.Contains(dgMultiSelect) || !allowedSelections_.Contains(SelectionType)) return false;
-    const bool cellKind = SelectionType == gstRectangle || SelectionType == gstColumns;
-    return !(cellKind && options_.Contains(dgRowSelect));
-}
-
 bool TCustomDBGridEx::columnTabStop(const TColumnEx& column) const
 {
     if (!column.GetVisible() || column.GetReadOnly() || !dataLink_->Active()) return false;
@@ -497,237 +431,6 @@ void TCustomDBGridEx::ApplyColumnAttributes()
         SetColWidths(rawCol, column->GetVisible() ? column->GetWidth() : (colLines ? -1 : 0));
     }
     if (options_.Contains(dgIndicator) && ColCount() > 0) SetColWidths(0, IndicatorWidth);
-}
-
-// ---- property setters
-
-void TCustomDBGridEx::SetReadOnly(bool value)
-{
-    if (value == readOnly_) return;
-    readOnly_ = value;
-    Invalidate();
-}
-
-void TCustomDBGridEx::SetDrawMemoText(bool value)
-{
-    if (value == drawMemoText_) return;
-    drawMemoText_ = value;
-    Invalidate();
-}
-
-void TCustomDBGridEx::SetFlat(bool value)
-{
-    if (value == flat_) return;
-    flat_ = value;
-    frameHeightAllowance_ = flat_ ? 2 : 4;
-    RecalcNonClient();
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::applyBaseOptions()
-{
-    ui::TGridOptions base = 0;
-    if (options_.Contains(dgColLines)) base |= ui::goFixedVertLine | ui::goVertLine;
-    if (options_.Contains(dgRowLines)) base |= ui::goFixedHorzLine | ui::goHorzLine;
-    if (options_.Contains(dgColumnResize) || IsDesigning()) base |= ui::goColSizing;
-    if (options_.Contains(dgColumnResize)) base |= ui::goColMoving;
-    if (options_.Contains(dgTabs)) base |= ui::goTabs;
-    if (options_.Contains(dgEditing)) base |= ui::goEditing;
-    if (options_.Contains(dgAlwaysShowEditor)) base |= ui::goAlwaysShowEditor;
-    if (options_.Contains(dgRowSelect)) base |= ui::goRowSelect;
-    if (rowSizingAllowed_) base |= ui::goRowSizing;
-    ui::TCustomGrid::SetOptions(base);
-}
-
-void TCustomDBGridEx::SetOptions(TDBGridOptions value)
-{
-    if (value.Contains(dgRowSelect)) value.Exclude(dgEditing).Exclude(dgAlwaysShowEditor);
-    if (value == options_) return;
-    const TDBGridOptions changed = (value - options_) | (options_ - value);
-    const bool multiSelectRemoved = options_.Contains(dgMultiSelect) && !value.Contains(dgMultiSelect);
-    options_ = value;
-    applyBaseOptions();
-    if (multiSelectRemoved) ClearSelection();
-    const TDBGridOptions layoutOptions = {dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColLines,
-                                          dgRowLines, dgRowSelect, dgAlwaysShowSelection};
-    if (!(changed & layoutOptions).IsEmpty()) LayoutChanged();
-    if (InplaceEditor() && InplaceEditor()->Visible()) InvalidateEditor();
-}
-
-void TCustomDBGridEx::SetOptionsEx(TDBGridExOptions value)
-{
-    if (value == optionsEx_) return;
-    const bool multiSortRemoved = optionsEx_.Contains(dghMultiSortMarking) && !value.Contains(dghMultiSortMarking);
-    optionsEx_ = value;
-    if (multiSortRemoved) {
-        // The first sorted column keeps its marker; the others lose theirs.
-        std::vector<TColumnEx*> rest(sortMarkedColumns_.begin(), sortMarkedColumns_.end());
-        if (!rest.empty()) rest.erase(rest.begin());
-        for (TColumnEx* column : rest) column->Title()->SetSortMarker(smNoneEx);
-    }
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::SetAutoFitColWidths(bool value)
-{
-    if (value == autoFitColWidths_) return;
-    autoFitColWidths_ = value;
-    if (IsDesigning()) return;
-    if (value) {
-        if (!IsLoading())
-            for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->SetInitWidth(columns_->Items(i)->GetWidth());
-        SetScrollBars(ui::ssNone);
-    } else {
-        InUpdateBracket(columns_.get(), [this] {
-            for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->SetWidth(columns_->Items(i)->GetInitWidth());
-        });
-        SetScrollBars(ui::ssHorizontal);
-    }
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::SetUseMultiTitle(bool value)
-{
-    if (value == useMultiTitle_) return;
-    useMultiTitle_ = value;
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::SetStyle(TDBGridExStyle* value)
-{
-    if (value == style_) return;
-    if (style_) style_->RemoveGrid(this);
-    style_ = value;
-    if (style_) style_->AddGrid(this);
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::SetAllowedSelections(TDBGridExSelectionTypes value)
-{
-    if (value == allowedSelections_) return;
-    allowedSelections_ = value;
-    if (!SelectionTypeAllowed(selection_->SelectionType())) selection_->Clear();
-}
-
-void TCustomDBGridEx::SetFooterRowCount(int value)
-{
-    if (value < 0 || value == footerRowCount_) return;
-    footerRowCount_ = value;
-    evaluateMemTable();
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::SetFooterColor(ui::TColor value)
-{
-    if (!IsLoading()) SetParentColor(false);
-    if (value == footerColor_) return;
-    footerColor_ = value;
-    if (footerRowCount_ >= 1) Invalidate();
-}
-
-void TCustomDBGridEx::SetFrozenCols(int value)
-{
-    if (value < 0 || value == frozenCols_) return;
-    frozenCols_ = value;
-    LayoutChanged();
-}
-
-namespace {
-
-// Stores a layout value; true when it changed.
-bool Store(int& field, int value)
-{
-    if (field == value) return false;
-    field = value;
-    return true;
-}
-
-} // namespace
-
-void TCustomDBGridEx::SetMinAutoFitWidth(int value)
-{
-    if (Store(minAutoFitWidth_, value)) LayoutChanged();
-}
-
-void TCustomDBGridEx::SetRowHeight(int value)
-{
-    if (Store(rowHeight_, std::max(0, value))) LayoutChanged();
-}
-
-void TCustomDBGridEx::SetRowLines(int value)
-{
-    if (Store(rowLines_, std::max(0, value))) LayoutChanged();
-}
-
-void TCustomDBGridEx::SetTitleHeight(int value)
-{
-    if (Store(titleHeight_, value)) LayoutChanged();
-}
-
-void TCustomDBGridEx::SetTitleLines(int value)
-{
-    if (Store(titleLines_, value)) LayoutChanged();
-}
-
-void TCustomDBGridEx::SetVTitleMargin(int value)
-{
-    if (Store(vTitleMargin_, value)) LayoutChanged();
-}
-
-void TCustomDBGridEx::SetRowSizingAllowed(bool value)
-{
-    if (value == rowSizingAllowed_) return;
-    rowSizingAllowed_ = value;
-    applyBaseOptions();
-}
-
-void TCustomDBGridEx::SetTitleImages(ui::TCustomImageList* value)
-{
-    if (value == titleImages_) return;
-    const rtl::Delegate<void(rtl::TObject*)> listener{this, &TCustomDBGridEx::titleImagesChanged};
-    if (titleImages_ && !titleImages_->HasState(rtl::csDestroying)) titleImages_->ChangeListeners().Remove(listener);
-    titleImages_ = value;
-    if (value) {
-        value->ChangeListeners().Add(listener);
-        FreeNotification(value);
-    }
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::titleImagesChanged(rtl::TObject* sender)
-{
-    if (titleImages_ && sender == static_cast<rtl::TObject*>(titleImages_)) Invalidate();
-}
-
-void TCustomDBGridEx::titleFontChanged(rtl::TObject*)
-{
-    if (!IsLoading() && !copyingParentFont_) SetParentFont(false);
-    if (options_.Contains(dgTitles)) LayoutChanged();
-}
-
-void TCustomDBGridEx::footerFontChanged(rtl::TObject*)
-{
-    if (!IsLoading() && !copyingParentFont_) SetParentFont(false);
-    if (footerRowCount_ >= 1) LayoutChanged();
-}
-
-void TCustomDBGridEx::FontChanged()
-{
-    ui::TCustomGrid::FontChanged();
-    // Still following the parent: the title and footer fonts follow too, laid out once.
-    if (ParentFont()) {
-        TUpdateLock lock(*this);
-        copyingParentFont_ = true;
-        titleFont_.Assign(Font());
-        footerFont_.Assign(Font());
-        copyingParentFont_ = false;
-    }
-    LayoutChanged();
-}
-
-void TCustomDBGridEx::refreshFilterEditor()
-{
-    if (stFilter_->UpdateCount() == 0) UpdateFilterEditor(filterEditing_);
 }
 
 } // namespace grid

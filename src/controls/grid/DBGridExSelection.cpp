@@ -580,12 +580,20 @@ ui::TGridRect TDBGridExSelection::RepaintRect() const
     return NoGridRect;
 }
 
-// ---- the grid's selection objects
+// ---- the grid's selection objects and the kinds it allows
 
 std::unique_ptr<IDBGridExSelection> TCustomDBGridEx::CreateSelection()
 {
     selectedRows_ = std::make_unique<TBookmarkListEx>(*this);
     return std::make_unique<TDBGridExSelection>(*this);
+}
+
+bool TCustomDBGridEx::SelectionTypeAllowed(TDBGridExSelectionType SelectionType) const
+{
+    if (SelectionType == gstNon) return true;
+    if (!options_.Contains(dgMultiSelect) || !allowedSelections_.Contains(SelectionType)) return false;
+    const bool cellKind = SelectionType == gstRectangle || SelectionType == gstColumns;
+    return !(cellKind && options_.Contains(dgRowSelect));
 }
 
 } // namespace grid
