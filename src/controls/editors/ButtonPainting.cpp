@@ -201,10 +201,10 @@ void drawCheckBoxFace(ui::TCanvas& c, const ui::TRect& r, bool pressed, bool act
         return;
     }
     // Flat: the sunken box without its outer ring, framed in one colour instead.
-    const ui::TCanvas::TClipState saved = c.SaveClip();
-    c.IntersectClipRect(r.Inflated(-1, -1));
-    ui::DrawFrameControl(c, r, ui::DFC_BUTTON, state);
-    c.RestoreClip(saved);
+    {
+        const ui::TClipScope clip(c, r.Inflated(-1, -1));
+        ui::DrawFrameControl(c, r, ui::DFC_BUTTON, state);
+    }
     frame(c, r, active ? ui::clBtnFace : ui::clBtnShadow);
 }
 
@@ -212,47 +212,46 @@ void drawCheckBoxFace(ui::TCanvas& c, const ui::TRect& r, bool pressed, bool act
 void paintFace(ui::TCanvas& c, const ui::TRect& r, const TFaceKey& key)
 {
     ++facesPainted();
-    const ui::TCanvas::TClipState saved = c.SaveClip();
-    c.IntersectClipRect(r);
     if (key.Kind == bpkCheckBoxEx) {
+        const ui::TClipScope clip(c, r);
         drawCheckBoxFace(c, r, key.Pressed, key.Active, key.Flat, key.Enabled, key.CheckState);
-        c.RestoreClip(saved);
         return;
     }
     const bool flatClassic = key.Flat && !key.Themed;
     const bool edgeInside = flatClassic && key.Active;
-    if (edgeInside) c.IntersectClipRect(r.Inflated(-1, -1));
-    // A flat face is drawn larger than r, so that its own 3D edges fall outside.
-    const ui::TRect face = flatClassic ? r.Inflated(key.Active ? 1 : 2, key.Active ? 1 : 2) : r;
-    const unsigned flatState = frameControlState(key.Pressed, key.Flat, key.Enabled);
-    switch (key.Kind) {
-    case bpkDropDownEx:
-        if (key.Themed)
-            ui::ThemeServices().DrawPart(c, ui::tpDropDown, face, themeState(key.Pressed, key.Active, key.Enabled));
-        else
-            ui::DrawFrameControl(c, face, ui::DFC_SCROLL, ui::DFCS_SCROLLCOMBOBOX | flatState);
-        break;
-    case bpkUpDownEx:
-        if (key.Themed)
-            ui::ThemeServices().DrawPart(c, key.Bottom ? ui::tpSpinDown : ui::tpSpinUp, face,
-                                         themeState(key.Pressed, key.Active, key.Enabled));
-        else
-            ui::DrawFrameControl(c, face, ui::DFC_SCROLL,
-                                 (key.Bottom ? ui::DFCS_SCROLLDOWN : ui::DFCS_SCROLLUP) | flatState);
-        break;
-    case bpkEllipsisEx:
-        drawPushFace(c, face, key.Pressed, key.Active, key.Flat, key.Enabled);
-        drawEllipsis(c, r, key.Pressed, key.Enabled);
-        break;
-    case bpkPlusEx:
-    case bpkMinusEx:
-        drawPushFace(c, face, key.Pressed, key.Active, key.Flat, key.Enabled);
-        drawSign(c, r, key.Kind == bpkPlusEx, key.Pressed, key.Flat, key.Enabled);
-        break;
-    case bpkCheckBoxEx:
-        break;
+    {
+        const ui::TClipScope clip(c, edgeInside ? r.Inflated(-1, -1) : r);
+        // A flat face is drawn larger than r, so that its own 3D edges fall outside.
+        const ui::TRect face = flatClassic ? r.Inflated(key.Active ? 1 : 2, key.Active ? 1 : 2) : r;
+        const unsigned flatState = frameControlState(key.Pressed, key.Flat, key.Enabled);
+        switch (key.Kind) {
+        case bpkDropDownEx:
+            if (key.Themed)
+                ui::ThemeServices().DrawPart(c, ui::tpDropDown, face, themeState(key.Pressed, key.Active, key.Enabled));
+            else
+                ui::DrawFrameControl(c, face, ui::DFC_SCROLL, ui::DFCS_SCROLLCOMBOBOX | flatState);
+            break;
+        case bpkUpDownEx:
+            if (key.Themed)
+                ui::ThemeServices().DrawPart(c, key.Bottom ? ui::tpSpinDown : ui::tpSpinUp, face,
+                                             themeState(key.Pressed, key.Active, key.Enabled));
+            else
+                ui::DrawFrameControl(c, face, ui::DFC_SCROLL,
+                                     (key.Bottom ? ui::DFCS_SCROLLDOWN : ui::DFCS_SCROLLUP) | flatState);
+            break;
+        case bpkEllipsisEx:
+            drawPushFace(c, face, key.Pressed, key.Active, key.Flat, key.Enabled);
+            drawEllipsis(c, r, key.Pressed, key.Enabled);
+            break;
+        case bpkPlusEx:
+        case bpkMinusEx:
+            drawPushFace(c, face, key.Pressed, key.Active, key.Flat, key.Enabled);
+            drawSign(c, r, key.Kind == bpkPlusEx, key.Pressed, key.Flat, key.Enabled);
+            break;
+        case bpkCheckBoxEx:
+            break;
+        }
     }
-    c.RestoreClip(saved);
     if (edgeInside) c.DrawEdge(r, key.Pressed ? ui::BDR_SUNKENOUTER : ui::BDR_RAISEDINNER, ui::BF_RECT);
 }
 

@@ -460,10 +460,11 @@ void TCustomDBComboBoxEx::DropDown()
     if (images && GetEditImage()->GetUseImageHeight()) itemHeight = std::max(itemHeight, images->Height());
     box->SetItemHeight(itemHeight);
     // Only the items that can be chosen are offered.
-    box->Items().BeginUpdate();
-    box->Items().Clear();
-    for (int i = 0; i < itemCount_; ++i) box->Items().Add(items_.StringAt(i));
-    box->Items().EndUpdate();
+    {
+        const rtl::TUpdateScope update(box->Items());
+        box->Items().Clear();
+        for (int i = 0; i < itemCount_; ++i) box->Items().Add(items_.StringAt(i));
+    }
     box->SetItemIndex(itemIndex_);
     const int rows = std::min(dropDownBox_.GetRows(), itemCount_);
     box->SetBounds(box->Left(), box->Top(), dropDownWidth(rows), box->Height());

@@ -299,10 +299,10 @@ void TEditButtonControlEx::Paint()
         ui::TSpeedButton::Paint();
         return;
     }
-    const ui::TCanvas::TClipState saved = canvas.SaveClip();
-    canvas.IntersectClipRect(r.Inflated(-1, -1));
-    ui::TSpeedButton::Paint();
-    canvas.RestoreClip(saved);
+    {
+        const ui::TClipScope clip(canvas, r.Inflated(-1, -1));
+        ui::TSpeedButton::Paint();
+    }
     if (active_) {
         canvas.DrawEdge(r, pressedLook() ? ui::BDR_SUNKENOUTER : ui::BDR_RAISEDINNER, ui::BF_RECT);
     } else {

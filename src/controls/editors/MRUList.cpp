@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/InputState.h"
 
 namespace editors {
@@ -49,9 +50,8 @@ void TMRUListEx::Add(const std::string& Text)
 void TMRUListEx::trimToLimit()
 {
     if (items_.GetCount() <= limit_) return;
-    items_.BeginUpdate();
+    const rtl::TUpdateScope update(items_);
     while (items_.GetCount() > limit_) items_.Delete(0);
-    items_.EndUpdate();
 }
 
 void TMRUListEx::SetLimit(int value)
@@ -76,21 +76,22 @@ bool TMRUListEx::FilterItem(const std::string& Item, const std::string& Text)
 
 bool TMRUListEx::FilterItemsTo(rtl::TStrings& List, const std::string& Text, const TItemFilter& Filter)
 {
-    List.BeginUpdate();
-    List.Clear();
     bool complete = true;
-    for (int i = 0; i < items_.GetCount(); ++i) {
-        if (i % kKeyCheckStride == 0 && stopOnKey_ && ui::KeyPressWaiting()) {
-            complete = false;
-            break;
+    {
+        const rtl::TUpdateScope update(List);
+        List.Clear();
+        for (int i = 0; i < items_.GetCount(); ++i) {
+            if (i % kKeyCheckStride == 0 && stopOnKey_ && ui::KeyPressWaiting()) {
+                complete = false;
+                break;
+            }
+            const std::string& item = items_.StringAt(i);
+            bool accept = false;
+            if (Filter) Filter(item, accept);
+            else accept = FilterItem(item, Text);
+            if (accept) List.Add(item);
         }
-        const std::string& item = items_.StringAt(i);
-        bool accept = false;
-        if (Filter) Filter(item, accept);
-        else accept = FilterItem(item, Text);
-        if (accept) List.Add(item);
     }
-    List.EndUpdate();
     return complete;
 }
 

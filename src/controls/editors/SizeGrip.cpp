@@ -6,6 +6,7 @@
 #include <QRegion>
 
 #include "controls/editors/DropDownPlacement.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Metrics.h"
 
 namespace editors {
@@ -59,9 +60,10 @@ void TSizeGripEx::UpdatePosition()
     const ui::TRect client = host->ClientRect();
     const int left = onRight() ? client.Right - Width() : 0;
     const int top = onBottom() ? client.Bottom - Height() : 0;
-    internalMove_ = true;
-    SetBounds(left, top, Width(), Height());
-    internalMove_ = false;
+    {
+        const rtl::TFlagScope moving(internalMove_);
+        SetBounds(left, top, Width(), Height());
+    }
     raise();
 }
 

@@ -1,6 +1,7 @@
 #include "controls/editors/SpecRow.h"
 
 #include "controls/editors/ToolCtrlsEx.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Control.h"
 
 namespace editors {
@@ -61,7 +62,7 @@ void TSpecRowEx::Assign(const rtl::TPersistent* source)
         rtl::TPersistent::Assign(source);
         return;
     }
-    BeginUpdate();
+    const rtl::TUpdateScope update(*this);
     SetCellsText(other->cellsText_);
     if (other->colorAssigned_) SetColor(other->color_);
     if (other->fontAssigned_) SetFont(other->font_);
@@ -69,7 +70,6 @@ void TSpecRowEx::Assign(const rtl::TPersistent* source)
     SetShowIfNotInKeyList(other->showIfNotInKeyList_);
     SetValue(other->value_);
     SetVisible(other->visible_);
-    EndUpdate();
 }
 
 void TSpecRowEx::changed()
@@ -116,9 +116,8 @@ ui::TFont& TSpecRowEx::GetFont()
 {
     if (!fontAssigned_)
         if (auto* control = dynamic_cast<const ui::TControl*>(owner_)) {
-            copyingOwnerFont_ = true;
+            const rtl::TFlagScope copying(copyingOwnerFont_);
             font_.Assign(control->Font());
-            copyingOwnerFont_ = false;
         }
     return font_;
 }

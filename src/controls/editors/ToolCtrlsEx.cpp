@@ -73,10 +73,8 @@ void DrawImageCentered(ui::TCanvas& Canvas, const ui::TRect& Rect, const ui::TCu
         Images->DrawEx(Canvas, image.Left, image.Top, ImageIndex, Images->BkColor, foreground, style);
         return;
     }
-    const ui::TCanvas::TClipState saved = Canvas.SaveClip();
-    Canvas.IntersectClipRect(Rect);
+    const ui::TClipScope clip(Canvas, Rect);
     Images->DrawEx(Canvas, image.Left, image.Top, ImageIndex, Images->BkColor, foreground, style);
-    Canvas.RestoreClip(saved);
 }
 
 ui::TRect CheckBoxRect(const ui::TRect& Rect, ui::TAlignment HorzAlign, ui::TTextLayout VertAlign)

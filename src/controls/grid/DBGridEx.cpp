@@ -13,6 +13,7 @@
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/InplaceEdit.h"
 
 namespace grid {
@@ -239,9 +240,10 @@ void TCustomDBGridEx::Loaded()
     ui::TCustomGrid::Loaded();
     if (columns_->Count() > 0) SetColCount(DataToRawColumn(columns_->Count()));
     if (autoFitColWidths_ && !IsDesigning()) {
-        InUpdateBracket(columns_.get(), [this] {
+        {
+            const rtl::TUpdateScope update(*columns_);
             for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->SetInitWidth(columns_->Items(i)->GetWidth());
-        });
+        }
         SetScrollBars(ui::ssNone);
     }
     BuildTitleTree();
@@ -284,15 +286,11 @@ void TCustomDBGridEx::ColumnMoved(int FromIndex, int ToIndex)
     const int from = RawToDataColumn(FromIndex);
     const int to = RawToDataColumn(ToIndex);
     if (from < 0 || to < 0 || from >= columns_->Count() || to >= columns_->Count()) return;
-    stFilter_->BeginUpdate();
-    try {
+    {
+        const rtl::TUpdateScope filterUpdate(*stFilter_);
         columns_->Items(from)->SetIndex(to);
         if (OnColumnMoved) OnColumnMoved(this, from, to);
-    } catch (...) {
-        stFilter_->EndUpdate();
-        throw;
     }
-    stFilter_->EndUpdate();
     filterEditColumn_ = SelectedIndex();
     refreshFilterEditor();
 }
@@ -329,13 +327,11 @@ void TCustomDBGridEx::EndLayout()
 {
     if (layoutLock_ == 0) return;
     const bool outermost = layoutLock_ == 1;
-    try {
+    {
+        // The bracket goes also when the layout fails.
+        const TLayoutLock held(*this, TLayoutLock::Adopt);
         if (outermost) InternalLayout();
-    } catch (...) {
-        UnlockLayout();
-        throw;
     }
-    UnlockLayout();
     // The editor hides while a layout holds the lock; it comes back on its cell.
     if (outermost && !IsLoading() && !HasState(rtl::csDestroying)) UpdateEdit();
 }
@@ -538,13 +534,8 @@ void TCustomDBGridEx::InvalidateEditor()
     TDBGridInplaceEdit* editor = InplaceEdit();
     if (editor && editor->ListVisible()) {
         editor->SetClosing(true);
-        try {
-            ui::TCustomGrid::InvalidateEditor();
-        } catch (...) {
-            editor->SetClosing(false);
-            throw;
-        }
-        editor->SetClosing(false);
+        const rtl::TScopeExit closed([editor] { editor->SetClosing(false); });
+        ui::TCustomGrid::InvalidateEditor();
     } else {
         ui::TCustomGrid::InvalidateEditor();
     }
@@ -600,7 +591,8 @@ void TCustomDBGridEx::ChangeScale(int M, int D)
         titleFont_.SetSize(rtl::MulDiv(Font().Size(), M, D));
         scale(footerFont_);
     }
-    InUpdateBracket(columns_.get(), [&] {
+    {
+        const rtl::TUpdateScope update(*columns_);
         int unscaledSum = 0;
         int scaledSum = 0;
         for (int i = 0; i < columns_->Count(); ++i) {
@@ -618,7 +610,7 @@ void TCustomDBGridEx::ChangeScale(int M, int D)
             column->SetWidth(target - scaledSum);
             scaledSum = target;
         }
-    });
+    }
     // Outside loading only the fonts scale; while loading the bounds do too.
     if (IsLoading())
         SetBounds(rtl::MulDiv(Left(), M, D), rtl::MulDiv(Top(), M, D), rtl::MulDiv(Width(), M, D),

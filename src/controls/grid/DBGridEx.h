@@ -10,8 +10,10 @@
 // The class is written in sections, one per area of the grid; each section keeps its
 // own public, protected and private members. src/README.md names the files that hold
 // each section's code.
+#include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,8 +28,10 @@
 #include "controls/grid/DBGridExStyle.h"
 #include "controls/grid/DBGridExTitleTree.h"
 #include "controls/grid/DBGridExTypes.h"
+#include "platform/db/DataSetScopes.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/MemTableEx.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Grids.h"
 #include "platform/ui/Hints.h"
@@ -103,8 +107,9 @@ public:
     void DeferLayout();
 
     // A layout bracket held for a scope. End() lays the grid out (at the outermost
-    // level), Defer() leaves the layout to the deferred one; a scope left otherwise (by a
-    // failure) releases the bracket without a layout.
+    // level), Defer() leaves the layout to the deferred one; a scope left otherwise (as by
+    // a failure) releases the bracket without a layout. (The update lock alone is held
+    // for a scope by rtl::TUpdateScope.)
     class TLayoutLock {
     public:
         // Takes a bracket; with Adopt, takes over one the caller already holds.
@@ -127,17 +132,6 @@ public:
 
     private:
         TCustomDBGridEx* grid_;
-    };
-    // The update lock held for a scope.
-    class TUpdateLock {
-    public:
-        explicit TUpdateLock(TCustomDBGridEx& grid) : grid_(grid) { grid.BeginUpdate(); }
-        ~TUpdateLock() { grid_.EndUpdate(); }
-        TUpdateLock(const TUpdateLock&) = delete;
-        TUpdateLock& operator=(const TUpdateLock&) = delete;
-
-    private:
-        TCustomDBGridEx& grid_;
     };
 
     bool IsLoading() const { return HasState(rtl::csLoading); }
@@ -993,10 +987,12 @@ public:
 
     private:
         TCustomDBGridEx& grid_;
-        db::TDataSet& dataSet_;
         bool bySearch_;
         bool keep_ = false;
-        int unwinding_;
+        int unwinding_ = std::uncaught_exceptions();
+        // Declared in this order: the controls speak again while the search is held.
+        std::optional<rtl::TFlagScope> searchHeld_;
+        db::TDisableControlsScope quiet_;
     };
 
 protected:

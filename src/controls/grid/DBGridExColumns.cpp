@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Canvas.h"
 
 namespace grid {
@@ -75,25 +77,19 @@ void TColumnEx::AfterConstruction()
 {
     // Nothing the construction changes reaches the grid before the column is complete; the
     // collection's notice that the column was added lays the grid out afterwards.
-    TCustomDBGridEx* grid = Grid();
-    if (grid) grid->BeginLayout();
-    try {
-        title_.reset(CreateTitle());
-        footer_.reset(CreateFooter());
-        footers_.reset(CreateFooters());
-        initWidth_ = GetWidth();
-        editButtons_.reset(CreateEditButtons());
-        editButtons_->OnChange = {this, &TColumnEx::editButtonsChanged};
-        dropDownSpecRow_ = std::make_unique<editors::TSpecRowEx>(this);
-        dropDownSpecRow_->OnChange = {this, &TColumnEx::SpecRowChanged};
-        dropDownBox_ = std::make_unique<TColumnDropDownBoxEx>(this);
-        mruList_ = std::make_unique<editors::TMRUListEx>(this);
-        stFilter_.reset(CreateSTFilter());
-    } catch (...) {
-        if (grid) grid->UnlockLayout();
-        throw;
-    }
-    if (grid) grid->UnlockLayout();
+    std::optional<TCustomDBGridEx::TLayoutLock> quiet;
+    if (TCustomDBGridEx* grid = Grid()) quiet.emplace(*grid);
+    title_.reset(CreateTitle());
+    footer_.reset(CreateFooter());
+    footers_.reset(CreateFooters());
+    initWidth_ = GetWidth();
+    editButtons_.reset(CreateEditButtons());
+    editButtons_->OnChange = {this, &TColumnEx::editButtonsChanged};
+    dropDownSpecRow_ = std::make_unique<editors::TSpecRowEx>(this);
+    dropDownSpecRow_->OnChange = {this, &TColumnEx::SpecRowChanged};
+    dropDownBox_ = std::make_unique<TColumnDropDownBoxEx>(this);
+    mruList_ = std::make_unique<editors::TMRUListEx>(this);
+    stFilter_.reset(CreateSTFilter());
 }
 
 editors::TEditButtonsEx* TColumnEx::CreateEditButtons()
@@ -779,57 +775,56 @@ void TColumnEx::Assign(const rtl::TPersistent* source)
         rtl::TCollectionItem::Assign(source);
         return;
     }
-    InUpdateBracket(GetCollection(), [&] {
-        RestoreDefaults();
-        SetFieldName(src->fieldName_);
-        if (src->assigned(cvColor)) SetColor(src->color_);
-        if (src->assigned(cvWidth)) SetWidth(src->width_);
-        if (src->assigned(cvFont)) SetFont(src->font_);
-        if (src->assigned(cvImeMode)) SetImeMode(src->imeMode_);
-        if (src->assigned(cvImeName)) SetImeName(src->imeName_);
-        if (src->assigned(cvAlignment)) SetAlignment(src->alignment_);
-        if (src->assigned(cvReadOnly)) SetReadOnly(src->readOnly_);
-        title_->Assign(src->title_.get());
-        SetDropDownRows(src->dropDownRows_);
-        SetButtonStyle(src->buttonStyle_);
-        SetPickList(src->pickList_.get());
-        SetPopupMenu(src->GetPopupMenu());
-        initWidth_ = src->initWidth_;
-        SetAutoFitColWidth(src->autoFitColWidth_);
-        if (src->assigned(cvWordWrap)) SetWordWrap(src->wordWrap_);
-        SetEndEllipsis(src->GetEndEllipsis());
-        SetDropDownWidth(src->dropDownWidth_);
-        if (src->assigned(cvLookupDisplayFields)) SetLookupDisplayFields(src->lookupDisplayFields_);
-        SetAutoDropDown(src->GetAutoDropDown());
-        SetAlwaysShowEditButton(src->GetAlwaysShowEditButton());
-        SetWordWrap(src->GetWordWrap());
-        footer_->Assign(src->footer_.get());
-        SetKeyList(src->keyList_.get());
-        if (src->assigned(cvCheckboxes)) SetCheckboxes(src->checkboxes_);
-        SetIncrement(src->increment_);
-        SetToolTips(src->GetToolTips());
-        footers_->Assign(src->footers_.get());
-        SetTag(src->tag_);
-        SetVisible(src->visible_);
-        SetImageList(src->imageList_);
-        SetNotInKeyListIndex(src->notInKeyListIndex_);
-        SetMinWidth(src->minWidth_);
-        SetMaxWidth(src->maxWidth_);
-        SetDblClickNextVal(src->GetDblClickNextVal());
-        SetDropDownSizing(src->GetDropDownSizing());
-        SetDropDownShowTitles(src->GetDropDownShowTitles());
-        SetOnGetCellParams(src->onGetCellParams_);
-        OnNotInList = src->OnNotInList;
-        OnUpdateData = src->OnUpdateData;
-        OnEditButtonClick = src->OnEditButtonClick;
-        OnEditButtonDown = src->OnEditButtonDown;
-        editButtons_->Assign(src->editButtons_.get());
-        dropDownBox_->Assign(src->dropDownBox_.get());
-        mruList_->Assign(src->mruList_.get());
-        SetDisplayFormat(src->displayFormat_);
-        SetEditMask(src->editMask_);
-        SetShowImageAndText(src->showImageAndText_);
-    });
+    const rtl::TUpdateScope update(GetCollection());
+    RestoreDefaults();
+    SetFieldName(src->fieldName_);
+    if (src->assigned(cvColor)) SetColor(src->color_);
+    if (src->assigned(cvWidth)) SetWidth(src->width_);
+    if (src->assigned(cvFont)) SetFont(src->font_);
+    if (src->assigned(cvImeMode)) SetImeMode(src->imeMode_);
+    if (src->assigned(cvImeName)) SetImeName(src->imeName_);
+    if (src->assigned(cvAlignment)) SetAlignment(src->alignment_);
+    if (src->assigned(cvReadOnly)) SetReadOnly(src->readOnly_);
+    title_->Assign(src->title_.get());
+    SetDropDownRows(src->dropDownRows_);
+    SetButtonStyle(src->buttonStyle_);
+    SetPickList(src->pickList_.get());
+    SetPopupMenu(src->GetPopupMenu());
+    initWidth_ = src->initWidth_;
+    SetAutoFitColWidth(src->autoFitColWidth_);
+    if (src->assigned(cvWordWrap)) SetWordWrap(src->wordWrap_);
+    SetEndEllipsis(src->GetEndEllipsis());
+    SetDropDownWidth(src->dropDownWidth_);
+    if (src->assigned(cvLookupDisplayFields)) SetLookupDisplayFields(src->lookupDisplayFields_);
+    SetAutoDropDown(src->GetAutoDropDown());
+    SetAlwaysShowEditButton(src->GetAlwaysShowEditButton());
+    SetWordWrap(src->GetWordWrap());
+    footer_->Assign(src->footer_.get());
+    SetKeyList(src->keyList_.get());
+    if (src->assigned(cvCheckboxes)) SetCheckboxes(src->checkboxes_);
+    SetIncrement(src->increment_);
+    SetToolTips(src->GetToolTips());
+    footers_->Assign(src->footers_.get());
+    SetTag(src->tag_);
+    SetVisible(src->visible_);
+    SetImageList(src->imageList_);
+    SetNotInKeyListIndex(src->notInKeyListIndex_);
+    SetMinWidth(src->minWidth_);
+    SetMaxWidth(src->maxWidth_);
+    SetDblClickNextVal(src->GetDblClickNextVal());
+    SetDropDownSizing(src->GetDropDownSizing());
+    SetDropDownShowTitles(src->GetDropDownShowTitles());
+    SetOnGetCellParams(src->onGetCellParams_);
+    OnNotInList = src->OnNotInList;
+    OnUpdateData = src->OnUpdateData;
+    OnEditButtonClick = src->OnEditButtonClick;
+    OnEditButtonDown = src->OnEditButtonDown;
+    editButtons_->Assign(src->editButtons_.get());
+    dropDownBox_->Assign(src->dropDownBox_.get());
+    mruList_->Assign(src->mruList_.get());
+    SetDisplayFormat(src->displayFormat_);
+    SetEditMask(src->editMask_);
+    SetShowImageAndText(src->showImageAndText_);
 }
 
 std::string TColumnEx::GetDisplayName() const
@@ -916,10 +911,11 @@ TColumnEx* TDBGridColumnsEx::Add()
 TColumnEx* TDBGridColumnsEx::AddDefault()
 {
     TColumnEx* column = nullptr;
-    InUpdateBracket(this, [&] {
+    {
+        const rtl::TUpdateScope update(*this);
         column = Add();
         column->SetStored(false);
-    });
+    }
     return column;
 }
 

@@ -4,6 +4,7 @@
 #include "controls/grid/DBGridExUtils.h"
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DataSet.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -70,14 +71,10 @@ void TGridDataLinkEx::Reset()
 void TGridDataLinkEx::UpdateData()
 {
     if (inUpdateData_) return;
-    inUpdateData_ = true;
-    try {
+    {
+        const rtl::TFlagScope updating(inUpdateData_);
         if (modified_) grid_.UpdateEditorData();
-    } catch (...) {
-        inUpdateData_ = false;
-        throw;
     }
-    inUpdateData_ = false;
     modified_ = false;
 }
 

@@ -62,21 +62,4 @@ private:
     bool sparseMap_ = false;
 };
 
-// Makes record index of the link's window the one the fields read, for as long as it
-// lives, so that reading another row never moves the data set's cursor.
-class TActiveRecordScope {
-public:
-    TActiveRecordScope(db::TDataLink& link, int index) : link_(link), saved_(link.GetActiveRecord())
-    {
-        link.SetActiveRecord(index);
-    }
-    ~TActiveRecordScope() { link_.SetActiveRecord(saved_); }
-    TActiveRecordScope(const TActiveRecordScope&) = delete;
-    TActiveRecordScope& operator=(const TActiveRecordScope&) = delete;
-
-private:
-    db::TDataLink& link_;
-    int saved_;
-};
-
 } // namespace grid

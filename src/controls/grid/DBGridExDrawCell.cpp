@@ -301,7 +301,7 @@ void TCustomDBGridEx::drawTitleCell(int ACol, ui::TRect& rect, ui::TGridDrawStat
     canvas.Brush().SetColor(background);
     canvas.FillRect(rect);
 
-    TClipScope clip(canvas, rect);
+    const ui::TClipScope clip(canvas, rect);
     ui::TRect textRect{rect.Left, rect.Top, rect.Right - markerWidth, rect.Bottom};
     textRect.Offset(shift, shift);
     const rtl::TAlignment alignment = title->GetAlignment();
@@ -358,7 +358,7 @@ void TCustomDBGridEx::drawTitleBands(int ACol, const ui::TRect& leafFrame)
         band->Drawn = true;
         if (bandRect.IsEmpty()) continue;
 
-        TClipScope clip(canvas, titleArea);
+        const ui::TClipScope clip(canvas, titleArea);
         ui::TRect face = bandRect;
         if (options_.Contains(dgRowLines)) --face.Bottom;
         canvas.Brush().SetColor(FixedColor());
@@ -460,7 +460,7 @@ void TCustomDBGridEx::drawEditButtons(const ui::TRect& strip, const ui::TRect& c
                                       ui::TColor background)
 {
     ui::TCanvas& canvas = Canvas();
-    TClipScope clip(canvas, cell);
+    const ui::TClipScope clip(canvas, cell);
     const int height = EditButtonHeight();
     const int gap = flat_ ? 1 : 0;
     int x = strip.Left;
@@ -488,7 +488,7 @@ void TCustomDBGridEx::drawEditButtons(const ui::TRect& strip, const ui::TRect& c
         canvas.DrawEdge(face, ui::EDGE_RAISED, ui::BF_RECT);
         const ui::TBitmap& glyph = button->GetGlyph();
         if (!glyph.Empty()) {
-            TClipScope glyphClip(canvas, face);
+            const ui::TClipScope glyphClip(canvas, face);
             canvas.Draw(face.Left + (face.Width() - glyph.Width() / std::max(1, button->GetNumGlyphs())) / 2,
                         face.Top + (face.Height() - glyph.Height()) / 2, glyph);
         }

@@ -13,6 +13,7 @@
 #include "controls/grid/DBGridExText.h"
 #include "platform/db/DataSet.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -94,20 +95,20 @@ void TCustomDBGridEx::closeFilterEditor()
 {
     if (!filterEditor_ || !filterEditing_ || closingFilterEditor_) return;
     TInplaceFilterEditEx& editor = *filterEditor_;
-    closingFilterEditor_ = true;
-    try {
-        // What does not read stays in the open editor, to be put right.
-        StoreFilterText(filterEditColumn_);
-    } catch (...) {
-        closingFilterEditor_ = false;
-        if (editor.Visible() && !editor.Focused()) editor.SetFocus();
-        throw;
+    {
+        const rtl::TFlagScope closing(closingFilterEditor_);
+        try {
+            StoreFilterText(filterEditColumn_);
+        } catch (...) {
+            // What does not read stays in the open editor, to be put right.
+            if (editor.Visible() && !editor.Focused()) editor.SetFocus();
+            throw;
+        }
+        if (editor.Visible() && editor.Focused() && Visible() && CanFocus()) SetFocus();
+        editor.Hide();
+        if (stFilter_->GetVisible()) InvalidateCell(DataToRawColumn(filterEditColumn_), titleOffset_ - 1);
+        filterEditing_ = false;
     }
-    if (editor.Visible() && editor.Focused() && Visible() && CanFocus()) SetFocus();
-    editor.Hide();
-    if (stFilter_->GetVisible()) InvalidateCell(DataToRawColumn(filterEditColumn_), titleOffset_ - 1);
-    filterEditing_ = false;
-    closingFilterEditor_ = false;
     if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();
     else HideEditor();
 }
@@ -243,7 +244,7 @@ void TCustomDBGridEx::DrawFilterCell(int ACol, int ARow, const ui::TRect& Rect, 
             textRect.Right = button.Left - 1;
         }
     }
-    TClipScope clip(canvas, textRect);
+    const ui::TClipScope clip(canvas, textRect);
     canvas.Brush().SetColor(background);
     canvas.TextRect(textRect, textRect.Left + 1, textRect.Top + 1, column.STFilter()->FilterText());
 }

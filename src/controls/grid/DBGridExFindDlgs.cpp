@@ -7,6 +7,7 @@
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DBConsts.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/InputState.h"
 #include "platform/ui/Metrics.h"
@@ -28,10 +29,9 @@ constexpr int ListLeft = 84;
 
 void SetTexts(rtl::TStringList& list, std::initializer_list<const char*> texts)
 {
-    list.BeginUpdate();
+    const rtl::TUpdateScope update(list);
     list.Clear();
     for (const char* text : texts) list.Add(text);
-    list.EndUpdate();
 }
 
 void ShowFindDialog(TCustomDBGridEx& grid, const std::string& Text, const std::string& FieldName, bool Modal,
@@ -213,11 +213,10 @@ void TDBGridExFindDlg::fillFindIn(const std::vector<std::pair<std::string, TColu
     }
     texts.Add(msg::AllColumnsItem);
     itemColumnIds_.push_back(-1);
-    building_ = true;
+    const rtl::TFlagScope building(building_);
     cbFindIn->SetItemIndex(-1);
     cbFindIn->Items().Assign(&texts);
     cbFindIn->KeyItems().Assign(&texts);
-    building_ = false;
 }
 
 TColumnEx* TDBGridExFindDlg::columnOfId(int id) const

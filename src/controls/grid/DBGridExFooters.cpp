@@ -7,6 +7,7 @@
 #include "controls/grid/DBGridExColumns.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -254,14 +255,13 @@ void TDBGridExSumList::BindFooter(TColumnFooterEx& footer)
     // Field names are found without regard to case: a name that only changed case keeps its total.
     if (sum && sum->GetGroupOperation() == operation && rtl::AnsiSameText(sum->GetFieldName(), fieldName)) return;
     TDBSumCollection& sums = SumCollection();
-    InUpdateBracket(&sums, [&] {
-        if (!sum) {
-            sum = sums.Add();
-            footer.SetSum(sum);
-        }
-        sum->SetGroupOperation(operation);
-        sum->SetFieldName(fieldName);
-    });
+    const rtl::TUpdateScope update(sums);
+    if (!sum) {
+        sum = sums.Add();
+        footer.SetSum(sum);
+    }
+    sum->SetGroupOperation(operation);
+    sum->SetFieldName(fieldName);
 }
 
 void TDBGridExSumList::UnbindFooter(TColumnFooterEx& footer)

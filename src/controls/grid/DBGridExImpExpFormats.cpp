@@ -6,6 +6,7 @@
 #include "controls/grid/GridLibConsts.h"
 #include "platform/rtl/ByteOrder.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -136,19 +137,14 @@ void TKVDBIFCellReader::ReadValue()
 
 void TKVDBIFCellReader::Check(rtl::TStream& stream, const TCellCheck& cellAllowed)
 {
-    const std::int64_t start = stream.GetPosition();
-    try {
-        TKVDBIFCellReader reader(stream);
-        reader.ReadPrefix();
-        for (int position = 0; !reader.EndOfData(); position = (position + 1) % reader.ColumnCount()) {
-            if (cellAllowed && !cellAllowed(position, reader.Value())) fail();
-            reader.ReadValue();
-        }
-    } catch (...) {
-        stream.SetPosition(start);
-        throw;
+    // The stream is left where the check found it, whatever the check finds.
+    const rtl::TScopeExit rewind([&stream, start = stream.GetPosition()] { stream.SetPosition(start); });
+    TKVDBIFCellReader reader(stream);
+    reader.ReadPrefix();
+    for (int position = 0; !reader.EndOfData(); position = (position + 1) % reader.ColumnCount()) {
+        if (cellAllowed && !cellAllowed(position, reader.Value())) fail();
+        reader.ReadValue();
     }
-    stream.SetPosition(start);
 }
 
 } // namespace grid

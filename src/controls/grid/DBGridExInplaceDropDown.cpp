@@ -15,6 +15,7 @@
 #include "controls/grid/DBGridExInplaceEdit.h"
 #include "controls/grid/DBLookupGridsEx.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Popup.h"
 
@@ -98,10 +99,11 @@ void TDBGridInplaceEdit::dropDownPickList(TColumnEx& column)
     // Only the lines that have a key are offered in a key pick list.
     const int count = pickListCount(column);
     const rtl::TStrings& lines = column.GetPickList();
-    box->Items().BeginUpdate();
-    box->Items().Clear();
-    for (int i = 0; i < count; ++i) box->Items().Add(lines[i]);
-    box->Items().EndUpdate();
+    {
+        const rtl::TUpdateScope update(box->Items());
+        box->Items().Clear();
+        for (int i = 0; i < count; ++i) box->Items().Add(lines[i]);
+    }
     const db::TField* field = column.Field();
     box->SetItemIndex(field && !field->IsNull() ? box->Items().IndexOf(Text()) : -1);
     const int rows = std::min(count, column.GetDropDownRows());

@@ -9,6 +9,7 @@
 #include "controls/grid/PropFilerEx.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -66,14 +67,13 @@ private:
         if (!columns_) return;
         rtl::TStringList names;
         names.SetCommaText(text);
-        InUpdateBracket(columns_, [&] {
-            for (int i = 0; i < names.GetCount() && i < columns_->Count(); ++i)
-                for (int j = 0; j < columns_->Count(); ++j)
-                    if (rtl::SameText(columns_->Items(j)->GetFieldName(), names[i])) {
-                        columns_->Items(j)->SetIndex(i);
-                        break;
-                    }
-        });
+        const rtl::TUpdateScope update(*columns_);
+        for (int i = 0; i < names.GetCount() && i < columns_->Count(); ++i)
+            for (int j = 0; j < columns_->Count(); ++j)
+                if (rtl::SameText(columns_->Items(j)->GetFieldName(), names[i])) {
+                    columns_->Items(j)->SetIndex(i);
+                    break;
+                }
     }
 
     TDBGridColumnsEx* columns_;

@@ -353,14 +353,14 @@ void TCustomDBGridEx::MoveRecords(bool Select, int Distance, bool RectangleOff, 
         moveRectangle(Select, Distance, ToEnd);
     } else if (!options_.Contains(dgMultiSelect)) {
         // Nothing to select on the way: one move.
-        TUpdateLock lock(*this);
+        const rtl::TUpdateScope update(*this);
         if (ToEnd && Distance == 1) dataSet.Last();
         else if (ToEnd) dataSet.First();
         else dataSet.MoveBy(Distance);
     } else {
         const bool select = Select && SelectionTypeAllowed(gstRecordBookmarks);
         const int direction = Distance < 0 ? -1 : 1;
-        TUpdateLock lock(*this);
+        const rtl::TUpdateScope update(*this);
         for (int left = std::abs(Distance); ToEnd || left > 0; --left)
             if (!moveSelectingStep(select, direction)) break;
     }
@@ -379,7 +379,7 @@ void TCustomDBGridEx::moveRectangle(bool select, int distance, bool toEnd)
         move();
         return;
     }
-    TUpdateLock lock(*this);
+    const rtl::TUpdateScope update(*this);
     if (selection_->SelectionType() != gstRectangle)
         Selection().Rect().Select(SelectedIndex(), dataSet.GetBookmark(), false);
     move();
@@ -470,7 +470,7 @@ void TCustomDBGridEx::Tab(bool GoForward)
     const int last = ColCount() - 1;
     // Without any column to stop at, Tab would only walk the records (and append one).
     if (!anyTabStop()) return;
-    TUpdateLock lock(*this);
+    const rtl::TUpdateScope update(*this);
     const int start = Col();
     int col = start;
     for (;;) {

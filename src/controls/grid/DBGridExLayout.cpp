@@ -9,6 +9,7 @@
 #include "controls/grid/DBGridExUtils.h"
 #include "controls/grid/GridLibConsts.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Metrics.h"
 
@@ -36,11 +37,7 @@ void TCustomDBGridEx::InternalLayout()
     // to measure with.
     if (IsLoading() || ui::ApplicationGoingAway()) return;
     RemovePostedMessage(WM_DEFERLAYOUTEX);
-    inLayout_ = true;
-    struct TDone {
-        bool& flag;
-        ~TDone() { flag = false; }
-    } done{inLayout_};
+    const rtl::TFlagScope laying(inLayout_);
 
     removeStaleDefaultColumns();
     indicatorOffset_ = options_.Contains(dgIndicator) ? 1 : 0;
@@ -264,11 +261,7 @@ void TCustomDBGridEx::ColWidthsChanged()
         return;
     }
     {
-        stFilter_->BeginUpdate();
-        struct TResume {
-            TSTDBGridExFilter& filter;
-            ~TResume() { filter.EndUpdate(); }
-        } resume{*stFilter_};
+        const rtl::TUpdateScope filterUpdate(*stFilter_);
         if ((dataLink_->Active() || columns_->Customized()) && AcquireLayoutLock()) {
             TLayoutLock lock(*this, TLayoutLock::Adopt);
             ui::TCustomGrid::ColWidthsChanged();
@@ -295,9 +288,8 @@ void TCustomDBGridEx::takeDraggedWidths()
         const int gridWidth = ColWidths(rawCol);
         const int clamped = column->ClampWidth(gridWidth);
         if (clamped != gridWidth) {
-            inLayout_ = true;
+            const rtl::TFlagScope laying(inLayout_);
             SetColWidths(rawCol, clamped);
-            inLayout_ = false;
         }
         if (clamped != column->GetWidth()) spreadDraggedWidth(*column, clamped);
     }
@@ -348,7 +340,7 @@ void TCustomDBGridEx::spreadDraggedWidth(TColumnEx& column, int gridWidth)
 void TCustomDBGridEx::CreateWnd()
 {
     {
-        TUpdateLock lock(*this);
+        const rtl::TUpdateScope update(*this);
         ui::TCustomGrid::CreateWnd();
     }
     updateEditButtonHeight();

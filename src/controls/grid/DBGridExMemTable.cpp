@@ -178,7 +178,7 @@ void TCustomDBGridEx::PaintTreeNodes(ui::TCanvas& canvas, const ui::TRect& rect,
     if (!MemTableTreeMode()) return;
     const db::TMemTableNodeEx node = memTable_->MemTableNode(recNo);
     if (node.Level <= 0) return;
-    TClipScope clip(canvas, rect);
+    const ui::TClipScope clip(canvas, rect);
     canvas.Brush().SetColor(background);
     canvas.FillRect(rect);
     for (int level = 1; level <= node.Level; ++level) {

@@ -11,6 +11,7 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/DataSetScopes.h"
 #include "platform/rtl/Stream.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -179,7 +180,7 @@ void TCustomDBGridEx::dataPress(ui::TMouseButton button, ui::TShiftState shift, 
     const bool dataColumn = cell.X >= indicatorOffset_;
     const bool multiSelect = options_.Contains(dgMultiSelect);
     const bool rowSelect = options_.Contains(dgRowSelect);
-    TUpdateLock lock(*this);
+    const rtl::TUpdateScope update(*this);
     dataLink_->UpdateData();
     HideEditor();
     const int oldCol = Col();

@@ -6,6 +6,7 @@
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/InplaceEdit.h"
 
 namespace grid {
@@ -87,9 +88,10 @@ void TCustomDBGridEx::SetAutoFitColWidths(bool value)
             for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->SetInitWidth(columns_->Items(i)->GetWidth());
         SetScrollBars(ui::ssNone);
     } else {
-        InUpdateBracket(columns_.get(), [this] {
+        {
+            const rtl::TUpdateScope update(*columns_);
             for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->SetWidth(columns_->Items(i)->GetInitWidth());
-        });
+        }
         SetScrollBars(ui::ssHorizontal);
     }
     LayoutChanged();
@@ -225,11 +227,10 @@ void TCustomDBGridEx::FontChanged()
     ui::TCustomGrid::FontChanged();
     // Still following the parent: the title and footer fonts follow too, laid out once.
     if (ParentFont()) {
-        TUpdateLock lock(*this);
-        copyingParentFont_ = true;
+        const rtl::TUpdateScope update(*this);
+        const rtl::TFlagScope copying(copyingParentFont_);
         titleFont_.Assign(Font());
         footerFont_.Assign(Font());
-        copyingParentFont_ = false;
     }
     LayoutChanged();
 }

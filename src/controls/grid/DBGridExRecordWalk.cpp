@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "controls/grid/DBGridEx.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -52,38 +53,21 @@ void TCustomDBGridEx::placeRecordOnRow(const db::TBookmark& bookmark, int middle
 }
 
 TCustomDBGridEx::TRecordWalk::TRecordWalk(TCustomDBGridEx& grid, db::TDataSet& dataSet, bool bySearch)
-    : grid_(grid), dataSet_(dataSet), bySearch_(bySearch), unwinding_(std::uncaught_exceptions())
+    : grid_(grid), bySearch_(bySearch), quiet_(dataSet)
 {
-    dataSet_.DisableControls();
-    try {
-        grid_.SaveWindowPosition();
-    } catch (...) {
-        dataSet_.EnableControls();
-        throw;
-    }
+    // A position that cannot be noted lets the controls speak again (quiet_ ends).
+    grid_.SaveWindowPosition();
 }
 
 TCustomDBGridEx::TRecordWalk::~TRecordWalk() noexcept(false)
 {
-    // A failing walk's error travels on; otherwise the first error of the end does.
-    const bool failing = std::uncaught_exceptions() > unwinding_;
-    std::exception_ptr error;
-    if (!keep_) {
-        try {
-            grid_.RestoreWindowPosition();
-        } catch (...) {
-            if (!failing) error = std::current_exception();
-        }
-    }
-    const bool locked = grid_.incSearchLocked_;
-    grid_.incSearchLocked_ = locked || bySearch_;
-    try {
-        dataSet_.EnableControls();
-    } catch (...) {
-        if (!failing && !error) error = std::current_exception();
-    }
-    grid_.incSearchLocked_ = locked;
-    if (error) std::rethrow_exception(error);
+    // However the restore ends, a walk of the search holds the search while the controls
+    // speak again: quiet_ ends before searchHeld_. A failing walk's error travels on;
+    // otherwise the first error of the end does (the scopes close so).
+    const rtl::TScopeExit holdSearch([this] {
+        if (bySearch_) searchHeld_.emplace(grid_.incSearchLocked_);
+    });
+    if (!keep_) rtl::CloseScope(unwinding_, [this] { grid_.RestoreWindowPosition(); });
 }
 
 } // namespace grid

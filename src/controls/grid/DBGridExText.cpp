@@ -148,7 +148,7 @@ void WriteRotatedTextEx(ui::TCanvas& Canvas, const ui::TRect& Rect, const std::s
     const ui::TBrushStyle brush = Canvas.Brush().Style();
     Canvas.Brush().SetStyle(ui::bsClear);
     {
-        TClipScope clip(Canvas, Rect);
+        const ui::TClipScope clip(Canvas, Rect);
         Canvas.TextOut(across, start, Text);
     }
     Canvas.Brush().SetStyle(brush);
@@ -167,7 +167,7 @@ void DrawClippedImage(ui::TCanvas& Canvas, const ui::TRect& Rect, const ui::TCus
         Images.Draw(Canvas, x, y, Index);
         return;
     }
-    TClipScope clip(Canvas, Rect);
+    const ui::TClipScope clip(Canvas, Rect);
     Images.Draw(Canvas, x, y, Index);
 }
 

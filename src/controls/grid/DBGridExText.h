@@ -61,20 +61,4 @@ public:
     TDrawBitmapUse& operator=(const TDrawBitmapUse&) = delete;
 };
 
-// An intersection with the canvas's clip for as long as it lives.
-class TClipScope {
-public:
-    TClipScope(ui::TCanvas& canvas, const ui::TRect& rect) : canvas_(canvas), saved_(canvas.SaveClip())
-    {
-        canvas.IntersectClipRect(rect);
-    }
-    ~TClipScope() { canvas_.RestoreClip(saved_); }
-    TClipScope(const TClipScope&) = delete;
-    TClipScope& operator=(const TClipScope&) = delete;
-
-private:
-    ui::TCanvas& canvas_;
-    ui::TCanvas::TClipState saved_;
-};
-
 } // namespace grid

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Grids.h"
 
 namespace grid {
@@ -77,9 +78,8 @@ void RaiseGridError(const std::string& message)
 void TakeDerivedFont(ui::TFont& font, const ui::TFont& derived, bool& copying)
 {
     if (font.SameAs(derived)) return;
-    copying = true;
+    const rtl::TFlagScope copyingScope(copying);
     font.Assign(derived);
-    copying = false;
 }
 
 int MulDivOr(int value, int numerator, int denominator, int fallback)

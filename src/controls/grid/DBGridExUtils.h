@@ -44,23 +44,4 @@ int MulDivOr(int value, int numerator, int denominator, int fallback);
 // Nothing moves: a record being edited stays as it is.
 void ForEachWindowRecord(db::TDataLink& link, const std::function<void(int index)>& fn);
 
-// Runs fn inside an update bracket of the collection (none: just fn); the bracket ends
-// also when fn fails.
-template <typename Fn>
-void InUpdateBracket(rtl::TCollection* collection, Fn&& fn)
-{
-    if (!collection) {
-        fn();
-        return;
-    }
-    collection->BeginUpdate();
-    try {
-        fn();
-    } catch (...) {
-        collection->EndUpdate();
-        throw;
-    }
-    collection->EndUpdate();
-}
-
 } // namespace grid

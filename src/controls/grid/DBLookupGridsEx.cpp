@@ -235,9 +235,8 @@ const ui::TFont& TGridColumnSpecCellEx::GetFont() const
 {
     if (!fontAssigned_)
         if (editors::TSpecRowEx* row = specRow()) {
-            copyingFont_ = true;
+            const rtl::TFlagScope copying(copyingFont_);
             font_.Assign(row->GetFont());
-            copyingFont_ = false;
         }
     return font_;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/db/DataSetScopes.h"
 #include "platform/db/DataSource.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace grid {
 
@@ -238,11 +239,7 @@ void TDBSumListProducer::SumRemoving(const rtl::TCollectionItem*)
 
 void TDBSumListProducer::FreeSum(TDBSum* sum)
 {
-    freeingSum_ = true;
-    struct TFreeing {
-        bool& flag;
-        ~TFreeing() { flag = false; }
-    } freeing{freeingSum_};
+    const rtl::TFlagScope freeing(freeingSum_);
     delete sum;
 }
 
@@ -389,13 +386,8 @@ void TDBSumListProducer::callSaved(THookIndex index, db::TDataSet* dataSet) cons
 template <typename F>
 void TDBSumListProducer::thenSaved(THookIndex index, db::TDataSet* dataSet, F update)
 {
-    try {
-        if (active_) update();
-    } catch (...) {
-        callSaved(index, dataSet);
-        throw;
-    }
-    callSaved(index, dataSet);
+    const rtl::TScopeExit saved([&] { callSaved(index, dataSet); });
+    if (active_) update();
 }
 
 void TDBSumListProducer::DataSetAfterOpen(db::TDataSet* DataSet)
@@ -590,29 +582,29 @@ void TDBSumListProducer::RecalcAll()
     ClearSumValues();
     cachedIndex_ = -1;
     fire(OnRecalcAll);
-    // Whatever happens, the flag goes down and the filter the totals were made for is
-    // remembered (so that a failing walk is not repeated on every scroll).
-    struct TEnd {
-        TDBSumListProducer& producer;
-        ~TEnd()
-        {
-            producer.recalculating_ = false;
-            if (producer.dataSet_) {
-                producer.filterText_ = producer.dataSet_->GetFilter();
-                producer.filtered_ = producer.dataSet_->GetFiltered();
-            }
-        }
-    } end{*this};
     try {
-        if (!externalRecalc_) walk();
-        fire(OnAfterRecalcAll);
+        walkAndAnnounce();
     } catch (...) {
-        recalculating_ = false;
+        // The totals of a walk that failed are not shown.
         ClearSumValues();
         throw;
     }
-    recalculating_ = false;
     SumsChanged();
+}
+
+void TDBSumListProducer::walkAndAnnounce()
+{
+    // Whatever happens, the flag goes down and the filter the totals were made for is
+    // remembered (so that a failing walk is not repeated on every scroll).
+    const rtl::TScopeExit end([this] {
+        recalculating_ = false;
+        if (dataSet_) {
+            filterText_ = dataSet_->GetFilter();
+            filtered_ = dataSet_->GetFiltered();
+        }
+    });
+    if (!externalRecalc_) walk();
+    fire(OnAfterRecalcAll);
 }
 
 void TDBSumListProducer::walk()

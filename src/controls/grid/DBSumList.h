@@ -206,6 +206,9 @@ private:
     void dataSetGone(rtl::TComponent* component);
     bool virtualRecordsInUse() const;
     void walk();
+    // The walk (unless the recalculation is external) and OnAfterRecalcAll; the
+    // recalculation is over afterwards, also when they fail.
+    void walkAndAnnounce();
     // The record being posted or deleted changes the totals.
     void takeOutCurrent();
     void addPosted(bool present);

@@ -4,6 +4,7 @@
 // When the work inside fails and the closing step fails as well, the work's error is
 // the one that travels on; a closing step that fails on its own raises its error.
 #include <exception>
+#include <utility>
 
 namespace rtl {
 
@@ -24,20 +25,24 @@ void CloseScope(int uncaughtAtStart, Step&& step)
 }
 
 // BeginUpdate now, the matching EndUpdate when the scope ends (string lists,
-// collections).
+// collections, a grid). Given no target, it brackets nothing.
 template <typename T>
 class TUpdateScope {
 public:
-    explicit TUpdateScope(T& target) : target_(target) { target_.BeginUpdate(); }
+    explicit TUpdateScope(T& target) : TUpdateScope(&target) {}
+    explicit TUpdateScope(T* target) : target_(target)
+    {
+        if (target_) target_->BeginUpdate();
+    }
     ~TUpdateScope() noexcept(false)
     {
-        CloseScope(uncaught_, [this] { target_.EndUpdate(); });
+        if (target_) CloseScope(uncaught_, [this] { target_->EndUpdate(); });
     }
     TUpdateScope(const TUpdateScope&) = delete;
     TUpdateScope& operator=(const TUpdateScope&) = delete;
 
 private:
-    T& target_;
+    T* target_;
     int uncaught_ = std::uncaught_exceptions();
 };
 
@@ -51,6 +56,20 @@ public:
 
 private:
     int& counter_;
+};
+
+// Runs a closing step when the scope ends, for a step that no scope above names.
+template <typename Step>
+class TScopeExit {
+public:
+    explicit TScopeExit(Step step) : step_(std::move(step)) {}
+    ~TScopeExit() noexcept(false) { CloseScope(uncaught_, step_); }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+    Step step_;
+    int uncaught_ = std::uncaught_exceptions();
 };
 
 // Sets a flag for the life of the scope, and puts back what it was.

@@ -197,4 +197,21 @@ private:
     unsigned penApplied_ = 0;
 };
 
+// The canvas's clip narrowed to a rectangle for as long as the scope lives; the clip it
+// had comes back at the end. Narrowing it further meanwhile is undone too.
+class TClipScope {
+public:
+    TClipScope(TCanvas& canvas, const TRect& rect) : canvas_(canvas), saved_(canvas.SaveClip())
+    {
+        canvas.IntersectClipRect(rect);
+    }
+    ~TClipScope() { canvas_.RestoreClip(saved_); }
+    TClipScope(const TClipScope&) = delete;
+    TClipScope& operator=(const TClipScope&) = delete;
+
+private:
+    TCanvas& canvas_;
+    TCanvas::TClipState saved_;
+};
+
 } // namespace ui

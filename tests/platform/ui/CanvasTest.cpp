@@ -233,6 +233,33 @@ TEST_F(CanvasTest, ClipSaveIntersectRestore)
     // clang-format on
 }
 
+TEST_F(CanvasTest, AClipScopeNarrowsTheClipAndGivesBackTheOneBefore)
+{
+    QImage img = uitest::WhiteImage(50, 50);
+    {
+        uitest::TImageCanvas c(img);
+        c.Canvas.IntersectClipRect({0, 0, 40, 40});
+        {
+            const TClipScope clip(c.Canvas, {10, 10, 20, 20});
+            EXPECT_EQ(c.Canvas.ClipRect(), (TRect{10, 10, 20, 20}));
+            c.Canvas.IntersectClipRect({15, 0, 50, 50}); // narrowed further, undone too
+            c.Canvas.Brush().SetColor(clRed);
+            c.Canvas.FillRect({0, 0, 50, 50});
+        }
+        EXPECT_EQ(c.Canvas.ClipRect(), (TRect{0, 0, 40, 40}));
+        c.Canvas.Brush().SetColor(clLime);
+        c.Canvas.FillRect({30, 30, 50, 50});
+    }
+    // clang-format off
+    uitest::ExpectPixels(img, {
+        {16, 11, clRed},
+        {12, 11, clWhite},
+        {35, 35, clLime},
+        {45, 45, clWhite}, // outside the clip before the scope
+    });
+    // clang-format on
+}
+
 TEST_F(CanvasTest, TextOutIsPlacedByItsCellAndOpaqueUnlessTheBrushIsClear)
 {
     QImage img = uitest::WhiteImage(120, 40);
