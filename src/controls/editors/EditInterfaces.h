@@ -14,7 +14,9 @@ enum : unsigned {
     CM_DROPDOWNPLACED = ui::WM_USER + 100,
     // Posted to a drop-down window: close without accepting.
     CM_CLOSEUPNOACCEPT = ui::WM_USER + 101,
-    // Sent to an editor when its edit image changed in a way that needs a new layout.
+    // Sent to an editor when its edit image changed in a way that needs a new layout. It
+    // shares its number with CM_CLOSEUPNOACCEPT on purpose: that one goes only to drop-down
+    // windows, this one only to editors, so no window gets both.
     CM_EDITIMAGECHANGED = ui::WM_USER + 101,
     // Posted to an editor when a button's drop-down menu pops up: a press of that button
     // while it still waits only takes it out of the queue (the press that closes the

@@ -34,6 +34,8 @@ std::string FirstKey(const std::string& line)
     return line.substr(0, line.find(';'));
 }
 
+// By rule, the number types an up-down step adds to; not auto-increment fields,
+// which the data set numbers itself, nor large integers.
 bool IsSteppedNumber(db::TFieldType type)
 {
     switch (type) {

@@ -328,6 +328,8 @@ std::string FieldValueText(const db::TField& field, const std::string& format)
 {
     if (field.IsNull()) return {};
     if (format.empty()) return field.DisplayText();
+    // By rule, every number type, large integers included, goes through the format
+    // as a number, dates and times as a date-time; the rest as the field shows itself.
     switch (field.DataType()) {
     case db::ftSmallint:
     case db::ftInteger:

@@ -154,6 +154,8 @@ private:
 // A total as a footer over a field of this type shows it: through format when it is not
 // empty, else through the field's DisplayFormat, else in the field type's plain form. "0"
 // for a field of a type that is not added up.
+// By rule, whole numbers of up to 32 bits, fractions and BCD; a large integer's
+// total shows "0" like a text's (and exports as an empty cell, FooterTotalText).
 std::string SumAmountText(const std::string& format, const db::TField& field, const TDBSumAmount& value);
 
 } // namespace grid

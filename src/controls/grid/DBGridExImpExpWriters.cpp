@@ -129,6 +129,8 @@ std::string TDBGridExExport::FooterTotalText(const TColumnFooterEx& Footer, TCol
     const std::string& own = Footer.GetFieldName();
     const db::TField* field = dataSet ? dataSet->FindField(own.empty() ? Column.GetFieldName() : own) : nullptr;
     if (!field) return {};
+    // By rule, the footer's own types but for large integers, which, like every other
+    // type, export an empty cell (the footer shows "0" for them, SumAmountText).
     switch (field->DataType()) {
     case db::ftSmallint:
     case db::ftInteger:
@@ -274,6 +276,8 @@ void PutField(std::string& out, const db::TField& field)
         out += static_cast<char>(kvdbif::ctNull);
         return;
     }
+    // By rule, whole numbers of up to 32 bits as integer cells; large integers, which
+    // an integer cell cannot hold, as text; fractions, BCD, dates and times as doubles.
     switch (field.DataType()) {
     case db::ftSmallint:
     case db::ftInteger:

@@ -35,6 +35,9 @@ void TCustomDBGridEx::KeyDown(ui::Word& Key, ui::TShiftState Shift)
 {
     Shift &= KeyModifiers;
     toggleSelection_ = (Shift & ui::ssCtrl) || !optionsEx_.Contains(dghClearSelection);
+    // Only the control's step (OnKeyDown), not the base grid's keys: those move the base
+    // grid's cursor over its rows, where this grid moves the data set's record; every key
+    // it knows is handled below.
     ui::TControl::KeyDown(Key, Shift);
     if (Key == 0) return;
     if (filterRowKey(Key, Shift)) {

@@ -1,8 +1,9 @@
 #pragma once
 // What the grid core asks of the companions that plug into it: the sum list behind the
-// footers, the selection, and the owner of a lookup drop-down. The grid owns one object
-// of each interface; until the full companion is there it holds one that answers "no
-// sums, nothing selected". Also the hook that opens the find dialog.
+// footers (TDBGridExSumList implements it), the selection (TDBGridExSelection, which the
+// grid holds through this interface) and the owner of a lookup drop-down (a grid column
+// or the lookup combo box); and the hook through which the grid opens the find dialog,
+// set by the dialog's unit.
 #include <string>
 #include <utility>
 #include <vector>

@@ -28,7 +28,8 @@ bool TextNeedsToolTip(ui::TCanvas& canvas, bool rightToLeft, int extraWidth, int
 bool FieldsCanModify(const std::vector<db::TField*>& fields);
 // A memo field (plain or formatted).
 bool IsMemoField(const db::TField& field);
-// A field of one of the integer types.
+// A field of one of the integer types, large integers and auto-increment included: any
+// whole value can name a cell's image (one beyond 32 bits names none).
 bool IsIntegerField(const db::TField& field);
 // The line of a key list that equals text exactly; -1 when none does.
 int KeyListIndexOf(const rtl::TStrings& list, const std::string& text);

@@ -80,6 +80,9 @@ namespace {
 
 // How a field's value becomes an amount: whole numbers and fixed-point amounts exactly,
 // other numbers by their decimal text; text and the rest of the types are not summed.
+// Every number type is summed, large integers too, and dates as their day numbers: the
+// list keeps every total asked of it; which types a footer or an export shows a total
+// of is theirs to say (SumAmountText, TDBGridExExport::FooterTotalText).
 enum class TValueKind { Whole,
                         Fixed,
                         Float,

@@ -396,6 +396,8 @@ std::string_view FilterOperatorSqlText(TSTFilterOperatorEx op)
 TSTOperandKindEx OperandKindOfFieldType(db::TFieldType type)
 {
     using namespace db;
+    // By rule, a condition on any number type, large integers and FMT BCD included,
+    // is read as a number.
     switch (type) {
     // clang-format off
     case ftString: case ftMemo: case ftFmtMemo: case ftFixedChar: case ftWideString: case ftGuid:
