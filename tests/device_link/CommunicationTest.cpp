@@ -10,6 +10,7 @@
 
 #include "LinkRecorder.h"
 #include "device_link/communication.h"
+#include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Application.h"
 
 using namespace device_link;
@@ -271,9 +272,7 @@ TEST(TComTest, ListenerFailureGoesToTheExceptionHandlerAndDeliveryGoesOn)
 {
     std::vector<std::string> caught;
     ui::SetExceptionHandler([&](std::exception_ptr e) { caught.push_back(ui::ExceptionMessage(e)); });
-    struct RestoreHandler {
-        ~RestoreHandler() { ui::SetExceptionHandler(nullptr); }
-    } restore;
+    const rtl::TScopeExit restore([] { ui::SetExceptionHandler(nullptr); });
 
     LinkRecorder rec;
     auto com = std::make_unique<TTestCom>();

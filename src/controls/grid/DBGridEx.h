@@ -468,6 +468,9 @@ protected:
     // Widths dragged in the grid reach the columns (with auto-fit, their shares).
     void ColWidthsChanged() override;
     void CreateWnd() override;
+    // Called once at the end of every layout, so that a descendant can follow them; does
+    // nothing here.
+    virtual void LayoutDone() {}
 
 private:
     // The layout routine; run by the end of the outermost layout bracket.

@@ -62,6 +62,7 @@ void TCustomDBGridEx::InternalLayout()
     Invalidate();
     if (selection_->SelectionType() == gstColumns) selection_->RefreshColumns();
     refreshFilterEditor();
+    LayoutDone();
 }
 
 void TCustomDBGridEx::removeStaleDefaultColumns()

@@ -14,6 +14,7 @@
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/EditBase.h"
 #include "platform/ui/Popup.h"
+#include "support/ValueScope.h"
 
 using namespace editors;
 
@@ -159,9 +160,7 @@ TEST_F(CalculatorTest, TheDisplayAndTwentyThreeButtonsFollowTheLayoutScaledToThe
 
 TEST_F(CalculatorTest, AFinerScreenScalesTheFontAndTheLayoutWithIt)
 {
-    ui::TSystemMetrics fine = ui::Metrics();
-    fine.PixelsPerInch = 144;
-    ui::SetMetrics(fine);
+    const testsupport::TValueScope<int> fine(ui::Metrics().PixelsPerInch, 144);
     TCalculatorEx big(form);
     EXPECT_EQ(big.GetPixelsPerInch(), 144);
     EXPECT_EQ(big.Font().Height(), -17); // -11 at 96 pixels per inch

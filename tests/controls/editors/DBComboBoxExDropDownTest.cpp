@@ -16,10 +16,12 @@ namespace {
 
 class DBComboBoxExDropDownTest : public editorstest::ComboBoxTest {
 protected:
+    // Drop-downs are placed against this work area.
+    uitest::TWorkAreaScope workArea{{0, 0, 1000, 800}};
+
     void SetUp() override
     {
         ComboBoxTest::SetUp();
-        ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1000, 800};
         combo->OnDropDown = rtl::TNotifyEvent::FromFunction([this](rtl::TObject*) { ++dropDowns; });
         combo->OnCloseUp = TCloseUpEventEx::FromFunction([this](rtl::TObject*, bool accept) { closeUps.push_back(accept); });
     }

@@ -86,7 +86,7 @@ TEST_F(DropDownPlacementTest, EveryPlacementCase)
 
 TEST_F(DropDownPlacementTest, AligningADropDownSizesItAndTellsItTheSides)
 {
-    ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1000, 800};
+    const uitest::TWorkAreaScope workArea({0, 0, 1000, 800});
     TRecordingDropDown dropDown;
     dropDown.SetBounds(0, 0, 150, 304);
     // Below: the full height.
@@ -157,7 +157,7 @@ TEST_F(DropDownPlacementTest, TheSizeGripMovesAwayFromTheSideTheDropDownWentTo)
 
 TEST_F(DropDownPlacementTest, DraggingTheGripResizesTheHostInsideTheWorkArea)
 {
-    ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 400, 300};
+    const uitest::TWorkAreaScope workArea({0, 0, 400, 300});
     ui::TPopupWindow host;
     host.SetBorderStyle(ui::bsSingle); // a 2-pixel frame around the client area
     host.SetBounds(100, 100, 120, 90);

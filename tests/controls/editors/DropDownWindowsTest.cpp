@@ -198,7 +198,7 @@ TEST_F(DropDownWindowsTest, ItemsShowTheirImagesBesideTheText)
 
 TEST_F(DropDownWindowsTest, TheGripFollowsThePlacementAndResizesTheListByWholeRows)
 {
-    ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 800, 600};
+    const uitest::TWorkAreaScope workArea({0, 0, 800, 600});
     TPopupListboxEx* list = ShownList({"a", "b", "c", "d", "e", "f", "g", "h"}, 4);
     TSizeGripEx* grip = list->SizeGrip();
     grip->SetGripVisible(true);

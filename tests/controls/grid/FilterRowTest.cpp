@@ -26,6 +26,9 @@ using gridtest::GridTest;
 
 class FilterRow : public GridTest {
 protected:
+    // Drop-downs are placed against this work area.
+    uitest::TWorkAreaScope workArea{{0, 0, 1000, 800}};
+
     void SetUp() override
     {
         GridTest::SetUp();
@@ -36,7 +39,6 @@ protected:
         Grid->SumList().SetActive(true);
         Grid->STFilter().SetVisible(true);
         Grid->SetBounds(0, 0, 420, 220);
-        ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1000, 800};
     }
     void TearDown() override
     {

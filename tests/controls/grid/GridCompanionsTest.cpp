@@ -13,6 +13,7 @@
 #include "controls/grid/DBGridExToolTips.h"
 #include "controls/grid/PropFilerEx.h"
 #include "platform/ui/Resources.h"
+#include "support/ValueScope.h"
 
 namespace {
 
@@ -264,13 +265,14 @@ TEST(GridResources, TheGlyphsOfTheIndicatorAndTheSortMarkers)
     // The searching glyph stands on the search colour.
     EXPECT_EQ(indicator.Image(iiCurrentSearching).pixel(0, 0) & 0xFFFFFF, 0xFFFF00u);
 
-    const ui::TColor saved = DBGridExSettings().IncSearchColor;
-    DBGridExSettings().IncSearchColor = ui::clOlive; // the light arrow's transparent colour
-    UpdateIncSearchIndicatorImage();
-    EXPECT_EQ(indicator.Count(), 7);
-    EXPECT_EQ(indicator.Image(iiCurrentSearching).pixel(0, 0) & 0xFFFFFF, 0x007F7Fu);
-    DBGridExSettings().IncSearchColor = saved;
-    UpdateIncSearchIndicatorImage();
+    {
+        // The light arrow's transparent colour.
+        const testsupport::TValueScope<ui::TColor> searchColor(DBGridExSettings().IncSearchColor, ui::clOlive);
+        UpdateIncSearchIndicatorImage();
+        EXPECT_EQ(indicator.Count(), 7);
+        EXPECT_EQ(indicator.Image(iiCurrentSearching).pixel(0, 0) & 0xFFFFFF, 0x007F7Fu);
+    }
+    UpdateIncSearchIndicatorImage(); // in the colour it had
 
     const ui::TCustomImageList& markers = DBGridExSortMarkerImages();
     ASSERT_EQ(markers.Count(), 2);

@@ -49,16 +49,11 @@ public:
     using grid::TCustomDBGridEx::SetEditText;
 
     std::vector<std::string> Notices;
-    // Each layout gives the base grid the columns' widths twice.
-    int AttributeTransfers = 0;
-
-    void ApplyColumnAttributes() override
-    {
-        ++AttributeTransfers;
-        grid::TDBGridEx::ApplyColumnAttributes();
-    }
+    // The layouts run so far.
+    int Layouts = 0;
 
 protected:
+    void LayoutDone() override { ++Layouts; }
     void LinkActive(bool value) override
     {
         Notices.push_back(value ? "active" : "inactive");

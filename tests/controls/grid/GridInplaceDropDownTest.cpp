@@ -147,7 +147,7 @@ TEST_F(InplaceDropDown, APickListOpensOnTheFirstLetterAndTypingCompletesTheTextW
 
 TEST_F(InplaceDropDown, AListThatDoesNotFitBelowTheCellOpensAboveItAndStaysOnTheScreen)
 {
-    ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 500, 300};
+    const uitest::TWorkAreaScope workArea({0, 0, 500, 300});
     Grid->SetBounds(460, 210, 300, 80);
     AddColorColumn()->SetWidth(60);
     Show();

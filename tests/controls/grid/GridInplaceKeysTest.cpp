@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "support/ValueScope.h"
+
 namespace {
 
 using namespace grid;
@@ -54,11 +56,11 @@ TEST_F(InplaceKeys, CtrlFInTheEditorStartsTheSearchOrOpensTheFindDialog)
     AddColumn("NAME");
     static std::vector<std::string> opened;
     opened.clear();
-    const TShowDBGridExFindDialogProc saved = ShowDBGridExFindDialogProc;
-    ShowDBGridExFindDialogProc = [](TCustomDBGridEx&, const std::string&, const std::string&, bool,
-                                    const std::vector<std::pair<std::string, TColumnEx*>>&) {
-        opened.push_back("find");
-    };
+    const testsupport::TValueScope<TShowDBGridExFindDialogProc> findDialog(
+        ShowDBGridExFindDialogProc, [](TCustomDBGridEx&, const std::string&, const std::string&, bool,
+                                       const std::vector<std::pair<std::string, TColumnEx*>>&) {
+            opened.push_back("find");
+        });
     Grid->SetOptionsEx(Grid->GetOptionsEx().Include(dghDialogFind));
     Show();
     Edit(0);
@@ -74,7 +76,6 @@ TEST_F(InplaceKeys, CtrlFInTheEditorStartsTheSearchOrOpensTheFindDialog)
     Key(Qt::Key_F, Qt::ControlModifier);
     EXPECT_FALSE(Grid->IncSearchActive());
     EXPECT_EQ(opened.size(), 2u);
-    ShowDBGridExFindDialogProc = saved;
     // Without either option Ctrl+F is the editor's.
     Grid->SetOptionsEx(Grid->GetOptionsEx().Exclude(dghIncSearch).Exclude(dghDialogFind));
     Edit(0);

@@ -9,6 +9,7 @@
 #include "GridInputTest.h"
 #include "controls/grid/DBGridExSeams.h"
 #include "platform/ui/Clipboard.h"
+#include "support/ValueScope.h"
 
 namespace {
 
@@ -518,11 +519,11 @@ TEST_F(GridKeys, CtrlFStartsASearchOrOpensTheFindDialog)
     ShowGrid({"NAME"});
     static std::vector<std::string> opened;
     opened.clear();
-    const TShowDBGridExFindDialogProc saved = ShowDBGridExFindDialogProc;
-    ShowDBGridExFindDialogProc = [](TCustomDBGridEx&, const std::string&, const std::string&, bool Modal,
-                                    const std::vector<std::pair<std::string, TColumnEx*>>&) {
-        opened.push_back(Modal ? "modal" : "modeless");
-    };
+    const testsupport::TValueScope<TShowDBGridExFindDialogProc> findDialog(
+        ShowDBGridExFindDialogProc, [](TCustomDBGridEx&, const std::string&, const std::string&, bool Modal,
+                                       const std::vector<std::pair<std::string, TColumnEx*>>&) {
+            opened.push_back(Modal ? "modal" : "modeless");
+        });
     Key(Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(opened, (std::vector<std::string>{"modal"}));
 
@@ -540,7 +541,6 @@ TEST_F(GridKeys, CtrlFStartsASearchOrOpensTheFindDialog)
     Key(Qt::Key_F, Qt::ControlModifier);
     EXPECT_FALSE(Grid->IncSearchActive());
     EXPECT_EQ(opened.size(), 2u);
-    ShowDBGridExFindDialogProc = saved;
 }
 
 TEST_F(GridKeys, DeletingTheSelectedRecordsGoesThroughThemFromTheFirst)

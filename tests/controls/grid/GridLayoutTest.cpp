@@ -48,16 +48,16 @@ protected:
 TEST_F(GridLayout, OnlyTheEndOfTheOutermostBracketLaysOut)
 {
     Bind();
-    Grid->AttributeTransfers = 0;
+    Grid->Layouts = 0;
     Grid->BeginLayout();
     Grid->BeginLayout();
     Grid->LayoutChanged(); // refused: a bracket is held
     Grid->EndLayout();
-    EXPECT_EQ(Grid->AttributeTransfers, 0);
+    EXPECT_EQ(Grid->Layouts, 0);
     Grid->EndLayout();
-    EXPECT_EQ(Grid->AttributeTransfers, 2); // one layout
-    Grid->EndLayout();                      // nothing held
-    EXPECT_EQ(Grid->AttributeTransfers, 2);
+    EXPECT_EQ(Grid->Layouts, 1);
+    Grid->EndLayout(); // nothing held
+    EXPECT_EQ(Grid->Layouts, 1);
     EXPECT_FALSE(Grid->LayoutLocked());
     EXPECT_FALSE(Grid->UpdateLocked());
 
@@ -69,7 +69,7 @@ TEST_F(GridLayout, OnlyTheEndOfTheOutermostBracketLaysOut)
         },
         std::runtime_error);
     EXPECT_FALSE(Grid->LayoutLocked());
-    EXPECT_EQ(Grid->AttributeTransfers, 2);
+    EXPECT_EQ(Grid->Layouts, 1);
 }
 
 TEST_F(GridLayout, TheDeferredLayoutWaitsForTheLockAndIsQueuedOnce)
@@ -78,22 +78,22 @@ TEST_F(GridLayout, TheDeferredLayoutWaitsForTheLockAndIsQueuedOnce)
     EXPECT_FALSE(Grid->HasPostedMessage(DeferredLayout));
     Show();
     Bind();
-    Grid->AttributeTransfers = 0;
+    Grid->Layouts = 0;
     Grid->BeginLayout();
     Grid->DeferLayout();
     Grid->DeferLayout();
     EXPECT_TRUE(Grid->LayoutLocked()); // posting takes and gives back no lock
     DeliverPosted();
-    EXPECT_EQ(Grid->AttributeTransfers, 0);
+    EXPECT_EQ(Grid->Layouts, 0);
     // Delivered while locked, it posted itself again, once.
     EXPECT_TRUE(Grid->RemovePostedMessage(DeferredLayout));
     EXPECT_FALSE(Grid->RemovePostedMessage(DeferredLayout));
 
     Grid->DeferLayout();
     Grid->UnlockLayout();
-    EXPECT_EQ(Grid->AttributeTransfers, 0);
+    EXPECT_EQ(Grid->Layouts, 0);
     DeliverPosted();
-    EXPECT_EQ(Grid->AttributeTransfers, 2);
+    EXPECT_EQ(Grid->Layouts, 1);
     EXPECT_FALSE(Grid->HasPostedMessage(DeferredLayout));
 
     // A layout that runs takes a waiting deferred one out of the queue.
@@ -115,9 +115,9 @@ TEST_F(GridLayout, LoadingEndsInALayoutAndReleasesOnlyWhatItHolds)
     EXPECT_TRUE(Grid->HasPostedMessage(DeferredLayout));
     Grid->EndUpdate();
     EXPECT_FALSE(Grid->UpdateLocked());
-    Grid->AttributeTransfers = 0;
+    Grid->Layouts = 0;
     DeliverPosted();
-    EXPECT_EQ(Grid->AttributeTransfers, 2);
+    EXPECT_EQ(Grid->Layouts, 1);
 }
 
 TEST_F(GridLayout, DefaultColumnsFollowTheFieldsAndKeepTheirObjects)

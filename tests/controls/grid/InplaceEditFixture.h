@@ -26,10 +26,12 @@ inline const rtl::TDateTime kMarch1 = rtl::EncodeDate(2024, 3, 1);
 
 class InplaceEditTest : public uitest::UiTest {
 protected:
+    // Drop-downs are placed against this work area.
+    uitest::TWorkAreaScope workArea{{0, 0, 1200, 900}};
+
     void SetUp() override
     {
         UiTest::SetUp();
-        ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1200, 900};
         gridtest::OpenCustomers(Customers, {"Ann", "Bob", "Cid", "Bea"});
 
         Data.AddField<db::TIntegerField>("ID");
@@ -54,7 +56,6 @@ protected:
     void TearDown() override
     {
         Grid.reset();
-        ui::Metrics().WorkAreaOverride.reset();
         UiTest::TearDown();
     }
 

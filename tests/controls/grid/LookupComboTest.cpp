@@ -26,10 +26,12 @@ public:
 
 class LookupCombo : public lookuptest::LookupTest {
 protected:
+    // Drop-downs are placed against this work area.
+    uitest::TWorkAreaScope workArea{{0, 0, 1000, 800}};
+
     void SetUp() override
     {
         LookupTest::SetUp();
-        ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1000, 800};
         form = new ui::TForm;
         form->SetBounds(50, 50, 400, 300);
         combo = new TTestLookupCombo(form);

@@ -13,6 +13,7 @@
 #include "platform/ui/EditBase.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
+#include "support/ValueScope.h"
 
 namespace {
 
@@ -48,6 +49,9 @@ void SetScreenPixelsPerInch(int value)
 // A hidden form at 96 pixels per inch, with two edits; the registry as the program has it.
 class PropFilerExTest : public ::testing::Test {
 protected:
+    // The metrics the cases change (the screen's resolution, the work area) come back at the end.
+    testsupport::TValueScope<ui::TSystemMetrics> metricsScope{ui::Metrics(), ui::Metrics()};
+
     void SetUp() override
     {
         form = new TSettingsForm;

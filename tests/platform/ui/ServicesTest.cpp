@@ -153,7 +153,7 @@ TEST_F(ServicesTest, TheWorkAreaIsThatOfTheMonitorUnderTheRectangle)
     EXPECT_EQ(area, (TRect{available.left(), available.top(), available.left() + available.width(),
                            available.top() + available.height()}));
     EXPECT_EQ(MonitorWorkArea({-5000, -5000, -4000, -4000}), area); // off every screen: the nearest
-    Metrics().WorkAreaOverride = TRect{0, 0, 640, 480};
+    const uitest::TWorkAreaScope workArea({0, 0, 640, 480});
     EXPECT_EQ(MonitorWorkArea({10, 10, 50, 50}), (TRect{0, 0, 640, 480}));
 }
 

@@ -4,6 +4,7 @@
 // and pixel helpers.
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Themes.h"
+#include "support/ValueScope.h"
 
 namespace uitest {
 
@@ -164,5 +166,12 @@ inline void ShowActive(QWidget* w)
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));
 }
+
+// The work area of every monitor, against which drop-downs are placed, for as long as the
+// scope lives; the one before comes back at the end.
+class TWorkAreaScope : public testsupport::TValueScope<std::optional<ui::TRect>> {
+public:
+    explicit TWorkAreaScope(const ui::TRect& area) : TValueScope(ui::Metrics().WorkAreaOverride, area) {}
+};
 
 } // namespace uitest

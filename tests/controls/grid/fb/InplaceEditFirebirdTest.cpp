@@ -28,10 +28,12 @@ using namespace grid;
 
 class InplaceEditFirebird : public uitest::UiTest {
 protected:
+    // Drop-downs are placed against this work area.
+    uitest::TWorkAreaScope workArea{{0, 0, 1000, 800}};
+
     void SetUp() override
     {
         UiTest::SetUp();
-        ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1000, 800};
         Execute("create table CELLS (ID integer not null primary key, AMOUNT double precision, QTY integer, "
                 "BORN date, COLOR varchar(10), STATE char(1), CUST integer)");
         Execute("create table CUSTOMERS (CUSTID integer not null primary key, CUSTNAME varchar(20))");
@@ -85,7 +87,6 @@ protected:
     void TearDown() override
     {
         grid.reset();
-        ui::Metrics().WorkAreaOverride.reset();
         EXPECT_TRUE(Exceptions.empty()) << Exceptions.front();
         UiTest::TearDown();
     }

@@ -26,10 +26,12 @@ using namespace grid;
 
 class LookupComboFirebird : public uitest::UiTest {
 protected:
+    // Drop-downs are placed against this work area.
+    uitest::TWorkAreaScope workArea{{0, 0, 1000, 800}};
+
     void SetUp() override
     {
         UiTest::SetUp();
-        ui::Metrics().WorkAreaOverride = ui::TRect{0, 0, 1000, 800};
         fb::TIBSQL insert(&c.db);
         insert.SetSQL("insert into DEVICES (ID, ALIAS, POS, DEVICETYPE, MAPLOCK) values (7, 'Tower', 0, 0, 0)");
         insert.ExecQuery();
