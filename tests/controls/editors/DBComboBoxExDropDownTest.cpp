@@ -178,7 +178,7 @@ TEST_F(DBComboBoxExDropDownTest, ASizeGivenWithTheGripIsKeptForTheNextTime)
     const QPoint from = grip->mapToGlobal(QPoint(10, 10));
     const QPoint to = from + QPoint(30, 2 * itemHeight + 3);
     QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseMove(grip, grip->mapFromGlobal(to));
+    uitest::MovePointer(grip, grip->mapFromGlobal(to));
     QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(to));
     EXPECT_EQ(list->RowCount(), 6);
     Key(Qt::Key_Escape);
@@ -260,7 +260,7 @@ TEST_F(DBComboBoxExDropDownTest, AClickOnAnItemAcceptsAClickElsewhereOrLeavingCa
     QTest::mouseClick(Button(), Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_TRUE(Open());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(List()));
-    QTest::mouseMove(List(), OnItem(2));
+    uitest::MovePointer(List(), OnItem(2));
     QTest::mouseClick(List(), Qt::LeftButton, {}, OnItem(2));
     EXPECT_FALSE(Open());
     EXPECT_EQ(combo->Text(), "Three");
@@ -293,14 +293,14 @@ TEST_F(DBComboBoxExDropDownTest, DraggingFromTheButtonIntoTheListPicksWhereItIsR
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_TRUE(Open());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(List()));
-    QTest::mouseMove(button, QPoint(4, 6)); // still on the button: nothing
+    uitest::MovePointer(button, QPoint(4, 6)); // still on the button: nothing
     EXPECT_EQ(List()->ItemIndex(), -1);
     const QPoint onThird = button->mapFromGlobal(List()->mapToGlobal(OnItem(2)));
-    QTest::mouseMove(button, onThird);
+    uitest::MovePointer(button, onThird);
     EXPECT_EQ(List()->ItemIndex(), 2);
     EXPECT_TRUE(List()->MouseCapture());
     const QPoint onSecond = List()->mapFromGlobal(button->mapToGlobal(onThird)) - QPoint(0, List()->ItemHeight());
-    QTest::mouseMove(List(), onSecond);
+    uitest::MovePointer(List(), onSecond);
     EXPECT_EQ(List()->ItemIndex(), 1);
     QTest::mouseRelease(List(), Qt::LeftButton, {}, onSecond);
     EXPECT_FALSE(Open());

@@ -110,7 +110,7 @@ TEST_F(DBEditMRUTest, AClickOnAnItemAcceptsIt)
     TMRUListboxEx* box = edit->MRUListBox();
     const ui::TRect second = box->ItemRect(1);
     const QPoint at(second.Left + 5, second.Top + second.Height() / 2);
-    QTest::mouseMove(box, at);
+    uitest::MovePointer(box, at);
     QTest::mouseClick(box, Qt::LeftButton, {}, at);
     EXPECT_FALSE(Dropped());
     EXPECT_EQ(edit->Text(), "Apricot");

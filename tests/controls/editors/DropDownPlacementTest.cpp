@@ -171,7 +171,7 @@ TEST_F(DropDownPlacementTest, DraggingTheGripResizesTheHostInsideTheWorkArea)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
     auto dragTo = [&](QPoint from, QPoint to) {
         QTest::mousePress(grip, Qt::LeftButton, {}, grip->mapFromGlobal(from));
-        QTest::mouseMove(grip, grip->mapFromGlobal(to));
+        uitest::MovePointer(grip, grip->mapFromGlobal(to));
         QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(to));
     };
     const QPoint gripCentre = grip->mapToGlobal(QPoint(12, 12));

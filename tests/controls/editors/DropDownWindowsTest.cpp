@@ -99,10 +99,10 @@ TEST_F(DropDownWindowsTest, HoveringSelectsAndTypingSearchesWithATwoSecondPause)
     TPopupListboxEx* list = ShownList({"apple", "apricot", "banana", "blueberry", "Blackcurrant", "cherry"});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list));
     const ui::TPoint client = list->ClientOffset();
-    QTest::mouseMove(list, QPoint(client.X + 20, client.Y + 5)); // the pointer comes in
-    QTest::mouseMove(list, QPoint(client.X + 20, client.Y + 16 * 3 + 5));
+    uitest::MovePointer(list, QPoint(client.X + 20, client.Y + 5)); // the pointer comes in
+    uitest::MovePointer(list, QPoint(client.X + 20, client.Y + 16 * 3 + 5));
     EXPECT_EQ(list->ItemIndex(), 3);
-    QTest::mouseMove(list, QPoint(client.X + 25, client.Y + 16 + 2));
+    uitest::MovePointer(list, QPoint(client.X + 25, client.Y + 16 + 2));
     EXPECT_EQ(list->ItemIndex(), 1);
 
     // Two letters within two seconds search together; after a longer pause a new search starts.
@@ -213,7 +213,7 @@ TEST_F(DropDownWindowsTest, TheGripFollowsThePlacementAndResizesTheListByWholeRo
     grip->OnParentResized = rtl::TNotifyEvent::FromFunction([&](rtl::TObject*) { ++resized; });
     const QPoint from = grip->mapToGlobal(QPoint(10, 10));
     QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseMove(grip, grip->mapFromGlobal(from + QPoint(20, 37)));
+    uitest::MovePointer(grip, grip->mapFromGlobal(from + QPoint(20, 37)));
     QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(from + QPoint(20, 37)));
     EXPECT_EQ(list->Width(), 170);
     EXPECT_EQ(list->RowCount(), 6); // 37 more pixels: two more whole rows

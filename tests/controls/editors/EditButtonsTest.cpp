@@ -232,7 +232,7 @@ TEST_F(EditButtonsTest, DraggingOffThePressedHalfStopsTheStepsAndTheReleaseDoesN
     TEditButtonControlEx* button = ShowButton(ebsUpDownEx, 17, 17);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(8, 3));
     time.Advance(450); // the press and one repeat
-    QTest::mouseMove(button, QPoint(8, 14));
+    uitest::MovePointer(button, QPoint(8, 14));
     EXPECT_EQ(button->State(), ui::bsUp);
     time.Advance(500);
     EXPECT_EQ(Presses.size(), 2u);
@@ -243,9 +243,9 @@ TEST_F(EditButtonsTest, DraggingOffThePressedHalfStopsTheStepsAndTheReleaseDoesN
     // delay while the half was left, steps again at its next tick, and the release clicks.
     Presses.clear();
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(8, 14));
-    QTest::mouseMove(button, QPoint(8, 2));
+    uitest::MovePointer(button, QPoint(8, 2));
     time.Advance(450);
-    QTest::mouseMove(button, QPoint(8, 13));
+    uitest::MovePointer(button, QPoint(8, 13));
     time.Advance(400);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(8, 13));
     EXPECT_EQ(Presses.size(), 2u);
@@ -262,7 +262,7 @@ TEST_F(EditButtonsTest, DraggingOffThePressedHalfStopsTheStepsAndTheReleaseDoesN
     Presses.clear();
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(8, 12));
     time.Advance(1000);
-    QTest::mouseMove(button, QPoint(40, 12));
+    uitest::MovePointer(button, QPoint(40, 12));
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(40, 12));
     ASSERT_EQ(Presses.size(), 1u);
     EXPECT_TRUE(Presses[0].Top);

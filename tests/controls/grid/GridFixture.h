@@ -29,8 +29,8 @@ inline QPoint WidgetPoint(const ui::TControl& control, ui::TPoint client)
 inline void DragMouse(ui::TControl& control, ui::TPoint from, ui::TPoint to)
 {
     QTest::mousePress(&control, Qt::LeftButton, {}, WidgetPoint(control, from));
-    QTest::mouseMove(&control, WidgetPoint(control, {(from.X + to.X) / 2, (from.Y + to.Y) / 2}));
-    QTest::mouseMove(&control, WidgetPoint(control, to));
+    uitest::MovePointer(&control, WidgetPoint(control, {(from.X + to.X) / 2, (from.Y + to.Y) / 2}));
+    uitest::MovePointer(&control, WidgetPoint(control, to));
     QTest::mouseRelease(&control, Qt::LeftButton, {}, WidgetPoint(control, to));
 }
 

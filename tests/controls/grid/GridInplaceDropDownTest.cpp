@@ -205,7 +205,7 @@ TEST_F(InplaceDropDown, ResizingThePickListWithItsGripSetsTheColumnsRowsAndWidth
     const int width = list->Width();
     const QPoint to = grip->mapToGlobal(QPoint(5, 5)) + QPoint(30, list->ItemHeight() + 2);
     QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseMove(grip, grip->mapFromGlobal(to));
+    uitest::MovePointer(grip, grip->mapFromGlobal(to));
     QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(to));
     EXPECT_EQ(list->RowCount(), 3);
     Key(Qt::Key_Escape);
@@ -345,7 +345,7 @@ TEST_F(InplaceDropDown, TheClickThatOpenedTheListKeepsItOpenAndTheNextClosesItWi
     ASSERT_TRUE(Open());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(PickList()));
     const ui::TRect item = PickList()->ItemRect(2);
-    QTest::mouseMove(PickList(), At(PickList(), {item.Left + 5, item.Top + 2}));
+    uitest::MovePointer(PickList(), At(PickList(), {item.Left + 5, item.Top + 2}));
     Click(PickList(), {item.Left + 5, item.Top + 2});
     EXPECT_FALSE(Open());
     EXPECT_EQ(editor->Text(), "Blue");
@@ -507,7 +507,7 @@ TEST_F(InplaceDropDown, TypingDropsDownTheRecentlyUsedTextsAndEnterTakesOne)
     editors::TSizeGripEx* grip = box->SizeGrip();
     const QPoint to = grip->mapToGlobal(QPoint(5, 5)) + QPoint(40, 0);
     QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseMove(grip, grip->mapFromGlobal(to));
+    uitest::MovePointer(grip, grip->mapFromGlobal(to));
     QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(to));
     EXPECT_EQ(mru.GetWidth(), text.Width() + 40);
     Key(Qt::Key_Escape);

@@ -417,7 +417,7 @@ TEST_F(InplaceLayout, TheListClosesWhenTheFocusLeavesTheEditorButNotForItsOwnWin
     ASSERT_TRUE(Open());
     Key(Qt::Key_Down);
     // A click into the list leaves it open (it never takes the focus).
-    QTest::mouseMove(editor->PickListBox(), At(editor->PickListBox(), {4, 4}));
+    uitest::MovePointer(editor->PickListBox(), At(editor->PickListBox(), {4, 4}));
     EXPECT_TRUE(Open());
     other->SetFocus();
     EXPECT_FALSE(Open());

@@ -96,13 +96,13 @@ TEST_F(InplaceLookup, AClickOnARowOfTheListTakesItAndTheGripSizeIsKept)
     const int width = List()->Width();
     const QPoint to = grip->mapToGlobal(QPoint(5, 5)) + QPoint(20, List()->DataRowHeight() + 1);
     QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseMove(grip, grip->mapFromGlobal(to));
+    uitest::MovePointer(grip, grip->mapFromGlobal(to));
     QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(to));
     ASSERT_EQ(List()->GetRowCount(), 3);
     // The third row is Cid.
     const ui::TRect third = List()->CellRect(List()->FixedCols(), List()->FixedRows() + 2);
     const ui::TPoint on{third.Left + 3, third.Top + third.Height() / 2};
-    QTest::mouseMove(List(), At(List(), on));
+    uitest::MovePointer(List(), At(List(), on));
     Click(List(), on);
     EXPECT_FALSE(Open());
     EXPECT_EQ(editor->Text(), "Cid");

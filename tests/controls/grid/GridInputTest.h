@@ -99,7 +99,7 @@ protected:
     {
         QTest::mousePress(Grid.get(), button, modifiers, At(p));
     }
-    void Move(ui::TPoint p) { QTest::mouseMove(Grid.get(), At(p)); }
+    void Move(ui::TPoint p) { uitest::MovePointer(Grid.get(), At(p)); }
     void Release(ui::TPoint p, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                  Qt::MouseButton button = Qt::LeftButton)
     {

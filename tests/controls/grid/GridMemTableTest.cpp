@@ -225,7 +225,7 @@ TEST_F(GridMemTable, TheBarCountsTheRowsAndScrollsTheTopRow)
     const int top = Grid->TopRow();
     const int before = VBar().Position();
     QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
-    QTest::mouseMove(bar, thumb.center() + QPoint(0, 30));
+    uitest::MovePointer(bar, thumb.center() + QPoint(0, 30));
     const int held = bar->sliderPosition();
     ASSERT_GT(held, before);
     EXPECT_EQ(Grid->TopRow(), top);
@@ -234,7 +234,7 @@ TEST_F(GridMemTable, TheBarCountsTheRowsAndScrollsTheTopRow)
     Grid->VertScrollBar().SetTracking(true);
     thumb = Thumb(*bar);
     QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
-    QTest::mouseMove(bar, thumb.center() + QPoint(0, 20));
+    uitest::MovePointer(bar, thumb.center() + QPoint(0, 20));
     EXPECT_EQ(Grid->TopRow(), fixed + bar->sliderPosition() - 1);
     QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb.center() + QPoint(0, 20));
     EXPECT_EQ(TableRecNo(), 1);

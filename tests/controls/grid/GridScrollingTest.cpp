@@ -98,7 +98,7 @@ TEST_F(GridScrolling, TheThumbGoesToItsRecordOnReleaseOrWhileDraggedWithTracking
     QRect thumb = Thumb(*bar);
     ASSERT_FALSE(thumb.isEmpty());
     QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
-    QTest::mouseMove(bar, thumb.center() + QPoint(0, 30));
+    uitest::MovePointer(bar, thumb.center() + QPoint(0, 30));
     const int held = bar->sliderPosition();
     EXPECT_GT(held, 1);
     EXPECT_EQ(RecNo(), 1); // nothing moves until the thumb is released
@@ -109,7 +109,7 @@ TEST_F(GridScrolling, TheThumbGoesToItsRecordOnReleaseOrWhileDraggedWithTracking
     Grid->VertScrollBar().SetTracking(true);
     thumb = Thumb(*bar);
     QTest::mousePress(bar, Qt::LeftButton, {}, thumb.center());
-    QTest::mouseMove(bar, thumb.center() + QPoint(0, 20));
+    uitest::MovePointer(bar, thumb.center() + QPoint(0, 20));
     const int tracked = bar->sliderPosition();
     EXPECT_GT(tracked, held);
     EXPECT_EQ(RecNo(), tracked);

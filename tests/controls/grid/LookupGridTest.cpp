@@ -62,7 +62,7 @@ protected:
     // A move of the pointer, handled before the test goes on.
     void MoveTo(QPoint at)
     {
-        QTest::mouseMove(grid.get(), at);
+        uitest::MovePointer(grid.get(), at);
         QApplication::processEvents();
     }
 

@@ -139,7 +139,7 @@ TEST_F(PopupDataGrid, TheGripSizesItToWholeRowsAndMarksItResized)
     const QPoint at(grip->Width() - 4, grip->Height() - 4);
     const QPoint to = grip->mapToGlobal(at) + QPoint(30, 2 * popup->DataRowHeight() + 3);
     QTest::mousePress(grip, Qt::LeftButton, {}, at);
-    QTest::mouseMove(grip, grip->mapFromGlobal(to));
+    uitest::MovePointer(grip, grip->mapFromGlobal(to));
     QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFromGlobal(to));
     EXPECT_TRUE(popup->Resized());
     EXPECT_EQ(popup->GetRowCount(), rows + 2);

@@ -83,7 +83,7 @@ protected:
         UiTest::TearDown();
     }
     void Press(QPoint p) { QTest::mousePress(probe, Qt::LeftButton, {}, p); }
-    void Move(QPoint p) { QTest::mouseMove(probe, p); }
+    void Move(QPoint p) { uitest::MovePointer(probe, p); }
     void Release(QPoint p) { QTest::mouseRelease(probe, Qt::LeftButton, {}, p); }
 
     TForm* form = nullptr;

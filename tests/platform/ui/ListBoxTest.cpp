@@ -118,27 +118,27 @@ TEST_F(ListBoxTest, AClickSelectsDraggingFollowsAndTheHotItemTracksThePointer)
     EXPECT_EQ(clicks, (std::vector<int>{2}));
     // Dragging selects what it passes over; past the bottom it scrolls on.
     QTest::mousePress(list, Qt::LeftButton, {}, Row(1));
-    QTest::mouseMove(list, Row(3));
+    uitest::MovePointer(list, Row(3));
     EXPECT_EQ(list->ItemIndex(), 3);
-    QTest::mouseMove(list, QPoint(20, 120));
+    uitest::MovePointer(list, QPoint(20, 120));
     EXPECT_EQ(list->ItemIndex(), 5);
     EXPECT_EQ(list->TopIndex(), 1);
     QTest::mouseRelease(list, Qt::LeftButton, {}, QPoint(20, 120));
 
     // Moving without a button only changes the hot item ...
-    QTest::mouseMove(list, Row(4));
+    uitest::MovePointer(list, Row(4));
     EXPECT_EQ(list->HotIndex(), 5);
     EXPECT_EQ(list->ItemIndex(), 5);
     // ... unless HotTrack makes the hot item the selected one.
     list->SetHotTrack(true);
-    QTest::mouseMove(list, Row(0));
+    uitest::MovePointer(list, Row(0));
     EXPECT_EQ(list->HotIndex(), 1);
     EXPECT_EQ(list->ItemIndex(), 1);
     // The program's scrolling under a resting pointer selects nothing.
     list->SetTopIndex(10);
     EXPECT_EQ(list->ItemIndex(), 1);
     const std::size_t before = clicks.size();
-    QTest::mouseMove(list, Row(1));
+    uitest::MovePointer(list, Row(1));
     EXPECT_EQ(list->ItemIndex(), 11);
     EXPECT_EQ(clicks.size(), before); // hot tracking is no click
 }

@@ -26,7 +26,7 @@ TEST_F(StdControlsTest, ASpeedButtonClicksOnReleaseOnlyWhenReleasedOverItself)
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(button->State(), bsDown);
     EXPECT_EQ(clicks, 0);
-    QTest::mouseMove(button, QPoint(40, 5)); // dragged off: shown up again
+    uitest::MovePointer(button, QPoint(40, 5)); // dragged off: shown up again
     EXPECT_EQ(button->State(), bsUp);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(40, 5));
     EXPECT_EQ(clicks, 0);

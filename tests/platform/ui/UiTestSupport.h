@@ -9,8 +9,10 @@
 #include <vector>
 
 #include <QApplication>
+#include <QCursor>
 #include <QImage>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
 #include <QWidget>
@@ -173,5 +175,49 @@ class TWorkAreaScope : public testsupport::TValueScope<std::optional<ui::TRect>>
 public:
     explicit TWorkAreaScope(const ui::TRect& area) : TValueScope(ui::Metrics().WorkAreaOverride, area) {}
 };
+
+// Notes whether a move of the pointer to a screen point has reached the program.
+class TPointerArrival : public QObject {
+public:
+    explicit TPointerArrival(QPoint global) : global_(global) { qApp->installEventFilter(this); }
+    ~TPointerArrival() override { qApp->removeEventFilter(this); }
+    bool Arrived = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseMove && static_cast<QMouseEvent*>(event)->globalPosition().toPoint() == global_)
+            Arrived = true;
+        return false;
+    }
+
+private:
+    QPoint global_;
+};
+
+// Moves the pointer to pos in w (its centre when pos is null), as QTest::mouseMove does.
+// With no button held that moves the real pointer, and on a real window system the move
+// comes back through the server later: this waits (2 s at most) until it has reached the
+// program, so that what follows sees the pointer where it was put. On offscreen, or with
+// a button held, the move is delivered at once.
+inline void MovePointer(QWidget* w, QPoint pos = QPoint())
+{
+    if (pos.isNull()) pos = w->rect().center();
+    const QPoint global = w->mapToGlobal(pos);
+    // The server tells the program of the move when the point lies on one of its windows or
+    // one of them holds the pointer (a pop-up does).
+    const bool toldByServer = QTestPrivate::qtestMouseButtons == Qt::NoButton
+                              && QGuiApplication::platformName() != "offscreen" && QCursor::pos() != global
+                              && (QGuiApplication::topLevelAt(global) || QWidget::mouseGrabber()
+                                  || QApplication::activePopupWidget());
+    if (!toldByServer) {
+        QTest::mouseMove(w, pos);
+        return;
+    }
+    const TPointerArrival arrival(global);
+    QTest::mouseMove(w, pos);
+    // Should it never come, what follows finds the pointer's effect missing and says so.
+    static_cast<void>(QTest::qWaitFor([&] { return arrival.Arrived; }, 2000));
+}
 
 } // namespace uitest
