@@ -77,6 +77,13 @@ protected:
         FormTest::TearDown();
     }
 
+    // A length of the layout, given for a 13-pixel-high digit, for the calculator's font.
+    int Scaled(int v)
+    {
+        calc->Canvas().Font().Assign(calc->Font());
+        return rtl::MulDiv(v, calc->Canvas().TextHeight("0"), 13);
+    }
+
     // A fresh calculator, then the keys.
     std::string After(std::string_view keys)
     {
@@ -93,11 +100,8 @@ protected:
 
 TEST_F(CalculatorTest, TheDisplayAndTwentyThreeButtonsFollowTheLayoutScaledToTheFont)
 {
-    calc->Canvas().Font().Assign(calc->Font());
-    const int textHeight = calc->Canvas().TextHeight("0");
-    const auto scale = [&](int v) { return rtl::MulDiv(v, textHeight, 13); };
-    EXPECT_EQ(calc->ClientWidth(), scale(184));
-    EXPECT_EQ(calc->ClientHeight(), scale(127));
+    EXPECT_EQ(calc->ClientWidth(), Scaled(184));
+    EXPECT_EQ(calc->ClientHeight(), Scaled(127));
     EXPECT_EQ(calc->Width(), calc->ClientWidth()); // no border by default
     EXPECT_EQ(calc->GetDisplayText(), "0");
     EXPECT_EQ(EqualsButton(calc)->Caption(), "Ok");
@@ -128,14 +132,16 @@ TEST_F(CalculatorTest, TheDisplayAndTwentyThreeButtonsFollowTheLayoutScaledToThe
         TSpeedButtonEx* b = ButtonOf(calc, p.caption);
         ASSERT_NE(b, nullptr) << p.caption;
         EXPECT_EQ(b->GetTag(), p.tag) << p.caption;
-        EXPECT_EQ(b->BoundsRect(), (ui::TRect{scale(p.bounds.Left), scale(p.bounds.Top), scale(p.bounds.Right),
-                                              scale(p.bounds.Bottom)}))
+        EXPECT_EQ(b->BoundsRect(), (ui::TRect{Scaled(p.bounds.Left), Scaled(p.bounds.Top), Scaled(p.bounds.Right),
+                                              Scaled(p.bounds.Bottom)}))
             << p.caption;
     }
     EXPECT_EQ(ButtonOf(calc, "7")->Font().Color(), ui::clBlue);
     EXPECT_EQ(ButtonOf(calc, "/")->Font().Color(), ui::clRed);
+}
 
-    // Cancel lies under C: a click where both are reaches C.
+TEST_F(CalculatorTest, CancelLiesUnderCAndAClickWhereBothAreReachesC)
+{
     TypeKeys(calc, "12");
     TSpeedButtonEx* cancel = ButtonOf(calc, "Cancel");
     ASSERT_NE(cancel, nullptr);
@@ -143,17 +149,19 @@ TEST_F(CalculatorTest, TheDisplayAndTwentyThreeButtonsFollowTheLayoutScaledToThe
     EXPECT_EQ(calc->childAt(inCancel), ButtonOf(calc, "C"));
     QTest::mouseClick(calc->childAt(inCancel), Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_EQ(calc->GetDisplayText(), "0");
+}
 
-    // A border keeps the client size.
+TEST_F(CalculatorTest, ABorderKeepsTheClientSizeAndAutoSizeTakesTheLayoutsSizeBack)
+{
     calc->SetBorderStyle(ui::bsSingle);
-    EXPECT_EQ(calc->ClientWidth(), scale(184));
-    EXPECT_EQ(calc->Width(), scale(184) + 2 * ui::Metrics().EdgeWidth);
+    EXPECT_EQ(calc->ClientWidth(), Scaled(184));
+    EXPECT_EQ(calc->Width(), Scaled(184) + 2 * ui::Metrics().EdgeWidth);
     calc->SetBorderStyle(ui::bsNone);
     calc->SetAutoSize(false);
     calc->SetBounds(10, 10, 100, 50);
     EXPECT_EQ(calc->Width(), 100);
     calc->SetAutoSize(true);
-    EXPECT_EQ(calc->Width(), scale(184));
+    EXPECT_EQ(calc->Width(), Scaled(184));
     TypeKeys(calc, "12+5%");
     editorstest::WriteSnapshot("calculator", uitest::Render(calc));
 }

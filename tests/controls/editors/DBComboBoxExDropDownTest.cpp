@@ -39,6 +39,10 @@ protected:
         canvas.Font().Assign(combo->Font());
         return canvas.TextWidth(text);
     }
+    // An item wider than the editor, and the width of a list fitted to it: its text, 5
+    // pixels and the frame.
+    static constexpr const char* WideItem = "A rather long item, wider than the editor";
+    int FittedWidth(const std::string& item) const { return TextWidth(item) + 5 + 4; }
     // A point in the list's window on the row of an item.
     QPoint OnItem(int index) const
     {
@@ -80,7 +84,7 @@ protected:
 
 } // namespace
 
-TEST_F(DBComboBoxExDropDownTest, TheListFitsItsItemsAndIsNeverNarrowerThanTheEditor)
+TEST_F(DBComboBoxExDropDownTest, TheListOpensBelowTheEditorWithARowForEachItemAndHoldsTheButtonDown)
 {
     SetItems({"a", "bb"});
     combo->DropDown();
@@ -97,10 +101,12 @@ TEST_F(DBComboBoxExDropDownTest, TheListFitsItsItemsAndIsNeverNarrowerThanTheEdi
     EXPECT_TRUE(combo->Focused());
     combo->CloseUp(false);
     EXPECT_FALSE(Button()->AlwaysDown());
+}
 
+TEST_F(DBComboBoxExDropDownTest, TheListFitsItsItemsAndIsNeverNarrowerThanTheEditor)
+{
     // Width -1: the widest item, its 5 pixels and the frame; never narrower than the editor.
-    const std::string wide = "A rather long item, wider than the editor";
-    const int frame = 4;
+    const std::string wide = WideItem;
     struct Case {
         const char* Name;
         std::vector<std::string> Items;
@@ -111,7 +117,7 @@ TEST_F(DBComboBoxExDropDownTest, TheListFitsItsItemsAndIsNeverNarrowerThanTheEdi
     std::vector<std::string> nine;
     for (int i = 0; i < 8; ++i) nine.push_back("item " + std::to_string(i));
     nine.push_back(wide);
-    const int fitted = TextWidth(wide) + 5 + frame;
+    const int fitted = FittedWidth(wide);
     ASSERT_GT(fitted, combo->Width());
     const Case cases[] = {
         {"fits the widest", {"a", wide}, -1, fitted, 2},
@@ -127,29 +133,38 @@ TEST_F(DBComboBoxExDropDownTest, TheListFitsItsItemsAndIsNeverNarrowerThanTheEdi
         for (const std::string& item : c.Items) combo->Items().Add(item);
         combo->DropDownBox().SetWidth(c.WantedWidth);
         combo->DropDown();
+        TPopupListboxEx* list = List();
+        ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->Width(), c.Width);
         EXPECT_EQ(list->RowCount(), c.Rows);
         EXPECT_EQ(list->Count(), static_cast<int>(c.Items.size()));
         combo->CloseUp(false);
     }
+}
 
-    // Keyed, only the items that have keys are offered.
+TEST_F(DBComboBoxExDropDownTest, AKeyedComboBoxOffersOnlyTheItemsThatHaveKeys)
+{
     SetItems({"One", "Two", "Three"});
     SetKeys({"1", "2"});
     combo->DropDown();
-    EXPECT_EQ(list->Count(), 2);
-    EXPECT_EQ(list->RowCount(), 2);
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(List()->Count(), 2);
+    EXPECT_EQ(List()->RowCount(), 2);
     combo->CloseUp(false);
+}
 
-    // Images: rows as high as the images, room for them beside the text.
+TEST_F(DBComboBoxExDropDownTest, ImagesMakeTheRowsAsHighAsTheyAreAndTakeRoomBesideTheText)
+{
     auto images = editorstest::SolidImages({ui::clRed, ui::clBlue}, 24);
     combo->SetImages(images.get());
     combo->DropDownBox().SetWidth(-1);
-    SetItems({"One", wide.c_str()});
+    SetItems({"One", WideItem});
     SetKeys({"1", "2"});
     combo->DropDown();
+    ASSERT_TRUE(Open());
+    TPopupListboxEx* list = List();
     EXPECT_EQ(list->ItemHeight(), 24);
-    EXPECT_EQ(list->Width(), fitted + 16 + 4);
+    EXPECT_EQ(list->Width(), FittedWidth(WideItem) + 16 + 4);
     EXPECT_EQ(list->GetImageList(), images.get());
     combo->CloseUp(false);
     combo->SetImages(nullptr);

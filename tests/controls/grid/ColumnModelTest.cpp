@@ -2,6 +2,7 @@
 // and the collection's notices.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,27 @@ struct NoticeCase {
 };
 
 // Each setter ends in exactly its notice; the same value again sends nothing.
-TEST(ColumnNotices, EachSetterSendsItsNoticeOnceAndNothingForTheSameValue)
+void ExpectNotices(const std::vector<NoticeCase>& cases)
 {
-    const NoticeCase cases[] = {
+    for (const NoticeCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        TCountingColumns columns;
+        TColumnEx* column = columns.AddColumn();
+        columns.ResetCounts();
+        test.Change(*column);
+        EXPECT_EQ(columns.ItemNotices, test.ItemNotices);
+        EXPECT_EQ(columns.AllNotices, test.AllNotices);
+        if (!test.SecondTimeQuiet) continue;
+        columns.ResetCounts();
+        test.Change(*column);
+        EXPECT_EQ(columns.ItemNotices, 0);
+        EXPECT_EQ(columns.AllNotices, 0);
+    }
+}
+
+TEST(ColumnNotices, EachSetterOfHowTheColumnLooksOrEditsSendsItsNoticeOnceAndNothingForTheSameValue)
+{
+    ExpectNotices({
         {"Alignment", [](TColumnEx& c) { c.SetAlignment(rtl::taRightJustify); }, 1, 0},
         {"Color", [](TColumnEx& c) { c.SetColor(ui::clRed); }, 1, 0},
         {"Width", [](TColumnEx& c) { c.SetWidth(100); }, 1, 0},
@@ -53,6 +72,12 @@ TEST(ColumnNotices, EachSetterSendsItsNoticeOnceAndNothingForTheSameValue)
         {"MinWidth moves the width", [](TColumnEx& c) { c.SetMinWidth(200); }, 1, 0},
         {"MaxWidth moves the width", [](TColumnEx& c) { c.SetMaxWidth(20); }, 1, 0},
         {"PickList", [](TColumnEx& c) { c.GetPickList().Add("a"); }, 1, 0, false},
+    });
+}
+
+TEST(ColumnNotices, VisibilityLaysOutTheGridAndWhatOnlyRecordsOrRepaintsSendsNoColumnNotice)
+{
+    ExpectNotices({
         {"Visible", [](TColumnEx& c) { c.SetVisible(false); }, 0, 1},
         {"AutoDropDown records only", [](TColumnEx& c) { c.SetAutoDropDown(true); }, 0, 0},
         {"DblClickNextVal records only", [](TColumnEx& c) { c.SetDblClickNextVal(true); }, 0, 0},
@@ -62,6 +87,12 @@ TEST(ColumnNotices, EachSetterSendsItsNoticeOnceAndNothingForTheSameValue)
         {"DropDownRows refuses a negative count", [](TColumnEx& c) { c.SetDropDownRows(-3); }, 0, 0},
         {"KeyList repaints instead", [](TColumnEx& c) { c.GetKeyList().Add("k"); }, 0, 0},
         {"NotInKeyListIndex repaints instead", [](TColumnEx& c) { c.SetNotInKeyListIndex(2); }, 0, 0},
+    });
+}
+
+TEST(ColumnNotices, TheTitlesSettersSendTheirNoticeOnceAndItsFontLaysTheGridOut)
+{
+    ExpectNotices({
         {"Title caption", [](TColumnEx& c) { c.Title()->SetCaption("Cap"); }, 1, 0},
         {"Title alignment", [](TColumnEx& c) { c.Title()->SetAlignment(rtl::taCenter); }, 1, 0},
         {"Title color", [](TColumnEx& c) { c.Title()->SetColor(ui::clAqua); }, 1, 0},
@@ -71,27 +102,19 @@ TEST(ColumnNotices, EachSetterSendsItsNoticeOnceAndNothingForTheSameValue)
         {"Title font lays the grid out", [](TColumnEx& c) { c.Title()->GetFont().SetHeight(-30); }, 0, 1},
         {"Title tool tips record only", [](TColumnEx& c) { c.Title()->SetToolTips(true); }, 0, 0},
         {"Title hint records only", [](TColumnEx& c) { c.Title()->SetHint("h"); }, 0, 0},
+    });
+}
+
+TEST(ColumnNotices, TheFootersTheSpecialRowAndTheFilterCellSendTheColumnsNoticeOnce)
+{
+    ExpectNotices({
         {"Footer value type", [](TColumnEx& c) { c.Footer()->SetValueType(fvtSum); }, 1, 0},
         {"Footer colour", [](TColumnEx& c) { c.Footer()->SetColor(ui::clYellow); }, 1, 0},
         {"Footer font", [](TColumnEx& c) { c.Footer()->GetFont().SetHeight(-25); }, 1, 0},
         {"A new footer row", [](TColumnEx& c) { c.Footers()->Add(); }, 1, 0, false},
         {"Special row", [](TColumnEx& c) { c.DropDownSpecRow()->SetVisible(true); }, 1, 0},
         {"Filter cell", [](TColumnEx& c) { c.STFilter()->SetVisible(false); }, 1, 0},
-    };
-    for (const NoticeCase& test : cases) {
-        SCOPED_TRACE(test.Name);
-        TCountingColumns columns;
-        TColumnEx* column = columns.AddColumn();
-        columns.ResetCounts();
-        test.Change(*column);
-        EXPECT_EQ(columns.ItemNotices, test.ItemNotices);
-        EXPECT_EQ(columns.AllNotices, test.AllNotices);
-        if (!test.SecondTimeQuiet) continue;
-        columns.ResetCounts();
-        test.Change(*column);
-        EXPECT_EQ(columns.ItemNotices, 0);
-        EXPECT_EQ(columns.AllNotices, 0);
-    }
+    });
 }
 
 TEST(ColumnNotices, TheDerivedWidthIsNotStoredAndMinusOneKeepsTheWidth)
@@ -155,7 +178,7 @@ TEST(ColumnDefaults, AColumnOutsideAGridReportsItsOwnDefaults)
     EXPECT_EQ(column->GetDisplayName(), "X");
 }
 
-TEST_F(GridTest, UnsetPropertiesFollowTheFieldTheGridAndItsDefaultValues)
+TEST_F(GridTest, UnsetPropertiesFollowTheField)
 {
     Bind();
     TColumnEx* name = AddColumn("NAME");
@@ -172,7 +195,12 @@ TEST_F(GridTest, UnsetPropertiesFollowTheFieldTheGridAndItsDefaultValues)
     EXPECT_EQ(name->Title()->GetCaption(), "NAME");
     F("NAME")->SetDisplayLabel("Name");
     EXPECT_EQ(name->Title()->GetCaption(), "Name");
+}
 
+TEST_F(GridTest, UnsetColourAndFontsFollowTheGrid)
+{
+    Bind();
+    TColumnEx* name = AddColumn("NAME");
     Grid->SetColor(ui::clYellow);
     EXPECT_EQ(name->GetColor(), ui::clYellow);
     Grid->Font().SetHeight(-17);
@@ -180,7 +208,12 @@ TEST_F(GridTest, UnsetPropertiesFollowTheFieldTheGridAndItsDefaultValues)
     Grid->TitleFont().SetHeight(-19);
     EXPECT_TRUE(name->Title()->GetFont().SameAs(Grid->TitleFont()));
     EXPECT_TRUE(name->Footer()->GetFont().SameAs(Grid->FooterFont()));
+}
 
+TEST_F(GridTest, UnsetPropertiesFollowTheGridsDefaultValuesAndASetOneIsStoredWhileItDiffers)
+{
+    Bind();
+    TColumnEx* name = AddColumn("NAME");
     TColumnDefValuesEx& defaults = Grid->ColumnDefValues();
     defaults.SetAlwaysShowEditButton(true);
     defaults.SetAutoDropDown(true);
@@ -205,8 +238,13 @@ TEST_F(GridTest, UnsetPropertiesFollowTheFieldTheGridAndItsDefaultValues)
     name->SetAlwaysShowEditButton(false);
     EXPECT_TRUE(name->IsAlwaysShowEditButtonStored());
     EXPECT_FALSE(name->GetAlwaysShowEditButton());
+}
 
-    // Title defaults: centred with multi-level titles; the grid's fixed colour.
+TEST_F(GridTest, TitlesAreCentredWithMultiLevelTitlesAndTakeTheGridsFixedColourOrTheDefaultOne)
+{
+    Bind();
+    TColumnEx* name = AddColumn("NAME");
+    TColumnDefValuesEx& defaults = Grid->ColumnDefValues();
     EXPECT_EQ(name->Title()->GetAlignment(), rtl::taLeftJustify);
     Grid->SetUseMultiTitle(true);
     EXPECT_EQ(name->Title()->GetAlignment(), rtl::taCenter);
@@ -217,8 +255,14 @@ TEST_F(GridTest, UnsetPropertiesFollowTheFieldTheGridAndItsDefaultValues)
     defaults.Title().SetColor(ui::clRed);
     EXPECT_TRUE(defaults.Title().IsColorStored());
     EXPECT_EQ(name->Title()->GetColor(), ui::clRed);
+}
 
-    // The read-only grid makes every column read-only unless the column says otherwise.
+// The read-only grid makes every column read-only unless the column says otherwise.
+TEST_F(GridTest, TheReadOnlyGridMakesEveryColumnReadOnlyUnlessItSaysOtherwise)
+{
+    Bind();
+    TColumnEx* name = AddColumn("NAME");
+    TColumnEx* amount = AddColumn("AMOUNT");
     EXPECT_FALSE(name->GetReadOnly());
     Grid->SetReadOnly(true);
     EXPECT_TRUE(name->GetReadOnly());

@@ -90,6 +90,33 @@ protected:
         Grid->SetWidth(640);
         return cust;
     }
+    // Opens the filter editor of a keyed list's column, types a text that finds a record,
+    // takes it with Enter and applies it with the next.
+    void PickAndApply(int dataCol, const char* typed)
+    {
+        ClickFilterCell(dataCol, 4);
+        Type(typed);
+        Key(Qt::Key_Return);
+        Key(Qt::Key_Return);
+    }
+    // The titles "Row 1", "Row 3" and "Other" as the list of the NAME column's filter,
+    // picked by their text (no key field).
+    TSTColumnFilterEx& ListTitlesInNameFilter()
+    {
+        Titles.AddField<db::TStringField>("TITLE", db::fkData, 20);
+        Titles.Open();
+        for (const char* title : {"Row 1", "Row 3", "Other"}) {
+            Titles.Append();
+            Titles.FieldByName("TITLE")->SetAsString(title);
+            Titles.Post();
+        }
+        TitleSource.SetDataSet(&Titles);
+        TSTColumnFilterEx& filter = *Column(1)->STFilter();
+        filter.SetDataField("NAME");
+        filter.SetListField("TITLE");
+        filter.SetListSource(&TitleSource);
+        return filter;
+    }
     bool ListOpen() const { return Editor() && Editor()->ListVisible() && Editor()->PopupGrid().isVisible(); }
     QPoint OnListRow(int row) const
     {
@@ -113,6 +140,8 @@ protected:
     rtl::TScopedFormatSettings Settings{rtl::TFormatSettings::Invariant()};
     gridtest::TFilterRowFeatures* Features = nullptr;
     db::TDataSource CustomerSource;
+    db::TMemDataSet Titles;
+    db::TDataSource TitleSource;
 };
 
 TEST_F(FilterRow, TypingAConditionFiltersTheRowsAndUpdatesTheFooters)
@@ -388,7 +417,6 @@ TEST_F(FilterRow, HidingTheRowOrLockedSettingsDecideTheEnd)
 TEST_F(FilterRow, AListWithAKeyFieldDropsItsRecordsAndPicksByKey)
 {
     RegisterFeatures();
-    Column(0)->STFilter()->SetExpressionFromText("> 0");
     TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
     filter.SetKeyField("CUSTID");
     Show();
@@ -414,8 +442,19 @@ TEST_F(FilterRow, AListWithAKeyFieldDropsItsRecordsAndPicksByKey)
     EXPECT_EQ(filter.ExpressionText(), "Bob");
     EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant(2));
     EXPECT_EQ(Names(), "Row 2");
+    EXPECT_TRUE(Exceptions.empty());
+    filter.SetListSource(nullptr);
+}
 
-    // The editor's button drops the list; keys move in it, a click on a row picks it.
+TEST_F(FilterRow, TheButtonDropsAKeyedListKeysMoveInItEscTakesNothingAndAClickOnARowPicksIt)
+{
+    RegisterFeatures();
+    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
+    filter.SetKeyField("CUSTID");
+    Show();
+    PickAndApply(4, "b");
+    ASSERT_EQ(filter.CurrentKeyValue(), rtl::Variant(2));
+
     QTest::mouseClick(Editor()->EditButtonControl(0), Qt::LeftButton, {}, QPoint(3, 3));
     ASSERT_TRUE(ListOpen());
     EXPECT_EQ(Editor()->PopupGrid().GetKeyValue(), rtl::Variant(2)) << "on the picked record";
@@ -435,15 +474,40 @@ TEST_F(FilterRow, AListWithAKeyFieldDropsItsRecordsAndPicksByKey)
     Key(Qt::Key_Return);
     EXPECT_EQ(filter.CurrentKeyValue(), rtl::Variant(1));
     EXPECT_EQ(Names(), "Row 1");
+    EXPECT_TRUE(Exceptions.empty());
+    filter.SetListSource(nullptr);
+}
 
-    // A plain column's editor has neither a list nor a button, nor the list's text or key.
+TEST_F(FilterRow, APlainColumnsEditorHasNeitherAListNorAButtonNorTheListsTextOrKey)
+{
+    RegisterFeatures();
+    Column(0)->STFilter()->SetExpressionFromText("> 0");
+    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
+    filter.SetKeyField("CUSTID");
+    Show();
+    PickAndApply(4, "a");
+    ASSERT_EQ(filter.CurrentKeyValue(), rtl::Variant(1));
+
     ClickFilterCell(0);
     EXPECT_TRUE(Editor()->PlainMode());
     EXPECT_FALSE(Editor()->GetEditButton()->GetVisible());
     EXPECT_EQ(EditorText(), "> 0");
     EXPECT_TRUE(Editor()->GetKeyValue().IsNull());
     EXPECT_FALSE(ListOpen());
-    // A press on the drop-down button of a list's cell opens the editor with the list down.
+    EXPECT_TRUE(Exceptions.empty());
+    filter.SetListSource(nullptr);
+}
+
+TEST_F(FilterRow, APressOnTheDropDownButtonOfAListsCellOpensItDownAndDeleteEmptiesThePickForGood)
+{
+    RegisterFeatures();
+    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
+    filter.SetKeyField("CUSTID");
+    Show();
+    PickAndApply(4, "a");
+    ASSERT_EQ(filter.CurrentKeyValue(), rtl::Variant(1));
+    ClickFilterCell(0);
+
     const ui::TRect cell = FilterCell(4);
     ClickFilterCell(4, cell.Width() - 3);
     EXPECT_EQ(Grid->FilterEditColumn(), 4);
@@ -498,23 +562,10 @@ TEST_F(FilterRow, AnOpenListOfTheFilterEditorKeepsTheWheelFromTheRecords)
     filter.SetListSource(nullptr);
 }
 
-TEST_F(FilterRow, AListWithoutAKeyFieldCompletesTypedTextsAndReadsTheOthersAsConditions)
+TEST_F(FilterRow, AListWithoutAKeyFieldCompletesTypedTextsAndPicksByText)
 {
     RegisterFeatures();
-    db::TMemDataSet titles;
-    titles.AddField<db::TStringField>("TITLE", db::fkData, 20);
-    titles.Open();
-    for (const char* title : {"Row 1", "Row 3", "Other"}) {
-        titles.Append();
-        titles.FieldByName("TITLE")->SetAsString(title);
-        titles.Post();
-    }
-    db::TDataSource titleSource;
-    titleSource.SetDataSet(&titles);
-    TSTColumnFilterEx& filter = *Column(1)->STFilter();
-    filter.SetDataField("NAME");
-    filter.SetListField("TITLE");
-    filter.SetListSource(&titleSource);
+    TSTColumnFilterEx& filter = ListTitlesInNameFilter();
     Show();
     ClickFilterCell(1, 4);
     ASSERT_TRUE(EditorShown());
@@ -536,9 +587,17 @@ TEST_F(FilterRow, AListWithoutAKeyFieldCompletesTypedTextsAndReadsTheOthersAsCon
     Type("R");
     EXPECT_EQ(EditorText(), "Row 1");
     EXPECT_EQ(Editor()->SelLength(), 4) << "what the list completed is selected";
+    EXPECT_TRUE(Exceptions.empty());
+    filter.SetListSource(nullptr);
+}
 
-    // A text the list does not hold is a condition.
-    Key(Qt::Key_A, Qt::ControlModifier);
+TEST_F(FilterRow, ATextAListWithoutAKeyFieldDoesNotHoldIsACondition)
+{
+    RegisterFeatures();
+    TSTColumnFilterEx& filter = ListTitlesInNameFilter();
+    Show();
+    ClickFilterCell(1, 4);
+    ASSERT_TRUE(EditorShown());
     Type("~ 2");
     EXPECT_EQ(EditorText(), "~ 2");
     Key(Qt::Key_Return);
@@ -546,8 +605,17 @@ TEST_F(FilterRow, AListWithoutAKeyFieldCompletesTypedTextsAndReadsTheOthersAsCon
     EXPECT_TRUE(filter.CurrentKeyValue().IsNull());
     EXPECT_EQ(EditorText(), "~ '2'");
     EXPECT_EQ(Names(), "Row 2");
+    EXPECT_TRUE(Exceptions.empty());
+    filter.SetListSource(nullptr);
+}
 
-    // Alt+Down drops the list; Enter takes the record under the keys.
+TEST_F(FilterRow, AltDownDropsAListWithoutAKeyFieldEnterTakesTheRecordAndLeavingTheCellStoresThePick)
+{
+    RegisterFeatures();
+    TSTColumnFilterEx& filter = ListTitlesInNameFilter();
+    Show();
+    ClickFilterCell(1, 4);
+    ASSERT_TRUE(EditorShown());
     Key(Qt::Key_Down, Qt::AltModifier);
     ASSERT_TRUE(ListOpen());
     EXPECT_TRUE(EditorFocused());

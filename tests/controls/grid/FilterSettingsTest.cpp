@@ -62,8 +62,35 @@ protected:
         throw std::runtime_error("no column " + field);
     }
 
+    // Colours 1 "a-colour", 2 "b-colour", 3 "c-colour" (ID, TITLE) for a filter's list.
+    void FillColours()
+    {
+        Colours.AddField<db::TIntegerField>("ID");
+        Colours.AddField<db::TStringField>("TITLE", db::fkData, 20);
+        Colours.Open();
+        for (int i = 0; i < 3; ++i) {
+            Colours.Append();
+            Colours.FieldByName("ID")->SetAsInteger(i + 1);
+            Colours.FieldByName("TITLE")->SetAsString(std::string(1, static_cast<char>('a' + i)) + "-colour");
+            Colours.Post();
+        }
+        ColourList.SetDataSet(&Colours);
+    }
+    // The colours as the list of a column's filter, picked by ID, shown by TITLE.
+    TSTColumnFilterEx& ColoursListedIn(const std::string& field)
+    {
+        FillColours();
+        TSTColumnFilterEx& filter = Filter(field);
+        filter.SetListSource(&ColourList);
+        filter.SetListField("TITLE");
+        filter.SetKeyField("ID");
+        return filter;
+    }
+
     db::TMemDataSet Goods;
     db::TDataSource Source;
+    db::TMemDataSet Colours;
+    db::TDataSource ColourList;
     std::unique_ptr<TDBGridEx> Grid;
 };
 
@@ -194,41 +221,34 @@ TEST_F(FilterSettings, ATextThatDoesNotReadChangesNothing)
 
 TEST_F(FilterSettings, AListSourceFillsTheListsOnceAndPicksByKey)
 {
-    db::TMemDataSet colours;
-    colours.AddField<db::TIntegerField>("ID");
-    colours.AddField<db::TStringField>("TITLE", db::fkData, 20);
-    colours.Open();
-    for (int i = 0; i < 3; ++i) {
-        colours.Append();
-        colours.FieldByName("ID")->SetAsInteger(i + 1);
-        colours.FieldByName("TITLE")->SetAsString(std::string(1, static_cast<char>('a' + i)) + "-colour");
-        colours.Post();
-    }
-    db::TDataSource list;
-    list.SetDataSet(&colours);
-
+    FillColours();
     TSTColumnFilterEx& name = Filter("NAME");
-    name.SetListSource(&list);
+    name.SetListSource(&ColourList);
     EXPECT_TRUE(name.HasListSource());
     EXPECT_EQ(name.ListValues().GetCount(), 0) << "not without ListField and KeyField";
     name.SetListField("TITLE");
     name.SetKeyField("ID");
     // Every notice of the list reads it again from the start, none adds to what is there.
-    colours.Last();
-    colours.Prior();
-    colours.Last();
-    colours.Edit();
-    colours.FieldByName("TITLE")->SetAsString("c-hue");
-    colours.Post();
+    Colours.Last();
+    Colours.Prior();
+    Colours.Last();
+    Colours.Edit();
+    Colours.FieldByName("TITLE")->SetAsString("c-hue");
+    Colours.Post();
     ASSERT_EQ(name.ListValues().GetCount(), 3);
     ASSERT_EQ(name.KeyValues().GetCount(), 3);
     EXPECT_EQ(name.ListValues()[0], "a-colour");
     EXPECT_EQ(name.ListValues()[2], "c-hue");
     EXPECT_EQ(name.KeyValues()[1], "2");
-    EXPECT_EQ(colours.FieldByName("ID")->GetAsInteger(), 3) << "the list stays where it was moved";
-    colours.Prior();
-    EXPECT_EQ(colours.FieldByName("ID")->GetAsInteger(), 2);
+    EXPECT_EQ(Colours.FieldByName("ID")->GetAsInteger(), 3) << "the list stays where it was moved";
+    Colours.Prior();
+    EXPECT_EQ(Colours.FieldByName("ID")->GetAsInteger(), 2);
+    name.SetListSource(nullptr);
+}
 
+TEST_F(FilterSettings, APickedKeyBecomesTheConditionAndATypedConditionOverAListLeavesTheKey)
+{
+    TSTColumnFilterEx& name = ColoursListedIn("NAME");
     // With a list source and no DataField the condition names no field of the grid.
     EXPECT_EQ(name.FilteredFieldName(), "");
     name.SetDataField("NAME");
@@ -243,6 +263,13 @@ TEST_F(FilterSettings, AListSourceFillsTheListsOnceAndPicksByKey)
     name.SetExpressionFromText("> a AND < c");
     EXPECT_EQ(name.ExpressionText(), "> 'a' AND < 'c'");
     EXPECT_EQ(name.CurrentKeyValue(), rtl::Variant(2)) << "a typed condition leaves the key";
+    name.SetListSource(nullptr);
+}
+
+TEST_F(FilterSettings, APickedTextIsTakenWholeAndAnEmptyPickClearsTheConditionAndTheKey)
+{
+    TSTColumnFilterEx& name = ColoursListedIn("NAME");
+    name.SetDataField("NAME");
     // A picked text is taken whole, whatever it would read as.
     name.SetExpressionFromKeyValue(rtl::Variant(3), "'odd AND end");
     EXPECT_EQ(name.Expression().Operator1, foInEx);

@@ -93,44 +93,69 @@ protected:
         Grid->SumList().SetActive(true);
     }
     db::TMemDataSet Kinds;
-};
 
-TEST_F(FooterTexts, EachValueTypeAndFieldTypeHasItsText)
-{
-    struct TCase {
+    // A footer of a value type over a field, after a setup of the footer or the field, and
+    // the text it shows.
+    struct TFooterCase {
         const char* Name;
         const char* Field;
         TFooterValueType ValueType;
         std::function<void(TColumnFooterEx&, db::TField&)> Setup;
         const char* Expected;
     };
-    const auto none = [](TColumnFooterEx&, db::TField&) {};
-    const auto footerFormat = [](const char* format) {
+    static void NoSetup(TColumnFooterEx&, db::TField&) {}
+    static std::function<void(TColumnFooterEx&, db::TField&)> FooterFormat(const char* format)
+    {
         return [format](TColumnFooterEx& footer, db::TField&) { footer.SetDisplayFormat(format); };
-    };
-    const auto fieldFormat = [](const char* format) {
+    }
+    static std::function<void(TColumnFooterEx&, db::TField&)> FieldFormat(const char* format)
+    {
         return [format](TColumnFooterEx&, db::TField& field) { field.SetDisplayFormat(format); };
-    };
-    const TCase cases[] = {
-        {"whole numbers: the total's whole part", "N", fvtSum, none, "7"},
-        {"whole numbers: an average's whole part", "N", fvtAvg, none, "2"}, // 2.3333
-        {"whole numbers through the footer's format", "N", fvtSum, footerFormat("#,##0.00"), "7.00"},
-        {"whole numbers through the field's format", "N", fvtSum, fieldFormat("0.0"), "7.0"},
-        {"floats: general form", "F", fvtSum, none, "3.75"},
-        {"floats: an average over the values there are", "F", fvtAvg, none, "1.875"},
-        {"floats through the footer's format", "F", fvtSum, footerFormat("0.0"), "3.8"},
-        {"currency floats: the currency form", "C", fvtSum, none, "$6.01"},
-        {"fixed point: the amount", "B", fvtSum, none, "3.2345"},
+    }
+    // Each case on a column of its own; the fields' formats go back between them.
+    void ExpectFooterTexts(const std::vector<TFooterCase>& cases)
+    {
+        for (const TFooterCase& c : cases) {
+            TColumnEx* column = FooterColumn(c.Field, c.ValueType);
+            c.Setup(*column->Footer(), *Kinds.FieldByName(c.Field));
+            EXPECT_EQ(FooterText(column), c.Expected) << c.Name;
+            for (db::TField* field : Kinds.Fields()) {
+                field->SetDisplayFormat("");
+                field->SetCurrency(field->DataType() == db::ftCurrency);
+            }
+        }
+        EXPECT_EQ(Kinds.GetRecNo(), 1);
+    }
+};
+
+TEST_F(FooterTexts, EachFieldTypeHasTheTextOfItsTotalsAndAverages)
+{
+    ExpectFooterTexts({
+        {"whole numbers: the total's whole part", "N", fvtSum, NoSetup, "7"},
+        {"whole numbers: an average's whole part", "N", fvtAvg, NoSetup, "2"}, // 2.3333
+        {"whole numbers through the footer's format", "N", fvtSum, FooterFormat("#,##0.00"), "7.00"},
+        {"whole numbers through the field's format", "N", fvtSum, FieldFormat("0.0"), "7.0"},
+        {"floats: general form", "F", fvtSum, NoSetup, "3.75"},
+        {"floats: an average over the values there are", "F", fvtAvg, NoSetup, "1.875"},
+        {"floats through the footer's format", "F", fvtSum, FooterFormat("0.0"), "3.8"},
+        {"currency floats: the currency form", "C", fvtSum, NoSetup, "$6.01"},
+        {"fixed point: the amount", "B", fvtSum, NoSetup, "3.2345"},
         {"fixed point with the currency flag",
          "B", fvtSum, [](TColumnFooterEx&, db::TField& field) { field.SetCurrency(true); }, "$3.23"},
-        {"fixed point through the field's format", "B", fvtSum, fieldFormat("0.00"), "3.23"},
-        {"large integers", "L", fvtSum, none, "0"},
-        {"text", "T", fvtSum, none, "0"},
-        {"dates", "D", fvtAvg, none, "0"},
+        {"fixed point through the field's format", "B", fvtSum, FieldFormat("0.00"), "3.23"},
+        {"large integers", "L", fvtSum, NoSetup, "0"},
+        {"text", "T", fvtSum, NoSetup, "0"},
+        {"dates", "D", fvtAvg, NoSetup, "0"},
         {"another field than the column's", "N", fvtSum,
          [](TColumnFooterEx& footer, db::TField&) { footer.SetFieldName("F"); }, "3.75"},
-        {"count: plain", "T", fvtCount, none, "3"},
-        {"count through the footer's format", "T", fvtCount, footerFormat("0.00"), "3.00"},
+    });
+}
+
+TEST_F(FooterTexts, CountsFieldValuesStaticTextAndNothingHaveTheirTexts)
+{
+    ExpectFooterTexts({
+        {"count: plain", "T", fvtCount, NoSetup, "3"},
+        {"count through the footer's format", "T", fvtCount, FooterFormat("0.00"), "3.00"},
         {"field value: the display text", "F", fvtFieldValue,
          [](TColumnFooterEx& footer, db::TField&) { footer.SetFieldName("F"); }, "1.25"},
         {"field value through the footer's format", "F", fvtFieldValue,
@@ -145,21 +170,11 @@ TEST_F(FooterTexts, EachValueTypeAndFieldTypeHasItsText)
              footer.SetDisplayFormat("yyyy-mm-dd");
          },
          "2024-03-05"},
-        {"field value without a field name", "F", fvtFieldValue, none, ""},
+        {"field value without a field name", "F", fvtFieldValue, NoSetup, ""},
         {"static text",
          "F", fvtStaticText, [](TColumnFooterEx& footer, db::TField&) { footer.SetValue("Total:"); }, "Total:"},
-        {"nothing", "F", fvtNon, none, ""},
-    };
-    for (const TCase& c : cases) {
-        TColumnEx* column = FooterColumn(c.Field, c.ValueType);
-        c.Setup(*column->Footer(), *Kinds.FieldByName(c.Field));
-        EXPECT_EQ(FooterText(column), c.Expected) << c.Name;
-        for (db::TField* field : Kinds.Fields()) {
-            field->SetDisplayFormat("");
-            field->SetCurrency(field->DataType() == db::ftCurrency);
-        }
-    }
-    EXPECT_EQ(Kinds.GetRecNo(), 1);
+        {"nothing", "F", fvtNon, NoSetup, ""},
+    });
 }
 
 TEST_F(FooterTexts, WholeNumberTotalsShowTheirWholePartTowardsZero)

@@ -32,6 +32,16 @@ ui::TClipboardFormat Format(const char* name)
     return ui::RegisterClipboardFormat(name);
 }
 
+// A field type with its formats and a value for each of three records. The last cell of a
+// line, when empty, is not pasted at all: the last kind of a list holds no null.
+struct TValueKind {
+    db::TFieldType Type;
+    const char* FieldFormat;  // the field's DisplayFormat
+    const char* ColumnFormat; // the column's
+    bool Currency;
+    std::vector<rtl::Variant> Values; // one per record
+};
+
 class Clipboard : public ImpExpTest {
 protected:
     rtl::TScopedFormatSettings Settings{rtl::TFormatSettings::Invariant()};
@@ -47,6 +57,7 @@ protected:
     {
         Grid->SetOptions(on ? Grid->GetOptions().Include(dgConfirmDelete) : Grid->GetOptions().Exclude(dgConfirmDelete));
     }
+    void ExpectCopiedTextPastesBack(const std::vector<TValueKind>& kinds);
 };
 
 TEST_F(Clipboard, CopyPutsTheFourFormatsAndPastePrefersKvdbif)
@@ -251,45 +262,17 @@ rtl::TFormatSettings EuroSettings()
     return fs;
 }
 
-TEST_F(Clipboard, CopiedTextPastesBackEveryValueOfEveryTypeTheTextCarries)
+// A value of a date and time; before 1900 the time counts back from the day.
+rtl::Variant Day(int y, int m, int d, int h = 0, int n = 0, int sec = 0)
 {
-    using rtl::Variant;
-    const auto day = [](int y, int m, int d, int h = 0, int n = 0, int sec = 0) {
-        return Variant::FromDateTime(y < 1900 && h ? rtl::EncodeDate(y, m, d) - rtl::EncodeTime(h, n, sec, 0)
-                                                   : rtl::EncodeDate(y, m, d) + rtl::EncodeTime(h, n, sec, 0));
-    };
-    struct TKind {
-        db::TFieldType Type;
-        const char* FieldFormat;  // the field's DisplayFormat
-        const char* ColumnFormat; // the column's
-        bool Currency;
-        std::vector<Variant> Values; // one per record
-    };
-    const std::vector<TKind> kinds = {
-        // A text cannot tell an empty string from none, so the string kinds have a text each.
-        {db::ftString, "", "", false, {"Caf\xE9 au lait", "x;\"y\"", "-"}},
-        {db::ftFixedChar, "", "", false, {"abc", "  z", "0"}},
-        {db::ftWideString, "", "", false, {"wide \xB5", "w", "9"}},
-        {db::ftSmallint, "", "", false, {-7, 32767, rtl::Null()}},
-        {db::ftInteger, "#,##0", "", false, {1234567, -5, 0}},
-        {db::ftWord, "", "", false, {65535, 0, 12}},
-        {db::ftLargeint, "", "", false, {9000000000LL, -1LL, rtl::Null()}},
-        {db::ftBoolean, "", "", false, {true, false, rtl::Null()}},
-        {db::ftFloat, "", "", false, {0.1, -2.5e-7, 1e300}},
-        {db::ftFloat, "#,##0.00", "", false, {1234567.5, -0.25, 79.19}},
-        {db::ftFloat, "", "0.00 'kg';-0.00 'kg'", false, {12.5, -3.0, 0.0}},
-        {db::ftCurrency, "", "", true, {79.19, -1234.5, 0.0}},
-        {db::ftBCD, "", "", true, {rtl::Currency::FromScaled(12345700), rtl::Currency::FromScaled(-100), rtl::Currency::FromInt(1000000)}},
-        {db::ftBCD, "", "", false, {rtl::Currency::FromScaled(1234567), rtl::Currency::FromScaled(-1), rtl::Null()}},
-        {db::ftFMTBcd, "#,##0.0000", "", false, {rtl::Currency::FromScaled(123456), rtl::Currency::FromScaled(-987654321), rtl::Null()}},
-        {db::ftDate, "dd mmm yyyy", "", false, {day(2024, 2, 29), day(55, 2, 17), day(9999, 12, 31)}},
-        {db::ftTime, "", "", false, {day(1899, 12, 30, 14, 5, 9), day(1899, 12, 30), day(1899, 12, 30, 23, 59, 59)}},
-        {db::ftDateTime, "yyyy-mm-dd hh:nn:ss", "", false, {day(2024, 2, 29, 12, 34, 56), day(1, 1, 1), day(1899, 12, 29, 6)}},
-        {db::ftDateTime, "", "d mmmm yy, h:nn am/pm", false, {day(2024, 3, 5, 14, 30), day(2030, 12, 31, 0, 5), day(2001, 1, 1, 12)}},
-        {db::ftTimeStamp, "", "", false, {day(2024, 2, 29), day(2024, 2, 29, 9, 8, 7), rtl::Null()}},
-        // The last cell of a line, when empty, is not pasted at all: no null here.
-        {db::ftMemo, "", "", false, {"memo text", "\xFF", "m"}},
-    };
+    return rtl::Variant::FromDateTime(y < 1900 && h ? rtl::EncodeDate(y, m, d) - rtl::EncodeTime(h, n, sec, 0)
+                                                    : rtl::EncodeDate(y, m, d) + rtl::EncodeTime(h, n, sec, 0));
+}
+
+// Copies the kinds' values as text, in the invariant and a European format, and pastes the
+// text alone, as another program would, into fields of the same kinds holding other values.
+void Clipboard::ExpectCopiedTextPastesBack(const std::vector<TValueKind>& kinds)
+{
     const int n = static_cast<int>(kinds.size());
     for (const rtl::TFormatSettings& settings : {rtl::TFormatSettings::Invariant(), EuroSettings()}) {
         rtl::TScopedFormatSettings scoped(settings);
@@ -345,6 +328,46 @@ TEST_F(Clipboard, CopiedTextPastesBackEveryValueOfEveryTypeTheTextCarries)
         EXPECT_EQ(r, 3);
         Grid->SetDataSource(nullptr);
     }
+}
+
+TEST_F(Clipboard, CopiedTextPastesBackEveryTextAndTruthValue)
+{
+    ExpectCopiedTextPastesBack({
+        // A text cannot tell an empty string from none, so the string kinds have a text each.
+        {db::ftString, "", "", false, {"Caf\xE9 au lait", "x;\"y\"", "-"}},
+        {db::ftFixedChar, "", "", false, {"abc", "  z", "0"}},
+        {db::ftWideString, "", "", false, {"wide \xB5", "w", "9"}},
+        {db::ftBoolean, "", "", false, {true, false, rtl::Null()}},
+        {db::ftMemo, "", "", false, {"memo text", "\xFF", "m"}},
+    });
+}
+
+TEST_F(Clipboard, CopiedTextPastesBackEveryNumberInItsFormat)
+{
+    ExpectCopiedTextPastesBack({
+        {db::ftSmallint, "", "", false, {-7, 32767, rtl::Null()}},
+        {db::ftInteger, "#,##0", "", false, {1234567, -5, 0}},
+        {db::ftWord, "", "", false, {65535, 0, 12}},
+        {db::ftLargeint, "", "", false, {9000000000LL, -1LL, rtl::Null()}},
+        {db::ftFloat, "", "", false, {0.1, -2.5e-7, 1e300}},
+        {db::ftFloat, "#,##0.00", "", false, {1234567.5, -0.25, 79.19}},
+        {db::ftCurrency, "", "", true, {79.19, -1234.5, 0.0}},
+        {db::ftBCD, "", "", true, {rtl::Currency::FromScaled(12345700), rtl::Currency::FromScaled(-100), rtl::Currency::FromInt(1000000)}},
+        {db::ftBCD, "", "", false, {rtl::Currency::FromScaled(1234567), rtl::Currency::FromScaled(-1), rtl::Null()}},
+        {db::ftFMTBcd, "#,##0.0000", "", false, {rtl::Currency::FromScaled(123456), rtl::Currency::FromScaled(-987654321), rtl::Null()}},
+        {db::ftFloat, "", "0.00 'kg';-0.00 'kg'", false, {12.5, -3.0, 0.0}},
+    });
+}
+
+TEST_F(Clipboard, CopiedTextPastesBackEveryDateAndTimeInItsFormat)
+{
+    ExpectCopiedTextPastesBack({
+        {db::ftDate, "dd mmm yyyy", "", false, {Day(2024, 2, 29), Day(55, 2, 17), Day(9999, 12, 31)}},
+        {db::ftTime, "", "", false, {Day(1899, 12, 30, 14, 5, 9), Day(1899, 12, 30), Day(1899, 12, 30, 23, 59, 59)}},
+        {db::ftDateTime, "yyyy-mm-dd hh:nn:ss", "", false, {Day(2024, 2, 29, 12, 34, 56), Day(1, 1, 1), Day(1899, 12, 29, 6)}},
+        {db::ftTimeStamp, "", "", false, {Day(2024, 2, 29), Day(2024, 2, 29, 9, 8, 7), rtl::Null()}},
+        {db::ftDateTime, "", "d mmmm yy, h:nn am/pm", false, {Day(2024, 3, 5, 14, 30), Day(2030, 12, 31, 0, 5), Day(2001, 1, 1, 12)}},
+    });
 }
 
 // ---- another program reads the clipboard (on a real window system only)

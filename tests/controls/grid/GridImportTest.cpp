@@ -196,15 +196,57 @@ TEST_F(ImportTest, KvdbifTagsOneAndTwo)
     EXPECT_EQ(F("AMOUNT")->GetAsFloat(), 3.0);
 }
 
-TEST_F(ImportTest, EveryFieldTypeComesBackThroughKvdbif)
-{
+// A field of every type, each record copied onto another through KVDBIF: the first two
+// records hold two values of each type, the third nulls (and a text in the first field).
+class KvdbifFieldTypes : public ImportTest {
+protected:
     struct TType {
         db::TFieldType Type;
         rtl::Variant First, Second;
         char Tag;
     };
-    const rtl::TDateTime day = rtl::EncodeDate(2024, 2, 29);
-    const std::vector<TType> types = {
+
+    void SetUp() override
+    {
+        ImportTest::SetUp();
+        for (std::size_t i = 0; i < Types.size(); ++i) Kinds.AddField(Types[i].Type, "F" + std::to_string(i));
+        Kinds.Open();
+        for (const bool first : {true, false}) {
+            Kinds.Append();
+            for (std::size_t i = 0; i < Types.size(); ++i)
+                Kinds.Fields()[static_cast<int>(i)]->SetValue(first ? Types[i].First : Types[i].Second);
+            Kinds.Post();
+        }
+        Kinds.Append(); // a third record of nulls
+        Kinds.Fields()[0]->SetAsString("nulls");
+        Kinds.Post();
+        KindSource.SetDataSet(&Kinds);
+        Grid->SetDataSource(&KindSource);
+        Grid->SetDrawMemoText(true); // memo columns edit their text
+        ASSERT_EQ(Grid->Columns().Count(), static_cast<int>(Types.size()));
+    }
+    void TearDown() override
+    {
+        Grid->SetDataSource(nullptr);
+        ImportTest::TearDown();
+    }
+
+    // Copies record from onto record onto, as KVDBIF; the block.
+    std::string CopyOnto(int from, int onto)
+    {
+        Grid->SelectedRows().Clear();
+        Kinds.SetRecNo(from);
+        Grid->SelectedRows().SetCurrentRowSelected(true);
+        const std::string block = Export<TDBGridExExportAsKVDBIF>();
+        Grid->SelectedRows().Clear();
+        Kinds.SetRecNo(onto);
+        Grid->SelectedRows().SetCurrentRowSelected(true);
+        Import<TDBGridExImportAsKVDBIF>(block);
+        return block;
+    }
+
+    const rtl::TDateTime Day = rtl::EncodeDate(2024, 2, 29);
+    const std::vector<TType> Types = {
         {db::ftString, "text", "other", 5},
         {db::ftSmallint, -7, 12, 3},
         {db::ftInteger, 2000000000, -3, 3},
@@ -213,51 +255,28 @@ TEST_F(ImportTest, EveryFieldTypeComesBackThroughKvdbif)
         {db::ftFloat, 0.1, -2.5e300, 4},
         {db::ftCurrency, 12.34, 0.0, 4},
         {db::ftBCD, rtl::Currency::FromScaled(123456), rtl::Currency::FromScaled(-1), 4},
-        {db::ftDate, rtl::Variant::FromDateTime(day), rtl::Variant::FromDateTime(day + 1), 4},
+        {db::ftDate, rtl::Variant::FromDateTime(Day), rtl::Variant::FromDateTime(Day + 1), 4},
         {db::ftTime, rtl::Variant::FromDateTime(0.75), rtl::Variant::FromDateTime(0.25), 4},
-        {db::ftDateTime, rtl::Variant::FromDateTime(day + 0.5), rtl::Variant::FromDateTime(1.0), 4},
+        {db::ftDateTime, rtl::Variant::FromDateTime(Day + 0.5), rtl::Variant::FromDateTime(1.0), 4},
         {db::ftBlob, std::string("\0\xFF\x01", 3), "b", 6},
         {db::ftMemo, "line 1\r\nline 2", "m", 5},
         {db::ftFmtMemo, "{\\rtf1}", "f", 6},
         {db::ftFixedChar, "abc", "xyz", 5},
         {db::ftWideString, "wide \xB5", "w", 6},
         {db::ftLargeint, 9000000000LL, 1LL, 5},
-        {db::ftTimeStamp, rtl::Variant::FromDateTime(day + 0.125), rtl::Variant::FromDateTime(2.0), 4},
+        {db::ftTimeStamp, rtl::Variant::FromDateTime(Day + 0.125), rtl::Variant::FromDateTime(2.0), 4},
         {db::ftFMTBcd, rtl::Currency::FromScaled(-98765), rtl::Currency::FromScaled(5), 4},
     };
-    db::TMemDataSet kinds;
-    for (std::size_t i = 0; i < types.size(); ++i) kinds.AddField(types[i].Type, "F" + std::to_string(i));
-    kinds.Open();
-    for (const bool first : {true, false}) {
-        kinds.Append();
-        for (std::size_t i = 0; i < types.size(); ++i)
-            kinds.Fields()[static_cast<int>(i)]->SetValue(first ? types[i].First : types[i].Second);
-        kinds.Post();
-    }
-    kinds.Append(); // a third record of nulls
-    kinds.Fields()[0]->SetAsString("nulls");
-    kinds.Post();
-    db::TDataSource source;
-    source.SetDataSet(&kinds);
-    Grid->SetDataSource(&source);
-    Grid->SetDrawMemoText(true); // memo columns edit their text
-    ASSERT_EQ(Grid->Columns().Count(), static_cast<int>(types.size()));
+    db::TMemDataSet Kinds;
+    db::TDataSource KindSource;
+};
 
-    auto copyOnto = [&](int from, int onto) {
-        Grid->SelectedRows().Clear();
-        kinds.SetRecNo(from);
-        Grid->SelectedRows().SetCurrentRowSelected(true);
-        const std::string block = Export<TDBGridExExportAsKVDBIF>();
-        Grid->SelectedRows().Clear();
-        kinds.SetRecNo(onto);
-        Grid->SelectedRows().SetCurrentRowSelected(true);
-        Import<TDBGridExImportAsKVDBIF>(block);
-        return block;
-    };
-    const std::string block = copyOnto(1, 2);
+TEST_F(KvdbifFieldTypes, EachCellIsWrittenWithTheTagOfItsType)
+{
+    const std::string block = CopyOnto(1, 2);
     // Each cell's tag, in column order.
-    std::size_t at = 12 + 2 * types.size();
-    for (const TType& type : types) {
+    std::size_t at = 12 + 2 * Types.size();
+    for (const TType& type : Types) {
         ASSERT_LT(at, block.size());
         EXPECT_EQ(block[at], type.Tag) << "type " << type.Type;
         std::size_t payload = 8;
@@ -265,20 +284,29 @@ TEST_F(ImportTest, EveryFieldTypeComesBackThroughKvdbif)
         if (type.Tag > 4) payload = 4 + static_cast<unsigned char>(block[at + 1]); // all texts below 256
         at += 1 + payload;
     }
+}
+
+TEST_F(KvdbifFieldTypes, EveryValueComesBackExceptABlobWhichTheGridNeverChanges)
+{
+    CopyOnto(1, 2);
     // A blob column is never changed in the grid (it has no text to edit); the rest take
     // the copied values.
-    kinds.SetRecNo(2);
-    for (std::size_t i = 0; i < types.size(); ++i) {
-        const bool blob = types[i].Type == db::ftBlob;
-        EXPECT_TRUE(kinds.Fields()[static_cast<int>(i)]->GetValue() == (blob ? types[i].Second : types[i].First))
-            << "type " << types[i].Type;
+    Kinds.SetRecNo(2);
+    for (std::size_t i = 0; i < Types.size(); ++i) {
+        const bool blob = Types[i].Type == db::ftBlob;
+        EXPECT_TRUE(Kinds.Fields()[static_cast<int>(i)]->GetValue() == (blob ? Types[i].Second : Types[i].First))
+            << "type " << Types[i].Type;
     }
-    // Nulls come back as nulls (the first field keeps its text).
-    copyOnto(3, 2);
-    kinds.SetRecNo(2);
-    for (std::size_t i = 1; i < types.size(); ++i)
-        EXPECT_EQ(kinds.Fields()[static_cast<int>(i)]->IsNull(), types[i].Type != db::ftBlob) << "type " << types[i].Type;
-    Grid->SetDataSource(nullptr);
+}
+
+TEST_F(KvdbifFieldTypes, NullsComeBackAsNulls)
+{
+    CopyOnto(1, 2);
+    // The first field keeps its text; a blob keeps its value.
+    CopyOnto(3, 2);
+    Kinds.SetRecNo(2);
+    for (std::size_t i = 1; i < Types.size(); ++i)
+        EXPECT_EQ(Kinds.Fields()[static_cast<int>(i)]->IsNull(), Types[i].Type != db::ftBlob) << "type " << Types[i].Type;
 }
 
 TEST_F(ImportTest, KvdbifDayNumbersOutsideTheCalendarAreBrokenInput)

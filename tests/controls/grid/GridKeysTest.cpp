@@ -33,6 +33,18 @@ protected:
         for (TDBGridExOption o : add) options.Include(o);
         Grid->SetOptionsEx(options);
     }
+    // Six records in a grid that selects records (or all), the first two selected with the
+    // keys; the clipboard empty.
+    void SelectTheFirstTwoOfSixRecords()
+    {
+        Records(6);
+        Options({dgMultiSelect});
+        Grid->SetAllowedSelections({gstRecordBookmarks, gstAll});
+        ShowGrid({"ID", "NAME"});
+        ui::Clipboard().Clear();
+        Key(Qt::Key_Down, Qt::ShiftModifier);
+        ASSERT_EQ(SelectedRecNos(), (std::vector<int>{1, 2}));
+    }
 };
 
 TEST_F(GridKeys, ArrowsPagesAndEndsMoveTheRecord)
@@ -382,17 +394,9 @@ TEST_F(GridKeys, CtrlDeleteAsksBeforeDeleting)
     EXPECT_EQ(Data.RecordCount(), 2);
 }
 
-TEST_F(GridKeys, ClipboardKeysRunOnlyTheEditActionsTheGridAllows)
+TEST_F(GridKeys, WithNoEditActionAllowedTheClipboardKeysDoNothing)
 {
-    Records(6);
-    Options({dgMultiSelect});
-    Grid->SetAllowedSelections({gstRecordBookmarks, gstAll});
-    ShowGrid({"ID", "NAME"});
-    ui::Clipboard().Clear();
-    Key(Qt::Key_Down, Qt::ShiftModifier);
-    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{1, 2}));
-
-    // No edit action allowed: the keys do nothing.
+    ASSERT_NO_FATAL_FAILURE(SelectTheFirstTwoOfSixRecords());
     Key(Qt::Key_C, Qt::ControlModifier);
     Key(Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_FALSE(ui::Clipboard().HasFormat(ui::CF_TEXT));
@@ -400,7 +404,11 @@ TEST_F(GridKeys, ClipboardKeysRunOnlyTheEditActionsTheGridAllows)
     EXPECT_EQ(Grid->Selection().SelectionType(), gstRecordBookmarks);
     Key(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(Data.RecordCount(), 6);
+}
 
+TEST_F(GridKeys, CtrlCAndCtrlInsertCopyAndCtrlVAndShiftInsertPasteIntoTheSelectedRecords)
+{
+    ASSERT_NO_FATAL_FAILURE(SelectTheFirstTwoOfSixRecords());
     Grid->SetEditActions({geaCopyEx, geaPasteEx});
     Key(Qt::Key_C, Qt::ControlModifier);
     const std::string copied = ui::Clipboard().AsText();
@@ -423,8 +431,12 @@ TEST_F(GridKeys, ClipboardKeysRunOnlyTheEditActionsTheGridAllows)
     Key(Qt::Key_Insert, Qt::ShiftModifier);
     Data.SetRecNo(5);
     EXPECT_EQ(Name(), "Row 1");
+}
 
-    // Ctrl+A selects all; Ctrl+X and Shift+Delete cut only with cutting allowed.
+TEST_F(GridKeys, CtrlXAndShiftDeleteCutOnlyWithCuttingAllowedAndCtrlAOnlyWithSelectingAll)
+{
+    ASSERT_NO_FATAL_FAILURE(SelectTheFirstTwoOfSixRecords());
+    Grid->SetEditActions({geaCopyEx, geaPasteEx});
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(Grid->Selection().SelectionType(), gstRecordBookmarks) << "select all is not allowed";
     Key(Qt::Key_Delete, Qt::ShiftModifier);
@@ -435,8 +447,12 @@ TEST_F(GridKeys, ClipboardKeysRunOnlyTheEditActionsTheGridAllows)
     Key(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(Data.RecordCount(), 4);
     EXPECT_NE(ui::Clipboard().AsText().find("Row 1"), std::string::npos);
+}
 
-    // Ctrl+Delete with a selection and deleting allowed asks the delete action's question.
+TEST_F(GridKeys, CtrlDeleteWithASelectionAndDeletingAllowedAsksTheDeleteActionsQuestion)
+{
+    ASSERT_NO_FATAL_FAILURE(SelectTheFirstTwoOfSixRecords());
+    Grid->SetEditActions({geaCopyEx, geaCutEx, geaSelectAllEx, geaDeleteEx});
     Options({dgConfirmDelete});
     Boxes.Answer = ui::mrCancel;
     Data.First();
@@ -446,7 +462,7 @@ TEST_F(GridKeys, ClipboardKeysRunOnlyTheEditActionsTheGridAllows)
     Key(Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_FALSE(Boxes.Requests.empty());
     EXPECT_EQ(Boxes.Requests.back().Text, "Delete record?");
-    EXPECT_EQ(Data.RecordCount(), 4);
+    EXPECT_EQ(Data.RecordCount(), 6);
     Key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(Grid->Selection().SelectionType(), gstAll);
 }

@@ -103,18 +103,34 @@ TEST_F(GridMouse, OneClickOnTheShownButtonOfAnotherRecordMovesThereAndPressesIt)
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(GridMouse, TitleButtonsCycleTheSortMarkersOnRelease)
-{
-    Records(4);
-    Grid->SetOptionsEx(Grid->GetOptionsEx().Include(dghAutoSortMarking).Include(dghMultiSortMarking));
-    Grid->ColumnDefValues().Title().SetTitleButton(true);
-    ShowGrid({"ID", "NAME", "AMOUNT"});
-    std::vector<std::string> sorted;
-    DBGridExDataService().OnApplySorting = TDBGridExDataService::TGridEvent::FromFunction(
-        [&](TCustomDBGridEx* grid) { sorted.push_back(grid == Grid.get() ? "this grid" : "another"); });
-    TColumnEx* name = Grid->Columns().Items(1);
-    TColumnEx* amount = Grid->Columns().Items(2);
+// Title buttons that mark the sorting, several at once with Ctrl; the sortings the data
+// service was asked for.
+class GridTitleButtons : public GridMouse {
+protected:
+    void SetUp() override
+    {
+        GridMouse::SetUp();
+        Records(4);
+        Grid->SetOptionsEx(Grid->GetOptionsEx().Include(dghAutoSortMarking).Include(dghMultiSortMarking));
+        Grid->ColumnDefValues().Title().SetTitleButton(true);
+        ShowGrid({"ID", "NAME", "AMOUNT"});
+        DBGridExDataService().OnApplySorting = TDBGridExDataService::TGridEvent::FromFunction(
+            [this](TCustomDBGridEx* grid) { Sorted.push_back(grid == Grid.get() ? "this grid" : "another"); });
+    }
+    void TearDown() override
+    {
+        DBGridExDataService().OnApplySorting = {};
+        GridMouse::TearDown();
+    }
+    TColumnEx* Name() const { return Grid->Columns().Items(1); }
+    TColumnEx* Amount() const { return Grid->Columns().Items(2); }
 
+    std::vector<std::string> Sorted;
+};
+
+TEST_F(GridTitleButtons, ATitleButtonShowsPressedWhileThePointerIsOverItAndCyclesTheMarkerOnRelease)
+{
+    TColumnEx* name = Name();
     // Held down, the button shows pressed while the mouse is over it.
     Press(Center(2, 0));
     EXPECT_EQ(Grid->PressedTitleColumn(), 2);
@@ -128,12 +144,19 @@ TEST_F(GridMouse, TitleButtonsCycleTheSortMarkersOnRelease)
     EXPECT_EQ(Grid->PressedTitleColumn(), -1);
     EXPECT_EQ(name->Title()->GetSortMarker(), smDownEx);
     EXPECT_EQ(G().Events, (std::vector<std::string>{"button 1", "sort", "title NAME"}));
-    EXPECT_EQ(sorted, (std::vector<std::string>{"this grid"}));
+    EXPECT_EQ(Sorted, (std::vector<std::string>{"this grid"}));
 
     Click(2, 0);
     EXPECT_EQ(name->Title()->GetSortMarker(), smUpEx);
+}
 
-    // With Ctrl the other markers stay and the sorting waits for Ctrl's release.
+TEST_F(GridTitleButtons, WithCtrlTheOtherMarkersStayAndTheSortingWaitsForCtrlsRelease)
+{
+    TColumnEx* name = Name();
+    TColumnEx* amount = Amount();
+    Click(2, 0);
+    Click(2, 0);
+    ASSERT_EQ(name->Title()->GetSortMarker(), smUpEx);
     G().Events.clear();
     Click(3, 0, Qt::ControlModifier);
     EXPECT_EQ(amount->Title()->GetSortMarker(), smDownEx);
@@ -143,10 +166,13 @@ TEST_F(GridMouse, TitleButtonsCycleTheSortMarkersOnRelease)
     QTest::keyRelease(Grid.get(), Qt::Key_Control);
     EXPECT_FALSE(Grid->SortMarkingPending());
     EXPECT_EQ(G().Events.back(), "sort");
-    EXPECT_EQ(sorted.size(), 3u);
+    EXPECT_EQ(Sorted.size(), 3u);
+}
 
-    // A release away from the button is no click; a handler that sorts itself takes
-    // the data service's place; a disabled button is a plain title.
+// A release away from the button is no click; a handler that sorts itself takes the data
+// service's place.
+TEST_F(GridTitleButtons, AReleaseAwayFromTheButtonIsNoClickAndAHandlerThatSortsTakesTheServicesPlace)
+{
     G().Events.clear();
     Press(Center(2, 0));
     Release(Center(2, DataRow(2)));
@@ -155,7 +181,13 @@ TEST_F(GridMouse, TitleButtonsCycleTheSortMarkersOnRelease)
     Grid->OnSortMarkingChanged = rtl::TNotifyEvent::FromFunction([&](rtl::TObject*) { ++handled; });
     Click(2, 0);
     EXPECT_EQ(handled, 1);
-    EXPECT_EQ(sorted.size(), 3u);
+    EXPECT_TRUE(Sorted.empty());
+}
+
+TEST_F(GridTitleButtons, ADisabledTitleButtonIsAPlainTitle)
+{
+    TColumnEx* name = Name();
+    Click(2, 0);
     Grid->OnCheckButton = TCheckTitleExBtnEvent::FromFunction(
         [](rtl::TObject*, int ACol, TColumnEx*, bool& Enabled) { Enabled = ACol != 1; });
     const TSortMarkerEx before = name->Title()->GetSortMarker();
@@ -163,7 +195,6 @@ TEST_F(GridMouse, TitleButtonsCycleTheSortMarkersOnRelease)
     EXPECT_EQ(Grid->PressedTitleColumn(), -1);
     Release(Center(2, 0));
     EXPECT_EQ(name->Title()->GetSortMarker(), before);
-    DBGridExDataService().OnApplySorting = {};
 }
 
 TEST_F(GridMouse, DraggingATitleSidewaysMovesTheColumnInsteadOfClickingIt)
