@@ -66,6 +66,19 @@ inline std::vector<TResult>& Results()
     return results;
 }
 
+// A figure with a goal in time rather than a ratio: the median of the steps.
+struct TMedian {
+    std::string Label;
+    double Milliseconds = 0, GoalMilliseconds = 0;
+    std::size_t Steps = 0;
+};
+
+inline std::vector<TMedian>& Medians()
+{
+    static std::vector<TMedian> medians;
+    return medians;
+}
+
 inline double ThreadCpuSeconds()
 {
     timespec t{};
@@ -182,6 +195,16 @@ inline void Measure(benchmark::State& state, const TFigure& figure)
     }
 }
 
+// The median of a benchmark's step times (seconds) as its counter and as a figure
+// with a goal in milliseconds.
+inline void ReportMedian(benchmark::State& state, const std::vector<double>& seconds, double goalMilliseconds,
+                         std::string label)
+{
+    const double median = Median(seconds) * 1e3;
+    state.counters["median_ms"] = median;
+    Medians().push_back({std::move(label), median, goalMilliseconds, seconds.size()});
+}
+
 // Registers a figure as a benchmark of one iteration (the repetitions are its own).
 inline void Register(TFigure figure)
 {
@@ -205,6 +228,9 @@ inline void PrintResults()
                     speedUp ? "at least" : "at most", r.Goal, speedUp ? "x" : "", met ? "met" : "NOT met",
                     r.ProjectSeconds * 1e3, r.BaselineSeconds * 1e3);
     }
+    for (const TMedian& m : Medians())
+        std::printf("%s: median %.3f ms of %zu, goal at most %.2f ms: %s\n", m.Label.c_str(), m.Milliseconds, m.Steps,
+                    m.GoalMilliseconds, m.Milliseconds <= m.GoalMilliseconds ? "met" : "NOT met");
 }
 
 // Google Benchmark's console output plus the figures' lines (and any plain time ratios).
