@@ -169,7 +169,10 @@ void BM_PageDownAndRepaint(benchmark::State& state)
     paired::ReportMedian(state, times, 1.5, "Page Down and repaint, 1,000,000 records of the log query");
     state.counters["page"] = log.grid->VisibleDataRowCount();
 }
-BENCHMARK(BM_PageDownAndRepaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(500);
+BENCHMARK(BM_PageDownAndRepaint)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(benchmarks::StepCount(500));
 
 void BM_CtrlEndAndRepaint(benchmark::State& state)
 {

@@ -20,6 +20,14 @@ inline void PaintUpdatesAtOnce()
     ::setenv("QT_QPA_UPDATE_IDLE_TIME", "0", 0);
 }
 
+// How many steps a benchmark of steps takes: KV_BENCH_STEPS when set (fewer under
+// callgrind), else the count given.
+inline int StepCount(int count)
+{
+    const char* steps = std::getenv("KV_BENCH_STEPS");
+    return steps && std::atoi(steps) > 0 ? std::atoi(steps) : count;
+}
+
 // A key press and release sent to a widget, as typing does.
 inline void SendKey(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
@@ -59,8 +67,8 @@ inline int PaintPending(QWidget& widget)
 }
 
 // A key typed into the widget and the repaint that follows, in the key's handling or
-// after it; returns the paint events both took.
-inline int KeyAndRepaint(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+// after it; returns the paint events both took. (Not inlined: callgrind can count it alone.)
+[[gnu::noinline]] inline int KeyAndRepaint(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     TPaintCounter counter(widget);
     SendKey(widget, key, modifiers);

@@ -8,10 +8,12 @@
 // a bitmap's canvas paints on the bitmap. Font, pen and brush are re-applied to the
 // painter only when they changed.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRegion>
 
@@ -178,11 +180,15 @@ private:
     QColor brushColor() const;
     void fillSolid(const QRect& r, const QColor& c);
     void drawThinLine(int x1, int y1, int x2, int y2);
-    void drawTextCell(int x, int y, const QString& text, const TRect* clip, bool opaqueCell);
-    // One line of DrawText: its pieces between tab stops, and the mark under the
+    // Text with the top of its line at (x, y); opaqueCell fills its box (width wide, measured
+    // when negative) with the brush first.
+    void drawTextCell(int x, int y, const QString& text, const TRect* clip, bool opaqueCell, int width = -1);
+    // One line of DrawText, width wide: its pieces between tab stops, and the mark under the
     // character at underline (none when negative).
-    void drawTextLine(int x, int y, const QString& text, int underline, const TTextWidths& widths,
+    void drawTextLine(int x, int y, const QString& text, int width, int underline, const TTextWidths& widths,
                       const TRect* clip, bool opaque);
+    // The metrics of the font, kept while its Qt font stays the same.
+    const QFontMetrics& fontMetrics();
     void setRasterOpForPen();
 
     TFont font_;
@@ -195,6 +201,8 @@ private:
     TRect unmirroredVisible_;
     unsigned fontApplied_ = 0;
     unsigned penApplied_ = 0;
+    std::optional<QFontMetrics> metrics_;
+    unsigned metricsLook_ = 0;
 };
 
 } // namespace ui

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include "platform/rtl/Component.h"
@@ -184,11 +185,13 @@ public:
 
     // ---- painting
     TCanvas& Canvas() { return canvas_; }
+    // Marks the control for painting (InvalidatedArea) or a part of its client area.
     void Invalidate();
     void InvalidateRect(const TRect& clientRect);
-    // Paints now.
+    // Marks the control for painting and paints it now.
     void Repaint();
-    void Update() { Repaint(); }
+    // Paints now what is marked for painting, if anything.
+    void Update();
 
     // ---- numbered messages
     std::intptr_t Perform(unsigned msg, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
@@ -221,6 +224,10 @@ public:
 protected:
     // ---- message hooks
     virtual void Paint() {}
+    // What Invalidate marks, in window coordinates: the whole control. Controls inside it
+    // paint themselves when they change; one that stands in the frame and covers its place
+    // (a scroll bar) may be left out.
+    virtual QRegion InvalidatedArea() const;
     // The non-client area in window coordinates; the default draws the border.
     virtual void PaintNonClient(TCanvas& canvas);
     // Shrinks the window rectangle (0, 0, width, height) to the client area.
@@ -310,8 +317,11 @@ private:
     bool dispatch(QWidget* from, QEvent* e, const std::function<bool(QEvent*)>& defaultEvent);
     bool deliverPosted(std::uint64_t serial);
 
+    void markForPainting(const QRegion& area);
+
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     TRect clientInWindow_;
+    QRegion unpainted_; // marked by Invalidate and InvalidateRect, not painted since
     TBorderStyle borderStyle_ = bsNone;
     bool ctl3D_ = true;
     bool visible_ = true;

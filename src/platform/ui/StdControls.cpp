@@ -226,6 +226,9 @@ TScrollBar::TScrollBar(TControl* parent, TScrollBarKind kind)
     : TControl(parent), bar_(new QScrollBar(this)), kind_(kind)
 {
     EraseBackground = false;
+    // The Qt bar fills its background itself: it counts as opaque, so that its repaint
+    // does not paint again the controls under it, the one holding it among them.
+    bar_->setAutoFillBackground(true);
     bar_->setFocusPolicy(Qt::NoFocus);
     bar_->setOrientation(kind == sbHorizontal ? Qt::Horizontal : Qt::Vertical);
     QObject::connect(bar_, &QAbstractSlider::actionTriggered, this,

@@ -164,6 +164,59 @@ TEST_F(GridScrolling, RecordsWithoutNumbersGiveTheBarFivePlaces)
     Source.SetDataSet(&Data);
 }
 
+TEST_F(GridScrolling, PageDownRepaintsTheRowsAndOnlyTheBarWhoseValuesChanged)
+{
+    Records(60);
+    Grid->SetBounds(0, 0, 150, 200);
+    ShowGrid();
+    ASSERT_TRUE(BarShown());
+    ui::TScrollBar& hbar = *G().ScrollBarControl(ui::sbHorizontal);
+    ASSERT_TRUE(G().ScrollBarShown(ui::sbHorizontal)) << "the columns are wider than the grid";
+    uitest::TPaintCounter gridPaints(Grid.get()), vertPaints(VBar().Bar()), horzPaints(hbar.Bar());
+    QApplication::processEvents();
+    gridPaints.Reset();
+    vertPaints.Reset();
+    horzPaints.Reset();
+
+    // The key paints the rows at once; the moved bar paints itself, the other one not.
+    const int before = VBar().Position();
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(gridPaints.Count, 1);
+    EXPECT_FALSE(gridPaints.Painted.intersects(hbar.geometry()));
+    EXPECT_FALSE(gridPaints.Painted.intersects(VBar().geometry()));
+    QApplication::processEvents();
+    EXPECT_GT(VBar().Position(), before);
+    EXPECT_GE(vertPaints.Count, 1);
+    EXPECT_EQ(horzPaints.Count, 0);
+}
+
+TEST_F(GridScrolling, ABarOfFivePlacesInTheMiddleIsNotRepaintedByPaging)
+{
+    gridtest::TUnnumberedDataSet unnumbered;
+    unnumbered.AddField<db::TStringField>("NAME", db::fkData, 20);
+    unnumbered.Open();
+    for (int i = 1; i <= 80; ++i) {
+        unnumbered.Append();
+        unnumbered.FieldByName("NAME")->SetAsString("Row " + std::to_string(i));
+        unnumbered.Post();
+    }
+    unnumbered.First();
+    Source.SetDataSet(&unnumbered);
+    ShowGrid({"NAME"});
+    Key(Qt::Key_PageDown);
+    ASSERT_EQ(VBar().Position(), 2);
+    uitest::TPaintCounter gridPaints(Grid.get()), vertPaints(VBar().Bar());
+    QApplication::processEvents();
+    gridPaints.Reset();
+    vertPaints.Reset();
+    Key(Qt::Key_PageDown);
+    QApplication::processEvents();
+    EXPECT_EQ(VBar().Position(), 2);
+    EXPECT_GE(gridPaints.Count, 1);
+    EXPECT_EQ(vertPaints.Count, 0);
+    Source.SetDataSet(&Data);
+}
+
 TEST_F(GridScrolling, ADataSetThatFitsShowsNoBarOrADisabledOne)
 {
     Records(3);
