@@ -5,7 +5,9 @@
 //    two-level titles and a footer row of a count, an average and a sum), against a
 //    QTableView showing the same texts, check states, images and headers from a
 //    QStandardItemModel at the same size and font; once with both scroll bars shown
-//    (more records and columns than the screen holds) and once with both hidden;
+//    (more records and columns than the screen holds) and once with both hidden; and the
+//    first paint of a screen, before the canvases keep any text laid out (TextRuns.h), with
+//    the bars shown;
 //  - Page Down over 1,000,000 records of a memory data set laid out as the log view (the
 //    same columns and texts as grid_log_query_bench shows of the log query) with the
 //    repaint the screen then does (the parts that changed painted into the window), the
@@ -37,6 +39,7 @@
 #include "platform/db/MemDataSet.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Metrics.h"
+#include "platform/ui/TextRuns.h"
 
 namespace {
 
@@ -273,12 +276,15 @@ void RenderWhole(QWidget& widget)
     benchmark::DoNotOptimize(image.constBits());
 }
 
+// With firstPaint the texts are laid out anew for each paint, as for a screen never
+// painted before.
 void RegisterScreenFigure(const char* name, const char* label, std::unique_ptr<TGridFixture>& grid,
-                          std::unique_ptr<TTableFixture>& table, double goal)
+                          std::unique_ptr<TTableFixture>& table, double goal, bool firstPaint = false)
 {
     paired::TFigure figure;
     figure.Name = name;
     figure.Label = label;
+    if (firstPaint) figure.PrepareProject = [] { ui::TextRuns().Clear(); };
     figure.Project = [&grid] { RenderWhole(grid->grid); };
     figure.Baseline = [&table] { RenderWhole(table->view); };
     figure.Goal = goal;
@@ -339,6 +345,8 @@ int main(int argc, char** argv)
                          shownTable, 0.5);
     RegisterScreenFigure("BM_ScreenBarsHidden", "grid screen / QTableView, both scroll bars hidden", hiddenGrid,
                          hiddenTable, 0.5);
+    RegisterScreenFigure("BM_ScreenFirstPaint", "grid screen painted first / QTableView, both scroll bars shown",
+                         shownGrid, shownTable, 0.5, true);
     benchmark::RegisterBenchmark("BM_PageDownAndRepaint", BM_PageDownAndRepaint)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)

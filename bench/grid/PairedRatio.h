@@ -6,8 +6,8 @@
 // (wall clock and the main thread's CPU time) and their ratio, and the reporter prints a
 // line per figure with the goal beside it.
 //
-// Under callgrind (valgrind --tool=callgrind --collect-atstart=no) each side runs its
-// batch once and its instructions are dumped apart, as "<figure>/project" and
+// Under callgrind (valgrind --tool=callgrind --collect-atstart=no) each side runs once
+// after the warm-up and its instructions are dumped apart, as "<figure>/project" and
 // "<figure>/baseline"; bench/callgrind-ratios.sh turns the dumps into ratios that do not
 // move with the machine's load.
 #include <algorithm>
@@ -146,9 +146,12 @@ inline void CountSide(const TFigure& figure, bool project, int count)
 inline void Measure(benchmark::State& state, const TFigure& figure)
 {
     for (auto _ : state) {
-        // Warm both sides up (caches, fonts, first allocations), then size the batch.
-        RunBatch(figure.PrepareProject, figure.Project, 1);
-        RunBatch(figure.PrepareBaseline, figure.Baseline, 1);
+        // Warm both sides up (caches, fonts, first allocations; twice, for what is kept from
+        // its second use on), then size the batch.
+        for (int warm = 0; warm < 2; ++warm) {
+            RunBatch(figure.PrepareProject, figure.Project, 1);
+            RunBatch(figure.PrepareBaseline, figure.Baseline, 1);
+        }
         if (UnderCallgrind()) {
             CountSide(figure, true, 1);
             CountSide(figure, false, 1);

@@ -10,6 +10,7 @@
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/QtText.h"
+#include "platform/ui/TextRuns.h"
 
 namespace ui {
 
@@ -107,6 +108,23 @@ void TCanvas::applyFont()
         painter_->setFont(font_.ToQFont());
         fontApplied_ = look;
     }
+}
+
+unsigned TCanvas::fontNumber()
+{
+    const unsigned look = font_.QFontVersion();
+    if (fontNumberLook_ != look) {
+        fontNumber_ = FontNumber(font_.ToQFont());
+        fontNumberLook_ = look;
+    }
+    return fontNumber_;
+}
+
+bool TCanvas::drawsFromRuns(std::string_view text) const
+{
+    // Turned, mirrored and underlined or struck-out text is drawn as Qt draws a text.
+    return font_.Orientation() == 0 && mirrorWidth_ < 0 && !(font_.Style() & (fsUnderline | fsStrikeOut))
+           && TTextRuns::Takes(text);
 }
 
 const QFontMetrics& TCanvas::fontMetrics()
@@ -355,7 +373,14 @@ void TCanvas::DrawFocusRect(const TRect& r)
 
 // ---- text ----
 
-int TCanvas::TextWidth(std::string_view text) { return fontMetrics().horizontalAdvance(ToQString(text)); }
+int TCanvas::TextWidth(std::string_view text)
+{
+    // A line kept for drawing knows its width (the same as measured).
+    if (TTextRuns::Takes(text))
+        if (const TTextRun* run = TextRuns().Find(fontNumber(), text)) return run->Width;
+    return fontMetrics().horizontalAdvance(ToQString(text));
+}
+
 
 int TCanvas::TextHeight(std::string_view) { return fontMetrics().height(); }
 
@@ -429,7 +454,28 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r, std::st
     if (filled) fillSolid(toQRect(*r), brushColor());
     const TRect* clip = (r && (options & ETO_CLIPPED)) ? r : nullptr;
     // Text clipped to a rectangle already filled needs no background of its own.
-    drawTextCell(x, y, ToQString(text), clip, brush_.Style() != bsClear && !(filled && clip));
+    const bool opaque = brush_.Style() != bsClear && !(filled && clip);
+    const TTextRun* run = drawsFromRuns(text) ? TextRuns().Use(font_.ToQFont(), fontNumber(), text) : nullptr;
+    if (run)
+        drawTextRun(x, y, *run, clip, opaque);
+    else
+        drawTextCell(x, y, ToQString(text), clip, opaque);
+}
+
+void TCanvas::drawTextRun(int x, int y, const TTextRun& run, const TRect* clip, bool opaqueCell)
+{
+    applyFont();
+    const QFontMetrics& fm = fontMetrics();
+    painter_->save();
+    if (clip) painter_->setClipRect(toQRect(*clip), painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    painter_->translate(x, y);
+    if (opaqueCell) painter_->fillRect(QRect(0, 0, run.Width, fm.height()), brushColor());
+    painter_->setPen(ToQColor(font_.Color()));
+    // The baseline where a drawn text has it.
+    const QPointF origin(0, fm.ascent() - run.Ascent);
+    for (const QGlyphRun& glyphs : run.Glyphs) painter_->drawGlyphRun(origin, glyphs);
+    painter_->restore();
+    penApplied_ = 0;
 }
 
 // How wide a line of DrawText is: with tab expansion every tab moves to the next stop.

@@ -23,6 +23,7 @@
 namespace ui {
 
 class TBitmap;
+struct TTextRun;
 
 // Edge parts and sides for DrawEdge.
 enum : unsigned {
@@ -189,6 +190,11 @@ private:
                       const TRect* clip, bool opaque);
     // The metrics of the font, kept while its Qt font stays the same.
     const QFontMetrics& fontMetrics();
+    // The font's number among the Qt fonts (FontNumber), kept likewise.
+    unsigned fontNumber();
+    // Whether the text is drawn from the laid-out lines the canvases keep (TextRuns).
+    bool drawsFromRuns(std::string_view text) const;
+    void drawTextRun(int x, int y, const TTextRun& run, const TRect* clip, bool opaqueCell);
     void setRasterOpForPen();
 
     TFont font_;
@@ -203,6 +209,8 @@ private:
     unsigned penApplied_ = 0;
     std::optional<QFontMetrics> metrics_;
     unsigned metricsLook_ = 0;
+    unsigned fontNumber_ = 0;
+    unsigned fontNumberLook_ = 0;
 };
 
 } // namespace ui
