@@ -22,6 +22,20 @@ protected:
     int DataBottom() { return Grid->CellRect(1, Grid->TitleOffset() + Grid->DataRowCount() - 1).Bottom; }
     // The record on the top data row.
     int TopRecNo() { return Data.GetRecNo() - Grid->DataLink().GetActiveRecord(); }
+    // Records "Row 1" ... "Row count" that are not numbered, shown in the grid.
+    void ShowUnnumbered(gridtest::TUnnumberedDataSet& unnumbered, int count)
+    {
+        unnumbered.AddField<db::TStringField>("NAME", db::fkData, 20);
+        unnumbered.Open();
+        for (int i = 1; i <= count; ++i) {
+            unnumbered.Append();
+            unnumbered.FieldByName("NAME")->SetAsString("Row " + std::to_string(i));
+            unnumbered.Post();
+        }
+        unnumbered.First();
+        Source.SetDataSet(&unnumbered);
+        ShowGrid({"NAME"});
+    }
 };
 
 TEST_F(GridScrolling, TheVerticalBarNumbersTheRecordsWithThePageOnScreen)
@@ -126,16 +140,7 @@ TEST_F(GridScrolling, TheThumbGoesToItsRecordOnReleaseOrWhileDraggedWithTracking
 TEST_F(GridScrolling, RecordsWithoutNumbersGiveTheBarFivePlaces)
 {
     gridtest::TUnnumberedDataSet unnumbered;
-    unnumbered.AddField<db::TStringField>("NAME", db::fkData, 20);
-    unnumbered.Open();
-    for (int i = 1; i <= 40; ++i) {
-        unnumbered.Append();
-        unnumbered.FieldByName("NAME")->SetAsString("Row " + std::to_string(i));
-        unnumbered.Post();
-    }
-    unnumbered.First();
-    Source.SetDataSet(&unnumbered);
-    ShowGrid({"NAME"});
+    ShowUnnumbered(unnumbered, 40);
     const int page = Grid->VisibleDataRowCount();
     EXPECT_TRUE(BarShown());
     EXPECT_EQ(VBar().Min(), 0);
@@ -193,16 +198,7 @@ TEST_F(GridScrolling, PageDownRepaintsTheRowsAndOnlyTheBarWhoseValuesChanged)
 TEST_F(GridScrolling, ABarOfFivePlacesInTheMiddleIsNotRepaintedByPaging)
 {
     gridtest::TUnnumberedDataSet unnumbered;
-    unnumbered.AddField<db::TStringField>("NAME", db::fkData, 20);
-    unnumbered.Open();
-    for (int i = 1; i <= 80; ++i) {
-        unnumbered.Append();
-        unnumbered.FieldByName("NAME")->SetAsString("Row " + std::to_string(i));
-        unnumbered.Post();
-    }
-    unnumbered.First();
-    Source.SetDataSet(&unnumbered);
-    ShowGrid({"NAME"});
+    ShowUnnumbered(unnumbered, 80);
     Key(Qt::Key_PageDown);
     ASSERT_EQ(VBar().Position(), 2);
     uitest::TPaintCounter gridPaints(Grid.get()), vertPaints(VBar().Bar());
