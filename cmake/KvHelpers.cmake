@@ -1,3 +1,25 @@
+# The database beside the program is the user's: the build makes it only where there is
+# none and never replaces or changes it (tools/mkdb). Tests, benchmarks and tools work on
+# copies of an empty template the build writes beside it under another name.
+set(KV7200_FDB ${CMAKE_BINARY_DIR}/bin/kv7200.FDB)
+set(KV7200_TEMPLATE_FDB ${CMAKE_BINARY_DIR}/bin/kv7200-template.FDB)
+
+# The folder tools/mkdb (the database tool, the template and the user's database), added
+# once by whichever folder needs it first.
+macro(kv_need_mkdb)
+  if(NOT TARGET kv7200_template_fdb)
+    add_subdirectory(${PROJECT_SOURCE_DIR}/tools/mkdb ${CMAKE_BINARY_DIR}/tools/mkdb)
+  endif()
+endmacro()
+
+# kv_use_database_template(target): target copies the empty template (KV7200_TEMPLATE_FDB in
+# its code) into a folder of its own; it never learns where the user's database is.
+macro(kv_use_database_template target)
+  kv_need_mkdb()
+  add_dependencies(${target} kv7200_template_fdb)
+  target_compile_definitions(${target} PRIVATE KV7200_TEMPLATE_FDB="${KV7200_TEMPLATE_FDB}")
+endmacro()
+
 # kv_library(name SOURCES... [DEPS targets...]): one library per source folder.
 # Sources are every .cpp/.h of the folder, so adding a unit needs no edit here.
 function(kv_library name)
@@ -29,6 +51,21 @@ function(kv_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+endfunction()
+
+# kv_root_only_test(program FILTER pattern): the program's tests that need root (they bind
+# port 843, the port of every unit) leave its ctest entry for one of their own,
+# <program>_as_root. That entry is reported as skipped (not as passed) when all of them
+# skipped, as they do for another user; the test main prints each reason ("skipped: ...").
+function(kv_root_only_test program)
+  cmake_parse_arguments(KV "" "FILTER" "" ${ARGN})
+  if(NOT TARGET ${program})
+    return()
+  endif()
+  set_property(TEST ${program} APPEND PROPERTY ENVIRONMENT "GTEST_FILTER=-${KV_FILTER}")
+  add_test(NAME ${program}_as_root COMMAND ${program} --gtest_filter=${KV_FILTER})
+  set_tests_properties(${program}_as_root PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KV_ALL_SKIPPED_EXIT_CODE=77" SKIP_RETURN_CODE 77 TIMEOUT 600)
 endfunction()
 
 # kv_x11_test(program FILTER pattern): runs the named test program's matching tests once

@@ -36,6 +36,7 @@
 #include "storage/FakeMainForm.h"
 #include "storage/SQL_Filter.h"
 #include "storage/StorageTestEngine.h"
+#include "support/ScratchFolder.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -43,13 +44,13 @@ namespace {
 constexpr int kRecords = 1'000'000;
 using Clock = std::chrono::steady_clock;
 
-// A copy of the built database with a million log records of two units and the system,
+// A copy of the built empty database with a million log records of two units and the system,
 // the data module on it, and a shown grid on its log query.
 struct TLogGrid {
     TLogGrid()
     {
         storagetest::EngineFolder();
-        std::filesystem::copy_file(KV7200_FDB, dir.Path() / storage::kDatabaseFileName);
+        std::filesystem::copy_file(KV7200_TEMPLATE_FDB, dir.Path() / storage::kDatabaseFileName);
         main.ProgramFile = dir.File("kv7200");
         dm = std::make_unique<storage::TDM>(nullptr, main);
         fb::TIBSQL fill(&dm->IBDatabase, &dm->IBTransaction);
@@ -273,6 +274,8 @@ void RegisterOpenWithFootersFigure()
 
 int main(int argc, char** argv)
 {
+    // The engine and the database go with this folder, also when a benchmark aborts.
+    testsupport::UseScratchFolder("kv7200-bench");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmarks::PaintUpdatesAtOnce();
     QApplication app(argc, argv);

@@ -29,6 +29,7 @@
 #include "storage/DModule.h"
 #include "simulator/UnitSimulator.h"
 #include "storage/StorageTestEngine.h"
+#include "support/ScratchFolder.h"
 #include "support/TempDir.h"
 #include "views/DeviceRDS.h"
 
@@ -59,9 +60,9 @@ public:
     std::unique_ptr<device_link::TDeviceManager> Manager;
 };
 
-// A copy of the built database in a folder of its own, and a data module on it.
+// A copy of the built empty database in a folder of its own, and a data module on it.
 struct Bench {
-    explicit Bench(const std::string& source = KV7200_FDB)
+    explicit Bench(const std::string& source = KV7200_TEMPLATE_FDB)
     {
         storagetest::EngineFolder();
         std::filesystem::copy_file(source, Dir.Path() / storage::kDatabaseFileName);
@@ -88,7 +89,7 @@ struct Bench {
     std::unique_ptr<storage::TDM> Dm;
 };
 
-// The built database with a million log records of three units and system events,
+// The empty database with a million log records of three units and system events,
 // made once per run.
 const std::string& MillionRecordDatabase()
 {
@@ -428,6 +429,8 @@ BENCHMARK(BM_ClearOutdatedLog)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
+    // The engine and the databases go with this folder, also when a benchmark aborts.
+    testsupport::UseScratchFolder("kv7200-bench");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     rtl::MainThread::Init();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -41,28 +42,84 @@ sigset_t TerminationSignals()
     return set;
 }
 
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The button a box answers with when Enter is pressed: the first of its buttons in the
+// order the boxes lay them out.
+ui::TModalResult DefaultAnswer(ui::TMsgDlgButtons buttons, std::string& name)
+{
+    // clang-format off
+    struct TChoice { unsigned Bit; const char* Name; ui::TModalResult Result; };
+    static const TChoice kChoices[] = {
+        {ui::mbYes, "Yes", ui::mrYes}, {ui::mbNo, "No", ui::mrNo}, {ui::mbOK, "OK", ui::mrOk},
+        {ui::mbCancel, "Cancel", ui::mrCancel}, {ui::mbAbort, "Abort", ui::mrAbort}, {ui::mbRetry, "Retry", ui::mrRetry},
+        {ui::mbIgnore, "Ignore", ui::mrIgnore}, {ui::mbAll, "All", ui::mrAll}, {ui::mbNoToAll, "No to All", ui::mrNoToAll},
+        {ui::mbYesToAll, "Yes to All", ui::mrYesToAll},
+    };
+    // clang-format on
+    for (const TChoice& c : kChoices)
+        if ((buttons ? buttons : ui::mbOK) & c.Bit) {
+            name = c.Name;
+            return c.Result;
+        }
+    name = "OK";
+    return ui::mrOk;
+}
+
 // Error and warning boxes are also written to standard error, for the terminal or the
-// session log that started the program: a box may be gone before anybody read it.
+// session log that started the program: a box may be gone before anybody read it. On a
+// display nobody sees (the virtual one of run.sh) every box is only written there and
+// answered with its default at once, so that nothing waits for an answer that never comes.
 class TBoxesOnConsole : public ui::IMessageBoxService {
 public:
-    explicit TBoxesOnConsole(ui::IMessageBoxService& shown) : shown_(shown) { ui::SetMessageBoxService(this); }
+    TBoxesOnConsole(ui::IMessageBoxService& shown, bool unseen) : shown_(shown), unseen_(unseen)
+    {
+        ui::SetMessageBoxService(this);
+    }
     ~TBoxesOnConsole() override { ui::SetMessageBoxService(nullptr); }
     TBoxesOnConsole(const TBoxesOnConsole&) = delete;
     TBoxesOnConsole& operator=(const TBoxesOnConsole&) = delete;
 
     ui::TModalResult Show(const ui::TMessageBoxRequest& request) override
     {
-        if (request.Type == ui::mtError || request.Type == ui::mtWarning) {
-            std::fprintf(stderr, "kv7200: %s\n", request.Text.c_str());
-            std::fflush(stderr);
+        if (!unseen_) {
+            if (request.Type == ui::mtError || request.Type == ui::mtWarning) Write(request.Text);
+            return shown_.Show(request);
         }
-        return shown_.Show(request);
+        std::string name;
+        const ui::TModalResult answer = DefaultAnswer(request.Buttons, name);
+        const unsigned several = request.Buttons & (request.Buttons - 1);
+        Write(several ? request.Text + " [answered " + name + "]" : request.Text);
+        return answer;
     }
     void Beep() override { shown_.Beep(); }
 
 private:
+    static void Write(const std::string& text)
+    {
+        std::fprintf(stderr, "kv7200: %s\n", text.c_str());
+        std::fflush(stderr);
+    }
+
     ui::IMessageBoxService& shown_;
+    bool unseen_;
 };
+
+// Whether Qt will find a display: without one its default platform aborts the program.
+// A platform chosen explicitly (offscreen, wayland ...) is left to Qt.
+bool DisplayAvailable(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "-platform") return true;
+    const std::string platform = Environment("QT_QPA_PLATFORM");
+    if (!platform.empty() && platform.rfind("xcb", 0) != 0) return true;
+    if (platform.empty() && !Environment("WAYLAND_DISPLAY").empty()) return true;
+    return !Environment("DISPLAY").empty();
+}
 
 } // namespace
 
@@ -241,13 +298,17 @@ void TProgram::RemoveEngineFiles()
 
 int RunProgram(int argc, char** argv)
 {
+    if (!DisplayAvailable(argc, argv)) {
+        std::fprintf(stderr, "kv7200: no display: set DISPLAY or start it with ./run.sh\n");
+        return kFailureExitCode;
+    }
     BlockTerminationSignals();
     QApplication application(argc, argv);
     QApplication::setApplicationName("kv7200");
     // The splash closes before the main window opens; only the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     rtl::MainThread::Init();
-    TBoxesOnConsole boxes(ui::MessageBoxService());
+    TBoxesOnConsole boxes(ui::MessageBoxService(), !Environment(kUnseenDisplayVariable).empty());
     TProgram program(RunningProgramFile());
     EndOnTerminationSignals(application, program);
     if (!program.Start()) return program.ExitCode();

@@ -92,9 +92,14 @@ void BlockTerminationSignals();
 // Ends program (TEndRequest::Signal) at SIGTERM or SIGINT; context owns the watcher.
 void EndOnTerminationSignals(QObject& context, TProgram& program);
 
+// Set (to anything) by run.sh when the program runs on a virtual display that nobody sees.
+inline constexpr const char* kUnseenDisplayVariable = "KV7200_UNSEEN_DISPLAY";
+
 // main(): the program with the Qt application, its arguments and the running program's
 // file. SIGTERM and SIGINT end it as closing its window does; every error box is also
-// written to standard error.
+// written to standard error. Without a display (none set, no platform chosen) it says so
+// and returns 1. Under kUnseenDisplayVariable every box is written to standard error
+// and answered with its default at once.
 int RunProgram(int argc, char** argv);
 
 } // namespace app

@@ -14,6 +14,11 @@ namespace {
 constexpr char kRaiseRequest[] = "RAISE\n";
 }
 
+QString InstanceLockFile(const std::string& name)
+{
+    return QDir::tempPath() + '/' + ui::ToQString(name) + ".lock";
+}
+
 TInstanceGuard::TInstanceGuard(std::string name) : name_(std::move(name)) {}
 
 TInstanceGuard::~TInstanceGuard()
@@ -26,7 +31,7 @@ bool TInstanceGuard::Acquire()
 {
     if (acquired_) return true;
     const QString name = ui::ToQString(name_);
-    lock_ = std::make_unique<QLockFile>(QDir::tempPath() + '/' + name + ".lock");
+    lock_ = std::make_unique<QLockFile>(InstanceLockFile(name_));
     if (!lock_->tryLock(0)) {
         lock_.reset();
         return false;

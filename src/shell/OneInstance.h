@@ -7,12 +7,18 @@
 #include <memory>
 #include <string>
 
+#include <QString>
+
 class QLocalServer;
 class QLockFile;
 
 namespace shell {
 
 inline constexpr const char* kInstanceName = "RDSDECODERKV7200TOLK_ONEINSTANCE";
+
+// The lock file of the instance of this name, held while it runs (tools that must not
+// work beside the running program look at it).
+QString InstanceLockFile(const std::string& name = kInstanceName);
 
 class TInstanceGuard {
 public:

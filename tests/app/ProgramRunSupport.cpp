@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -30,18 +32,47 @@ TProgramCopy::TProgramCopy(const std::string& database)
     // The running program finds its folder through its own path: a link of its own here.
     fs::create_hard_link(KV7200_PROGRAM, program, ec);
     if (ec) fs::copy_file(KV7200_PROGRAM, program);
-    fs::copy_file(database, Database());
+    if (!database.empty()) fs::copy_file(database, Database());
+}
+
+std::vector<std::pair<pid_t, std::string>> SessionProcesses(pid_t sid)
+{
+    std::vector<std::pair<pid_t, std::string>> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // "pid (name) state ppid pgrp session ..."
+        const auto open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        char state = 0;
+        long parent = 0, group = 0, session = 0;
+        std::istringstream rest(line.substr(close + 1));
+        rest >> state >> parent >> group >> session;
+        if (session == sid && state != 'Z')
+            found.emplace_back(static_cast<pid_t>(std::stol(line)), line.substr(open + 1, close - open - 1));
+    }
+    return found;
 }
 
 TProgramCopy::~TProgramCopy()
 {
+    // A launcher ends its program and its display on SIGTERM; killed, it would leave them.
+    if (launched_ && process_.state() != QProcess::NotRunning) {
+        Signal(SIGTERM);
+        process_.waitForFinished(20000);
+    }
     if (process_.state() != QProcess::NotRunning) {
         process_.kill();
         process_.waitForFinished(5000);
     }
+    // Whatever of the launcher's session is still there goes too.
+    if (launched_ && pid_ > 0)
+        for (const auto& [pid, name] : SessionProcesses(pid_)) ::kill(pid, SIGKILL);
 }
 
-bool TProgramCopy::Start(const QStringList& environment)
+bool TProgramCopy::Start(const QStringList& environment, const std::string& launcher)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TMPDIR", QString::fromStdString(instanceDir_.Str()));
@@ -52,13 +83,27 @@ bool TProgramCopy::Start(const QStringList& environment)
     process_.setProcessEnvironment(env);
     process_.setStandardOutputFile(QProcess::nullDevice());
     process_.setReadChannel(QProcess::StandardError);
-    process_.start(QString::fromStdString(Folder() + "kv7200"), {});
-    return process_.waitForStarted(5000);
+    const QString program = QString::fromStdString(Folder() + "kv7200");
+    if (launcher.empty()) {
+        process_.start(program, {});
+    } else {
+        launched_ = true;
+        process_.setChildProcessModifier([] { ::setsid(); });
+        process_.start(QString::fromStdString(launcher), {program});
+    }
+    const bool started = process_.waitForStarted(5000);
+    pid_ = static_cast<pid_t>(process_.processId());
+    return started;
 }
 
 void TProgramCopy::Signal(int signal) const
 {
     if (process_.processId() > 0) ::kill(static_cast<pid_t>(process_.processId()), signal);
+}
+
+void TProgramCopy::SignalGroup(int signal) const
+{
+    if (process_.processId() > 0) ::kill(-static_cast<pid_t>(process_.processId()), signal);
 }
 
 bool TProgramCopy::WaitForEnd(int timeoutMs)

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QProcess>
 
@@ -23,11 +25,14 @@ inline std::string OwnLoopbackAddress()
            + std::to_string(1 + pid % 254);
 }
 
+// The live processes of session sid, with their names ("Xvfb", "kv7200" ...).
+std::vector<std::pair<pid_t, std::string>> SessionProcesses(pid_t sid);
+
 // The program file and a database beside it, in a fresh folder; the program's lock
 // and local server of the single-instance guard in a folder of their own.
 class TProgramCopy {
 public:
-    // database: the file to run on (copied as kv7200.FDB).
+    // database: the file to run on (copied as kv7200.FDB); "" for none.
     explicit TProgramCopy(const std::string& database);
     ~TProgramCopy();
     TProgramCopy(const TProgramCopy&) = delete;
@@ -37,8 +42,16 @@ public:
     std::string Database() const { return dir_.File("kv7200.FDB"); }
 
     // Starts it; extra environment entries ("NAME=value") are added to this process's.
-    bool Start(const QStringList& environment = {"QT_QPA_PLATFORM=offscreen"});
+    // With a launcher, that script is started with the program's path as its argument,
+    // leading a session and process group of its own as a command typed at a terminal does.
+    bool Start(const QStringList& environment = {"QT_QPA_PLATFORM=offscreen"}, const std::string& launcher = {});
+    // To the process started (the program, or the launcher).
     void Signal(int signal) const;
+    // To its whole process group, as Ctrl+C at the terminal sends SIGINT (with a launcher).
+    void SignalGroup(int signal) const;
+    // The temporary folder it was given (TMPDIR): the single-instance guard's and whatever
+    // else it puts there.
+    std::string TempFolder() const { return instanceDir_.Str(); }
     // True when it still runs after ms.
     bool RunsAfter(int ms) { return !process_.waitForFinished(ms); }
     // Waits for its end; false (and the program killed) when it runs on.
@@ -46,6 +59,8 @@ public:
     // Waits until its standard error holds text.
     bool WaitForError(const std::string& text, int timeoutMs);
     int ExitCode() const { return process_.exitCode(); }
+    // The process started (also once it has ended); 0 before.
+    pid_t ProcessId() const { return pid_; }
     bool EndedNormally() const { return process_.exitStatus() == QProcess::NormalExit; }
     std::string ErrorText();
     // Whether the engine files it writes at start are there.
@@ -55,6 +70,8 @@ private:
     testsupport::TempDir dir_;
     testsupport::TempDir instanceDir_;
     QProcess process_;
+    bool launched_ = false;
+    pid_t pid_ = 0;
     std::string error_;
 };
 

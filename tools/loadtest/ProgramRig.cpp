@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "device_link/Device.h"
+#include "platform/fb/FbClient.h"
 #include "platform/rtl/SysUtils.h"
 #include "storage/fb_embedded.h"
 
@@ -29,6 +30,11 @@ std::string WithSlash(std::string folder)
     return folder;
 }
 
+void EnsureEngine(const std::string& programFolder)
+{
+    if (!fb::ClientLibraryLoaded()) StartEngine(programFolder);
+}
+
 void SetAddress(device_link::TDevice& device, const std::string& address)
 {
     switch (device.Kind) {
@@ -41,17 +47,17 @@ void SetAddress(device_link::TDevice& device, const std::string& address)
 
 } // namespace
 
-void StartEngine(const std::string& programFolder)
+void StartEngine(const std::string& engineFolder)
 {
-    storage::SetProgramFolder(WithSlash(programFolder));
+    storage::SetProgramFolder(WithSlash(engineFolder));
     if (!storage::ExtractServerFiles() || !storage::LoadServerLibrary())
-        throw std::runtime_error("cannot start the database engine in " + programFolder);
+        throw std::runtime_error("cannot start the database engine in " + engineFolder);
 }
 
 std::vector<std::int32_t> ConfigureDatabase(const std::string& programFolder, const std::vector<TStoredUnit>& units,
                                             const TSettingsEdit& edit)
 {
-    StartEngine(programFolder);
+    EnsureEngine(programFolder);
     TRigServices services(WithSlash(programFolder));
     storage::TDM dm(nullptr, services);
     if (!dm.DBVersionOk) throw std::runtime_error("incompatible database in " + programFolder);
@@ -83,12 +89,29 @@ std::vector<std::int32_t> ConfigureDatabase(const std::string& programFolder, co
     return ids;
 }
 
-std::vector<std::string> ListUnits(const std::string& programFolder)
+bool RemoveUnit(const std::string& programFolder, std::int32_t id)
 {
-    StartEngine(programFolder);
+    EnsureEngine(programFolder);
     TRigServices services(WithSlash(programFolder));
     storage::TDM dm(nullptr, services);
-    std::vector<std::string> lines;
+    if (!dm.DBVersionOk) throw std::runtime_error("incompatible database in " + programFolder);
+    auto& rows = dm.IBQ_DEVICES_;
+    if (!rows.Locate("ID", rtl::Variant(id))) return false;
+    rows.Delete();
+    dm.GlobalAfterPostAndDelete(&rows);
+    return true;
+}
+
+std::vector<std::string> ListUnits(const std::string& programFolder)
+{
+    EnsureEngine(programFolder);
+    TRigServices services(WithSlash(programFolder));
+    storage::TDM dm(nullptr, services);
+    if (!dm.DBVersionOk) throw std::runtime_error("incompatible database in " + programFolder);
+    static const char* const kKinds[] = {"?", "usb", "com", "tcp"};
+    const auto line = [](const std::string& id, const std::string& kind, const std::string& address,
+                         const std::string& alias) { return rtl::Format("%-5s %-4s %-16s %s", id, kind, address, alias); };
+    std::vector<std::string> lines{line("ID", "TYPE", "ADDRESS", "ALIAS")};
     auto& rows = dm.IBQ_DEVICES_;
     for (rows.First(); !rows.Eof(); rows.Next()) {
         const int kind = rows.FieldByName("DEVICETYPE")->GetAsInteger();
@@ -99,8 +122,9 @@ std::vector<std::string> ListUnits(const std::string& programFolder)
             address = rtl::Format("%d.%d.%d.%d", rows.FieldByName("IP1")->GetAsInteger(),
                                   rows.FieldByName("IP2")->GetAsInteger(), rows.FieldByName("IP3")->GetAsInteger(),
                                   rows.FieldByName("IP4")->GetAsInteger());
-        lines.push_back(rtl::Format("%d %d %s %s", rows.FieldByName("ID")->GetAsInteger(), kind, address,
-                                    rows.FieldByName("ALIAS")->GetAsString()));
+        lines.push_back(line(std::to_string(rows.FieldByName("ID")->GetAsInteger()),
+                             kind >= 1 && kind <= 3 ? kKinds[kind] : std::to_string(kind), address,
+                             rows.FieldByName("ALIAS")->GetAsString()));
     }
     return lines;
 }

@@ -21,16 +21,21 @@ struct TStoredUnit {
 
 using TSettingsEdit = std::function<void(storage::TCommonSettings&)>;
 
-// Writes the engine files into programFolder and loads the engine from there (once
-// per process: a later call must name the same folder). Raises std::runtime_error.
-void StartEngine(const std::string& programFolder);
+// Writes the engine files into engineFolder and loads the engine from there (once per
+// process: a later call must name the same folder). Raises std::runtime_error.
+void StartEngine(const std::string& engineFolder);
 
-// Stores the units (ids in the order given) and applies edit to the stored settings
-// record of programFolder's kv7200.FDB. Starts the engine there first.
+// The calls below work on programFolder's kv7200.FDB. Each starts the engine in
+// programFolder first, unless one was started already (anywhere).
+
+// Stores the units (ids in the order given) and applies edit to the stored settings record.
 std::vector<std::int32_t> ConfigureDatabase(const std::string& programFolder, const std::vector<TStoredUnit>& units,
                                             const TSettingsEdit& edit = {});
 
-// The rows of DEVICES as "id type address alias" lines.
+// Removes the unit with this id; false when there is none.
+bool RemoveUnit(const std::string& programFolder, std::int32_t id);
+
+// A header line, then one line for each unit: id, kind ("usb", "com", "tcp"), address, alias.
 std::vector<std::string> ListUnits(const std::string& programFolder);
 
 } // namespace rig

@@ -1,10 +1,13 @@
-// kv7200-loadtest: the running program under load. Simulated TCP units on
-// 127.0.0.2 ... (port 843, so it needs root) stream RDS frames into the program, started
-// in-process on a fresh copy of the database with every item logged and the backup at
-// exit on, for a given time; then the program is sent SIGTERM.
+// kv7200-loadtest: the program under load. It starts the program itself, in-process, on
+// a fresh copy of the empty database in a folder of its own (never on the user's), with
+// simulated TCP units on 127.0.0.2 ... (port 843, so it needs root) stored, every unit
+// item logged (system events not), and the backup at exit on. Once every unit is
+// connected, the units stream RDS frames for the given time, a progress line a second;
+// then the program is sent SIGTERM.
 //
-// Reports what was logged inside the measured window against what the units sent (how
-// far the program falls behind, and the bytes back-pressure dropped), the peak backlog,
+// Reports what was logged of what the units sent in the measured window (nothing is
+// sent before it, so every record counted belongs to it: how far the program falls
+// behind, and the bytes back-pressure dropped), the peak backlog,
 // whether the program stayed live (the lateness of a 10 ms timer and the delay of a
 // repaint of the main window), the main thread's CPU share, the memory sampled every
 // second, and how long the end took after SIGTERM (and the backup within it). Ends
@@ -38,10 +41,10 @@
 #include <QWidget>
 
 #include "app/Program.h"
+#include "cli/OptionValues.h"
 #include "device_link/DeviceManager.h"
 #include "loadtest/ProgramRig.h"
 #include "platform/fb/IBSQL.h"
-#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Thread.h"
 #include "shell/kv7200_Main.h"
 #include "simulator/UnitSimulator.h"
@@ -76,18 +79,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error)
             return std::nullopt;
         }
         const std::string text = argv[i + 1];
-        int whole = 0;
-        double number = 0;
+        long long whole = 0;
         bool valid = false;
         if (name == "--units") {
-            valid = rtl::TryStrToInt(text, whole) && whole >= 1 && whole <= 1000;
-            options.Units = whole;
+            valid = cli::ReadWhole(text, 1, 1000, whole);
+            options.Units = static_cast<int>(whole);
         } else if (name == "--seconds") {
-            valid = rtl::TryStrToInt(text, whole) && whole >= 1 && whole <= 86400;
-            options.Seconds = whole;
+            valid = cli::ReadWhole(text, 1, 86400, whole);
+            options.Seconds = static_cast<int>(whole);
         } else {
-            valid = rtl::TryStrToFloat(text, number) && number >= 0.1 && number <= 1000;
-            options.Rate = number;
+            valid = cli::ReadNumber(text, 0.1, 1000, options.Rate);
         }
         if (!valid) {
             error = "the value of " + name + " is out of its range: " + text;
@@ -324,7 +325,7 @@ int Run(const Options& options)
         return 2;
     }
     const TRunFolder folder;
-    fs::copy_file(KV7200_FDB, folder.Path() / "kv7200.FDB", fs::copy_options::overwrite_existing);
+    fs::copy_file(KV7200_TEMPLATE_FDB, folder.Path() / "kv7200.FDB", fs::copy_options::overwrite_existing);
 
     std::vector<rig::TStoredUnit> rows;
     std::vector<std::unique_ptr<sim::UnitSimulator>> units;
@@ -333,12 +334,12 @@ int Run(const Options& options)
         rows.push_back({device_link::dkTCP, address, "Load " + std::to_string(i + 1), true});
         units.push_back(std::make_unique<sim::UnitSimulator>());
         units.back()->StartTcp(843, address);
-        units.back()->Play({sim::ScenarioStep::MakeFrames(0, options.Rate, StationFrame(i))});
     }
     const std::size_t itemsPerFrame = StationFrame(0).size();
+    // Only unit items are logged: every record counted is one of an item sent.
     rig::ConfigureDatabase(folder.Path().string(), rows, [](storage::TCommonSettings& common) {
         common.LogEnabled = 1;
-        common.LogSystemEvents = 1;
+        common.LogSystemEvents = 0;
         common.ConnectAllOnStart = 1;
         common.BackupOnExit = 1;
         common.OptimizeOnExit = 0;
@@ -376,15 +377,20 @@ int Run(const Options& options)
     });
 
     // The window: the program's own loop runs it; at its end the program gets SIGTERM.
+    // The units send from its start on, so what is sent and what is logged are counted
+    // in the same window.
     const std::int64_t recordsStart = RecordsWritten();
     const std::uint64_t framesStart = framesNow();
     const std::uint64_t droppedStart = BacklogNow(manager).Dropped;
+    for (int i = 0; i < options.Units; ++i)
+        units[i]->Play({sim::ScenarioStep::MakeFrames(0, options.Rate, StationFrame(i))});
     const double cpuStart = ThreadCpuSeconds();
     std::int64_t recordsEnd = recordsStart;
     std::uint64_t framesEnd = framesStart, droppedEnd = droppedStart;
     double cpuEnd = cpuStart;
     Clock::time_point windowEnd, sigterm;
     const auto start = Clock::now();
+    QTimer progress;
     bool windowDone = false;
     const auto endWindow = [&] {
         if (windowDone) return;
@@ -396,12 +402,24 @@ int Run(const Options& options)
         recordsEnd = RecordsWritten();
         probe.Stop();
         sampler.stop();
+        progress.stop();
         sigterm = Clock::now();
         ::kill(::getpid(), SIGTERM);
     };
     QTimer::singleShot(options.Seconds * 1000, Qt::PreciseTimer, endWindow);
+    // A line a second on standard error, the report at the end on standard output.
+    QObject::connect(&progress, &QTimer::timeout, [&] {
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        const std::uint64_t sent = (framesNow() - framesStart) * itemsPerFrame;
+        const std::int64_t logged = RecordsWritten() - recordsStart;
+        std::fprintf(stderr, "kv7200-loadtest: %3.0f of %d s: %llu items sent, %lld logged (%.1f %%), backlog %d packets\n",
+                     elapsed, options.Seconds, static_cast<unsigned long long>(sent), static_cast<long long>(logged),
+                     sent ? 100.0 * static_cast<double>(logged) / static_cast<double>(sent) : 0.0,
+                     BacklogNow(manager).Packets);
+    });
     probe.Start();
     sampler.start(10);
+    progress.start(1000);
     program.Run();
     const auto ended = Clock::now();
     // Ended before the window by SIGINT or SIGTERM from outside, or the watchdog.
@@ -462,6 +480,17 @@ int Run(const Options& options)
     return failures.empty() ? 0 : 1;
 }
 
+QtMessageHandler gQtMessages = nullptr;
+
+// The offscreen platform tells of every window the program raises (a view of every
+// unit) that it cannot raise it: nothing a load test reader needs.
+void QuietPlatformMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.contains(QLatin1String("This plugin does not support raise()"))) return;
+    if (gQtMessages) gQtMessages(type, context, text);
+    else std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -474,6 +503,7 @@ int main(int argc, char** argv)
     }
     app::BlockTerminationSignals();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    gQtMessages = qInstallMessageHandler(QuietPlatformMessages);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     rtl::MainThread::Init();

@@ -1,7 +1,9 @@
-// kv7200-sim: plays a KV7200 unit over a pseudo-terminal or a TCP port of 127.0.0.1,
-// so the program can be tried without a unit. Prints the device path or port, then
-// every host frame it receives.
+// kv7200-sim: plays a KV7200 unit over a pseudo-terminal or a TCP port of a loopback
+// address, so the program can be tried without a unit. Prints the device path or port,
+// then every host frame it receives. A command line it does not take whole (an unknown
+// option, a value out of its range or malformed) is refused with exit status 2.
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -10,45 +12,70 @@
 #include <string>
 #include <thread>
 
+#include "cli/OptionValues.h"
 #include "simulator/UnitSimulator.h"
 
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void Usage()
+constexpr const char* kUsage =
+    "usage: kv7200-sim (--pty | --tcp [--port N] [--address A]) [options]\n"
+    "  --port N          TCP port 0..65535 (default 843; 0 = a free port, printed)\n"
+    "  --address A       loopback address to listen on: 127.x.x.x or localhost (default 127.0.0.1)\n"
+    "  --rate N          frames per second, 0..1000 (default 10; 0 = as fast as possible)\n"
+    "  --count N         frames to send (default 0 = until interrupted)\n"
+    "  --items LIST      items of every frame: code:data,... in hex, code 00..FF, data two digits\n"
+    "                    a byte, at most 254 bytes (default 01:0000)\n"
+    "  --noise-every K   5 bytes of noise before every K-th frame\n"
+    "  --bad-every K     every K-th frame with a wrong check byte\n"
+    "  --silence-after N --silence-ms M   pause M ms (at most 3600000) after frame N\n"
+    "  --close-after N   close the connection (hang up) after frame N\n";
+
+// A refused command line: the message on standard error with the usage, status 2.
+[[noreturn]] void Refuse(const std::string& message)
 {
-    std::puts(
-        "usage: kv7200-sim (--pty | --tcp [--port N]) [options]\n"
-        "  --port N          TCP port (default 843)\n"
-        "  --address A       loopback address to listen on (default 127.0.0.1)\n"
-        "  --rate N          frames per second (default 10; 0 = as fast as possible)\n"
-        "  --count N         frames to send (default 0 = until interrupted)\n"
-        "  --items LIST      items of every frame: code:hexdata,... (default 01:0000)\n"
-        "  --noise-every K   5 bytes of noise before every K-th frame\n"
-        "  --bad-every K     every K-th frame with a wrong check byte\n"
-        "  --silence-after N --silence-ms M   pause M ms after frame N\n"
-        "  --close-after N   close the connection (hang up) after frame N");
+    std::fprintf(stderr, "kv7200-sim: %s\n%s", message.c_str(), kUsage);
+    std::exit(2);
 }
 
-std::vector<sim::UnitItem> ParseItems(const std::string& text)
+std::string OutOfRange(const std::string& option, const std::string& text, const char* range)
+{
+    return "the value of " + option + " is out of its range (" + range + "): " + text;
+}
+
+// code:data,... with every part well-formed; the part that is not is named.
+std::vector<sim::UnitItem> ReadItems(const std::string& text)
 {
     std::vector<sim::UnitItem> items;
     std::size_t at = 0;
-    while (at < text.size()) {
+    while (true) {
         std::size_t end = text.find(',', at);
         if (end == std::string::npos) end = text.size();
         const std::string part = text.substr(at, end - at);
         const std::size_t colon = part.find(':');
-        sim::UnitItem item;
-        item.Code = static_cast<std::uint8_t>(std::strtoul(part.substr(0, colon).c_str(), nullptr, 16));
-        if (colon != std::string::npos)
-            for (std::size_t i = colon + 1; i + 1 < part.size(); i += 2)
-                item.Data.push_back(static_cast<std::uint8_t>(std::strtoul(part.substr(i, 2).c_str(), nullptr, 16)));
-        items.push_back(std::move(item));
+        const std::string code = part.substr(0, colon);
+        std::string codeByte, data;
+        if (code.empty() || code.size() > 2 || !cli::ReadHexBytes(std::string(2 - code.size(), '0') + code, codeByte)
+            || (colon != std::string::npos && !cli::ReadHexBytes(part.substr(colon + 1), data)) || data.size() > 254)
+            Refuse("the value of --items is not a list of code:data items in hex (code 00..FF, data two hex digits a "
+                   "byte, at most 254 bytes): \""
+                   + part + "\"");
+        items.push_back({static_cast<std::uint8_t>(codeByte[0]), sim::Bytes(data.begin(), data.end())});
+        if (end == text.size()) break;
         at = end + 1;
     }
     return items;
+}
+
+// A loopback address in dotted form; localhost is 127.0.0.1.
+std::string ReadAddress(const std::string& text)
+{
+    if (text == "localhost") return "127.0.0.1";
+    std::array<std::uint8_t, 4> octets{};
+    if (!cli::ReadDottedIPv4(text, octets) || octets[0] != 127)
+        Refuse("the value of --address is not a loopback address (127.x.x.x or localhost): " + text);
+    return text;
 }
 
 } // namespace
@@ -65,33 +92,36 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const auto next = [&]() -> std::string {
-            if (i + 1 >= argc) {
-                Usage();
-                std::exit(2);
-            }
+            if (i + 1 >= argc) Refuse(a + " needs a value");
             return argv[++i];
         };
+        const auto whole = [&](long long max, const char* range) {
+            const std::string text = next();
+            long long value = 0;
+            if (!cli::ReadWhole(text, 0, max, value)) Refuse(OutOfRange(a, text, range));
+            return value;
+        };
+        constexpr long long kFrames = 0xFFFFFFFF;
         if (a == "--pty") pty = true;
         else if (a == "--tcp") tcp = true;
-        else if (a == "--port") port = std::atoi(next().c_str());
-        else if (a == "--address") address = next();
-        else if (a == "--rate") rate = std::atof(next().c_str());
-        else if (a == "--count") count = static_cast<std::uint32_t>(std::atol(next().c_str()));
-        else if (a == "--items") items = ParseItems(next());
-        else if (a == "--noise-every") noiseEvery = static_cast<std::uint32_t>(std::atol(next().c_str()));
-        else if (a == "--bad-every") badEvery = static_cast<std::uint32_t>(std::atol(next().c_str()));
-        else if (a == "--silence-after") silenceAfter = static_cast<std::uint32_t>(std::atol(next().c_str()));
-        else if (a == "--silence-ms") silenceMs = std::atoi(next().c_str());
-        else if (a == "--close-after") closeAfter = static_cast<std::uint32_t>(std::atol(next().c_str()));
-        else {
-            Usage();
-            return a == "--help" ? 0 : 2;
-        }
+        else if (a == "--port") port = static_cast<int>(whole(65535, "0..65535"));
+        else if (a == "--address") address = ReadAddress(next());
+        else if (a == "--rate") {
+            const std::string text = next();
+            if (!cli::ReadNumber(text, 0, 1000, rate)) Refuse(OutOfRange(a, text, "0..1000"));
+        } else if (a == "--count") count = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--items") items = ReadItems(next());
+        else if (a == "--noise-every") noiseEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--bad-every") badEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--silence-after") silenceAfter = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--silence-ms") silenceMs = static_cast<int>(whole(3600000, "0..3600000"));
+        else if (a == "--close-after") closeAfter = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else Refuse("unknown option " + a);
     }
-    if (pty == tcp || items.empty()) {
-        Usage();
-        return 2;
-    }
+    if (pty == tcp) Refuse("give one of --pty and --tcp");
 
     std::signal(SIGINT, [](int) { interrupted = 1; });
     std::signal(SIGTERM, [](int) { interrupted = 1; });

@@ -26,6 +26,7 @@
 #include "controls/grid/DBGridExTitleTree.h"
 #include "controls/grid/DBGridExTypes.h"
 #include "platform/db/DataSource.h"
+#include "platform/db/MemTableEx.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Grids.h"
 #include "platform/ui/Hints.h"
@@ -77,6 +78,8 @@ public:
     void SetSelectedIndex(int value);
     // The field of the selected column; none on the indicator.
     db::TField* SelectedField() const;
+    // Appends every field of the data set, in its order, to List (none without a data set).
+    void GetDataSetFields(std::vector<db::TField*>& List) const;
 
     // While the update lock is held the grid does not refresh after moves.
     void BeginUpdate();
@@ -346,7 +349,8 @@ protected:
     // columns' field names for user-defined ones.
     virtual void DefineFieldMap();
     void InvalidateIndicator();
-    // Selects the field's column; true when the request is served (the editor shown).
+    // Selects the field's column; true when the request is served: the grid can take the
+    // focus, takes it and shows the editor.
     bool FocusField(db::TField* Field);
     // The edit text for UpdateEditorData.
     void SetEditText(int ACol, int ARow, const std::string& Value) override;
@@ -492,6 +496,9 @@ public:
     THeadTreeNode& TitleTreeRoot() const { return *titleTreeRoot_; }
     // The leaf of column Index; none before the tree is built.
     THeadTreeNode* TitleLeaf(int Index) const;
+    // Where column Index's own part of its title cell (the rectangle given) starts: the
+    // bands above its leaf belong to its groups. The cell's top without multi-level titles.
+    int TitleLeafTop(int Index, const ui::TRect& cell) const;
 
 protected:
     // Rebuilds the tree from the columns' captions.
@@ -505,7 +512,7 @@ private:
 
     // ======== painting
 public:
-    // The grid reads right to left: its lines, cells and frames are mirrored.
+    // The grid reads right to left (its BiDiMode): its lines, cells and frames are mirrored.
     bool UseRightToLeftAlignment() const override;
     // Whether a cell gets a raised frame: fixed cells with dghFixed3D, footer cells with
     // dghFooter3D, data cells with dghData3D, frozen cells with dghFrozen3D (and the gap
@@ -613,11 +620,9 @@ public:
     int DataRowCount() const;
     // Repaints the footer rows.
     void InvalidateFooters();
-    // The data set's own record numbering, while the grid uses it; none otherwise.
-    IMemTableEx* MemTable() const { return memTable_; }
-    // Whether the grid may use a data set's own record numbering.
-    bool GetMemTableSupport() const { return memTableSupport_; }
-    void SetMemTableSupport(bool value);
+    // Reads each record shown on the data rows on screen in turn, top to bottom, without
+    // moving, and calls fn with its grid row.
+    void ForEachRecordOnScreen(const std::function<void(int row)>& fn);
 
     // The window timer of the automatic scrolling while a selection is dragged beyond the
     // data rows (the base grid's timed scrolling timer).
@@ -637,11 +642,31 @@ protected:
     void TopLeftChanged() override;
 
 private:
-    // Holds the data set's record numbering when the grid may and can use it.
-    void evaluateMemTable();
     int dataLineWidth() const;
+    // A data row shows a record (the rows under the records are empty), the current one.
+    bool dataRowHasRecord(int dataRow) const;
+    bool isCurrentDataRow(int dataRow) const;
+    // The grid row of the data set's current record.
+    int currentRecordRow() const;
+    // How far the current record is from the first or the last record on screen.
+    int windowEdgeDistance(bool toFirst) const;
+    // Makes the record of a data row the one the fields read while it lives (without
+    // moving the data set): a record of the data link's window, or in memory-table mode
+    // the record of that number.
+    class TDataRowRead {
+    public:
+        TDataRowRead(TCustomDBGridEx& grid, int dataRow);
+        ~TDataRowRead();
+        TDataRowRead(const TDataRowRead&) = delete;
+        TDataRowRead& operator=(const TDataRowRead&) = delete;
+
+    private:
+        db::IMemTableEx* entered_ = nullptr;
+        db::TDataLink* link_ = nullptr;
+        int saved_ = 0;
+    };
     void horizontalScroll(ui::TScrollCode code, int& pos);
-    bool wheelMove(int distance);
+    bool wheelMove(ui::TShiftState shift, int distance);
     // The rectangle of the data cells on screen: from the first scrolling data cell to the
     // last column and the last data row.
     ui::TRect dataAreaBox() const;
@@ -656,9 +681,6 @@ private:
     // Starts, re-times or stops the automatic scrolling for the mouse where it is now.
     void updateAutoScroll();
     void autoScrollTick();
-    IMemTableEx* memTable_ = nullptr;
-    const db::TDataSet* memTableDataSet_ = nullptr;
-    bool memTableSupport_ = true;
     // What the vertical bar shows, and whether the records all fit on screen.
     struct TVertBarState {
         int Min = 0;
@@ -670,6 +692,48 @@ private:
     TVertBarState vertBarState() const;
     // A tracked thumb moved the record: the position notice of its release is ignored.
     bool thumbTracked_ = false;
+
+    // ======== memory-table mode: one row per record of a data set that numbers its records
+public:
+    // The data set's own record numbering, while the grid uses it; none otherwise.
+    db::IMemTableEx* MemTable() const { return memTable_; }
+    // Whether the grid may use a data set's own record numbering.
+    bool GetMemTableSupport() const { return memTableSupport_; }
+    void SetMemTableSupport(bool value);
+    // The grid holds the interface and the data set shows its records as a tree.
+    bool MemTableTreeMode() const;
+    // The first visible column shows the records' tree nodes in tree mode.
+    bool ShowsTreeNodes(const TColumnEx* column) const;
+    // The width the nodes of record recNo take at the left of their cell: a step per
+    // level; 0 outside tree mode.
+    int TreeNodeWidth(int recNo) const;
+    static constexpr int TreeLevelWidth = 18;
+    // Paints the node glyphs of record recNo at the left of rect on the background.
+    void PaintTreeNodes(ui::TCanvas& canvas, const ui::TRect& rect, int recNo, ui::TColor background) const;
+
+private:
+    // Holds the data set's record numbering when the grid may and can use it.
+    void evaluateMemTable();
+    // The row count follows the record count, with more records fetched while the rows
+    // do not fill the grid.
+    void memTableRecalcRows();
+    void fetchRecordsToFill();
+    void memTableScroll();
+    TVertBarState memTableBarState() const;
+    // Scroll requests and the wheel move the top row (the wheel with Shift: the record).
+    void memTableScrollMessage(ui::TScrollCode code, int& pos);
+    bool memTableWheel(ui::TShiftState shift, int direction);
+    // A press on a node's glyph expands or collapses it; true when it did.
+    bool memTableNodePress(ui::TMouseButton button, int x, const ui::TGridCoord& cell);
+    // The keypad's *, + and - go to the tree; true when they did.
+    bool memTableTreeKey(ui::Word key);
+    // The character is one of the tree's keys, which never opens the cell editor.
+    bool treeKeyCharacter(char key) const;
+    db::IMemTableEx* memTable_ = nullptr;
+    const db::TDataSet* memTableDataSet_ = nullptr;
+    bool memTableSupport_ = true;
+    // Set while records are fetched, which changes the rows.
+    bool fetchingRecords_ = false;
 
     // ======== keyboard
 public:
@@ -736,8 +800,15 @@ public:
     enum TMouseMode : std::uint8_t { mmNone = 0, mmRecords = 1, mmColumns = 2, mmRectangle = 3, mmTitleSizing = 6 };
     // clang-format on
     TMouseMode MouseMode() const { return mouseMode_; }
+    // A left press on the selection waits to see whether the pointer drags the selection
+    // away (DragMode automatic with dgMultiSelect) or the release makes it a click.
+    bool SelectionDragPending() const { return selectionDragPending_; }
 
 protected:
+    // With dgMultiSelect a press goes to the selection handling before any drag.
+    bool AutoDragPress(ui::TShiftState Shift, int X, int Y) override;
+    // A drag of the grid carries the selection as the copy's text.
+    void DoStartDrag(ui::TDragObject& DragObject) override;
     void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
     void MouseMove(ui::TShiftState Shift, int X, int Y) override;
     void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
@@ -791,6 +862,7 @@ private:
     int sizingOffset_ = 0;
     // A row sizing or column sizing ended with the release.
     bool sizingEnded_ = false;
+    bool selectionDragPending_ = false;
 
     // ======== cell areas, title buttons, tool tips
 public:
@@ -840,6 +912,9 @@ protected:
     // Leaving the grid drops an untouched new record (dgCancelOnExit) or writes the
     // editor's text.
     void DoExit() override;
+    // Where no column stops Tab, Tab and Shift+Tab go to the form's next or previous
+    // control, as without dgTabs.
+    unsigned DialogCode() const override;
 
 private:
     // Tab stops at the column: it is shown, not read-only, and its field can be changed.
@@ -847,6 +922,7 @@ private:
     // The same for a grid column, asked of the columns now (a column's change does not
     // lay the grid out again).
     bool tabStopAt(int ACol) const;
+    bool anyTabStop() const;
     void writePickListText(TColumnEx& column, const std::string& text);
     void writeKeyPickListText(TColumnEx& column, const std::string& text);
     void writeLookupText(TColumnEx& column, const std::string& text);

@@ -44,13 +44,6 @@ ui::TRect Mirrored(const ui::TRect& r, int width)
     return {width - r.Right, r.Top, width - r.Left, r.Bottom};
 }
 
-rtl::TAlignment SwappedSides(rtl::TAlignment alignment)
-{
-    if (alignment == rtl::taLeftJustify) return rtl::taRightJustify;
-    if (alignment == rtl::taRightJustify) return rtl::taLeftJustify;
-    return alignment;
-}
-
 TImagePlacement PlacementOf(rtl::TAlignment alignment)
 {
     if (alignment == rtl::taRightJustify) return ipRight;
@@ -154,7 +147,7 @@ void TCustomDBGridEx::WriteCellText(const ui::TRect& ARect, int DX, int DY, cons
         return;
     }
     TUnmirroredScope unmirrored(canvas, ClientWidth());
-    WriteTextEx(canvas, Mirrored(ARect, ClientWidth()), true, DX, DY, Text, SwappedSides(Alignment), Layout,
+    WriteTextEx(canvas, Mirrored(ARect, ClientWidth()), true, DX, DY, Text, ui::MirroredAlignment(Alignment), Layout,
                 WordWrap, EndEllipsis);
 }
 
@@ -193,14 +186,13 @@ void TCustomDBGridEx::DrawCell(int ACol, int ARow, const ui::TRect& ARect, ui::T
         DrawFilterCell(ACol, ARow, rect, AState);
     } else if (area.RowKind == crkFooter && dataCol < columns_->Count()) {
         drawFooterCell(ACol, rect, AState, area, dx, dy);
-    } else if (area.RowKind == crkData && dataLink_->Active() && area.Row < dataLink_->RecordCount()
-               && dataCol < columns_->Count()) {
+    } else if (area.RowKind == crkData && dataRowHasRecord(area.Row) && dataCol < columns_->Count()) {
         drawDataCell(ACol, ARow, ARect, rect, AState, dx, dy);
     } else {
         canvas.FillRect(rect);
     }
 
-    if (DefaultDrawing() && (AState & ui::gdFocused) && GridFocused() && !IsDesigning()
+    if (DefaultDrawing() && (AState & ui::gdFocused) && GridFocused() && !IsDesigning() && dataLink_->Active()
         && !options_.Contains(dgRowSelect) && !UpdateLocked() && isActiveControl()
         && (!style_ || style_->GetFocusFrame()))
         canvas.DrawFocusRect(rect);
@@ -219,14 +211,14 @@ void TCustomDBGridEx::drawIndicatorCell(int ARow, const ui::TRect& rect, ui::TGr
     const bool gapRow = area.RowKind == crkAboveFooter && footerRowCount_ > 0;
     ui::TColor background = gapRow && !optionsEx_.Contains(dghFrozen3D) ? Color() : FixedColor();
     canvas.Font().Assign(Font());
-    const bool dataRow = area.RowKind == crkData && dataLink_->Active() && area.Row < dataLink_->RecordCount();
+    const bool dataRow = area.RowKind == crkData && dataRowHasRecord(area.Row);
     if (!dataRow) {
         canvas.Brush().SetColor(background);
         canvas.FillRect(rect);
         return;
     }
-    const bool current = area.Row == dataLink_->GetActiveRecord();
-    TActiveRecordScope record(*dataLink_, area.Row);
+    const bool current = isCurrentDataRow(area.Row);
+    TDataRowRead record(*this, area.Row);
     const db::TDataSet* dataSet = dataLink_->DataSet();
     const bool selected = (options_.Contains(dgMultiSelect) && selection_->IsRowSelected(dataSet->GetBookmark()))
                           || selection_->SelectionType() == gstAll;
@@ -390,7 +382,7 @@ void TCustomDBGridEx::drawDataCell(int ACol, int ARow, const ui::TRect& ARect, c
     ui::TCanvas& canvas = Canvas();
     const int dataCol = RawToDataColumn(ACol);
     const int dataRow = ARow - titleOffset_;
-    TActiveRecordScope record(*dataLink_, dataRow);
+    TDataRowRead record(*this, dataRow);
     TColumnEx* column = columns_->Items(dataCol);
 
     TColCellParamsEx& params = cellParams_;
@@ -406,8 +398,14 @@ void TCustomDBGridEx::drawDataCell(int ACol, int ARow, const ui::TRect& ARect, c
 
     if (DefaultDrawing() && rect.Width() > 0) {
         ui::TRect contentRect = rect;
+        // The tree's nodes stand before everything else of the cell.
+        if (const int nodes = ShowsTreeNodes(column) ? TreeNodeWidth(dataRow + 1) : 0; nodes > 0) {
+            contentRect.Left = std::min(rect.Right, rect.Left + nodes);
+            PaintTreeNodes(canvas, {rect.Left, rect.Top, contentRect.Left, rect.Bottom}, dataRow + 1,
+                           column->GetColor());
+        }
         if (column->GetAlwaysShowEditButton()) {
-            const int buttonsWidth = std::min(column->EditButtonsWidth(), rect.Width());
+            const int buttonsWidth = std::min(column->EditButtonsWidth(), contentRect.Width());
             contentRect.Right -= buttonsWidth;
             drawEditButtons({contentRect.Right, rect.Top, rect.Right, rect.Bottom}, rect, *column, params.Background);
         }

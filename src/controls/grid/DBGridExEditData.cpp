@@ -90,17 +90,17 @@ void TCustomDBGridEx::writeLookupText(TColumnEx& column, const std::string& text
 void TCustomDBGridEx::CopyValueFromAbove()
 {
     TColumnEx* column = selectedColumn();
-    if (!dataLink_->Active() || !column || !column->Field() || dataLink_->GetActiveRecord() <= 0) return;
+    const int current = currentRecordRow() - titleOffset_;
+    if (!dataLink_->Active() || !column || !column->Field() || current <= 0) return;
     // The check puts the data set into edit.
     if (!column->CanModify(true)) return;
-    const int active = dataLink_->GetActiveRecord();
     db::TField& field = *column->Field();
     db::TDataSet& dataSet = *dataLink_->DataSet();
     const bool lookup = field.Lookup() && !field.GetKeyFields().empty();
-    // Read from the record window: moving would post or drop the record being edited.
+    // Read without moving: moving would post or drop the record being edited.
     rtl::Variant value;
     {
-        const TActiveRecordScope above(*dataLink_, active - 1);
+        const TDataRowRead above(*this, current - 1);
         value = lookup ? dataSet.GetFieldValues(field.GetKeyFields()) : field.GetValue();
     }
     ClearSelection();

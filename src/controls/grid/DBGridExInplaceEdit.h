@@ -117,7 +117,7 @@ protected:
     void LayoutEditButtonControls();
     void SetupEditButtonControl(int Pair, editors::TEditButtonEx* EditButton, int Tag);
     void UpdateEditButtonControls();
-    // The image beside the text.
+    // The tree nodes and the image beside the text.
     void Paint() override;
     void PaintImage(ui::TCanvas& Canvas);
     ui::TRect GetImageRect() const;
@@ -226,6 +226,9 @@ private:
     bool keyPickList(const TColumnEx& column) const;
     bool lookupColumn(const TColumnEx& column) const;
     bool rightToLeft() const;
+    // The room the current record's tree nodes take at the text's side (0 outside the
+    // grid's tree column).
+    int treeIndent() const;
     int buttonIndexOf(const rtl::TObject* sender) const;
     editors::TEditButtonEx* extraButton(int pair) const;
 

@@ -42,6 +42,12 @@ int TDBGridInplaceEdit::GetFontHeight(const ui::TFont& Font) { return QFontMetri
 
 bool TDBGridInplaceEdit::rightToLeft() const { return grid_.UseRightToLeftAlignment(); }
 
+int TDBGridInplaceEdit::treeIndent() const
+{
+    if (!grid_.ShowsTreeNodes(Column())) return 0;
+    return grid_.TreeNodeWidth(grid_.MemTable()->MemTableRecNo());
+}
+
 // ---- the buttons ----
 
 editors::TEditButtonControlEx* TDBGridInplaceEdit::CreateEditButtonControl()
@@ -201,6 +207,10 @@ void TDBGridInplaceEdit::BoundsChanged()
         if (rtl) r.Right -= room;
         else r.Left += room;
     }
+    if (const int tree = treeIndent(); tree > 0) {
+        if (rtl) r.Right -= tree + 1;
+        else r.Left += tree + 1;
+    }
     // A cell too small for any text keeps a box of one pixel (an empty one would fill it).
     r.Right = std::max(r.Right, r.Left + 1);
     r.Bottom = std::max(r.Bottom, r.Top + 1);
@@ -213,14 +223,20 @@ ui::TRect TDBGridInplaceEdit::GetImageRect() const
 {
     const TColumnEx* column = Column();
     const int width = column && column->GetImageList() ? column->GetImageList()->Width() : 0;
-    // Right to left the image stands in the room the text leaves at the right edge.
-    if (rightToLeft()) return {Width() - width - 2, 0, Width() - 2, Height()};
-    return {2, 0, width + 2, Height()};
+    // After the tree nodes; right to left in the room the text leaves at the right edge.
+    const int tree = treeIndent();
+    if (rightToLeft()) return {Width() - tree - width - 2, 0, Width() - tree - 2, Height()};
+    return {tree + 2, 0, tree + width + 2, Height()};
 }
 
 void TDBGridInplaceEdit::Paint()
 {
     const TColumnEx* column = Column();
+    if (const int tree = treeIndent(); tree > 0) {
+        const ui::TRect nodes = rightToLeft() ? ui::TRect{Width() - tree, 0, Width(), Height()}
+                                              : ui::TRect{0, 0, tree, Height()};
+        grid_.PaintTreeNodes(Canvas(), nodes, grid_.MemTable()->MemTableRecNo(), column->GetColor());
+    }
     if (column && column->GetImageList() && column->GetShowImageAndText()) PaintImage(Canvas());
 }
 

@@ -210,6 +210,9 @@ bool TCustomDBGridEx::plainKey(ui::Word key, ui::TShiftState shift)
         if (editActions_.Contains(geaCutEx) && CanGridCut(*this, false)) GridCutAction(*this, false);
         return true;
     case ui::VK_F2: SetEditorMode(true); return true;
+    case ui::VK_MULTIPLY:
+    case ui::VK_ADD:
+    case ui::VK_SUBTRACT: return memTableTreeKey(key);
     default: return false;
     }
 }
@@ -236,9 +239,7 @@ bool TCustomDBGridEx::ctrlKey(ui::Word key, ui::TShiftState shift)
     case ui::VK_DOWN:
     case ui::VK_NEXT: {
         // To the first or the last record of the window.
-        const int active = dataLink_->GetActiveRecord();
-        const bool up = key == ui::VK_UP || key == ui::VK_PRIOR;
-        const int distance = up ? -active : dataLink_->RecordCount() - active - 1;
+        const int distance = windowEdgeDistance(key == ui::VK_UP || key == ui::VK_PRIOR);
         if (selecting) MoveRecords(true, distance, rectangleOff, false);
         else dataSet.MoveBy(distance);
         return true;
@@ -448,15 +449,27 @@ bool TCustomDBGridEx::tabStopAt(int ACol) const
     return column && ColWidths(ACol) > 0 && columnTabStop(*column);
 }
 
+bool TCustomDBGridEx::anyTabStop() const
+{
+    for (int c = indicatorOffset_; c < ColCount(); ++c)
+        if (tabStopAt(c)) return true;
+    return false;
+}
+
+unsigned TCustomDBGridEx::DialogCode() const
+{
+    const unsigned code = ui::TCustomGrid::DialogCode();
+    if ((code & ui::DLGC_WANTTAB) && !anyTabStop()) return code & ~unsigned(ui::DLGC_WANTTAB);
+    return code;
+}
+
 void TCustomDBGridEx::Tab(bool GoForward)
 {
     ClearSelection();
     const int first = indicatorOffset_;
     const int last = ColCount() - 1;
     // Without any column to stop at, Tab would only walk the records (and append one).
-    bool anyStop = false;
-    for (int c = first; c <= last && !anyStop; ++c) anyStop = tabStopAt(c);
-    if (!anyStop) return;
+    if (!anyTabStop()) return;
     TUpdateLock lock(*this);
     const int start = Col();
     int col = start;
@@ -498,7 +511,8 @@ void TCustomDBGridEx::KeyPress(char& Key)
         Key = 0;
         return;
     }
-    if (searchTakesCharacter(Key)) {
+    // The tree's keys do not open the cell editor either.
+    if (searchTakesCharacter(Key) || treeKeyCharacter(Key)) {
         DoKeyPress(Key);
         return;
     }

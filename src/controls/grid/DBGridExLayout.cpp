@@ -10,6 +10,7 @@
 #include "controls/grid/DBGridExUtils.h"
 #include "controls/grid/GridLibConsts.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/InplaceEdit.h"
 #include "platform/ui/Metrics.h"
 
@@ -33,7 +34,9 @@ int SampleHeight(const ui::TFont& font)
 
 void TCustomDBGridEx::InternalLayout()
 {
-    if (IsLoading()) return;
+    // At the program's end (the shared style letting go of the grid) there is nothing left
+    // to measure with.
+    if (IsLoading() || ui::ApplicationGoingAway()) return;
     RemovePostedMessage(WM_DEFERLAYOUTEX);
     inLayout_ = true;
     struct TDone {
@@ -377,6 +380,10 @@ void TCustomDBGridEx::LinkActive(bool Value)
 
 void TCustomDBGridEx::Scroll(int Distance)
 {
+    if (memTable_) {
+        memTableScroll();
+        return;
+    }
     // Rows are repainted across the client width, their lower line included.
     auto invalidateRows = [this](int first, int last) {
         const ui::TRect rows = BoxRect(0, first, ColCount() - 1, last);

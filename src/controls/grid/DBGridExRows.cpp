@@ -5,6 +5,7 @@
 
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
+#include "controls/grid/DBGridExUtils.h"
 
 namespace grid {
 
@@ -31,6 +32,11 @@ void TCustomDBGridEx::RecalcDataRows()
     SetDefaultRowHeight(DefaultRowHeight());
     if (titles) SetRowHeights(0, titleRowHeight_);
 
+    if (memTable_) {
+        memTableRecalcRows();
+        if (RowCount() != oldRowCount) Invalidate();
+        return;
+    }
     SetTopRow(fixedRows);
     int dataRows = 1;
     if (dataLink_->Active() && HandleAllocated()) {
@@ -50,11 +56,17 @@ void TCustomDBGridEx::RecalcDataRows()
 void TCustomDBGridEx::SyncCurrentRow()
 {
     if (!incSearchLocked_) StopIncSearch();
-    if (!dataLink_->Active() || !HandleAllocated() || IsLoading()) return;
-    const int row = dataLink_->GetActiveRecord() + titleOffset_;
-    if (row != Row() && row < RowCount()) {
+    if (!HandleAllocated() || IsLoading()) return;
+    if (!dataLink_->Active()) {
+        // No record is current: the cell stays on the first data row, never on a footer.
+        if (Row() != titleOffset_ && titleOffset_ < RowCount()) MoveColRow(Col(), titleOffset_, false, false);
+        return;
+    }
+    const int row = currentRecordRow();
+    if (row != Row() && row >= titleOffset_ && row < RowCount()) {
         if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
-        MoveColRow(Col(), row, false, false);
+        // In memory-table mode the rows scroll: the view follows the current one.
+        MoveColRow(Col(), row, false, memTable_ != nullptr);
         InvalidateEditor();
     }
     const TColumnEx* column = selectedColumn();
@@ -100,21 +112,65 @@ void TCustomDBGridEx::Resize()
     else RefreshLayout();
 }
 
-void TCustomDBGridEx::SetMemTableSupport(bool value)
+bool TCustomDBGridEx::dataRowHasRecord(int dataRow) const
 {
-    if (value == memTableSupport_) return;
-    memTableSupport_ = value;
-    evaluateMemTable();
+    if (!dataLink_->Active() || dataRow < 0) return false;
+    return dataRow < (memTable_ ? memTable_->MemTableRecordCount() : dataLink_->RecordCount());
 }
 
-void TCustomDBGridEx::evaluateMemTable()
+bool TCustomDBGridEx::isCurrentDataRow(int dataRow) const
 {
-    memTable_ = nullptr;
-    memTableDataSet_ = nullptr;
-    db::TDataSet* dataSet = dataLink_ ? dataLink_->DataSet() : nullptr;
-    if (!memTableSupport_ || !dataSet || footerRowCount_ > 0 || dataSet->HasState(rtl::csDestroying)) return;
-    memTable_ = dynamic_cast<IMemTableEx*>(dataSet);
-    if (memTable_) memTableDataSet_ = dataSet;
+    return dataRow + titleOffset_ == currentRecordRow();
+}
+
+int TCustomDBGridEx::currentRecordRow() const
+{
+    if (!dataLink_->Active()) return Row();
+    return titleOffset_ + (memTable_ ? memTable_->MemTableRecNo() - 1 : dataLink_->GetActiveRecord());
+}
+
+int TCustomDBGridEx::windowEdgeDistance(bool toFirst) const
+{
+    if (!memTable_) {
+        const int active = dataLink_->GetActiveRecord();
+        return toFirst ? -active : dataLink_->RecordCount() - active - 1;
+    }
+    // The rows on screen are the window.
+    const int current = currentRecordRow();
+    const int last = std::min(RowCount(), TopRow() + VisibleDataRowCount()) - 1;
+    return (toFirst ? TopRow() : last) - current;
+}
+
+void TCustomDBGridEx::ForEachRecordOnScreen(const std::function<void(int row)>& fn)
+{
+    if (!memTable_) {
+        ForEachWindowRecord(*dataLink_, [&](int index) { fn(titleOffset_ + index); });
+        return;
+    }
+    if (!dataLink_->Active()) return;
+    // The rows on screen, the one cut at the bottom included.
+    const int last = std::min(RowCount() - 1, TopRow() + VisibleRowCount());
+    for (int row = TopRow(); row <= last && dataRowHasRecord(row - titleOffset_); ++row) {
+        const TDataRowRead read(*this, row - titleOffset_);
+        fn(row);
+    }
+}
+
+TCustomDBGridEx::TDataRowRead::TDataRowRead(TCustomDBGridEx& grid, int dataRow)
+{
+    if (grid.memTable_) {
+        if (grid.memTable_->MemTableInstantReadEnter(dataRow + 1)) entered_ = grid.memTable_;
+        return;
+    }
+    link_ = grid.dataLink_.get();
+    saved_ = link_->GetActiveRecord();
+    link_->SetActiveRecord(dataRow);
+}
+
+TCustomDBGridEx::TDataRowRead::~TDataRowRead()
+{
+    if (entered_) entered_->MemTableInstantReadLeave();
+    if (link_) link_->SetActiveRecord(saved_);
 }
 
 } // namespace grid

@@ -32,6 +32,7 @@ TCustomDBGridEx::TVertBarState TCustomDBGridEx::vertBarState() const
     TVertBarState bar;
     // (Asked by the base grid while the grid is still being made, too.)
     if (!dataLink_ || !sumList_ || !dataLink_->Active()) return bar;
+    if (memTable_) return memTableBarState();
     const db::TDataSet& dataSet = *dataLink_->DataSet();
     if (sumList_->IsSequenced()) {
         const int count = sumList_->RecordCount();
@@ -117,6 +118,8 @@ void TCustomDBGridEx::TopLeftChanged()
     ui::TCustomGrid::TopLeftChanged();
     RefreshHorzScrollBar();
     refreshFilterEditor();
+    // The rows scrolled to the last ones: more records are asked for.
+    fetchRecordsToFill();
 }
 
 // ---- scroll requests
@@ -129,6 +132,10 @@ void TCustomDBGridEx::ScrollMessage(ui::TScrollBarKind kind, ui::TScrollCode cod
     }
     if (!IsDesigning() && CanFocus() && !GridFocused()) SetFocus();
     if (!dataLink_->Active() || code == ui::scEndScroll) return;
+    if (memTable_) {
+        memTableScrollMessage(code, pos);
+        return;
+    }
     db::TDataSet& dataSet = *dataLink_->DataSet();
     const bool sequenced = sumList_->IsSequenced();
     const int page = VisibleDataRowCount();
@@ -170,23 +177,25 @@ void TCustomDBGridEx::ScrollMessage(ui::TScrollBarKind kind, ui::TScrollCode cod
     pos = vertScrollBar_->ScrollBar()->Position();
 }
 
-bool TCustomDBGridEx::wheelMove(int distance)
+bool TCustomDBGridEx::wheelMove(ui::TShiftState shift, int distance)
 {
     // An open drop-down of the cell editor or of the filter editor keeps the wheel to itself.
     if (const TDBGridInplaceEdit* editor = InplaceEdit(); editor && editor->ListVisible()) return true;
     if (filterEditor_ && filterEditor_->Visible() && filterEditor_->ListVisible()) return true;
-    if (dataLink_->Active()) dataLink_->DataSet()->MoveBy(distance);
+    if (!dataLink_->Active()) return true;
+    if (memTable_) return memTableWheel(shift, distance);
+    dataLink_->DataSet()->MoveBy(distance);
     return true;
 }
 
-bool TCustomDBGridEx::DoMouseWheelDown(ui::TShiftState, ui::TPoint)
+bool TCustomDBGridEx::DoMouseWheelDown(ui::TShiftState shift, ui::TPoint)
 {
-    return wheelMove(1);
+    return wheelMove(shift, 1);
 }
 
-bool TCustomDBGridEx::DoMouseWheelUp(ui::TShiftState, ui::TPoint)
+bool TCustomDBGridEx::DoMouseWheelUp(ui::TShiftState shift, ui::TPoint)
 {
-    return wheelMove(-1);
+    return wheelMove(shift, -1);
 }
 
 // ---- automatic scrolling

@@ -2,8 +2,7 @@
 // What the grid core asks of the companions that plug into it: the sum list behind the
 // footers, the selection, and the owner of a lookup drop-down. The grid owns one object
 // of each interface; until the full companion is there it holds one that answers "no
-// sums, nothing selected". Also what the grid asks of a data set that numbers its own
-// records, and the hook that opens the find dialog.
+// sums, nothing selected". Also the hook that opens the find dialog.
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,23 +64,6 @@ public:
     virtual TCustomDBGridEx* LookupGrid() = 0;
     virtual TDBLookupGridExOptions GetLookupGridOptions() const = 0;
     virtual void SetLookupGridOptions(TDBLookupGridExOptions options) = 0;
-};
-
-// Offered by a data set that numbers its records itself (the grid finds it with
-// dynamic_cast): the grid then shows one row per record instead of a window of them.
-class IMemTableEx {
-public:
-    virtual ~IMemTableEx() = default;
-    virtual int MemTableRecordCount() const = 0;
-    // 1-based number of the current record.
-    virtual int MemTableRecNo() const = 0;
-    virtual void MemTableSetRecNo(int recNo) = 0;
-    // The record numbers run in sequence.
-    virtual bool MemTableIsSequenced() const = 0;
-    // Asks for up to count more records from the source; returns how many came.
-    virtual int MemTableFetchRecords(int count) = 0;
-    // The records form a tree shown with expandable nodes.
-    virtual bool MemTableInTreeMode() const = 0;
 };
 
 // Opens the grid's find dialog with a text to search, the field to search in, and the

@@ -139,7 +139,7 @@ void TCustomDBGridEx::OptimizeColWidths(TColumnsExList& Columns)
     };
     if (db::IsEditState(dataSet->State())) {
         // Leaving a record being edited would post or drop it: the rows on screen only.
-        ForEachWindowRecord(*dataLink_, [&](int) { measureRecord(); });
+        ForEachRecordOnScreen([&](int) { measureRecord(); });
     } else {
         TRecordWalk walk(*this, *dataSet, false);
         const bool sequenced = dataSet->IsSequenced();

@@ -14,14 +14,18 @@ namespace grid {
 
 namespace {
 
-// The bookmarks of the records the grid's link holds, top to bottom (empty for a record
-// being inserted).
-std::vector<db::TBookmark> BufferedBookmarks(TCustomDBGridEx& grid)
+// The bookmarks of the records on screen, top to bottom (empty for a record being
+// inserted), and the grid row of the first.
+std::vector<db::TBookmark> BufferedBookmarks(TCustomDBGridEx& grid, int& firstRow)
 {
     std::vector<db::TBookmark> bookmarks;
+    firstRow = grid.TitleOffset();
     const db::TDataSet* dataSet = grid.DataLink().DataSet();
     if (!dataSet) return bookmarks;
-    ForEachWindowRecord(grid.DataLink(), [&](int) { bookmarks.push_back(dataSet->GetBookmark()); });
+    grid.ForEachRecordOnScreen([&](int row) {
+        if (bookmarks.empty()) firstRow = row;
+        bookmarks.push_back(dataSet->GetBookmark());
+    });
     return bookmarks;
 }
 
@@ -138,19 +142,23 @@ void TBookmarkListEx::Clear()
     grid_.Invalidate();
 }
 
-void TBookmarkListEx::Delete()
+void TBookmarkListEx::Delete() { deleteRecords(false); }
+
+void TBookmarkListEx::DeleteInListOrder() { deleteRecords(true); }
+
+void TBookmarkListEx::deleteRecords(bool fromFirst)
 {
     db::TDataSet* dataSet = grid_.DataLink().DataSet();
     if (items_.empty() || !dataSet) return;
     {
         db::TDisableControlsScope quiet(*dataSet);
-        for (int i = Count() - 1; i >= 0; --i) {
-            const db::TBookmark& bookmark = items_[static_cast<std::size_t>(i)];
-            if (dataSet->BookmarkValid(bookmark)) {
-                dataSet->GotoBookmark(bookmark);
+        while (!items_.empty()) {
+            const auto item = fromFirst ? items_.begin() : items_.end() - 1;
+            if (dataSet->BookmarkValid(*item)) {
+                dataSet->GotoBookmark(*item);
                 dataSet->Delete();
             }
-            items_.erase(items_.begin() + i);
+            items_.erase(item);
             changed();
         }
     }
@@ -168,7 +176,8 @@ void TBookmarkListEx::SetLinkActive(bool Value)
 ui::TGridRect TBookmarkListEx::RowsOnScreenRect() const
 {
     if (items_.empty()) return NoGridRect;
-    const std::vector<db::TBookmark> shown = BufferedBookmarks(grid_);
+    int firstRow = 0;
+    const std::vector<db::TBookmark> shown = BufferedBookmarks(grid_, firstRow);
     int first = -1;
     int last = -1;
     for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
@@ -178,7 +187,7 @@ ui::TGridRect TBookmarkListEx::RowsOnScreenRect() const
         last = i;
     }
     if (first < 0) return NoGridRect;
-    return {0, grid_.TitleOffset() + first, grid_.ColCount() - 1, grid_.TitleOffset() + last};
+    return {0, firstRow + first, grid_.ColCount() - 1, firstRow + last};
 }
 
 // ---- selected columns
@@ -410,7 +419,8 @@ ui::TGridRect TDBGridExSelectionRect::gridRectOf(const TDBCell& a, const TDBCell
 {
     if (!IsLinkActive() || a.Col < 0 || b.Col < 0) return NoGridRect;
     db::TDataSet* dataSet = grid_.DataLink().DataSet();
-    const std::vector<db::TBookmark> shown = BufferedBookmarks(grid_);
+    int firstRow = 0;
+    const std::vector<db::TBookmark> shown = BufferedBookmarks(grid_, firstRow);
     if (shown.empty()) return NoGridRect;
     // A record above the rows on screen counts as the first row, one below as the last.
     auto rowOf = [&](const db::TBookmark& bookmark) {
@@ -421,8 +431,8 @@ ui::TGridRect TDBGridExSelectionRect::gridRectOf(const TDBCell& a, const TDBCell
     };
     const int rowA = rowOf(a.Row);
     const int rowB = rowOf(b.Row);
-    return {grid_.DataToRawColumn(std::min(a.Col, b.Col)), grid_.TitleOffset() + std::min(rowA, rowB),
-            grid_.DataToRawColumn(std::max(a.Col, b.Col)), grid_.TitleOffset() + std::max(rowA, rowB)};
+    return {grid_.DataToRawColumn(std::min(a.Col, b.Col)), firstRow + std::min(rowA, rowB),
+            grid_.DataToRawColumn(std::max(a.Col, b.Col)), firstRow + std::max(rowA, rowB)};
 }
 
 void TDBGridExSelectionRect::Clear()
@@ -456,7 +466,8 @@ ui::TGridRect TDBGridExSelectionRect::RepaintRect() const
     const int a = anchorRecNo();
     const int s = shiftRecNo();
     if (a < 1 || s < 1) return NoGridRect;
-    const std::vector<db::TBookmark> shown = BufferedBookmarks(grid_);
+    int firstRow = 0;
+    const std::vector<db::TBookmark> shown = BufferedBookmarks(grid_, firstRow);
     int first = -1;
     int last = -1;
     for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
@@ -466,8 +477,8 @@ ui::TGridRect TDBGridExSelectionRect::RepaintRect() const
         last = i;
     }
     if (first < 0) return NoGridRect;
-    return {grid_.DataToRawColumn(std::min(anchor_.Col, shift_.Col)), grid_.TitleOffset() + first,
-            grid_.DataToRawColumn(std::max(anchor_.Col, shift_.Col)), grid_.TitleOffset() + last};
+    return {grid_.DataToRawColumn(std::min(anchor_.Col, shift_.Col)), firstRow + first,
+            grid_.DataToRawColumn(std::max(anchor_.Col, shift_.Col)), firstRow + last};
 }
 
 // ---- the selection

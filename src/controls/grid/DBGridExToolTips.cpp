@@ -65,7 +65,7 @@ bool TCustomDBGridEx::toolTipText(int ACol, int ARow, std::string& text, ui::TRe
         const THeadTreeNode* leaf = useMultiTitle_ ? TitleLeaf(area.Col) : nullptr;
         text = leaf ? leaf->Text : title->GetCaption();
         // The bands above a leaf and the sort marker are no room for the text.
-        if (leaf) rect.Top = rect.Bottom - leaf->Height + 3;
+        rect.Top = TitleLeafTop(area.Col, rect);
         rect.Right -= title->GetSortMarkingWidth();
         font.Assign(title->GetFont());
         wrap = useMultiTitle_ || titleHeight_ != 0 || titleLines_ != 0;
@@ -78,7 +78,7 @@ bool TCustomDBGridEx::toolTipText(int ACol, int ARow, std::string& text, ui::TRe
         if (!keyImage && !field) return false;
         // The row's own record, read from the window without moving.
         {
-            const TActiveRecordScope record(*dataLink_, ARow - titleOffset_);
+            const TDataRowRead record(*this, ARow - titleOffset_);
             if (keyImage) {
                 const int index = field ? KeyListIndexOf(column->GetKeyList(), field->GetText()) : -1;
                 text = index >= 0 && index < column->PickListCount() ? column->GetPickList()[index] : std::string();
@@ -89,6 +89,7 @@ bool TCustomDBGridEx::toolTipText(int ACol, int ARow, std::string& text, ui::TRe
         font.Assign(column->GetFont());
         wrap = column->GetWordWrap() && rowsCanWrap_;
         if (column->GetAlwaysShowEditButton()) rect.Right -= column->EditButtonsWidth();
+        if (ShowsTreeNodes(column)) rect.Left += TreeNodeWidth(ARow - titleOffset_ + 1);
         return true;
     }
     case crkFooter: {

@@ -232,6 +232,7 @@ void TDataSet::Close()
     editSlot_ = returnSlot_ = kNoSlot;
     setState(dsInactive);
     clearWindow();
+    rowReads_.clear();
     read_ = TRecordRef{};
     editBuf_.clear();
     editCalc_.clear();

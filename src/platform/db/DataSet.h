@@ -190,6 +190,16 @@ protected:
     virtual TRecordProvider* InternalOpen() = 0;
     virtual void InternalClose() {}
     virtual bool GetCanModify() const { return true; }
+    // For a data set that numbers its rows and reads any of them itself (IMemTableEx):
+    // the rows fetched so far and the 1-based row of the current record (0: none), both
+    // with a record being inserted where it stands; fetching up to count more rows (how
+    // many came); and the fields reading a row as if it were current until EndReadRow
+    // (nested reads end in reverse order; false, with nothing to end, outside the rows).
+    int FetchedRowCount() const;
+    int CurrentRow() const;
+    int FetchRows(int count);
+    bool BeginReadRow(int row);
+    void EndReadRow();
     // Sends a notice to the data sources and their links.
     void DataEvent(TDataEvent event, std::intptr_t info);
 
@@ -324,6 +334,14 @@ private:
     std::vector<CalcBuffer> calcBufs_;
     std::uint64_t calcVersion_ = 1;
     TRecordRef read_;
+
+    // The record windows BeginReadRow stepped away from.
+    struct TWindowPlace {
+        std::size_t First;
+        int RecordCount;
+        int ActiveRecord;
+    };
+    std::vector<TWindowPlace> rowReads_;
 
     int disableCount_ = 0;
     TDataSetState disableState_ = dsInactive;

@@ -287,6 +287,49 @@ bool TDataSet::IsSequenced() const
     return store_.AllFetched();
 }
 
+// --- rows numbered by the data set itself
+
+int TDataSet::FetchedRowCount() const
+{
+    return GetActive() ? static_cast<int>(viewCount()) : 0;
+}
+
+int TDataSet::CurrentRow() const
+{
+    return GetActive() && recordCount_ > 0 ? static_cast<int>(cursor()) + 1 : 0;
+}
+
+int TDataSet::FetchRows(int count)
+{
+    if (!GetActive() || count <= 0) return 0;
+    const std::size_t before = viewCount();
+    viewFetch(before + static_cast<std::size_t>(count) - 1);
+    return static_cast<int>(viewCount() - before);
+}
+
+bool TDataSet::BeginReadRow(int row)
+{
+    if (!GetActive() || row < 1 || !viewFetch(static_cast<std::size_t>(row) - 1)) return false;
+    rowReads_.push_back({first_, recordCount_, activeRecord_});
+    // A window of that one row: the fields, the bookmark and the record number read it.
+    first_ = static_cast<std::size_t>(row) - 1;
+    recordCount_ = 1;
+    activeRecord_ = 0;
+    syncRead();
+    return true;
+}
+
+void TDataSet::EndReadRow()
+{
+    if (rowReads_.empty()) return;
+    const TWindowPlace place = rowReads_.back();
+    rowReads_.pop_back();
+    first_ = place.First;
+    recordCount_ = place.RecordCount;
+    activeRecord_ = place.ActiveRecord;
+    syncRead();
+}
+
 // --- bookmarks: the record's id, eight bytes big-endian
 
 static TBookmark encodeBookmark(std::uint64_t id)

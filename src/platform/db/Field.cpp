@@ -273,6 +273,12 @@ std::string TField::DisplayText() const
     return FormatText(true);
 }
 
+bool TField::DisplayTextToValue(const std::string& text, rtl::Variant& value) const
+{
+    if (OnGetText || rtl::Trim(text).empty()) return false;
+    return ParseDisplayText(text, value);
+}
+
 void TField::SetText(const std::string& text)
 {
     if (OnSetText) OnSetText(this, text);

@@ -413,8 +413,16 @@ void TControl::changeEvent(QEvent* e)
             EnabledChanged();
             update();
         }
+        if (e->type() == QEvent::LayoutDirectionChange) BiDiModeChanged();
     });
     QWidget::changeEvent(e);
+}
+
+void TControl::SetParentBiDiMode(bool v)
+{
+    if (v == ParentBiDiMode()) return;
+    if (v) unsetLayoutDirection();
+    else SetBiDiMode(BiDiMode());
 }
 
 void TControl::SetCaption(const std::string& text)
@@ -566,6 +574,9 @@ void TControl::SetMouseCapture(bool v)
 
 void TControl::CaptureCancelled()
 {
+    // Losing the mouse ends the wait for a drag as well.
+    dragPending_ = false;
+    heldPress_.reset();
     if (MouseCapture()) SetMouseCapture(false);
 }
 
@@ -647,8 +658,9 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
         }
         cancelModeSent() = false;
         focusLostToPress() = nullptr;
-        if (inner) defaultEvent(e);
         const bool dbl = e->type() == QEvent::MouseButtonDblClick;
+        if (dragPress(button, dbl ? shift | ssDouble : shift, p)) break;
+        if (inner) defaultEvent(e);
         // The release after a double click is no second click.
         clickPending_ = button == mbLeft && !dbl;
         if (dbl) {
@@ -660,11 +672,16 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
         break;
     }
     case QEvent::MouseMove:
+        if (dragPending_ && dragMove(e->buttons() & Qt::LeftButton, p)) break;
         if (inner) defaultEvent(e);
         MouseMove(shift, p.X, p.Y);
         if (self) HintMouseMove(this, p);
         break;
     case QEvent::MouseButtonRelease: {
+        if (button == mbLeft && dragPending_) {
+            dropPendingDrag();
+            if (!self) return;
+        }
         if (inner) defaultEvent(e);
         const bool click = button == mbLeft && clickPending_ && ClickOnRelease && ClientRect().Contains(p);
         if (button == mbLeft) clickPending_ = false;

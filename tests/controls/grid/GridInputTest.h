@@ -122,7 +122,9 @@ protected:
     // The vertical bar the grid shows (its own).
     ui::TScrollBar& VBar() { return *G().ScrollBarControl(ui::sbVertical); }
     // The thumb of a bar, in the Qt bar's coordinates.
-    static QRect Thumb(const QScrollBar& bar)
+    static QRect Thumb(const QScrollBar& bar) { return BarPart(bar, QStyle::SC_ScrollBarSlider); }
+    // A part of a bar (its thumb, an arrow, a page area), in the Qt bar's coordinates.
+    static QRect BarPart(const QScrollBar& bar, QStyle::SubControl part)
     {
         QStyleOptionSlider option;
         option.initFrom(&bar);
@@ -135,7 +137,7 @@ protected:
         option.singleStep = bar.singleStep();
         option.pageStep = bar.pageStep();
         if (bar.orientation() == Qt::Horizontal) option.state |= QStyle::State_Horizontal;
-        return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, &bar);
+        return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, part, &bar);
     }
 
     // Records 1..count of the people, the first current.

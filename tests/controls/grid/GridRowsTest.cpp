@@ -149,14 +149,19 @@ TEST_F(GridRows, TheCurrentRowFollowsTheRecord)
 }
 
 // A memory data set that numbers its own records.
-class TNumberingDataSet : public db::TMemDataSet, public IMemTableEx {
+class TNumberingDataSet : public db::TMemDataSet, public db::IMemTableEx {
 public:
-    int MemTableRecordCount() const override { return 0; }
+    int MemTableRecordCount() override { return 0; }
     int MemTableRecNo() const override { return 0; }
     void MemTableSetRecNo(int) override {}
     bool MemTableIsSequenced() const override { return true; }
     int MemTableFetchRecords(int) override { return 0; }
+    bool MemTableInstantReadEnter(int) override { return false; }
+    void MemTableInstantReadLeave() override {}
     bool MemTableInTreeMode() const override { return false; }
+    db::TMemTableNodeEx MemTableNode(int) override { return {}; }
+    void MemTableSetNodeExpanded(int, bool) override {}
+    void MemTableTreeKey(char) override {}
 };
 
 TEST_F(GridRows, TheGridHoldsADataSetsOwnNumberingOnlyWithoutFooters)
@@ -169,7 +174,7 @@ TEST_F(GridRows, TheGridHoldsADataSetsOwnNumberingOnlyWithoutFooters)
     db::TDataSource source;
     source.SetDataSet(&numbering);
     Grid->SetDataSource(&source);
-    EXPECT_EQ(Grid->MemTable(), static_cast<IMemTableEx*>(&numbering));
+    EXPECT_EQ(Grid->MemTable(), static_cast<db::IMemTableEx*>(&numbering));
     Grid->SetFooterRowCount(1);
     EXPECT_EQ(Grid->MemTable(), nullptr);
     Grid->SetFooterRowCount(0);

@@ -1,7 +1,7 @@
 #pragma once
-// Fresh copies of the built kv7200.FDB for tests, and a lock folder per test program
+// Fresh copies of the built empty database for tests, and a lock folder per test program
 // so that test programs running side by side never share the engine's lock files.
-// A test target that includes this defines KV7200_FDB (the built file's path).
+// A test target that includes this defines KV7200_TEMPLATE_FDB (kv_use_database_template).
 #include <unistd.h>
 
 #include <cstdlib>
@@ -30,11 +30,11 @@ inline std::string UsePrivateLockFolder()
     return folder.string();
 }
 
-// Copies the built database into folder under name; returns the copy's path.
+// Copies the built empty database into folder under name; returns the copy's path.
 inline std::string CopyBuiltDatabase(const std::filesystem::path& folder, const std::string& name = "kv7200.FDB")
 {
     auto target = folder / name;
-    std::filesystem::copy_file(KV7200_FDB, target, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(KV7200_TEMPLATE_FDB, target, std::filesystem::copy_options::overwrite_existing);
     return target.string();
 }
 

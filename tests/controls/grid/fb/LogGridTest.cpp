@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/grid/DBGridEx.h"
+#include "controls/grid/DBGridExFindDlgs.h"
 #include "controls/grid/DBGridExUtils.h"
 #include "platform/fb/FbTestDatabase.h"
 #include "platform/fb/IBSQL.h"
@@ -174,6 +175,47 @@ TEST_F(LogGrid, TheRowsShownAreTheEnginesRowsInOrderWhereverTheGridGoes)
     const std::vector<std::string> backwards = EngineIds();
     EXPECT_EQ(backwards.front(), byTime.back());
     ExpectEngineRows(backwards);
+    EXPECT_TRUE(Exceptions.empty());
+}
+
+TEST_F(LogGrid, AFindThatFindsNothingLeavesTheRowsWhereTheyWere)
+{
+    // As the log view filters: most codes left out.
+    for (int code = 20; code < 170; ++code) filter.AddExclusion(code);
+    Reopen();
+    Key(Qt::Key_PageDown);
+    Key(Qt::Key_PageDown);
+    // The current record on the bottom row.
+    Key(Qt::Key_Down, Qt::ControlModifier);
+    const int bottom = grid->TitleOffset() + grid->DataLink().RecordCount() - 1;
+    ASSERT_EQ(grid->Row(), bottom);
+    const int recNo = dm->IBQ_LOG_.GetRecNo();
+    const int top = TopRecNo();
+    const std::vector<std::string> shown = ShownIds();
+
+    TDBGridExFindDlg dialog;
+    dialog.Execute(*grid, "no such text", "", false, {});
+    // Only the ID column: a walk over all the records looks at one cell each.
+    dialog.cbFindIn->SetFocus();
+    QTest::keyClick(dialog.cbFindIn->EditWindow(), Qt::Key_Home);
+    QTest::keyClicks(dialog.cbFindIn->EditWindow(), "I");
+    ASSERT_EQ(dialog.cbFindIn->Text(), "ID");
+    // Up first, while the records below the window are not fetched yet.
+    for (const char* direction : {"Up", "Down", "All"}) {
+        SCOPED_TRACE(direction);
+        dialog.cbFindDirection->SetFocus();
+        QTest::keyClick(dialog.cbFindDirection->EditWindow(), Qt::Key_Home);
+        QTest::keyClicks(dialog.cbFindDirection->EditWindow(), QString(direction).left(1));
+        ASSERT_EQ(dialog.cbFindDirection->Text(), direction);
+        QTest::mouseClick(dialog.bFind, Qt::LeftButton, {}, QPoint(dialog.bFind->width() / 2, 5));
+        ASSERT_EQ(Boxes.Requests.size(), 1u);
+        EXPECT_EQ(Boxes.Requests.front().Text, "String \"no such text\" not found.");
+        Boxes.Requests.clear();
+        EXPECT_EQ(dm->IBQ_LOG_.GetRecNo(), recNo);
+        EXPECT_EQ(grid->Row(), bottom);
+        EXPECT_EQ(TopRecNo(), top);
+        EXPECT_EQ(ShownIds(), shown);
+    }
     EXPECT_TRUE(Exceptions.empty());
 }
 

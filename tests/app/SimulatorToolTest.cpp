@@ -1,0 +1,81 @@
+// kv7200-sim run as an operator runs it: a value it cannot take is refused at once with
+// a message naming the option and exit status 2, before it listens anywhere; localhost
+// is a loopback address it takes.
+#include <signal.h>
+
+#include <QProcess>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SimulatorToolTest, RefusesABadValueNamingTheOption)
+{
+    struct TRefused {
+        QStringList Arguments;
+        const char* Message;
+    };
+    const TRefused cases[] = {
+        {{"--tcp", "--port", "abc"}, "the value of --port is out of its range (0..65535): abc"},
+        {{"--tcp", "--port", "99999"}, "the value of --port is out of its range (0..65535): 99999"},
+        {{"--tcp", "--port", "-1"}, "the value of --port is out of its range (0..65535): -1"},
+        {{"--tcp", "--port", "843x"}, "the value of --port is out of its range (0..65535): 843x"},
+        {{"--pty", "--rate", "abc"}, "the value of --rate is out of its range (0..1000): abc"},
+        {{"--pty", "--rate", "-5"}, "the value of --rate is out of its range (0..1000): -5"},
+        {{"--pty", "--rate", "1e2"}, "the value of --rate is out of its range (0..1000): 1e2"},
+        {{"--pty", "--rate", "nan"}, "the value of --rate is out of its range (0..1000): nan"},
+        {{"--pty", "--count", "ten"}, "the value of --count is out of its range (0..4294967295): ten"},
+        {{"--pty", "--silence-ms", "99999999"}, "the value of --silence-ms is out of its range (0..3600000): 99999999"},
+        {{"--pty", "--items", "0C:4B5"}, "the value of --items is not a list of code:data items in hex"},
+        {{"--pty", "--items", "zz:00"}, "\"zz:00\""},
+        {{"--pty", "--items", "123:00"}, "\"123:00\""},
+        {{"--pty", "--items", "27:3304,,24:D301"}, "the value of --items is not a list"},
+        {{"--pty", "--items", ""}, "the value of --items is not a list"},
+        {{"--pty", "--items", "27:33 04"}, "\"27:33 04\""},
+        {{"--pty", "--items", "01:" + QString(510, '0')}, "the value of --items is not a list"},
+        {{"--tcp", "--address", "10.0.0.1"},
+         "the value of --address is not a loopback address (127.x.x.x or localhost): 10.0.0.1"},
+        {{"--tcp", "--address", "unit.example"}, "not a loopback address (127.x.x.x or localhost): unit.example"},
+        {{"--tcp", "--address", "127.0.0.300"}, "not a loopback address (127.x.x.x or localhost): 127.0.0.300"},
+        {{"--tcp", "--port"}, "--port needs a value"},
+        {{"--tcp", "--speed", "9"}, "unknown option --speed"},
+        {{"--tcp", "--pty"}, "give one of --pty and --tcp"},
+        {{}, "give one of --pty and --tcp"},
+    };
+    for (const TRefused& c : cases) {
+        SCOPED_TRACE(c.Arguments.join(' ').toStdString());
+        QProcess tool;
+        tool.start(KV7200_SIM, c.Arguments);
+        ASSERT_TRUE(tool.waitForStarted(10000));
+        // A simulator that took the line would run until it is stopped.
+        if (!tool.waitForFinished(10000)) {
+            tool.kill();
+            tool.waitForFinished();
+            FAIL() << "it took the command line and ran";
+        }
+        EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(tool.exitCode(), 2);
+        const std::string error = tool.readAllStandardError().toStdString();
+        EXPECT_EQ(error.rfind("kv7200-sim: ", 0), 0u) << error;
+        EXPECT_NE(error.find(c.Message), std::string::npos) << error;
+        EXPECT_NE(error.find("usage: kv7200-sim"), std::string::npos) << error;
+        EXPECT_TRUE(tool.readAllStandardOutput().isEmpty());
+    }
+}
+
+TEST(SimulatorToolTest, TakesLocalhostAndWellFormedItems)
+{
+    QProcess tool;
+    tool.start(KV7200_SIM, {"--tcp", "--address", "localhost", "--port", "0", "--rate", "2.5", "--items",
+                            "0C:4B5637323030,27:3304,2b"});
+    ASSERT_TRUE(tool.waitForStarted(10000));
+    std::string output;
+    while (output.find('\n') == std::string::npos && tool.waitForReadyRead(10000))
+        output += tool.readAllStandardOutput().toStdString();
+    EXPECT_EQ(output.rfind("listening on 127.0.0.1:", 0), 0u) << output << tool.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
+    ASSERT_TRUE(tool.waitForFinished(10000));
+    EXPECT_EQ(tool.exitCode(), 0);
+}
+
+} // namespace
