@@ -381,7 +381,6 @@ int TCanvas::TextWidth(std::string_view text)
     return fontMetrics().horizontalAdvance(ToQString(text));
 }
 
-
 int TCanvas::TextHeight(std::string_view) { return fontMetrics().height(); }
 
 TSize TCanvas::TextExtent(std::string_view text) { return {TextWidth(text), TextHeight(text)}; }
