@@ -95,6 +95,8 @@ TCheckBoxState TCustomDBCheckBoxEx::FieldState() const
 
 void TCustomDBCheckBoxEx::linkDataChange(TFieldDataLinkEx*)
 {
+    // A field bound anew may read on the other side.
+    if (UseRightToLeftAlignment() != paintedRightToLeft_) Invalidate();
     SetStateInternal(FieldState());
     modified_ = false;
 }
@@ -202,7 +204,8 @@ void TCustomDBCheckBoxEx::DrawControl(ui::TCanvas& Canvas, const ui::TRect& Rect
                                       bool Enabled)
 {
     const int boxWidth = ui::Metrics().CheckBoxWidth;
-    const bool boxLeft = alignment_ != ui::taLeftJustify;
+    paintedRightToLeft_ = UseRightToLeftAlignment();
+    const bool boxLeft = (alignment_ != ui::taLeftJustify) != paintedRightToLeft_;
     const ui::TRect boxArea = boxLeft ? ui::TRect{Rect.Left, Rect.Top, Rect.Left + boxWidth, Rect.Bottom}
                                       : ui::TRect{Rect.Right - boxWidth, Rect.Top, Rect.Right, Rect.Bottom};
     DrawCheck(Canvas, CheckBoxRect(boxArea, ui::taLeftJustify, ui::tlCenter), State, Pressed, Enabled);
@@ -226,7 +229,8 @@ void TCustomDBCheckBoxEx::DrawCaption(ui::TCanvas& Canvas, const ui::TRect& Rect
     ui::TRect extent = Rect;
     Canvas.DrawText(Caption(), extent, ui::DT_SINGLELINE | ui::DT_CALCRECT);
     const int top = Rect.Top + (Rect.Height() - extent.Height()) / 2;
-    ui::TRect text = ui::Bounds(Rect.Left, top, extent.Width(), extent.Height());
+    const int left = UseRightToLeftAlignment() ? Rect.Right - extent.Width() : Rect.Left;
+    ui::TRect text = ui::Bounds(left, top, extent.Width(), extent.Height());
     if (!Enabled && !HasState(rtl::csDesigning)) {
         ui::TRect etched = text.Offsetted(1, 1);
         Canvas.Font().SetColor(ui::clBtnHighlight);
@@ -351,6 +355,11 @@ bool TCustomDBCheckBoxEx::DialogChar(char key)
     SetFocus();
     if (Focused()) Toggle();
     return true;
+}
+
+bool TCustomDBCheckBoxEx::UseRightToLeftAlignment() const
+{
+    return DBUseRightToLeftAlignment(*this, dataLink_ ? dataLink_->Field() : nullptr);
 }
 
 void TCustomDBCheckBoxEx::Resize()

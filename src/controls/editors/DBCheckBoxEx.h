@@ -64,6 +64,9 @@ public:
     void SetAlwaysShowBorder(bool Value);
     bool GetFlat() const { return flat_; }
     void SetFlat(bool Value);
+    // Right to left unless the bound field holds numbers or dates (DBUseRightToLeftAlignment):
+    // the box and the caption change sides.
+    bool UseRightToLeftAlignment() const override;
 
     // May take over writing the state (Handled).
     TUpdateDataEventEx OnUpdateData;
@@ -71,12 +74,14 @@ public:
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
 protected:
-    // The box at the side Alignment gives, then the caption beside it.
+    // The box at the side Alignment gives (the other one under right-to-left alignment),
+    // then the caption beside it.
     virtual void DrawControl(ui::TCanvas& Canvas, const ui::TRect& Rect, TCheckBoxState State, bool Pressed,
                              bool Enabled);
     virtual void DrawCheck(ui::TCanvas& Canvas, const ui::TRect& Rect, TCheckBoxState State, bool Pressed,
                            bool Enabled);
-    // One line, centred vertically; etched when disabled; the focus frame around it.
+    // One line, centred vertically, at the left of Rect (its right under right-to-left
+    // alignment); etched when disabled; the focus frame around it.
     virtual void DrawCaption(ui::TCanvas& Canvas, const ui::TRect& Rect, bool Enabled);
     // Stores a new state: OnClick, repaint, Modified.
     virtual void SetStateInternal(TCheckBoxState Value);
@@ -110,6 +115,7 @@ protected:
     void Resize() override;
     void EnabledChanged() override;
     void TextChanged() override;
+    void BiDiModeChanged() override { Invalidate(); }
     // No double clicks: the second press of a quick pair is a press of its own.
     bool event(QEvent* e) override;
 
@@ -130,6 +136,7 @@ private:
     bool leftDown_ = false;
     bool spacePressed_ = false;
     bool inUpdateData_ = false;
+    bool paintedRightToLeft_ = false;
 };
 
 class TDBCheckBoxEx : public TCustomDBCheckBoxEx {

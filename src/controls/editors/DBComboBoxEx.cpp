@@ -85,8 +85,10 @@ void TCustomDBComboBoxEx::showItem(int index)
 
 void TCustomDBComboBoxEx::selectInternal(int index)
 {
-    if (index < 0 || index >= itemCount_) index = -1;
     if (index == itemIndex_) return;
+    // An index outside the items selects none: no item, and in keyed mode no key (a key
+    // given before that names no item is dropped, not posted).
+    if (index < 0 || index >= itemCount_) index = -1;
     showItem(index);
 }
 
@@ -167,7 +169,7 @@ void TCustomDBComboBoxEx::InternalSetValue(const rtl::Variant& Value)
 
 void TCustomDBComboBoxEx::DataChanged()
 {
-    if (TextAlignment() != EditWindowAlignment()) SetTextAlignment(EditWindowAlignment());
+    UpdateEditWindowAlignment();
     if (!EditMaskAssigned()) ui::TCustomMaskEdit::SetEditMask(DefaultEditMask());
     db::TField* field = DataLink()->Field();
     if (field) {
@@ -449,6 +451,8 @@ void TCustomDBComboBoxEx::DropDown()
     TPopupListboxEx* box = listBox();
     box->SetColor(Color());
     box->Font().Assign(Font());
+    // A window takes no parent's mode: the list reads as the editor does.
+    box->SetBiDiMode(BiDiMode());
     ui::TCustomImageList* images = GetImages();
     box->SetImageList(images);
     box->OnGetItemImageIndex = OnGetItemImageIndex;

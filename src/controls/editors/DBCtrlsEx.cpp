@@ -344,6 +344,11 @@ std::string TCustomDBEditEx::DefaultEditMask() const
 
 int TCustomDBEditEx::DefaultImageIndex() const { return -1; }
 
+bool TCustomDBEditEx::UseRightToLeftAlignment() const
+{
+    return DBUseRightToLeftAlignment(*this, dataLink_ ? dataLink_->Field() : nullptr);
+}
+
 // ---- value, text and data ----
 
 rtl::Variant TCustomDBEditEx::GetVariantValue() const
@@ -383,7 +388,7 @@ void TCustomDBEditEx::SetValueAndUpdate(const rtl::Variant& Value)
 
 void TCustomDBEditEx::DataChanged()
 {
-    if (TextAlignment() != EditWindowAlignment()) SetTextAlignment(EditWindowAlignment());
+    UpdateEditWindowAlignment();
     if (!editMaskAssigned_) ui::TCustomMaskEdit::SetEditMask(DefaultEditMask());
     std::string text;
     if (db::TField* field = dataLink_->Field()) {
@@ -406,6 +411,13 @@ void TCustomDBEditEx::DataChanged()
 }
 
 void TCustomDBEditEx::EditingChanged() { UpdateReadOnlyState(); }
+
+void TCustomDBEditEx::linkDataChange(TFieldDataLinkEx*)
+{
+    // A field bound anew may read on the other side than the one the editor is laid out for.
+    if (UseRightToLeftAlignment() != laidOutRightToLeft_) RecreateWnd();
+    DataChanged();
+}
 
 void TCustomDBEditEx::UpdateData()
 {

@@ -39,6 +39,11 @@
 // - Layout: GetEditRect is the text area (client area less the buttons at the right and
 //   the image at the left); RecreateWnd re-applies the look after a change of it.
 //   EditWindowAlignment is the alignment the box edits with (left unless word wrapped).
+// - Right to left: an editor that uses right-to-left alignment (BiDiMode right to left,
+//   and a field that is no number or date) is laid out mirrored: buttons from the left
+//   edge, the image at the right, the box's and the painted text's alignments swapped.
+//   A change of the mode, or a new field that reads on the other side, lays the editor
+//   out anew.
 // - Parts: the data link, the main button, the further buttons and the edit image come
 //   from CreateDataLink, CreateEditButton, CreateEditButtons and CreateEditImage. The
 //   constructor makes them with this class's factories; a descendant that overrides one
@@ -196,6 +201,8 @@ public:
     void SetAutoSize(bool Value) override;
     // The border shows as active: focused, the pointer over the editor, or AlwaysShowBorder.
     bool Hot() const { return hot_; }
+    // Right to left unless the bound field holds numbers or dates (DBUseRightToLeftAlignment).
+    bool UseRightToLeftAlignment() const override;
 
     // ---- read-only
     // The editor's own flag (a change updates the edit box's state).
@@ -361,8 +368,11 @@ protected:
     void AdjustHeight() override;
     virtual void UpdateHeight();
     virtual void UpdateImageIndex();
-    // The alignment the box edits with: left, or the editor's alignment when word wrapped.
+    // The alignment the box edits with: left, or the editor's alignment when word wrapped
+    // (mirrored on screen under right-to-left alignment).
     virtual ui::TAlignment EditWindowAlignment() const;
+    // Gives the box the alignment EditWindowAlignment asks for.
+    void UpdateEditWindowAlignment();
     // Re-applies what depends on the look (box alignment, height, layout, hot state).
     void RecreateWnd();
     void UpdateHot();
@@ -402,7 +412,8 @@ protected:
     void Paint() override;
     void PaintNonClient(ui::TCanvas& canvas) override;
     bool UnfocusedText(std::string& text) const override;
-    ui::TAlignment UnfocusedTextAlignment() const override { return GetAlignment(); }
+    ui::TAlignment UnfocusedTextAlignment() const override { return screenAlignment(GetAlignment()); }
+    void BiDiModeChanged() override { RecreateWnd(); }
     void FontChanged() override;
     void ColorChanged() override;
     void EnabledChanged() override;
@@ -417,7 +428,7 @@ private:
     };
 
     // link handlers
-    void linkDataChange(TFieldDataLinkEx*) { DataChanged(); }
+    void linkDataChange(TFieldDataLinkEx*);
     void linkEditingChange(TFieldDataLinkEx*) { EditingChanged(); }
     void linkUpdateData(TFieldDataLinkEx*) { UpdateData(); }
     void linkActiveChange(TFieldDataLinkEx*) { UpdateControlState(); }
@@ -430,6 +441,14 @@ private:
     bool runShortCut(ui::Word key, ui::TShiftState shift);
     void updateImageWidth();
     ui::TRect imageRect() const;
+    // An alignment of the editor where it shows on screen: swapped under right-to-left
+    // alignment.
+    ui::TAlignment screenAlignment(ui::TAlignment Alignment) const;
+    // Leaving a masked editor with nothing selected moves the caret two places back;
+    // answers where it went (-1: not moved).
+    int placeCaretOnExit();
+    // In place, the form must let the holder have the focus the editor takes.
+    bool holderRefusesFocus() const;
     bool flatLook() const;
     // In place: hides the window; the holder takes the focus it had.
     void hideInPlace();
@@ -467,6 +486,8 @@ private:
     bool droppedDown_ = false;
     bool buttonDroppedIt_ = false;
     bool fixedHeight_ = false;
+    bool laidOutRightToLeft_ = false;
+    bool refusingFocus_ = false;
     int buttonsWidth_ = 0;
     int buttonsHeight_ = 0;
     int imageWidth_ = 0;

@@ -1,6 +1,7 @@
 // The window side of the edit base: keys, edit buttons and their layout, the text area,
 // painting, height, edit image, hot look, the recently-used drop-down, focus and the
 // in-place mode.
+#include <QApplication>
 #include <QMenu>
 #include <QPointer>
 
@@ -11,6 +12,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/UpdateScope.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
 
 namespace editors {
@@ -276,12 +278,14 @@ void TCustomDBEditEx::UpdateEditButtonControlList()
         buttonControls_.push_back(pair);
     }
 
-    // The buttons' room: the right part of the client area (inset by a pixel inside a
-    // thin single border).
+    // The buttons' room: the right part of the client area, the left part right to left
+    // (inset by a pixel inside a thin single border).
+    const bool rightToLeft = UseRightToLeftAlignment();
     ui::TRect room = ClientRect();
     if (!Ctl3D() && BorderStyle() == ui::bsSingle) {
         room.Top += 1;
-        room.Right -= 1;
+        if (rightToLeft) room.Left += 1;
+        else room.Right -= 1;
         room.Bottom -= 1;
     }
     const int roomHeight = std::max(0, room.Height());
@@ -301,22 +305,33 @@ void TCustomDBEditEx::UpdateEditButtonControlList()
         const int width = EditButtonControlWidth(*button, flat_);
         buttonWidths[i] = width;
         if (visible) {
+            // A button's usual height needs a client area higher than one and a half its width.
             const int buttonHeight =
-                roomHeight > rtl::Round(3.0 * width / 2) ? DefaultEditButtonHeight(width, flat_) : roomHeight;
+                ClientHeight() > rtl::Round(3.0 * width / 2) ? DefaultEditButtonHeight(width, flat_) : roomHeight;
             height = std::min(height, buttonHeight);
         }
         separatorWidths[i] = flat_ && visible ? 1 : 0;
         pair.Separator->SetVisible(separatorWidths[i] > 0);
     }
     buttonsHeight_ = height;
-    int x = room.Right;
+    // The last pair first, each button and then its separator: from the right edge
+    // leftwards, or from the left edge rightwards right to left.
+    int x = rightToLeft ? room.Left : room.Right;
     for (std::size_t i = count; i-- > 0;) {
-        x -= buttonWidths[i];
-        buttonControls_[i].Button->SetBounds(x, room.Top, buttonWidths[i], buttonsHeight_);
-        x -= separatorWidths[i];
-        buttonControls_[i].Separator->SetBounds(x, room.Top, separatorWidths[i], buttonsHeight_);
+        TButtonPair& pair = buttonControls_[i];
+        if (rightToLeft) {
+            pair.Button->SetBounds(x, room.Top, buttonWidths[i], buttonsHeight_);
+            x += buttonWidths[i];
+            pair.Separator->SetBounds(x, room.Top, separatorWidths[i], buttonsHeight_);
+            x += separatorWidths[i];
+        } else {
+            x -= buttonWidths[i];
+            pair.Button->SetBounds(x, room.Top, buttonWidths[i], buttonsHeight_);
+            x -= separatorWidths[i];
+            pair.Separator->SetBounds(x, room.Top, separatorWidths[i], buttonsHeight_);
+        }
     }
-    buttonsWidth_ = room.Right - x;
+    buttonsWidth_ = rightToLeft ? x - room.Left : room.Right - x;
     UpdateEditButtonControls();
     SetEditRect(GetEditRect());
 }
@@ -340,8 +355,13 @@ void TCustomDBEditEx::UpdateEditButtonControls()
 ui::TRect TCustomDBEditEx::GetEditRect() const
 {
     ui::TRect r = ClientRect();
-    r.Right -= buttonsWidth_;
-    r.Left += imageWidth_;
+    if (UseRightToLeftAlignment()) {
+        r.Left += buttonsWidth_;
+        r.Right -= imageWidth_;
+    } else {
+        r.Right -= buttonsWidth_;
+        r.Left += imageWidth_;
+    }
     if (r.Right < r.Left) r.Right = r.Left;
     return r;
 }
@@ -353,7 +373,11 @@ void TCustomDBEditEx::updateImageWidth()
     else imageWidth_ = (editImage_->GetWidth() > 0 ? editImage_->GetWidth() : images->Width()) + 4;
 }
 
-ui::TRect TCustomDBEditEx::imageRect() const { return {0, 0, imageWidth_, ClientHeight()}; }
+ui::TRect TCustomDBEditEx::imageRect() const
+{
+    if (UseRightToLeftAlignment()) return {ClientWidth() - imageWidth_, 0, ClientWidth(), ClientHeight()};
+    return {0, 0, imageWidth_, ClientHeight()};
+}
 
 void TCustomDBEditEx::AdjustHeight()
 {
@@ -374,10 +398,22 @@ void TCustomDBEditEx::UpdateHeight()
 
 ui::TAlignment TCustomDBEditEx::EditWindowAlignment() const { return WordWrap() ? GetAlignment() : ui::taLeftJustify; }
 
+ui::TAlignment TCustomDBEditEx::screenAlignment(ui::TAlignment Alignment) const
+{
+    return UseRightToLeftAlignment() ? ui::MirroredAlignment(Alignment) : Alignment;
+}
+
+void TCustomDBEditEx::UpdateEditWindowAlignment()
+{
+    const ui::TAlignment alignment = screenAlignment(EditWindowAlignment());
+    if (TextAlignment() != alignment) SetTextAlignment(alignment);
+}
+
 void TCustomDBEditEx::RecreateWnd()
 {
     if (!editImage_) return;
-    SetTextAlignment(EditWindowAlignment());
+    laidOutRightToLeft_ = UseRightToLeftAlignment();
+    UpdateEditWindowAlignment();
     UpdateHeight();
     UpdateHot();
     updateImageWidth();
@@ -534,8 +570,23 @@ bool TCustomDBEditEx::DoMouseWheel(ui::TShiftState shift, int wheelDelta, ui::TP
     return ui::TCustomMaskEdit::DoMouseWheel(shift, wheelDelta, mousePos);
 }
 
+bool TCustomDBEditEx::holderRefusesFocus() const
+{
+    if (!inplaceHolder_) return false;
+    const ui::TForm* form = ParentForm();
+    return form && !form->CanActivate(inplaceHolder_);
+}
+
 void TCustomDBEditEx::FocusIn(ui::TControl* previous)
 {
+    if (holderRefusesFocus()) {
+        // The focus is not taken: it goes back where it came from (nowhere, failing that),
+        // and neither the entry nor that exit is handled.
+        const rtl::TFlagScope refusing(refusingFocus_);
+        if (previous && previous != this && previous->CanFocus()) previous->SetFocus();
+        else if (QWidget* focused = QApplication::focusWidget(); focused && isAncestorOf(focused)) focused->clearFocus();
+        return;
+    }
     ui::TCustomMaskEdit::FocusIn(previous);
     // A window that opens focused on the editor does not enter it (DoEnter) first.
     SetFocused(true);
@@ -545,6 +596,7 @@ void TCustomDBEditEx::FocusIn(ui::TControl* previous)
 
 void TCustomDBEditEx::FocusOut(ui::TControl* next)
 {
+    if (refusingFocus_) return;
     if (mruDropped() && next != mruListBox_) mruList_->CloseUp(false);
     ui::TCustomMaskEdit::FocusOut(next);
     UpdateHot();
@@ -553,13 +605,27 @@ void TCustomDBEditEx::FocusOut(ui::TControl* next)
 
 void TCustomDBEditEx::DoEnter()
 {
+    if (holderRefusesFocus()) return;
     SetFocused(true);
     ui::TCustomMaskEdit::DoEnter();
 }
 
+int TCustomDBEditEx::placeCaretOnExit()
+{
+    if (!IsMasked() || HasState(rtl::csDesigning) || SelLength() != 0) return -1;
+    const int caret = std::max(0, SelStart() - 2);
+    SetSelStart(caret);
+    return caret;
+}
+
 void TCustomDBEditEx::DoExit()
 {
-    if (IsMasked() && !HasState(rtl::csDesigning)) ValidateEdit();
+    if (refusingFocus_) return;
+    int caret = -1;
+    if (IsMasked() && !HasState(rtl::csDesigning)) {
+        ValidateEdit();
+        caret = placeCaretOnExit();
+    }
     QPointer<TCustomDBEditEx> self(this);
     ui::TCustomMaskEdit::DoExit();
     if (!self) return;
@@ -572,6 +638,8 @@ void TCustomDBEditEx::DoExit()
         throw;
     }
     SetFocused(false);
+    // The text shown anew keeps the caret where leaving put it.
+    if (caret >= 0) SetSelStart(caret);
 }
 
 void TCustomDBEditEx::CancelMode(ui::TControl* sender)

@@ -227,7 +227,7 @@ void TCustomDBNumberEditEx::DataChanged()
     editFormat_ = !displayFormat.empty() ? EditFormatOfDisplayFormat(displayFormat)
                   : GetCurrency()        ? CurrencyEditFormat()
                                          : std::string();
-    if (TextAlignment() != EditWindowAlignment()) SetTextAlignment(EditWindowAlignment());
+    UpdateEditWindowAlignment();
     rtl::Variant value = rtl::Null();
     if (const db::TField* field = DataLink()->Field()) value = field->GetAsVariant();
     else if (DataIndependent()) value = DataLink()->GetKeptValue();
@@ -403,7 +403,8 @@ void TCustomDBNumberEditEx::DropDown()
     IPopupValueEditorEx& popup = *calculator;
     popup.SetValue(value_.IsNull() ? rtl::Variant(0.0) : value_);
     popup.SetFlat(GetFlat());
-    const ui::TPoint at = AlignDropDownWindow(this, calculator, daLeft);
+    // Under right-to-left alignment the calculator's right edge stands under the editor's.
+    const ui::TPoint at = AlignDropDownWindow(this, calculator, UseRightToLeftAlignment() ? daRight : daLeft);
     calculator->SetBounds(at.X, at.Y, calculator->Width(), calculator->Height());
     ui::ShowPopupNoActivate(calculator);
     SetDroppedDown(true);

@@ -20,9 +20,9 @@
 // - Limits (the explicit MinValue and MaxValue only): equal limits mean none; min > max
 //   keeps only the lower one when max is 0, only the upper one when min is 0, else none.
 // - The calculator: the main button (unless it is an up/down pair) or its shortcut
-//   Alt+Down drops it down below the editor; while it is open the keys that type, Enter
-//   and Backspace go to it, Esc closes it, and so do a press outside and the loss of the
-//   focus.
+//   Alt+Down drops it down below the editor (right edges aligned under right-to-left
+//   alignment); while it is open the keys that type, Enter and Backspace go to it, Esc
+//   closes it, and so do a press outside and the loss of the focus.
 #include <QPointer>
 
 #include "controls/editors/CalculatorEx.h"
@@ -82,7 +82,8 @@ protected:
     TEditButtonEx* CreateEditButton() override;
     // Right-justified without a field.
     ui::TAlignment DefaultAlignment() const override;
-    // The box edits in the editor's alignment.
+    // The box edits in the editor's alignment (mirrored on screen under right-to-left
+    // alignment).
     ui::TAlignment EditWindowAlignment() const override;
     rtl::Variant GetVariantValue() const override { return value_; }
     // The key filter's test of the text the key would give.

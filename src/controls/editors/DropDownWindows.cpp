@@ -101,24 +101,33 @@ void TPopupListboxEx::WndProc(ui::TMessage& message)
 
 void TPopupListboxEx::DrawItem(int index, const ui::TRect& rect, ui::TOwnerDrawState state)
 {
-    if (!imageList_) {
+    const bool rightToLeft = UseRightToLeftAlignment();
+    if (!imageList_ && !rightToLeft) {
         ui::TCustomListBox::DrawItem(index, rect, state);
         return;
     }
+    // The image at the left of the text, at its right right to left.
     ui::TCanvas& c = Canvas();
-    const int imageWidth = imageList_->Width() + 4;
-    const ui::TRect imageRect{rect.Left, rect.Top, rect.Left + imageWidth, rect.Bottom};
-    const ui::TRect textRect{imageRect.Right, rect.Top, rect.Right, rect.Bottom};
-    int imageIndex = index;
-    if (OnGetItemImageIndex) OnGetItemImageIndex(GetOwner(), index, imageIndex);
-    c.Brush().SetColor(Color());
-    c.FillRect(imageRect);
-    DrawImageCentered(c, imageRect, imageList_, imageIndex, state & ui::odSelected);
+    const int imageWidth = imageList_ ? imageList_->Width() + 4 : 0;
+    const ui::TRect imageRect = rightToLeft ? ui::TRect{rect.Right - imageWidth, rect.Top, rect.Right, rect.Bottom}
+                                            : ui::TRect{rect.Left, rect.Top, rect.Left + imageWidth, rect.Bottom};
+    const ui::TRect textRect = rightToLeft ? ui::TRect{rect.Left, rect.Top, imageRect.Left, rect.Bottom}
+                                           : ui::TRect{imageRect.Right, rect.Top, rect.Right, rect.Bottom};
+    if (imageList_) {
+        int imageIndex = index;
+        if (OnGetItemImageIndex) OnGetItemImageIndex(GetOwner(), index, imageIndex);
+        c.Brush().SetColor(Color());
+        c.FillRect(imageRect);
+        DrawImageCentered(c, imageRect, imageList_, imageIndex, state & ui::odSelected);
+    }
     if (state & ui::odSelected) {
         c.Brush().SetColor(ui::clHighlight);
         c.Font().SetColor(ui::clHighlightText);
     }
-    c.TextRect(textRect, rect.Left + imageList_->Width() + 5, rect.Top, Items().StringAt(index));
+    const std::string& text = Items().StringAt(index);
+    // Right to left the text ends 2 pixels from the right of its part.
+    const int x = rightToLeft ? textRect.Right - 2 - c.TextWidth(text) : imageRect.Right + 1;
+    c.TextRect(textRect, x, rect.Top, text);
     if (state & ui::odFocused) c.DrawFocusRect(textRect);
 }
 

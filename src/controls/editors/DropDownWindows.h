@@ -18,7 +18,8 @@ using TListGetImageIndexEventEx = rtl::Delegate<void(rtl::TObject* Sender, int I
 
 // A drop-down list: rows of one height (the window snaps to whole rows), the item under
 // a moving pointer selected, typed letters searching the items, an optional image per
-// item and a size grip.
+// item and a size grip. Right to left (BiDiMode) the image stands at the right of an
+// item and the text is right-aligned.
 class TPopupListboxEx : public ui::TCustomListBox {
 public:
     static constexpr int SearchResetMs = 2000;

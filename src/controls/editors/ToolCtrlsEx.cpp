@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/db/DBConsts.h"
+#include "platform/db/FieldTypes.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Metrics.h"
@@ -50,6 +51,12 @@ void AssignFieldsValue(db::TDataSet& DataSet, std::string_view Names, const rtl:
         return;
     }
     DataSet.SetFieldValues(Names, Value);
+}
+
+bool DBUseRightToLeftAlignment(const ui::TControl& Control, const db::TField* Field)
+{
+    if (Control.BiDiMode() != ui::bdRightToLeft) return false;
+    return !dynamic_cast<const db::TNumericField*>(Field) && !dynamic_cast<const db::TDateTimeField*>(Field);
 }
 
 void DrawImageCentered(ui::TCanvas& Canvas, const ui::TRect& Rect, const ui::TCustomImageList* Images,

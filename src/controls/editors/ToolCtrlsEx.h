@@ -1,7 +1,7 @@
 #pragma once
 // Routines shared by the editors and the grid that belong to no single control: Variant
-// equality, field lists from ';'-separated names, centred images, check-box placement,
-// double-click detection and the dotted tree lines.
+// equality, field lists from ';'-separated names, the right-to-left rule of a field,
+// centred images, check-box placement, double-click detection and the dotted tree lines.
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "platform/rtl/Variant.h"
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Canvas.h"
+#include "platform/ui/Control.h"
 
 namespace editors {
 
@@ -30,6 +31,11 @@ std::vector<db::TField*> FieldsByNamesToArray(const db::TDataSet& DataSet, const
 // Null clears every named field; any other value goes to the fields as
 // the data set's FieldValues (an array for several fields).
 void AssignFieldsValue(db::TDataSet& DataSet, std::string_view Names, const rtl::Variant& Value);
+
+// Whether a control showing Field lays itself out mirrored: it reads right to left
+// (BiDiMode) and Field is not a number, date or time, which keep the left-to-right
+// alignment of their digits. Without a field the control's mode decides.
+bool DBUseRightToLeftAlignment(const ui::TControl& Control, const db::TField* Field);
 
 // Draws image ImageIndex of Images centred in Rect, clipped to Rect when it is larger;
 // a selected image is blended with the highlight colour.

@@ -131,14 +131,16 @@ void TCustomDBGridEx::InvalidateIndicator()
 bool TCustomDBGridEx::FocusField(db::TField* Field)
 {
     for (int i = 0; i < columns_->Count(); ++i) {
-        TColumnEx* column = columns_->Items(i);
+        const TColumnEx* column = columns_->Items(i);
         if (column->Field() != Field || !column->GetVisible()) continue;
-        if (CanFocus()) SetFocus();
         SetSelectedIndex(i);
-        SetEditorMode(true);
-        return true;
+        break;
     }
-    return false;
+    // A grid that cannot take the focus leaves the request to the field's other controls.
+    if (SelectedField() != Field || !CanFocus()) return false;
+    SetFocus();
+    SetEditorMode(true);
+    return true;
 }
 
 void TCustomDBGridEx::Notification(rtl::TComponent* component, rtl::TOperation operation)
@@ -199,6 +201,14 @@ db::TField* TCustomDBGridEx::SelectedField() const
 {
     const TColumnEx* column = selectedColumn();
     return column ? column->Field() : nullptr;
+}
+
+void TCustomDBGridEx::GetDataSetFields(std::vector<db::TField*>& List) const
+{
+    const db::TDataSet* dataSet = dataLink_->DataSet();
+    if (!dataSet) return;
+    const db::TFields& fields = dataSet->Fields();
+    for (int i = 0; i < fields.Count(); ++i) List.push_back(fields[i]);
 }
 
 TColumnEx* TCustomDBGridEx::columnAt(int ACol) const
@@ -333,7 +343,8 @@ bool TCustomDBGridEx::EditorMRUListInUse() const
 bool TCustomDBGridEx::CanEditShow()
 {
     // The base grid asks already while the grid is being built, with editing off.
-    if (!ui::TCustomGrid::CanEditShow() || LayoutLocked()) return false;
+    // Without records there is no cell to edit.
+    if (!ui::TCustomGrid::CanEditShow() || LayoutLocked() || !dataLink_->Active()) return false;
     const TColumnEx* column = selectedColumn();
     const bool selectionBlocks = selection_->SelectionType() != gstNon && optionsEx_.Contains(dghClearSelection)
                                  && SelectionTypeAllowed(gstRectangle);

@@ -78,6 +78,8 @@ public:
     void SetSelectedIndex(int value);
     // The field of the selected column; none on the indicator.
     db::TField* SelectedField() const;
+    // Appends every field of the data set, in its order, to List (none without a data set).
+    void GetDataSetFields(std::vector<db::TField*>& List) const;
 
     // While the update lock is held the grid does not refresh after moves.
     void BeginUpdate();
@@ -347,7 +349,8 @@ protected:
     // columns' field names for user-defined ones.
     virtual void DefineFieldMap();
     void InvalidateIndicator();
-    // Selects the field's column; true when the request is served (the editor shown).
+    // Selects the field's column; true when the request is served: the grid can take the
+    // focus, takes it and shows the editor.
     bool FocusField(db::TField* Field);
     // The edit text for UpdateEditorData.
     void SetEditText(int ACol, int ARow, const std::string& Value) override;
@@ -493,6 +496,9 @@ public:
     THeadTreeNode& TitleTreeRoot() const { return *titleTreeRoot_; }
     // The leaf of column Index; none before the tree is built.
     THeadTreeNode* TitleLeaf(int Index) const;
+    // Where column Index's own part of its title cell (the rectangle given) starts: the
+    // bands above its leaf belong to its groups. The cell's top without multi-level titles.
+    int TitleLeafTop(int Index, const ui::TRect& cell) const;
 
 protected:
     // Rebuilds the tree from the columns' captions.
@@ -506,7 +512,7 @@ private:
 
     // ======== painting
 public:
-    // The grid reads right to left: its lines, cells and frames are mirrored.
+    // The grid reads right to left (its BiDiMode): its lines, cells and frames are mirrored.
     bool UseRightToLeftAlignment() const override;
     // Whether a cell gets a raised frame: fixed cells with dghFixed3D, footer cells with
     // dghFooter3D, data cells with dghData3D, frozen cells with dghFrozen3D (and the gap
@@ -794,8 +800,15 @@ public:
     enum TMouseMode : std::uint8_t { mmNone = 0, mmRecords = 1, mmColumns = 2, mmRectangle = 3, mmTitleSizing = 6 };
     // clang-format on
     TMouseMode MouseMode() const { return mouseMode_; }
+    // A left press on the selection waits to see whether the pointer drags the selection
+    // away (DragMode automatic with dgMultiSelect) or the release makes it a click.
+    bool SelectionDragPending() const { return selectionDragPending_; }
 
 protected:
+    // With dgMultiSelect a press goes to the selection handling before any drag.
+    bool AutoDragPress(ui::TShiftState Shift, int X, int Y) override;
+    // A drag of the grid carries the selection as the copy's text.
+    void DoStartDrag(ui::TDragObject& DragObject) override;
     void MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
     void MouseMove(ui::TShiftState Shift, int X, int Y) override;
     void MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) override;
@@ -849,6 +862,7 @@ private:
     int sizingOffset_ = 0;
     // A row sizing or column sizing ended with the release.
     bool sizingEnded_ = false;
+    bool selectionDragPending_ = false;
 
     // ======== cell areas, title buttons, tool tips
 public:
@@ -898,6 +912,9 @@ protected:
     // Leaving the grid drops an untouched new record (dgCancelOnExit) or writes the
     // editor's text.
     void DoExit() override;
+    // Where no column stops Tab, Tab and Shift+Tab go to the form's next or previous
+    // control, as without dgTabs.
+    unsigned DialogCode() const override;
 
 private:
     // Tab stops at the column: it is shown, not read-only, and its field can be changed.
@@ -905,6 +922,7 @@ private:
     // The same for a grid column, asked of the columns now (a column's change does not
     // lay the grid out again).
     bool tabStopAt(int ACol) const;
+    bool anyTabStop() const;
     void writePickListText(TColumnEx& column, const std::string& text);
     void writeKeyPickListText(TColumnEx& column, const std::string& text);
     void writeLookupText(TColumnEx& column, const std::string& text);

@@ -146,6 +146,28 @@ std::string TColumnEx::DisplayText() const
     return {};
 }
 
+bool TColumnEx::FormattedTextToValue(const std::string& Text, rtl::Variant& Value) const
+{
+    const db::TField* field = Field();
+    if (!field || rtl::Trim(Text).empty()) return false;
+    if (displayFormat_.empty()) return field->DisplayTextToValue(Text, Value);
+    if (dynamic_cast<const db::TNumericField*>(field)) {
+        double v;
+        if (!rtl::TryShownTextToFloat(
+                Text, [&](double c) { return rtl::FormatFloat(displayFormat_, c); }, v))
+            return false;
+        Value = rtl::Variant(v);
+        return true;
+    }
+    if (dynamic_cast<const db::TDateTimeField*>(field)) {
+        rtl::TDateTime v;
+        if (!rtl::TryFormattedTextToDateTime(Text, displayFormat_, v)) return false;
+        Value = rtl::Variant::FromDateTime(v);
+        return true;
+    }
+    return false;
+}
+
 int TColumnEx::GetImageIndex() const
 {
     const db::TField* field = Field();
@@ -224,7 +246,7 @@ void TColumnEx::UpdateDataValues(const std::string& Text, const rtl::Variant& Va
     } else {
         field->SetValue(value);
     }
-    if (mruList_->GetActive() && grid && grid->EditorMRUListInUse()) mruList_->Add(text);
+    if (mruList_->GetActive() && mruList_->GetAutoAdd() && grid && grid->EditorMRUListInUse()) mruList_->Add(text);
 }
 
 void TColumnEx::stepList(const rtl::TStrings& list, bool forward, bool viaPickList)

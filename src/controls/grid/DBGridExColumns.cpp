@@ -67,30 +67,47 @@ void TColumnsExList::Exchange(int index1, int index2)
 
 TColumnEx::TColumnEx(rtl::TCollection* collection) : rtl::TCollectionItem(collection)
 {
+    refreshFont();
+    font_.OnChange = {this, &TColumnEx::fontChanged};
+}
+
+void TColumnEx::AfterConstruction()
+{
     // Nothing the construction changes reaches the grid before the column is complete; the
     // collection's notice that the column was added lays the grid out afterwards.
     TCustomDBGridEx* grid = Grid();
     if (grid) grid->BeginLayout();
     try {
-        refreshFont();
-        font_.OnChange = {this, &TColumnEx::fontChanged};
-        title_ = std::make_unique<TColumnTitleEx>(*this);
-        footer_ = std::make_unique<TColumnFooterEx>(*this);
-        footers_ = std::make_unique<TColumnFootersEx>(*this);
+        title_.reset(CreateTitle());
+        footer_.reset(CreateFooter());
+        footers_.reset(CreateFooters());
         initWidth_ = GetWidth();
-        editButtons_ = std::make_unique<editors::TEditButtonsEx>(this);
+        editButtons_.reset(CreateEditButtons());
         editButtons_->OnChange = {this, &TColumnEx::editButtonsChanged};
         dropDownSpecRow_ = std::make_unique<editors::TSpecRowEx>(this);
         dropDownSpecRow_->OnChange = {this, &TColumnEx::SpecRowChanged};
         dropDownBox_ = std::make_unique<TColumnDropDownBoxEx>(this);
         mruList_ = std::make_unique<editors::TMRUListEx>(this);
-        stFilter_ = std::make_unique<TSTColumnFilterEx>(*this);
+        stFilter_.reset(CreateSTFilter());
     } catch (...) {
         if (grid) grid->UnlockLayout();
         throw;
     }
     if (grid) grid->UnlockLayout();
 }
+
+editors::TEditButtonsEx* TColumnEx::CreateEditButtons()
+{
+    return new editors::TEditButtonsEx(this);
+}
+
+TColumnFooterEx* TColumnEx::CreateFooter() { return new TColumnFooterEx(*this); }
+
+TColumnFootersEx* TColumnEx::CreateFooters() { return new TColumnFootersEx(*this); }
+
+TSTColumnFilterEx* TColumnEx::CreateSTFilter() { return new TSTColumnFilterEx(*this); }
+
+TColumnTitleEx* TColumnEx::CreateTitle() { return new TColumnTitleEx(*this); }
 
 TColumnEx::~TColumnEx()
 {

@@ -174,6 +174,8 @@ private:
 // and the grid's sums of widths stay far from the integer limit.
 inline constexpr int MaxColumnWidth = 8192;
 
+// A column is made by a collection (Add, AddDefault), which completes it with its
+// companions (title, footers, edit buttons, filter setting and the rest).
 class TColumnEx : public rtl::TCollectionItem, public ILookupGridHolderEx {
 public:
     explicit TColumnEx(rtl::TCollection* collection);
@@ -343,6 +345,10 @@ public:
     // What the cell editor offers for this column.
     TColumnEditStyleEx GetColumnEditStyle() const;
     std::string DisplayText() const;
+    // The value whose formatted field text (DisplayText of a column without a key list,
+    // with the column's or the field's display format) is exactly Text; false when none
+    // is, or the field shows no such text.
+    bool FormattedTextToValue(const std::string& Text, rtl::Variant& Value) const;
     int GetImageIndex() const;
     TCheckBoxState GetCheckboxState() const;
     void SetValueAsCheckboxState(TCheckBoxState value);
@@ -412,6 +418,14 @@ public:
 protected:
     // Handler of DropDownSpecRow changes.
     virtual void SpecRowChanged(rtl::TObject* sender);
+    // The owned companions, made once the column is constructed (so that a descendant's
+    // factories are the ones called); each returns a new object the column then owns.
+    void AfterConstruction() override;
+    virtual editors::TEditButtonsEx* CreateEditButtons();
+    virtual TColumnFooterEx* CreateFooter();
+    virtual TColumnFootersEx* CreateFooters();
+    virtual TSTColumnFilterEx* CreateSTFilter();
+    virtual TColumnTitleEx* CreateTitle();
 
 private:
     friend class TColumnTitleEx;

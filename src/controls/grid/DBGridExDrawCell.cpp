@@ -44,13 +44,6 @@ ui::TRect Mirrored(const ui::TRect& r, int width)
     return {width - r.Right, r.Top, width - r.Left, r.Bottom};
 }
 
-rtl::TAlignment SwappedSides(rtl::TAlignment alignment)
-{
-    if (alignment == rtl::taLeftJustify) return rtl::taRightJustify;
-    if (alignment == rtl::taRightJustify) return rtl::taLeftJustify;
-    return alignment;
-}
-
 TImagePlacement PlacementOf(rtl::TAlignment alignment)
 {
     if (alignment == rtl::taRightJustify) return ipRight;
@@ -154,7 +147,7 @@ void TCustomDBGridEx::WriteCellText(const ui::TRect& ARect, int DX, int DY, cons
         return;
     }
     TUnmirroredScope unmirrored(canvas, ClientWidth());
-    WriteTextEx(canvas, Mirrored(ARect, ClientWidth()), true, DX, DY, Text, SwappedSides(Alignment), Layout,
+    WriteTextEx(canvas, Mirrored(ARect, ClientWidth()), true, DX, DY, Text, ui::MirroredAlignment(Alignment), Layout,
                 WordWrap, EndEllipsis);
 }
 
@@ -199,7 +192,7 @@ void TCustomDBGridEx::DrawCell(int ACol, int ARow, const ui::TRect& ARect, ui::T
         canvas.FillRect(rect);
     }
 
-    if (DefaultDrawing() && (AState & ui::gdFocused) && GridFocused() && !IsDesigning()
+    if (DefaultDrawing() && (AState & ui::gdFocused) && GridFocused() && !IsDesigning() && dataLink_->Active()
         && !options_.Contains(dgRowSelect) && !UpdateLocked() && isActiveControl()
         && (!style_ || style_->GetFocusFrame()))
         canvas.DrawFocusRect(rect);

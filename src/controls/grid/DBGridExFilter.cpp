@@ -6,7 +6,6 @@
 #include "platform/db/DataSet.h"
 #include "platform/db/DataSetScopes.h"
 #include "platform/rtl/UpdateScope.h"
-#include "platform/rtl/SysUtils.h"
 
 namespace grid {
 
@@ -77,45 +76,6 @@ rtl::Variant TSTColumnFilterEx::GetKeyValue() const
 
 // ---- the condition as text
 
-namespace {
-
-// Numbers are written bare, unless a decimal comma would split them in a list; dates in
-// the short date format; anything else quoted.
-std::string ValueText(const rtl::Variant& value, bool inList)
-{
-    if (value.VarType() == rtl::varDouble) {
-        std::string text = rtl::FloatToStr(value.AsFloat());
-        return inList && rtl::FormatSettings.DecimalSeparator == ',' ? "'" + text + "'" : text;
-    }
-    if (value.VarType() == rtl::varDate) return rtl::DateTimeToStr(value.AsDateTime());
-    return "'" + value.AsString() + "'";
-}
-
-std::string ConditionText(TSTFilterOperatorEx op, const rtl::Variant& operand)
-{
-    switch (op) {
-    case foNoneEx: return {};
-    case foNullEx: return "=Null";
-    case foNotNullEx: return "<>Null";
-    case foInEx:
-    case foNotInEx: {
-        std::string text = std::string(FilterOperatorText(op)) + " (";
-        if (!operand.IsArray()) {
-            text += ValueText(operand, true);
-        } else {
-            for (int i = operand.LowBound(); i <= operand.HighBound(); ++i) {
-                if (i > operand.LowBound()) text += ',';
-                text += ValueText(operand[i], true);
-            }
-        }
-        return text + ")";
-    }
-    default: return std::string(FilterOperatorText(op)) + " " + ValueText(operand, false);
-    }
-}
-
-} // namespace
-
 std::string TSTColumnFilterEx::FilterText() const
 {
     const TSTFilterExpressionEx& e = expression_;
@@ -126,17 +86,11 @@ std::string TSTColumnFilterEx::FilterText() const
         std::string text;
         for (int i = e.Operand1.LowBound(); i <= e.Operand1.HighBound(); ++i) {
             if (i > e.Operand1.LowBound()) text += ',';
-            text += "'" + e.Operand1[i].AsString() + "'";
+            text += QuotedFilterValue(e.Operand1[i].AsString());
         }
         return text;
     }
-    std::string text = ConditionText(e.Operator1, e.Operand1);
-    if (e.Relation == foNoneEx) return text;
-    text += ' ';
-    text += FilterOperatorText(e.Relation);
-    // A condition that ends with its AND or OR is written so.
-    if (e.Operator2 != foNoneEx) text += " " + ConditionText(e.Operator2, e.Operand2);
-    return text;
+    return FilterExpressionText(e);
 }
 
 TSTOperandKindEx TSTColumnFilterEx::OperandKind() const

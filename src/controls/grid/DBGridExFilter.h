@@ -78,9 +78,8 @@ public:
     const std::string& ExpressionText() const { return expressionText_; }
 
     // The condition as the filter row shows it: empty without one; a pick from a list
-    // source (In) as the picked texts, quoted when there are several; else each operator
-    // with its operand, texts quoted and numbers bare (quoted in a list while the decimal
-    // separator is a comma), joined by AND or OR.
+    // source (In) as the picked texts, quoted when there are several; else the text that
+    // reads back as the same condition (FilterExpressionText).
     virtual std::string FilterText() const;
     virtual bool HasListSource() const { return GetListSource() != nullptr; }
     // The field the condition applies to: DataField, else (without a list source) the

@@ -9,6 +9,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/InputState.h"
+#include "platform/ui/Metrics.h"
 
 namespace grid {
 
@@ -24,7 +25,6 @@ enum TDirection { dirUp,
 
 constexpr int LabelLeft = 8;
 constexpr int ListLeft = 84;
-constexpr int RowHeight = 27;
 
 void SetTexts(rtl::TStringList& list, std::initializer_list<const char*> texts)
 {
@@ -57,39 +57,31 @@ TDBGridExFindDlg::TDBGridExFindDlg(ui::TControl* owner) : ui::TForm(owner)
     SetFormBorderStyle(ui::bsDialog);
     SetPosition(ui::poScreenCenter);
     SetKeyPreview(true);
-    SetClientSize(505, 124);
 
     // Created in the order the Tab key visits them.
     cbText = new editors::TDBComboBoxEx(this);
-    cbText->SetBounds(ListLeft, 8, 312, 21);
     cbText->DropDownBox().SetRows(17);
     cbText->DropDownBox().SetSizable(true);
-    cbFindIn = addList(ListLeft, 8 + RowHeight, 312, {});
-    cbMatchinType = addList(ListLeft, 8 + 2 * RowHeight, 312,
-                            {msg::FromAnyPartOfField, msg::WholeField, msg::FromBeginningOfField});
+    cbFindIn = addList({});
+    cbMatchinType = addList({msg::FromAnyPartOfField, msg::WholeField, msg::FromBeginningOfField});
     cbMatchinType->SetItemIndex(mtAnyPart);
-    cbFindDirection = addList(ListLeft, 8 + 3 * RowHeight, 100, {msg::SearchUp, msg::SearchDown, msg::SearchAll});
+    cbFindDirection = addList({msg::SearchUp, msg::SearchDown, msg::SearchAll});
     cbFindDirection->SetItemIndex(dirAll);
     cbCharCase = new editors::TDBCheckBoxEx(this);
     cbCharCase->SetCaption(msg::MatchCaseCaption);
-    cbCharCase->SetBounds(200, 8 + 3 * RowHeight + 2, 96, 17);
     cbUseFormat = new editors::TDBCheckBoxEx(this);
     cbUseFormat->SetCaption(msg::MatchFormatCaption);
-    cbUseFormat->SetBounds(300, 8 + 3 * RowHeight + 2, 100, 17);
     cbUseFormat->SetState(cbChecked);
     bFind = new ui::TButton(this);
     bFind->SetCaption(msg::FindNextCaption);
-    bFind->SetBounds(412, 8, 85, 25);
     bFind->SetDefault(true);
     bCancel = new ui::TButton(this);
     bCancel->SetCaption(msg::CloseCaption);
-    bCancel->SetBounds(412, 39, 85, 25);
     bCancel->SetCancel(true);
 
-    addLabel(msg::FindWhatLabel, cbText, 8);
-    addLabel(msg::FindInLabel, cbFindIn, 8 + RowHeight);
-    addLabel(msg::MatchLabel, cbMatchinType, 8 + 2 * RowHeight);
-    addLabel(msg::SearchLabel, cbFindDirection, 8 + 3 * RowHeight);
+    labels_ = {addLabel(msg::FindWhatLabel, cbText), addLabel(msg::FindInLabel, cbFindIn),
+               addLabel(msg::MatchLabel, cbMatchinType), addLabel(msg::SearchLabel, cbFindDirection)};
+    arrange();
 
     bFind->OnClick = {this, &TDBGridExFindDlg::bFindClick};
     bCancel->OnClick = {this, &TDBGridExFindDlg::bCancelClick};
@@ -98,23 +90,74 @@ TDBGridExFindDlg::TDBGridExFindDlg(ui::TControl* owner) : ui::TForm(owner)
     cbFindIn->OnChange = {this, &TDBGridExFindDlg::cbFindInChange};
 }
 
-ui::TLabel* TDBGridExFindDlg::addLabel(const char* caption, editors::TDBComboBoxEx* control, int top)
+ui::TLabel* TDBGridExFindDlg::addLabel(const char* caption, editors::TDBComboBoxEx* control)
 {
     auto* label = new ui::TLabel(this);
     label->SetCaption(caption);
-    label->SetBounds(LabelLeft, top + 3, ListLeft - LabelLeft - 4, 15);
     label->SetFocusControl(control);
     return label;
 }
 
-editors::TDBComboBoxEx* TDBGridExFindDlg::addList(int left, int top, int width, std::initializer_list<const char*> items)
+editors::TDBComboBoxEx* TDBGridExFindDlg::addList(std::initializer_list<const char*> items)
 {
     // Only items can be chosen: each item is its own key.
     auto* list = new editors::TDBComboBoxEx(this);
-    list->SetBounds(left, top, width, 21);
     SetTexts(list->Items(), items);
     SetTexts(list->KeyItems(), items);
     return list;
+}
+
+void TDBGridExFindDlg::FontChanged()
+{
+    ui::TForm::FontChanged();
+    if (bCancel) arrange();
+}
+
+void TDBGridExFindDlg::arrange()
+{
+    // The layout of 505 x 124 at the standard font, widened and heightened wherever a
+    // caption of the dialog's font needs more room.
+    ui::TCanvas canvas;
+    canvas.Font().Assign(Font());
+    auto textSize = [&canvas](const std::string& caption) {
+        ui::TRect r{0, 0, 0, 0};
+        canvas.DrawText(caption, r, ui::DT_SINGLELINE | ui::DT_CALCRECT);
+        return r;
+    };
+    const int textHeight = textSize("Wg").Height();
+    const int rowHeight = std::max(21, textHeight + 6);
+    const int rowPitch = rowHeight + 6;
+    int labelWidth = ListLeft - LabelLeft - 4;
+    for (const ui::TLabel* label : labels_) labelWidth = std::max(labelWidth, textSize(label->Caption()).Width());
+    const int listLeft = LabelLeft + labelWidth + 4;
+    const int top = 8;
+    editors::TDBComboBoxEx* lists[] = {cbText, cbFindIn, cbMatchinType, cbFindDirection};
+    for (int i = 0; i < 4; ++i) {
+        const int rowTop = top + i * rowPitch;
+        lists[i]->SetBounds(listLeft, rowTop, i < 3 ? 312 : 100, rowHeight);
+        const int labelHeight = std::max(15, textHeight);
+        labels_[static_cast<std::size_t>(i)]->SetBounds(LabelLeft, rowTop + (rowHeight - labelHeight) / 2, labelWidth,
+                                                        labelHeight);
+    }
+
+    // The check boxes beside the direction: the box, a gap and the caption with its focus frame.
+    const int lastRow = top + 3 * rowPitch;
+    const int boxHeight = std::max(17, textHeight + 2);
+    auto checkWidth = [&](const editors::TDBCheckBoxEx* box, int least) {
+        return std::max(least, ui::Metrics().CheckBoxWidth + 6 + textSize(box->Caption()).Width());
+    };
+    const int charCaseLeft = listLeft + 100 + 16;
+    cbCharCase->SetBounds(charCaseLeft, lastRow + (rowHeight - boxHeight) / 2, checkWidth(cbCharCase, 96), boxHeight);
+    cbUseFormat->SetBounds(cbCharCase->Left() + cbCharCase->Width() + 4, cbCharCase->Top(), checkWidth(cbUseFormat, 100),
+                           boxHeight);
+
+    const int buttonLeft = std::max(listLeft + 312 + 16, cbUseFormat->Left() + cbUseFormat->Width() + 12);
+    const int buttonWidth =
+        std::max({85, textSize(bFind->Caption()).Width() + 16, textSize(bCancel->Caption()).Width() + 16});
+    const int buttonHeight = std::max(25, textHeight + 10);
+    bFind->SetBounds(buttonLeft, top, buttonWidth, buttonHeight);
+    bCancel->SetBounds(buttonLeft, top + buttonHeight + 6, buttonWidth, buttonHeight);
+    SetClientSize(buttonLeft + buttonWidth + 8, std::max(lastRow + rowHeight, bCancel->Top() + buttonHeight) + 14);
 }
 
 // ---- opening

@@ -2,6 +2,7 @@
 // The find dialog of the data grid: searches the cells of a grid for a text, record by
 // record and column by column, and makes the first matching record current. The grid
 // opens it through ShowDBGridExFindDialogProc; one dialog serves the whole run.
+#include <array>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -59,9 +60,15 @@ public:
     // takes the key.
     bool DialogKey(ui::Word key, ui::TShiftState shift) override;
 
+protected:
+    // A new font lays the dialog out anew.
+    void FontChanged() override;
+
 private:
-    ui::TLabel* addLabel(const char* caption, editors::TDBComboBoxEx* control, int top);
-    editors::TDBComboBoxEx* addList(int left, int top, int width, std::initializer_list<const char*> items);
+    ui::TLabel* addLabel(const char* caption, editors::TDBComboBoxEx* control);
+    editors::TDBComboBoxEx* addList(std::initializer_list<const char*> items);
+    // Places the controls so that every caption shows whole in the dialog's font.
+    void arrange();
     void fillFindIn(const std::vector<std::pair<std::string, TColumnEx*>>& Choices);
     void buildColumnList();
     // The grid's column with that collection ID; none when it went.
@@ -71,6 +78,7 @@ private:
     // Steps to the next cell in the search direction; false at the end of the data.
     bool advance(db::TDataSet& dataSet, bool backward, int columnCount);
 
+    std::array<ui::TLabel*, 4> labels_{};
     QPointer<TCustomDBGridEx> grid_;
     // The columns of cbFindIn's items and of the search, by their collection IDs (which a
     // column that goes leaves unused), -1 for "<All>".

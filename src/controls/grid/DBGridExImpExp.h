@@ -7,10 +7,10 @@
 // text, CR LF line ends. The text format carries cell texts as they are: a cell holding
 // a TAB or a line end does not come back as one cell.
 //
-// Readers put tab-separated text or KVDBIF cells back into the records and columns the
-// selection names, from the current record on when nothing is selected. An input that
-// is not well formed raises its format error before anything is changed; a value a field
-// refuses asks whether to go on.
+// Readers put tab-separated text (lines ended by CR LF, LF or CR) or KVDBIF cells back
+// into the records and columns the selection names, from the current record on when
+// nothing is selected. A KVDBIF block that is not well formed raises its format error
+// before anything is changed; a value a field refuses asks whether to go on.
 //
 // The clipboard actions copy (all four formats), cut, paste (KVDBIF when there, else
 // text) and delete the selection, or with ForWholeGrid everything.
@@ -145,7 +145,9 @@ protected:
 };
 
 // An RTF table: a colour and a font table, then a row per title level, record and footer
-// row, each cell with its borders, shading, alignment and character look.
+// row, each cell with its borders, colour, alignment and character look. The document is
+// 7-bit: the bytes above 127 are written as Windows-1252 escapes, which every reader
+// takes the same way.
 class TDBGridExExportAsRTF : public TDBGridExExport {
 public:
     void ExportToStream(rtl::TStream& Stream, bool IsExportAll) override;
@@ -171,7 +173,8 @@ private:
                        const std::vector<TCellBorders>* borders = nullptr);
     void writeRowEnd();
     // "\pard\intbl{", the alignment, the spacing above and below (none when empty), the
-    // character words, the text with \ { } escaped, "\cell}".
+    // character words, the text (\ { } escaped, 8-bit bytes as \'hh, line breaks as
+    // \line), "\cell}".
     void writeCell(rtl::TAlignment alignment, const ui::TFont& font, ui::TColor background, const std::string& text,
                    const std::string& spacing);
     void writePlainTitle(TColumnsExList& columns);
@@ -234,6 +237,8 @@ protected:
     virtual void ReadValue(TColumnEx* Column);
 
     rtl::TStream& Stream() const { return *stream_; }
+    // The columns being read into, while an import runs (from ReadPrefix on).
+    const TColumnsExList& ImportColumns() const { return *columns_; }
     // Runs store; a failure asks "Error during insert value:" with Yes (go on), No (stop
     // the import silently) and All (go on and ask no more).
     template <typename Fn>
@@ -258,6 +263,7 @@ private:
     void addTheRest(TColumnsExList& columns, bool atEnd);
 
     rtl::TStream* stream_ = nullptr;
+    const TColumnsExList* columns_ = nullptr;
     bool ignoreAllErrors_ = false;
 };
 
@@ -273,7 +279,8 @@ protected:
     void ReadRecord(TColumnsExList& Columns) override;
     // A lookup column finds the text in its lookup data set and takes the key found; a
     // key-list column takes the key of the text's pick-list line (none found: Null);
-    // any other column takes the text.
+    // any other column takes the value the grid shows as the text (a display format, a
+    // currency symbol), else the text as its field reads it.
     void ReadValue(TColumnEx* Column) override;
 
 private:
@@ -289,6 +296,8 @@ public:
     void ImportFromStream(rtl::TStream& Stream, bool IsImportAll) override;
 
 protected:
+    // The header and the first value; a block whose day numbers for a date or time column
+    // lie outside the calendar raises the format error first, as a broken block does.
     void ReadPrefix() override;
     void ReadRecord(TColumnsExList& Columns) override;
     // Tag 1 leaves the field as it is, tag 2 clears it; the next value is read in any case.
@@ -318,8 +327,9 @@ bool CanGridCut(TCustomDBGridEx& grid, bool ForWholeGrid);
 bool CanGridPaste(TCustomDBGridEx& grid, bool ForWholeGrid);
 bool CanGridDelete(TCustomDBGridEx& grid, bool ForWholeGrid);
 
-// The text, "Csv", "Rich Text Format" and "KVDBIF" exports on the clipboard; a format whose
-// export is empty is left out (the text always goes).
+// The text, "Csv", "Rich Text Format" and "KVDBIF" exports on the clipboard, each block
+// exactly the export's bytes (no closing 0 byte); a format whose export is empty is left
+// out (the text always goes).
 void GridCopyAction(TCustomDBGridEx& grid, bool ForWholeGrid);
 // Copy, then delete.
 void GridCutAction(TCustomDBGridEx& grid, bool ForWholeGrid);

@@ -60,17 +60,15 @@ bool DataEditable(const TCustomDBGridEx& grid)
     return DataOpen(grid) && !grid.GetReadOnly() && grid.DataLink().DataSet()->CanModify();
 }
 
-// An export under a named format, with the 0 byte that ends a clipboard block; none when
-// the export wrote nothing.
+// An export under a named format, none when the export wrote nothing. No 0 byte closes a
+// block: its length is its end, and readers on this system would take a 0 as data.
 template <typename TExport>
-void PutBlock(TCustomDBGridEx& grid, bool forWholeGrid, ui::TClipboardFormat format, bool terminated)
+void PutBlock(TCustomDBGridEx& grid, bool forWholeGrid, ui::TClipboardFormat format)
 {
     rtl::TMemoryStream stream;
     WriteGridToExportStream<TExport>(grid, stream, forWholeGrid);
     if (stream.GetSize() == 0) return;
-    std::string bytes = stream.ToString();
-    if (terminated) bytes += '\0';
-    ui::Clipboard().SetAsBytes(format, bytes);
+    ui::Clipboard().SetAsBytes(format, stream.ToString());
 }
 
 // Clears the cells of the columns in the current record that may be changed: a lookup
@@ -141,16 +139,14 @@ void GridCopyAction(TCustomDBGridEx& grid, bool ForWholeGrid)
     TClipboardOpen clipboard;
     std::optional<db::TDisableControlsScope> quiet;
     if (db::TDataSet* dataSet = grid.DataLink().DataSet()) quiet.emplace(*dataSet);
-    // The text goes without a closing 0 byte, which some programs put at the end of a
-    // text block: here the block's length is its end, and another program would paste
-    // the 0 as a character.
+    // The text goes even when it is empty.
     rtl::TMemoryStream text;
     WriteGridToExportStream<TDBGridExExportAsText>(grid, text, ForWholeGrid);
     (*clipboard).SetAsText(text.ToString());
-    PutBlock<TDBGridExExportAsCSV>(grid, ForWholeGrid, CsvFormat(), true);
-    PutBlock<TDBGridExExportAsRTF>(grid, ForWholeGrid, RtfFormat(), true);
+    PutBlock<TDBGridExExportAsCSV>(grid, ForWholeGrid, CsvFormat());
+    PutBlock<TDBGridExExportAsRTF>(grid, ForWholeGrid, RtfFormat());
     // Nothing selected puts no KVDBIF block, which paste would prefer to the text.
-    PutBlock<TDBGridExExportAsKVDBIF>(grid, ForWholeGrid, KVDBIFFormat(), false);
+    PutBlock<TDBGridExExportAsKVDBIF>(grid, ForWholeGrid, KVDBIFFormat());
 }
 
 void GridCutAction(TCustomDBGridEx& grid, bool ForWholeGrid)
@@ -194,7 +190,8 @@ void GridDeleteAction(TCustomDBGridEx& grid, bool ForWholeGrid)
     }
     switch (kind) {
     case gstRecordBookmarks:
-        selection.Rows().Delete();
+        // From the first: the record left current is the one after the last deleted.
+        selection.Rows().DeleteInListOrder();
         selection.Clear();
         break;
     case gstRectangle:

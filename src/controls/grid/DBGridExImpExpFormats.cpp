@@ -9,11 +9,6 @@
 
 namespace grid {
 
-std::string InvalidTextFormatMessage()
-{
-    return std::string("TDBGridExImportAsText.CheckState: ") + msg::InvalidTextFormat;
-}
-
 std::string InvalidKVDBIFFormatMessage()
 {
     return std::string("TDBGridExImportAsKVDBIF.ReadPrefix: ") + msg::InvalidKVDBIFFormat;
@@ -35,9 +30,11 @@ void TTextCellReader::CheckState()
     }
     if (current_ == '\t') {
         kind_ = tkTab;
-    } else if (current_ == '\r') {
+    } else if (current_ == '\r' || current_ == '\n') {
+        // CR LF is one line end; a CR followed by anything else ends its line alone, and
+        // what follows it is read again as the next line's first byte.
         char next = 0;
-        if (!readChar(next) || next != '\n') throw rtl::Exception(InvalidTextFormatMessage());
+        if (current_ == '\r' && readChar(next) && next != '\n') stream_.SetPosition(stream_.GetPosition() - 1);
         kind_ = tkLineEnd;
     } else {
         kind_ = tkChar;
@@ -50,26 +47,6 @@ std::string TTextCellReader::readCell()
     for (CheckState(); kind_ == tkChar; CheckState()) text += current_;
     if (kind_ == tkTab) CheckState();
     return text;
-}
-
-void TTextCellReader::Check(rtl::TStream& stream)
-{
-    const std::int64_t start = stream.GetPosition();
-    char buffer[4096];
-    bool afterCR = false;
-    for (;;) {
-        const std::int64_t n = stream.Read(buffer, sizeof buffer);
-        if (n <= 0) break;
-        for (std::int64_t i = 0; i < n; ++i) {
-            if (afterCR && buffer[i] != '\n') {
-                stream.SetPosition(start);
-                throw rtl::Exception(InvalidTextFormatMessage());
-            }
-            afterCR = buffer[i] == '\r';
-        }
-    }
-    stream.SetPosition(start);
-    if (afterCR) throw rtl::Exception(InvalidTextFormatMessage());
 }
 
 // ---- KVDBIF
@@ -157,13 +134,16 @@ void TKVDBIFCellReader::ReadValue()
     }
 }
 
-void TKVDBIFCellReader::Check(rtl::TStream& stream)
+void TKVDBIFCellReader::Check(rtl::TStream& stream, const TCellCheck& cellAllowed)
 {
     const std::int64_t start = stream.GetPosition();
     try {
         TKVDBIFCellReader reader(stream);
         reader.ReadPrefix();
-        while (!reader.EndOfData()) reader.ReadValue();
+        for (int position = 0; !reader.EndOfData(); position = (position + 1) % reader.ColumnCount()) {
+            if (cellAllowed && !cellAllowed(position, reader.Value())) fail();
+            reader.ReadValue();
+        }
     } catch (...) {
         stream.SetPosition(start);
         throw;

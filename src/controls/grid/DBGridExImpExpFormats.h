@@ -1,15 +1,17 @@
 #pragma once
 // The byte formats of the grid's exports as they are read back: the tokens of
 // tab-separated text and the cells of the binary cell format "KVDBIF". Both readers
-// take their bytes from a stream one at a time and never trust a length they read:
-// every length is checked against the bytes that are left before anything is read or
-// allocated for it. A broken input raises rtl::Exception with the format's message.
+// take their bytes from a stream one at a time; the KVDBIF reader never trusts a length
+// it reads: every length is checked against the bytes that are left before anything is
+// read or allocated for it, and a broken block raises rtl::Exception with the format's
+// message.
 //
 // KVDBIF, all integers little-endian: a 12-byte header ("KVDBIF" and a 0 byte, a
 // version byte, the signed 32-bit column count N); per column a visible byte and a
 // NUL-terminated name; then the cells, N per record, each a tag byte and its payload;
 // tag 0 ends the data.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,18 +39,17 @@ enum TCellTag : std::uint8_t {
 
 } // namespace kvdbif
 
-// "TDBGridExImportAsText.CheckState: Invalid text format"
-std::string InvalidTextFormatMessage();
 // "TDBGridExImportAsKVDBIF.ReadPrefix: Invalid KVDBIF format"
 std::string InvalidKVDBIFFormatMessage();
 
-// Tab-separated text: cells separated by TAB, lines by CR LF; a CR must be followed by LF.
+// Tab-separated text: cells separated by TAB, lines by CR LF, or by a lone LF or CR as
+// other programs end their lines. Every text reads: there is no broken one.
 class TTextCellReader {
 public:
     enum TTokenKind : std::uint8_t {
         tkChar = 0, // an ordinary character
         tkTab = 1,
-        tkLineEnd = 2, // CR LF
+        tkLineEnd = 2, // CR LF, LF or CR
         tkEnd = 3      // no byte left
     };
 
@@ -79,10 +80,6 @@ public:
         }
         if (kind_ == tkLineEnd) CheckState();
     }
-
-    // Raises the text format error when a CR anywhere from the stream's position on is
-    // not followed by LF; the position comes back where it was.
-    static void Check(rtl::TStream& stream);
 
 private:
     // The cell starting at the current character, up to the next TAB, line end or end;
@@ -118,9 +115,12 @@ public:
     // Reads the next value.
     void ReadValue();
 
+    // Whether a cell's value may go to the column at its position in the record.
+    using TCellCheck = std::function<bool(int Position, const rtl::Variant& Value)>;
     // Raises the format error when the data from the stream's position on is not a whole
-    // KVDBIF block up to its end tag; the position comes back where it was.
-    static void Check(rtl::TStream& stream);
+    // KVDBIF block up to its end tag, or when cellAllowed refuses one of its cells; the
+    // position comes back where it was.
+    static void Check(rtl::TStream& stream, const TCellCheck& cellAllowed = {});
 
 private:
     [[noreturn]] static void fail();

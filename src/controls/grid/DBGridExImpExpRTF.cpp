@@ -35,11 +35,25 @@ const char* AlignmentWord(rtl::TAlignment alignment)
     }
 }
 
+// Text as RTF readers take it whatever their own code page: \ { } escaped, every byte
+// above 127 as \'hh of the document's code page, and a line break (CR LF, a lone LF or
+// a lone CR) as \line, since readers drop the bare control characters.
 void AppendEscaped(std::string& out, const std::string& text)
 {
-    for (char c : text) {
-        if (c == '\\' || c == '{' || c == '}') out += '\\';
-        out += c;
+    static const char hex[] = "0123456789abcdef";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += "\\line ";
+        } else if (c > 127) {
+            out += "\\'";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            if (c == '\\' || c == '{' || c == '}') out += '\\';
+            out += static_cast<char>(c);
+        }
     }
 }
 
@@ -88,8 +102,11 @@ void TDBGridExExportAsRTF::ExportToStream(rtl::TStream& Stream, bool IsExportAll
         head += "\\red" + std::to_string(ui::GetRValue(rgb)) + "\\green" + std::to_string(ui::GetGValue(rgb))
                 + "\\blue" + std::to_string(ui::GetBValue(rgb)) + ";";
     head += "}\r\n{\\fonttbl";
-    for (int i = 0; i < fontTable_.GetCount(); ++i)
-        head += "\\f" + std::to_string(i) + "\\fnil " + fontTable_[i] + ";";
+    for (int i = 0; i < fontTable_.GetCount(); ++i) {
+        head += "\\f" + std::to_string(i) + "\\fnil ";
+        AppendEscaped(head, fontTable_[i]);
+        head += ";";
+    }
     head += "}\r\n";
     SetStream(Stream);
     Write(head);
@@ -118,8 +135,11 @@ void TDBGridExExportAsRTF::writeRowStart(const TColumnsExList& columns, const st
         if (sides.Top) row += "\\clbrdrt\\brdrs\\brdrcf0\r\n";
         if (sides.Bottom) row += "\\clbrdrb\\brdrs\\brdrcf0\r\n";
         if (sides.Right) row += "\\clbrdrr\\brdrs\\brdrcf0\r\n";
-        row += "\\clshdng10000\\clcfpat" + std::to_string(ColorIndex(shading[static_cast<std::size_t>(c)])) + "\\cellx"
-               + cellEdges_[static_cast<std::size_t>(c)] + "\r\n";
+        // Pattern and background of one colour and no shading: readers that fill a cell with
+        // its background and readers that lay the pattern over it show the same colour
+        // (some draw any shaded cell black).
+        const std::string color = std::to_string(ColorIndex(shading[static_cast<std::size_t>(c)]));
+        row += "\\clcfpat" + color + "\\clcbpat" + color + "\\cellx" + cellEdges_[static_cast<std::size_t>(c)] + "\r\n";
     }
     row += "{\\trrh0\r\n";
     Write(row);

@@ -8,6 +8,7 @@
 #include "controls/grid/DBGridExImpExpWalks.h"
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DataSetScopes.h"
+#include "platform/db/FieldTypes.h"
 #include "platform/rtl/Abort.h"
 #include "platform/ui/Dialogs.h"
 
@@ -79,6 +80,7 @@ void TDBGridExImport::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
     }
     const bool wasAtEnd = dataSet->Eof();
     const bool inserting = dataSet->State() == db::dsInsert;
+    const db::TBookmark current = inserting ? db::TBookmark() : dataSet->GetBookmark();
     // While inserting, the records read are inserted there and the last stays current.
     std::optional<TCustomDBGridEx::TRecordWalk> walk;
     std::optional<db::TDisableControlsScope> quiet;
@@ -90,11 +92,15 @@ void TDBGridExImport::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
     // Without a selection the columns from the current one on.
     if (kind == gstNon) VisibleColumnsBetween(grid, grid.SelectedIndex(), grid.Columns().Count() - 1, columns);
     else SelectionColumns(grid, kind, columns);
+    columns_ = &columns;
     try {
         ReadPrefix();
         if (inserting) {
             addTheRest(columns, wasAtEnd);
         } else if (kind == gstNon) {
+            // From the current record itself, also when the data set stands at its end
+            // after a move to the last record: the first record read overwrites it.
+            if (!current.empty() && dataSet->BookmarkValid(current)) dataSet->GotoBookmark(current);
             while (!dataSet->Eof() && !EndOfData) {
                 ReadRecord(columns);
                 dataSet->Next();
@@ -124,8 +130,6 @@ TDBGridExImportAsText::~TDBGridExImportAsText() = default;
 
 void TDBGridExImportAsText::ImportFromStream(rtl::TStream& Stream, bool IsImportAll)
 {
-    // A broken text changes nothing.
-    TTextCellReader::Check(Stream);
     reader_ = std::make_unique<TTextCellReader>(Stream);
     TDBGridExImport::ImportFromStream(Stream, IsImportAll);
 }
@@ -170,7 +174,10 @@ void TDBGridExImportAsText::ReadValue(TColumnEx* Column)
     StoreValue([&] {
         if (!EditTarget(*field)) return;
         if (Column->KeyListCount() == 0) {
-            field->SetText(cellText_);
+            // What the grid itself shows for a value reads back as that value.
+            rtl::Variant shown;
+            if (Column->FormattedTextToValue(cellText_, shown)) field->SetValue(shown);
+            else field->SetText(cellText_);
             return;
         }
         // A pick-list line without a key is no key either.
@@ -195,6 +202,12 @@ void TDBGridExImportAsKVDBIF::ImportFromStream(rtl::TStream& Stream, bool IsImpo
 
 void TDBGridExImportAsKVDBIF::ReadPrefix()
 {
+    const TColumnsExList& columns = ImportColumns();
+    TKVDBIFCellReader::Check(Stream(), [&](int position, const rtl::Variant& value) {
+        if (!value.IsNumeric() || position >= columns.Count()) return true;
+        db::TField* target = CellValueField(*columns.Items(position));
+        return !dynamic_cast<db::TDateTimeField*>(target) || rtl::IsValidDateTime(value.AsFloat());
+    });
     reader_->ReadPrefix();
     EndOfData = reader_->EndOfData();
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <QLineEdit>
 #include <QPointer>
 
 #include "controls/editors/CalculatorEx.h"
@@ -31,6 +32,9 @@ ui::TShiftState Modifiers(ui::TShiftState shift) { return shift & (ui::ssShift |
 
 TDBGridInplaceEdit::TDBGridInplaceEdit(TCustomDBGridEx& grid) : ui::TInplaceEdit(&grid), grid_(grid)
 {
+    // The text box keeps its I-beam; the buttons and the image beside it show the arrow.
+    QWidget::setCursor(Qt::ArrowCursor);
+    EditWindow()->setCursor(Qt::IBeamCursor);
 }
 
 TDBGridInplaceEdit::~TDBGridInplaceEdit()

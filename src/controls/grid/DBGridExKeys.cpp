@@ -449,15 +449,27 @@ bool TCustomDBGridEx::tabStopAt(int ACol) const
     return column && ColWidths(ACol) > 0 && columnTabStop(*column);
 }
 
+bool TCustomDBGridEx::anyTabStop() const
+{
+    for (int c = indicatorOffset_; c < ColCount(); ++c)
+        if (tabStopAt(c)) return true;
+    return false;
+}
+
+unsigned TCustomDBGridEx::DialogCode() const
+{
+    const unsigned code = ui::TCustomGrid::DialogCode();
+    if ((code & ui::DLGC_WANTTAB) && !anyTabStop()) return code & ~unsigned(ui::DLGC_WANTTAB);
+    return code;
+}
+
 void TCustomDBGridEx::Tab(bool GoForward)
 {
     ClearSelection();
     const int first = indicatorOffset_;
     const int last = ColCount() - 1;
     // Without any column to stop at, Tab would only walk the records (and append one).
-    bool anyStop = false;
-    for (int c = first; c <= last && !anyStop; ++c) anyStop = tabStopAt(c);
-    if (!anyStop) return;
+    if (!anyTabStop()) return;
     TUpdateLock lock(*this);
     const int start = Col();
     int col = start;

@@ -10,6 +10,7 @@
 #include "controls/grid/DBGridExUtils.h"
 #include "controls/grid/GridLibConsts.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/InplaceEdit.h"
 #include "platform/ui/Metrics.h"
 
@@ -33,7 +34,9 @@ int SampleHeight(const ui::TFont& font)
 
 void TCustomDBGridEx::InternalLayout()
 {
-    if (IsLoading()) return;
+    // At the program's end (the shared style letting go of the grid) there is nothing left
+    // to measure with.
+    if (IsLoading() || ui::ApplicationGoingAway()) return;
     RemovePostedMessage(WM_DEFERLAYOUTEX);
     inLayout_ = true;
     struct TDone {

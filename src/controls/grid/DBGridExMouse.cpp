@@ -1,13 +1,16 @@
 // The grid's mouse: presses that move the current record and column, title buttons and
 // the sort marking of their clicks, selecting records, rectangles of cells and columns by
-// clicking and dragging, check boxes toggled by a click, column sizing from the titles,
-// and the title and cell click events.
+// clicking and dragging, dragging the selection away, check boxes toggled by a click,
+// column sizing from the titles, and the title and cell click events.
 #include <algorithm>
 #include <cstdlib>
 
 #include "controls/grid/DBGridEx.h"
+#include "controls/grid/DBGridExImpExp.h"
 #include "controls/grid/DBGridExInplaceEdit.h"
 #include "platform/db/DataSet.h"
+#include "platform/db/DataSetScopes.h"
+#include "platform/rtl/Stream.h"
 
 namespace grid {
 
@@ -18,11 +21,8 @@ bool TCustomDBGridEx::onRecordRow(const ui::TGridCoord& cell) const
 
 bool TCustomDBGridEx::inTitleLeaf(int ACol, int y) const
 {
-    if (!useMultiTitle_ || !options_.Contains(dgTitles)) return true;
-    const THeadTreeNode* leaf = TitleLeaf(RawToDataColumn(ACol));
-    if (!leaf) return true;
-    const ui::TRect cell = CellRect(ACol, 0);
-    return y >= cell.Bottom - leaf->Height + 3;
+    if (!options_.Contains(dgTitles)) return true;
+    return y >= TitleLeafTop(RawToDataColumn(ACol), CellRect(ACol, 0));
 }
 
 // ---- presses
@@ -196,6 +196,14 @@ void TCustomDBGridEx::dataPress(ui::TMouseButton button, ui::TShiftState shift, 
     }
     if (dataColumn) MoveCol(cell.X, 0, false);
     if (!MouseCapture()) return;
+    // A press on the selection leaves it as it is until the pointer drags it away or the
+    // release makes the press a click.
+    if (button == ui::mbLeft && !(shift & ui::ssShift) && dataColumn && DragMode() == ui::dmAutomatic && multiSelect
+        && selection_->IsCellSelected(SelectedIndex(), dataSet.GetBookmark())) {
+        selectionDragPending_ = true;
+        BeginDrag(false);
+        return;
+    }
 
     bool rectangleStarted = false;
     if (!(multiSelect && rowSelect)) {
@@ -321,6 +329,9 @@ void TCustomDBGridEx::selectingMove(int x, int y)
     const ui::TPoint outside = outsideDataArea();
     const ui::TGridCoord cell = MouseCoord(cx, cy);
     if (outside.Y == 0 && onRecordRow(cell) && cell.Y != Row()) {
+        // The whole way to the row under the pointer, not one record per move: the window
+        // system merges the moves of a quick hand, and a release must find the selection
+        // reaching the record it is over.
         const int distance = cell.Y - Row();
         if (mouseMode_ == mmRectangle) MoveRecords(true, distance, false, false);
         else MoveRecords(recordDrag_, distance, true, false);
@@ -379,6 +390,14 @@ void TCustomDBGridEx::MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, in
         SetMouseCapture(false);
         ui::TControl::MouseUp(Button, Shift, X, Y);
         return;
+    }
+    if (selectionDragPending_) {
+        // The selection was pressed but not dragged.
+        selectionDragPending_ = false;
+        if ((Shift & ui::ssCtrl) && options_.Contains(dgRowSelect))
+            SelectedRows().SetCurrentRowSelected(!SelectedRows().CurrentRowSelected());
+        else if (optionsEx_.Contains(dghClearSelection))
+            ClearSelection();
     }
     // A press that lost the mouse on the way (Esc, another control taking it) clicks nothing.
     const bool pressKept = MouseCapture();
@@ -463,8 +482,27 @@ void TCustomDBGridEx::endTitleSizing()
     sizingColumn_ = -1;
 }
 
+bool TCustomDBGridEx::AutoDragPress(ui::TShiftState Shift, int X, int Y)
+{
+    if (options_.Contains(dgMultiSelect) && !IsDesigning()) return false;
+    return ui::TCustomGrid::AutoDragPress(Shift, X, Y);
+}
+
+void TCustomDBGridEx::DoStartDrag(ui::TDragObject& DragObject)
+{
+    selectionDragPending_ = false;
+    if (dataLink_->Active() && selection_->SelectionType() != gstNon) {
+        const db::TDisableControlsScope quiet(*dataLink_->DataSet());
+        rtl::TMemoryStream text;
+        WriteGridToExportStream<TDBGridExExportAsText>(*this, text, false);
+        DragObject.SetText(text.ToString());
+    }
+    ui::TCustomGrid::DoStartDrag(DragObject);
+}
+
 void TCustomDBGridEx::CaptureCancelled()
 {
+    selectionDragPending_ = false;
     KillTimer(AutoScrollTimerId);
     releaseTitleButton();
     endTitleSizing();

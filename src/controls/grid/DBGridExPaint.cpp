@@ -9,10 +9,7 @@
 
 namespace grid {
 
-bool TCustomDBGridEx::UseRightToLeftAlignment() const
-{
-    return layoutDirection() == Qt::RightToLeft;
-}
+bool TCustomDBGridEx::UseRightToLeftAlignment() const { return ui::TControl::UseRightToLeftAlignment(); }
 
 void TCustomDBGridEx::SetRightToLeftMapping(bool RightToLeft)
 {
@@ -110,7 +107,7 @@ void TCustomDBGridEx::PaintAreaLines(const ui::TGridDrawInfo& Info, bool DrawHor
 void TCustomDBGridEx::paintRowFrame()
 {
     const bool frame = !IsDesigning() && options_.Contains(dgRowSelect) && DefaultDrawing() && GridFocused()
-                       && (!style_ || style_->GetFocusFrame());
+                       && dataLink_->Active() && (!style_ || style_->GetFocusFrame());
     if (!frame) return;
     const ui::TGridRect selection = ui::TCustomGrid::Selection();
     const int left = std::max(0, selection.Left - (FixedCols() - indicatorOffset_));

@@ -56,7 +56,12 @@ void TCustomDBGridEx::RecalcDataRows()
 void TCustomDBGridEx::SyncCurrentRow()
 {
     if (!incSearchLocked_) StopIncSearch();
-    if (!dataLink_->Active() || !HandleAllocated() || IsLoading()) return;
+    if (!HandleAllocated() || IsLoading()) return;
+    if (!dataLink_->Active()) {
+        // No record is current: the cell stays on the first data row, never on a footer.
+        if (Row() != titleOffset_ && titleOffset_ < RowCount()) MoveColRow(Col(), titleOffset_, false, false);
+        return;
+    }
     const int row = currentRecordRow();
     if (row != Row() && row >= titleOffset_ && row < RowCount()) {
         if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();

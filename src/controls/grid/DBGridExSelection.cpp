@@ -142,19 +142,23 @@ void TBookmarkListEx::Clear()
     grid_.Invalidate();
 }
 
-void TBookmarkListEx::Delete()
+void TBookmarkListEx::Delete() { deleteRecords(false); }
+
+void TBookmarkListEx::DeleteInListOrder() { deleteRecords(true); }
+
+void TBookmarkListEx::deleteRecords(bool fromFirst)
 {
     db::TDataSet* dataSet = grid_.DataLink().DataSet();
     if (items_.empty() || !dataSet) return;
     {
         db::TDisableControlsScope quiet(*dataSet);
-        for (int i = Count() - 1; i >= 0; --i) {
-            const db::TBookmark& bookmark = items_[static_cast<std::size_t>(i)];
-            if (dataSet->BookmarkValid(bookmark)) {
-                dataSet->GotoBookmark(bookmark);
+        while (!items_.empty()) {
+            const auto item = fromFirst ? items_.begin() : items_.end() - 1;
+            if (dataSet->BookmarkValid(*item)) {
+                dataSet->GotoBookmark(*item);
                 dataSet->Delete();
             }
-            items_.erase(items_.begin() + i);
+            items_.erase(item);
             changed();
         }
     }

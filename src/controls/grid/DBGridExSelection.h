@@ -48,6 +48,8 @@ public:
     // longer there is only taken off the list; a failed delete stops with the records
     // not deleted yet still listed.
     void Delete();
+    // The same from the first listed record on.
+    void DeleteInListOrder();
 
     bool GetLinkActive() const { return linkActive_; }
     // Opening or closing the grid's data empties the list.
@@ -59,6 +61,7 @@ public:
 
 private:
     int compare(const db::TBookmark& a, const db::TBookmark& b) const;
+    void deleteRecords(bool fromFirst);
     void changed();
     TDBGridExSelection& selection() const;
 

@@ -174,6 +174,12 @@ THeadTreeNode* TCustomDBGridEx::TitleLeaf(int Index) const
     return titleLeaves_[static_cast<std::size_t>(Index)];
 }
 
+int TCustomDBGridEx::TitleLeafTop(int Index, const ui::TRect& cell) const
+{
+    const THeadTreeNode* leaf = useMultiTitle_ ? TitleLeaf(Index) : nullptr;
+    return leaf ? cell.Bottom - leaf->Height + 1 : cell.Top;
+}
+
 namespace {
 
 // Where the word after the first "|"-separated word starts; npos when there is none.

@@ -65,7 +65,7 @@ bool TCustomDBGridEx::toolTipText(int ACol, int ARow, std::string& text, ui::TRe
         const THeadTreeNode* leaf = useMultiTitle_ ? TitleLeaf(area.Col) : nullptr;
         text = leaf ? leaf->Text : title->GetCaption();
         // The bands above a leaf and the sort marker are no room for the text.
-        if (leaf) rect.Top = rect.Bottom - leaf->Height + 3;
+        rect.Top = TitleLeafTop(area.Col, rect);
         rect.Right -= title->GetSortMarkingWidth();
         font.Assign(title->GetFont());
         wrap = useMultiTitle_ || titleHeight_ != 0 || titleLines_ != 0;

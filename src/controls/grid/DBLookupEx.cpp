@@ -724,8 +724,9 @@ void TCustomDBLookupComboboxEx::CloseUp(bool Accept)
     grid.OnColumnMoved = nullptr;
     grid.SetAutoFitColWidths(false);
     grid.SetListSource(nullptr);
-    if (columnsMoved_ && !grid.Columns().Customized()) {
-        // The order the user gave the columns is the list fields' from now on.
+    // Default columns are made anew from the list fields at every drop-down; the order the
+    // user gave columns of the grid's own is the list fields' from now on.
+    if (columnsMoved_ && grid.Columns().Customized()) {
         listFieldNames_ = grid.GetListField();
         listFieldIndex_ = std::max(0, grid.GetListFieldIndex());
         dropDownBox_->SpecRow().SetCellsText(grid.SpecRow().GetCellsText());

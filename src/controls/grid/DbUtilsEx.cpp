@@ -275,10 +275,20 @@ private:
         std::size_t q = pos_;
         while (q < n && s_[q] == ' ') ++q;
         if (q < n && s_[q] == '\'') {
-            const std::size_t close = s_.find('\'', q + 1);
-            if (close == std::string_view::npos) Fail(msg::QuoteIsAbsent);
-            pos_ = close + 1;
-            return rtl::Variant(s_.substr(q + 1, close - q - 1));
+            std::string text;
+            for (std::size_t from = q + 1;;) {
+                const std::size_t close = s_.find('\'', from);
+                if (close == std::string_view::npos) Fail(msg::QuoteIsAbsent);
+                text.append(s_.substr(from, close - from));
+                // Two quotes in a row are one quote of the text.
+                if (close + 1 < n && s_[close + 1] == '\'') {
+                    text += '\'';
+                    from = close + 2;
+                    continue;
+                }
+                pos_ = close + 1;
+                return rtl::Variant(std::move(text));
+            }
         }
         const std::size_t start = pos_;
         std::size_t i = start;
@@ -418,6 +428,77 @@ void ClearFilterExpression(TSTFilterExpressionEx& expression)
     expression.Relation = foNoneEx;
     expression.Operator2 = foNoneEx;
     expression.Operand2 = rtl::Variant();
+}
+
+// ---- the condition as text
+
+namespace {
+
+// Numbers in the shortest text that reads back, bare unless a decimal comma would split
+// them in a list; dates in the short date format, with the time down to its milliseconds;
+// anything else quoted.
+std::string ValueText(const rtl::Variant& value, bool inList)
+{
+    if (value.VarType() == rtl::varDouble) {
+        std::string text = rtl::FloatToStrShortest(value.AsFloat());
+        return inList && rtl::FormatSettings.DecimalSeparator == ',' ? QuotedFilterValue(text) : text;
+    }
+    if (value.VarType() == rtl::varDate) {
+        const rtl::TDateTime when = value.AsDateTime();
+        int hour, minute, second, millisecond;
+        rtl::DecodeTime(when, hour, minute, second, millisecond);
+        if (millisecond == 0) return rtl::DateTimeToStr(when);
+        // The long time form has no milliseconds: they are written in a time of their own.
+        return rtl::DateToStr(when) + " " + rtl::FormatDateTime("h:nn:ss.zzz", when);
+    }
+    return QuotedFilterValue(value.AsString());
+}
+
+std::string ConditionText(TSTFilterOperatorEx op, const rtl::Variant& operand)
+{
+    switch (op) {
+    case foNoneEx: return {};
+    case foNullEx: return "=Null";
+    case foNotNullEx: return "<>Null";
+    case foInEx:
+    case foNotInEx: {
+        std::string text = std::string(FilterOperatorText(op)) + " (";
+        if (!operand.IsArray()) {
+            text += ValueText(operand, true);
+        } else {
+            for (int i = operand.LowBound(); i <= operand.HighBound(); ++i) {
+                if (i > operand.LowBound()) text += ',';
+                text += ValueText(operand[i], true);
+            }
+        }
+        return text + ")";
+    }
+    default: return std::string(FilterOperatorText(op)) + " " + ValueText(operand, false);
+    }
+}
+
+} // namespace
+
+std::string QuotedFilterValue(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '\'') quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string FilterExpressionText(const TSTFilterExpressionEx& e)
+{
+    if (e.Operator1 == foNoneEx) return {};
+    std::string text = ConditionText(e.Operator1, e.Operand1);
+    if (e.Relation == foNoneEx) return text;
+    text += ' ';
+    text += FilterOperatorText(e.Relation);
+    // A condition that ends with its AND or OR is written so.
+    if (e.Operator2 != foNoneEx) text += " " + ConditionText(e.Operator2, e.Operand2);
+    return text;
 }
 
 // ---- data-set features

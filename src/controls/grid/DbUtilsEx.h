@@ -8,7 +8,8 @@
 //   part:  value[,value...]  |  op value  |  [NOT] LIKE value  |  [NOT] IN (value[,value...])
 //          |  = NULL  |  <> NULL  |  != NULL
 //   op:    =  <>  !=  >  <  >=  <=
-// A value is 'quoted text' (it cannot hold a quote) or plain text, which runs up to a
+// A value is 'quoted text' (two quotes in a row stand for one quote of the text:
+// 'it''s') or plain text, which runs up to a
 // blank followed by an operator or keyword, up to "(" or ")", or, where commas separate
 // values, up to ",". Commas separate the values of IN (...), and of a bare value list
 // except in a number column while the decimal separator is ","; so a number with a
@@ -84,6 +85,17 @@ void ParseFilterExpression(const std::string& text, TSTFilterExpressionEx& expre
 
 // Operators and relation none, operands unassigned; OperandKind stays.
 void ClearFilterExpression(TSTFilterExpressionEx& expression);
+
+// The condition as the filter row shows it, which ParseFilterExpression reads back to the
+// same expression: each comparison as its operator and operand ("In (a,b)" for a list),
+// joined by the relation. Texts are quoted (QuotedFilterValue), numbers written in the
+// shortest form that reads back as the same double (quoted in a list under a decimal
+// comma), dates and times by DateTimeToStr (a time with milliseconds as "h:nn:ss.zzz").
+// Empty when Operator1 is foNoneEx.
+std::string FilterExpressionText(const TSTFilterExpressionEx& expression);
+
+// A text value in single quotes, each quote in it doubled: it's -> 'it''s'.
+std::string QuotedFilterValue(std::string_view text);
 
 // ---- data-set features
 

@@ -29,7 +29,6 @@ inline constexpr const char* ScrollBarAlreadyAttached = "Possible %s already att
 
 // ---- export, import and clipboard
 inline constexpr const char* ClearSelectedCells = "Clear selected cells?";
-inline constexpr const char* InvalidTextFormat = "Invalid text format";
 inline constexpr const char* InvalidKVDBIFFormat = "Invalid KVDBIF format";
 inline constexpr const char* ErrorDuringInsertValue = "Error during insert value:";
 inline constexpr const char* IgnoreError = "Ignore error?";

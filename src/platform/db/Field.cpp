@@ -162,7 +162,8 @@ rtl::Variant TField::GetValue() const
         if (r.slot != kNoSlot) return r.store->Get(r.slot, column_);
         return rtl::Null();
     }
-    if (calcIndex_ >= 0 && r.calc) return r.calc[calcIndex_];
+    if (calcIndex_ < 0) return rtl::Null();
+    if (const rtl::Variant* calc = r.calc ? r.calc : dataSet_->dueCalc()) return calc[calcIndex_];
     return rtl::Null();
 }
 
@@ -270,6 +271,12 @@ std::string TField::DisplayText() const
         return text;
     }
     return FormatText(true);
+}
+
+bool TField::DisplayTextToValue(const std::string& text, rtl::Variant& value) const
+{
+    if (OnGetText || rtl::Trim(text).empty()) return false;
+    return ParseDisplayText(text, value);
 }
 
 void TField::SetText(const std::string& text)

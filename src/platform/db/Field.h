@@ -153,6 +153,11 @@ public:
     void SetText(const std::string& text);
     // Text for display (DisplayFormat applied).
     std::string DisplayText() const;
+    // The value whose DisplayText is exactly text, where a type shows values otherwise
+    // than its text for editing reads them (a display format, a currency symbol): so a
+    // display's text reads back. False for an empty text, with OnGetText, and when no
+    // value shows so.
+    bool DisplayTextToValue(const std::string& text, rtl::Variant& value) const;
 
     // Whether a typed character can belong to the field's text.
     // clang-format off
@@ -188,6 +193,13 @@ protected:
     // The text of the value (DisplayText: for display, else for editing); "" for Null
     // except where a type shows something for it.
     virtual std::string FormatText(bool displayText) const;
+    // The inverse of FormatText(true), for the types that have one.
+    virtual bool ParseDisplayText(const std::string& text, rtl::Variant& value) const
+    {
+        (void)text;
+        (void)value;
+        return false;
+    }
     virtual int DefaultWidth() const { return 10; }
     // The value as the field stores it (type, range and length checked); never Null.
     virtual rtl::Variant ConvertValue(const rtl::Variant& value) const;

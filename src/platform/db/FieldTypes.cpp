@@ -67,11 +67,28 @@ void TIntegerField::SetAsString(const std::string& text)
 
 std::string TIntegerField::FormatText(bool displayText) const
 {
-    if (IsNull()) return {};
-    std::int64_t v = GetAsLargeInt();
+    return IsNull() ? std::string() : textOf(GetAsLargeInt(), displayText);
+}
+
+std::string TIntegerField::textOf(std::int64_t value, bool displayText) const
+{
     if (displayText && !GetDisplayFormat().empty())
-        return rtl::FormatFloat(GetDisplayFormat(), static_cast<double>(v));
-    return rtl::IntToStr(v);
+        return rtl::FormatFloat(GetDisplayFormat(), static_cast<double>(value));
+    return rtl::IntToStr(value);
+}
+
+bool TIntegerField::ParseDisplayText(const std::string& text, Variant& value) const
+{
+    auto show = [&](double v) {
+        // Only a whole number of the type's range is shown by the field.
+        if (v != std::trunc(v) || !(v >= static_cast<double>(min_) && v < static_cast<double>(max_) + 1.0))
+            return std::string();
+        return textOf(static_cast<std::int64_t>(v), true);
+    };
+    double v;
+    if (!rtl::TryShownTextToFloat(text, show, v)) return false;
+    value = Variant(static_cast<long long>(v));
+    return true;
 }
 
 Variant TIntegerField::ConvertValue(const Variant& value) const
@@ -134,13 +151,25 @@ void TFloatField::SetAsString(const std::string& text)
 
 std::string TFloatField::FormatText(bool displayText) const
 {
-    if (IsNull()) return {};
-    double v = GetAsFloat();
-    if (!GetDisplayFormat().empty()) return rtl::FormatFloat(GetDisplayFormat(), v);
+    return IsNull() ? std::string() : textOf(GetAsFloat(), displayText);
+}
+
+std::string TFloatField::textOf(double value, bool displayText) const
+{
+    if (!GetDisplayFormat().empty()) return rtl::FormatFloat(GetDisplayFormat(), value);
     if (currency_)
-        return rtl::FloatToStrF(v, displayText ? rtl::ffCurrency : rtl::ffFixed, precision_,
+        return rtl::FloatToStrF(value, displayText ? rtl::ffCurrency : rtl::ffFixed, precision_,
                                 rtl::FormatSettings.CurrencyDecimals);
-    return rtl::FloatToStrF(v, rtl::ffGeneral, precision_, 0);
+    return rtl::FloatToStrF(value, rtl::ffGeneral, precision_, 0);
+}
+
+bool TFloatField::ParseDisplayText(const std::string& text, Variant& value) const
+{
+    double v;
+    if (!rtl::TryShownTextToFloat(
+            text, [&](double c) { return textOf(c, true); }, v)) return false;
+    value = Variant(v);
+    return true;
 }
 
 bool TFloatField::IsValidChar(char c) const
@@ -191,12 +220,25 @@ void TBCDField::SetAsString(const std::string& text)
 
 std::string TBCDField::FormatText(bool displayText) const
 {
-    if (IsNull()) return {};
-    rtl::Currency v = GetAsCurrency();
-    if (!GetDisplayFormat().empty()) return rtl::FormatCurr(GetDisplayFormat(), v);
+    return IsNull() ? std::string() : textOf(GetAsCurrency(), displayText);
+}
+
+std::string TBCDField::textOf(rtl::Currency value, bool displayText) const
+{
+    if (!GetDisplayFormat().empty()) return rtl::FormatCurr(GetDisplayFormat(), value);
     if (currency_)
-        return rtl::CurrToStrF(v, displayText ? rtl::ffCurrency : rtl::ffFixed, rtl::FormatSettings.CurrencyDecimals);
-    return rtl::CurrToStr(v);
+        return rtl::CurrToStrF(value, displayText ? rtl::ffCurrency : rtl::ffFixed,
+                               rtl::FormatSettings.CurrencyDecimals);
+    return rtl::CurrToStr(value);
+}
+
+bool TBCDField::ParseDisplayText(const std::string& text, Variant& value) const
+{
+    rtl::Currency v;
+    if (!rtl::TryShownTextToCurr(
+            text, [&](rtl::Currency c) { return textOf(c, true); }, v)) return false;
+    value = Variant(v);
+    return true;
 }
 
 bool TBCDField::IsValidChar(char c) const
@@ -280,12 +322,23 @@ static const char* defaultDatePattern(TFieldType type)
     }
 }
 
+std::string_view TDateTimeField::pattern(bool displayText) const
+{
+    const std::string& fmt = GetDisplayFormat();
+    return displayText && !fmt.empty() ? std::string_view(fmt) : defaultDatePattern(DataType());
+}
+
 std::string TDateTimeField::FormatText(bool displayText) const
 {
-    if (IsNull()) return {};
-    const std::string& fmt = GetDisplayFormat();
-    return rtl::FormatDateTime(displayText && !fmt.empty() ? std::string_view(fmt) : defaultDatePattern(DataType()),
-                               GetAsDateTime());
+    return IsNull() ? std::string() : rtl::FormatDateTime(pattern(displayText), GetAsDateTime());
+}
+
+bool TDateTimeField::ParseDisplayText(const std::string& text, Variant& value) const
+{
+    rtl::TDateTime v;
+    if (!rtl::TryFormattedTextToDateTime(text, pattern(true), v)) return false;
+    value = Variant::FromDateTime(v);
+    return true;
 }
 
 void TDateTimeField::SetAsString(const std::string& text)
@@ -306,6 +359,9 @@ void TDateTimeField::SetAsString(const std::string& text)
 Variant TDateTimeField::ConvertValue(const Variant& value) const
 {
     rtl::TDateTime v = value.AsDateTime();
+    // A value beyond the calendar would have no text and break every display of it.
+    if (!rtl::IsValidDateTime(v))
+        RaiseRangeError(rtl::FloatToStr(v), rtl::DateTimeToStr(rtl::MinDateTime), rtl::DateTimeToStr(rtl::MaxDateTime));
     if (DataType() == ftDate) v = std::trunc(v);
     else if (DataType() == ftTime) v = static_cast<double>(rtl::Round(std::fabs(v - std::trunc(v)) * 86400000.0)) / 86400000.0; // whole milliseconds
     return Variant::FromDateTime(v);
@@ -313,10 +369,8 @@ Variant TDateTimeField::ConvertValue(const Variant& value) const
 
 int TDateTimeField::DefaultWidth() const
 {
-    const std::string& fmt = GetDisplayFormat();
     rtl::TDateTime sample = rtl::EncodeDate(2000, 12, 29) + rtl::EncodeTime(23, 59, 59, 0);
-    return static_cast<int>(
-        rtl::FormatDateTime(!fmt.empty() ? std::string_view(fmt) : defaultDatePattern(DataType()), sample).size());
+    return static_cast<int>(rtl::FormatDateTime(pattern(true), sample).size());
 }
 
 // --- blobs

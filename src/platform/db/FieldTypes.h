@@ -49,12 +49,16 @@ protected:
     double ReadAsFloat() const override;
     TIntegerField(rtl::TComponent* owner, TFieldType type, std::int64_t minValue, std::int64_t maxValue);
     std::string FormatText(bool displayText) const override;
+    bool ParseDisplayText(const std::string& text, rtl::Variant& value) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override;
     std::int64_t min_; // the type's range
     std::int64_t max_;
     std::int64_t minValue_ = 0;
     std::int64_t maxValue_ = 0;
+
+private:
+    std::string textOf(std::int64_t value, bool displayText) const;
 };
 
 class TSmallintField : public TIntegerField {
@@ -94,10 +98,12 @@ protected:
     int ReadAsInteger() const override;
     TFloatField(rtl::TComponent* owner, TFieldType type);
     std::string FormatText(bool displayText) const override;
+    bool ParseDisplayText(const std::string& text, rtl::Variant& value) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override;
 
 private:
+    std::string textOf(double value, bool displayText) const;
     double minValue_ = 0;
     double maxValue_ = 0;
 };
@@ -123,10 +129,12 @@ protected:
     double ReadAsFloat() const override;
     TBCDField(rtl::TComponent* owner, TFieldType type);
     std::string FormatText(bool displayText) const override;
+    bool ParseDisplayText(const std::string& text, rtl::Variant& value) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override { return precision_ > 0 ? precision_ + 2 : 10; }
 
 private:
+    std::string textOf(rtl::Currency value, bool displayText) const;
     rtl::Currency minValue_;
     rtl::Currency maxValue_;
 };
@@ -149,6 +157,7 @@ protected:
 };
 
 // Date and time; text by DisplayFormat, else the short date and long time of FormatSettings.
+// A value outside the calendar (rtl::IsValidDateTime) raises the range error.
 class TDateTimeField : public TField {
 public:
     explicit TDateTimeField(rtl::TComponent* owner = nullptr) : TDateTimeField(owner, ftDateTime) {}
@@ -158,8 +167,13 @@ protected:
     double ReadAsFloat() const override;
     TDateTimeField(rtl::TComponent* owner, TFieldType type);
     std::string FormatText(bool displayText) const override;
+    bool ParseDisplayText(const std::string& text, rtl::Variant& value) const override;
     rtl::Variant ConvertValue(const rtl::Variant& value) const override;
     int DefaultWidth() const override;
+
+private:
+    // The pattern of the text for display or for editing.
+    std::string_view pattern(bool displayText) const;
 };
 
 // The date part only.

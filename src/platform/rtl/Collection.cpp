@@ -79,6 +79,12 @@ TCollectionItem* TCollection::AddWith(const ItemFactory& factory)
         if (item->collection_) item->collection_->RemoveItem(item);
         Link(item);
     }
+    try {
+        item->AfterConstruction();
+    } catch (...) {
+        delete item;
+        throw;
+    }
     Announce(item);
     return item;
 }

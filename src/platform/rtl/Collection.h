@@ -10,8 +10,8 @@
 //
 // Items are created by the collection (Add, Insert, Add<T>): the item's constructor
 // links it into the collection (Index, ID and GetCollection work in derived
-// constructors) and the collection announces it (Notify cnAdded, then the change
-// notice) once the item is fully constructed.
+// constructors); once the item is fully constructed the collection calls its
+// AfterConstruction, then announces it (Notify cnAdded, then the change notice).
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,6 +52,10 @@ protected:
     // The change notice of this item: Update(this), or Update(nullptr) with allItems.
     // Nothing while the collection is inside BeginUpdate/EndUpdate.
     void Changed(bool allItems);
+    // Runs once the constructors of an item the collection made are done, before the
+    // collection announces it: a virtual call made here reaches the most derived class,
+    // which one made from a constructor does not. A failure here frees the item.
+    virtual void AfterConstruction() {}
 
 private:
     friend class TCollection;

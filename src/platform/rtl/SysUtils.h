@@ -20,6 +20,7 @@
 #include <array>
 #include <compare>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -206,6 +207,11 @@ enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 // General format with 15 significant digits: "0.1", "1E20", "-1.5E-7", "NAN", "INF".
 std::string FloatToStr(double value);
 std::string FloatToStr(double value, const TFormatSettings& settings);
+// The general format of FloatToStr with as many significant digits as the shortest text
+// that reads back (StrToFloat) as the same double: FloatToStr's text where 15 digits do,
+// up to 17 where not ("1.2345678901234568E18", "0.30000000000000004").
+std::string FloatToStrShortest(double value);
+std::string FloatToStrShortest(double value, const TFormatSettings& settings);
 // ffGeneral: shortest, at most precision significant digits, scientific when the
 //   exponent is below -4 or not below precision; digits: minimum exponent digits (0-4).
 // ffExponent: "d.ddd E+dddd": precision significant digits, at least digits exponent digits.
@@ -264,6 +270,15 @@ double StrToFloatDef(const std::string& text, double defaultValue);
 Currency StrToCurr(const std::string& text);
 bool TryStrToCurr(const std::string& text, Currency& value);
 
+// A number as a display shows it back to its value: show is the display's own writing
+// (FormatFloat with a picture, FloatToStrF as currency, ...), and the value is the one
+// show writes as exactly text. The text's digits, decimal separator and exponent are read
+// whatever stands around them (a currency symbol, thousands separators, a sign or
+// brackets, literal text), and the value or its negative is taken when show writes it so.
+// False when neither is, and for an empty text.
+bool TryShownTextToFloat(std::string_view text, const std::function<std::string(double)>& show, double& value);
+bool TryShownTextToCurr(std::string_view text, const std::function<std::string(Currency)>& show, Currency& value);
+
 // ---------------------------------------------------------------------------
 // Arithmetic
 
@@ -286,6 +301,14 @@ double RoundToDecimals(double value, int places);
 
 // ---------------------------------------------------------------------------
 // Dates and times
+
+// The date-times the date routines handle: from 1 January 0001 to the last millisecond
+// of 31 December 9999.
+inline constexpr TDateTime MinDateTime = -693593.0;
+inline constexpr TDateTime MaxDateTime = 2958465.0 + 86399999.0 / 86400000.0;
+// Whether a value lies in that range (NaN and the infinities do not): outside it there is
+// no calendar date to decode or write.
+bool IsValidDateTime(TDateTime value);
 
 // Raise EConvertError "Invalid argument to date encode" / "... time encode".
 TDateTime EncodeDate(int year, int month, int day);
@@ -320,6 +343,11 @@ std::string TimeToStr(TDateTime value);     // LongTimeFormat
 std::string DateTimeToStr(TDateTime value, const TFormatSettings& settings);
 std::string DateToStr(TDateTime value, const TFormatSettings& settings);
 std::string TimeToStr(TDateTime value, const TFormatSettings& settings);
+
+// The date-time that FormatDateTime(format, value) writes as exactly text: the text read
+// part by part as the pattern writes it (a part the pattern leaves out is this year, the
+// first month or day, or midnight). False when no value is written so.
+bool TryFormattedTextToDateTime(std::string_view text, std::string_view format, TDateTime& value);
 
 // Dates in the order of ShortDateFormat (day, month, year), separated by DateSeparator,
 // the year optional; times "h[:n[:s[.z]]] [AM|PM]" with TimeSeparator. EConvertError

@@ -41,6 +41,35 @@ bool HasAmPm(std::string_view f)
 
 std::string Two(int v) { return v < 10 ? "0" + std::to_string(v) : std::to_string(v); }
 
+// How many times the letter stands from i on, case ignored.
+std::size_t RunLength(std::string_view f, std::size_t i, char letter)
+{
+    std::size_t n = 0;
+    while (i + n < f.size() && Lower(f[i + n]) == letter) ++n;
+    return n;
+}
+
+// The text between the quote at i and its closing one (or the end of the pattern); next
+// is where the pattern goes on.
+std::string_view QuotedText(std::string_view f, std::size_t i, std::size_t& next)
+{
+    const std::size_t end = f.find(f[i], i + 1);
+    const std::size_t stop = end == std::string_view::npos ? f.size() : end;
+    next = stop == f.size() ? stop : stop + 1;
+    return f.substr(i + 1, stop - i - 1);
+}
+
+// A year written with two digits, in the century window around this year.
+int ExpandTwoDigitYear(int year, const TFormatSettings& fs)
+{
+    int cy, cm, cd;
+    DecodeDate(Date(), cy, cm, cd);
+    const int threshold = cy - fs.TwoDigitYearCenturyWindow;
+    year += threshold / 100 * 100;
+    if (fs.TwoDigitYearCenturyWindow > 0 && year < threshold) year += 100;
+    return year;
+}
+
 struct DateParts {
     int year, month, day, hour, minute, second, ms, dow; // dow 1..7, 1 Sunday
     bool hasTime;
@@ -61,7 +90,9 @@ public:
         while (i < f.size()) {
             const char c = f[i];
             if (IsQuote(c)) {
-                i = CopyQuoted(f, i);
+                std::size_t next;
+                out_.append(QuotedText(f, i, next));
+                i = next;
                 continue;
             }
             const char letter = Lower(c);
@@ -100,22 +131,6 @@ public:
     }
 
 private:
-    static std::size_t RunLength(std::string_view f, std::size_t i, char letter)
-    {
-        std::size_t n = 0;
-        while (i + n < f.size() && Lower(f[i + n]) == letter) ++n;
-        return n;
-    }
-
-    // The text between the quote at i and its closing one (or the end); returns where
-    // the pattern goes on.
-    std::size_t CopyQuoted(std::string_view f, std::size_t i)
-    {
-        const std::size_t end = f.find(f[i], i + 1);
-        const std::size_t stop = end == std::string_view::npos ? f.size() : end;
-        out_.append(f.substr(i + 1, stop - i - 1));
-        return stop == f.size() ? stop : stop + 1;
-    }
 
     void WriteNumber(int value, std::size_t n) { out_ += n == 1 ? std::to_string(value) : Two(value); }
 
@@ -331,13 +346,7 @@ bool ScanDate(Scanner& sc, TDateTime& value, const TFormatSettings& fs)
     else if (order == "DMY") { d = n[0]; m = n[1]; y = n[2]; yearDigits = digits[2]; }
     else { m = n[0]; d = n[1]; y = n[2]; yearDigits = digits[2]; }
     // clang-format on
-    if (yearGiven && yearDigits <= 2) {
-        int cy, cm, cd;
-        DecodeDate(Date(), cy, cm, cd);
-        const int threshold = cy - fs.TwoDigitYearCenturyWindow;
-        y += threshold / 100 * 100;
-        if (fs.TwoDigitYearCenturyWindow > 0 && y < threshold) y += 100;
-    }
+    if (yearGiven && yearDigits <= 2) y = ExpandTwoDigitYear(y, fs);
     return TryEncodeDate(y, m, d, value);
 }
 
@@ -409,6 +418,216 @@ bool TryStrToDateTime(const std::string& text, TDateTime& value, const TFormatSe
     }
     if (!sc.AtEnd() && (!ScanTime(sc, t, fs) || !sc.AtEnd())) return false;
     value = d < 0 ? d - t : d + t;
+    return true;
+}
+
+namespace {
+
+// Reads a date-time by the pattern it was written with, step for step as TDateWriter
+// writes it; what it reads is checked by writing it again.
+class TDateReader {
+public:
+    TDateReader(std::string_view text, const TFormatSettings& fs) : s_(text), fs_(fs) {}
+
+    bool Read(std::string_view f, int depth = 0)
+    {
+        if (depth > 2) return true; // a pattern naming itself writes nothing
+        bool afterHour = false;
+        std::size_t i = 0;
+        while (i < f.size()) {
+            const char c = f[i];
+            if (IsQuote(c)) {
+                std::size_t next;
+                if (!Literal(QuotedText(f, i, next))) return false;
+                i = next;
+                continue;
+            }
+            const char letter = Lower(c);
+            std::size_t n = RunLength(f, i, letter);
+            bool ok = true;
+            switch (letter) {
+            case 'c':
+                n = 1;
+                ok = ReadDateAndTime(depth);
+                break;
+            case 'd': ok = ReadDay(n, depth); break;
+            case 'y': ok = n <= 2 ? (twoDigitYear_ = true, Number(year_, 2, 2)) : Number(year_, 4, 4); break;
+            case 'm':
+                if (afterHour && n <= 2) ok = Number(minute_, n, 2);
+                else if (n <= 2) ok = Number(month_, n, 2);
+                else ok = Name(n == 3 ? fs_.ShortMonthNames.data() : fs_.LongMonthNames.data(), 12, month_);
+                break;
+            // clang-format off
+            case 'h': ok = Number(hour_, n == 1 ? 1 : 2, 2); break;
+            case 'n': ok = Number(minute_, n == 1 ? 1 : 2, 2); break;
+            case 's': ok = Number(second_, n == 1 ? 1 : 2, 2); break;
+            case 'z': ok = Number(ms_, n >= 3 ? 3 : 1, 3); break;
+            case 't': ok = Read(n == 1 ? fs_.ShortTimeFormat : fs_.LongTimeFormat, depth + 1); break;
+            // clang-format on
+            default:
+                if (!ReadOther(f, i)) return false;
+                continue;
+            }
+            if (!ok) return false;
+            i += n;
+            afterHour = letter == 'h';
+        }
+        return true;
+    }
+
+    bool AtEnd() const { return i_ == s_.size(); }
+
+    // The date-time of the parts read: a missing year is this year's, a missing month or
+    // day the first; no date part at all is day 0.
+    bool Value(TDateTime& value) const
+    {
+        TDateTime date = 0, time = 0;
+        if (year_ >= 0 || month_ >= 0 || day_ >= 0) {
+            int year = year_;
+            if (year < 0) {
+                int m, d;
+                DecodeDate(Date(), year, m, d);
+            } else if (twoDigitYear_) {
+                year = ExpandTwoDigitYear(year, fs_);
+            }
+            if (!TryEncodeDate(year, month_ < 0 ? 1 : month_, day_ < 0 ? 1 : day_, date)) return false;
+        }
+        int hour = hour_ < 0 ? 0 : hour_;
+        if (half_) {
+            if (hour < 1 || hour > 12) return false;
+            hour = hour % 12 + (half_ == 2 ? 12 : 0);
+        }
+        if (!TryEncodeTime(hour, minute_ < 0 ? 0 : minute_, second_ < 0 ? 0 : second_, ms_ < 0 ? 0 : ms_, time))
+            return false;
+        value = date < 0 ? date - time : date + time;
+        return true;
+    }
+
+private:
+    // At least minDigits and at most maxDigits digits.
+    bool Number(int& value, std::size_t minDigits, std::size_t maxDigits)
+    {
+        std::size_t n = 0;
+        int v = 0;
+        while (n < maxDigits && i_ + n < s_.size() && s_[i_ + n] >= '0' && s_[i_ + n] <= '9')
+            v = v * 10 + (s_[i_ + n++] - '0');
+        if (n < minDigits) return false;
+        i_ += n;
+        value = v;
+        return true;
+    }
+
+    bool Literal(std::string_view text)
+    {
+        if (s_.substr(i_, text.size()) != text) return false;
+        i_ += text.size();
+        return true;
+    }
+
+    // The longest of the names that the text goes on with, case ignored; index is 1-based.
+    bool Name(const std::string* names, int count, int& index)
+    {
+        std::size_t best = 0;
+        for (int k = 0; k < count; ++k) {
+            const std::string& name = names[k];
+            if (name.size() > best && AnsiSameText(s_.substr(i_, name.size()), name)) {
+                best = name.size();
+                index = k + 1;
+            }
+        }
+        i_ += best;
+        return best > 0;
+    }
+
+    bool ReadDateAndTime(int depth)
+    {
+        if (!Read(fs_.ShortDateFormat, depth + 1)) return false;
+        // The time is written only when the value has one.
+        const std::size_t save = i_;
+        if (i_ < s_.size() && s_[i_] == ' ') {
+            ++i_;
+            if (Read(fs_.LongTimeFormat, depth + 1)) return true;
+        }
+        i_ = save;
+        hour_ = minute_ = second_ = ms_ = -1;
+        half_ = 0;
+        return true;
+    }
+
+    bool ReadDay(std::size_t n, int depth)
+    {
+        int ignored = 0;
+        switch (n) {
+        case 1:
+        case 2: return Number(day_, n, 2);
+        // The weekday follows from the date; the check by writing again holds them together.
+        case 3: return Name(fs_.ShortDayNames.data(), 7, ignored);
+        case 4: return Name(fs_.LongDayNames.data(), 7, ignored);
+        case 5: return Read(fs_.ShortDateFormat, depth + 1);
+        default: return Read(fs_.LongDateFormat, depth + 1);
+        }
+    }
+
+    // The separators, the half of the day and any other character as TDateWriter writes
+    // them; i moves past the pattern's part.
+    bool ReadOther(std::string_view f, std::size_t& i)
+    {
+        if (f[i] == '/' || f[i] == ':') {
+            const char separator = f[i] == '/' ? fs_.DateSeparator : fs_.TimeSeparator;
+            ++i;
+            return !separator || Literal(std::string_view(&separator, 1));
+        }
+        if (StartsWithNoCase(f, i, "am/pm") || StartsWithNoCase(f, i, "a/p")) {
+            const std::size_t width = StartsWithNoCase(f, i, "am/pm") ? 2 : 1;
+            i += width == 2 ? 5 : 3;
+            if (i_ + width > s_.size()) return false;
+            const char first = Lower(s_[i_]);
+            if ((first != 'a' && first != 'p') || (width == 2 && Lower(s_[i_ + 1]) != 'm')) return false;
+            half_ = first == 'p' ? 2 : 1;
+            i_ += width;
+            return true;
+        }
+        if (StartsWithNoCase(f, i, "ampm")) {
+            i += 4;
+            const std::string_view rest = s_.substr(i_);
+            const std::string& am = fs_.TimeAMString;
+            const std::string& pm = fs_.TimePMString;
+            // The longer marker first, in case one begins with the other.
+            const bool pmFirst = pm.size() >= am.size();
+            for (int k = 0; k < 2; ++k) {
+                const bool isPm = (k == 0) == pmFirst;
+                const std::string& marker = isPm ? pm : am;
+                if (AnsiSameText(rest.substr(0, marker.size()), marker)) {
+                    half_ = isPm ? 2 : 1;
+                    i_ += marker.size();
+                    return true;
+                }
+            }
+            return false;
+        }
+        return Literal(f.substr(i++, 1));
+    }
+
+    std::string_view s_;
+    std::size_t i_ = 0;
+    const TFormatSettings& fs_;
+    int year_ = -1, month_ = -1, day_ = -1;
+    int hour_ = -1, minute_ = -1, second_ = -1, ms_ = -1;
+    int half_ = 0; // 1 before noon, 2 after
+    bool twoDigitYear_ = false;
+};
+
+} // namespace
+
+bool TryFormattedTextToDateTime(std::string_view text, std::string_view format, TDateTime& value)
+{
+    const TFormatSettings& fs = FormatSettings;
+    if (format.empty()) format = "c";
+    TDateReader reader(text, fs);
+    TDateTime v;
+    if (!reader.Read(format) || !reader.AtEnd() || !reader.Value(v)) return false;
+    if (FormatDateTime(format, v, fs) != text) return false;
+    value = v;
     return true;
 }
 

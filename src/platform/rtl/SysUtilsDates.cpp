@@ -43,6 +43,8 @@ void CivilFromDays(std::int64_t z, int& y, int& m, int& d)
 
 // Constant-initialized, so that dates encode right while other units' statics are built.
 constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+static_assert(DaysFromCivil(1, 1, 1) - kEpochDays == MinDateTime);
+static_assert(DaysFromCivil(9999, 12, 31) - kEpochDays == static_cast<std::int64_t>(MaxDateTime));
 
 // The day number and the milliseconds of the day; the fraction of a negative
 // value counts forward from its day like that of a positive one.
@@ -59,6 +61,15 @@ void SplitDateTime(TDateTime value, std::int64_t& day, std::int64_t& msOfDay)
 }
 
 } // namespace
+
+bool IsValidDateTime(TDateTime value)
+{
+    if (!std::isfinite(value) || std::fabs(value) > 3.0e6) return false;
+    // Judged by the day the value decodes to, its time rounded to the millisecond.
+    std::int64_t day, msOfDay;
+    SplitDateTime(value, day, msOfDay);
+    return day >= static_cast<std::int64_t>(MinDateTime) && day <= static_cast<std::int64_t>(MaxDateTime);
+}
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 

@@ -526,6 +526,15 @@ std::string FloatToStr(double value, const TFormatSettings& fs)
     return FloatToStrF(value, ffGeneral, 15, 0, fs);
 }
 
+std::string FloatToStrShortest(double value) { return FloatToStrShortest(value, FormatSettings); }
+std::string FloatToStrShortest(double value, const TFormatSettings& fs)
+{
+    Decimal d = Decimal::FromDouble(value);
+    d.maxSignificant = std::numeric_limits<int>::max();
+    const int precision = std::max(15, static_cast<int>(d.digits.size()));
+    return FormatDecimal(d, ffGeneral, precision, 0, fs);
+}
+
 std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits)
 {
     return FloatToStrF(value, format, precision, digits, FormatSettings);

@@ -223,4 +223,74 @@ Currency StrToCurr(const std::string& text)
     return c;
 }
 
+// ===========================================================================
+// Shown numbers back to values
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The number a shown text holds, as plain text: its digits, the first decimal separator
+// and an exponent (E or e, a sign, digits) after the first digit; everything else (a
+// currency symbol, thousands separators, signs, brackets, blanks, literal text) is left
+// out. Empty when the text has no digit.
+std::string PlainNumber(std::string_view text, char decimalSeparator)
+{
+    std::string plain;
+    bool digits = false, point = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            plain += c;
+            digits = true;
+        } else if (c == decimalSeparator && !point) {
+            plain += c;
+            point = true;
+        } else if ((c == 'E' || c == 'e') && digits && plain.find('E') == std::string::npos) {
+            const std::size_t next = i + 1 < text.size() && (text[i + 1] == '+' || text[i + 1] == '-') ? i + 2 : i + 1;
+            if (next >= text.size() || !IsDigit(text[next])) continue;
+            plain += 'E';
+            if (next == i + 2) plain += text[i + 1];
+            i = next - 1;
+        }
+    }
+    return digits ? plain : std::string();
+}
+
+// The value, or its negative, that show writes as exactly text: read from the text's
+// plain number, first with the currency string taken out (it may hold a separator).
+template <typename T, typename Parse>
+bool TryShown(std::string_view text, const Parse& parse, const std::function<std::string(T)>& show, T& value)
+{
+    if (TrimView(text).empty()) return false;
+    const std::string& symbol = FormatSettings.CurrencyString;
+    std::string withoutSymbol(text);
+    if (!symbol.empty()) withoutSymbol = StringReplace(text, symbol, "", rfReplaceAll);
+    for (const std::string_view source : {std::string_view(withoutSymbol), text}) {
+        const std::string plain = PlainNumber(source, FormatSettings.DecimalSeparator);
+        T magnitude{};
+        if (!plain.empty() && !parse(plain, magnitude)) continue;
+        for (const T candidate : {magnitude, -magnitude}) {
+            if (show(candidate) != text) continue;
+            value = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool TryShownTextToFloat(std::string_view text, const std::function<std::string(double)>& show, double& value)
+{
+    auto parse = [](const std::string& plain, double& v) { return TryStrToFloat(plain, v); };
+    return TryShown<double>(text, parse, show, value);
+}
+
+bool TryShownTextToCurr(std::string_view text, const std::function<std::string(Currency)>& show, Currency& value)
+{
+    auto parse = [](const std::string& plain, Currency& v) { return TryStrToCurr(plain, v); };
+    return TryShown<Currency>(text, parse, show, value);
+}
+
 } // namespace rtl

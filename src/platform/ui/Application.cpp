@@ -65,4 +65,9 @@ void ProcessMessages()
     QCoreApplication::processEvents();
 }
 
+bool ApplicationGoingAway()
+{
+    return !QCoreApplication::instance() || QCoreApplication::closingDown();
+}
+
 } // namespace ui

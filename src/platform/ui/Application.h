@@ -38,4 +38,9 @@ bool Guarded(F&& work) noexcept
 // Runs the pending window events (and queued main-thread calls) once.
 void ProcessMessages();
 
+// True while the application object is being destroyed and after it is gone (the
+// destructors of statics run then): fonts and screens are gone with it, so nothing may
+// measure text any more.
+bool ApplicationGoingAway();
+
 } // namespace ui

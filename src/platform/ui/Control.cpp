@@ -1,5 +1,7 @@
 #include "platform/ui/Control.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -337,6 +339,7 @@ void TControl::paintEvent(QPaintEvent* e)
             TCanvas& c;
             ~Detach() { c.Detach(); }
         } detach{canvas_};
+        unpainted_ -= e->region();
         const QRect clientArea = toQRect(clientInWindow_);
         const QRect dirty = e->rect();
         const TPoint off = ClientOffset();
@@ -359,14 +362,32 @@ void TControl::paintEvent(QPaintEvent* e)
     });
 }
 
-void TControl::Invalidate() { update(); }
+QRegion TControl::InvalidatedArea() const { return QRegion(rect()); }
+
+void TControl::markForPainting(const QRegion& area)
+{
+    unpainted_ += area;
+    update(area);
+}
+
+void TControl::Invalidate() { markForPainting(InvalidatedArea()); }
 
 void TControl::InvalidateRect(const TRect& r)
 {
-    update(toQRect(r).translated(clientInWindow_.Left, clientInWindow_.Top));
+    markForPainting(QRegion(toQRect(r).translated(clientInWindow_.Left, clientInWindow_.Top)));
 }
 
-void TControl::Repaint() { repaint(); }
+void TControl::Repaint()
+{
+    Invalidate();
+    Update();
+}
+
+void TControl::Update()
+{
+    if (unpainted_.isEmpty()) return;
+    repaint(std::exchange(unpainted_, QRegion()));
+}
 
 // ---- visibility, enabled, caption, cursor ----
 
@@ -392,8 +413,16 @@ void TControl::changeEvent(QEvent* e)
             EnabledChanged();
             update();
         }
+        if (e->type() == QEvent::LayoutDirectionChange) BiDiModeChanged();
     });
     QWidget::changeEvent(e);
+}
+
+void TControl::SetParentBiDiMode(bool v)
+{
+    if (v == ParentBiDiMode()) return;
+    if (v) unsetLayoutDirection();
+    else SetBiDiMode(BiDiMode());
 }
 
 void TControl::SetCaption(const std::string& text)
@@ -545,6 +574,9 @@ void TControl::SetMouseCapture(bool v)
 
 void TControl::CaptureCancelled()
 {
+    // Losing the mouse ends the wait for a drag as well.
+    dragPending_ = false;
+    heldPress_.reset();
     if (MouseCapture()) SetMouseCapture(false);
 }
 
@@ -626,8 +658,9 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
         }
         cancelModeSent() = false;
         focusLostToPress() = nullptr;
-        if (inner) defaultEvent(e);
         const bool dbl = e->type() == QEvent::MouseButtonDblClick;
+        if (dragPress(button, dbl ? shift | ssDouble : shift, p)) break;
+        if (inner) defaultEvent(e);
         // The release after a double click is no second click.
         clickPending_ = button == mbLeft && !dbl;
         if (dbl) {
@@ -639,11 +672,16 @@ void TControl::handleMouse(QWidget* from, QMouseEvent* e, const std::function<bo
         break;
     }
     case QEvent::MouseMove:
+        if (dragPending_ && dragMove(e->buttons() & Qt::LeftButton, p)) break;
         if (inner) defaultEvent(e);
         MouseMove(shift, p.X, p.Y);
         if (self) HintMouseMove(this, p);
         break;
     case QEvent::MouseButtonRelease: {
+        if (button == mbLeft && dragPending_) {
+            dropPendingDrag();
+            if (!self) return;
+        }
         if (inner) defaultEvent(e);
         const bool click = button == mbLeft && clickPending_ && ClickOnRelease && ClientRect().Contains(p);
         if (button == mbLeft) clickPending_ = false;

@@ -13,16 +13,21 @@
 // - Focus: FocusIn and FocusOut name the control on the other side of the change.
 // - A mouse press anywhere on a control first sends CancelMode (with the pressed
 //   control as sender) to the control that has the focus; pop-ups close on it.
+// - Dragging: BeginDrag starts a drag and drop of the control (Qt's drag, which runs its
+//   own loop until the drop); DoStartDrag fills what it carries. With DragMode automatic
+//   a left press starts one (waiting for the pointer to move) instead of reaching MouseDown.
 // - No exception leaves an event handler: failures reach HandleException.
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include "platform/rtl/Component.h"
@@ -50,6 +55,28 @@ using TKeyEvent = rtl::Delegate<void(TObject* Sender, Word& Key, TShiftState Shi
 using TKeyPressEvent = rtl::Delegate<void(TObject* Sender, char& Key)>;
 using TMouseWheelEvent = rtl::Delegate<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 using TContextPopupEvent = rtl::Delegate<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
+// Whether a left press drags the control (dmAutomatic) or only BeginDrag does (dmManual).
+// clang-format off
+enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
+// clang-format on
+
+// What a drag carries: a text and blocks of bytes under MIME types.
+class TDragObject {
+public:
+    // An 8-bit text, as the clipboard's text.
+    void SetText(const std::string& text) { text_ = text; }
+    const std::string& Text() const { return text_; }
+    void SetData(const std::string& mimeType, const std::string& bytes) { data_[mimeType] = bytes; }
+    // Empty when nothing of that type is carried.
+    std::string Data(const std::string& mimeType) const;
+    const std::map<std::string, std::string>& AllData() const { return data_; }
+
+private:
+    std::string text_;
+    std::map<std::string, std::string> data_;
+};
+using TStartDragEvent = rtl::Delegate<void(TObject* Sender, TDragObject& DragObject)>;
 
 // What a control claims in dialogs (DialogCode).
 enum : unsigned {
@@ -141,6 +168,17 @@ public:
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool v);
 
+    // ---- bidirectional mode: Qt's layout direction, so a control set right to left
+    // through Qt reads the same. A control takes its parent's mode (ParentBiDiMode) until
+    // it is given one; a window takes the application's.
+    TBiDiMode BiDiMode() const { return layoutDirection() == Qt::RightToLeft ? bdRightToLeft : bdLeftToRight; }
+    void SetBiDiMode(TBiDiMode v) { setLayoutDirection(v == bdRightToLeft ? Qt::RightToLeft : Qt::LeftToRight); }
+    bool ParentBiDiMode() const { return !testAttribute(Qt::WA_SetLayoutDirection); }
+    void SetParentBiDiMode(bool v);
+    // Whether the control lays itself out mirrored, its alignments swapped: right to left
+    // (a control that keeps some content left to right answers for it).
+    virtual bool UseRightToLeftAlignment() const { return BiDiMode() == bdRightToLeft; }
+
     // ---- hints (Hints.h): asked of the control under the pointer
     // Whether the pointer over this control brings hints (default: ShowHint).
     virtual bool WantsHints() const { return showHint_; }
@@ -184,11 +222,26 @@ public:
 
     // ---- painting
     TCanvas& Canvas() { return canvas_; }
+    // Marks the control for painting (InvalidatedArea) or a part of its client area.
     void Invalidate();
     void InvalidateRect(const TRect& clientRect);
-    // Paints now.
+    // Marks the control for painting and paints it now.
     void Repaint();
-    void Update() { Repaint(); }
+    // Paints now what is marked for painting, if anything.
+    void Update();
+
+    // ---- dragging the control
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value) { dragMode_ = value; }
+    // Starts a drag of the control: at once, or once the pointer has moved Threshold pixels
+    // (negative: the system's drag threshold) from the last press with the left button
+    // held; a release first drops the request. The drag runs until it is dropped or
+    // cancelled; the control's mouse capture ends with its start.
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    // A drag was asked for and waits for the pointer to move.
+    bool DragPending() const { return dragPending_; }
+    // A drag of the control runs.
+    bool Dragging() const { return dragging_; }
 
     // ---- numbered messages
     std::intptr_t Perform(unsigned msg, std::intptr_t wParam = 0, std::intptr_t lParam = 0);
@@ -217,10 +270,15 @@ public:
     TKeyPressEvent OnKeyPress;
     TMouseWheelEvent OnMouseWheel;
     TContextPopupEvent OnContextPopup;
+    TStartDragEvent OnStartDrag;
 
 protected:
     // ---- message hooks
     virtual void Paint() {}
+    // What Invalidate marks, in window coordinates: the whole control. Controls inside it
+    // paint themselves when they change; one that stands in the frame and covers its place
+    // (a scroll bar) may be left out.
+    virtual QRegion InvalidatedArea() const;
     // The non-client area in window coordinates; the default draws the border.
     virtual void PaintNonClient(TCanvas& canvas);
     // Shrinks the window rectangle (0, 0, width, height) to the client area.
@@ -245,6 +303,11 @@ protected:
     virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
     virtual bool DoMouseWheelDown(TShiftState, TPoint) { return false; }
     virtual bool DoMouseWheelUp(TShiftState, TPoint) { return false; }
+    // Whether a left press (or double click) at (x, y) starts the automatic drag instead of
+    // going to MouseDown; by default with DragMode automatic.
+    virtual bool AutoDragPress(TShiftState shift, int x, int y);
+    // The drag starts: fills what it carries (the default fires OnStartDrag).
+    virtual void DoStartDrag(TDragObject& dragObject);
     // After the right button is released (MouseUp first), or from the keyboard with (-1, -1).
     virtual void DoContextPopup(TPoint mousePos, bool& handled);
     virtual void FocusIn(TControl* previous);
@@ -268,6 +331,8 @@ protected:
     virtual void EnabledChanged() {}
     virtual void VisibleChanged() {}
     virtual void TextChanged() {}
+    // The bidirectional mode changed (set here or taken from the parent).
+    virtual void BiDiModeChanged() {}
 
     // Whether Paint gets a client area filled with Color first (the default).
     bool EraseBackground = true;
@@ -309,9 +374,19 @@ private:
     bool handleContextMenu(QContextMenuEvent* e);
     bool dispatch(QWidget* from, QEvent* e, const std::function<bool(QEvent*)>& defaultEvent);
     bool deliverPosted(std::uint64_t serial);
+    // A press: a waiting drag is dropped; true when the press starts the automatic drag.
+    bool dragPress(TMouseButton button, TShiftState shift, TPoint p);
+    // A move with a drag pending: starts it past the threshold; true when the drag took it.
+    bool dragMove(bool leftHeld, TPoint p);
+    // A release before the drag started; the press an automatic drag held back goes on.
+    void dropPendingDrag();
+    void startDrag();
+
+    void markForPainting(const QRegion& area);
 
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     TRect clientInWindow_;
+    QRegion unpainted_; // marked by Invalidate and InvalidateRect, not painted since
     TBorderStyle borderStyle_ = bsNone;
     bool ctl3D_ = true;
     bool visible_ = true;
@@ -334,6 +409,14 @@ private:
     std::uint64_t nextSerial_ = 1;
     bool settingGeometry_ = false;
     bool hasRegion_ = false;
+    TDragMode dragMode_ = dmManual;
+    bool dragPending_ = false;
+    bool dragging_ = false;
+    // Where the last press was, and how far a pending drag waits for the pointer to move.
+    TPoint pressPoint_;
+    int dragThreshold_ = 0;
+    // The shift state of the press an automatic drag holds back.
+    std::optional<TShiftState> heldPress_;
 };
 
 } // namespace ui

@@ -185,8 +185,9 @@ public:
     // a grid line belongs to the cell before the line. A grid reading right to left is
     // hit where it is drawn: mirrored.
     TGridCoord MouseCoord(int x, int y) const;
-    // The grid is drawn mirrored (reading right to left); the base grid never is.
-    virtual bool UseRightToLeftAlignment() const { return false; }
+    // The grid is drawn mirrored (reading right to left); the base grid never is, whatever
+    // its BiDiMode.
+    bool UseRightToLeftAlignment() const override { return false; }
     // The x of a client pixel in the grid's layout, where cells run from the left: the
     // mirrored pixel when the grid reads right to left. Applied twice it gives x back.
     int LayoutX(int x) const { return UseRightToLeftAlignment() ? ClientWidth() - 1 - x : x; }
@@ -380,6 +381,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
     // ---- frame and size
+    // Everything but the shown scroll bars: a bar paints itself when its values change.
+    QRegion InvalidatedArea() const override;
     void CalcNonClientSize(TRect& client) override;
     void PaintNonClient(TCanvas& canvas) override;
     // The room the shown bars take from the client rectangle, and the square where the

@@ -76,7 +76,21 @@ void TInplaceEdit::BoundsChanged() { SetTextRect({2, 2, Width() - 2, Height()});
 
 unsigned TInplaceEdit::DialogCode() const
 {
-    return DLGC_WANTARROWS | DLGC_WANTALLKEYS | ((grid_->Options() & goTabs) ? DLGC_WANTTAB : 0u);
+    return DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTTAB;
+}
+
+void TInplaceEdit::focusBesideGrid(bool next)
+{
+    const QWidget* window = grid_->window();
+    QWidget* w = grid_;
+    for (;;) {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == grid_) return;
+        if (grid_->isAncestorOf(w) || w->focusProxy() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+        if (w->window() != window || !w->isVisibleTo(window) || !w->isEnabled()) continue;
+        w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return;
+    }
 }
 
 void TInplaceEdit::KeyDown(Word& key, TShiftState shift)
@@ -120,7 +134,12 @@ void TInplaceEdit::KeyDown(Word& key, TShiftState shift)
         }
         return;
     case VK_TAB:
-        if (!(mods & ssAlt)) toGrid();
+        if (grid_->QueryDialogCode() & DLGC_WANTTAB) {
+            if (!(mods & ssAlt)) toGrid();
+        } else if (!(mods & (ssCtrl | ssAlt))) {
+            focusBesideGrid(!(mods & ssShift));
+            key = 0;
+        }
         break;
     case VK_DELETE:
         if (ctrl) toGrid();

@@ -55,6 +55,8 @@ protected:
     // A typed character the grid's key-press step let through, before the edit takes it;
     // 0 consumes it.
     virtual void TypedCharacter(char& /*key*/) {}
+    // Tab always: the edit passes it to the grid, or leaves for the control after (or
+    // before) the grid when the grid does not take Tab.
     unsigned DialogCode() const override;
     void DblClick() override;
     bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
@@ -78,6 +80,10 @@ protected:
     void GridDoKeyPress(char& key);
 
 private:
+    // Focuses the next (or previous) control after the grid in the window's focus order:
+    // the edit, made when first needed, stands last in that order itself.
+    void focusBesideGrid(bool next);
+
     TCustomGrid* grid_;
     int loading_ = 0;
 };

@@ -32,6 +32,8 @@ TSystemMetrics TSystemMetrics::FromPlatform()
     m.DoubleClickTime = QGuiApplication::styleHints()->mouseDoubleClickInterval();
     int distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
     m.DoubleClickWidth = m.DoubleClickHeight = distance > 0 ? distance : 4;
+    const int drag = QGuiApplication::styleHints()->startDragDistance();
+    if (drag > 0) m.DragThreshold = drag;
     if (QScreen* s = QGuiApplication::primaryScreen()) m.PixelsPerInch = qRound(s->logicalDotsPerInch());
     QFont f = QApplication::font();
     QFontInfo info(f);

@@ -22,6 +22,7 @@ struct TSystemMetrics {
     int DoubleClickTime = 500; // ms
     int DoubleClickWidth = 4;  // the rectangle two clicks must share
     int DoubleClickHeight = 4;
+    int DragThreshold = 5;  // how far the pointer moves with the button held before a drag starts
     int CheckBoxWidth = 13; // one check-box cell
     int CheckBoxHeight = 13;
     int PixelsPerInch = 96;
@@ -34,7 +35,7 @@ struct TSystemMetrics {
     // Values of this machine's style, screen and font.
     static TSystemMetrics FromPlatform();
     // Values that never change: 96 pixels per inch, 17-pixel scroll bars, 13-pixel
-    // check boxes, 500 ms / 4 x 4 double clicks, "DejaVu Sans" at 11 pixels.
+    // check boxes, 500 ms / 4 x 4 double clicks, 5-pixel drags, "DejaVu Sans" at 11 pixels.
     static TSystemMetrics Fixed();
 };
 

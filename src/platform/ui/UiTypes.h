@@ -87,7 +87,18 @@ using enum rtl::TAlignment;
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TBorderStyle { bsNone, bsSingle };
 enum TScrollBarKind { sbHorizontal, sbVertical };
+// How a control reads: right to left it reads its text from the right and mirrors its
+// layout (see TControl::BiDiMode).
+enum TBiDiMode { bdLeftToRight, bdRightToLeft };
 // clang-format on
+
+// Left and right swapped (centred stays): where a mirrored layout puts the alignment.
+inline TAlignment MirroredAlignment(TAlignment a)
+{
+    if (a == taLeftJustify) return taRightJustify;
+    if (a == taRightJustify) return taLeftJustify;
+    return a;
+}
 
 // Virtual key codes, as controls and stored shortcuts use them; letters and digits are
 // their ASCII codes.

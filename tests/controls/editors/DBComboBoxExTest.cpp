@@ -131,6 +131,11 @@ TEST_F(DBComboBoxExTest, KeyedTheTextIsOnlyEverAnItemAndTheValueItsKey)
         EXPECT_EQ(combo->Text(), "");
         EXPECT_EQ(combo->GetValue(), rtl::Variant("x9"));
     }
+    // An index outside the items leaves no item and no key: the unknown key is not written.
+    combo->SetItemIndex(7);
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_TRUE(combo->GetValue().IsNull());
+    EXPECT_EQ(combo->DataLink()->GetKeptValue().VarType(), rtl::varNull);
     combo->SetText("Blue");
     EXPECT_EQ(combo->GetValue(), rtl::Variant("b"));
 

@@ -121,6 +121,19 @@ TEST_F(DBEditWindowTest, ButtonsTakeTheFullClientHeightUpToOneAndAHalfTheirWidth
     SetClientHeight(30);
     EXPECT_EQ(edit->EditButtonControl(0)->Height(), 17);
     EXPECT_EQ(edit->EditButtonControl(1)->Height(), 17);
+
+    // A thin border keeps the buttons a pixel off it, yet the client height decides:
+    // one pixel above the limit gives the usual height.
+    delete edit->GetEditButtons()->Items(0);
+    edit->SetCtl3D(false);
+    const int width = edit->EditButtonControl(0)->Width();
+    const int limit = static_cast<int>(rtl::Round(3.0 * width / 2));
+    edit->SetHeight(limit + 1 + 2);
+    ASSERT_EQ(edit->ClientHeight(), limit + 1);
+    EXPECT_EQ(edit->EditButtonControl(0)->Height(), DefaultEditButtonHeight(width, false));
+    EXPECT_EQ(edit->EditButtonControl(0)->Top(), 1);
+    edit->SetHeight(limit + 2);
+    EXPECT_EQ(edit->EditButtonControl(0)->Height(), limit - 2);
 }
 
 TEST_F(DBEditWindowTest, TheMainButtonsShortcutDoesNothingWhileButtonEnabledIsFalse)
@@ -470,6 +483,53 @@ TEST_F(DBEditWindowTest, InPlaceTheHolderGetsTheKeysAndMessagesFirstAndPlacesThe
     QTest::mouseClick(edit->EditWindow(), Qt::LeftButton, {}, at);
     EXPECT_EQ(doubles, 1);
     edit->SetInplaceEditHolder(nullptr);
+}
+
+TEST_F(DBEditWindowTest, InPlaceAFocusTheFormWillNotGiveTheHolderIsDropped)
+{
+    int enters = 0;
+    edit->OnEnter = rtl::TNotifyEvent::FromFunction([&](rtl::TObject*) { ++enters; });
+    auto* holder = new TTestHolder(form);
+    holder->SetBounds(200, 10, 150, 80);
+    holder->setFocusPolicy(Qt::NoFocus); // the form cannot make it its active control
+    Leave();
+    edit->SetInplaceEditHolder(holder);
+    edit->SetBounds(20, 30, 100, 21);
+    QTest::mouseClick(Box(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(other->Focused());
+    EXPECT_FALSE(edit->FocusedFlag());
+    EXPECT_FALSE(edit->Hot());
+    EXPECT_EQ(enters, 0);
+    // A holder the form takes: so does the editor.
+    holder->setFocusPolicy(Qt::StrongFocus);
+    QTest::mouseClick(Box(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_TRUE(edit->FocusedFlag());
+    EXPECT_EQ(enters, 1);
+    edit->SetInplaceEditHolder(nullptr);
+}
+
+TEST_F(DBEditWindowTest, LeavingAMaskedEditorWithNothingSelectedMovesTheCaretTwoPlacesBack)
+{
+    edit->SetEditMask("000-000;1;_");
+    edit->SetText("123-456");
+    Key(Qt::Key_End);
+    Key(Qt::Key_Left);
+    ASSERT_EQ(edit->SelStart(), 6);
+    Leave();
+    EXPECT_EQ(edit->SelStart(), 4);
+    // Never before the start.
+    Enter();
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Right);
+    Leave();
+    EXPECT_EQ(edit->SelStart(), 0);
+    // An editor without a mask keeps its caret.
+    edit->SetEditMask("");
+    Enter();
+    Key(Qt::Key_End);
+    Leave();
+    EXPECT_EQ(edit->SelStart(), 7);
 }
 
 TEST_F(DBEditWindowTest, PicturesOfTheEditor)

@@ -8,6 +8,7 @@
 #include "GridFixture.h"
 #include "controls/grid/DBGridEx.h"
 #include "platform/ui/Bitmap.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/Canvas.h"
 
 namespace {
@@ -475,6 +476,104 @@ TEST_F(GridTest, TheGridLetsGoOfADataSourceThatIsDestroyed)
     delete source;
     EXPECT_EQ(Grid->GetDataSource(), nullptr);
     EXPECT_FALSE(Grid->DataLink().Active());
+}
+
+// A column that brings companions of its own classes: a title that writes captions in
+// capitals, and footers, a filter setting and edit buttons of its own.
+class TCapitalTitle : public TColumnTitleEx {
+public:
+    using TColumnTitleEx::TColumnTitleEx;
+    void SetCaption(const std::string& value) override { TColumnTitleEx::SetCaption(rtl::UpperCase(value)); }
+};
+class TOwnFooter : public TColumnFooterEx {
+public:
+    using TColumnFooterEx::TColumnFooterEx;
+};
+class TOwnFooters : public TColumnFootersEx {
+public:
+    using TColumnFootersEx::TColumnFootersEx;
+};
+class TOwnFilter : public TSTColumnFilterEx {
+public:
+    using TSTColumnFilterEx::TSTColumnFilterEx;
+};
+class TOwnButtons : public editors::TEditButtonsEx {
+public:
+    using editors::TEditButtonsEx::TEditButtonsEx;
+};
+
+class TOwnPartsColumn : public TDBGridColumnEx {
+public:
+    using TDBGridColumnEx::TDBGridColumnEx;
+
+protected:
+    editors::TEditButtonsEx* CreateEditButtons() override { return new TOwnButtons(this); }
+    TColumnFooterEx* CreateFooter() override { return new TOwnFooter(*this); }
+    TColumnFootersEx* CreateFooters() override { return new TOwnFooters(*this); }
+    TSTColumnFilterEx* CreateSTFilter() override { return new TOwnFilter(*this); }
+    TColumnTitleEx* CreateTitle() override { return new TCapitalTitle(*this); }
+};
+
+class TOwnPartsGrid : public gridtest::TTestGrid {
+public:
+    TOwnPartsGrid() : gridtest::TTestGrid(nullptr, Classes()) {}
+
+private:
+    static TDBGridExClasses Classes()
+    {
+        TDBGridExClasses classes;
+        classes.ColumnClass = rtl::TCollection::ItemClass<TOwnPartsColumn>();
+        return classes;
+    }
+};
+
+bool HasOwnParts(const TColumnEx& column)
+{
+    return dynamic_cast<TCapitalTitle*>(column.Title()) && dynamic_cast<TOwnFooter*>(column.Footer())
+           && dynamic_cast<TOwnFooters*>(column.Footers()) && dynamic_cast<TOwnFilter*>(column.STFilter())
+           && dynamic_cast<TOwnButtons*>(column.EditButtons());
+}
+
+TEST_F(GridTest, ADerivedColumnMakesItsOwnCompanions)
+{
+    Grid = std::make_unique<TOwnPartsGrid>();
+    Bind();
+    // The columns the grid builds from the fields are of its column class too.
+    ASSERT_GT(Grid->Columns().Count(), 0);
+    EXPECT_TRUE(HasOwnParts(*Grid->Columns().Items(0)));
+
+    TColumnEx* name = AddColumn("NAME");
+    ASSERT_TRUE(HasOwnParts(*name));
+    name->Title()->SetCaption("Who");
+    EXPECT_EQ(name->Title()->GetCaption(), "WHO");
+    // The column still hears its companions' changes.
+    TCountingColumns columns;
+    TColumnEx* loose = columns.Add<TOwnPartsColumn>();
+    EXPECT_TRUE(HasOwnParts(*loose));
+    columns.ResetCounts();
+    loose->EditButtons()->Add();
+    EXPECT_EQ(columns.ItemNotices, 1);
+
+    // A copy into such a grid is made of its class as well.
+    gridtest::TTestGrid plain;
+    plain.Columns().Add()->SetFieldName("ID");
+    Grid->SetColumns(plain.Columns());
+    ASSERT_EQ(Grid->Columns().Count(), 1);
+    EXPECT_TRUE(HasOwnParts(*Grid->Columns().Items(0)));
+    EXPECT_FALSE(HasOwnParts(*plain.Columns().Items(0)));
+}
+
+TEST_F(GridTest, TheDataSetsFieldsAreAddedInTheirOrder)
+{
+    std::vector<db::TField*> fields{F("ID")};
+    Grid->GetDataSetFields(fields);
+    EXPECT_EQ(fields.size(), 1u); // no data set: nothing added
+    Bind();
+    Grid->GetDataSetFields(fields);
+    ASSERT_EQ(fields.size(), 1u + static_cast<std::size_t>(Data.Fields().Count()));
+    EXPECT_EQ(fields[0], F("ID"));
+    for (int i = 0; i < Data.Fields().Count(); ++i) EXPECT_EQ(fields[static_cast<std::size_t>(i) + 1], Data.Fields()[i]);
+    EXPECT_EQ(fields.back(), F("WHO"));
 }
 
 } // namespace

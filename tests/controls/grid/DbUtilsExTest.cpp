@@ -1,8 +1,14 @@
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "SameFilterExpression.h"
 #include "controls/grid/DbUtilsEx.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -23,16 +29,7 @@ std::string Show(const Variant& v)
     return rtl::VarTypeAsText(v.VarType()) + " " + rtl::FloatToStr(v.AsFloat(), rtl::TFormatSettings::Invariant());
 }
 
-// Same type and value, arrays element by element (Variant's own == takes "5" for 5.0).
-bool SameTyped(const Variant& a, const Variant& b)
-{
-    if (a.VarType() != b.VarType()) return false;
-    if (!a.IsArray()) return a == b;
-    if (a.LowBound() != b.LowBound() || a.HighBound() != b.HighBound()) return false;
-    for (int i = a.LowBound(); i <= a.HighBound(); ++i)
-        if (!SameTyped(a[i], b[i])) return false;
-    return true;
-}
+using filtertest::SameTyped;
 
 Variant Num(double v) { return Variant(v); }
 Variant Txt(const char* v) { return Variant(v); }
@@ -152,6 +149,13 @@ const TParseCase kParseCases[] = {
     {"In ('a', 'b')", okTextEx, Both, foInEx, Arr({Txt("a"), Txt("b")})},
     {"In ('a',   'b',c)", okTextEx, Both, foInEx, Arr({Txt("a"), Txt("b"), Txt("c")})},
     {"In ('x)','y,z')", okTextEx, Both, foInEx, Arr({Txt("x)"), Txt("y,z")})},
+    // Two quotes in a row inside a quoted value are one quote of the value.
+    {"'a''b'", okTextEx, Both, foLikeEx, Txt("a'b")},
+    {"= 'O''Brien'", okTextEx, Both, foEqualEx, Txt("O'Brien")},
+    {"''''", okTextEx, Both, foLikeEx, Txt("'")},
+    {"= ''", okTextEx, Both, foEqualEx, Txt("")},
+    {"In ('a''', '''b', '')", okTextEx, Both, foInEx, Arr({Txt("a'"), Txt("'b"), Txt("")})},
+    {"= 'x'' AND ''y' OR 'z'", okTextEx, Both, foEqualEx, Txt("x' AND 'y"), foOrEx, foLikeEx, Txt("z")},
     {"!In (1,2)", okNumberEx, Both, foNotInEx, Arr({Num(1), Num(2)})},
     {"NOT IN (1,2)", okNumberEx, Both, foNotInEx, Arr({Num(1), Num(2)})},
     {"In (1,2) OR 3", okNumberEx, Both, foInEx, Arr({Num(1), Num(2)}), foOrEx, foEqualEx, Num(3)},
@@ -243,10 +247,10 @@ const TErrorCase kErrorCases[] = {
     {"'New York", okTextEx, Both, "Quote is absent: 'New York"},
     {"In ('a','b", okTextEx, Both, "Quote is absent: In ('a','b"},
     {"= '", okTextEx, Both, "Quote is absent: = '"},
-    // A quote cannot stand inside a quoted value: the value ends at it.
-    {"'a''b'", okTextEx, Both, "Unexpected AND or OR: 'a''b'"},
-    {"= 'O''Brien'", okTextEx, Both, "Unexpected AND or OR: = 'O''Brien'"},
+    // A single quote inside a quoted value ends it.
     {"'O'Brien'", okTextEx, Both, "Unexpected AND or OR: 'O'Brien'"},
+    {"= 'it''s", okTextEx, Both, "Quote is absent: = 'it''s"},
+    {"'''", okTextEx, Both, "Quote is absent: '''"},
     // AND or OR cannot start a comparison.
     {"AND 5", okNumberEx, Both, "Error in expression: AND 5"},
     {"or = 5", okNumberEx, Both, "Error in expression: or = 5"},
@@ -363,6 +367,126 @@ TEST(FilterExpressionParse, LongTextsReadInOnePass)
     ASSERT_EQ(e.Operand1.ElementCount(), 100'001);
     EXPECT_TRUE(SameTyped(e.Operand1[99'999], Num(9)));
     EXPECT_TRUE(SameTyped(e.Operand1[100'000], Num(7)));
+}
+
+// ---- the text the filter row shows
+
+// A condition of random parts over awkward values: texts of quotes, commas, brackets,
+// keywords and 8-bit characters; doubles of any bit pattern and with 16 to 19 digits;
+// dates across the calendar.
+class TConditionMaker {
+public:
+    explicit TConditionMaker(unsigned seed) : random_(seed) {}
+
+    TSTFilterExpressionEx Make(TSTOperandKindEx kind)
+    {
+        TSTFilterExpressionEx e;
+        e.OperandKind = kind;
+        Part(kind, e.Operator1, e.Operand1);
+        const int relation = Below(3);
+        if (relation == 0) return e;
+        e.Relation = relation == 1 ? foAndEx : foOrEx;
+        if (Below(4) > 0) Part(kind, e.Operator2, e.Operand2);
+        return e;
+    }
+
+private:
+    int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+
+    void Part(TSTOperandKindEx kind, TSTFilterOperatorEx& op, Variant& operand)
+    {
+        op = static_cast<TSTFilterOperatorEx>(1 + Below(12));
+        if (op == foNullEx || op == foNotNullEx) return;
+        if (op != foInEx && op != foNotInEx) {
+            operand = Value(kind);
+            return;
+        }
+        // One value stands alone; several make an array.
+        const int count = 1 + Below(4);
+        if (count == 1) {
+            operand = Value(kind);
+            return;
+        }
+        std::vector<Variant> values;
+        for (int i = 0; i < count; ++i) values.push_back(Value(kind));
+        operand = rtl::VarArrayOf(values);
+    }
+
+    Variant Value(TSTOperandKindEx kind)
+    {
+        if (kind == okNumberEx) return Variant(Number());
+        if (kind == okDateTimeEx) {
+            const double day = rtl::EncodeDate(1 + Below(9999), 1 + Below(12), 1 + Below(28));
+            const int ms = Below(2) ? 0 : Below(1000);
+            const double time = rtl::EncodeTime(Below(24), Below(60), Below(60), ms);
+            return Variant::FromDateTime(day < 0 ? day - time : day + time);
+        }
+        static const char* const pieces[] = {"'", "''", "a", " ", ",", "(", ")", " AND ", "or", "NOT ", "In", "Null",
+                                             "~", "!", "=", "<>", "&", "|", "\xE9", "\xFF", "\t", "1,5", "-", "\"", "x'y"};
+        std::string text;
+        for (int n = Below(6); n > 0; --n) text += pieces[Below(std::size(pieces))];
+        return Variant(text);
+    }
+
+    double Number()
+    {
+        switch (Below(4)) {
+        case 0: {
+            double v = std::bit_cast<double>(static_cast<std::uint64_t>(random_()) << 32 | random_());
+            return std::isfinite(v) ? v : 0.5;
+        }
+        case 1: { // 16 to 19 digits, whole
+            std::uint64_t v = 1'000'000'000'000'000ull + random_() % 1'000'000;
+            for (int i = Below(4); i > 0; --i) v = v * 10 + static_cast<unsigned>(Below(10));
+            return Below(2) ? static_cast<double>(v) : -static_cast<double>(v);
+        }
+        case 2: return (Below(2000) - 1000) / 7.0;
+        default: return 0.1 * Below(100) + 0.2;
+        }
+    }
+
+    std::mt19937 random_;
+};
+
+TEST(FilterExpressionText, EveryConditionReadsBackAsItself)
+{
+    TConditionMaker maker(20240601);
+    for (const char sep : {'.', ','}) {
+        rtl::TScopedFormatSettings scoped(Settings(sep));
+        for (const TSTOperandKindEx kind : {okNoneEx, okTextEx, okNumberEx, okDateTimeEx, okBooleanEx}) {
+            for (int i = 0; i < 400; ++i) {
+                const TSTFilterExpressionEx written = maker.Make(kind);
+                const std::string text = FilterExpressionText(written);
+                SCOPED_TRACE("\"" + text + "\", decimal separator " + sep);
+                TSTFilterExpressionEx read;
+                read.OperandKind = kind;
+                try {
+                    ParseFilterExpression(text, read);
+                } catch (const rtl::Exception& error) {
+                    ADD_FAILURE() << "raised: " << error.Message;
+                    continue;
+                }
+                EXPECT_TRUE(filtertest::SameCondition(read, written))
+                    << "read " << Describe(read) << "\nwritten " << Describe(written);
+                EXPECT_EQ(FilterExpressionText(read), text);
+            }
+        }
+    }
+}
+
+TEST(FilterExpressionText, QuotesAndLongNumbers)
+{
+    rtl::TScopedFormatSettings scoped(Settings('.'));
+    TSTFilterExpressionEx e;
+    e.OperandKind = okTextEx;
+    ParseFilterExpression("= it's", e);
+    EXPECT_EQ(FilterExpressionText(e), "= 'it''s'");
+    EXPECT_EQ(QuotedFilterValue("''"), "''''''");
+    e.OperandKind = okNumberEx;
+    ParseFilterExpression("= 1234567890123456789 OR In (0.30000000000000004, 2)", e);
+    EXPECT_EQ(FilterExpressionText(e), "= 1.2345678901234568E18 OR In (0.30000000000000004,2)");
+    rtl::TScopedFormatSettings comma(Settings(','));
+    EXPECT_EQ(FilterExpressionText(e), "= 1,2345678901234568E18 OR In ('0,30000000000000004','2')");
 }
 
 TEST(FilterOperatorTexts, BothNotations)

@@ -104,6 +104,10 @@ const TRoundTrip kRoundTrips[] = {
     {"NAME", "= Null", 0, "=Null"},
     {"NAME", "!= Null", 0, "<>Null"},
     {"NAME", "<> null OR = z", 0, "<>Null OR = 'z'"},
+    // A quote of a text is doubled within its quotes, and read back as one.
+    {"NAME", "= it's", 0, "= 'it''s'"},
+    {"NAME", "'it''s' OR ''''", 0, "~ 'it''s' OR ~ ''''"},
+    {"NAME", "In ('a''b',c)", 0, "In ('a''b','c')"},
     {"COUNT", "5", 0, "= 5"},
     {"COUNT", "> 5 AND < 10", 0, "> 5 AND < 10"},
     {"COUNT", ">= -3 or <= 7", 0, ">= -3 OR <= 7"},
@@ -115,12 +119,18 @@ const TRoundTrip kRoundTrips[] = {
     {"PRICE", "2,5", ',', "= 2,5"},
     {"PRICE", "> 1,5 AND < 2,5", ',', "> 1,5 AND < 2,5"},
     {"PRICE", "In (1.5, 2)", '.', "In (1.5,2)"},
+    // Numbers of more than 15 digits show as many as read back the same value.
+    {"COUNT", "= 1234567890123456789", '.', "= 1.2345678901234568E18"},
+    {"PRICE", "0.30000000000000004", '.', "= 0.30000000000000004"},
+    {"PRICE", "> 0,1 AND < 0,30000000000000004", ',', "> 0,1 AND < 0,30000000000000004"},
     // Under a decimal comma the numbers of a list are quoted, so that they read back.
     {"PRICE", "In ('1,5', '2')", ',', "In ('1,5','2')"},
     {"COUNT", "In ('1','2','3')", ',', "In ('1','2','3')"},
     {"SOLD", "1/2/2024", 0, "= 1/2/2024"},
     {"SOLD", "> 1/2/2024 10:30:00 AND < 1/3/2024", 0, "> 1/2/2024 10:30:00 AM AND < 1/3/2024"},
     {"SOLD", "In (1/2/2024,1/3/2024)", 0, "In (1/2/2024,1/3/2024)"},
+    // Milliseconds are kept, in a time of their own.
+    {"SOLD", "> 1/2/2024 2:30:00.250 PM", 0, "> 1/2/2024 14:30:00.250"},
     {"FLAG", "True", 0, "= 'True'"},
 };
 

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "ImpExpFixture.h"
@@ -58,9 +59,11 @@ TEST_F(Clipboard, CopyPutsTheFourFormatsAndPastePrefersKvdbif)
     SelectRecords({1});
     GridCopyAction(*Grid, false);
 
-    EXPECT_EQ(ui::Clipboard().AsText(), "ID\tNAME\r\n1\tdB\xB5V"); // no 0 byte: the length ends it
-    EXPECT_EQ(Bytes("Csv"), std::string("\"ID\";\"NAME\"\r\n\"1\";\"dB\xB5V\"\0", 24));
-    EXPECT_EQ(Bytes("Rich Text Format"), Export<TDBGridExExportAsRTF>() + std::string(1, '\0'));
+    // No block ends in a 0 byte: the length ends it.
+    EXPECT_EQ(ui::Clipboard().AsText(), "ID\tNAME\r\n1\tdB\xB5V");
+    EXPECT_EQ(Bytes("Csv"), "\"ID\";\"NAME\"\r\n\"1\";\"dB\xB5V\"");
+    EXPECT_EQ(Bytes("Rich Text Format"), Export<TDBGridExExportAsRTF>());
+    EXPECT_EQ(Bytes("Rich Text Format").back(), '}');
     EXPECT_EQ(Bytes("KVDBIF"), Export<TDBGridExExportAsKVDBIF>());
 
     // The text on the clipboard says otherwise: the KVDBIF block is what is pasted.
@@ -204,6 +207,146 @@ TEST_F(Clipboard, CutCopiesThenDeletesAndEachActionKnowsWhenItCanRun)
     EXPECT_TRUE(CanGridCopy(*Grid, false));
 }
 
+TEST_F(Clipboard, PasteAtTheLastRecordOverwritesItHoweverItWasReached)
+{
+    ShowColumns({"ID", "NAME"});
+    Grid->SetEditActions({geaPasteEx});
+    uitest::ShowActive(Grid.get());
+    auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Grid.get(), k, modifiers);
+    };
+    // Ctrl+End leaves the data set at its end; the paste still starts at the last record.
+    key(Qt::Key_End, Qt::ControlModifier);
+    ASSERT_EQ(Data.GetRecNo(), 3);
+    ui::Clipboard().SetAsText("7\tx\r\n8\ty\r\n9\tz");
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Texts("ID"), (Strings{"1", "2", "7", "8", "9"}));
+    EXPECT_EQ(Texts("NAME"), (Strings{"Row 1", "Row 2", "x", "y", "z"}));
+    EXPECT_EQ(Data.GetRecNo(), 3);
+
+    // Reached by Down, the same.
+    key(Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 4; ++i) key(Qt::Key_Down);
+    ASSERT_EQ(Data.GetRecNo(), 5);
+    ui::Clipboard().SetAsText("4\ta\r\n5\tb\r\n6\tc");
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Texts("ID"), (Strings{"1", "2", "7", "8", "4", "5", "6"}));
+    EXPECT_EQ(Texts("NAME"), (Strings{"Row 1", "Row 2", "x", "y", "a", "b", "c"}));
+    EXPECT_EQ(Data.GetRecNo(), 5);
+    testsupport::SaveSnapshot(Grid.get(), "grid", "clipboard-paste-at-end");
+}
+
+// Settings unlike the invariant ones: decimal comma, the euro after the amount, day first.
+rtl::TFormatSettings EuroSettings()
+{
+    rtl::TFormatSettings fs = rtl::TFormatSettings::Invariant();
+    fs.DecimalSeparator = ',';
+    fs.ThousandSeparator = '.';
+    fs.CurrencyString = "\x80"; // the euro sign of the code page
+    fs.CurrencyFormat = 3;      // "1 €"
+    fs.NegCurrFormat = 8;       // "-1 €"
+    fs.DateSeparator = '.';
+    fs.ShortDateFormat = "dd/mm/yyyy";
+    fs.LongTimeFormat = "hh:nn:ss";
+    return fs;
+}
+
+TEST_F(Clipboard, CopiedTextPastesBackEveryValueOfEveryTypeTheTextCarries)
+{
+    using rtl::Variant;
+    const auto day = [](int y, int m, int d, int h = 0, int n = 0, int sec = 0) {
+        return Variant::FromDateTime(y < 1900 && h ? rtl::EncodeDate(y, m, d) - rtl::EncodeTime(h, n, sec, 0)
+                                                   : rtl::EncodeDate(y, m, d) + rtl::EncodeTime(h, n, sec, 0));
+    };
+    struct TKind {
+        db::TFieldType Type;
+        const char* FieldFormat;  // the field's DisplayFormat
+        const char* ColumnFormat; // the column's
+        bool Currency;
+        std::vector<Variant> Values; // one per record
+    };
+    const std::vector<TKind> kinds = {
+        // A text cannot tell an empty string from none, so the string kinds have a text each.
+        {db::ftString, "", "", false, {"Caf\xE9 au lait", "x;\"y\"", "-"}},
+        {db::ftFixedChar, "", "", false, {"abc", "  z", "0"}},
+        {db::ftWideString, "", "", false, {"wide \xB5", "w", "9"}},
+        {db::ftSmallint, "", "", false, {-7, 32767, rtl::Null()}},
+        {db::ftInteger, "#,##0", "", false, {1234567, -5, 0}},
+        {db::ftWord, "", "", false, {65535, 0, 12}},
+        {db::ftLargeint, "", "", false, {9000000000LL, -1LL, rtl::Null()}},
+        {db::ftBoolean, "", "", false, {true, false, rtl::Null()}},
+        {db::ftFloat, "", "", false, {0.1, -2.5e-7, 1e300}},
+        {db::ftFloat, "#,##0.00", "", false, {1234567.5, -0.25, 79.19}},
+        {db::ftFloat, "", "0.00 'kg';-0.00 'kg'", false, {12.5, -3.0, 0.0}},
+        {db::ftCurrency, "", "", true, {79.19, -1234.5, 0.0}},
+        {db::ftBCD, "", "", true, {rtl::Currency::FromScaled(12345700), rtl::Currency::FromScaled(-100), rtl::Currency::FromInt(1000000)}},
+        {db::ftBCD, "", "", false, {rtl::Currency::FromScaled(1234567), rtl::Currency::FromScaled(-1), rtl::Null()}},
+        {db::ftFMTBcd, "#,##0.0000", "", false, {rtl::Currency::FromScaled(123456), rtl::Currency::FromScaled(-987654321), rtl::Null()}},
+        {db::ftDate, "dd mmm yyyy", "", false, {day(2024, 2, 29), day(55, 2, 17), day(9999, 12, 31)}},
+        {db::ftTime, "", "", false, {day(1899, 12, 30, 14, 5, 9), day(1899, 12, 30), day(1899, 12, 30, 23, 59, 59)}},
+        {db::ftDateTime, "yyyy-mm-dd hh:nn:ss", "", false, {day(2024, 2, 29, 12, 34, 56), day(1, 1, 1), day(1899, 12, 29, 6)}},
+        {db::ftDateTime, "", "d mmmm yy, h:nn am/pm", false, {day(2024, 3, 5, 14, 30), day(2030, 12, 31, 0, 5), day(2001, 1, 1, 12)}},
+        {db::ftTimeStamp, "", "", false, {day(2024, 2, 29), day(2024, 2, 29, 9, 8, 7), rtl::Null()}},
+        // The last cell of a line, when empty, is not pasted at all: no null here.
+        {db::ftMemo, "", "", false, {"memo text", "\xFF", "m"}},
+    };
+    const int n = static_cast<int>(kinds.size());
+    for (const rtl::TFormatSettings& settings : {rtl::TFormatSettings::Invariant(), EuroSettings()}) {
+        rtl::TScopedFormatSettings scoped(settings);
+        SCOPED_TRACE(settings.CurrencyString);
+        // Each kind twice: the copy's source, then the paste's target, each holding other
+        // values first.
+        db::TMemDataSet data;
+        for (const char* side : {"S", "T"})
+            for (int i = 0; i < n; ++i) {
+                db::TField* field = data.AddField(kinds[i].Type, side + std::to_string(i));
+                field->SetDisplayFormat(kinds[i].FieldFormat);
+                if (kinds[i].Currency) field->SetCurrency(true);
+            }
+        data.Open();
+        for (int r = 0; r < 3; ++r) {
+            data.Append();
+            for (int i = 0; i < n; ++i) {
+                data.FieldByName("S" + std::to_string(i))->SetValue(kinds[i].Values[r]);
+                data.FieldByName("T" + std::to_string(i))->SetValue(kinds[i].Values[(r + 1) % 3]);
+            }
+            data.Post();
+        }
+        db::TDataSource source;
+        source.SetDataSet(&data);
+        Grid->Columns().Clear();
+        Grid->SetDataSource(&source);
+        Grid->SetDrawMemoText(true);
+        Grid->SetOptions(Grid->GetOptions().Exclude(dgTitles));
+        for (int c = 0; c < 2 * n; ++c) Col(c)->SetDisplayFormat(kinds[c % n].ColumnFormat);
+
+        for (int c = 0; c < n; ++c) Grid->Selection().Columns().Select(Col(c), c > 0);
+        GridCopyAction(*Grid, false);
+        const std::string text = ui::Clipboard().AsText();
+        // As another program would paste it: the text only.
+        ui::Clipboard().Clear();
+        ui::Clipboard().SetAsText(text);
+        Grid->Selection().Clear();
+        data.First();
+        Grid->SetSelectedIndex(n);
+        GridPasteAction(*Grid, false);
+
+        EXPECT_TRUE(Boxes.Requests.empty()) << (Boxes.Requests.empty() ? "" : Boxes.Requests[0].Text);
+        Boxes.Requests.clear();
+        int r = 0;
+        for (data.First(); !data.Eof(); data.Next(), ++r)
+            for (int i = 0; i < n; ++i) {
+                const db::TField* copied = data.FieldByName("S" + std::to_string(i));
+                const db::TField* pasted = data.FieldByName("T" + std::to_string(i));
+                EXPECT_TRUE(pasted->GetValue() == copied->GetValue())
+                    << "record " << r << ", kind " << i << ": \"" << Col(i)->DisplayText() << "\" pasted as \""
+                    << pasted->GetAsString() << "\"";
+            }
+        EXPECT_EQ(r, 3);
+        Grid->SetDataSource(nullptr);
+    }
+}
+
 // ---- another program reads the clipboard (on a real window system only)
 
 const char* const kReaderChild = "clipboard-reader";
@@ -251,8 +394,8 @@ TEST_F(ClipboardAcrossPrograms, AnotherProgramReadsEveryFormat)
     ASSERT_EQ(reader.exitCode(), 0);
 
     EXPECT_EQ(dir.Read("0"), "ID\tNAME\r\n2\ta{b}\xC2\xB5"); // text as UTF-8
-    EXPECT_EQ(dir.Read("1"), Export<TDBGridExExportAsCSV>() + std::string(1, '\0'));
-    EXPECT_EQ(dir.Read("2"), Export<TDBGridExExportAsRTF>() + std::string(1, '\0'));
+    EXPECT_EQ(dir.Read("1"), Export<TDBGridExExportAsCSV>());
+    EXPECT_EQ(dir.Read("2"), Export<TDBGridExExportAsRTF>());
     EXPECT_EQ(dir.Read("3"), Export<TDBGridExExportAsKVDBIF>());
 }
 

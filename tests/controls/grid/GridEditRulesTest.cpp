@@ -337,4 +337,26 @@ TEST_F(EditRules, TheEditorsQueriesAnswerForAnEditorWithoutDropDowns)
     EXPECT_FALSE(Grid->EditorMRUListInUse());
 }
 
+TEST_F(EditRules, AWrittenTextGoesIntoTheRecentListOnlyWhenItAddsByItself)
+{
+    Columns({"NAME"});
+    editors::TMRUListEx& recent = *Column(0)->MRUList();
+    recent.SetActive(true);
+    recent.SetAutoAdd(false);
+    EditColumn(0);
+    Key(Qt::Key_F2);
+    Type("z");
+    Data.Post();
+    EXPECT_EQ(F("NAME")->GetAsString(), "Row 1z");
+    EXPECT_EQ(recent.GetItems().GetCount(), 0);
+
+    recent.SetAutoAdd(true);
+    EditColumn(0);
+    Key(Qt::Key_F2);
+    Type("y");
+    Data.Post();
+    ASSERT_EQ(recent.GetItems().GetCount(), 1);
+    EXPECT_EQ(recent.GetItems()[0], "Row 1zy");
+}
+
 } // namespace

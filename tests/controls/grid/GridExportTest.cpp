@@ -1,6 +1,7 @@
 // The grid's writers: text, CSV, RTF and KVDBIF byte for byte, the records and columns
 // each selection kind exports, footer totals over the exported records, and the grid's
 // current record kept.
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -13,15 +14,15 @@ namespace {
 using namespace grid;
 using gridtest::ImpExpTest;
 
-// One RTF table row as the writer lays it out: cells of (shading index, right edge), all
+// One RTF table row as the writer lays it out: cells of (colour index, right edge), all
 // borders, then the cells' text.
 std::string RtfRow(const std::vector<std::pair<int, int>>& cells, const std::string& body)
 {
     std::string row = "\\trowd\\trgaph40\r\n";
     for (const auto& [shade, edge] : cells)
         row += "\\clbrdrl\\brdrs\\brdrcf0\r\n\\clbrdrt\\brdrs\\brdrcf0\r\n\\clbrdrb\\brdrs\\brdrcf0\r\n"
-               "\\clbrdrr\\brdrs\\brdrcf0\r\n\\clshdng10000\\clcfpat"
-               + std::to_string(shade) + "\\cellx" + std::to_string(edge) + "\r\n";
+               "\\clbrdrr\\brdrs\\brdrcf0\r\n\\clcfpat"
+               + std::to_string(shade) + "\\clcbpat" + std::to_string(shade) + "\\cellx" + std::to_string(edge) + "\r\n";
     return row + "{\\trrh0\r\n" + body + "\\pard\\intbl\\row}\r\n";
 }
 
@@ -112,6 +113,24 @@ TEST_F(ExportTest, RtfOfOneCellIsExact)
                   + RtfRow({{1, 960}}, "\\pard\\intbl{\\ql\\sb24\\sa24\\fs16\\f0\\cf0\\cb1 a\\{b\\cell}\r\n") + "}");
 }
 
+TEST_F(ExportTest, RtfIsSevenBitWithLineBreaksAsLineWords)
+{
+    ShowColumns({"NAME"});
+    NoTitles();
+    Col(0)->SetWidth(64);
+    Col(0)->GetFont().SetName("F\xF6nt"); // a font name of the code page too
+    Data.SetRecNo(2);
+    // é € ß ÿ of Windows-1252; CR LF, a lone LF and a lone CR each break the line once.
+    Put("NAME", "Caf\xE9 \x80\r\n\xDF{x}\\y\nz\rq\xFF");
+    SelectRecords({2});
+    const std::string rtf = Export<TDBGridExExportAsRTF>();
+    EXPECT_EQ(rtf, kRtfHead + "{\\fonttbl\\f0\\fnil F\\'f6nt;}\r\n"
+                       + RtfRow({{1, 960}}, "\\pard\\intbl{\\ql\\sb24\\sa24\\fs16\\f0\\cf0\\cb1 Caf\\'e9 \\'80\\line "
+                                            "\\'df\\{x\\}\\\\y\\line z\\line q\\'ff\\cell}\r\n")
+                       + "}");
+    EXPECT_EQ(std::count_if(rtf.begin(), rtf.end(), [](char c) { return static_cast<unsigned char>(c) > 127; }), 0);
+}
+
 TEST_F(ExportTest, RtfWithoutRecordsStillHasItsTitleRow)
 {
     ShowColumns({"NAME"});
@@ -175,7 +194,7 @@ TEST_F(ExportTest, RtfMultiLevelTitlesMergeTheirBands)
     auto def = [&](const std::string& sides, int edge) {
         std::string out;
         for (char side : sides) out += std::string("\\clbrdr") + side + b;
-        return out + "\\clshdng10000\\clcfpat2\\cellx" + std::to_string(edge) + "\r\n";
+        return out + "\\clcfpat2\\clcbpat2\\cellx" + std::to_string(edge) + "\r\n";
     };
     auto cell = [](const std::string& text) {
         return "\\pard\\intbl{\\qc\\sb55\\sa55\\fs16\\f0\\cf0\\cb2 " + text + "\\cell}\r\n";

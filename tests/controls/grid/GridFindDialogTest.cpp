@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "controls/grid/GridLibConsts.h"
 #include "platform/db/DBConsts.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Metrics.h"
 
 namespace {
 
@@ -128,6 +130,68 @@ TEST_F(FindDialog, OpensWithTheGridsColumnsAndItsCurrentColumnChosen)
     EXPECT_EQ(Dialog->SearchColumns(), (std::vector<TColumnEx*>{Grid->Columns().Items(0), Grid->Columns().Items(2)}));
     Choose(Dialog->cbFindIn, "C");
     EXPECT_EQ(Dialog->SearchColumns(), std::vector<TColumnEx*>{Grid->Columns().Items(2)});
+}
+
+// The caption as drawn: an accelerator's "&" is not shown.
+std::string Shown(const std::string& caption)
+{
+    std::string text;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        text += caption[i];
+    }
+    return text;
+}
+
+TEST_F(FindDialog, EveryCaptionShowsWholeInTheFontsOfTheSystem)
+{
+    const struct {
+        const char* name;
+        int height;
+    } fonts[] = {{"DejaVu Sans", -11}, {"DejaVu Sans", -12}, {"DejaVu Sans", -16}, {"DejaVu Serif", -21}};
+    for (const auto& font : fonts) {
+        SCOPED_TRACE(std::string(font.name) + " " + std::to_string(-font.height) + " px");
+        ui::Metrics().SystemFontName = font.name;
+        ui::Metrics().SystemFontHeight = font.height;
+        TDBGridExFindDlg dialog;
+        const QFontMetrics measure(dialog.Font().ToQFont());
+        ASSERT_EQ(measure.height(), QFontMetrics(dialog.cbUseFormat->Font().ToQFont()).height());
+        auto width = [&measure](const ui::TControl* control) {
+            return measure.horizontalAdvance(QString::fromStdString(Shown(control->Caption())));
+        };
+        std::vector<const ui::TControl*> controls;
+        for (ui::TControl* child : dialog.findChildren<ui::TControl*>(QString(), Qt::FindDirectChildrenOnly)) {
+            controls.push_back(child);
+            if (auto* label = dynamic_cast<ui::TLabel*>(child)) {
+                EXPECT_GE(label->Width(), width(label)) << label->Caption();
+                EXPECT_GE(label->Height(), measure.height()) << label->Caption();
+            }
+        }
+        for (const editors::TDBCheckBoxEx* box : {dialog.cbCharCase, dialog.cbUseFormat}) {
+            // The box, the gap of 4 and the caption within its focus frame.
+            EXPECT_GE(box->Width(), ui::Metrics().CheckBoxWidth + 4 + width(box) + 1) << box->Caption();
+            EXPECT_GE(box->Height(), measure.height()) << box->Caption();
+        }
+        for (const ui::TButton* button : {dialog.bFind, dialog.bCancel}) {
+            EXPECT_GE(button->Width(), width(button) + 8) << button->Caption();
+            EXPECT_GE(button->Height(), measure.height() + 4) << button->Caption();
+        }
+        // All of it inside the dialog, nothing over anything else.
+        ASSERT_EQ(controls.size(), 12u);
+        const QRect client(0, 0, dialog.ClientWidth(), dialog.ClientHeight());
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            const QRect a = controls[i]->geometry();
+            EXPECT_TRUE(client.contains(a)) << controls[i]->Caption();
+            for (std::size_t j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(a.intersects(controls[j]->geometry()))
+                    << controls[i]->Caption() << " / " << controls[j]->Caption();
+        }
+        if (font.height == -11) {
+            EXPECT_EQ(dialog.ClientWidth(), 505);
+            EXPECT_EQ(dialog.ClientHeight(), 124);
+        }
+        testsupport::SaveSnapshot(&dialog, "grid", "find-dialog-" + std::to_string(-font.height) + "px");
+    }
 }
 
 TEST_F(FindDialog, AllStartsAtTheFirstRecordAndGoesOnAfterEachMatchWithoutWrapping)

@@ -142,6 +142,89 @@ TEST_F(GridFocusAndTips, LeavingTheGridDropsAnUntouchedNewRecordOrWritesTheEdito
     Data.Cancel();
 }
 
+TEST_F(GridFocusAndTips, TabLeavesAGridWithoutTabStopsForTheNextControl)
+{
+    Records(4);
+    ShowOnForm();
+    Grid->SetReadOnly(true);
+    Key(Qt::Key_Down);
+    const int col = Grid->Col();
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(number->Focused());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(Grid->Focused());
+    // Shift+Tab from the grid: the control before it, which is the last one of the form.
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(number->Focused());
+    Grid->SetFocus();
+    EXPECT_EQ(RecNo(), 2);
+    EXPECT_EQ(Grid->Col(), col);
+
+    // A cell editor shown in such a grid passes Tab on as well.
+    Grid->SetReadOnly(false);
+    for (int i = 0; i < Grid->Columns().Count(); ++i) Grid->Columns().Items(i)->SetReadOnly(true);
+    Grid->SetOptions(Grid->GetOptions().Include(dgAlwaysShowEditor));
+    Grid->ShowEditor();
+    ASSERT_TRUE(EditorShown());
+    ASSERT_TRUE(Grid->InplaceEdit()->Focused());
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(number->Focused());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(Grid->InplaceEdit()->Focused());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(number->Focused());
+    // So does the editor of a grid without dgTabs.
+    Grid->SetFocus();
+    Grid->Columns().Items(1)->SetReadOnly(false);
+    Grid->SetOptions(Grid->GetOptions().Exclude(dgTabs));
+    ASSERT_TRUE(Grid->InplaceEdit()->Focused());
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(number->Focused());
+    Grid->SetOptions(Grid->GetOptions().Include(dgTabs));
+
+    // One column with a tab stop keeps Tab in the grid.
+    Grid->SetFocus();
+    Key(Qt::Key_Tab);
+    EXPECT_FALSE(number->Focused());
+    EXPECT_EQ(Grid->SelectedIndex(), 1);
+}
+
+TEST_F(GridFocusAndTips, AFieldAsksForTheFocusOfTheGridOnlyWhileTheGridCanTakeIt)
+{
+    form = std::make_unique<ui::TForm>();
+    form->SetBounds(40, 40, 460, 280);
+    Grid->SetParent(form.get());
+    Grid->SetBounds(0, 0, 400, 200);
+    // The grid hears the field's request before the editor does.
+    Bind();
+    for (const char* field : {"ID", "NAME", "AMOUNT"}) AddColumn(field);
+    number = new editors::TDBNumberEditEx(form.get());
+    number->SetBounds(10, 220, 120, 21);
+    number->SetDataSource(&Source);
+    number->SetDataField("AMOUNT");
+    uitest::ShowActive(form.get());
+    Grid->SetFocus();
+
+    Grid->SetEnabled(false);
+    F("AMOUNT")->FocusControl();
+    EXPECT_TRUE(number->Focused()) << "a disabled grid leaves the request to the editor";
+    EXPECT_EQ(Grid->SelectedField(), F("AMOUNT"));
+    EXPECT_FALSE(Grid->EditorMode());
+
+    Grid->SetEnabled(true);
+    Grid->SetSelectedIndex(0);
+    Grid->Hide();
+    F("NAME")->FocusControl(); // nobody else shows NAME
+    Grid->Show();
+    EXPECT_FALSE(Grid->GridFocused());
+    EXPECT_EQ(Grid->SelectedField(), F("NAME"));
+
+    F("AMOUNT")->FocusControl();
+    EXPECT_TRUE(Grid->GridFocused());
+    EXPECT_TRUE(Grid->EditorMode());
+    EXPECT_FALSE(number->Focused());
+}
+
 // Tips follow the pointer, which a real window system moves on its own: offscreen only.
 using GridToolTips = GridFocusAndTips;
 
@@ -199,6 +282,29 @@ TEST_F(GridToolTips, RightToLeftATipStandsOverTheCellAsDrawn)
     const QPoint at = Grid->mapFromGlobal(tip->pos());
     EXPECT_GE(at.x(), drawn.Left);
     EXPECT_LT(at.x(), drawn.Right);
+    ui::CancelHint();
+}
+
+TEST_F(GridToolTips, AGroupedTitlesTipCoversTheColumnsOwnBandFromItsFirstPixel)
+{
+    ui::TManualTimers timers;
+    Grid->SetUseMultiTitle(true);
+    ShowGrid({"ID", "NAME"});
+    TColumnEx* name = Grid->Columns().Items(1);
+    name->SetWidth(40);
+    name->Title()->SetToolTips(true);
+    Grid->Columns().Items(0)->Title()->SetCaption("Person|Number");
+    name->Title()->SetCaption("Person|The name of the person");
+    const ui::TRect cell = Grid->CellRect(2, 0);
+    const THeadTreeNode* leaf = Grid->TitleLeaf(1);
+    ASSERT_NE(leaf, nullptr);
+    const int top = cell.Bottom - leaf->Height + 1;
+
+    Move({(cell.Left + cell.Right) / 2, top + 2});
+    const TToolTipsWindow* tip = ToolTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->Caption(), "The name of the person");
+    EXPECT_EQ(Grid->mapFromGlobal(tip->pos()).y() - Grid->ClientOffset().Y, top);
     ui::CancelHint();
 }
 

@@ -1,6 +1,8 @@
 // The grid's readers: which records and columns each selection kind fills, text cells and
 // tabs, KVDBIF tags and every field type through KVDBIF, lookup and key-list columns,
 // broken inputs that change nothing, and the question when a field refuses a value.
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,22 @@ std::string Kvdbif(int columns, const std::string& cells)
     for (int i = 0; i < 4; ++i) block += static_cast<char>((static_cast<unsigned>(columns) >> (8 * i)) & 0xFF);
     for (int i = 0; i < columns && i < 64; ++i) block += std::string("\x01\0", 2);
     return block + cells;
+}
+
+// A KVDBIF cell of tag 4 (a double) or 3 (a 32-bit integer).
+std::string FloatCell(double value)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::string cell(1, '\x04');
+    for (int i = 0; i < 8; ++i) cell += static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return cell;
+}
+std::string IntegerCell(std::int32_t value)
+{
+    std::string cell(1, '\x03');
+    for (int i = 0; i < 4; ++i) cell += static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF);
+    return cell;
 }
 
 class ImportTest : public ImpExpTest {
@@ -89,6 +107,29 @@ TEST_F(ImportTest, TextCellsTabsAndLines)
     Text(std::string("\tz\0", 3));
     EXPECT_EQ(Texts("NAME"), (Strings{"a", "", "c"}));
     EXPECT_EQ(Texts("FLAG"), (Strings{"", std::string("z\0", 2), "old"}));
+}
+
+TEST_F(ImportTest, LinesEndWithCrLfOrALoneLfOrCr)
+{
+    ShowColumns({"ID", "NAME", "AMOUNT"});
+    // Text from other programs of this system: LF ends its lines, so a number cell does not
+    // run on into the next line.
+    At(1, 0);
+    Text("901\tCaf\xE9\t12.5\n902\tTea\t3\n");
+    EXPECT_EQ(Texts("ID"), (Strings{"901", "902", "3"}));
+    EXPECT_EQ(Texts("NAME"), (Strings{"Caf\xE9", "Tea", "Row 3"}));
+    EXPECT_EQ(Texts("AMOUNT"), (Strings{"12.5", "3", "4.5"}));
+    EXPECT_TRUE(Boxes.Requests.empty());
+
+    // A lone CR ends a line, also at the very end; CR LF is one line end.
+    At(1, 1);
+    Text("a\rb\r\nc\r");
+    EXPECT_EQ(Texts("NAME"), (Strings{"a", "b", "c"}));
+    // LF then CR are two line ends: the empty line between leaves its record as it was.
+    At(1, 1);
+    Text("x\n\ry");
+    EXPECT_EQ(Texts("NAME"), (Strings{"x", "b", "y"}));
+    EXPECT_EQ(Data.RecordCount(), 3);
 }
 
 TEST_F(ImportTest, TheRestIsAppendedAtTheEndAndInsertedWhereARecordIsInserted)
@@ -240,6 +281,54 @@ TEST_F(ImportTest, EveryFieldTypeComesBackThroughKvdbif)
     Grid->SetDataSource(nullptr);
 }
 
+TEST_F(ImportTest, KvdbifDayNumbersOutsideTheCalendarAreBrokenInput)
+{
+    db::TMemDataSet days;
+    days.AddField<db::TDateTimeField>("WHEN");
+    days.AddField<db::TFloatField>("X");
+    days.Open();
+    for (int i = 0; i < 2; ++i) {
+        days.Append();
+        days.FieldByName("WHEN")->SetAsDateTime(rtl::EncodeDate(2024, 1, 1 + i));
+        days.FieldByName("X")->SetAsFloat(i);
+        days.Post();
+    }
+    db::TDataSource source;
+    source.SetDataSet(&days);
+    Grid->SetDataSource(&source);
+    AddColumn("WHEN");
+    AddColumn("X");
+    auto whens = [&] {
+        std::vector<double> values;
+        for (days.First(); !days.Eof(); days.Next()) values.push_back(days.FieldByName("WHEN")->GetAsFloat());
+        return values;
+    };
+    const std::vector<double> before = whens();
+    days.First();
+    // The second record's day number is beyond the calendar: nothing is written, not even
+    // the first record's.
+    const std::string good = FloatCell(rtl::EncodeDate(2030, 5, 6)) + FloatCell(1e20);
+    for (const std::string& bad : {FloatCell(1e20), FloatCell(rtl::MinDateTime - 1), FloatCell(std::nan("")),
+                                   IntegerCell(3000000), IntegerCell(-700000)}) {
+        try {
+            Cells(Kvdbif(2, good + bad + FloatCell(7) + std::string(1, '\0')));
+            ADD_FAILURE() << "no error";
+        } catch (const rtl::Exception& e) {
+            EXPECT_EQ(e.Message, InvalidKVDBIFFormatMessage());
+        }
+        EXPECT_EQ(whens(), before);
+        EXPECT_EQ(days.FieldByName("X")->GetAsFloat(), 1.0);
+        EXPECT_TRUE(Boxes.Requests.empty());
+        days.First();
+    }
+    // The same numbers in a float column, and days of the calendar, go in.
+    Cells(Kvdbif(2, good + FloatCell(rtl::MaxDateTime) + IntegerCell(3000000) + std::string(1, '\0')));
+    EXPECT_EQ(whens(), (std::vector<double>{rtl::EncodeDate(2030, 5, 6), rtl::MaxDateTime}));
+    days.First();
+    EXPECT_EQ(days.FieldByName("X")->GetAsFloat(), 1e20);
+    Grid->SetDataSource(nullptr);
+}
+
 TEST_F(ImportTest, BrokenInputsRaiseTheirErrorAndChangeNothing)
 {
     ShowColumns({"NAME", "AMOUNT"});
@@ -247,32 +336,28 @@ TEST_F(ImportTest, BrokenInputsRaiseTheirErrorAndChangeNothing)
     struct TCase {
         const char* What;
         std::string Bytes;
-        bool Binary;
     };
     const TCase cases[] = {
-        {"empty", "", true},
-        {"short header", std::string("KVDBIF\0\x01\x01\0", 10), true},
-        {"wrong signature", std::string("KVDBIX\0\x01\x01\0\0\0\x01\0\x00", 15), true},
-        {"column list cut short", std::string("KVDBIF\0\x01\x02\0\0\0\x01\0\x01", 15), true},
-        {"no end tag", Kvdbif(2, cell), true},
-        {"second record cut short", Kvdbif(2, cell + cell.substr(0, 3)), true},
-        {"negative length", Kvdbif(2, std::string("\x05\xFF\xFF\xFF\xFFk\x02\0", 8)), true},
-        {"length beyond the data", Kvdbif(2, std::string("\x06\xFF\xFF\xFF\x7Fk\x02\0", 8)), true},
-        {"double cut short", Kvdbif(2, std::string("\x04\0\0\0", 4)), true},
-        {"no columns but cells", Kvdbif(0, std::string("\x03\x01\0\0\0\0", 6)), true},
-        {"negative column count", Kvdbif(-3, std::string("\x02\0", 2)), true},
-        {"CR without LF", "a\tb\r\nc\rd", false},
-        {"CR at the end", "a\r\nb\r", false},
+        {"empty", ""},
+        {"short header", std::string("KVDBIF\0\x01\x01\0", 10)},
+        {"wrong signature", std::string("KVDBIX\0\x01\x01\0\0\0\x01\0\x00", 15)},
+        {"column list cut short", std::string("KVDBIF\0\x01\x02\0\0\0\x01\0\x01", 15)},
+        {"no end tag", Kvdbif(2, cell)},
+        {"second record cut short", Kvdbif(2, cell + cell.substr(0, 3))},
+        {"negative length", Kvdbif(2, std::string("\x05\xFF\xFF\xFF\xFFk\x02\0", 8))},
+        {"length beyond the data", Kvdbif(2, std::string("\x06\xFF\xFF\xFF\x7Fk\x02\0", 8))},
+        {"double cut short", Kvdbif(2, std::string("\x04\0\0\0", 4))},
+        {"no columns but cells", Kvdbif(0, std::string("\x03\x01\0\0\0\0", 6))},
+        {"negative column count", Kvdbif(-3, std::string("\x02\0", 2))},
     };
     At(1, 0);
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.What);
         try {
-            if (c.Binary) Cells(c.Bytes);
-            else Text(c.Bytes);
+            Cells(c.Bytes);
             ADD_FAILURE() << "no error";
         } catch (const rtl::Exception& e) {
-            EXPECT_EQ(e.Message, c.Binary ? InvalidKVDBIFFormatMessage() : InvalidTextFormatMessage());
+            EXPECT_EQ(e.Message, InvalidKVDBIFFormatMessage());
         }
         EXPECT_EQ(Texts("NAME"), (Strings{"Row 1", "Row 2", "Row 3"}));
         EXPECT_EQ(Texts("AMOUNT"), (Strings{"1.5", "3", "4.5"}));
@@ -319,6 +404,29 @@ TEST_F(ImportTest, ARefusedValueAsksWhetherToGoOn)
     EXPECT_EQ(Data.GetRecNo(), 1);
     EXPECT_EQ(Data.State(), db::dsBrowse);
     EXPECT_FALSE(Data.ControlsDisabled());
+}
+
+TEST_F(ImportTest, ATextTheGridWouldNotShowStaysTheFieldsError)
+{
+    ShowColumns({"NAME", "AMOUNT", "ID"});
+    F("AMOUNT")->SetCurrency(true); // shown as "$1,234.50", "($0.25)"
+    Col(2)->SetDisplayFormat("#,##0 'pcs'");
+    At(1, 0);
+    Boxes.Answer = ui::mrYes;
+    // Shown forms and plain forms read; a misplaced separator or a stray sign does not.
+    Text("a\t$1,234.50\t1,200 pcs\r\nb\t$1,23.4\t12 pc\r\nc\t($0.25)\t-7");
+    EXPECT_EQ(Texts("AMOUNT"), (Strings{"1234.5", "3", "-0.25"}));
+    EXPECT_EQ(Texts("ID"), (Strings{"1200", "2", "-7"}));
+    ASSERT_EQ(Boxes.Requests.size(), 2u);
+    EXPECT_NE(Boxes.Requests[0].Text.find("'$1,23.4' is not a valid floating point value for field 'AMOUNT'"),
+              std::string::npos)
+        << Boxes.Requests[0].Text;
+    EXPECT_NE(Boxes.Requests[1].Text.find("'12 pc' is not a valid integer value"), std::string::npos)
+        << Boxes.Requests[1].Text;
+    Boxes.Requests.clear();
+    Text("d\t12$\r\ne\t-$0.25-");
+    EXPECT_EQ(Texts("AMOUNT"), (Strings{"1234.5", "3", "-0.25"}));
+    EXPECT_EQ(Boxes.Requests.size(), 2u);
 }
 
 TEST_F(ImportTest, LookupAndKeyListColumnsTakeTheKeyOfTheText)

@@ -518,4 +518,57 @@ TEST_F(InplaceDropDown, TypingDropsDownTheRecentlyUsedTextsAndEnterTakesOne)
     EXPECT_EQ(box->Width(), text.Width() + 40);
 }
 
+TEST_F(InplaceDropDown, AClosedDataSetLeavesNoCellToEditAndNoFocusFrameOnTheFooter)
+{
+    AddColumn("NAME");
+    AddColorColumn();
+    Grid->SetFooterRowCount(1);
+    Show();
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    ASSERT_EQ(Data.GetRecNo(), 3);
+    Grid->SetSelectedIndex(1);
+    Key(Qt::Key_F2);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(Open());
+
+    Data.Close();
+    EXPECT_FALSE(Open());
+    EXPECT_FALSE(Editor()->Visible());
+    // The current cell is back on the one (empty) data row, above the footer.
+    EXPECT_EQ(Grid->Row(), Grid->TitleOffset());
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Grid->Row(), Grid->TitleOffset());
+    Key(Qt::Key_Return);
+    Key(Qt::Key_F2);
+    Key(Qt::Key_Down, Qt::AltModifier);
+    Type("Red");
+    EXPECT_FALSE(Editor()->Visible());
+    EXPECT_FALSE(Open());
+    EXPECT_TRUE(Grid->hasFocus());
+    // No cell shows a focus frame: the grid looks the same with frames turned off.
+    auto expectNoFrame = [this] {
+        const QImage shown = Picture();
+        DBGridExStyle().SetFocusFrame(false);
+        const QImage withoutFrames = Picture();
+        DBGridExStyle().SetFocusFrame(true);
+        EXPECT_EQ(shown, withoutFrames);
+    };
+    expectNoFrame();
+    Snapshot("inplace-closed-data-set");
+    // Nor the row of a row-select grid.
+    const TDBGridOptions options = Grid->GetOptions();
+    Grid->SetOptions(TDBGridOptions(options).Include(dgRowSelect));
+    expectNoFrame();
+    Grid->SetOptions(options);
+
+    // Open again (a memory data set opens empty), a record's cell takes the editor again.
+    Data.Open();
+    AddRow(7, "Row 7", 1.0, 1, kMarch1, "Blue", "A", 1);
+    EXPECT_EQ(Grid->Row(), Grid->TitleOffset());
+    Key(Qt::Key_F2);
+    EXPECT_TRUE(Editor()->Visible());
+    EXPECT_EQ(Editor()->Text(), "Blue");
+}
+
 } // namespace

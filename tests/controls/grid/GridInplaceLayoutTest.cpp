@@ -436,4 +436,30 @@ TEST_F(InplaceLayout, TheListClosesWhenTheFocusLeavesTheEditorButNotForItsOwnWin
     Grid->SetParent(nullptr);
 }
 
+TEST_F(InplaceLayout, OverTheButtonsAndTheImageTheMouseShowsTheArrow)
+{
+    const auto images = editorstest::SolidImages({ui::clRed, ui::clGreen});
+    TColumnEx* color = AddColorColumn();
+    color->SetImageList(images.get());
+    color->SetShowImageAndText(true);
+    AddButton(color, editors::ebsEllipsisEx);
+    Show();
+    TDBGridInplaceEdit* editor = Edit(0);
+    ASSERT_EQ(editor->ButtonControlCount(), 2);
+    // The cursor the window system shows over a point of the editor.
+    auto cursorAt = [editor](ui::TPoint client) {
+        QWidget* under = editor->childAt(At(editor, client));
+        return (under ? under : editor)->cursor().shape();
+    };
+    const ui::TRect text = editor->EditRect();
+    // The image stands left of the text.
+    ASSERT_GT(text.Left, 16);
+    EXPECT_EQ(cursorAt({10, (text.Top + text.Bottom) / 2}), Qt::ArrowCursor);
+    for (int i = 0; i < editor->ButtonControlCount(); ++i) {
+        const ui::TRect button = Bounds(editor->EditButtonControl(i));
+        EXPECT_EQ(cursorAt({(button.Left + button.Right) / 2, (button.Top + button.Bottom) / 2}), Qt::ArrowCursor) << i;
+    }
+    EXPECT_EQ(cursorAt({(text.Left + text.Right) / 2, (text.Top + text.Bottom) / 2}), Qt::IBeamCursor);
+}
+
 } // namespace

@@ -543,4 +543,23 @@ TEST_F(GridKeys, CtrlFStartsASearchOrOpensTheFindDialog)
     ShowDBGridExFindDialogProc = saved;
 }
 
+TEST_F(GridKeys, DeletingTheSelectedRecordsGoesThroughThemFromTheFirst)
+{
+    Records(5);
+    Options({dgMultiSelect}, {dgConfirmDelete});
+    Grid->SetAllowedSelections({gstRecordBookmarks});
+    Grid->SetEditActions({geaDeleteEx});
+    ShowGrid();
+    Click(0, Grid->TitleOffset());
+    Click(0, Grid->TitleOffset() + 2, Qt::ControlModifier);
+    ASSERT_EQ(SelectedRecNos(), (std::vector<int>{1, 3}));
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Data.RecordCount(), 3);
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstNon);
+    // The record after the last one deleted stays current.
+    EXPECT_EQ(Name(), "Row 4");
+    Data.First();
+    EXPECT_EQ(Name(), "Row 2");
+}
+
 } // namespace

@@ -1,10 +1,12 @@
 // The grid's mouse as a user clicks and drags: moving to a cell, title buttons and their
 // sort markers, moving a column by its title, check boxes, selecting records, rectangles
 // and columns, sizing columns from their titles and rows from the indicator.
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <QCursor>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "GridInputTest.h"
@@ -370,6 +372,166 @@ TEST_F(GridMouse, RowsAreSizedInTheIndicatorOnly)
     EXPECT_EQ(Grid->GetRowLines(), 0);
     EXPECT_EQ(Grid->DefaultRowHeight(), height + 10);
     EXPECT_EQ(Grid->RowHeights(DataRow(0)), height + 10);
+}
+
+TEST_F(GridMouse, AGroupedTitleIsAButtonFromTheFirstPixelOfItsOwnBand)
+{
+    Records(3);
+    Grid->SetOptionsEx(Grid->GetOptionsEx().Include(dghAutoSortMarking));
+    Grid->ColumnDefValues().Title().SetTitleButton(true);
+    Grid->SetUseMultiTitle(true);
+    ShowGrid({"ID", "NAME"});
+    Grid->Columns().Items(0)->Title()->SetCaption("Person|Number");
+    Grid->Columns().Items(1)->Title()->SetCaption("Person|Name");
+    TColumnEx* name = Grid->Columns().Items(1);
+    const ui::TRect cell = Grid->CellRect(2, 0);
+    const THeadTreeNode* leaf = Grid->TitleLeaf(1);
+    ASSERT_NE(leaf, nullptr);
+    const int top = cell.Bottom - leaf->Height + 1;
+    ASSERT_GT(top, cell.Top + 1) << "the group's band stands above the column's own";
+    const int x = (cell.Left + cell.Right) / 2;
+
+    // The group's band is no button of the column.
+    Press({x, top - 1});
+    EXPECT_EQ(Grid->PressedTitleColumn(), -1);
+    Release({x, top - 1});
+    EXPECT_EQ(name->Title()->GetSortMarker(), smNoneEx);
+
+    // Its first pixel row is the column's.
+    Press({x, top});
+    EXPECT_EQ(Grid->PressedTitleColumn(), 2);
+    EXPECT_TRUE(Grid->TitleButtonPressed());
+    Release({x, top});
+    EXPECT_EQ(name->Title()->GetSortMarker(), smDownEx);
+    EXPECT_EQ(std::count(G().Events.begin(), G().Events.end(), "button 1"), 1);
+}
+
+TEST_F(GridMouse, AQuickDragSelectsUpToTheRecordUnderThePointer)
+{
+    Records(10);
+    MultiSelect({gstRecordBookmarks, gstRectangle});
+    ShowGrid({"ID", "NAME", "AMOUNT"});
+    // One move over four rows, as a quick hand gives it, and the release there.
+    Press(Center(1, DataRow(1)));
+    Move(Center(2, DataRow(5)));
+    Release(Center(2, DataRow(5)));
+    ASSERT_EQ(Grid->Selection().SelectionType(), gstRectangle);
+    EXPECT_EQ(Data.RecNoOfBookmark(Grid->Selection().Rect().BottomRow()), 6);
+    EXPECT_EQ(RecNo(), 6);
+
+    // The same over the indicator selects the records.
+    Press(Center(0, DataRow(6)));
+    Move(Center(0, DataRow(2)));
+    Release(Center(0, DataRow(2)));
+    EXPECT_EQ(SelectedRecNos(), (std::vector<int>{3, 4, 5, 6, 7}));
+}
+
+// The selection dragged away; on a real window system the drag's loop runs until the Esc
+// that the start sends.
+class SelectionDrag : public GridMouse {
+protected:
+    void SetUp() override
+    {
+        GridMouse::SetUp();
+        Grid->OnStartDrag = ui::TStartDragEvent::FromFunction([this](rtl::TObject*, ui::TDragObject& dragged) {
+            Dragged.push_back(dragged.Text());
+            QTimer::singleShot(0, Grid.get(), [this] {
+                if (Grid->Dragging()) QTest::keyClick(Grid.get(), Qt::Key_Escape);
+            });
+        });
+    }
+    // Records 2 to 4 selected by their indicator, the fourth current.
+    void SelectTwoToFour()
+    {
+        Click(0, DataRow(1));
+        Click(0, DataRow(3), Qt::ShiftModifier);
+        ASSERT_EQ(SelectedRecNos(), (std::vector<int>{2, 3, 4}));
+    }
+    std::vector<std::string> Dragged;
+};
+
+TEST_F(SelectionDrag, APressOnTheSelectionDragsItOnceThePointerMoves)
+{
+    Records(10);
+    MultiSelect({gstRecordBookmarks});
+    Grid->SetDragMode(ui::dmAutomatic);
+    ShowGrid({"ID", "NAME"});
+    SelectTwoToFour();
+    const ui::TPoint on = Center(2, DataRow(2));
+    Press(on);
+    EXPECT_TRUE(Grid->SelectionDragPending());
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(SelectedRecNos(), (std::vector<int>{2, 3, 4})) << "the press keeps the selection";
+    Move({on.X + 2, on.Y + 2});
+    EXPECT_TRUE(Dragged.empty());
+    Move({on.X, on.Y + 12});
+    ASSERT_EQ(Dragged.size(), 1u);
+    EXPECT_FALSE(Grid->SelectionDragPending());
+    const std::string& text = Dragged[0];
+    for (const char* name : {"Row 2", "Row 3", "Row 4"}) EXPECT_NE(text.find(name), std::string::npos) << text;
+    EXPECT_EQ(text.find("Row 5"), std::string::npos) << text;
+    Release({on.X, on.Y + 12});
+    EXPECT_EQ(SelectedRecNos(), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_TRUE(G().Events.empty()) << "a drag is no click";
+}
+
+TEST_F(SelectionDrag, APressOnTheSelectionReleasedInPlaceIsAClick)
+{
+    Records(10);
+    MultiSelect({gstRecordBookmarks});
+    Grid->SetDragMode(ui::dmAutomatic);
+    ShowGrid({"ID", "NAME"});
+    SelectTwoToFour();
+    Click(2, DataRow(2));
+    EXPECT_FALSE(Grid->SelectionDragPending());
+    EXPECT_TRUE(Dragged.empty());
+    EXPECT_EQ(Grid->Selection().SelectionType(), gstNon);
+    EXPECT_EQ(RecNo(), 3);
+    EXPECT_EQ(G().Events, (std::vector<std::string>{"cell NAME"}));
+
+    // With rows selected whole, Ctrl takes the clicked row out of the selection.
+    Grid->SetOptions(Grid->GetOptions().Include(dgRowSelect));
+    SelectTwoToFour();
+    Click(2, DataRow(2), Qt::ControlModifier);
+    EXPECT_EQ(SelectedRecNos(), (std::vector<int>{2, 4}));
+    EXPECT_TRUE(Dragged.empty());
+
+    // A press beside the selection selects as always.
+    Click(2, DataRow(6));
+    EXPECT_EQ(SelectedRecNos(), (std::vector<int>{7}));
+    EXPECT_FALSE(Grid->SelectionDragPending());
+}
+
+TEST_F(SelectionDrag, OnlyAnAutomaticGridDragsAndWithoutMultiSelectAnyPressDoes)
+{
+    Records(10);
+    MultiSelect({gstRecordBookmarks});
+    ShowGrid({"ID", "NAME"});
+    SelectTwoToFour();
+    // Manual: the press on the selection is a plain press that selects its record.
+    const ui::TPoint on = Center(2, DataRow(2));
+    Press(on);
+    EXPECT_FALSE(Grid->SelectionDragPending());
+    Move({on.X, on.Y + 12});
+    Release({on.X, on.Y + 12});
+    EXPECT_TRUE(Dragged.empty());
+    EXPECT_EQ(SelectedRecNos(), (std::vector<int>{3, 4}));
+
+    // Automatic without several selectable records: every press waits to drag the grid.
+    Grid->SetOptions(Grid->GetOptions().Exclude(dgMultiSelect));
+    Grid->SetDragMode(ui::dmAutomatic);
+    Press(Center(2, DataRow(6)));
+    EXPECT_EQ(RecNo(), 4) << "the press waits";
+    Move(Center(2, DataRow(8)));
+    ASSERT_EQ(Dragged.size(), 1u);
+    EXPECT_EQ(Dragged[0], "") << "nothing selected, nothing carried";
+    Release(Center(2, DataRow(8)));
+    EXPECT_EQ(RecNo(), 4);
+    // Released in place, the held press moves as a press does.
+    Click(2, DataRow(6));
+    EXPECT_EQ(RecNo(), 7);
+    EXPECT_EQ(Dragged.size(), 1u);
 }
 
 } // namespace

@@ -74,6 +74,19 @@ TEST_F(RightToLeftMouse, AClickLandsOnTheCellDrawnUnderIt)
     testsupport::SaveSnapshot(Grid.get(), "grid", "right-to-left-editing");
 }
 
+TEST_F(RightToLeftMouse, TheBiDiModeTurnsTheGridAsQtsDirectionDoes)
+{
+    Records(6);
+    Grid->SetBiDiMode(ui::bdRightToLeft);
+    ShowGrid();
+    EXPECT_TRUE(Grid->UseRightToLeftAlignment());
+    ClickAt(Drawn(2, DataRow(3)));
+    EXPECT_EQ(Grid->Col(), 2);
+    EXPECT_EQ(Data.GetRecNo(), 4);
+    Grid->SetBiDiMode(ui::bdLeftToRight);
+    EXPECT_FALSE(Grid->UseRightToLeftAlignment());
+}
+
 TEST_F(RightToLeftMouse, ATitleClickSortsTheColumnDrawnThereAndADragMovesIt)
 {
     Records(4);

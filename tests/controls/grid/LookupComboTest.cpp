@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "GridFixture.h"
 #include "LookupGridFixture.h"
 #include "controls/editors/DropDownPlacement.h"
 #include "controls/grid/DBLookupEx.h"
@@ -310,6 +311,43 @@ TEST_F(LookupCombo, ATextAddedByTheNotInListHandlerIsLookedForAgain)
     ASSERT_EQ(asked, std::vector<std::string>{"Quill"});
     EXPECT_EQ(KeyOf(), 40);
     EXPECT_EQ(combo->GetValue().AsInteger(), 40);
+}
+
+TEST_F(LookupCombo, ColumnsOfTheDropDownsOwnTakeTheListFieldsAlongWhenMoved)
+{
+    ShowList();
+    combo->SetListField("CUSTNAME;CUSTID");
+    combo->DropDownBox().SetShowTitles(true);
+    combo->DropDownBox().SetWidth(-1);
+    TPopupDataGridEx& grid = combo->PopupGrid();
+    grid.SetOptions({dlgColLinesEx, dlgColumnResizeEx});
+    // Opens the list, drags the first column's title onto the second's and closes it.
+    auto moveFirstColumn = [&] {
+        Key(Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(Open());
+        ASSERT_EQ(grid.Columns().Count(), 2);
+        const ui::TRect from = grid.CellRect(0, 0);
+        const ui::TRect to = grid.CellRect(1, 0);
+        gridtest::DragMouse(grid, {from.Left + from.Width() / 2, from.Top + 3},
+                            {to.Left + to.Width() * 3 / 4, to.Top + 3});
+        Key(Qt::Key_Escape);
+        ASSERT_FALSE(Open());
+    };
+
+    // Default columns are made anew from the list fields: the editor keeps its order.
+    moveFirstColumn();
+    EXPECT_EQ(combo->GetListField(), "CUSTNAME;CUSTID");
+    EXPECT_EQ(combo->GetListFieldIndex(), 0);
+
+    // Columns of the drop-down's own keep the order the user gave them, and the editor's
+    // list fields follow it.
+    for (const char* name : {"CUSTNAME", "CUSTID"}) grid.Columns().Add()->SetFieldName(name);
+    moveFirstColumn();
+    EXPECT_EQ(grid.Columns().Items(1)->GetFieldName(), "CUSTNAME");
+    EXPECT_EQ(combo->GetListField(), "CUSTID;CUSTNAME");
+    EXPECT_EQ(combo->GetListFieldIndex(), 1);
+    combo->SetValue(2);
+    EXPECT_EQ(combo->Text(), "Bob");
 }
 
 } // namespace

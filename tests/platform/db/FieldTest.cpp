@@ -1,4 +1,6 @@
 // Field values, their texts and their checks.
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "DbTestSupport.h"
@@ -152,6 +154,71 @@ TEST_F(FieldsFixture, StringBooleanAndDateFields)
     dt->SetText("12/31/2023 23:59:00");
     EXPECT_EQ(dt->GetAsString(), "12/31/2023 11:59:00 PM");
     EXPECT_THROW(d->SetText("31.31.2023"), rtl::EConvertError);
+}
+
+TEST_F(FieldsFixture, DateFieldsRefuseValuesOutsideTheCalendar)
+{
+    auto* d = add<db::TDateField>("D");
+    auto* t = add<db::TTimeField>("T");
+    auto* dt = add<db::TDateTimeField>("DT");
+    open();
+    const rtl::TDateTime day = rtl::EncodeDate(2024, 3, 5);
+    for (db::TField* field : std::initializer_list<db::TField*>{d, t, dt}) {
+        field->SetAsDateTime(day + 0.5);
+        const rtl::Variant before = field->GetValue();
+        for (const double outside : {1e20, rtl::MinDateTime - 1, rtl::MaxDateTime + 1, std::nan("")}) {
+            EXPECT_THROW(field->SetAsFloat(outside), rtl::EDatabaseError) << outside;
+            EXPECT_THROW(field->SetValue(rtl::Variant(outside)), rtl::EDatabaseError) << outside;
+            EXPECT_TRUE(field->GetValue() == before) << field->GetFieldName();
+        }
+    }
+    EXPECT_EQ(error([&] { dt->SetAsFloat(1e20); }),
+              "1E20 is not a valid value for field 'DT'. The allowed range is 1/1/0001 to 12/31/9999 11:59:59 PM");
+
+    // The ends of the calendar, and a year below 1000, show texts that read back.
+    for (const rtl::TDateTime inside : {rtl::MinDateTime, rtl::MaxDateTime - 0.999 / 86400,
+                                        rtl::EncodeDate(55, 2, 17) + rtl::EncodeTime(6, 7, 8, 0)}) {
+        dt->SetAsDateTime(inside);
+        const std::string text = dt->GetText();
+        dt->Clear();
+        dt->SetText(text);
+        EXPECT_EQ(dt->GetText(), text);
+        EXPECT_NEAR(dt->GetAsDateTime(), inside, 0.5 / 86400) << text;
+    }
+    dt->SetAsDateTime(rtl::EncodeDate(55, 2, 17));
+    EXPECT_EQ(dt->GetText(), "2/17/0055");
+}
+
+TEST_F(FieldsFixture, DisplayTextsReadBackAsTheirValues)
+{
+    auto* amount = add<db::TBCDField>("A");
+    auto* count = add<db::TIntegerField>("N");
+    auto* day = add<db::TDateField>("D");
+    open();
+    amount->SetCurrency(true);
+    count->SetDisplayFormat("#,##0 'pcs'");
+    day->SetDisplayFormat("ddd d mmm yyyy");
+    amount->SetAsCurrency(rtl::Currency::FromScaled(-123456700));
+    count->SetAsInteger(1200);
+    day->SetAsDateTime(rtl::EncodeDate(2024, 2, 29));
+    for (db::TField* field : std::initializer_list<db::TField*>{amount, count, day}) {
+        Variant value;
+        EXPECT_TRUE(field->DisplayTextToValue(field->DisplayText(), value) && value == field->GetValue())
+            << field->DisplayText();
+    }
+    EXPECT_EQ(amount->DisplayText(), "($12,345.67)");
+
+    Variant value;
+    EXPECT_FALSE(count->DisplayTextToValue("1,200", value));   // not what the field shows
+    EXPECT_FALSE(count->DisplayTextToValue("1.5 pcs", value)); // no whole number
+    EXPECT_FALSE(day->DisplayTextToValue("Fri 29 Feb 2024", value));
+    EXPECT_FALSE(amount->DisplayTextToValue("", value));
+    // A program's own text replaces the conversion: its display is not read back here.
+    struct TOwnText : rtl::TObject {
+        void Get(db::TField*, std::string& Text, bool) { Text = "seven"; }
+    } own;
+    count->OnGetText = {&own, &TOwnText::Get};
+    EXPECT_FALSE(count->DisplayTextToValue("1,200 pcs", value));
 }
 
 TEST_F(FieldsFixture, BlobAndMemoFieldsKeepBytesAndShowTheirKind)

@@ -1,3 +1,5 @@
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Collection.h"
@@ -154,4 +156,68 @@ TEST(Collection, AssignCopiesItemsAndMovesBetweenCollections)
     EXPECT_EQ(loose.GetIndex(), -1);
     EXPECT_EQ(loose.GetDisplayName(), "TTestItem");
     loose.SetValue(5); // no collection to tell
+}
+
+namespace {
+
+// An item whose base asks a virtual after construction what to be: the derived answer counts.
+class TKindItem : public TCollectionItem {
+public:
+    using TCollectionItem::TCollectionItem;
+    std::string kind;
+    int finished = 0;
+
+protected:
+    virtual std::string Kind() const { return "base"; }
+    void AfterConstruction() override
+    {
+        kind = Kind();
+        ++finished;
+    }
+};
+
+class TDerivedKindItem : public TKindItem {
+public:
+    using TKindItem::TKindItem;
+    static inline bool fail = false;
+
+protected:
+    std::string Kind() const override { return "derived"; }
+    void AfterConstruction() override
+    {
+        if (fail) throw EInvalidOperation("no parts");
+        TKindItem::AfterConstruction();
+    }
+};
+
+// Notes the kind of every item it announces.
+class TKindCollection : public TCollection {
+public:
+    TKindCollection() : TCollection(ItemClass<TDerivedKindItem>()) {}
+    std::vector<std::string> announced;
+
+protected:
+    void Notify(TCollectionItem* item, TCollectionNotification action) override
+    {
+        if (action == cnAdded) announced.push_back(static_cast<TKindItem*>(item)->kind);
+    }
+};
+
+} // namespace
+
+TEST(Collection, AnItemIsFinishedAsItsMostDerivedClassBeforeItIsAnnounced)
+{
+    TKindCollection c;
+    auto* item = static_cast<TKindItem*>(c.Add());
+    EXPECT_EQ(item->kind, "derived");
+    EXPECT_EQ(item->finished, 1);
+    EXPECT_EQ(c.Add<TKindItem>()->kind, "base");
+    EXPECT_EQ(static_cast<TKindItem*>(c.Insert(0))->kind, "derived");
+    EXPECT_EQ(c.announced, (std::vector<std::string>{"derived", "base", "derived"}));
+
+    // An item that cannot be finished is not kept.
+    TDerivedKindItem::fail = true;
+    EXPECT_THROW(c.Add(), EInvalidOperation);
+    TDerivedKindItem::fail = false;
+    EXPECT_EQ(c.GetCount(), 3);
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -272,6 +275,46 @@ TEST(FloatToStr, EveryTextReadsBack)
     EXPECT_EQ(Format("%.3e", largest), "1.79E+308");
 }
 
+TEST(FloatToStr, TheShortestTextReadsBackAsTheSameDouble)
+{
+    TScopedFormatSettings fs('.', ',');
+    // Where 15 digits read back, the text of FloatToStr.
+    EXPECT_EQ(FloatToStrShortest(0.1), "0.1");
+    EXPECT_EQ(FloatToStrShortest(1e15), "1E15");
+    EXPECT_EQ(FloatToStrShortest(-1.5e-7), "-1.5E-7");
+    EXPECT_EQ(FloatToStrShortest(-0.0), "0");
+    EXPECT_EQ(FloatToStrShortest(std::numeric_limits<double>::infinity()), "INF");
+    // Where not, as many digits as it takes.
+    EXPECT_EQ(FloatToStrShortest(1234567890123456789.0), "1.2345678901234568E18");
+    EXPECT_EQ(FloatToStrShortest(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(FloatToStrShortest(1.0 / 3), "0.3333333333333333");
+    EXPECT_EQ(FloatToStrShortest(123456789012345678.0), "1.2345678901234568E17");
+    EXPECT_EQ(FloatToStrShortest(9007199254740993.0), "9007199254740992");
+    EXPECT_EQ(FloatToStrShortest(std::numeric_limits<double>::max()), "1.7976931348623157E308");
+
+    std::mt19937_64 random(42);
+    const double awkward[] = {std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
+                              std::nextafter(1.0, 2.0), std::nextafter(1.0, 0.0), 2.675, 1e23, 5e-324 * 3};
+    std::vector<double> values(std::begin(awkward), std::end(awkward));
+    for (int i = 0; i < 2000; ++i) {
+        // Any bit pattern of a finite double, and the neighbours of whole numbers.
+        double v = std::bit_cast<double>(random());
+        if (!std::isfinite(v)) continue;
+        values.push_back(v);
+        values.push_back(std::nextafter(std::round(v * 1e-3) * 1e3 + 1, 0.0));
+    }
+    for (const char separator : {'.', ','}) {
+        TScopedFormatSettings decimal(separator, separator == '.' ? ',' : '.');
+        for (const double v : values) {
+            const std::string text = FloatToStrShortest(v);
+            double back = 0;
+            ASSERT_TRUE(TryStrToFloat(text, back)) << text;
+            EXPECT_EQ(back, v) << text;
+            EXPECT_EQ(text.find(separator == '.' ? ',' : '.'), std::string::npos) << text;
+        }
+    }
+}
+
 TEST(CurrToStr, ExactAmounts)
 {
     TScopedFormatSettings fs('.', ',');
@@ -338,6 +381,45 @@ TEST(StrToNumbers, TrimmedAndWithTheRuntimeMessages)
     EXPECT_EQ(IntToStr(-9), "-9");
     EXPECT_EQ(IntToHex(255, 4), "00FF");
     EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFFFFFFFFFF");
+}
+
+TEST(StrToNumbers, AShownNumberReadsBackByItsOwnWriting)
+{
+    auto shown = [](const std::string& text, const std::function<std::string(double)>& show) {
+        double v = -999;
+        return TryShownTextToFloat(text, show, v) ? FloatToStr(v) : std::string("none");
+    };
+    const auto picture = [](const char* format) {
+        return [format](double v) { return FormatFloat(format, v); };
+    };
+    const auto currency = [](double v) { return FloatToStrF(v, ffCurrency, 15, 2); };
+    {
+        TScopedFormatSettings fs(TFormatSettings::Invariant());
+        EXPECT_EQ(shown("$1,234.50", currency), "1234.5");
+        EXPECT_EQ(shown("($1,234.50)", currency), "-1234.5");
+        EXPECT_EQ(shown("$0.00", currency), "0");
+        EXPECT_EQ(shown("1,234.5 kg", picture("#,##0.0 'kg'")), "1234.5");
+        EXPECT_EQ(shown("(7)", picture("0;(0);'none'")), "-7");
+        EXPECT_EQ(shown("none", picture("0;(0);'none'")), "0");
+        EXPECT_EQ(shown("1.50E+03", picture("0.00E+00")), "1500");
+        EXPECT_EQ(shown("-2.5E-7", [](double v) { return FloatToStr(v); }), "-2.5E-7");
+        // What the writing would not write: another grouping, a doubled sign, a stray
+        // character, no number, nothing.
+        for (const char* text : {"$1,23.4", "--$1.00", "$1.00x", "", "  "})
+            EXPECT_EQ(shown(text, currency), "none") << text;
+        for (const char* text : {"1,234.5", "kg", "1,234.5kg"})
+            EXPECT_EQ(shown(text, picture("#,##0.0 'kg'")), "none") << text;
+        Currency c;
+        EXPECT_TRUE(TryShownTextToCurr(
+            "($922,337,203,685,477.58)",
+            [](Currency v) { return CurrToStrF(v, ffCurrency, 2); }, c));
+        EXPECT_EQ(c, Currency::FromScaled(-9223372036854775800));
+    }
+    // The settings' separators and currency string, which may hold the decimal separator.
+    TScopedFormatSettings fs(CommaSettings());
+    EXPECT_EQ(shown("-1.234,50 \x80", currency), "-1234,5");
+    FormatSettings.CurrencyString = "kr,";
+    EXPECT_EQ(shown("1.234,50 kr,", currency), "1234,5");
 }
 
 TEST(StrToNumbers, ExponentsAtAndPastTheIntegerLimitsReadByTheirMagnitude)
@@ -502,6 +584,22 @@ TEST(DateTime, EncodeDecodeAndWeekday)
     EXPECT_EQ(Date(), std::floor(Date()));
 }
 
+TEST(DateTime, TheCalendarRangeIsYearOneToYear9999)
+{
+    EXPECT_EQ(MinDateTime, EncodeDate(1, 1, 1));
+    EXPECT_EQ(MaxDateTime, EncodeDate(9999, 12, 31) + EncodeTime(23, 59, 59, 999));
+    for (const TDateTime inside : {MinDateTime, MinDateTime - 0.5, MaxDateTime, 0.0, -0.5, 44982.75}) {
+        EXPECT_TRUE(IsValidDateTime(inside)) << inside;
+        int y, m, d;
+        EXPECT_NO_THROW(DecodeDate(inside, y, m, d)) << inside;
+    }
+    // Past the ends, also where the time rounds into the day after the last; never a
+    // number that is none.
+    for (const TDateTime outside : {MinDateTime - 1, MinDateTime - 0.9999999999, MaxDateTime + 0.0000001,
+                                    2958466.0, 1e20, -3e6, std::nan(""), HUGE_VAL, -HUGE_VAL})
+        EXPECT_FALSE(IsValidDateTime(outside)) << outside;
+}
+
 TEST(DateTime, FormatPatterns)
 {
     const TDateTime t = EncodeDate(2023, 2, 25) + EncodeTime(14, 5, 9, 7);
@@ -544,6 +642,35 @@ TEST(DateTime, TextToDates)
     TScopedFormatSettings fs(CommaSettings());
     EXPECT_EQ(StrToDate("25.02.2023"), EncodeDate(2023, 2, 25));
     EXPECT_EQ(StrToDateTime("25.02.2023 14:05:09"), EncodeDate(2023, 2, 25) + EncodeTime(14, 5, 9, 0));
+}
+
+TEST(DateTime, AFormattedDateReadsBackByItsPattern)
+{
+    auto read = [](const std::string& text, const char* format) {
+        TDateTime v = -1e9;
+        return TryFormattedTextToDateTime(text, format, v) ? FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", v)
+                                                           : std::string("none");
+    };
+    {
+        TScopedFormatSettings fs(TFormatSettings::Invariant());
+        EXPECT_EQ(read("29 Feb 2024", "dd mmm yyyy"), "2024-02-29 00:00:00.000");
+        EXPECT_EQ(read("Thursday, February 29, 2024", "dddddd"), "2024-02-29 00:00:00.000");
+        EXPECT_EQ(read("2/29/2024 2:05:09 PM", "c"), "2024-02-29 14:05:09.000");
+        EXPECT_EQ(read("2/29/2024", "c"), "2024-02-29 00:00:00.000"); // no time at midnight
+        EXPECT_EQ(read("12:30 am", "h:nn am/pm"), "1899-12-30 00:30:00.000");
+        EXPECT_EQ(read("2024-02-29 14:05:09.007", "yyyy-mm-dd hh:mm:ss.zzz"), "2024-02-29 14:05:09.007");
+        EXPECT_EQ(read("5 March 24, 2:30 p", "d mmmm yy, h:nn a/p"), "2024-03-05 14:30:00.000");
+        EXPECT_EQ(read("year 0055 d", "'year' yyyy \"d\""), "0055-01-01 00:00:00.000");
+        EXPECT_EQ(read("1899-12-29 06:00", "yyyy-mm-dd hh:nn"), "1899-12-29 06:00:00.000");
+        // What the pattern would not write: a wrong weekday, an unpadded day, a date that is
+        // none, a month name it does not have, something left over, nothing.
+        for (const auto& [text, format] : std::vector<std::pair<const char*, const char*>>{
+                 {"Friday, February 29, 2024", "dddddd"}, {"1 Feb 2024", "dd mmm yyyy"}, {"30 Feb 2024", "dd mmm yyyy"}, {"29 Foo 2024", "dd mmm yyyy"}, {"2/29/2024 x", "c"}, {"13:00 pm", "h:nn am/pm"}, {"", "c"}})
+            EXPECT_EQ(read(text, format), "none") << text << " / " << format;
+    }
+    TScopedFormatSettings fs(CommaSettings());
+    EXPECT_EQ(read("29.02.2024 14:05:09", "c"), "2024-02-29 14:05:09.000");
+    EXPECT_EQ(read("29/02/2024", "dd/mm/yyyy"), "none"); // the date separator is "."
 }
 
 TEST(Strings, TrimCaseCompareAndReplace)

@@ -1,4 +1,5 @@
-// Right-to-left mapping of the canvas, and the scroll hook another control puts on a bar.
+// Right-to-left mapping of the canvas, the bidirectional mode of controls, and the scroll
+// hook another control puts on a bar.
 #include <string>
 #include <vector>
 
@@ -61,6 +62,36 @@ TEST(RightToLeftMapping, TurnedTextKeepsItsDirectionToo)
     };
     const int height = TCanvas().TextHeight("Up");
     EXPECT_EQ(upwards(true, 10), upwards(false, 60 - 10 - height));
+}
+
+TEST(BiDiMode, IsQtsLayoutDirectionTakenFromTheParentUntilSet)
+{
+    class TListening : public TControl {
+    public:
+        using TControl::TControl;
+        int Changes = 0;
+
+    protected:
+        void BiDiModeChanged() override { ++Changes; }
+    };
+    TControl parent;
+    auto* child = new TListening(&parent);
+    // Set through Qt it reads the same, and the child follows.
+    parent.setLayoutDirection(Qt::RightToLeft);
+    EXPECT_EQ(parent.BiDiMode(), bdRightToLeft);
+    EXPECT_TRUE(child->ParentBiDiMode());
+    EXPECT_TRUE(child->UseRightToLeftAlignment());
+    // Its own mode holds against the parent's until it takes the parent's again.
+    child->SetBiDiMode(bdLeftToRight);
+    EXPECT_FALSE(child->ParentBiDiMode());
+    parent.SetBiDiMode(bdLeftToRight);
+    parent.SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(child->BiDiMode(), bdLeftToRight);
+    child->SetParentBiDiMode(true);
+    EXPECT_EQ(child->BiDiMode(), bdRightToLeft);
+    EXPECT_EQ(child->Changes, 3);
+    EXPECT_EQ(MirroredAlignment(taRightJustify), taLeftJustify);
+    EXPECT_EQ(MirroredAlignment(taCenter), taCenter);
 }
 
 TEST(ScrollHook, SeesEachNoticeBeforeTheBar)

@@ -1,11 +1,14 @@
 // Any text, under every operand kind and both decimal separators, either reads into a
 // well-formed filter expression or fails with the runtime's Exception and leaves the
-// expression cleared. The first byte picks the kind (low bits) and the separator (top bit).
+// expression cleared; what reads is shown as a text that reads back as the same
+// expression and shows the same again. The first byte picks the kind (low bits) and the
+// separator (top bit).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "../SameFilterExpression.h"
 #include "controls/grid/DbUtilsEx.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -42,6 +45,20 @@ void CheckPart(TSTFilterOperatorEx op, const rtl::Variant& operand, TSTOperandKi
         Require(operand[i].VarType() == ConvertedType(kind));
 }
 
+void CheckShownTextReadsBack(const TSTFilterExpressionEx& e)
+{
+    const std::string shown = FilterExpressionText(e);
+    TSTFilterExpressionEx back;
+    back.OperandKind = e.OperandKind;
+    try {
+        ParseFilterExpression(shown, back);
+    } catch (const rtl::Exception&) {
+        std::abort();
+    }
+    Require(filtertest::SameCondition(back, e));
+    Require(FilterExpressionText(back) == shown);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -72,5 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(e.Relation == foNoneEx || e.Relation == foAndEx || e.Relation == foOrEx);
     Require(e.Relation != foNoneEx || e.Operator2 == foNoneEx);
     CheckPart(e.Operator2, e.Operand2, kind);
+    CheckShownTextReadsBack(e);
     return 0;
 }
