@@ -1,6 +1,7 @@
 // The drop-down list with 100,000 items: filled and opened (shown and painted), and
-// incremental-search steps in it, beside a QListWidget with the same items doing the
-// same, measured in the same run. And a data set of 100,000 records scrolled from the
+// incremental-search steps in it, beside a QListWidget with the same items and font doing
+// the same, measured in the same run (the fill and open also as a paired figure: the two
+// in turns, the order swapped each repetition, goal at most 0.5). And a data set of 100,000 records scrolled from the
 // first to the last under a bound edit base or numeric editor (each record shown in it),
 // beside the same scroll with no editor attached.
 #include <cstdio>
@@ -13,7 +14,7 @@
 #include <QListWidget>
 #include <benchmark/benchmark.h>
 
-#include "TimeRatioReporter.h"
+#include "PairedRatio.h"
 #include "controls/editors/DBCtrlsEx.h"
 #include "controls/editors/DBNumberEditEx.h"
 #include "controls/editors/DropDownWindows.h"
@@ -68,16 +69,32 @@ void Fill(editors::TPopupListboxEx& list)
     list.SetRows(kRows);
 }
 
+// One fill and open of each, the list freed after it.
+void PopupListboxFillAndOpen()
+{
+    editors::TPopupListboxEx list(nullptr);
+    Fill(list);
+    ui::ShowPopupNoActivate(&list);
+    list.repaint();
+    benchmark::DoNotOptimize(list.Count());
+}
+
+void QListWidgetFillAndOpen()
+{
+    QListWidget list;
+    list.setUniformItemSizes(true);
+    list.setFont(ui::TFont().ToQFont());
+    list.addItems(QTexts());
+    list.setGeometry(100, 100, kWidth, kRows * kItemHeight + 4);
+    list.show();
+    list.repaint();
+    benchmark::DoNotOptimize(list.count());
+}
+
 void BM_PopupListboxFillAndOpen(benchmark::State& state)
 {
     Texts();
-    for (auto _ : state) {
-        editors::TPopupListboxEx list(nullptr);
-        Fill(list);
-        ui::ShowPopupNoActivate(&list);
-        list.repaint();
-        benchmark::DoNotOptimize(list.Count());
-    }
+    for (auto _ : state) PopupListboxFillAndOpen();
     state.counters["items"] = kItems;
 }
 BENCHMARK(BM_PopupListboxFillAndOpen)->Unit(benchmark::kMillisecond);
@@ -85,18 +102,22 @@ BENCHMARK(BM_PopupListboxFillAndOpen)->Unit(benchmark::kMillisecond);
 void BM_QListWidgetFillAndOpen(benchmark::State& state)
 {
     QTexts();
-    for (auto _ : state) {
-        QListWidget list;
-        list.setUniformItemSizes(true);
-        list.addItems(QTexts());
-        list.setGeometry(100, 100, kWidth, kRows * kItemHeight + 4);
-        list.show();
-        list.repaint();
-        benchmark::DoNotOptimize(list.count());
-    }
+    for (auto _ : state) QListWidgetFillAndOpen();
     state.counters["items"] = kItems;
 }
 BENCHMARK(BM_QListWidgetFillAndOpen)->Unit(benchmark::kMillisecond);
+
+void RegisterFillAndOpenFigure()
+{
+    paired::TFigure figure;
+    figure.Name = "BM_DropDownListFillAndOpen";
+    figure.Label = "drop-down list of 100,000 items, fill and open / QListWidget";
+    figure.Project = [] { PopupListboxFillAndOpen(); };
+    figure.Baseline = [] { QListWidgetFillAndOpen(); };
+    figure.Goal = 0.5;
+    figure.MinBatchSeconds = 0.2;
+    paired::Register(std::move(figure));
+}
 
 void BM_PopupListboxSearch(benchmark::State& state)
 {
@@ -206,9 +227,8 @@ BENCHMARK(BM_ScrollBoundEditor)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillis
 
 // The ratio reporter, and what the editor adds to a record: the difference of the two
 // scrolls' times over the records scrolled.
-class TScrollReporter : public TTimeRatioReporter {
+class TScrollReporter : public paired::TReporter {
 public:
-    using TTimeRatioReporter::TTimeRatioReporter;
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
@@ -218,12 +238,12 @@ public:
             if (mean || (r.run_type == Run::RT_Iteration && r.repetitions <= 1))
                 scrollTimes_[r.run_name.str()] = r.GetAdjustedRealTime();
         }
-        TTimeRatioReporter::ReportRuns(runs);
+        paired::TReporter::ReportRuns(runs);
     }
 
     void Finalize() override
     {
-        TTimeRatioReporter::Finalize();
+        paired::TReporter::Finalize();
         const auto baseline = scrollTimes_.find("BM_ScrollNoEditor");
         if (baseline == scrollTimes_.end()) return;
         for (const char* name : {"BM_ScrollBoundEditor/0", "BM_ScrollBoundEditor/1", "BM_ScrollBoundEditor/2"}) {
@@ -247,8 +267,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ui::SetMetrics(ui::TSystemMetrics::Fixed());
     benchmark::Initialize(&argc, argv);
-    TScrollReporter reporter("BM_PopupListboxFillAndOpen", "BM_QListWidgetFillAndOpen",
-                             "fill and open: drop-down list / QListWidget time (below 1 is faster)");
+    RegisterFillAndOpenFigure();
+    TScrollReporter reporter;
+    reporter.AddRatio("BM_PopupListboxFillAndOpen", "BM_QListWidgetFillAndOpen",
+                      "fill and open: drop-down list / QListWidget time (below 1 is faster)");
     reporter.AddRatio("BM_PopupListboxSearch", "BM_QListWidgetSearch",
                       "search: drop-down list / QListWidget time (below 1 is faster)");
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -1,33 +1,52 @@
-// One full screen of the data grid painted into an image: 40 records by 12 columns of a
-// memory data set (texts, numbers with display formats, check boxes, images chosen by a
-// key list, two-level titles and a footer row of a count, an average and a sum), against
-// QTableView showing the same texts, check states, images and headers from a
-// QStandardItemModel, in the same run.
+// The data grid against QTableView, like with like, in the same run (paired figures: the
+// two in turns, the order swapped each repetition):
+//  - one full screen painted into an image: 40 records by 12 columns of a memory data set
+//    (texts, numbers with display formats, check boxes, images chosen by a key list,
+//    two-level titles and a footer row of a count, an average and a sum), against a
+//    QTableView showing the same texts, check states, images and headers from a
+//    QStandardItemModel at the same size and font; once with both scroll bars shown
+//    (more records and columns than the screen holds) and once with both hidden; and the
+//    first paint of a screen, before the canvases keep any text laid out (TextRuns.h), with
+//    the bars shown;
+//  - Page Down over 1,000,000 records of a memory data set laid out as the log view (the
+//    same columns and texts as grid_log_query_bench shows of the log query) with the
+//    repaint the screen then does (the parts that changed painted into the window), the
+//    median of many (goal at most 1.5 ms).
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <benchmark/benchmark.h>
 
-#include "TimeRatioReporter.h"
+#include "GridScreen.h"
+#include "PairedRatio.h"
 #include "controls/grid/DBGridEx.h"
 #include "controls/grid/DBGridExFooters.h"
+#include "controls/grid/DBGridExScrollBars.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/FieldTypes.h"
 #include "platform/db/MemDataSet.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Metrics.h"
+#include "platform/ui/TextRuns.h"
 
 namespace {
 
-constexpr int kRecords = 40, kColumns = 12, kColWidth = 80;
+// On screen: 40 records by 12 columns. The data has two columns more, and more
+// records, so that both bars have something to scroll.
+constexpr int kShownRecords = 40, kShownColumns = 12, kColumns = 14, kColWidth = 80;
+constexpr int kScreenRecords = 1000, kLogRecords = 1'000'000;
 const ui::TColor kImageColors[] = {ui::clRed, ui::clLime, ui::clBlue};
 
 // The records and the grid showing them.
@@ -36,8 +55,9 @@ struct TGridFixture {
     db::TDataSource source;
     ui::TImageList images{10, 10};
     grid::TDBGridEx grid;
+    bool bars;
 
-    TGridFixture()
+    TGridFixture(int records, bool withBars) : bars(withBars)
     {
         for (ui::TColor color : kImageColors) {
             ui::TBitmap square(10, 10);
@@ -57,21 +77,30 @@ struct TGridFixture {
         data.AddField<db::TBooleanField>("TA");
         data.AddField<db::TFloatField>("ERRORS");
         data.AddField<db::TStringField>("NOTE", db::fkData, 20);
+        data.AddField<db::TStringField>("PTY", db::fkData, 16);
+        data.AddField<db::TIntegerField>("GROUPS");
         data.Open();
-        for (int i = 0; i < kRecords; ++i) {
+        db::TField* const fields[] = {data.FieldByName("ID"), data.FieldByName("STATION"), data.FieldByName("FREQUENCY"),
+                                      data.FieldByName("LEVEL"), data.FieldByName("STEREO"), data.FieldByName("KIND"),
+                                      data.FieldByName("PI"), data.FieldByName("FRAMES"), data.FieldByName("TEXT"),
+                                      data.FieldByName("TA"), data.FieldByName("ERRORS"), data.FieldByName("NOTE"),
+                                      data.FieldByName("PTY"), data.FieldByName("GROUPS")};
+        for (int i = 0; i < records; ++i) {
             data.Append();
-            data.FieldByName("ID")->SetAsInteger(i + 1);
-            data.FieldByName("STATION")->SetAsString("Station " + std::to_string(i + 1));
-            data.FieldByName("FREQUENCY")->SetAsFloat(87.5 + i * 0.3);
-            data.FieldByName("LEVEL")->SetAsFloat(1234.5 + i * 17.25);
-            data.FieldByName("STEREO")->SetAsBoolean(i % 2 == 0);
-            data.FieldByName("KIND")->SetAsString(std::string(1, char('A' + i % 3)));
-            data.FieldByName("PI")->SetAsString("D3" + std::to_string(10 + i));
-            data.FieldByName("FRAMES")->SetAsInteger(100000 + i * 977);
-            data.FieldByName("TEXT")->SetAsString("Radio text of record " + std::to_string(i + 1));
-            data.FieldByName("TA")->SetAsBoolean(i % 3 == 0);
-            data.FieldByName("ERRORS")->SetAsFloat(i * 0.125);
-            data.FieldByName("NOTE")->SetAsString("note " + std::to_string(i));
+            fields[0]->SetAsInteger(i + 1);
+            fields[1]->SetAsString("Station " + std::to_string(i % 1000 + 1));
+            fields[2]->SetAsFloat(87.5 + (i % 200) * 0.1);
+            fields[3]->SetAsFloat(1234.5 + (i % 1000) * 17.25);
+            fields[4]->SetAsBoolean(i % 2 == 0);
+            fields[5]->SetAsString(std::string(1, char('A' + i % 3)));
+            fields[6]->SetAsString("D3" + std::to_string(10 + i % 90));
+            fields[7]->SetAsInteger(100000 + i % 100000 * 977);
+            fields[8]->SetAsString("Radio text of record " + std::to_string(i + 1));
+            fields[9]->SetAsBoolean(i % 3 == 0);
+            fields[10]->SetAsFloat((i % 1000) * 0.125);
+            fields[11]->SetAsString("note " + std::to_string(i % 1000));
+            fields[12]->SetAsString("Pop music");
+            fields[13]->SetAsInteger(i % 16);
             data.Post();
         }
         data.First();
@@ -80,12 +109,13 @@ struct TGridFixture {
         grid.SetDataSource(&source);
         grid.BeginLayout();
         const char* captions[] = {"Station|Id", "Station|Name", "Tuning|Frequency", "Tuning|Level", "Stereo",
-                                  "Kind", "RDS|PI", "RDS|Frames", "RDS|Text", "TA", "Errors", "Note"};
+                                  "Kind", "RDS|PI", "RDS|Frames", "RDS|Text", "TA",
+                                  "Errors", "Note", "RDS|PTY", "RDS|Groups"};
         // The grid's own columns from its fields go when the first stored one is laid out.
         grid::TColumnEx* columns[kColumns];
         for (int i = 0; i < kColumns; ++i) {
             columns[i] = grid.Columns().Add();
-            columns[i]->SetFieldName(data.Fields()[static_cast<std::size_t>(i)]->GetFieldName());
+            columns[i]->SetFieldName(fields[i]->GetFieldName());
             columns[i]->SetWidth(kColWidth);
             columns[i]->Title()->SetCaption(captions[i]);
         }
@@ -105,20 +135,39 @@ struct TGridFixture {
         grid.SetUseMultiTitle(true);
         grid.SetFooterRowCount(1);
         grid.SetOptions(grid.GetOptions().Exclude(grid::dgIndicator));
+        if (!bars) {
+            grid.HorzScrollBar().SetVisible(false);
+            grid.VertScrollBar().SetVisible(false);
+        }
         grid.EndLayout();
         grid.SumList().SetActive(true);
         grid.SetBounds(0, 0, Width(), 1000);
         grid.show();
-        // Exactly the records, the footer and the titles: one screen.
-        const int rows = grid.RowHeights(0) + 1 + (kRecords + 1) * (grid.DefaultRowHeight() + 1) + 1;
-        grid.SetBounds(0, 0, Width(), grid.ClientOffset().Y * 2 + rows);
+        // Exactly 40 records, the footer and the titles: one screen.
+        const int rows = grid.RowHeights(0) + 1 + (kShownRecords + 1) * (grid.DefaultRowHeight() + 1) + 1;
+        grid.SetBounds(0, 0, Width(), grid.ClientOffset().Y * 2 + rows + (bars ? ui::Metrics().HScrollHeight : 0));
+        grid.SetLeftCol(grid.FixedCols());
     }
-    static int Width() { return kColumns * (kColWidth + 1) + 4; }
+    int Width() const
+    {
+        return kShownColumns * (kColWidth + 1) + 4 + (bars ? ui::Metrics().VScrollWidth : 0);
+    }
+    // The grid shows the screen it is meant to, with the bars as asked.
+    bool Check(std::string& why) const
+    {
+        if (grid.DataRowCount() != kShownRecords)
+            why = "the grid shows " + std::to_string(grid.DataRowCount()) + " records";
+        else if (grid.VisibleColCount() != kShownColumns)
+            why = "the grid shows " + std::to_string(grid.VisibleColCount()) + " columns";
+        else if (grid.HorzScrollBar().IsShowing() != bars || grid.VertScrollBar().IsShowing() != bars)
+            why = bars ? "a scroll bar is hidden" : "a scroll bar shows";
+        return why.empty();
+    }
 };
 
-// The same texts, check states, images and headers in a QTableView.
+// The same texts, check states, images and headers in a QTableView of the same size.
 struct TTableFixture {
-    QStandardItemModel model{kRecords, kColumns};
+    QStandardItemModel model{kScreenRecords, kColumns};
     QTableView view;
 
     explicit TTableFixture(TGridFixture& grid)
@@ -131,7 +180,7 @@ struct TTableFixture {
         grid::TDBGridColumnsEx& columns = grid.grid.Columns();
         db::TMemDataSet& data = grid.data;
         data.First();
-        for (int r = 0; r < kRecords; ++r, data.Next()) {
+        for (int r = 0; r < kScreenRecords; ++r, data.Next()) {
             for (int c = 0; c < kColumns; ++c) {
                 grid::TColumnEx* column = columns.Items(c);
                 auto* item = new QStandardItem;
@@ -151,8 +200,10 @@ struct TTableFixture {
             model.setHorizontalHeaderItem(
                 c, new QStandardItem(QString::fromStdString(columns.Items(c)->Title()->GetCaption())));
         view.setModel(&model);
-        view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        const Qt::ScrollBarPolicy policy = grid.bars ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+        view.setHorizontalScrollBarPolicy(policy);
+        view.setVerticalScrollBarPolicy(policy);
+        view.setFont(grid.grid.Font().ToQFont());
         view.verticalHeader()->hide();
         view.horizontalHeader()->setDefaultSectionSize(kColWidth + 1);
         view.verticalHeader()->setDefaultSectionSize(grid.grid.DefaultRowHeight() + 1);
@@ -162,64 +213,151 @@ struct TTableFixture {
     }
 };
 
+// The log view's columns over a memory data set: its date texts, unit aliases, item names
+// and values, and record numbers, as the log query shows them.
+struct TLogFixture {
+    db::TMemDataSet data;
+    db::TDataSource source;
+    grid::TDBGridEx grid;
+
+    TLogFixture()
+    {
+        data.AddField<db::TStringField>("DTS", db::fkData, 30);
+        data.AddField<db::TStringField>("ALIAS", db::fkData, 50);
+        data.AddField<db::TStringField>("CODES", db::fkData, 50);
+        data.AddField<db::TStringField>("DATAS", db::fkData, 50);
+        data.AddField<db::TIntegerField>("ID");
+        data.Open();
+        db::TField* const fields[] = {data.FieldByName("DTS"), data.FieldByName("ALIAS"), data.FieldByName("CODES"),
+                                      data.FieldByName("DATAS"), data.FieldByName("ID")};
+        const char* aliases[] = {"", "Roof", "Mast"};
+        const char* names[] = {"Frequency", "RF Level", "PS", "RDS Presence", "Stereo Presence", "MPX Level"};
+        const char* values[] = {"107.5 MHz", "56.3 dB\xB5V", "RADIO 1 ", "Yes", "Stereo", "75.0 kHz"};
+        char date[32];
+        for (int i = 0; i < kLogRecords; ++i) {
+            data.Append();
+            const int second = i % 86400;
+            std::snprintf(date, sizeof date, "12/%02d/2023 %02d:%02d:%02d", 1 + i / 86400 % 28, second / 3600,
+                          second / 60 % 60, second % 60);
+            fields[0]->SetAsString(date);
+            fields[1]->SetAsString(aliases[i % 3]);
+            fields[2]->SetAsString(names[i * 37 % 6]);
+            fields[3]->SetAsString(values[i * 37 % 6]);
+            fields[4]->SetAsInteger(i + 1);
+            data.Post();
+        }
+        data.First();
+        source.SetDataSet(&data);
+        grid.SetBounds(0, 0, 900, 600);
+        grid.SetReadOnly(true);
+        for (db::TField* field : fields) grid.Columns().Add()->SetFieldName(field->GetFieldName());
+        grid.SetDataSource(&source);
+        grid.show();
+    }
+};
+
 // Made and freed by main, while the application lives.
-std::unique_ptr<TGridFixture> gridFixture;
+std::unique_ptr<TGridFixture> shownGrid, hiddenGrid;
+std::unique_ptr<TLogFixture> logGrid;
+std::unique_ptr<TTableFixture> shownTable, hiddenTable;
 
-TGridFixture& Grid()
+QImage& Target(const QWidget& widget)
 {
-    return *gridFixture;
-}
-
-QImage& Target()
-{
-    static QImage image(Grid().grid.Width(), Grid().grid.Height(), QImage::Format_ARGB32_Premultiplied);
+    static QImage image;
+    if (image.width() < widget.width() || image.height() < widget.height())
+        image = QImage(widget.width(), widget.height(), QImage::Format_ARGB32_Premultiplied);
     return image;
 }
 
-void BM_DBGridExPaint(benchmark::State& state)
+void RenderWhole(QWidget& widget)
 {
-    TGridFixture& fixture = Grid();
-    QImage& image = Target();
-    for (auto _ : state) {
-        fixture.grid.render(&image);
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    state.counters["cells"] = kRecords * kColumns;
+    QImage& image = Target(widget);
+    widget.render(&image);
+    benchmark::DoNotOptimize(image.constBits());
 }
-BENCHMARK(BM_DBGridExPaint)->Unit(benchmark::kMicrosecond);
 
-void BM_QTableViewPaint(benchmark::State& state)
+// With firstPaint the texts are laid out anew for each paint, as for a screen never
+// painted before.
+void RegisterScreenFigure(const char* name, const char* label, std::unique_ptr<TGridFixture>& grid,
+                          std::unique_ptr<TTableFixture>& table, double goal, bool firstPaint = false)
 {
-    TTableFixture table(Grid());
-    QImage& image = Target();
-    for (auto _ : state) {
-        table.view.render(&image);
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    state.counters["cells"] = kRecords * kColumns;
+    paired::TFigure figure;
+    figure.Name = name;
+    figure.Label = label;
+    if (firstPaint) figure.PrepareProject = [] { ui::TextRuns().Clear(); };
+    figure.Project = [&grid] { RenderWhole(grid->grid); };
+    figure.Baseline = [&table] { RenderWhole(table->view); };
+    figure.Goal = goal;
+    paired::Register(std::move(figure));
 }
-BENCHMARK(BM_QTableViewPaint)->Unit(benchmark::kMicrosecond);
+
+void BM_PageDownAndRepaint(benchmark::State& state)
+{
+    if (!logGrid) logGrid = std::make_unique<TLogFixture>();
+    TLogFixture& fixture = *logGrid;
+    fixture.data.First();
+    benchmarks::PaintPending(fixture.grid);
+    std::vector<double> times;
+    for (auto _ : state) {
+        if (fixture.data.Eof()) {
+            state.PauseTiming();
+            fixture.data.First();
+            benchmarks::PaintPending(fixture.grid);
+            state.ResumeTiming();
+        }
+        const auto start = std::chrono::steady_clock::now();
+        if (benchmarks::KeyAndRepaint(fixture.grid, Qt::Key_PageDown) == 0) state.SkipWithError("nothing painted");
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        times.push_back(seconds);
+    }
+    paired::ReportMedian(state, times, 1.5, "Page Down and repaint, 1,000,000 records of a memory data set");
+    state.counters["page"] = fixture.grid.VisibleDataRowCount();
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    benchmarks::PaintUpdatesAtOnce();
     QApplication app(argc, argv);
     ui::SetMetrics(ui::TSystemMetrics::Fixed());
     benchmark::Initialize(&argc, argv);
-    gridFixture = std::make_unique<TGridFixture>();
-    // One screen shows every record.
-    if (Grid().grid.DataRowCount() < kRecords) {
-        std::fprintf(stderr, "the grid shows %d records, not %d\n", Grid().grid.DataRowCount(), kRecords);
-        return 1;
+    shownGrid = std::make_unique<TGridFixture>(kScreenRecords, true);
+    hiddenGrid = std::make_unique<TGridFixture>(kScreenRecords, false);
+    for (const TGridFixture* fixture : {shownGrid.get(), hiddenGrid.get()}) {
+        std::string why;
+        if (!fixture->Check(why)) {
+            std::fprintf(stderr, "%s\n", why.c_str());
+            return 1;
+        }
     }
-    // KV_BENCH_PICTURE=file.png keeps a picture of the grid measured.
-    if (const char* picture = std::getenv("KV_BENCH_PICTURE")) Grid().grid.grab().save(picture);
-    TTimeRatioReporter reporter("BM_DBGridExPaint", "BM_QTableViewPaint",
-                                "DBGridEx / QTableView time (below 1 is faster)");
+    shownTable = std::make_unique<TTableFixture>(*shownGrid);
+    hiddenTable = std::make_unique<TTableFixture>(*hiddenGrid);
+    // KV_BENCH_PICTURE=name keeps pictures of the screens measured with their bars:
+    // name-grid.png and name-table.png.
+    if (const char* picture = std::getenv("KV_BENCH_PICTURE")) {
+        shownGrid->grid.grab().save(QString::fromLocal8Bit(picture) + "-grid.png");
+        shownTable->view.grab().save(QString::fromLocal8Bit(picture) + "-table.png");
+    }
+    RegisterScreenFigure("BM_ScreenBarsShown", "grid screen / QTableView, both scroll bars shown", shownGrid,
+                         shownTable, 0.5);
+    RegisterScreenFigure("BM_ScreenBarsHidden", "grid screen / QTableView, both scroll bars hidden", hiddenGrid,
+                         hiddenTable, 0.5);
+    RegisterScreenFigure("BM_ScreenFirstPaint", "grid screen painted first / QTableView, both scroll bars shown",
+                         shownGrid, shownTable, 0.5, true);
+    benchmark::RegisterBenchmark("BM_PageDownAndRepaint", BM_PageDownAndRepaint)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(benchmarks::StepCount(1000));
+    paired::TReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    gridFixture.reset();
+    shownTable.reset();
+    hiddenTable.reset();
+    shownGrid.reset();
+    hiddenGrid.reset();
+    logGrid.reset();
     return 0;
 }

@@ -10,6 +10,7 @@
 
 class TTimeRatioReporter : public benchmark::ConsoleReporter {
 public:
+    TTimeRatioReporter() = default;
     TTimeRatioReporter(std::string measured, std::string baseline, std::string label)
     {
         AddRatio(std::move(measured), std::move(baseline), std::move(label));

@@ -293,6 +293,7 @@ void TProgram::RemoveEngineFiles()
 {
     if (!engineWritten_) return;
     engineWritten_ = false;
+    storage::KeepServerLoaded();
     storage::DeleteServerFiles();
 }
 

@@ -68,6 +68,7 @@ void TComCom::ReadOnce()
 {
     // What the last pass read goes out now; under back-pressure it keeps growing.
     if (ready_ && MayPost()) {
+        heldBytes_ = 0; // before Posted counts the packet
         PostReceived(std::move(accumulation_));
         accumulation_.clear();
         ready_ = false;
@@ -90,6 +91,7 @@ void TComCom::ReadOnce()
     const std::uint32_t got = port_->ReadData(chunk, std::min(waiting, kMaxRead));
     if (got > 0) {
         accumulation_.insert(accumulation_.end(), chunk, chunk + got);
+        heldBytes_ = accumulation_.size();
         ready_ = true;
         lastReceiveMs_ = NowMs();
     }
@@ -100,6 +102,7 @@ void TComCom::CloseLink()
     port_->Disconnect();
     // Bytes of a closed link must not reach the next one.
     accumulation_.clear();
+    heldBytes_ = 0;
     ready_ = false;
 }
 

@@ -311,20 +311,15 @@ void TProtocolAutomata::CompleteFrame()
 void TProtocolAutomata::DecodeItems()
 {
     // The items were checked on arrival: each length is at least 1 and they end
-    // exactly at itemCount_, so every read below stays inside the buffer.
+    // exactly at itemCount_, so every read below stays inside the buffer. The packet
+    // shows the bytes where they are: the buffer goes with the packet, and the next
+    // frame is received into the one the packet showed before.
+    delivered_.swap(items_);
     auto& commands = packet_.Commands;
     commands.clear();
-    const std::uint8_t* data = items_.data();
-    for (std::size_t p = 0; p < itemCount_; p += std::size_t(data[p]) + 1) {
-        TProtocolCommands& item = commands.Append();
-        const std::size_t dataLength = std::size_t(data[p]) - 1;
-        const std::uint8_t* itemData = data + p + 2;
-        item.Code = data[p + 1];
-        item.Data.clear();
-        item.Data.insert(item.Data.end(), itemData, itemData + dataLength);
-        item.Text.clear();
-        item.Text.append(reinterpret_cast<const char*>(itemData), dataLength);
-    }
+    const std::uint8_t* data = delivered_.data();
+    for (std::size_t p = 0; p < itemCount_; p += std::size_t(data[p]) + 1)
+        commands.Append().view(data[p + 1], data + p + 2, std::size_t(data[p]) - 1);
     commands.TrimSpare(kMaxSpare);
 }
 

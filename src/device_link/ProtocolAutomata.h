@@ -9,8 +9,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,12 +23,104 @@ namespace device_link {
 using TArray = std::vector<std::uint8_t>;
 using TBArray = std::vector<std::uint8_t>;
 
-// One decoded item: its code and its data bytes, also as an 8-bit string
-// (same bytes, zero bytes included).
+// An item's data bytes, read like a TBArray (and turned into one where a copy is wanted).
+class TItemData {
+public:
+    using value_type = std::uint8_t;
+    using size_type = std::size_t;
+    using const_iterator = const std::uint8_t*;
+    using iterator = const_iterator;
+
+    TItemData() = default;
+    TItemData(const std::uint8_t* bytes, std::size_t count) : bytes_(bytes), count_(count) {}
+
+    const std::uint8_t* data() const { return bytes_; }
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    const_iterator begin() const { return bytes_; }
+    const_iterator end() const { return bytes_ + count_; }
+    std::uint8_t operator[](std::size_t i) const { return bytes_[i]; }
+    operator TBArray() const { return TBArray(begin(), end()); }
+
+    friend bool operator==(const TItemData& a, const TItemData& b)
+    {
+        return a.count_ == b.count_ && (a.count_ == 0 || std::memcmp(a.bytes_, b.bytes_, a.count_) == 0);
+    }
+    friend bool operator==(const TItemData& a, const TBArray& b) { return a == TItemData(b.data(), b.size()); }
+
+private:
+    const std::uint8_t* bytes_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+// One decoded item: its code and its data bytes, also as an 8-bit string (same bytes,
+// zero bytes included). In the packet the automaton hands out, Data and Text both
+// show the frame's bytes as they were received, copied once; they last until the next
+// frame. A copy of an item holds its own bytes.
 struct TProtocolCommands {
     std::int32_t Code = 0;
-    TBArray Data;
-    std::string Text;
+    TItemData Data;
+    std::string_view Text;
+
+    TProtocolCommands() = default;
+    TProtocolCommands(std::int32_t code, std::string_view bytes) : Code(code) { own(bytes); }
+    TProtocolCommands(std::int32_t code, const TBArray& data)
+        : TProtocolCommands(code, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()))
+    {
+    }
+    TProtocolCommands(const TProtocolCommands& other) : Code(other.Code) { own(other.Text); }
+    TProtocolCommands(TProtocolCommands&& other) noexcept { take(other); }
+    TProtocolCommands& operator=(const TProtocolCommands& other)
+    {
+        if (this != &other) {
+            Code = other.Code;
+            own(other.Text);
+        }
+        return *this;
+    }
+    TProtocolCommands& operator=(TProtocolCommands&& other) noexcept
+    {
+        if (this != &other) take(other);
+        return *this;
+    }
+
+private:
+    friend class TProtocolAutomata;
+    // The item as the given bytes of a frame show it.
+    void view(std::int32_t code, const std::uint8_t* bytes, std::size_t count)
+    {
+        Code = code;
+        Data = TItemData(bytes, count);
+        Text = std::string_view(reinterpret_cast<const char*>(bytes), count);
+        owned_ = false;
+    }
+    void own(std::string_view bytes)
+    {
+        bytes_.assign(bytes);
+        pointAtOwnBytes();
+    }
+    void pointAtOwnBytes()
+    {
+        Data = TItemData(reinterpret_cast<const std::uint8_t*>(bytes_.data()), bytes_.size());
+        Text = bytes_;
+        owned_ = true;
+    }
+    void take(TProtocolCommands& other) noexcept
+    {
+        Code = other.Code;
+        bytes_ = std::move(other.bytes_);
+        if (other.owned_) {
+            pointAtOwnBytes();
+        } else {
+            Data = other.Data;
+            Text = other.Text;
+            owned_ = false;
+        }
+        other.pointAtOwnBytes();
+    }
+
+    std::string bytes_; // the bytes of a copy; kept for reuse while the item is a view
+    bool owned_ = true;
 };
 
 // The items of a frame, read like a vector. Refilling it keeps the buffers of
@@ -126,7 +220,8 @@ public:
     static void BuildFrameStr(const std::string& text, TBArray& frame);
 
     // Bytes reserved for the frame being received and for a second look at a
-    // dropped one; each part stays within the largest LEN + 2 seen.
+    // dropped one; each part stays within the largest LEN + 2 seen. (The items of
+    // the frame last delivered, which its packet shows, lie apart.)
     std::size_t BufferCapacity() const { return items_.capacity() + rescan_.capacity(); }
 
 private:
@@ -150,6 +245,9 @@ private:
     std::uint8_t state_ = sHunt;
     // Grows only to LEN - 4 of the largest frame seen; itemCount_ bytes are valid.
     TBArray items_;
+    // The items of the frame last delivered, which the packet's items show: the item
+    // buffer of that frame, traded for the next frame's.
+    TBArray delivered_;
     std::size_t itemCount_ = 0;
     std::uint8_t remaining_ = 0;
     std::array<std::uint8_t, 4> seq_{};

@@ -271,6 +271,8 @@ public:
     void SetPortName(const std::string& name);
     std::string GetPortName() const { return portName_; }
     TSerialPortDriver& GetPort() { return *port_; }
+    // Bytes read and not yet posted: what back-pressure holds back (any thread).
+    std::size_t GetHeldBytes() const { return heldBytes_.load(); }
 
     bool Send(const TArray& data) override;
     bool Open() override;
@@ -291,6 +293,7 @@ private:
     // Reader thread only: bytes read and not yet posted, and whether they may go.
     TArray accumulation_;
     bool ready_ = false;
+    std::atomic<std::size_t> heldBytes_{0}; // accumulation_.size()
 };
 
 // A unit behind a USB bridge, opened by the bridge's serial number.

@@ -1,5 +1,6 @@
 #include "storage/fb_embedded.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -153,6 +154,14 @@ bool LoadServerLibrary()
         return false;
     }
     return true;
+}
+
+void KeepServerLoaded()
+{
+    const std::string folder = GetProgramFolder();
+    for (const TServerFile& file : kServerFiles)
+        if (IsLibrary(file.FileName))
+            ::dlopen(TargetPath(folder, file).c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 bool DeleteServerFiles()

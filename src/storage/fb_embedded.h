@@ -5,7 +5,7 @@
 // At start: ExtractServerFiles, then LoadServerLibrary (FIREBIRD := the program folder,
 // FIREBIRD_LOCK := a folder of the user's own, the written client library loaded), then
 // the data module; a False from either is "Error initializing Firebird embedded". At
-// exit, after the data module is gone: DeleteServerFiles.
+// exit, after the data module is gone: KeepServerLoaded, then DeleteServerFiles.
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -56,6 +56,12 @@ bool ExtractServerFiles();
 // when that library is the one in use (also when it already was); False when it cannot
 // be loaded or a client library from elsewhere is loaded already.
 bool LoadServerLibrary();
+// Keeps every library of the table that this process has loaded in memory until the
+// process ends (it loads none). The client unloads the engine when it shuts down, at the
+// latest in the process's exit handlers, without waiting for every thread the engine
+// started (a backup's, for one) to finish: such a thread would run on in
+// code that is gone.
+void KeepServerLoaded();
 // Deletes the files of the table and then the "lib", "udf" and "intl" folders. A file or
 // folder that cannot be removed stays; always True.
 bool DeleteServerFiles();

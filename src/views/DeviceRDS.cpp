@@ -1,6 +1,5 @@
 #include "views/DeviceRDS.h"
 
-#include <cstring>
 #include <vector>
 
 #include "device_link/Device.h"
@@ -26,9 +25,9 @@ constexpr int kButtonHeight = 24;
 constexpr int kStatusHeight = 20;
 
 // A unit pads its texts with zero bytes; the text ends at the first one.
-std::string UnitText(const std::string& payload)
+std::string UnitText(std::string_view payload)
 {
-    return payload.substr(0, std::min(payload.size(), std::strlen(payload.c_str())));
+    return std::string(payload.substr(0, payload.find('\0')));
 }
 
 } // namespace
@@ -190,7 +189,7 @@ void TDeviceRDSForm::ProcessFrame(device_link::TProtocolPacket& frame)
     if (identity) RefreshStatus();
 }
 
-void TDeviceRDSForm::ShowItem(int code, const std::string& payload)
+void TDeviceRDSForm::ShowItem(int code, std::string_view payload)
 {
     auto& row = items_[code];
     // Most items repeat frame after frame: an unchanged one costs no texts.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "device_link/DeviceView.h"
 #include "platform/ui/Form.h"
@@ -77,7 +78,7 @@ private:
 
     void tmStatusTimer(rtl::TObject* sender);
     void ShowStatus(device_link::TStatus state);
-    void ShowItem(int code, const std::string& payload);
+    void ShowItem(int code, std::string_view payload);
     void UpdateCaption();
 
     device_link::TDevice* device_ = nullptr;

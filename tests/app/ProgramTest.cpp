@@ -1,7 +1,7 @@
 // The program from start to end, in-process on a program folder of its own: two units
 // streaming through start-up, views, log and shutdown; closing the main window with a
 // view open; a shutdown whose steps fail; a missing database; an engine that cannot
-// start; a second start.
+// start; a second start; the engine after the end, until the process is gone.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -319,6 +319,34 @@ TEST_F(ProgramTest, ASecondStartRaisesTheRunningProgramAndEnds)
     EXPECT_TRUE(form->isVisible());
     program->Stop();
     EXPECT_TRUE(boxes.Texts.empty());
+}
+
+constexpr const char* kEndChild = "program-end";
+
+// The child: the program started and ended in-process, a backup at exit included; then
+// the client's shutdown of the engine, as at the end of the process.
+int EndTheProgramThenTheEngine()
+{
+    const std::string folder = storagetest::EngineFolder();
+    fbtest::CopyBuiltDatabase(folder);
+    rig::ConfigureDatabase(folder, {}, [](storage::TCommonSettings& common) { common.BackupOnExit = 1; });
+    testsupport::TempDir instanceFolder;
+    ::setenv("TMPDIR", instanceFolder.Str().c_str(), 1);
+    kvtest::TNoLocalPorts noPorts;
+    kvtest::TRecordingBoxes boxes;
+    app::TProgram program(folder + "kv7200");
+    if (!program.Start()) return 2;
+    program.Stop();
+    storagetest::ShutDownTheEngineAndEnd();
+}
+
+const bool kEndChildRegistered = testsupport::RegisterChildRoutine(kEndChild, EndTheProgramThenTheEngine);
+
+// The engine's threads (a backup's, for one) may still be finishing when the
+// process exits: its code stays until the process is gone, whatever its client unloads.
+TEST(ProgramExit, TheEngineStaysLoadedUntilTheProcessIsGone)
+{
+    EXPECT_EQ(storagetest::RunChild(kEndChild), 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -146,6 +147,68 @@ TEST_F(AutomatonTest, FramesInOneCallArriveInOrderEachBeforeTheNextIsExamined)
     EXPECT_EQ(second.packets[1].Seq, 3u);
 }
 
+TEST_F(AutomatonTest, ItemDataAndTextShowOneCopyThatLastsUntilTheNextFrame)
+{
+    // What the handler sees in the packet, while it is the automaton's.
+    struct Peek {
+        TProtocolAutomata* automaton = nullptr;
+        TArray feedInside;
+        std::vector<const void*> data, text;
+        std::vector<std::string> afterFeeding;
+        void OnFrame(TProtocolPacket& packet)
+        {
+            for (const auto& item : packet.Commands) {
+                data.push_back(item.Data.data());
+                text.push_back(item.Text.data());
+            }
+            // Bytes fed from the handler (the start of a longer frame) leave the items alone.
+            if (!feedInside.empty()) automaton->Feed(std::exchange(feedInside, {}));
+            for (const auto& item : packet.Commands) afterFeeding.emplace_back(item.Text);
+        }
+    } peek;
+    peek.automaton = &automaton;
+    std::vector<Item> longer(40, Item{0x33, TArray(200, 0x5A)});
+    const TArray next = UnitFrame(2, longer);
+    peek.feedInside = TArray(next.begin(), next.end() - 20);
+    automaton.OnFrame = TFrameEvent(&peek, &Peek::OnFrame);
+    Feed(UnitFrame(1, kThreeItems));
+    ASSERT_EQ(peek.data.size(), kThreeItems.size());
+    EXPECT_EQ(peek.data, peek.text) << "Data and Text show the same bytes";
+    EXPECT_EQ(peek.afterFeeding, (std::vector<std::string>{"AB", "\x07", "\x01\x02\x03\x04\x05"}));
+
+    // The rest of the longer frame; a copy of the first packet keeps its own bytes.
+    automaton.OnFrame = TFrameEvent(&sink, &Sink::OnFrame);
+    Feed(TArray(next.end() - 20, next.end()));
+    ASSERT_EQ(sink.packets.size(), 1u);
+    ExpectPacket(sink.packets[0], 2, longer);
+}
+
+TEST(ProtocolCommands, CopiesAndMovesKeepTheirBytes)
+{
+    using device_link::TProtocolCommands;
+    const std::string longText(100, 'x');
+    std::vector<TProtocolCommands> items;
+    items.emplace_back(1, "AB");
+    items.emplace_back(2, longText);
+    items.emplace_back(3, TBArray{0x00, 0x41});
+    for (int i = 0; i < 50; ++i) items.emplace_back(4, "pad"); // the vector moves its items as it grows
+    EXPECT_EQ(items[0].Text, "AB");
+    EXPECT_EQ(items[0].Data, (TBArray{'A', 'B'}));
+    EXPECT_EQ(items[1].Text, longText);
+    EXPECT_EQ(items[2].Text, std::string("\0A", 2));
+    EXPECT_EQ(static_cast<TBArray>(items[2].Data), (TBArray{0x00, 0x41}));
+    for (const auto& item : items) EXPECT_EQ(static_cast<const void*>(item.Data.data()), item.Text.data());
+
+    TProtocolCommands copy = items[0];
+    items[0] = items[1];
+    EXPECT_EQ(copy.Text, "AB");
+    EXPECT_EQ(items[0].Text, longText);
+    TProtocolCommands moved = std::move(copy);
+    EXPECT_EQ(moved.Text, "AB");
+    EXPECT_EQ(moved.Data, (TBArray{'A', 'B'}));
+    EXPECT_EQ(static_cast<const void*>(moved.Data.data()), moved.Text.data());
+}
+
 TEST_F(AutomatonTest, DropsNoiseAndBrokenFramesAndKeepsTheNextGoodOne)
 {
     const TArray good = UnitFrame(7, {{5, {'x'}}});
@@ -266,17 +329,17 @@ TEST_F(AutomatonTest, LongestFrameKeepsItsBufferWithinLen)
 TEST(ProtocolCommandList, CopiesAndMovesHoldTheItemsOnly)
 {
     device_link::TProtocolCommandList list;
-    list.push_back({1, {0x41}, "A"});
-    list.push_back({2, {}, ""});
-    list.push_back({3, {0x42, 0x43}, "BC"});
+    list.push_back({1, "A"});
+    list.push_back({2, ""});
+    list.push_back({3, TBArray{0x42, 0x43}});
     list.clear(); // entries stay for reuse but are no longer items
     EXPECT_TRUE(list.empty());
-    list.push_back({4, {0x44}, "D"});
+    list.push_back({4, "D"});
     device_link::TProtocolCommandList copy = list;
     ASSERT_EQ(copy.size(), 1u);
     EXPECT_EQ(copy[0].Code, 4);
     EXPECT_EQ(copy[0].Text, "D");
-    copy = device_link::TProtocolCommandList{{5, {}, ""}, {6, {}, ""}};
+    copy = device_link::TProtocolCommandList{{5, ""}, {6, ""}};
     device_link::TProtocolCommandList moved = std::move(copy);
     EXPECT_EQ(moved.size(), 2u);
     EXPECT_EQ(copy.size(), 0u); // NOLINT: a moved-from list is empty

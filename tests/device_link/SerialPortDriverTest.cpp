@@ -1,6 +1,7 @@
 // The serial port component and the serial transport, on pseudo-terminals of the
 // unit simulator.
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -211,6 +212,17 @@ TEST(SerialPortDriverTest, TimerReaderDeliversRawDataAndPackets)
 
 namespace {
 
+// Polls cond without serving the main thread's queue, so that no delivery runs meanwhile.
+bool WaitWithoutDelivering(const std::function<bool()>& cond, int timeoutMs = 5000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() >= end) return cond();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 struct SerialLink {
     LinkRecorder rec; // before the transport: its destruction may still deliver
     sim::UnitSimulator unit;
@@ -311,16 +323,23 @@ TEST(TComComTest, BackPressureCollectsBytesIntoOnePacket)
     TArray filler = {0xEE};
     AppendPacketTime(filler, 1.0);
     for (int i = 0; i < 501; ++i) link.com.PostPacket(filler);
+    // Three pieces, each read before the next is sent: they are held, none is posted.
     const sim::Bytes held = Counting(300);
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 3; ++i) {
         link.unit.Send(sim::Bytes(held.begin() + i * 100, held.begin() + (i + 1) * 100));
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        ASSERT_TRUE(WaitWithoutDelivering([&] { return link.com.GetHeldBytes() == (i + 1) * 100; }))
+            << link.com.GetHeldBytes();
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_GE(link.com.GetPending(), 499);
+    EXPECT_GE(link.com.GetPending(), 500);
+    EXPECT_EQ(link.com.GetPosted(), 0u);
 
+    // The first delivery lets Pending fall: all that was held goes out as one packet.
+    ASSERT_TRUE(WaitUntil([&] { return link.com.GetPosted() > 0; }));
+    EXPECT_EQ(link.com.GetHeldBytes(), 0u);
     ASSERT_TRUE(link.rec.WaitForBytes(501 + 300));
     const auto packets = link.rec.Packets();
+    EXPECT_EQ(packets.size(), 501u + 1u);
+    EXPECT_EQ(link.com.GetPosted(), 1u);
     const TArray last = packets.back();
     EXPECT_EQ(TArray(last.begin(), last.end() - kPacketTimeSize), held);
 }

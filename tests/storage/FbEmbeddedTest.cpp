@@ -241,4 +241,39 @@ TEST(FbEmbeddedEngine, RunsFromTheWrittenFiles)
     EXPECT_TRUE(storage::ExtractServerFiles());
 }
 
+// ---------------------------------------------------------------------------
+// The engine at the end of a process
+
+constexpr const char* kShutdownChild = "engine-shutdown";
+
+// The child: a database opened and closed; the engine kept loaded when the parent says so
+// (KV_TEST_KEEP); then the client's shutdown, as at the end of the process.
+int OpenADatabaseThenShutDownTheEngine()
+{
+    storagetest::EngineFolder();
+    {
+        testsupport::TempDir dbDir;
+        fbtest::TConnection c(fbtest::CopyBuiltDatabase(dbDir.Path()));
+        fb::TIBSQL q(&c.db);
+        q.SetSQL("select 1 from rdb$database");
+        q.ExecQuery();
+        q.Close();
+    }
+    if (std::getenv("KV_TEST_KEEP"))
+        storage::KeepServerLoaded();
+    storagetest::ShutDownTheEngineAndEnd();
+}
+
+const bool kShutdownChildRegistered =
+    testsupport::RegisterChildRoutine(kShutdownChild, OpenADatabaseThenShutDownTheEngine);
+
+// The client unloads the engine when it shuts down, at the latest in the exit handlers of
+// a process, whether or not a thread the engine started is still finishing (one that then
+// crashes the process). Kept loaded, the engine's code stays until the process is gone.
+TEST(FbEmbeddedEngine, StaysLoadedThroughTheClientsShutdownWhenKept)
+{
+    EXPECT_EQ(storagetest::RunChild(kShutdownChild), 1) << "the client's shutdown no longer unloads the engine";
+    EXPECT_EQ(storagetest::RunChild(kShutdownChild, {"KV_TEST_KEEP=1"}), 0);
+}
+
 } // namespace

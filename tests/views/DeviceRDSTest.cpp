@@ -23,7 +23,7 @@ TProtocolPacket Frame(std::initializer_list<std::pair<int, std::string>> items)
 {
     TProtocolPacket frame;
     for (const auto& [code, data] : items)
-        frame.Commands.push_back({code, device_link::TBArray(data.begin(), data.end()), data});
+        frame.Commands.push_back({code, data});
     return frame;
 }
 

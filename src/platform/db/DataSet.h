@@ -293,6 +293,8 @@ private:
 
     // calculated fields
     rtl::Variant* ensureCalc(int bufferIndex);
+    // The calculated values of the record read now, computed first when they are due.
+    rtl::Variant* dueCalc();
     void calculate(TSlot slot, const rtl::Variant* values, std::vector<rtl::Variant>& calc);
     void recalcEditRecord();
 

@@ -121,6 +121,7 @@ void TDataSet::resyncAt(std::size_t target)
 void TDataSet::syncRead()
 {
     read_.store = &store_;
+    read_.calcBuffer = -1;
     if (recordCount_ == 0 || state_ == dsInactive) {
         read_.slot = kNoSlot;
         read_.values = nullptr;
@@ -133,9 +134,21 @@ void TDataSet::syncRead()
         read_.values = editBuf_.data();
         read_.calc = calcFields_.empty() ? nullptr : editCalc_.data();
     } else {
+        // The calculated values cost an OnCalcFields: they are computed when a field first
+        // reads them, so that a walk that reads none (the sums of a grid's footers) pays nothing.
         read_.values = nullptr;
-        read_.calc = calcFields_.empty() ? nullptr : ensureCalc(activeRecord_);
+        read_.calc = nullptr;
+        if (!calcFields_.empty()) read_.calcBuffer = activeRecord_;
     }
+}
+
+rtl::Variant* TDataSet::dueCalc()
+{
+    if (read_.calc || read_.calcBuffer < 0) return read_.calc;
+    rtl::Variant* calc = ensureCalc(read_.calcBuffer);
+    read_.calc = calc;
+    read_.calcBuffer = -1;
+    return calc;
 }
 
 void TDataSet::SetActiveRecord(int index)

@@ -162,7 +162,8 @@ rtl::Variant TField::GetValue() const
         if (r.slot != kNoSlot) return r.store->Get(r.slot, column_);
         return rtl::Null();
     }
-    if (calcIndex_ >= 0 && r.calc) return r.calc[calcIndex_];
+    if (calcIndex_ < 0) return rtl::Null();
+    if (const rtl::Variant* calc = r.calc ? r.calc : dataSet_->dueCalc()) return calc[calcIndex_];
     return rtl::Null();
 }
 

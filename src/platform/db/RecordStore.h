@@ -81,6 +81,7 @@ struct TRecordRef {
     TSlot slot = kNoSlot;                 // a stored row ...
     const rtl::Variant* values = nullptr; // ... or the record being edited
     rtl::Variant* calc = nullptr;         // calculated and lookup values
+    int calcBuffer = -1;                  // without calc: the window's record whose values are due
 };
 
 class TRecordStore {

@@ -10,6 +10,7 @@
 #include "platform/ui/Bitmap.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/QtText.h"
+#include "platform/ui/TextRuns.h"
 
 namespace ui {
 
@@ -101,10 +102,39 @@ QPainter* TCanvas::Handle()
 
 void TCanvas::applyFont()
 {
-    if (fontApplied_ != font_.Version()) {
+    // The painter keeps the Qt font until another one is made (a new colour makes none).
+    const unsigned look = font_.QFontVersion();
+    if (fontApplied_ != look) {
         painter_->setFont(font_.ToQFont());
-        fontApplied_ = font_.Version();
+        fontApplied_ = look;
     }
+}
+
+unsigned TCanvas::fontNumber()
+{
+    const unsigned look = font_.QFontVersion();
+    if (fontNumberLook_ != look) {
+        fontNumber_ = FontNumber(font_.ToQFont());
+        fontNumberLook_ = look;
+    }
+    return fontNumber_;
+}
+
+bool TCanvas::drawsFromRuns(std::string_view text) const
+{
+    // Turned, mirrored and underlined or struck-out text is drawn as Qt draws a text.
+    return font_.Orientation() == 0 && mirrorWidth_ < 0 && !(font_.Style() & (fsUnderline | fsStrikeOut))
+           && TTextRuns::Takes(text);
+}
+
+const QFontMetrics& TCanvas::fontMetrics()
+{
+    const unsigned look = font_.QFontVersion();
+    if (!metrics_ || metricsLook_ != look) {
+        metrics_.emplace(font_.ToQFont());
+        metricsLook_ = look;
+    }
+    return *metrics_;
 }
 
 void TCanvas::applyPen()
@@ -345,16 +375,19 @@ void TCanvas::DrawFocusRect(const TRect& r)
 
 int TCanvas::TextWidth(std::string_view text)
 {
-    return QFontMetrics(font_.ToQFont()).horizontalAdvance(ToQString(text));
+    // A line kept for drawing knows its width (the same as measured).
+    if (TTextRuns::Takes(text))
+        if (const TTextRun* run = TextRuns().Find(fontNumber(), text)) return run->Width;
+    return fontMetrics().horizontalAdvance(ToQString(text));
 }
 
-int TCanvas::TextHeight(std::string_view) { return QFontMetrics(font_.ToQFont()).height(); }
+int TCanvas::TextHeight(std::string_view) { return fontMetrics().height(); }
 
 TSize TCanvas::TextExtent(std::string_view text) { return {TextWidth(text), TextHeight(text)}; }
 
 TTextMetric TCanvas::TextMetrics()
 {
-    QFontMetrics fm(font_.ToQFont());
+    const QFontMetrics& fm = fontMetrics();
     TTextMetric tm;
     tm.Ascent = fm.ascent();
     tm.Descent = fm.descent();
@@ -367,12 +400,14 @@ TTextMetric TCanvas::TextMetrics()
     return tm;
 }
 
-void TCanvas::drawTextCell(int x, int y, const QString& text, const TRect* clip, bool opaqueCell)
+void TCanvas::drawTextCell(int x, int y, const QString& text, const TRect* clip, bool opaqueCell, int width)
 {
     applyFont();
-    QFontMetrics fm(font_.ToQFont());
-    int width = fm.horizontalAdvance(text);
-    int height = fm.height();
+    const QFontMetrics& fm = fontMetrics();
+    const bool mirrored = mirrorWidth_ >= 0;
+    // Measuring shapes the text a second time: only for a box that is filled or mirrored.
+    if (width < 0 && (opaqueCell || mirrored)) width = fm.horizontalAdvance(text);
+    const int height = fm.height();
     painter_->save();
     if (clip) {
         if (painter_->hasClipping())
@@ -380,7 +415,7 @@ void TCanvas::drawTextCell(int x, int y, const QString& text, const TRect* clip,
         else
             painter_->setClipRect(toQRect(*clip));
     }
-    if (mirrorWidth_ >= 0) {
+    if (mirrored) {
         // The text's box (turned with the font) is mirrored as a whole; the glyphs are not.
         QTransform turn;
         turn.rotate(-font_.Orientation() / 10.0);
@@ -414,9 +449,32 @@ void TCanvas::TextRect(const TRect& r, int x, int y, std::string_view text)
 void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* r, std::string_view text)
 {
     if (!ready()) return;
-    if (r && (options & ETO_OPAQUE)) fillSolid(toQRect(*r), brushColor());
+    const bool filled = r && (options & ETO_OPAQUE);
+    if (filled) fillSolid(toQRect(*r), brushColor());
     const TRect* clip = (r && (options & ETO_CLIPPED)) ? r : nullptr;
-    drawTextCell(x, y, ToQString(text), clip, brush_.Style() != bsClear);
+    // Text clipped to a rectangle already filled needs no background of its own.
+    const bool opaque = brush_.Style() != bsClear && !(filled && clip);
+    const TTextRun* run = drawsFromRuns(text) ? TextRuns().Use(font_.ToQFont(), fontNumber(), text) : nullptr;
+    if (run)
+        drawTextRun(x, y, *run, clip, opaque);
+    else
+        drawTextCell(x, y, ToQString(text), clip, opaque);
+}
+
+void TCanvas::drawTextRun(int x, int y, const TTextRun& run, const TRect* clip, bool opaqueCell)
+{
+    applyFont();
+    const QFontMetrics& fm = fontMetrics();
+    painter_->save();
+    if (clip) painter_->setClipRect(toQRect(*clip), painter_->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    painter_->translate(x, y);
+    if (opaqueCell) painter_->fillRect(QRect(0, 0, run.Width, fm.height()), brushColor());
+    painter_->setPen(ToQColor(font_.Color()));
+    // The baseline where a drawn text has it.
+    const QPointF origin(0, fm.ascent() - run.Ascent);
+    for (const QGlyphRun& glyphs : run.Glyphs) painter_->drawGlyphRun(origin, glyphs);
+    painter_->restore();
+    penApplied_ = 0;
 }
 
 // How wide a line of DrawText is: with tab expansion every tab moves to the next stop.
@@ -626,12 +684,16 @@ void CutWithEllipsis(std::vector<TLine>& lines, const TTextWidths& widths, int a
 
 } // namespace
 
-void TCanvas::drawTextLine(int x, int y, const QString& text, int underline, const TTextWidths& widths,
+void TCanvas::drawTextLine(int x, int y, const QString& text, int width, int underline, const TTextWidths& widths,
                            const TRect* clip, bool opaque)
 {
-    const auto drawPart = [&](const QString& part, int offset) { drawTextCell(x + offset, y, part, clip, opaque); };
-    if (widths.HasTabs(text)) widths.ForEachTabPart(text, drawPart);
-    else drawPart(text, 0);
+    if (widths.HasTabs(text)) {
+        widths.ForEachTabPart(text, [&](const QString& part, int offset) {
+            drawTextCell(x + offset, y, part, clip, opaque);
+        });
+    } else {
+        drawTextCell(x, y, text, clip, opaque, width);
+    }
     if (underline < 0) return;
     const QFontMetrics& fm = widths.Metrics;
     const int ux = x + fm.horizontalAdvance(text.left(underline));
@@ -645,7 +707,7 @@ void TCanvas::drawTextLine(int x, int y, const QString& text, int underline, con
 int TCanvas::DrawText(std::string_view text8, TRect& r, unsigned format, const TDrawTextParams* params)
 {
     const TDrawTextParams p = params ? *params : TDrawTextParams{};
-    const QFontMetrics fm(font_.ToQFont());
+    const QFontMetrics& fm = fontMetrics();
     const int lineHeight = fm.height() + ((format & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
     const int tabWidth = std::max(1, (p.TabLength > 0 ? p.TabLength : 8) * std::max(1, fm.averageCharWidth()));
     const TTextWidths widths{fm, tabWidth, (format & DT_EXPANDTABS) != 0};
@@ -679,7 +741,7 @@ int TCanvas::DrawText(std::string_view text8, TRect& r, unsigned format, const T
         int x = area.Left;
         if (format & DT_CENTER) x = area.Left + (area.Width() - lw) / 2;
         else if (format & DT_RIGHT) x = area.Right - lw;
-        drawTextLine(x, y, line.Text, line.Underline, widths, clip, opaque);
+        drawTextLine(x, y, line.Text, lw, line.Underline, widths, clip, opaque);
         y += lineHeight;
     }
     return (top - r.Top) + totalHeight;

@@ -8,10 +8,12 @@
 // a bitmap's canvas paints on the bitmap. Font, pen and brush are re-applied to the
 // painter only when they changed.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRegion>
 
@@ -21,6 +23,7 @@
 namespace ui {
 
 class TBitmap;
+struct TTextRun;
 
 // Edge parts and sides for DrawEdge.
 enum : unsigned {
@@ -178,11 +181,20 @@ private:
     QColor brushColor() const;
     void fillSolid(const QRect& r, const QColor& c);
     void drawThinLine(int x1, int y1, int x2, int y2);
-    void drawTextCell(int x, int y, const QString& text, const TRect* clip, bool opaqueCell);
-    // One line of DrawText: its pieces between tab stops, and the mark under the
+    // Text with the top of its line at (x, y); opaqueCell fills its box (width wide, measured
+    // when negative) with the brush first.
+    void drawTextCell(int x, int y, const QString& text, const TRect* clip, bool opaqueCell, int width = -1);
+    // One line of DrawText, width wide: its pieces between tab stops, and the mark under the
     // character at underline (none when negative).
-    void drawTextLine(int x, int y, const QString& text, int underline, const TTextWidths& widths,
+    void drawTextLine(int x, int y, const QString& text, int width, int underline, const TTextWidths& widths,
                       const TRect* clip, bool opaque);
+    // The metrics of the font, kept while its Qt font stays the same.
+    const QFontMetrics& fontMetrics();
+    // The font's number among the Qt fonts (FontNumber), kept likewise.
+    unsigned fontNumber();
+    // Whether the text is drawn from the laid-out lines the canvases keep (TextRuns).
+    bool drawsFromRuns(std::string_view text) const;
+    void drawTextRun(int x, int y, const TTextRun& run, const TRect* clip, bool opaqueCell);
     void setRasterOpForPen();
 
     TFont font_;
@@ -195,6 +207,10 @@ private:
     TRect unmirroredVisible_;
     unsigned fontApplied_ = 0;
     unsigned penApplied_ = 0;
+    std::optional<QFontMetrics> metrics_;
+    unsigned metricsLook_ = 0;
+    unsigned fontNumber_ = 0;
+    unsigned fontNumberLook_ = 0;
 };
 
 // The canvas's clip narrowed to a rectangle for as long as the scope lives; the clip it

@@ -1,5 +1,7 @@
 #include "platform/ui/Control.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -337,6 +339,7 @@ void TControl::paintEvent(QPaintEvent* e)
             TCanvas& c;
             ~Detach() { c.Detach(); }
         } detach{canvas_};
+        unpainted_ -= e->region();
         const QRect clientArea = toQRect(clientInWindow_);
         const QRect dirty = e->rect();
         const TPoint off = ClientOffset();
@@ -359,14 +362,32 @@ void TControl::paintEvent(QPaintEvent* e)
     });
 }
 
-void TControl::Invalidate() { update(); }
+QRegion TControl::InvalidatedArea() const { return QRegion(rect()); }
+
+void TControl::markForPainting(const QRegion& area)
+{
+    unpainted_ += area;
+    update(area);
+}
+
+void TControl::Invalidate() { markForPainting(InvalidatedArea()); }
 
 void TControl::InvalidateRect(const TRect& r)
 {
-    update(toQRect(r).translated(clientInWindow_.Left, clientInWindow_.Top));
+    markForPainting(QRegion(toQRect(r).translated(clientInWindow_.Left, clientInWindow_.Top)));
 }
 
-void TControl::Repaint() { repaint(); }
+void TControl::Repaint()
+{
+    Invalidate();
+    Update();
+}
+
+void TControl::Update()
+{
+    if (unpainted_.isEmpty()) return;
+    repaint(std::exchange(unpainted_, QRegion()));
+}
 
 // ---- visibility, enabled, caption, cursor ----
 

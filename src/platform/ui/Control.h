@@ -27,6 +27,7 @@
 #include <vector>
 
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include "platform/rtl/Component.h"
@@ -221,11 +222,13 @@ public:
 
     // ---- painting
     TCanvas& Canvas() { return canvas_; }
+    // Marks the control for painting (InvalidatedArea) or a part of its client area.
     void Invalidate();
     void InvalidateRect(const TRect& clientRect);
-    // Paints now.
+    // Marks the control for painting and paints it now.
     void Repaint();
-    void Update() { Repaint(); }
+    // Paints now what is marked for painting, if anything.
+    void Update();
 
     // ---- dragging the control
     TDragMode DragMode() const { return dragMode_; }
@@ -272,6 +275,10 @@ public:
 protected:
     // ---- message hooks
     virtual void Paint() {}
+    // What Invalidate marks, in window coordinates: the whole control. Controls inside it
+    // paint themselves when they change; one that stands in the frame and covers its place
+    // (a scroll bar) may be left out.
+    virtual QRegion InvalidatedArea() const;
     // The non-client area in window coordinates; the default draws the border.
     virtual void PaintNonClient(TCanvas& canvas);
     // Shrinks the window rectangle (0, 0, width, height) to the client area.
@@ -375,8 +382,11 @@ private:
     void dropPendingDrag();
     void startDrag();
 
+    void markForPainting(const QRegion& area);
+
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     TRect clientInWindow_;
+    QRegion unpainted_; // marked by Invalidate and InvalidateRect, not painted since
     TBorderStyle borderStyle_ = bsNone;
     bool ctl3D_ = true;
     bool visible_ = true;

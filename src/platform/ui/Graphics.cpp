@@ -109,7 +109,13 @@ void TFont::SetOrientation(int v) { set(orientation_, v); }
 
 const QFont& TFont::ToQFont() const
 {
-    if (qfontVersion_ != Version()) {
+    if (qfontVersion_ == Version()) return qfont_;
+    qfontVersion_ = Version();
+    // A change of colour or orientation leaves the Qt font as it is: drawing code sets
+    // colours cell by cell.
+    const bool same = qfontLook_ != 0 && qfontName_ == name_ && qfontHeight_ == height_ && qfontStyle_ == style_
+                      && qfontPitch_ == pitch_;
+    if (!same) {
         QFont f(ToQString(name_));
         f.setPixelSize(std::max(1, std::abs(height_)));
         f.setBold(style_ & fsBold);
@@ -121,7 +127,11 @@ const QFont& TFont::ToQFont() const
         f.setStyleStrategy(QFont::NoAntialias);
         f.setHintingPreference(QFont::PreferFullHinting);
         qfont_ = f;
-        qfontVersion_ = Version();
+        qfontName_ = name_;
+        qfontHeight_ = height_;
+        qfontStyle_ = style_;
+        qfontPitch_ = pitch_;
+        ++qfontLook_;
     }
     return qfont_;
 }

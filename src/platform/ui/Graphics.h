@@ -138,7 +138,14 @@ public:
     int PixelsPerInch() const { return ppi_; }
 
     // The Qt font with the same face, pixel height and style (orientation is the canvas's).
+    // It is made again only when one of those changes, not for a new colour.
     const QFont& ToQFont() const;
+    // Counts the Qt fonts made so far: a new value means another ToQFont.
+    unsigned QFontVersion() const
+    {
+        ToQFont();
+        return qfontLook_;
+    }
 
 private:
     void set(auto& field, auto value);
@@ -153,7 +160,13 @@ private:
     int orientation_ = 0;
     int ppi_ = 96;
     mutable QFont qfont_;
-    mutable unsigned qfontVersion_ = 0;
+    mutable unsigned qfontVersion_ = 0; // the Version() qfont_ was checked at
+    mutable unsigned qfontLook_ = 0;    // bumped when qfont_ is made
+    // What qfont_ was made of.
+    mutable std::string qfontName_;
+    mutable int qfontHeight_ = 0;
+    mutable TFontStyles qfontStyle_ = 0;
+    mutable TFontPitch qfontPitch_ = fpDefault;
 };
 
 // clang-format off

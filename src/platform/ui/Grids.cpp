@@ -573,6 +573,11 @@ void TCustomGrid::TopLeftChanged()
 void TCustomGrid::SetScrollBarParams(TScrollBar* bar, int min, int max, int page, int position)
 {
     max = std::max(min, max);
+    // Unchanged values leave the bar as it is (and unpainted).
+    if (bar->Min() == min && bar->Max() == max && bar->PageSize() == std::clamp(page, 0, max - min + 1)) {
+        const int maxPosition = bar->PageSize() > 0 ? std::max(min, max - bar->PageSize() + 1) : max;
+        if (bar->Position() == std::clamp(position, min, maxPosition)) return;
+    }
     bar->SetPageSize(0);
     bar->SetParams(position, min, max);
     bar->SetPageSize(page);
@@ -677,6 +682,14 @@ void TCustomGrid::ScrollMessage(TScrollBarKind kind, TScrollCode code, int& pos)
 }
 
 // ---- frame and size ----
+
+QRegion TCustomGrid::InvalidatedArea() const
+{
+    QRegion area = TControl::InvalidatedArea();
+    for (const TScrollBar* bar : {horzBar_, vertBar_})
+        if (bar && bar->isVisibleTo(this)) area -= bar->geometry();
+    return area;
+}
 
 void TCustomGrid::CalcNonClientSize(TRect& client)
 {

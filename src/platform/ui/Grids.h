@@ -381,6 +381,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
     // ---- frame and size
+    // Everything but the shown scroll bars: a bar paints itself when its values change.
+    QRegion InvalidatedArea() const override;
     void CalcNonClientSize(TRect& client) override;
     void PaintNonClient(TCanvas& canvas) override;
     // The room the shown bars take from the client rectangle, and the square where the

@@ -1,5 +1,7 @@
 #include "platform/ui/StdControls.h"
 
+#include <QPaintEngine>
+#include <QPainter>
 #include <QScrollBar>
 
 #include "platform/rtl/Exception.h"
@@ -9,6 +11,43 @@
 #include "platform/ui/Themes.h"
 
 namespace ui {
+
+namespace {
+
+// A Qt scroll bar painted in strips of at most 95 lines. Qt's raster engine hands a fill
+// of more lines to its thread pool in parts, and the painting thread waits for them: for
+// a bar, whose pixels are few, the wait (longer under load) costs more than the work.
+class TStripPaintedBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        // The painting's clip on the device, as the window's painting set it.
+        QPaintEngine* engine = nullptr;
+        {
+            QPainter probe(this);
+            engine = probe.paintEngine();
+        }
+        const QRegion whole = engine ? engine->systemClip() : QRegion();
+        const QRect bounds = whole.boundingRect();
+        if (bounds.height() <= kStrip) {
+            QScrollBar::paintEvent(e);
+            return;
+        }
+        for (int top = bounds.top(); top <= bounds.bottom(); top += kStrip) {
+            engine->setSystemClip(whole & QRect(bounds.left(), top, bounds.width(), kStrip));
+            QScrollBar::paintEvent(e);
+        }
+        engine->setSystemClip(whole);
+    }
+
+private:
+    static constexpr int kStrip = 95;
+};
+
+} // namespace
 
 // ---- TSpeedButton ----
 
@@ -223,9 +262,12 @@ void TSpeedButton::Paint()
 // ---- TScrollBar ----
 
 TScrollBar::TScrollBar(TControl* parent, TScrollBarKind kind)
-    : TControl(parent), bar_(new QScrollBar(this)), kind_(kind)
+    : TControl(parent), bar_(new TStripPaintedBar(this)), kind_(kind)
 {
     EraseBackground = false;
+    // The Qt bar fills its background itself: it counts as opaque, so that its repaint
+    // does not paint again the controls under it, the one holding it among them.
+    bar_->setAutoFillBackground(true);
     bar_->setFocusPolicy(Qt::NoFocus);
     bar_->setOrientation(kind == sbHorizontal ? Qt::Horizontal : Qt::Vertical);
     QObject::connect(bar_, &QAbstractSlider::actionTriggered, this,

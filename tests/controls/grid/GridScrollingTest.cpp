@@ -22,6 +22,20 @@ protected:
     int DataBottom() { return Grid->CellRect(1, Grid->TitleOffset() + Grid->DataRowCount() - 1).Bottom; }
     // The record on the top data row.
     int TopRecNo() { return Data.GetRecNo() - Grid->DataLink().GetActiveRecord(); }
+    // Records "Row 1" ... "Row count" that are not numbered, shown in the grid.
+    void ShowUnnumbered(gridtest::TUnnumberedDataSet& unnumbered, int count)
+    {
+        unnumbered.AddField<db::TStringField>("NAME", db::fkData, 20);
+        unnumbered.Open();
+        for (int i = 1; i <= count; ++i) {
+            unnumbered.Append();
+            unnumbered.FieldByName("NAME")->SetAsString("Row " + std::to_string(i));
+            unnumbered.Post();
+        }
+        unnumbered.First();
+        Source.SetDataSet(&unnumbered);
+        ShowGrid({"NAME"});
+    }
 };
 
 TEST_F(GridScrolling, TheVerticalBarNumbersTheRecordsWithThePageOnScreen)
@@ -126,16 +140,7 @@ TEST_F(GridScrolling, TheThumbGoesToItsRecordOnReleaseOrWhileDraggedWithTracking
 TEST_F(GridScrolling, RecordsWithoutNumbersGiveTheBarFivePlaces)
 {
     gridtest::TUnnumberedDataSet unnumbered;
-    unnumbered.AddField<db::TStringField>("NAME", db::fkData, 20);
-    unnumbered.Open();
-    for (int i = 1; i <= 40; ++i) {
-        unnumbered.Append();
-        unnumbered.FieldByName("NAME")->SetAsString("Row " + std::to_string(i));
-        unnumbered.Post();
-    }
-    unnumbered.First();
-    Source.SetDataSet(&unnumbered);
-    ShowGrid({"NAME"});
+    ShowUnnumbered(unnumbered, 40);
     const int page = Grid->VisibleDataRowCount();
     EXPECT_TRUE(BarShown());
     EXPECT_EQ(VBar().Min(), 0);
@@ -161,6 +166,50 @@ TEST_F(GridScrolling, RecordsWithoutNumbersGiveTheBarFivePlaces)
     EXPECT_EQ(unnumbered.GetRecNo(), 20);
     dropThumbAt(4);
     EXPECT_EQ(unnumbered.GetRecNo(), 40);
+    Source.SetDataSet(&Data);
+}
+
+TEST_F(GridScrolling, PageDownRepaintsTheRowsAndOnlyTheBarWhoseValuesChanged)
+{
+    Records(60);
+    Grid->SetBounds(0, 0, 150, 200);
+    ShowGrid();
+    ASSERT_TRUE(BarShown());
+    ui::TScrollBar& hbar = *G().ScrollBarControl(ui::sbHorizontal);
+    ASSERT_TRUE(G().ScrollBarShown(ui::sbHorizontal)) << "the columns are wider than the grid";
+    uitest::TPaintCounter gridPaints(Grid.get()), vertPaints(VBar().Bar()), horzPaints(hbar.Bar());
+    QApplication::processEvents();
+    gridPaints.Reset();
+    vertPaints.Reset();
+    horzPaints.Reset();
+
+    // The key paints the rows at once; the moved bar paints itself, the other one not.
+    const int before = VBar().Position();
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(gridPaints.Count, 1);
+    EXPECT_FALSE(gridPaints.Painted.intersects(hbar.geometry()));
+    EXPECT_FALSE(gridPaints.Painted.intersects(VBar().geometry()));
+    QApplication::processEvents();
+    EXPECT_GT(VBar().Position(), before);
+    EXPECT_GE(vertPaints.Count, 1);
+    EXPECT_EQ(horzPaints.Count, 0);
+}
+
+TEST_F(GridScrolling, ABarOfFivePlacesInTheMiddleIsNotRepaintedByPaging)
+{
+    gridtest::TUnnumberedDataSet unnumbered;
+    ShowUnnumbered(unnumbered, 80);
+    Key(Qt::Key_PageDown);
+    ASSERT_EQ(VBar().Position(), 2);
+    uitest::TPaintCounter gridPaints(Grid.get()), vertPaints(VBar().Bar());
+    QApplication::processEvents();
+    gridPaints.Reset();
+    vertPaints.Reset();
+    Key(Qt::Key_PageDown);
+    QApplication::processEvents();
+    EXPECT_EQ(VBar().Position(), 2);
+    EXPECT_GE(gridPaints.Count, 1);
+    EXPECT_EQ(vertPaints.Count, 0);
     Source.SetDataSet(&Data);
 }
 

@@ -323,6 +323,28 @@ TEST_F(OrdersFixture, CalculatedAndLookupFieldsFollowTheRecord)
     EXPECT_EQ(orders.FieldByName("WHO")->GetLookupDataSet(), nullptr);
 }
 
+TEST_F(OrdersFixture, CalculatedFieldsAreComputedWhenReadNotOnEveryMove)
+{
+    for (int i = 0; i < 20; ++i) addOrder(1 + i % 3, i, 0.5);
+    orders.First();
+    calcCalls = 0;
+    // A walk that reads only stored fields (as a footer's sum does) computes nothing.
+    int quantities = 0;
+    for (orders.First(); !orders.Eof(); orders.Next()) quantities += orders.FieldByName("QTY")->GetAsInteger();
+    EXPECT_EQ(quantities, 3 + 1 + 190);
+    EXPECT_EQ(calcCalls, 0);
+    // Reading a calculated field computes the record's values once; they follow the record.
+    orders.Last();
+    EXPECT_DOUBLE_EQ(orders.FieldByName("TOTAL")->GetAsFloat(), 19 * 0.5);
+    EXPECT_EQ(orders.FieldByName("WHO")->GetAsString(), "Bob");
+    EXPECT_FALSE(orders.FieldByName("TOTAL")->IsNull());
+    EXPECT_EQ(calcCalls, 1);
+    orders.Prior();
+    EXPECT_DOUBLE_EQ(orders.FieldByName("TOTAL")->GetAsFloat(), 18 * 0.5);
+    EXPECT_EQ(orders.FieldByName("WHO")->GetAsString(), "Ann");
+    EXPECT_EQ(calcCalls, 2);
+}
+
 TEST(DataSet, FilteredByHandlerAndByText)
 {
     auto ds = MakeRows(10);

@@ -288,6 +288,51 @@ TEST_F(CanvasTest, TextOutIsPlacedByItsCellAndOpaqueUnlessTheBrushIsClear)
     EXPECT_EQ(PixelAt(img, 60, 5), clWhite); // no background for a clear brush
 }
 
+TEST_F(CanvasTest, AFontKeepsItsQtFontWhenOnlyItsColourChanges)
+{
+    TFont font;
+    font.SetHeight(-13);
+    const unsigned made = font.QFontVersion();
+    const QFont* qfont = &font.ToQFont();
+    font.SetColor(clRed);
+    font.SetOrientation(900);
+    EXPECT_EQ(font.QFontVersion(), made);
+    EXPECT_EQ(&font.ToQFont(), qfont);
+    font.SetColor(clBlue);
+    EXPECT_EQ(font.QFontVersion(), made);
+    font.SetStyle(fsBold);
+    EXPECT_NE(font.QFontVersion(), made);
+    EXPECT_TRUE(font.ToQFont().bold());
+    EXPECT_EQ(font.ToQFont().pixelSize(), 13);
+    const unsigned bold = font.QFontVersion();
+    font.SetHeight(-15);
+    EXPECT_NE(font.QFontVersion(), bold);
+    EXPECT_EQ(font.ToQFont().pixelSize(), 15);
+    font.SetName("Some Other Face");
+    EXPECT_EQ(font.ToQFont().family(), QString("Some Other Face"));
+
+    // A canvas draws with the font as it stands, colour included.
+    QImage img = uitest::WhiteImage(60, 30);
+    {
+        uitest::TImageCanvas c(img);
+        c.Canvas.Brush().SetStyle(bsClear);
+        c.Canvas.Font().SetColor(clRed);
+        c.Canvas.TextOut(2, 2, "W");
+        c.Canvas.Font().SetColor(clBlue);
+        c.Canvas.TextOut(30, 2, "W");
+    }
+    const auto inks = [&](int left, TColor colour) {
+        for (int y = 0; y < 30; ++y)
+            for (int x = left; x < left + 28; ++x)
+                if (PixelAt(img, x, y) == colour) return true;
+        return false;
+    };
+    EXPECT_TRUE(inks(0, clRed));
+    EXPECT_FALSE(inks(0, clBlue));
+    EXPECT_TRUE(inks(30, clBlue));
+    EXPECT_FALSE(inks(30, clRed));
+}
+
 TEST_F(CanvasTest, ExtTextOutClipsToItsRectangleAndFillsItWhenOpaque)
 {
     QImage img = uitest::WhiteImage(100, 30);

@@ -429,6 +429,37 @@ TEST_F(ControlTest, ABorderShrinksTheClientAreaAndChildrenAndPaintingStartInside
     EXPECT_EQ(box->ClientToScreen({0, 0}).X - box->mapToGlobal(QPoint(0, 0)).x(), 1);
 }
 
+TEST_F(ControlTest, UpdatePaintsNowWhatIsMarkedAndNothingElse)
+{
+    class TPainted : public TProbe {
+    public:
+        using TProbe::TProbe;
+        std::vector<TRect> Painted;
+        void Paint() override { Painted.push_back(Canvas().ClipRect()); }
+    };
+    auto* box = new TPainted(form);
+    box->SetBounds(0, 0, 100, 60);
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    QApplication::processEvents();
+    box->Painted.clear();
+
+    // A marked part waits for the event loop, unless Update paints it at once, alone.
+    box->InvalidateRect({10, 20, 30, 25});
+    EXPECT_TRUE(box->Painted.empty());
+    box->Update();
+    ASSERT_EQ(box->Painted.size(), 1u);
+    EXPECT_EQ(box->Painted[0], (TRect{10, 20, 30, 25}));
+    box->Update();
+    QApplication::processEvents();
+    EXPECT_EQ(box->Painted.size(), 1u) << "nothing is left to paint";
+
+    // Repaint paints the whole control now.
+    box->Repaint();
+    ASSERT_EQ(box->Painted.size(), 2u);
+    EXPECT_EQ(box->Painted[1], (TRect{0, 0, 100, 60}));
+}
+
 TEST_F(ControlTest, ChildrenAreListedAndWidgetsMapToTheirControl)
 {
     EXPECT_EQ(form->ControlCount(), 2);

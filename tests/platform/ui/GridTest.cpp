@@ -212,6 +212,48 @@ TEST_F(GridTest, ScrollBarsFollowTopRowWithPageSemantics)
     EXPECT_TRUE(grid->ScrollBarShown(sbVertical));
 }
 
+TEST_F(GridTest, AScrollBarIsRepaintedOnlyWhenItsValuesChange)
+{
+    grid->SetScrollBars(ssBoth);
+    Matrix(10, 40, 40, 10);
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    ASSERT_TRUE(grid->ScrollBarShown(sbVertical));
+    ASSERT_TRUE(grid->ScrollBarShown(sbHorizontal));
+    uitest::TPaintCounter gridPaints(grid), vertPaints(grid->ScrollBarControl(sbVertical)->Bar()),
+        horzPaints(grid->ScrollBarControl(sbHorizontal)->Bar());
+    QApplication::processEvents();
+    const auto reset = [&] {
+        for (uitest::TPaintCounter* c : {&gridPaints, &vertPaints, &horzPaints}) c->Reset();
+    };
+
+    // The grid painted again, its range and position the same: the bars stay as they are.
+    reset();
+    grid->SetOptions(grid->Options() | goDrawFocusSelected);
+    grid->InvalidateGrid();
+    QApplication::processEvents();
+    EXPECT_GE(gridPaints.Count, 1);
+    EXPECT_EQ(vertPaints.Count, 0);
+    EXPECT_EQ(horzPaints.Count, 0);
+    EXPECT_FALSE(gridPaints.Painted.intersects(grid->ScrollBarControl(sbVertical)->geometry()));
+
+    // Rows scrolled: the vertical bar moves and is painted, the horizontal one is not.
+    reset();
+    grid->SetTopRow(9);
+    QApplication::processEvents();
+    EXPECT_EQ(grid->ScrollBarControl(sbVertical)->Position(), 8);
+    EXPECT_GE(vertPaints.Count, 1);
+    EXPECT_EQ(horzPaints.Count, 0);
+    EXPECT_GE(gridPaints.Count, 1);
+
+    // Columns scrolled: the other way round.
+    reset();
+    grid->SetLeftCol(3);
+    QApplication::processEvents();
+    EXPECT_EQ(vertPaints.Count, 0);
+    EXPECT_GE(horzPaints.Count, 1);
+}
+
 TEST_F(GridTest, PaintDrawsEachVisibleCellOnceWithItsState)
 {
     Matrix(6, 12, 40, 15);

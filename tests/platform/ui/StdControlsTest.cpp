@@ -1,6 +1,9 @@
 // Speed button, scroll bar, gauge and shape.
 #include "UiTestSupport.h"
 
+#include <QPaintEngine>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScrollBar>
 
 #include "platform/rtl/Exception.h"
@@ -150,6 +153,54 @@ TEST_F(StdControlsTest, TheScrollBarsLargestPositionIsMaxLessPagePlusOne)
     bar->SetPageSize(0);
     EXPECT_EQ(bar->MaxPosition(), 99);
     EXPECT_THROW(bar->SetParams(0, 10, 5), rtl::EInvalidOperation);
+}
+
+TEST_F(StdControlsTest, ATallScrollBarIsPaintedInStripsThatLookAsQtPaintsItWhole)
+{
+    // Records the device lines each drawing of a scroll bar may touch.
+    class TRecordingStyle : public QProxyStyle {
+    public:
+        mutable std::vector<QRect> Clips;
+        void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                                const QWidget* widget) const override
+        {
+            if (control == CC_ScrollBar) Clips.push_back(painter->paintEngine()->systemClip().boundingRect());
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+        }
+    };
+    auto* bar = new TScrollBar(form, sbVertical);
+    bar->SetBounds(0, 0, 17, 230);
+    bar->SetParams(30, 0, 99);
+    bar->SetPageSize(10);
+    // A plain Qt bar beside it, in the same window.
+    auto* plain = new QScrollBar(Qt::Vertical, form);
+    plain->setGeometry(50, 0, 17, 230);
+    plain->setRange(bar->Bar()->minimum(), bar->Bar()->maximum());
+    plain->setPageStep(bar->Bar()->pageStep());
+    plain->setValue(bar->Bar()->value());
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+
+    auto* style = new TRecordingStyle; // the bar does not own it
+    bar->Bar()->setStyle(style);
+    const QImage strips = uitest::Render(bar);
+    ASSERT_GE(style->Clips.size(), 3u) << "230 lines in strips of at most 95";
+    int covered = 0;
+    for (const QRect& clip : style->Clips) {
+        EXPECT_LE(clip.height(), 95);
+        covered += clip.height();
+    }
+    EXPECT_EQ(covered, 230);
+    EXPECT_EQ(strips, uitest::Render(plain));
+
+    // A short bar is painted whole.
+    style->Clips.clear();
+    bar->SetBounds(0, 0, 17, 60);
+    uitest::Render(bar);
+    ASSERT_EQ(style->Clips.size(), 1u);
+    EXPECT_EQ(style->Clips[0].height(), 60);
+    bar->Bar()->setStyle(nullptr);
+    delete style;
 }
 
 TEST_F(StdControlsTest, TheBacklogGaugeTurnsRedAbove100)

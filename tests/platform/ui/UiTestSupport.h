@@ -13,7 +13,10 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QRegion>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -160,6 +163,36 @@ inline QImage RenderWithPopup(QWidget* w, QWidget* popup)
     painter.drawImage(at, drop);
     return both;
 }
+
+// Counts the paint events a widget gets while the counter lives, and what they painted.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
+    ~TPaintCounter() override
+    {
+        if (widget_) widget_->removeEventFilter(this);
+    }
+    int Count = 0;
+    QRegion Painted; // in the widget's coordinates
+    void Reset()
+    {
+        Count = 0;
+        Painted = QRegion();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget_ && event->type() == QEvent::Paint) {
+            ++Count;
+            Painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> widget_;
+};
 
 // Shows a window and waits until it is the active one (so it takes the focus).
 inline void ShowActive(QWidget* w)

@@ -3,6 +3,7 @@
 // and back and sorting by a title click is what the engine returns for the statement, in
 // the same order.
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -182,40 +183,54 @@ TEST_F(LogGrid, AFindThatFindsNothingLeavesTheRowsWhereTheyWere)
 {
     // As the log view filters: most codes left out.
     for (int code = 20; code < 170; ++code) filter.AddExclusion(code);
-    Reopen();
-    Key(Qt::Key_PageDown);
-    Key(Qt::Key_PageDown);
-    // The current record on the bottom row.
-    Key(Qt::Key_Down, Qt::ControlModifier);
-    const int bottom = grid->TitleOffset() + grid->DataLink().RecordCount() - 1;
-    ASSERT_EQ(grid->Row(), bottom);
-    const int recNo = dm->IBQ_LOG_.GetRecNo();
-    const int top = TopRecNo();
-    const std::vector<std::string> shown = ShownIds();
-
     TDBGridExFindDlg dialog;
-    dialog.Execute(*grid, "no such text", "", false, {});
-    // Only the ID column: a walk over all the records looks at one cell each.
-    dialog.cbFindIn->SetFocus();
-    QTest::keyClick(dialog.cbFindIn->EditWindow(), Qt::Key_Home);
-    QTest::keyClicks(dialog.cbFindIn->EditWindow(), "I");
-    ASSERT_EQ(dialog.cbFindIn->Text(), "ID");
-    // Up first, while the records below the window are not fetched yet.
-    for (const char* direction : {"Up", "Down", "All"}) {
-        SCOPED_TRACE(direction);
-        dialog.cbFindDirection->SetFocus();
-        QTest::keyClick(dialog.cbFindDirection->EditWindow(), Qt::Key_Home);
-        QTest::keyClicks(dialog.cbFindDirection->EditWindow(), QString(direction).left(1));
-        ASSERT_EQ(dialog.cbFindDirection->Text(), direction);
-        QTest::mouseClick(dialog.bFind, Qt::LeftButton, {}, QPoint(dialog.bFind->width() / 2, 5));
-        ASSERT_EQ(Boxes.Requests.size(), 1u);
-        EXPECT_EQ(Boxes.Requests.front().Text, "String \"no such text\" not found.");
-        Boxes.Requests.clear();
-        EXPECT_EQ(dm->IBQ_LOG_.GetRecNo(), recNo);
-        EXPECT_EQ(grid->Row(), bottom);
-        EXPECT_EQ(TopRecNo(), top);
-        EXPECT_EQ(ShownIds(), shown);
-    }
+    std::set<int> parities;
+    // Windows of odd and of even length: a jump centres a record a row lower in an even one.
+    const int rowSpan = grid->DefaultRowHeight() + grid->GridLineWidth();
+    // The current record on the bottom row, and halfway up the window (where a record put
+    // a row too low would show).
+    for (const int height : {360, 360 + rowSpan})
+        for (const bool halfway : {false, true}) {
+            grid->SetBounds(0, 0, 640, height);
+            Reopen();
+            Key(Qt::Key_PageDown);
+            Key(Qt::Key_PageDown);
+            Key(Qt::Key_Down, Qt::ControlModifier);
+            const int rows = grid->DataLink().RecordCount();
+            ASSERT_EQ(grid->Row(), grid->TitleOffset() + rows - 1);
+            for (int i = 0; halfway && i < rows / 2; ++i) Key(Qt::Key_Up);
+            const int row = grid->Row();
+            parities.insert(rows % 2);
+            SCOPED_TRACE(testing::Message() << rows << " rows, row " << row);
+            const int recNo = dm->IBQ_LOG_.GetRecNo();
+            const int top = TopRecNo();
+            const std::vector<std::string> shown = ShownIds();
+
+            dialog.Execute(*grid, "no such text", "", false, {});
+            // Only the ID column: a walk over all the records looks at one cell each.
+            dialog.cbFindIn->SetFocus();
+            QTest::keyClick(dialog.cbFindIn->EditWindow(), Qt::Key_Home);
+            QTest::keyClicks(dialog.cbFindIn->EditWindow(), "I");
+            ASSERT_EQ(dialog.cbFindIn->Text(), "ID");
+            // Up first, while the records below the window are not fetched yet.
+            for (const char* direction : {"Up", "Down", "All"}) {
+                SCOPED_TRACE(direction);
+                dialog.cbFindDirection->SetFocus();
+                QTest::keyClick(dialog.cbFindDirection->EditWindow(), Qt::Key_Home);
+                QTest::keyClicks(dialog.cbFindDirection->EditWindow(), QString(direction).left(1));
+                ASSERT_EQ(dialog.cbFindDirection->Text(), direction);
+                QTest::mouseClick(dialog.bFind, Qt::LeftButton, {}, QPoint(dialog.bFind->width() / 2, 5));
+                ASSERT_EQ(Boxes.Requests.size(), 1u);
+                EXPECT_EQ(Boxes.Requests.front().Text, "String \"no such text\" not found.");
+                Boxes.Requests.clear();
+                EXPECT_EQ(dm->IBQ_LOG_.GetRecNo(), recNo);
+                EXPECT_EQ(grid->Row(), row);
+                EXPECT_EQ(TopRecNo(), top);
+                EXPECT_EQ(ShownIds(), shown);
+            }
+            dialog.Close();
+        }
+    EXPECT_EQ(parities.size(), 2u);
     EXPECT_TRUE(Exceptions.empty());
 }
 
