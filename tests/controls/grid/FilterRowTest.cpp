@@ -99,10 +99,20 @@ protected:
         Key(Qt::Key_Return);
         Key(Qt::Key_Return);
     }
-    // The titles "Row 1", "Row 3" and "Other" as the list of the NAME column's filter,
-    // picked by their text (no key field).
-    TSTColumnFilterEx& ListTitlesInNameFilter()
+    // The customers as the list of a CUST column's filter, picked by key; the grid shown.
+    TSTColumnFilterEx& ShowKeyedCustomerFilter()
     {
+        RegisterFeatures();
+        TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
+        filter.SetKeyField("CUSTID");
+        Show();
+        return filter;
+    }
+    // The titles "Row 1", "Row 3" and "Other" as the list of the NAME column's filter,
+    // picked by their text (no key field); the grid shown.
+    TSTColumnFilterEx& ShowNameFilterListingTitles()
+    {
+        RegisterFeatures();
         Titles.AddField<db::TStringField>("TITLE", db::fkData, 20);
         Titles.Open();
         for (const char* title : {"Row 1", "Row 3", "Other"}) {
@@ -115,6 +125,7 @@ protected:
         filter.SetDataField("NAME");
         filter.SetListField("TITLE");
         filter.SetListSource(&TitleSource);
+        Show();
         return filter;
     }
     bool ListOpen() const { return Editor() && Editor()->ListVisible() && Editor()->PopupGrid().isVisible(); }
@@ -416,10 +427,7 @@ TEST_F(FilterRow, HidingTheRowOrLockedSettingsDecideTheEnd)
 
 TEST_F(FilterRow, AListWithAKeyFieldDropsItsRecordsAndPicksByKey)
 {
-    RegisterFeatures();
-    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
-    filter.SetKeyField("CUSTID");
-    Show();
+    TSTColumnFilterEx& filter = ShowKeyedCustomerFilter();
     ClickFilterCell(4, 4);
     ASSERT_TRUE(EditorShown());
     EXPECT_TRUE(Editor()->GetEditButton()->GetVisible());
@@ -448,10 +456,7 @@ TEST_F(FilterRow, AListWithAKeyFieldDropsItsRecordsAndPicksByKey)
 
 TEST_F(FilterRow, TheButtonDropsAKeyedListKeysMoveInItEscTakesNothingAndAClickOnARowPicksIt)
 {
-    RegisterFeatures();
-    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
-    filter.SetKeyField("CUSTID");
-    Show();
+    TSTColumnFilterEx& filter = ShowKeyedCustomerFilter();
     PickAndApply(4, "b");
     ASSERT_EQ(filter.CurrentKeyValue(), rtl::Variant(2));
 
@@ -480,11 +485,8 @@ TEST_F(FilterRow, TheButtonDropsAKeyedListKeysMoveInItEscTakesNothingAndAClickOn
 
 TEST_F(FilterRow, APlainColumnsEditorHasNeitherAListNorAButtonNorTheListsTextOrKey)
 {
-    RegisterFeatures();
     Column(0)->STFilter()->SetExpressionFromText("> 0");
-    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
-    filter.SetKeyField("CUSTID");
-    Show();
+    TSTColumnFilterEx& filter = ShowKeyedCustomerFilter();
     PickAndApply(4, "a");
     ASSERT_EQ(filter.CurrentKeyValue(), rtl::Variant(1));
 
@@ -500,10 +502,7 @@ TEST_F(FilterRow, APlainColumnsEditorHasNeitherAListNorAButtonNorTheListsTextOrK
 
 TEST_F(FilterRow, APressOnTheDropDownButtonOfAListsCellOpensItDownAndDeleteEmptiesThePickForGood)
 {
-    RegisterFeatures();
-    TSTColumnFilterEx& filter = *AddCustomerColumn()->STFilter();
-    filter.SetKeyField("CUSTID");
-    Show();
+    TSTColumnFilterEx& filter = ShowKeyedCustomerFilter();
     PickAndApply(4, "a");
     ASSERT_EQ(filter.CurrentKeyValue(), rtl::Variant(1));
     ClickFilterCell(0);
@@ -564,9 +563,7 @@ TEST_F(FilterRow, AnOpenListOfTheFilterEditorKeepsTheWheelFromTheRecords)
 
 TEST_F(FilterRow, AListWithoutAKeyFieldCompletesTypedTextsAndPicksByText)
 {
-    RegisterFeatures();
-    TSTColumnFilterEx& filter = ListTitlesInNameFilter();
-    Show();
+    TSTColumnFilterEx& filter = ShowNameFilterListingTitles();
     ClickFilterCell(1, 4);
     ASSERT_TRUE(EditorShown());
     EXPECT_EQ(Editor()->GetStyle(), csDropDownEx);
@@ -593,9 +590,7 @@ TEST_F(FilterRow, AListWithoutAKeyFieldCompletesTypedTextsAndPicksByText)
 
 TEST_F(FilterRow, ATextAListWithoutAKeyFieldDoesNotHoldIsACondition)
 {
-    RegisterFeatures();
-    TSTColumnFilterEx& filter = ListTitlesInNameFilter();
-    Show();
+    TSTColumnFilterEx& filter = ShowNameFilterListingTitles();
     ClickFilterCell(1, 4);
     ASSERT_TRUE(EditorShown());
     Type("~ 2");
@@ -611,9 +606,7 @@ TEST_F(FilterRow, ATextAListWithoutAKeyFieldDoesNotHoldIsACondition)
 
 TEST_F(FilterRow, AltDownDropsAListWithoutAKeyFieldEnterTakesTheRecordAndLeavingTheCellStoresThePick)
 {
-    RegisterFeatures();
-    TSTColumnFilterEx& filter = ListTitlesInNameFilter();
-    Show();
+    TSTColumnFilterEx& filter = ShowNameFilterListingTitles();
     ClickFilterCell(1, 4);
     ASSERT_TRUE(EditorShown());
     Key(Qt::Key_Down, Qt::AltModifier);

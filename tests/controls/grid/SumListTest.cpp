@@ -27,6 +27,9 @@ public:
     bool IsSequenced() const override { return false; }
 };
 
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
 // The amount as text, so that a failure shows it.
 std::string Text(const TDBSumAmount& amount)
 {
@@ -306,8 +309,6 @@ TEST_F(SumList, HalvesAtTheFourthDecimalGoToEvenAsTheValuesRead)
 TEST_F(SumList, InfinitiesNaNsAndHugeValuesLeaveTheTotalsARecalculationGivesWhenEditedBack)
 {
     Activate();
-    const double inf = std::numeric_limits<double>::infinity();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     // Two cells of 1e308 pass the double range; editing one back leaves what it gives.
     Go(1), Put("AMOUNT", 1e308);
     Go(2), Put("AMOUNT", 1e308);
@@ -327,8 +328,6 @@ TEST_F(SumList, InfinitiesNaNsAndHugeValuesLeaveTheTotalsARecalculationGivesWhen
 TEST_F(SumList, AfterAnyEditsTheTotalsKeptAreThoseARecalculationGives)
 {
     Activate();
-    const double inf = std::numeric_limits<double>::infinity();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     Go(2), Put("AMOUNT", 1.0);
     Go(1), Put("AMOUNT", 2.0);
     const std::vector<rtl::Variant> values = {rtl::Null(), 1e308, -1e308, 1.7976931348623157e308, inf, -inf, nan,
