@@ -244,7 +244,9 @@ TEST_F(DBComboBoxExTest, ArrowKeysWheelAndAnUpDownButtonStepThroughTheItems)
         Key(Qt::Key_Down);
         Key(Qt::Key_Down); // the last stays
         EXPECT_EQ(combo->ItemIndex(), 2);
-        if (keyed) EXPECT_EQ(combo->DataLink()->GetKeptValue(), rtl::Variant("3"));
+        if (keyed) {
+            EXPECT_EQ(combo->DataLink()->GetKeptValue(), rtl::Variant("3"));
+        }
 
         // The wheel steps while the combo box is edited, without modifiers.
         Wheel(120);

@@ -60,7 +60,9 @@ TEST_F(TextRoutines, TruncatingAHundredThousandCharactersKeepsTheLongestStartTha
         ASSERT_GE(cut.size(), 3u);
         const std::size_t kept = cut.size() - 3;
         EXPECT_EQ(cut, text.substr(0, kept) + "...");
-        if (kept > 0) EXPECT_LE(Measure.TextWidth(cut), width);
+        if (kept > 0) {
+            EXPECT_LE(Measure.TextWidth(cut), width);
+        }
         EXPECT_GT(Measure.TextWidth(text.substr(0, kept + 1) + "..."), width);
     }
     // Room for all but two characters and the dots: the first shortened form.

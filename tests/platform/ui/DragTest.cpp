@@ -134,7 +134,9 @@ TEST_F(DragTest, AnAutomaticDragStartsOncePastTheThresholdAndCarriesWhatTheContr
     Release({25, 20});
     EXPECT_EQ(probe->Log, (Log{"start", "up"}));
     QApplication::processEvents();
-    if (QGuiApplication::platformName() != "offscreen") EXPECT_TRUE(probe->SawDragRunning);
+    if (QGuiApplication::platformName() != "offscreen") {
+        EXPECT_TRUE(probe->SawDragRunning);
+    }
 }
 
 TEST_F(DragTest, AnAutomaticPressReleasedWhereItWasIsAPlainClick)
