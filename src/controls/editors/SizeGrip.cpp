@@ -40,7 +40,7 @@ void TSizeGripEx::applyShape()
     SetCursor(nwse ? ui::crSizeNWSE : ui::crSizeNESW);
     if (!triangle_) {
         clearMask();
-        update();
+        Invalidate();
         return;
     }
     const int w = Width(), h = Height();
@@ -50,7 +50,7 @@ void TSizeGripEx::applyShape()
     QPolygon triangle;
     triangle << corners[(c + 3) % 4] << corners[c] << corners[(c + 1) % 4];
     setMask(QRegion(triangle));
-    update();
+    Invalidate();
 }
 
 void TSizeGripEx::UpdatePosition()

@@ -280,7 +280,7 @@ void TControl::SetBorderStyle(TBorderStyle v)
     if (borderStyle_ == v) return;
     borderStyle_ = v;
     RecalcNonClient();
-    update();
+    markForPainting(rect());
 }
 
 void TControl::SetCtl3D(bool v)
@@ -288,7 +288,7 @@ void TControl::SetCtl3D(bool v)
     if (ctl3D_ == v) return;
     ctl3D_ = v;
     RecalcNonClient();
-    update();
+    markForPainting(rect());
 }
 
 void TControl::CalcNonClientSize(TRect& client)
@@ -306,7 +306,7 @@ bool TControl::RecalcNonClient()
     bool moved = c.Left != clientInWindow_.Left || c.Top != clientInWindow_.Top;
     clientInWindow_ = c;
     if (moved) layoutChildren();
-    update();
+    markForPainting(rect());
     Resize();
     return true;
 }
@@ -411,7 +411,7 @@ void TControl::changeEvent(QEvent* e)
     Guarded([&] {
         if (e->type() == QEvent::EnabledChange) {
             EnabledChanged();
-            update();
+            markForPainting(rect());
         }
         if (e->type() == QEvent::LayoutDirectionChange) BiDiModeChanged();
     });
@@ -431,7 +431,7 @@ void TControl::SetCaption(const std::string& text)
     caption_ = text;
     if (isWindow()) setWindowTitle(ToQString(text));
     TextChanged();
-    update();
+    markForPainting(rect());
 }
 
 void TControl::SetCursor(TCursor c)
@@ -451,7 +451,7 @@ void TControl::fontChangedInternal()
     QWidget::setFont(font_.ToQFont());
     canvas_.Font().Assign(font_);
     FontChanged();
-    update();
+    markForPainting(rect());
     for (QObject* o : children())
         if (auto* c = dynamic_cast<TControl*>(o)) c->parentFontChanged();
 }
@@ -477,7 +477,7 @@ void TControl::parentColorChanged()
     if (!parentColor_ || !p || color_ == p->Color()) return;
     color_ = p->Color();
     ColorChanged();
-    update();
+    markForPainting(rect());
     for (QObject* o : children())
         if (auto* c = dynamic_cast<TControl*>(o)) c->parentColorChanged();
 }
@@ -488,7 +488,7 @@ void TControl::SetColor(TColor c)
     if (color_ == c) return;
     color_ = c;
     ColorChanged();
-    update();
+    markForPainting(rect());
     for (QObject* o : children())
         if (auto* child = dynamic_cast<TControl*>(o)) child->parentColorChanged();
 }

@@ -458,6 +458,13 @@ TEST_F(ControlTest, UpdatePaintsNowWhatIsMarkedAndNothingElse)
     box->Repaint();
     ASSERT_EQ(box->Painted.size(), 2u);
     EXPECT_EQ(box->Painted[1], (TRect{0, 0, 100, 60}));
+
+    // What a property change marks is painted by Update too.
+    box->SetColor(clRed);
+    EXPECT_EQ(box->Painted.size(), 2u);
+    box->Update();
+    ASSERT_EQ(box->Painted.size(), 3u);
+    EXPECT_EQ(box->Painted[2], (TRect{0, 0, 100, 60}));
 }
 
 TEST_F(ControlTest, ChildrenAreListedAndWidgetsMapToTheirControl)
