@@ -23,6 +23,10 @@ void TDataSource::SetDataSet(TDataSet* dataSet)
         auto& list = dataSet_->dataSources_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
         dataSet_->updateBufferCount();
+        // The links let go of the old data set before they meet the new one, even when
+        // both are open.
+        dataSet_ = nullptr;
+        dataEvent(deUpdateState, 0);
     }
     dataSet_ = dataSet;
     if (dataSet_) {

@@ -451,4 +451,21 @@ TEST_F(GridMemTable, TheGridLetsGoOfTheInterfaceOfADataSetThatGoesAndWhenItGoesI
     EXPECT_EQ(Grid->RowCount(), Grid->TitleOffset() + 1);
 }
 
+TEST_F(GridMemTable, ASourceTurnedToAnotherOpenTableGivesTheGridThatTable)
+{
+    Show(std::make_unique<TTreeMemTable>(TTreeMemTable::Flat(50), false));
+    auto other = std::make_unique<TTreeMemTable>(TTreeMemTable::Flat(5), false);
+    other->Open();
+    TableSource.SetDataSet(other.get());
+    EXPECT_EQ(Grid->MemTable(), static_cast<db::IMemTableEx*>(other.get()));
+    EXPECT_EQ(Grid->RowCount(), 6);
+
+    // The first table goes: the grid no longer holds it.
+    Table.reset();
+    uitest::Render(Grid.get());
+    Key(Qt::Key_Down);
+    EXPECT_EQ(other->GetRecNo(), 2);
+    TableSource.SetDataSet(nullptr);
+}
+
 } // namespace

@@ -202,6 +202,24 @@ TEST(DataLink, LinksWithSmallerWindowsScrollOnTheirOwn)
     EXPECT_EQ(WindowIds(small), (std::vector<int>{2, 3}));
 }
 
+TEST(DataLink, ASourceTurnedToAnotherOpenDataSetTakesItsLinksThroughInactive)
+{
+    auto first = MakeRows(10);
+    auto second = MakeRows(3);
+    TDataSource source;
+    source.SetDataSet(first.get());
+    RecordingLink link;
+    link.SetBufferCount(4);
+    link.SetDataSource(&source);
+    first->MoveBy(6);
+    link.Take();
+
+    source.SetDataSet(second.get());
+    EXPECT_EQ(link.Take(), (Log{"inactive", "active"}));
+    EXPECT_EQ(WindowIds(link), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(first->BufferCount(), 1) << "the old data set keeps no window for the link";
+}
+
 TEST(DataLink, NestedDisableControlsSendOneChangeAtTheEnd)
 {
     auto ds = MakeRows(5);
