@@ -1,5 +1,6 @@
 #include "cli/OptionValues.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -29,16 +30,27 @@ bool ReadWhole(const std::string& text, long long min, long long max, long long&
     return true;
 }
 
-bool ReadNumber(const std::string& text, double min, double max, double& value)
+bool IsWholeText(const std::string& text)
 {
-    // from_chars also takes exponents, "inf" and "nan": only plain decimals get there.
+    const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+    return text.size() > first && std::all_of(text.begin() + first, text.end(), IsDigit);
+}
+
+bool IsDecimalText(const std::string& text)
+{
     std::size_t digits = 0, points = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (IsDigit(text[i])) ++digits;
         else if (text[i] == '.') ++points;
         else if (!(text[i] == '-' && i == 0)) return false;
     }
-    if (digits == 0 || points > 1) return false;
+    return digits > 0 && points <= 1;
+}
+
+bool ReadNumber(const std::string& text, double min, double max, double& value)
+{
+    // from_chars also takes exponents, "inf" and "nan": only plain decimals get there.
+    if (!IsDecimalText(text)) return false;
     double read = 0;
     const char* end = text.data() + text.size();
     const auto [at, error] = std::from_chars(text.data(), end, read, std::chars_format::fixed);

@@ -39,9 +39,10 @@ constexpr const char* kUsage =
     std::exit(2);
 }
 
-std::string OutOfRange(const std::string& option, const std::string& text, const char* range)
+// Why a value was not taken: it is no number at all, or one out of its range.
+std::string NotTaken(const std::string& option, const std::string& text, const char* range, bool isNumber)
 {
-    return "the value of " + option + " is out of its range (" + range + "): " + text;
+    return "the value of " + option + (isNumber ? " is out of its range (" : " is not a number (") + range + "): " + text;
 }
 
 // code:data,... with every part well-formed; the part that is not is named.
@@ -98,7 +99,7 @@ int main(int argc, char** argv)
         const auto whole = [&](long long max, const char* range) {
             const std::string text = next();
             long long value = 0;
-            if (!cli::ReadWhole(text, 0, max, value)) Refuse(OutOfRange(a, text, range));
+            if (!cli::ReadWhole(text, 0, max, value)) Refuse(NotTaken(a, text, range, cli::IsWholeText(text)));
             return value;
         };
         constexpr long long kFrames = 0xFFFFFFFF;
@@ -108,7 +109,7 @@ int main(int argc, char** argv)
         else if (a == "--address") address = ReadAddress(next());
         else if (a == "--rate") {
             const std::string text = next();
-            if (!cli::ReadNumber(text, 0, 1000, rate)) Refuse(OutOfRange(a, text, "0..1000"));
+            if (!cli::ReadNumber(text, 0, 1000, rate)) Refuse(NotTaken(a, text, "0..1000", cli::IsDecimalText(text)));
         } else if (a == "--count") count = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
         else if (a == "--items") items = ReadItems(next());
         else if (a == "--noise-every") noiseEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
