@@ -3,11 +3,56 @@
 // is a loopback address it takes.
 #include <signal.h>
 
+#include <QByteArray>
 #include <QProcess>
 #include <QStringList>
+#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace {
+
+// The simulator on a free port of 127.0.0.1 with the options given, and a client of it.
+class TSimulatorRun {
+public:
+    explicit TSimulatorRun(const QStringList& options)
+    {
+        tool_.start(KV7200_SIM, QStringList{"--tcp", "--port", "0"} + options);
+        if (!tool_.waitForStarted(10000)) return;
+        QByteArray line;
+        while (!line.contains('\n') && tool_.waitForReadyRead(10000)) line += tool_.readAllStandardOutput();
+        const QByteArray listening = "listening on 127.0.0.1:";
+        if (!line.startsWith(listening)) return;
+        client_.connectToHost("127.0.0.1", line.mid(listening.size()).trimmed().toUShort());
+        client_.waitForConnected(10000);
+    }
+    ~TSimulatorRun()
+    {
+        if (tool_.state() != QProcess::NotRunning) {
+            tool_.kill();
+            tool_.waitForFinished();
+        }
+    }
+    bool Connected() const { return client_.state() == QAbstractSocket::ConnectedState; }
+    // What came within timeoutMs, at least count bytes when they came.
+    QByteArray Receive(int count, int timeoutMs)
+    {
+        while (received_.size() < count && client_.waitForReadyRead(timeoutMs)) received_ += client_.readAll();
+        return received_;
+    }
+    // Stopped as an operator stops it: the exit status, -1 when it did not end normally.
+    int End()
+    {
+        ::kill(static_cast<pid_t>(tool_.processId()), SIGTERM);
+        if (!tool_.waitForFinished(10000) || tool_.exitStatus() != QProcess::NormalExit) return -1;
+        return tool_.exitCode();
+    }
+    std::string ErrorText() { return tool_.readAllStandardError().toStdString(); }
+
+private:
+    QProcess tool_;
+    QTcpSocket client_;
+    QByteArray received_;
+};
 
 TEST(SimulatorToolTest, RefusesABadValueNamingTheOption)
 {
@@ -20,17 +65,19 @@ TEST(SimulatorToolTest, RefusesABadValueNamingTheOption)
         {{"--tcp", "--port", "99999"}, "the value of --port is out of its range (0..65535): 99999"},
         {{"--tcp", "--port", "-1"}, "the value of --port is out of its range (0..65535): -1"},
         {{"--tcp", "--port", "843x"}, "the value of --port is not a number (0..65535): 843x"},
-        {{"--pty", "--rate", "abc"}, "the value of --rate is not a number (0..1000): abc"},
-        {{"--pty", "--rate", "-5"}, "the value of --rate is out of its range (0..1000): -5"},
-        {{"--pty", "--rate", "1e2"}, "the value of --rate is not a number (0..1000): 1e2"},
-        {{"--pty", "--rate", "nan"}, "the value of --rate is not a number (0..1000): nan"},
+        {{"--pty", "--rate", "abc"}, "the value of --rate is not a number (0 or 0.001..1000): abc"},
+        {{"--pty", "--rate", "-5"}, "the value of --rate is out of its range (0 or 0.001..1000): -5"},
+        {{"--pty", "--rate", "1e2"}, "the value of --rate is not a number (0 or 0.001..1000): 1e2"},
+        {{"--pty", "--rate", "nan"}, "the value of --rate is not a number (0 or 0.001..1000): nan"},
         {{"--pty", "--count", "ten"}, "the value of --count is not a number (0..4294967295): ten"},
         {{"--pty", "--count", "4294967296"}, "the value of --count is out of its range (0..4294967295): 4294967296"},
         {{"--pty", "--bad-every", "99999999999999999999"}, "--bad-every is out of its range (0..4294967295): 9999"},
         {{"--tcp", "--port", "-"}, "the value of --port is not a number (0..65535): -"},
         {{"--tcp", "--port", ""}, "the value of --port is not a number (0..65535): \n"},
-        {{"--pty", "--rate", "1.2.3"}, "the value of --rate is not a number (0..1000): 1.2.3"},
-        {{"--pty", "--rate", "1001.5"}, "the value of --rate is out of its range (0..1000): 1001.5"},
+        {{"--pty", "--rate", "1.2.3"}, "the value of --rate is not a number (0 or 0.001..1000): 1.2.3"},
+        {{"--pty", "--rate", "0.0000001"}, "the value of --rate is out of its range (0 or 0.001..1000): 0.0000001"},
+        {{"--pty", "--rate", "0.000999"}, "the value of --rate is out of its range (0 or 0.001..1000): 0.000999"},
+        {{"--pty", "--rate", "1001.5"}, "the value of --rate is out of its range (0 or 0.001..1000): 1001.5"},
         {{"--pty", "--silence-ms", "99999999"}, "the value of --silence-ms is out of its range (0..3600000): 99999999"},
         {{"--pty", "--items", "0C:4B5"}, "the value of --items is not a list of code:data items in hex"},
         {{"--pty", "--items", "zz:00"}, "\"zz:00\""},
@@ -82,6 +129,16 @@ TEST(SimulatorToolTest, TakesLocalhostAndWellFormedItems)
     ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitCode(), 0);
+}
+
+TEST(SimulatorToolTest, TheSlowestRatePausesAfterEachFrame)
+{
+    TSimulatorRun run({"--rate", "0.001"});
+    ASSERT_TRUE(run.Connected()) << run.ErrorText();
+    // One frame at once ("$!" LEN(2) SEQ(4) item(1 + 1 + 2) CHK "$."), then a pause of 1000 s.
+    EXPECT_EQ(run.Receive(15, 10000).size(), 15);
+    EXPECT_EQ(run.Receive(16, 300).size(), 15) << "no pause after the first frame";
+    EXPECT_EQ(run.End(), 0) << run.ErrorText();
 }
 
 } // namespace

@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "usage: kv7200-sim (--pty | --tcp [--port N] [--address A]) [options]\n"
     "  --port N          TCP port 0..65535 (default 843; 0 = a free port, printed)\n"
     "  --address A       loopback address to listen on: 127.x.x.x or localhost (default 127.0.0.1)\n"
-    "  --rate N          frames per second, 0..1000 (default 10; 0 = as fast as possible)\n"
+    "  --rate N          frames per second, 0 or 0.001..1000 (default 10; 0 = as fast as possible)\n"
     "  --count N         frames to send (default 0 = until interrupted)\n"
     "  --items LIST      items of every frame: code:data,... in hex, code 00..FF, data two digits\n"
     "                    a byte, at most 254 bytes (default 01:0000)\n"
@@ -43,6 +43,15 @@ constexpr const char* kUsage =
 std::string NotTaken(const std::string& option, const std::string& text, const char* range, bool isNumber)
 {
     return "the value of " + option + (isNumber ? " is out of its range (" : " is not a number (") + range + "): " + text;
+}
+
+// A frame in 1000 s: slower rates would make pauses too long to count in ms.
+constexpr double kSlowestRate = 0.001;
+
+// The pause after each frame, in ms.
+int FramePauseMs(double rate)
+{
+    return rate > 0 ? static_cast<int>(std::min(1000 / rate, 1000 / kSlowestRate)) : 0;
 }
 
 // code:data,... with every part well-formed; the part that is not is named.
@@ -109,7 +118,10 @@ int main(int argc, char** argv)
         else if (a == "--address") address = ReadAddress(next());
         else if (a == "--rate") {
             const std::string text = next();
-            if (!cli::ReadNumber(text, 0, 1000, rate)) Refuse(NotTaken(a, text, "0..1000", cli::IsDecimalText(text)));
+            double read = 0;
+            if (!cli::ReadNumber(text, 0, 1000, read) || (read > 0 && read < kSlowestRate))
+                Refuse(NotTaken(a, text, "0 or 0.001..1000", cli::IsDecimalText(text)));
+            rate = read;
         } else if (a == "--count") count = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
         else if (a == "--items") items = ReadItems(next());
         else if (a == "--noise-every") noiseEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
@@ -146,7 +158,7 @@ int main(int argc, char** argv)
         if (noiseEvery && n % noiseEvery == 0) scenario.push_back(sim::ScenarioStep::MakeNoise({0x55, 0x24, 0x00, 0x2E, 0xAA}));
         if (badEvery && n % badEvery == 0) scenario.push_back(sim::ScenarioStep::MakeBadFrame(items));
         else scenario.push_back(sim::ScenarioStep::MakeFrames(1, 0, items));
-        if (rate > 0) scenario.push_back(sim::ScenarioStep::MakeSilence(static_cast<int>(1000 / rate)));
+        if (rate > 0) scenario.push_back(sim::ScenarioStep::MakeSilence(FramePauseMs(rate)));
         if (n == silenceAfter) scenario.push_back(sim::ScenarioStep::MakeSilence(silenceMs));
         if (n == closeAfter) scenario.push_back(sim::ScenarioStep::MakeClose());
     }
