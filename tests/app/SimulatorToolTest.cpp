@@ -1,6 +1,7 @@
 // kv7200-sim run as an operator runs it: a value it cannot take is refused at once with
 // a message naming the option and exit status 2, before it listens anywhere; localhost
-// is a loopback address it takes.
+// is a loopback address it takes. What it takes it plays from the start, however many
+// frames it names, and noise and bad frames keep coming while it runs.
 #include <signal.h>
 
 #include <QByteArray>
@@ -42,10 +43,16 @@ public:
     // Stopped as an operator stops it: the exit status, -1 when it did not end normally.
     int End()
     {
-        ::kill(static_cast<pid_t>(tool_.processId()), SIGTERM);
+        const auto pid = static_cast<pid_t>(tool_.processId());
+        if (pid > 0) ::kill(pid, SIGTERM);
+        return WaitForEnd();
+    }
+    int WaitForEnd()
+    {
         if (!tool_.waitForFinished(10000) || tool_.exitStatus() != QProcess::NormalExit) return -1;
         return tool_.exitCode();
     }
+    std::string OutputText() { return tool_.readAllStandardOutput().toStdString(); }
     std::string ErrorText() { return tool_.readAllStandardError().toStdString(); }
 
 private:
@@ -129,6 +136,75 @@ TEST(SimulatorToolTest, TakesLocalhostAndWellFormedItems)
     ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitCode(), 0);
+}
+
+// Frames of the default item, one after another from the start of what was received:
+// 15 bytes each, its check byte the XOR of LEN, SEQ and the item.
+constexpr int kFrameBytes = 15;
+const QByteArray kNoise("\x55\x24\x00\x2E\xAA", 5);
+
+bool CheckByteRight(const QByteArray& frame)
+{
+    char check = 0;
+    for (int i = 2; i < 12; ++i) check ^= frame[i];
+    return frame.startsWith("$!") && frame.endsWith("$.") && frame[12] == check;
+}
+
+TEST(SimulatorToolTest, PlaysTheLargestCountsAndFrameNumbersAtOnce)
+{
+    const QStringList largest[] = {
+        {"--count", "4294967295"},
+        {"--noise-every", "4294967295"},
+        {"--bad-every", "4294967295"},
+        {"--silence-after", "4294967295"},
+        {"--close-after", "4294967295"},
+        {"--count", "4294967295", "--bad-every", "4294967295"},
+    };
+    for (const QStringList& options : largest) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        TSimulatorRun run(options + QStringList{"--rate", "0"});
+        ASSERT_TRUE(run.Connected()) << run.ErrorText();
+        const QByteArray received = run.Receive(3 * kFrameBytes, 10000);
+        ASSERT_GE(received.size(), 3 * kFrameBytes);
+        EXPECT_TRUE(CheckByteRight(received.left(kFrameBytes)));
+        EXPECT_EQ(run.End(), 0) << run.ErrorText();
+    }
+}
+
+TEST(SimulatorToolTest, NoiseAndBadFramesKeepComingWithoutACount)
+{
+    {
+        TSimulatorRun run({"--rate", "0", "--noise-every", "3"});
+        ASSERT_TRUE(run.Connected()) << run.ErrorText();
+        const QByteArray received = run.Receive(30 * kFrameBytes + 10 * kNoise.size(), 10000);
+        EXPECT_GE(received.count(kNoise), 10);
+        EXPECT_EQ(run.End(), 0) << run.ErrorText();
+    }
+    TSimulatorRun run({"--rate", "0", "--bad-every", "2"});
+    ASSERT_TRUE(run.Connected()) << run.ErrorText();
+    const QByteArray received = run.Receive(30 * kFrameBytes, 10000);
+    ASSERT_GE(received.size(), 30 * kFrameBytes);
+    int bad = 0;
+    for (int i = 0; i < 30; ++i) bad += !CheckByteRight(received.mid(i * kFrameBytes, kFrameBytes));
+    EXPECT_EQ(bad, 15);
+    EXPECT_EQ(run.End(), 0) << run.ErrorText();
+}
+
+TEST(SimulatorToolTest, SendsItsCountAndEnds)
+{
+    {
+        TSimulatorRun run({"--rate", "0", "--count", "5", "--noise-every", "2"});
+        ASSERT_TRUE(run.Connected()) << run.ErrorText();
+        EXPECT_EQ(run.WaitForEnd(), 0) << run.ErrorText();
+        const QByteArray received = run.Receive(5 * kFrameBytes + 2 * kNoise.size() + 1, 1000);
+        EXPECT_EQ(received.size(), 5 * kFrameBytes + 2 * kNoise.size());
+        EXPECT_EQ(received.count(kNoise), 2);
+        EXPECT_NE(run.OutputText().find("sent 5 frames"), std::string::npos);
+    }
+    TSimulatorRun run({"--rate", "1000", "--count", "4"});
+    ASSERT_TRUE(run.Connected()) << run.ErrorText();
+    EXPECT_EQ(run.WaitForEnd(), 0) << run.ErrorText();
+    EXPECT_EQ(run.Receive(4 * kFrameBytes + 1, 1000).size(), 4 * kFrameBytes);
 }
 
 TEST(SimulatorToolTest, TheSlowestRatePausesAfterEachFrame)

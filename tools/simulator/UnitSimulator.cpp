@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -382,8 +383,18 @@ bool UnitSimulator::WaitForFrames(std::size_t count, int timeoutMs) const
 
 void UnitSimulator::Play(Scenario scenario)
 {
+    auto steps = std::make_shared<Scenario>(std::move(scenario));
+    PlaySteps([steps, next = std::size_t{0}](ScenarioStep& step) mutable {
+        if (next == steps->size()) return false;
+        step = std::move((*steps)[next++]);
+        return true;
+    });
+}
+
+void UnitSimulator::PlaySteps(StepSource steps)
+{
     std::lock_guard lock(playLock_);
-    scenarios_.push_back(std::move(scenario));
+    scenarios_.push_back(std::move(steps));
     playChanged_.notify_all();
 }
 
@@ -403,19 +414,17 @@ bool UnitSimulator::Sleep(int ms)
 void UnitSimulator::PlayLoop()
 {
     for (;;) {
-        Scenario scenario;
+        StepSource steps;
         {
             std::unique_lock lock(playLock_);
             playChanged_.wait(lock, [this] { return stop_.load() || !scenarios_.empty(); });
             if (stop_.load()) return;
-            scenario = std::move(scenarios_.front());
+            steps = std::move(scenarios_.front());
             scenarios_.pop_front();
             playing_ = true;
         }
-        for (const auto& step : scenario) {
-            if (stop_.load()) break;
-            RunStep(step);
-        }
+        ScenarioStep step;
+        while (!stop_.load() && steps(step)) RunStep(step);
         std::lock_guard lock(playLock_);
         playing_ = false;
         playChanged_.notify_all();

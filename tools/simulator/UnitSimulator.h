@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -61,6 +62,9 @@ struct ScenarioStep {
     static ScenarioStep MakeClose();
 };
 using Scenario = std::vector<ScenarioStep>;
+// Makes a scenario's steps one at a time, as they are played: false when there is none
+// left. A long or endless scenario so takes no memory up front.
+using StepSource = std::function<bool(ScenarioStep&)>;
 
 class UnitSimulator {
 public:
@@ -86,6 +90,7 @@ public:
     // Plays the scenario on the simulator's own thread (after the current one ends).
     // On TCP every step waits for a connected client.
     void Play(Scenario scenario);
+    void PlaySteps(StepSource steps);
     bool WaitScenarioDone(int timeoutMs);
     // Sends bytes now; false when there is no client (TCP) or the line is closed.
     bool Send(const Bytes& bytes);
@@ -136,7 +141,7 @@ private:
 
     std::mutex playLock_;
     std::condition_variable playChanged_;
-    std::deque<Scenario> scenarios_;
+    std::deque<StepSource> scenarios_;
     bool playing_ = false;
     std::uint32_t seq_ = 0;
     std::atomic<std::uint64_t> framesSent_{0};

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <thread>
 
@@ -88,6 +89,68 @@ std::string ReadAddress(const std::string& text)
     return text;
 }
 
+// What the command line asks to send: noise before every NoiseEvery-th frame, a wrong
+// check byte on every BadEvery-th, a pause after frame SilenceAfter, a hang-up after
+// frame CloseAfter; Count frames, 0 = no end.
+struct TFramePlan {
+    double Rate = 10;
+    std::uint32_t Count = 0, NoiseEvery = 0, BadEvery = 0, SilenceAfter = 0, CloseAfter = 0;
+    int SilenceMs = 0;
+    std::vector<sim::UnitItem> Items = {{1, {0, 0}}};
+};
+
+// The plan's steps, made a frame at a time as they are played.
+class TFrameSteps {
+public:
+    // hangUpEnds: a hung-up line (a pseudo-terminal) takes nothing more.
+    TFrameSteps(TFramePlan plan, bool hangUpEnds) : plan_(std::move(plan)), hangUpEnds_(hangUpEnds) {}
+
+    bool operator()(sim::ScenarioStep& step)
+    {
+        if (due_.empty()) {
+            if (ended_ || (plan_.Count != 0 && planned_ == plan_.Count)) return false;
+            if (OnlyPlainFramesLeft()) {
+                // One step paced by the rate; 0 frames is no end.
+                const auto left = static_cast<std::uint32_t>(plan_.Count != 0 ? plan_.Count - planned_ : 0);
+                due_.push_back(sim::ScenarioStep::MakeFrames(left, plan_.Rate, plan_.Items));
+                ended_ = true;
+            } else {
+                PlanFrame(++planned_);
+            }
+        }
+        step = std::move(due_.front());
+        due_.pop_front();
+        return true;
+    }
+
+private:
+    bool OnlyPlainFramesLeft() const
+    {
+        return plan_.NoiseEvery == 0 && plan_.BadEvery == 0 && planned_ >= plan_.SilenceAfter
+               && planned_ >= plan_.CloseAfter;
+    }
+
+    void PlanFrame(std::uint64_t n)
+    {
+        if (plan_.NoiseEvery != 0 && n % plan_.NoiseEvery == 0)
+            due_.push_back(sim::ScenarioStep::MakeNoise({0x55, 0x24, 0x00, 0x2E, 0xAA}));
+        if (plan_.BadEvery != 0 && n % plan_.BadEvery == 0) due_.push_back(sim::ScenarioStep::MakeBadFrame(plan_.Items));
+        else due_.push_back(sim::ScenarioStep::MakeFrames(1, 0, plan_.Items));
+        if (plan_.Rate > 0) due_.push_back(sim::ScenarioStep::MakeSilence(FramePauseMs(plan_.Rate)));
+        if (n == plan_.SilenceAfter) due_.push_back(sim::ScenarioStep::MakeSilence(plan_.SilenceMs));
+        if (n == plan_.CloseAfter) {
+            due_.push_back(sim::ScenarioStep::MakeClose());
+            ended_ = hangUpEnds_;
+        }
+    }
+
+    TFramePlan plan_;
+    bool hangUpEnds_;
+    std::deque<sim::ScenarioStep> due_;
+    std::uint64_t planned_ = 0; // 64 bits: counting past any 32-bit option never wraps
+    bool ended_ = false;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -95,10 +158,7 @@ int main(int argc, char** argv)
     bool pty = false, tcp = false;
     int port = 843;
     std::string address = "127.0.0.1";
-    double rate = 10;
-    std::uint32_t count = 0, noiseEvery = 0, badEvery = 0, silenceAfter = 0, closeAfter = 0;
-    int silenceMs = 0;
-    std::vector<sim::UnitItem> items = {{1, {0, 0}}};
+    TFramePlan plan;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const auto next = [&]() -> std::string {
@@ -121,14 +181,14 @@ int main(int argc, char** argv)
             double read = 0;
             if (!cli::ReadNumber(text, 0, 1000, read) || (read > 0 && read < kSlowestRate))
                 Refuse(NotTaken(a, text, "0 or 0.001..1000", cli::IsDecimalText(text)));
-            rate = read;
-        } else if (a == "--count") count = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
-        else if (a == "--items") items = ReadItems(next());
-        else if (a == "--noise-every") noiseEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
-        else if (a == "--bad-every") badEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
-        else if (a == "--silence-after") silenceAfter = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
-        else if (a == "--silence-ms") silenceMs = static_cast<int>(whole(3600000, "0..3600000"));
-        else if (a == "--close-after") closeAfter = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+            plan.Rate = read;
+        } else if (a == "--count") plan.Count = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--items") plan.Items = ReadItems(next());
+        else if (a == "--noise-every") plan.NoiseEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--bad-every") plan.BadEvery = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--silence-after") plan.SilenceAfter = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
+        else if (a == "--silence-ms") plan.SilenceMs = static_cast<int>(whole(3600000, "0..3600000"));
+        else if (a == "--close-after") plan.CloseAfter = static_cast<std::uint32_t>(whole(kFrames, "0..4294967295"));
         else if (a == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
@@ -150,20 +210,8 @@ int main(int argc, char** argv)
     }
     std::fflush(stdout);
 
-    // One step per frame keeps noise, bad frames, silence and closing in place.
-    sim::Scenario scenario;
-    const bool endless = count == 0;
-    const std::uint32_t planned = endless ? std::max({noiseEvery, badEvery, silenceAfter, closeAfter, 1u}) : count;
-    for (std::uint32_t n = 1; n <= planned; ++n) {
-        if (noiseEvery && n % noiseEvery == 0) scenario.push_back(sim::ScenarioStep::MakeNoise({0x55, 0x24, 0x00, 0x2E, 0xAA}));
-        if (badEvery && n % badEvery == 0) scenario.push_back(sim::ScenarioStep::MakeBadFrame(items));
-        else scenario.push_back(sim::ScenarioStep::MakeFrames(1, 0, items));
-        if (rate > 0) scenario.push_back(sim::ScenarioStep::MakeSilence(FramePauseMs(rate)));
-        if (n == silenceAfter) scenario.push_back(sim::ScenarioStep::MakeSilence(silenceMs));
-        if (n == closeAfter) scenario.push_back(sim::ScenarioStep::MakeClose());
-    }
-    if (endless) scenario.push_back(sim::ScenarioStep::MakeFrames(0, rate, items));
-    unit.Play(std::move(scenario));
+    const bool endless = plan.Count == 0;
+    unit.PlaySteps(TFrameSteps(std::move(plan), pty));
 
     std::size_t shown = 0;
     while (!interrupted) {
