@@ -96,6 +96,7 @@ TEST(SimulatorToolTest, RefusesABadValueNamingTheOption)
         {{"--tcp", "--address", "10.0.0.1"},
          "the value of --address is not a loopback address (127.x.x.x or localhost): 10.0.0.1"},
         {{"--tcp", "--address", "unit.example"}, "not a loopback address (127.x.x.x or localhost): unit.example"},
+        {{"--tcp", "--address", "127.0.0.01"}, "not a loopback address (127.x.x.x or localhost): 127.0.0.01"},
         {{"--tcp", "--address", "127.0.0.300"}, "not a loopback address (127.x.x.x or localhost): 127.0.0.300"},
         {{"--tcp", "--port"}, "--port needs a value"},
         {{"--tcp", "--speed", "9"}, "unknown option --speed"},

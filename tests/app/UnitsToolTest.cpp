@@ -1,5 +1,5 @@
 // kv7200-units run as an operator runs it, on a program folder of the test's own: it
-// refuses what it cannot store (the database left as it was), adds, lists and removes
+// refuses what it cannot store whole (the database left as it was), adds, lists and removes
 // units, refuses at once while the program runs, and leaves the program's engine files
 // alone.
 #include <signal.h>
@@ -82,6 +82,14 @@ TEST_F(UnitsToolTest, RefusesWhatItCannotStoreAndLeavesTheDatabaseAsItWas)
         {{"add", "tcp", ""}, "not a dotted IPv4 address"},
         {{"add", "com", "", "Desk"}, "the serial port name is empty"},
         {{"add", "com", "  "}, "the serial port name is empty"},
+        {{"add", "com", " pts/3"}, "the serial port name starts or ends with white space: \" pts/3\""},
+        {{"add", "com", "pts/3 ", "Desk"}, "the serial port name starts or ends with white space: \"pts/3 \""},
+        {{"add", "com", "pts/3\t"}, "the serial port name starts or ends with white space"},
+        {{"add", "com", "pts/123456x"}, "the serial port name is longer than 10 bytes: \"pts/123456x\""},
+        {{"add", "com", "pts/3", QString(51, 'a')}, "the alias is longer than 50 bytes: \"aaaa"},
+        {{"add", "tcp", "10.0.0.1", QString(26, QChar(0xE9))}, "the alias is longer than 50 bytes"},
+        {{"add", "tcp", "010.1.1.1"}, "not a dotted IPv4 address (four numbers 0 to 255): \"010.1.1.1\""},
+        {{"add", "tcp", "10.1.1.00"}, "\"10.1.1.00\""},
         {{"add", "usb", "A1B2"}, "not a kind of unit (tcp or com): \"usb\""},
         {{"add", "tcp"}, "add takes a kind, an address and an alias"},
         {{"remove", "one"}, "not the id of a unit: \"one\""},
@@ -128,6 +136,18 @@ TEST_F(UnitsToolTest, AddsListsAndRemovesUnits)
     EXPECT_EQ(nowhere.ExitCode, 1);
     EXPECT_NE(nowhere.Error.find("there is no kv7200.FDB in "), std::string::npos) << nowhere.Error;
     EXPECT_TRUE(fs::is_empty(empty.Path()));
+}
+
+TEST_F(UnitsToolTest, StoresTheLongestNamesWhole)
+{
+    const std::string alias(50, 'a'), accented = QString(25, QChar(0xE9)).toStdString();
+    const TToolRun com = RunTool({Folder(), "add", "com", "pts/123456", QString::fromStdString(alias)});
+    EXPECT_EQ(com.Output, "unit 1 stored\n") << com.Error;
+    const TToolRun tcp = RunTool({Folder(), "add", "tcp", "10.0.0.0", QString::fromStdString(accented)});
+    EXPECT_EQ(tcp.Output, "unit 2 stored\n") << tcp.Error;
+    const std::string listed = RunTool({Folder(), "list"}).Output;
+    EXPECT_NE(listed.find("1     com  pts/123456       " + alias + "\n"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("2     tcp  10.0.0.0         " + accented + "\n"), std::string::npos) << listed;
 }
 
 TEST_F(UnitsToolTest, LeavesTheEngineFilesOfTheProgramFolderAlone)

@@ -67,7 +67,10 @@ bool ReadDottedIPv4(const std::string& text, std::array<std::uint8_t, 4>& octets
         std::size_t end = at;
         while (end < text.size() && IsDigit(text[end])) ++end;
         long long number = 0;
-        if (end == at || end - at > 3 || !ReadWhole(text.substr(at, end - at), 0, 255, number)) return false;
+        // "010" is 10 to some readers and 8 to others.
+        const bool leadingZero = end - at > 1 && text[at] == '0';
+        if (end == at || end - at > 3 || leadingZero || !ReadWhole(text.substr(at, end - at), 0, 255, number))
+            return false;
         read[part++] = static_cast<std::uint8_t>(number);
         if (part == 4) {
             if (end != text.size()) return false;

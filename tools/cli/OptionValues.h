@@ -17,7 +17,8 @@ bool ReadNumber(const std::string& text, double min, double max, double& value);
 // not is no number at all rather than one out of its range.
 bool IsWholeText(const std::string& text);
 bool IsDecimalText(const std::string& text);
-// A dotted IPv4 address: four numbers 0 to 255 of one to three digits each.
+// A dotted IPv4 address: four numbers 0 to 255 of one to three digits each, none with
+// a leading zero.
 bool ReadDottedIPv4(const std::string& text, std::array<std::uint8_t, 4>& octets);
 // Hex digits, two for each byte, appended to bytes.
 bool ReadHexBytes(const std::string& text, std::string& bytes);

@@ -5,8 +5,9 @@
 // and holds that lock itself while it works, so that the program does not start on the
 // database meanwhile. Its database engine runs from a folder of its own, removed at the
 // end: the engine files in the program's folder are never touched. A command line it
-// does not take (an unknown command, an address that is not a dotted IPv4 address, an
-// empty port name, an id that is not a number) is refused with exit status 2 before the
+// does not take (an unknown command, an address that is not a dotted IPv4 address, a
+// port name that is empty or starts or ends with white space, a name or alias too long
+// for the database, an id that is not a number) is refused with exit status 2 before the
 // database is opened.
 #include <array>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "cli/OptionValues.h"
 #include "device_link/Device.h"
 #include "loadtest/ProgramRig.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Thread.h"
 #include "shell/OneInstance.h"
 #include "storage/DModule.h"
@@ -37,6 +39,10 @@ constexpr const char* kUsage =
     "       kv7200-units FOLDER remove ID                 the unit of that id (as list shows it)\n"
     "       kv7200-units FOLDER log on|off                the event log (every item of the units added)\n"
     "FOLDER holds kv7200.FDB (the program's folder). Run it while the program is not running.\n";
+
+// What the unit table holds (its COMPORT and ALIAS columns): longer text would be cut.
+constexpr std::size_t kPortNameBytes = 10;
+constexpr std::size_t kAliasBytes = 50;
 
 // A command line that is not taken: what is wrong, then the usage; status 2.
 int Refuse(const std::string& message)
@@ -98,10 +104,19 @@ std::string Read(int argc, char** argv, TCommand& command)
                 return "not a dotted IPv4 address (four numbers 0 to 255): \"" + address + "\"";
         } else if (kind == "com") {
             command.Unit.Kind = device_link::dkCOM;
-            if (address.find_first_not_of(" \t") == std::string::npos) return "the serial port name is empty";
+            const std::string trimmed = rtl::Trim(address);
+            if (trimmed.empty()) return "the serial port name is empty";
+            // No port has such a name: the unit could never be opened.
+            if (trimmed != address)
+                return "the serial port name starts or ends with white space: \"" + address + "\"";
+            if (address.size() > kPortNameBytes)
+                return "the serial port name is longer than " + std::to_string(kPortNameBytes) + " bytes: \"" + address
+                       + "\"";
         } else {
             return "not a kind of unit (tcp or com): \"" + kind + "\"";
         }
+        if (command.Unit.Alias.size() > kAliasBytes)
+            return "the alias is longer than " + std::to_string(kAliasBytes) + " bytes: \"" + command.Unit.Alias + "\"";
         return "";
     }
     if (verb == "remove") {
