@@ -37,15 +37,15 @@ struct TToolRun {
     std::chrono::milliseconds Took{};
 };
 
-// Runs the tool with arguments; tmp, when given, is its temporary folder (TMPDIR).
-TToolRun RunTool(const QStringList& arguments, const std::string& tmp = {})
+// Runs the tool with arguments; tmp, when given, is its temporary folder (TMPDIR);
+// lockFolder, when given, the database engine's lock folder.
+TToolRun RunTool(const QStringList& arguments, const std::string& tmp = {}, const std::string& lockFolder = {})
 {
     QProcess tool;
-    if (!tmp.empty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TMPDIR", QString::fromStdString(tmp));
-        tool.setProcessEnvironment(env);
-    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!tmp.empty()) env.insert("TMPDIR", QString::fromStdString(tmp));
+    if (!lockFolder.empty()) env.insert("FIREBIRD_LOCK", QString::fromStdString(lockFolder));
+    tool.setProcessEnvironment(env);
     const auto start = std::chrono::steady_clock::now();
     tool.start(KV7200_UNITS, arguments);
     TToolRun run;
@@ -189,6 +189,33 @@ TEST(UnitsToolWhileTheProgramRunsTest, RefusesAtOnceAndLeavesTheProgramsEngineFi
     // Now that it has ended, the tool works on its database.
     EXPECT_EQ(RunTool({QString::fromStdString(program.Folder()), "add", "tcp", "127.0.0.2"}, program.TempFolder()).Output,
               "unit 1 stored\n");
+}
+
+TEST(UnitsToolWhileTheProgramRunsTest, RefusesUnderAnotherTemporaryFolderToo)
+{
+    apptest::TProgramCopy program(KV7200_TEMPLATE_FDB);
+    ASSERT_TRUE(program.Start());
+    const std::string last = program.Folder() + "intl/fbintl.conf";
+    for (int i = 0; i < 500 && !fs::exists(last); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(fs::exists(last)) << program.ErrorText();
+
+    // Neither the program's lock nor its engine's lock folder is where this run looks:
+    // the database itself tells.
+    testsupport::TempDir otherTmp;
+    const std::string otherLocks = otherTmp.Str() + "/firebird";
+    const TToolRun run =
+        RunTool({QString::fromStdString(program.Folder()), "add", "tcp", "127.0.0.2"}, otherTmp.Str(), otherLocks);
+    EXPECT_EQ(run.ExitCode, 1);
+    const std::string refusal = "kv7200-units: the program is running; end it first\n";
+    EXPECT_NE(run.Error.find(refusal), std::string::npos) << run.Error;
+    EXPECT_EQ(run.Error.find("I/O error"), std::string::npos) << run.Error;
+    EXPECT_EQ(run.Output, "");
+
+    program.Signal(SIGTERM);
+    ASSERT_TRUE(program.WaitForEnd(20000)) << program.ErrorText();
+    EXPECT_EQ(program.ExitCode(), 0) << program.ErrorText();
+    EXPECT_EQ(RunTool({QString::fromStdString(program.Folder()), "list"}, otherTmp.Str(), otherLocks).Output,
+              "ID    TYPE ADDRESS          ALIAS\n");
 }
 
 } // namespace

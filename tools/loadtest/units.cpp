@@ -1,14 +1,14 @@
 // kv7200-units: stores and removes units in a program folder's kv7200.FDB and switches
 // the event log on or off, for trying the program without its unit and settings dialogs.
 //
-// It refuses at once while the program runs (the program's one-instance lock is held)
-// and holds that lock itself while it works, so that the program does not start on the
-// database meanwhile. Its database engine runs from a folder of its own, removed at the
-// end: the engine files in the program's folder are never touched. A command line it
-// does not take (an unknown command, an address that is not a dotted IPv4 address, a
-// port name that is empty or starts or ends with white space, a name or alias too long
-// for the database, an id that is not a number) is refused with exit status 2 before the
-// database is opened.
+// It refuses at once while the program runs (the program's one-instance lock is held,
+// or the program's engine holds the database) and holds that lock itself while it
+// works, so that the program does not start on the database meanwhile. Its database
+// engine runs from a folder of its own, removed at the end: the engine files in the
+// program's folder are never touched. A command line it does not take (an unknown
+// command, an address that is not a dotted IPv4 address, a port name that is empty or
+// starts or ends with white space, a name or alias too long for the database, an id
+// that is not a number) is refused with exit status 2 before the database is opened.
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +23,7 @@
 #include "cli/OptionValues.h"
 #include "device_link/Device.h"
 #include "loadtest/ProgramRig.h"
+#include "platform/fb/FbClient.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Thread.h"
 #include "shell/OneInstance.h"
@@ -49,6 +50,12 @@ int Refuse(const std::string& message)
 {
     std::fprintf(stderr, "kv7200-units: %s\n%s", message.c_str(), kUsage);
     return 2;
+}
+
+int ProgramRunning()
+{
+    std::fprintf(stderr, "kv7200-units: the program is running; end it first\n");
+    return 1;
 }
 
 // The engine's files in a folder of this run, gone with it.
@@ -174,10 +181,7 @@ int main(int argc, char** argv)
     if (const std::string refused = Read(argc, argv, command); !refused.empty()) return Refuse(refused);
     // The program's lock, held until this ends; a lock left by a program that died is taken over.
     QLockFile programLock(shell::InstanceLockFile());
-    if (!programLock.tryLock(0)) {
-        std::fprintf(stderr, "kv7200-units: the program is running; end it first\n");
-        return 1;
-    }
+    if (!programLock.tryLock(0)) return ProgramRunning();
     // A unit object has a gauge control; no window is shown.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
@@ -185,6 +189,9 @@ int main(int argc, char** argv)
     try {
         return Run(command);
     } catch (const std::exception& e) {
+        // A program of another temporary folder has its lock elsewhere; its engine holds the file.
+        const auto* engine = dynamic_cast<const fb::EIBError*>(&e);
+        if (engine && engine->HasErrorCode(isc_already_opened)) return ProgramRunning();
         std::fprintf(stderr, "kv7200-units: %s\n", e.what());
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "platform/fb/LockFolder.h"
@@ -109,6 +110,27 @@ const TFbApi& Api()
     return gApi;
 }
 
+bool EIBError::HasErrorCode(long code) const
+{
+    return std::find(ErrorCodes.begin(), ErrorCodes.end(), code) != ErrorCodes.end();
+}
+
+namespace {
+
+// The codes of a status vector: each error is isc_arg_gds and its code, followed by its
+// arguments (a C string with its length first, anything else one value).
+std::vector<long> ErrorCodes(const ISC_STATUS* status)
+{
+    std::vector<long> codes;
+    for (const ISC_STATUS* at = status; *at != isc_arg_end;) {
+        if (*at == isc_arg_gds) codes.push_back(static_cast<long>(at[1]));
+        at += *at == isc_arg_cstring ? 3 : 2;
+    }
+    return codes;
+}
+
+} // namespace
+
 void RaiseError(const ISC_STATUS* status, const std::string& detail)
 {
     const TFbApi& api = Api();
@@ -125,7 +147,7 @@ void RaiseError(const ISC_STATUS* status, const std::string& detail)
     if (!detail.empty())
         message += "\n" + detail;
     long sqlCode = api.isc_sqlcode(status);
-    throw EIBError(message, sqlCode, static_cast<long>(status[1]));
+    throw EIBError(message, sqlCode, static_cast<long>(status[1]), ErrorCodes(status));
 }
 
 } // namespace fb

@@ -8,6 +8,7 @@
 #include <ibase.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/rtl/Exception.h"
 
@@ -17,9 +18,14 @@ namespace fb {
 // (isc_sqlcode) and the engine's own error code (the first code of the status vector).
 class EIBError : public rtl::EDatabaseError {
 public:
-    EIBError(std::string message, long sqlCode, long ibErrorCode)
-        : EDatabaseError(std::move(message), sqlCode), IBErrorCode(ibErrorCode) {}
+    EIBError(std::string message, long sqlCode, long ibErrorCode, std::vector<long> errorCodes = {})
+        : EDatabaseError(std::move(message), sqlCode), IBErrorCode(ibErrorCode), ErrorCodes(std::move(errorCodes)) {}
+    // One of the codes tells what the first, general one does not (why an I/O failed).
+    bool HasErrorCode(long code) const;
+
     long IBErrorCode;
+    // Every error code of the status vector, in its order.
+    std::vector<long> ErrorCodes;
 };
 
 // The entry points the component layer uses.

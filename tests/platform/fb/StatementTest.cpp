@@ -250,6 +250,11 @@ TEST_F(StatementTest, EngineErrorsCarryMessageAndSqlCode)
         EXPECT_EQ(e.SQLCode, -104);
         EXPECT_NE(e.Message.find("Token unknown"), std::string::npos) << e.Message;
         EXPECT_EQ(e.IBErrorCode, isc_dsql_error);
+        // The codes after the first say what it was.
+        ASSERT_FALSE(e.ErrorCodes.empty());
+        EXPECT_EQ(e.ErrorCodes.front(), isc_dsql_error);
+        EXPECT_TRUE(e.HasErrorCode(isc_dsql_token_unk_err));
+        EXPECT_FALSE(e.HasErrorCode(isc_already_opened));
     }
     q.SetSQL("select * from NO_SUCH_TABLE");
     try {
@@ -291,6 +296,8 @@ TEST(Database, MissingAndCorruptFilesFailWithTheEnginesMessage)
     } catch (const fb::EIBError& e) {
         EXPECT_NE(e.Message.find("absent.FDB"), std::string::npos) << e.Message;
         EXPECT_NE(e.SQLCode, 0);
+        EXPECT_TRUE(e.HasErrorCode(isc_io_error));
+        EXPECT_FALSE(e.HasErrorCode(isc_already_opened));
     }
     EXPECT_FALSE(missing.db.GetConnected());
 
