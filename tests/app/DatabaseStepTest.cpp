@@ -1,7 +1,7 @@
 // The build's database step (tools/mkdb/PlaceDatabase.cmake) run as the build runs it, on a
 // program folder of its own: it makes the user's database from the empty template only
 // where there is none, and leaves one that is there exactly as it was, also when the
-// schema changed (which it then says, once).
+// schema changed (which it then says, once); also on a file system without hard links.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
@@ -44,10 +45,14 @@ protected:
     fs::path Stamp() const { return dir.Path() / "kv7200.FDB.schema"; }
     void WriteSchema(const std::string& text) const { dir.Write("kv7200.sql", text); }
 
-    // Runs the step; returns what it printed, "FAILED ..." when it failed.
-    std::string RunStep() const
+    // Runs the step, with extra environment entries ("NAME=value"); returns what it
+    // printed, "FAILED ..." when it failed.
+    std::string RunStep(const QStringList& environment = {}) const
     {
         QProcess step;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& entry : environment) env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+        step.setProcessEnvironment(env);
         step.setProcessChannelMode(QProcess::MergedChannels);
         step.start(KV_CMAKE, {QString("-DTEMPLATE=") + KV7200_TEMPLATE_FDB,
                               QString::fromStdString("-DDATABASE=" + Database().string()),
@@ -71,6 +76,20 @@ TEST_F(DatabaseStepTest, WithoutADatabaseItMakesOneFromTheTemplate)
         EXPECT_EQ(entry.path().filename(), "kv7200.FDB") << "left behind: " << entry.path();
     // The next build finds it and says nothing.
     EXPECT_EQ(RunStep(), "");
+}
+
+TEST_F(DatabaseStepTest, OnAFileSystemWithoutHardLinksItStillMakesOne)
+{
+    const QStringList noHardLinks{QString("LD_PRELOAD=") + KV_NO_HARD_LINKS};
+    const std::string said = RunStep(noHardLinks);
+    EXPECT_NE(said.find("Made " + Database().string() + ", an empty database"), std::string::npos) << said;
+    EXPECT_EQ(Bytes(Database()), Bytes(KV7200_TEMPLATE_FDB));
+    for (const auto& entry : fs::directory_iterator(Bin()))
+        EXPECT_EQ(entry.path().filename(), "kv7200.FDB") << "left behind: " << entry.path();
+    // There the one it made is kept as well.
+    const auto made = Stat(Database()).st_ino;
+    EXPECT_EQ(RunStep(noHardLinks), "");
+    EXPECT_EQ(Stat(Database()).st_ino, made);
 }
 
 TEST_F(DatabaseStepTest, TheUsersDatabaseIsLeftAsItIsWhateverChanged)

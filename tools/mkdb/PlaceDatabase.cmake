@@ -35,7 +35,12 @@ string(RANDOM LENGTH 8 tag)
 set(part "${DATABASE}.new-${tag}")
 file(COPY_FILE "${TEMPLATE}" "${part}")
 file(RENAME "${part}" "${DATABASE}" NO_REPLACE RESULT failed)
-# NO_REPLACE links the new name and may leave the old one.
+if(failed AND NOT EXISTS "${DATABASE}" AND NOT IS_SYMLINK "${DATABASE}")
+  # NO_REPLACE links the new name, which a file system without hard links (vfat, exFAT,
+  # some FUSE) refuses: there a plain rename, still only while there is no database.
+  file(RENAME "${part}" "${DATABASE}" RESULT failed)
+endif()
+# NO_REPLACE may leave the old name.
 file(REMOVE "${part}")
 if(failed)
   if(NOT EXISTS "${DATABASE}")
