@@ -117,6 +117,16 @@ TEST(NoDisplayTest, TheProgramSaysWhatToDoAndEnds)
     EXPECT_EQ(program.ExitCode(), 1);
     EXPECT_EQ(program.ErrorText(), "kv7200: no display: set DISPLAY or start it with ./run.sh\n");
     EXPECT_FALSE(program.EngineFilesPresent());
+
+    // A display that is set but does not answer (a stale one from a remote login).
+    apptest::TProgramCopy stale(KV7200_TEMPLATE_FDB);
+    ASSERT_TRUE(stale.Start({"DISPLAY=:4242", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="}));
+    ASSERT_TRUE(stale.WaitForEnd(kEndTimeoutMs)) << stale.ErrorText();
+    EXPECT_TRUE(stale.EndedNormally()) << "ended by a signal: " << stale.ErrorText();
+    EXPECT_EQ(stale.ExitCode(), 1);
+    EXPECT_EQ(stale.ErrorText(), "kv7200: the display \":4242\" does not answer: set DISPLAY to one that does, or "
+                                 "unset it and start the program with ./run.sh\n");
+    EXPECT_FALSE(stale.EngineFilesPresent());
 }
 
 TEST_F(RunOnDisplayTest, SigtermToTheLauncherOrCtrlCEndTheProgramAndThenTheDisplay)
