@@ -36,9 +36,24 @@ end_server() {
   rm -rf "$work"
 }
 trap end_server EXIT
-# Until the program runs, a signal ends this script (and the EXIT trap what it started).
-trap 'exit 130' INT
-trap 'exit 143' TERM HUP
+# Until the program is started, a signal ends this script (and the EXIT trap what it
+# started); from then on it goes to the program, also when it comes before its number is
+# known here.
+pending=
+on_signal() {
+  if [[ -n $program_pid ]]; then
+    kill -s "$1" "$program_pid" 2>/dev/null
+  elif [[ -n $starting ]]; then
+    pending=$1
+  elif [[ $1 == INT ]]; then
+    exit 130
+  else
+    exit 143
+  fi
+}
+starting=
+trap 'on_signal INT' INT
+trap 'on_signal TERM' TERM HUP
 
 export XAUTHORITY=$work/Xauthority
 : >"$XAUTHORITY"
@@ -65,13 +80,18 @@ fi
 xauth -q add ":$number" MIT-MAGIC-COOKIE-1 "$key"
 echo "no display: running on a virtual one (:$number) that nobody sees; Ctrl+C ends the program" >&2
 
+# Qt would make its runtime folder in the temporary folder and leave it there.
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+  export XDG_RUNTIME_DIR=$work/runtime
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
 set -m
 unset WAYLAND_DISPLAY
+starting=1
 DISPLAY=":$number" QT_QPA_PLATFORM=xcb KV7200_UNSEEN_DISPLAY=1 "$program" "$@" &
 program_pid=$!
 set +m
-trap 'kill -INT "$program_pid" 2>/dev/null' INT
-trap 'kill -TERM "$program_pid" 2>/dev/null' TERM HUP
+[[ -n $pending ]] && kill -s "$pending" "$program_pid" 2>/dev/null
 # wait returns early for every signal passed on; the program's own end gives its status.
 while true; do
   wait "$program_pid"

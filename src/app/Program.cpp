@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 
+#include <dlfcn.h>
 #include <pthread.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@
 #include "storage/DModule.h"
 #include "storage/fb_embedded.h"
 #include "views/DeviceRDS.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace app {
 
@@ -39,35 +41,8 @@ sigset_t TerminationSignals()
     ::sigemptyset(&set);
     ::sigaddset(&set, SIGTERM);
     ::sigaddset(&set, SIGINT);
+    ::sigaddset(&set, SIGHUP); // the terminal that started the program was closed
     return set;
-}
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-// The button a box answers with when Enter is pressed: the first of its buttons in the
-// order the boxes lay them out.
-ui::TModalResult DefaultAnswer(ui::TMsgDlgButtons buttons, std::string& name)
-{
-    // clang-format off
-    struct TChoice { unsigned Bit; const char* Name; ui::TModalResult Result; };
-    static const TChoice kChoices[] = {
-        {ui::mbYes, "Yes", ui::mrYes}, {ui::mbNo, "No", ui::mrNo}, {ui::mbOK, "OK", ui::mrOk},
-        {ui::mbCancel, "Cancel", ui::mrCancel}, {ui::mbAbort, "Abort", ui::mrAbort}, {ui::mbRetry, "Retry", ui::mrRetry},
-        {ui::mbIgnore, "Ignore", ui::mrIgnore}, {ui::mbAll, "All", ui::mrAll}, {ui::mbNoToAll, "No to All", ui::mrNoToAll},
-        {ui::mbYesToAll, "Yes to All", ui::mrYesToAll},
-    };
-    // clang-format on
-    for (const TChoice& c : kChoices)
-        if ((buttons ? buttons : ui::mbOK) & c.Bit) {
-            name = c.Name;
-            return c.Result;
-        }
-    name = "OK";
-    return ui::mrOk;
 }
 
 // Error and warning boxes are also written to standard error, for the terminal or the
@@ -91,7 +66,7 @@ public:
             return shown_.Show(request);
         }
         std::string name;
-        const ui::TModalResult answer = DefaultAnswer(request.Buttons, name);
+        const ui::TModalResult answer = ui::DefaultMsgDlgAnswer(request.Buttons, &name);
         const unsigned several = request.Buttons & (request.Buttons - 1);
         Write(several ? request.Text + " [answered " + name + "]" : request.Text);
         return answer;
@@ -109,16 +84,44 @@ private:
     bool unseen_;
 };
 
-// Whether Qt will find a display: without one its default platform aborts the program.
-// A platform chosen explicitly (offscreen, wayland ...) is left to Qt.
-bool DisplayAvailable(int argc, char** argv)
+// Whether an X server answers at DISPLAY. The client library is looked up at run time:
+// Qt's X platform loads it anyway, and where it is missing Qt says so itself.
+bool XServerAnswers()
+{
+    void* xcb = ::dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
+    if (!xcb) return true;
+    using TConnect = void* (*)(const char*, int*);
+    using TConnectionError = int (*)(void*);
+    using TDisconnect = void (*)(void*);
+    const auto connect = reinterpret_cast<TConnect>(::dlsym(xcb, "xcb_connect"));
+    const auto error = reinterpret_cast<TConnectionError>(::dlsym(xcb, "xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<TDisconnect>(::dlsym(xcb, "xcb_disconnect"));
+    bool answers = true;
+    if (connect && error && disconnect) {
+        void* connection = connect(nullptr, nullptr);
+        answers = connection && error(connection) == 0;
+        if (connection) disconnect(connection);
+    }
+    ::dlclose(xcb);
+    return answers;
+}
+
+// Why Qt would find no display, which makes its default platform abort the program;
+// empty when it will find one. A platform chosen explicitly (offscreen, wayland ...) is
+// left to Qt.
+std::string DisplayProblem(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "-platform") return true;
-    const std::string platform = Environment("QT_QPA_PLATFORM");
-    if (!platform.empty() && platform.rfind("xcb", 0) != 0) return true;
-    if (platform.empty() && !Environment("WAYLAND_DISPLAY").empty()) return true;
-    return !Environment("DISPLAY").empty();
+        if (std::string(argv[i]) == "-platform") return "";
+    const std::string platform = rtl::GetEnvironmentVariable("QT_QPA_PLATFORM");
+    if (!platform.empty() && platform.rfind("xcb", 0) != 0) return "";
+    if (platform.empty() && !rtl::GetEnvironmentVariable("WAYLAND_DISPLAY").empty()) return "";
+    const std::string display = rtl::GetEnvironmentVariable("DISPLAY");
+    if (display.empty()) return "no display: set DISPLAY or start it with ./run.sh";
+    if (!XServerAnswers())
+        return "the display \"" + display + "\" does not answer: set DISPLAY to one that does, or unset it and start "
+                                            "the program with ./run.sh";
+    return "";
 }
 
 } // namespace
@@ -299,8 +302,8 @@ void TProgram::RemoveEngineFiles()
 
 int RunProgram(int argc, char** argv)
 {
-    if (!DisplayAvailable(argc, argv)) {
-        std::fprintf(stderr, "kv7200: no display: set DISPLAY or start it with ./run.sh\n");
+    if (const std::string problem = DisplayProblem(argc, argv); !problem.empty()) {
+        std::fprintf(stderr, "kv7200: %s\n", problem.c_str());
         return kFailureExitCode;
     }
     BlockTerminationSignals();
@@ -309,7 +312,7 @@ int RunProgram(int argc, char** argv)
     // The splash closes before the main window opens; only the main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     rtl::MainThread::Init();
-    TBoxesOnConsole boxes(ui::MessageBoxService(), !Environment(kUnseenDisplayVariable).empty());
+    TBoxesOnConsole boxes(ui::MessageBoxService(), !rtl::GetEnvironmentVariable(kUnseenDisplayVariable).empty());
     TProgram program(RunningProgramFile());
     EndOnTerminationSignals(application, program);
     if (!program.Start()) return program.ExitCode();

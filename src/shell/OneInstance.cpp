@@ -1,6 +1,5 @@
 #include "shell/OneInstance.h"
 
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -12,11 +11,6 @@ namespace shell {
 
 namespace {
 constexpr char kRaiseRequest[] = "RAISE\n";
-}
-
-QString InstanceLockFile(const std::string& name)
-{
-    return QDir::tempPath() + '/' + ui::ToQString(name) + ".lock";
 }
 
 TInstanceGuard::TInstanceGuard(std::string name) : name_(std::move(name)) {}

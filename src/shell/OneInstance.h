@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include <QDir>
 #include <QString>
 
 class QLocalServer;
@@ -17,8 +18,12 @@ namespace shell {
 inline constexpr const char* kInstanceName = "RDSDECODERKV7200TOLK_ONEINSTANCE";
 
 // The lock file of the instance of this name, held while it runs (tools that must not
-// work beside the running program look at it).
-QString InstanceLockFile(const std::string& name = kInstanceName);
+// work beside the running program look at it). Defined here so that the test programs
+// find it without the shell library.
+inline QString InstanceLockFile(const std::string& name = kInstanceName)
+{
+    return QDir::tempPath() + '/' + QString::fromStdString(name) + ".lock";
+}
 
 class TInstanceGuard {
 public:

@@ -1,6 +1,6 @@
 // The built program as the operator and the session run it, each in a folder of its
 // own: started with two units (TCP and serial) and their views open, ended by SIGTERM
-// or by closing its main window through the window system; SIGTERM while a start-up
+// or by closing its main window through the window system; SIGTERM or SIGHUP while a start-up
 // error box waits for an answer; a backup at exit that fails on a damaged database.
 #include <signal.h>
 #include <unistd.h>
@@ -118,20 +118,24 @@ TEST_F(ProgramEndTest, ClosingTheMainWindowEndsTheProgramWithItsUnitViewsOpen)
                       });
 }
 
-TEST_F(ProgramEndTest, SigtermEndsAStartUpErrorBoxThatWaitsForAnAnswer)
+// SIGHUP comes when the terminal that started the program is closed.
+TEST_F(ProgramEndTest, SigtermOrSighupEndsAStartUpErrorBoxThatWaitsForAnAnswer)
 {
     fbtest::ExecuteSql(Database(), "alter procedure GET_DB_VERSION returns (DBVER integer) as begin DBVER = 2; end",
                        false);
-    apptest::TProgramCopy program(Database());
-    ASSERT_TRUE(program.Start());
-    ASSERT_TRUE(program.WaitForError("kv7200: Incompatible DataBase!", 15000)) << program.ErrorText();
-    // Nobody answers the box: the program waits.
-    EXPECT_TRUE(program.RunsAfter(300));
-    program.Signal(SIGTERM);
-    ASSERT_TRUE(program.WaitForEnd(kEndTimeoutMs)) << program.ErrorText();
-    EXPECT_TRUE(program.EndedNormally());
-    EXPECT_NE(program.ExitCode(), 0);
-    EXPECT_FALSE(program.EngineFilesPresent());
+    for (int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        apptest::TProgramCopy program(Database());
+        ASSERT_TRUE(program.Start());
+        ASSERT_TRUE(program.WaitForError("kv7200: Incompatible DataBase!", 15000)) << program.ErrorText();
+        // Nobody answers the box: the program waits.
+        EXPECT_TRUE(program.RunsAfter(300));
+        program.Signal(signal);
+        ASSERT_TRUE(program.WaitForEnd(kEndTimeoutMs)) << program.ErrorText();
+        EXPECT_TRUE(program.EndedNormally());
+        EXPECT_NE(program.ExitCode(), 0);
+        EXPECT_FALSE(program.EngineFilesPresent());
+    }
 }
 
 TEST_F(ProgramEndTest, ABackupThatFailsAtExitKeepsThePreviousOneAndEndsWithAFailure)

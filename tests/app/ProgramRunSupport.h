@@ -52,6 +52,8 @@ public:
     // The temporary folder it was given (TMPDIR): the single-instance guard's and whatever
     // else it puts there.
     std::string TempFolder() const { return instanceDir_.Str(); }
+    // Whether it runs, as last seen by a wait or the event loop.
+    bool Running() const { return process_.state() != QProcess::NotRunning; }
     // True when it still runs after ms.
     bool RunsAfter(int ms) { return !process_.waitForFinished(ms); }
     // Waits for its end; false (and the program killed) when it runs on.

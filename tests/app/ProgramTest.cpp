@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <memory>
 
-#include <QProcess>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -304,17 +303,15 @@ TEST_F(ProgramTest, ASecondStartRaisesTheRunningProgramAndEnds)
     ui::ProcessMessages();
     ASSERT_TRUE(form->isMinimized());
 
-    QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(environment);
-    second.start(KV7200_PROGRAM, {});
-    ASSERT_TRUE(second.waitForStarted(5000));
-    const bool ended = testsupport::WaitUntil([&] { return second.state() == QProcess::NotRunning; }, 15000);
-    if (!ended) second.kill();
-    ASSERT_TRUE(ended);
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
+    // From a folder of its own with no database: had it missed the lock, it would open
+    // none of the user's.
+    apptest::TProgramCopy second("");
+    ASSERT_TRUE(second.Start({"QT_QPA_PLATFORM=offscreen", QString::fromStdString("TMPDIR=" + instanceFolder.Str())}));
+    const bool ended = testsupport::WaitUntil([&] { return !second.Running(); }, 15000);
+    ASSERT_TRUE(ended) << second.ErrorText();
+    EXPECT_TRUE(second.EndedNormally());
+    EXPECT_EQ(second.ExitCode(), 0) << second.ErrorText();
+    EXPECT_FALSE(fs::exists(second.Database()));
     EXPECT_TRUE(testsupport::WaitUntil([&] { return !form->isMinimized(); }, 3000));
     EXPECT_TRUE(form->isVisible());
     program->Stop();

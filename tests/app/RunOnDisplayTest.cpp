@@ -22,6 +22,8 @@ namespace fs = std::filesystem;
 constexpr int kEndTimeoutMs = 20000;
 // No display of any kind; no platform chosen (ctest chooses offscreen for the tests).
 const QStringList kNoDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+// As over ssh: no runtime folder, so Qt would make one in the temporary folder.
+const QStringList kNoDisplayNorRuntimeFolder = kNoDisplay + QStringList{"XDG_RUNTIME_DIR="};
 
 // The display the launcher made, from its first line: ":N", "" when none.
 std::string DisplayOf(const std::string& error)
@@ -58,12 +60,19 @@ protected:
         if (::access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "no Xvfb for the virtual display";
     }
 
+    // Started through the launcher; true once the launcher has said which display it made,
+    // as it is about to start the program there.
+    bool AnnounceVirtualDisplay(apptest::TProgramCopy& program)
+    {
+        return program.Start(kNoDisplayNorRuntimeFolder, KV_RUN_ON_DISPLAY)
+               && program.WaitForError("running on a virtual one (:", 15000);
+    }
+
     // Started through the launcher; true once the program runs on the virtual display
     // with its engine files written (past the start of main: signals are taken).
     bool StartOnVirtualDisplay(apptest::TProgramCopy& program)
     {
-        if (!program.Start(kNoDisplay, KV_RUN_ON_DISPLAY)) return false;
-        if (!program.WaitForError("running on a virtual one (:", 15000)) return false;
+        if (!AnnounceVirtualDisplay(program)) return false;
         display = DisplayOf(program.ErrorText());
         server = ServerOf(program.ProcessId());
         for (int i = 0; i < 500 && !program.EngineFilesPresent(); ++i)
@@ -82,11 +91,17 @@ protected:
         std::error_code none;
         EXPECT_GT(fs::file_size(program.Database() + "_", none), 0u) << "no backup at exit";
         EXPECT_FALSE(program.EngineFilesPresent());
+        ExpectNothingLeft(program);
+    }
+
+    // The display ended, nothing of the launcher's session running, nothing in the
+    // temporary folder.
+    void ExpectNothingLeft(apptest::TProgramCopy& program)
+    {
         EXPECT_FALSE(Runs(server)) << "the virtual display still runs";
         EXPECT_EQ(LeftRunning(program.ProcessId()), "");
         for (const auto& entry : fs::directory_iterator(program.TempFolder()))
-            EXPECT_EQ(entry.path().filename().string().rfind("kv7200-display", 0), std::string::npos)
-                << entry.path() << " was left";
+            ADD_FAILURE() << entry.path() << " was left";
     }
 
     std::string display;
@@ -102,6 +117,16 @@ TEST(NoDisplayTest, TheProgramSaysWhatToDoAndEnds)
     EXPECT_EQ(program.ExitCode(), 1);
     EXPECT_EQ(program.ErrorText(), "kv7200: no display: set DISPLAY or start it with ./run.sh\n");
     EXPECT_FALSE(program.EngineFilesPresent());
+
+    // A display that is set but does not answer (a stale one from a remote login).
+    apptest::TProgramCopy stale(KV7200_TEMPLATE_FDB);
+    ASSERT_TRUE(stale.Start({"DISPLAY=:4242", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="}));
+    ASSERT_TRUE(stale.WaitForEnd(kEndTimeoutMs)) << stale.ErrorText();
+    EXPECT_TRUE(stale.EndedNormally()) << "ended by a signal: " << stale.ErrorText();
+    EXPECT_EQ(stale.ExitCode(), 1);
+    EXPECT_EQ(stale.ErrorText(), "kv7200: the display \":4242\" does not answer: set DISPLAY to one that does, or "
+                                 "unset it and start the program with ./run.sh\n");
+    EXPECT_FALSE(stale.EngineFilesPresent());
 }
 
 TEST_F(RunOnDisplayTest, SigtermToTheLauncherOrCtrlCEndTheProgramAndThenTheDisplay)
@@ -122,6 +147,21 @@ TEST_F(RunOnDisplayTest, SigtermToTheLauncherOrCtrlCEndTheProgramAndThenTheDispl
         EXPECT_TRUE(Runs(server)) << display;
         c.End(program);
         ExpectACleanEnd(program);
+    }
+}
+
+// A signal while the program is being started reaches it, or ends the launcher before it
+// starts it: either way nothing goes on running.
+TEST_F(RunOnDisplayTest, ASignalAsTheProgramStartsEndsEverything)
+{
+    for (int signal : {SIGTERM, SIGINT, SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        apptest::TProgramCopy program(KV7200_TEMPLATE_FDB);
+        ASSERT_TRUE(AnnounceVirtualDisplay(program)) << program.ErrorText();
+        server = ServerOf(program.ProcessId());
+        program.Signal(signal);
+        ASSERT_TRUE(program.WaitForEnd(kEndTimeoutMs)) << program.ErrorText();
+        ExpectNothingLeft(program);
     }
 }
 

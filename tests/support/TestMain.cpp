@@ -3,7 +3,8 @@
 // child switch, the program runs that child routine instead of its tests.
 //
 // Around the tests: a scratch folder as the temporary folder, gone however the program
-// ends; a watch on the user's database of the build, which no test may touch; the
+// ends; a watch on the user's database of the build, which no test may touch (the
+// program the user runs beside the tests may: that is noted, not failed); the
 // reasons of skipped tests at the end; and, when KV_ALL_SKIPPED_EXIT_CODE is set, that
 // exit status when every test that ran was skipped (ctest's SKIP_RETURN_CODE).
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Thread.h"
+#include "shell/OneInstance.h"
 #include "support/ChildRoutine.h"
 #include "support/ScratchFolder.h"
 #include "support/UserDatabaseGuard.h"
@@ -45,6 +47,8 @@ bool AllSkipped(const ::testing::UnitTest& unit)
 
 int main(int argc, char** argv)
 {
+    // The program the user runs keeps its lock in the user's temporary folder, not in ours.
+    const std::string programLock = shell::InstanceLockFile().toStdString();
     testsupport::UseScratchFolder("kv7200-tests");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
@@ -52,15 +56,15 @@ int main(int argc, char** argv)
     int childExit = 0;
     if (testsupport::RunChildRoutine(argc, argv, childExit)) return childExit;
     ::testing::InitGoogleTest(&argc, argv);
-    testsupport::TUserDatabaseGuard userDatabase(KV_USER_DATABASE);
+    testsupport::TUserDatabaseGuard userDatabase(KV_USER_DATABASE, programLock);
     int result = RUN_ALL_TESTS();
     const ::testing::UnitTest& unit = *::testing::UnitTest::GetInstance();
     PrintSkipReasons(unit);
-    if (const std::string touched = userDatabase.Report(); !touched.empty()) {
-        std::printf("FAILED: the user's database %s was touched while these tests ran (tests work on copies of "
-                    "the empty template):\n%s\n",
-                    KV_USER_DATABASE, touched.c_str());
+    if (const auto outcome = userDatabase.Outcome(); outcome.Failed) {
+        std::printf("%s\n", outcome.Text.c_str());
         result = 1;
+    } else if (!outcome.Text.empty()) {
+        std::fprintf(stderr, "%s\n", outcome.Text.c_str());
     }
     std::fflush(stdout);
     const char* skippedExit = std::getenv("KV_ALL_SKIPPED_EXIT_CODE");

@@ -3,7 +3,8 @@
 # Makes the user's database DATABASE as a copy of the empty TEMPLATE when there is none.
 # One that is there holds the user's units and log: it is left exactly as it is, never
 # opened, replaced or touched. STAMP keeps the checksum of the SCHEMA the database was last
-# known to be made from; when the schema changed since, that is said once.
+# known to be made from; when the schema changed since, or there is no stamp to tell, that
+# is said once.
 foreach(var TEMPLATE DATABASE SCHEMA STAMP)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "PlaceDatabase.cmake: ${var} is not set")
@@ -22,8 +23,12 @@ if(EXISTS "${DATABASE}" OR IS_SYMLINK "${DATABASE}")
     message("${name} is kept as it is, although the database schema (resources/kv7200.sql) has changed "
             "since it was made. To start afresh with the new schema, move ${DATABASE} away (with its "
             "backup ${name}_) and build again.")
+  elseif(NOT known)
+    message("${name} is kept as it is; whether it matches the database schema (resources/kv7200.sql) could "
+            "not be checked, as an older build placed it. If the program refuses it, move ${DATABASE} away "
+            "(with its backup ${name}_) and build again.")
   endif()
-  # A database made before this build folder kept stamps is taken as made from this schema.
+  # From here on it is taken as made from this schema: the note is given once.
   if(NOT known STREQUAL schema)
     file(WRITE "${STAMP}" "${schema}\n")
   endif()
@@ -35,7 +40,12 @@ string(RANDOM LENGTH 8 tag)
 set(part "${DATABASE}.new-${tag}")
 file(COPY_FILE "${TEMPLATE}" "${part}")
 file(RENAME "${part}" "${DATABASE}" NO_REPLACE RESULT failed)
-# NO_REPLACE links the new name and may leave the old one.
+if(failed AND NOT EXISTS "${DATABASE}" AND NOT IS_SYMLINK "${DATABASE}")
+  # NO_REPLACE links the new name, which a file system without hard links (vfat, exFAT,
+  # some FUSE) refuses: there a plain rename, still only while there is no database.
+  file(RENAME "${part}" "${DATABASE}" RESULT failed)
+endif()
+# NO_REPLACE may leave the old name.
 file(REMOVE "${part}")
 if(failed)
   if(NOT EXISTS "${DATABASE}")

@@ -120,7 +120,7 @@ public:
     {
         TSlot slot;
         if ((fastReads_ & kFastBool) && StoredCell(slot))
-            return (stored_->null[slot] == 0) & (stored_->ints[slot] != 0);
+            return stored_->null[slot] == 0 && stored_->ints[slot] != 0;
         return ReadAsBoolean();
     }
     rtl::TDateTime GetAsDateTime() const

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/rtl/SysUtils.h"
+
 namespace fb {
 
 namespace {
@@ -17,12 +19,6 @@ namespace {
 std::string gOwnFolderProblem;
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 bool CanWrite(const std::string& path, int& error)
 {
@@ -60,7 +56,7 @@ std::string MakeOwnFolder(const std::string& path, uid_t uid)
 
 std::string TempFolder()
 {
-    std::string tmp = Environment("TMPDIR");
+    std::string tmp = rtl::GetEnvironmentVariable("TMPDIR");
     if (tmp.empty() || tmp.front() != '/') tmp = "/tmp";
     while (tmp.size() > 1 && tmp.back() == '/') tmp.pop_back();
     return tmp;
@@ -105,10 +101,10 @@ bool IsLocalPath(const std::string& path)
 std::string UseOwnLockFolder()
 {
     gOwnFolderProblem.clear();
-    if (!Environment("FIREBIRD_LOCK").empty()) return "";
+    if (!rtl::GetEnvironmentVariable("FIREBIRD_LOCK").empty()) return "";
     const uid_t uid = ::geteuid();
     std::vector<std::string> candidates;
-    const std::string runtime = Environment("XDG_RUNTIME_DIR");
+    const std::string runtime = rtl::GetEnvironmentVariable("XDG_RUNTIME_DIR");
     if (IsOwnFolder(runtime, uid)) candidates.push_back(runtime + "/firebird");
     candidates.push_back(TempFolder() + "/firebird-" + std::to_string(uid));
     std::string problems;
@@ -126,7 +122,7 @@ std::string UseOwnLockFolder()
 
 std::string EngineLockFolder()
 {
-    const std::string lock = Environment("FIREBIRD_LOCK");
+    const std::string lock = rtl::GetEnvironmentVariable("FIREBIRD_LOCK");
     return lock.empty() ? kSharedLockFolder : lock;
 }
 
@@ -137,7 +133,7 @@ std::string DescribeUnwritableFolders(const std::string& databasePath, bool crea
     const std::string lock = EngineLockFolder();
     if (const std::string problem = FolderProblem(lock); !problem.empty()) {
         std::string line = "The database engine's lock folder " + Quoted(lock) + " " + problem;
-        if (Environment("FIREBIRD_LOCK").empty() && !gOwnFolderProblem.empty())
+        if (rtl::GetEnvironmentVariable("FIREBIRD_LOCK").empty() && !gOwnFolderProblem.empty())
             line += " (no lock folder of the user's own: " + gOwnFolderProblem + ")";
         add(line);
     }

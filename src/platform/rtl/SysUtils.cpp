@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "platform/rtl/SysUtilsDetail.h"
@@ -152,5 +153,11 @@ std::string AnsiDequotedStr(std::string_view s, char quote)
 }
 
 std::string StringOfChar(char c, std::size_t count) { return std::string(count, c); }
+
+std::string GetEnvironmentVariable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
 
 } // namespace rtl

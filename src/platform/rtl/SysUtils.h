@@ -414,4 +414,7 @@ std::string AnsiQuotedStr(std::string_view s, char quote);
 std::string AnsiDequotedStr(std::string_view s, char quote);
 std::string StringOfChar(char c, std::size_t count);
 
+// The value of an environment variable; empty when it is not set.
+std::string GetEnvironmentVariable(const char* name);
+
 } // namespace rtl

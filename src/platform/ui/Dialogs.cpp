@@ -10,6 +10,26 @@ namespace ui {
 
 namespace {
 
+// The buttons of a box in the order boxes lay them out; the first one asked for is the
+// default.
+// clang-format off
+struct TChoice { unsigned Bit; const char* Text; QMessageBox::ButtonRole Role; TModalResult Result; };
+// clang-format on
+const TChoice kChoices[] = {
+    {mbYes, "&Yes", QMessageBox::YesRole, mrYes},
+    {mbNo, "&No", QMessageBox::NoRole, mrNo},
+    {mbOK, "OK", QMessageBox::AcceptRole, mrOk},
+    {mbCancel, "Cancel", QMessageBox::RejectRole, mrCancel},
+    {mbAbort, "&Abort", QMessageBox::RejectRole, mrAbort},
+    {mbRetry, "&Retry", QMessageBox::AcceptRole, mrRetry},
+    {mbIgnore, "&Ignore", QMessageBox::AcceptRole, mrIgnore},
+    {mbAll, "&All", QMessageBox::YesRole, mrAll},
+    {mbNoToAll, "N&o to All", QMessageBox::NoRole, mrNoToAll},
+    {mbYesToAll, "Yes to &All", QMessageBox::YesRole, mrYesToAll},
+};
+
+TMsgDlgButtons AskedFor(TMsgDlgButtons buttons) { return buttons ? buttons : mbOK; }
+
 class TQtMessageBoxService : public IMessageBoxService {
 public:
     TModalResult Show(const TMessageBoxRequest& request) override
@@ -24,24 +44,9 @@ public:
         case mtConfirmation: box.setIcon(QMessageBox::Question); break;
         case mtCustom: break;
         }
-        // clang-format off
-        struct Choice { unsigned Bit; const char* Text; QMessageBox::ButtonRole Role; TModalResult Result; };
-        // clang-format on
-        static const Choice choices[] = {
-            {mbYes, "&Yes", QMessageBox::YesRole, mrYes},
-            {mbNo, "&No", QMessageBox::NoRole, mrNo},
-            {mbOK, "OK", QMessageBox::AcceptRole, mrOk},
-            {mbCancel, "Cancel", QMessageBox::RejectRole, mrCancel},
-            {mbAbort, "&Abort", QMessageBox::RejectRole, mrAbort},
-            {mbRetry, "&Retry", QMessageBox::AcceptRole, mrRetry},
-            {mbIgnore, "&Ignore", QMessageBox::AcceptRole, mrIgnore},
-            {mbAll, "&All", QMessageBox::YesRole, mrAll},
-            {mbNoToAll, "N&o to All", QMessageBox::NoRole, mrNoToAll},
-            {mbYesToAll, "Yes to &All", QMessageBox::YesRole, mrYesToAll},
-        };
         std::vector<std::pair<QAbstractButton*, TModalResult>> buttons;
-        TMsgDlgButtons wanted = request.Buttons ? request.Buttons : mbOK;
-        for (const Choice& c : choices) {
+        const TMsgDlgButtons wanted = AskedFor(request.Buttons);
+        for (const TChoice& c : kChoices) {
             if (!(wanted & c.Bit)) continue;
             QPushButton* b = box.addButton(QString::fromLatin1(c.Text), c.Role);
             buttons.emplace_back(b, c.Result);
@@ -93,5 +98,19 @@ TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButton
 void ShowMessage(const std::string& text) { MessageDlg(text, mtInformation, mbOK); }
 
 void MessageBeep() { MessageBoxService().Beep(); }
+
+TModalResult DefaultMsgDlgAnswer(TMsgDlgButtons buttons, std::string* caption)
+{
+    for (const TChoice& c : kChoices)
+        if (AskedFor(buttons) & c.Bit) {
+            if (caption) {
+                *caption = c.Text;
+                std::erase(*caption, '&');
+            }
+            return c.Result;
+        }
+    if (caption) *caption = "OK";
+    return mrOk;
+}
 
 } // namespace ui

@@ -47,6 +47,9 @@ std::string MessageDlgCaption(TMsgDlgType type);
 // A box with the type's caption and the given buttons ("Yes", "No", "OK", "Cancel",
 // "All", ...). Confirmations use mbOKCancel, the import error question mbYes|mbNo|mbAll.
 TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
+// The answer a box gives to Enter: the first of its buttons in the order boxes lay them
+// out (OK when none is asked for); caption, when given, receives that button's caption.
+TModalResult DefaultMsgDlgAnswer(TMsgDlgButtons buttons, std::string* caption = nullptr);
 // An information box with an OK button.
 void ShowMessage(const std::string& text);
 // The platform's default sound (a refused key).

@@ -106,6 +106,35 @@ TEST_F(ServicesTest, TheRealMessageBoxAnswersWithTheButtonPressed)
     EXPECT_EQ(result, mrAll);
 }
 
+// Enter on the real box gives what a box nobody sees is answered with.
+TEST_F(ServicesTest, EnterOnTheRealMessageBoxGivesTheDefaultAnswer)
+{
+    SetMessageBoxService(nullptr);
+    struct TCase {
+        TMsgDlgButtons Buttons;
+        TModalResult Answer;
+        const char* Caption;
+    };
+    const TCase cases[] = {
+        {mbYes | mbNo | mbAll, mrYes, "Yes"},
+        {mbOK | mbCancel, mrOk, "OK"},
+        {0, mrOk, "OK"},
+        {mbCancel | mbRetry, mrCancel, "Cancel"},
+        {mbNoToAll | mbYesToAll, mrNoToAll, "No to All"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Caption);
+        std::string caption;
+        EXPECT_EQ(DefaultMsgDlgAnswer(c.Buttons, &caption), c.Answer);
+        EXPECT_EQ(caption, c.Caption);
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w)) QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(MessageDlg("Go on?", mtConfirmation, c.Buttons), c.Answer);
+    }
+}
+
 TEST_F(ServicesTest, ANoActivatePopupLeavesTheFocusWhereItWas)
 {
     TForm form;
