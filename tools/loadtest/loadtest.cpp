@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -409,7 +410,8 @@ int Run(const Options& options)
     QTimer::singleShot(options.Seconds * 1000, Qt::PreciseTimer, endWindow);
     // A line a second on standard error, the report at the end on standard output.
     QObject::connect(&progress, &QTimer::timeout, [&] {
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        // Whole seconds gone: a tick the busy machine delivers late still names its own second.
+        const double elapsed = std::floor(std::chrono::duration<double>(Clock::now() - start).count());
         const std::uint64_t sent = (framesNow() - framesStart) * itemsPerFrame;
         const std::int64_t logged = RecordsWritten() - recordsStart;
         std::fprintf(stderr, "kv7200-loadtest: %3.0f of %d s: %llu items sent, %lld logged (%.1f %%), backlog %d packets\n",
