@@ -72,17 +72,24 @@ private:
     int uncaught_ = std::uncaught_exceptions();
 };
 
-// Sets a flag for the life of the scope, and puts back what it was.
-class TFlagScope {
+// Gives a variable a value for the life of the scope, and puts back what it was.
+template <typename T>
+class TValueScope {
 public:
-    explicit TFlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-    ~TFlagScope() { flag_ = old_; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
+    TValueScope(T& variable, T value) : variable_(variable), saved_(std::exchange(variable, std::move(value))) {}
+    ~TValueScope() { variable_ = std::move(saved_); }
+    TValueScope(const TValueScope&) = delete;
+    TValueScope& operator=(const TValueScope&) = delete;
 
 private:
-    bool& flag_;
-    bool old_;
+    T& variable_;
+    T saved_;
+};
+
+// Sets a flag for the life of the scope, and puts back what it was.
+class TFlagScope : public TValueScope<bool> {
+public:
+    explicit TFlagScope(bool& flag) : TValueScope(flag, true) {}
 };
 
 } // namespace rtl

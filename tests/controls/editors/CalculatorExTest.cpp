@@ -14,7 +14,7 @@
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/EditBase.h"
 #include "platform/ui/Popup.h"
-#include "support/ValueScope.h"
+#include "platform/rtl/UpdateScope.h"
 
 using namespace editors;
 
@@ -168,7 +168,7 @@ TEST_F(CalculatorTest, ABorderKeepsTheClientSizeAndAutoSizeTakesTheLayoutsSizeBa
 
 TEST_F(CalculatorTest, AFinerScreenScalesTheFontAndTheLayoutWithIt)
 {
-    const testsupport::TValueScope<int> fine(ui::Metrics().PixelsPerInch, 144);
+    const rtl::TValueScope<int> fine(ui::Metrics().PixelsPerInch, 144);
     TCalculatorEx big(form);
     EXPECT_EQ(big.GetPixelsPerInch(), 144);
     EXPECT_EQ(big.Font().Height(), -17); // -11 at 96 pixels per inch

@@ -13,7 +13,7 @@
 #include "controls/grid/DBGridExToolTips.h"
 #include "controls/grid/PropFilerEx.h"
 #include "platform/ui/Resources.h"
-#include "support/ValueScope.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace {
 
@@ -267,7 +267,7 @@ TEST(GridResources, TheGlyphsOfTheIndicatorAndTheSortMarkers)
 
     {
         // The light arrow's transparent colour.
-        const testsupport::TValueScope<ui::TColor> searchColor(DBGridExSettings().IncSearchColor, ui::clOlive);
+        const rtl::TValueScope<ui::TColor> searchColor(DBGridExSettings().IncSearchColor, ui::clOlive);
         UpdateIncSearchIndicatorImage();
         EXPECT_EQ(indicator.Count(), 7);
         EXPECT_EQ(indicator.Image(iiCurrentSearching).pixel(0, 0) & 0xFFFFFF, 0x007F7Fu);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "support/ValueScope.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ TEST_F(InplaceKeys, CtrlFInTheEditorStartsTheSearchOrOpensTheFindDialog)
     AddColumn("NAME");
     static std::vector<std::string> opened;
     opened.clear();
-    const testsupport::TValueScope<TShowDBGridExFindDialogProc> findDialog(
+    const rtl::TValueScope<TShowDBGridExFindDialogProc> findDialog(
         ShowDBGridExFindDialogProc, [](TCustomDBGridEx&, const std::string&, const std::string&, bool,
                                        const std::vector<std::pair<std::string, TColumnEx*>>&) {
             opened.push_back("find");

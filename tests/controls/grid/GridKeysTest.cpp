@@ -9,7 +9,7 @@
 #include "GridInputTest.h"
 #include "controls/grid/DBGridExSeams.h"
 #include "platform/ui/Clipboard.h"
-#include "support/ValueScope.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace {
 
@@ -535,7 +535,7 @@ TEST_F(GridKeys, CtrlFStartsASearchOrOpensTheFindDialog)
     ShowGrid({"NAME"});
     static std::vector<std::string> opened;
     opened.clear();
-    const testsupport::TValueScope<TShowDBGridExFindDialogProc> findDialog(
+    const rtl::TValueScope<TShowDBGridExFindDialogProc> findDialog(
         ShowDBGridExFindDialogProc, [](TCustomDBGridEx&, const std::string&, const std::string&, bool Modal,
                                        const std::vector<std::pair<std::string, TColumnEx*>>&) {
             opened.push_back(Modal ? "modal" : "modeless");

@@ -13,7 +13,7 @@
 #include "platform/ui/EditBase.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
-#include "support/ValueScope.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ void SetScreenPixelsPerInch(int value)
 class PropFilerExTest : public ::testing::Test {
 protected:
     // The metrics the cases change (the screen's resolution, the work area) come back at the end.
-    testsupport::TValueScope<ui::TSystemMetrics> metricsScope{ui::Metrics(), ui::Metrics()};
+    rtl::TValueScope<ui::TSystemMetrics> metricsScope{ui::Metrics(), ui::Metrics()};
 
     void SetUp() override
     {

@@ -27,7 +27,7 @@
 #include "platform/ui/Form.h"
 #include "platform/ui/Metrics.h"
 #include "platform/ui/Themes.h"
-#include "support/ValueScope.h"
+#include "platform/rtl/UpdateScope.h"
 
 namespace uitest {
 
@@ -204,7 +204,7 @@ inline void ShowActive(QWidget* w)
 
 // The work area of every monitor, against which drop-downs are placed, for as long as the
 // scope lives; the one before comes back at the end.
-class TWorkAreaScope : public testsupport::TValueScope<std::optional<ui::TRect>> {
+class TWorkAreaScope : public rtl::TValueScope<std::optional<ui::TRect>> {
 public:
     explicit TWorkAreaScope(const ui::TRect& area) : TValueScope(ui::Metrics().WorkAreaOverride, area) {}
 };
